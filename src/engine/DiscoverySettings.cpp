@@ -1,0 +1,3 @@
+#include "engine/DiscoverySettings.h"
+
+TIPDiscoverySettings IPDiscovery;

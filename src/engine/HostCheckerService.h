@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+
+// Result of probing one address: 0 no answer, 1 reachable, 2 the probe failed.
+struct THostCheckResult {
+    int resultCode = 0;
+    QString hostName; // set when reachable and name resolution is on; may be empty
+};
+
+// Starts host checks for the IP-range search. How the checks run (threads or one
+// event loop) is the service's business; the queue thread bounds how many are
+// outstanding.
+class HostCheckerService {
+public:
+    virtual ~HostCheckerService() = default;
+    // Whether probing is possible at all (an ICMP socket can be opened).
+    virtual bool available() const = 0;
+    // Starts the check of one address (network byte order) with the current
+    // IPDiscovery settings. onTerminated runs exactly once, on the main thread.
+    virtual void start(uint32_t address, std::function<void(const THostCheckResult&)> onTerminated) = 0;
+};

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "engine/WorkerActivity.h"
+#include "model/ItemRecord.h"
+#include "model/ThreadConfig.h"
+
+#include <QString>
+
+// What a per-host search (the share walk, the FTP walk) needs from its worker.
+// All calls run on the worker's thread.
+class HostSearchContext {
+public:
+    virtual ~HostSearchContext() = default;
+    virtual const TThreadConfig& Config() const = 0;
+    // Some mask of the worker's file-mask list matches the entry name.
+    virtual bool FileNameMatches(const QString& name) const = 0;
+    virtual void SetActivity(TWorkerActivity kind, const QString& text) = 0;
+    // Hands the hit to the main thread; returns once it has been appended.
+    virtual void DeliverHit(const TItemRecord& hit) = 0;
+};

@@ -1,0 +1,18 @@
+#include "model/Error.h"
+
+EKestrovaError::EKestrovaError(const QString& message, int code)
+    : std::runtime_error(message.toStdString()), m_message(message), m_code(code)
+{
+}
+
+void RaiseError(const QString& message)
+{
+    throw EKestrovaError(message);
+}
+
+QString ExceptionMessage(const std::exception& error)
+{
+    if (const auto* own = dynamic_cast<const EKestrovaError*>(&error))
+        return own->message();
+    return QString::fromUtf8(error.what());
+}

@@ -1,0 +1,4 @@
+#include "model/StopFlag.h"
+
+std::atomic<int> StopFlag{0};
+bool SearchRunning = false;

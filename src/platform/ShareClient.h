@@ -1,0 +1,56 @@
+#pragma once
+
+#include "engine/ByteSource.h"
+#include "platform/PlatformError.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+// What the engine asks of the SMB stack for one host. Paths are UNC
+// (\\HOST, \\HOST\share, \\HOST\share\dir\name); names come back raw.
+//
+// Threading and cancellation: one client serves one worker thread. Every call is
+// bounded in time and returns soon after StopFlag is set (a call blocked in the
+// network is abandoned), reporting a failure.
+enum class ShareType { Disk, Printer, Comms, Ipc, Other };
+
+struct ShareInfo {
+    QString name;
+    ShareType type = ShareType::Other;
+};
+
+struct ShareDirEntry {
+    QString name;
+    uint32_t attributes = 0;  // Windows attribute bits (read-only, hidden, system, directory, archive)
+    int64_t size = 0;
+    int64_t writeTime = 0;    // last write, seconds since the Unix epoch (UTC)
+};
+
+class ShareClient {
+public:
+    virtual ~ShareClient() = default;
+
+    // The shares of \\HOST with their types, in the order the host reports them.
+    virtual PlatformError listShares(const QString& host, std::vector<ShareInfo>& shares) = 0;
+    // One connection attempt to \\HOST or \\HOST\share. No user means the current
+    // user's name; no password means an empty one. On success later calls for that
+    // path (and below it) use these credentials.
+    virtual PlatformError connect(const QString& remotePath, const std::optional<QString>& user,
+                                  const std::optional<QString>& password) = 0;
+    // Drops the connection to that path and forgets its credentials; outcome ignored.
+    virtual void cancelConnection(const QString& remotePath) = 0;
+    // Every entry of the folder, "." and ".." included if the server sends them.
+    virtual PlatformError listFolder(const QString& folder, std::vector<ShareDirEntry>& entries) = 0;
+    // A reader of the file's bytes, or null with the error filled in.
+    virtual std::unique_ptr<ByteSource> openFile(const QString& path, PlatformError& error) = 0;
+};
+
+class ShareClientFactory {
+public:
+    virtual ~ShareClientFactory() = default;
+    virtual std::unique_ptr<ShareClient> create() = 0;
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+// A fresh folder under the system's temporary folder, removed with its contents
+// when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const QString& path() const { return m_path; }
+    // path() + "/" + name
+    QString file(const QString& name) const;
+    // Writes bytes to path() + "/" + name and returns the full path.
+    QString write(const QString& name, const QByteArray& bytes) const;
+
+private:
+    QString m_path;
+};
