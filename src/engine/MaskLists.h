@@ -20,5 +20,6 @@ TFileMaskList BuildFolderMasks(const QString& folderList);
 // Some mask of the list matches the name (tried in order, first match wins).
 bool AnyMaskMatches(const TFileMaskList& masks, const QString& name);
 // The folder-list test of a folder path \\HOST\share\sub: its share-relative part
-// (share\sub), or that part with a trailing '\', matches some folder mask.
+// (share\sub), or that part with a trailing '\', matches some folder mask. A bare
+// \\HOST has an empty share-relative part.
 bool FolderMatches(const TFileMaskList& folderMasks, const QString& folderPath);
