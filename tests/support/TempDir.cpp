@@ -6,9 +6,10 @@
 #include <cstdlib>
 #include <stdexcept>
 
-TempDir::TempDir()
+TempDir::TempDir(const QString& parent)
 {
-    QByteArray pattern = (QDir::tempPath() + QStringLiteral("/kestrova-test-XXXXXX")).toLocal8Bit();
+    const QString base = parent.isEmpty() ? QDir::tempPath() : parent;
+    QByteArray pattern = (base + QStringLiteral("/kestrova-test-XXXXXX")).toLocal8Bit();
     if (!mkdtemp(pattern.data()))
         throw std::runtime_error("mkdtemp failed");
     m_path = QString::fromLocal8Bit(pattern);

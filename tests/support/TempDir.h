@@ -2,11 +2,11 @@
 
 #include <QString>
 
-// A fresh folder under the system's temporary folder, removed with its contents
-// when the object goes.
+// A fresh folder under the system's temporary folder (or under parent when given),
+// removed with its contents when the object goes.
 class TempDir {
 public:
-    TempDir();
+    explicit TempDir(const QString& parent = QString());
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
