@@ -158,13 +158,6 @@ TEST_F(ContentScannerTest, TermsAcrossChunkBoundariesAreFound)
     EXPECT_TRUE(Contains(utf16, "wide", kAll, kUtf16, 16));
 }
 
-TEST_F(ContentScannerTest, SeveralTermsReadTheFileOnce)
-{
-    MemoryByteSource source(QByteArray(5000, '.') + "one two three");
-    EXPECT_TRUE(FileContainsText(source, "one two three", kAll, kAnsi, 512));
-    EXPECT_EQ(source.bytesRead(), 5013);
-}
-
 TEST_F(ContentScannerTest, StopDuringTheScanGivesFalse)
 {
     const QByteArray content = QByteArray(10000, '.') + "late";

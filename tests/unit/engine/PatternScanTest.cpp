@@ -55,16 +55,6 @@ TEST_F(PatternScanTest, ChunkedAnswersEqualWholeContentSearch)
     }
 }
 
-TEST_F(PatternScanTest, PatternAcrossChunkBoundaryIsFound)
-{
-    const QByteArray content = QByteArray(10, '.') + "needle" + QByteArray(10, '.');
-    for (size_t chunkSize = 1; chunkSize <= 16; ++chunkSize) {
-        MemoryByteSource source(content);
-        const PatternScanResult result = Scan(source, Finders({"needle", "dle.", "x"}), chunkSize);
-        EXPECT_EQ(result.found, (std::vector<bool>{true, true, false})) << "chunk " << chunkSize;
-    }
-}
-
 TEST_F(PatternScanTest, ShortReadsLoseNothing)
 {
     MemoryByteSource source(QByteArray(100, '-') + "split here" + QByteArray(100, '-'));
@@ -109,28 +99,6 @@ TEST_F(PatternScanTest, PatternsThatCannotOccurCostNoReading)
     EXPECT_EQ(result.status, ScanStatus::Completed);
     EXPECT_EQ(result.found, (std::vector<bool>{false, false}));
     EXPECT_EQ(source.readCount(), 0);
-}
-
-TEST_F(PatternScanTest, ReadErrorIsReported)
-{
-    MemoryByteSource source(QByteArray(1000, '.') + "late");
-    source.setFailingRead(3);
-    const PatternScanResult result = Scan(source, Finders({"late"}), 100);
-    EXPECT_EQ(result.status, ScanStatus::ReadFailed);
-    EXPECT_EQ(source.readCount(), 3);
-}
-
-TEST_F(PatternScanTest, StopEndsTheScanBeforeTheNextChunk)
-{
-    MemoryByteSource source(QByteArray(1000, '.') + "late");
-    source.setBeforeRead([](int readNumber) {
-        if (readNumber == 2)
-            StopFlag = 1;
-    });
-    const PatternScanResult result = Scan(source, Finders({"late"}), 100);
-    EXPECT_EQ(result.status, ScanStatus::Stopped);
-    EXPECT_FALSE(result.found[0]);
-    EXPECT_EQ(source.readCount(), 2);
 }
 
 TEST_F(PatternScanTest, SourceEndingBeforeItsSizeEndsTheScan)

@@ -36,20 +36,6 @@ TEST(LocalFileSourceTest, ReadsAtAnyOffset)
     EXPECT_EQ(source->lastError().code, EINVAL);
 }
 
-TEST(LocalFileSourceTest, SizeFollowsTheFile)
-{
-    TempDir dir;
-    const QString path = dir.write("grow.txt", "abc");
-    PlatformError error;
-    auto source = Open(path, error);
-    ASSERT_TRUE(source);
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::Append));
-    file.write("def");
-    file.close();
-    EXPECT_EQ(source->size(), 6);
-}
-
 TEST(LocalFileSourceTest, MissingFileCarriesTheSystemMessage)
 {
     TempDir dir;
