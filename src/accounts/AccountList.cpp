@@ -4,6 +4,15 @@
 
 TAccountList AccountList;
 
+namespace {
+
+QString OwnCopy(const QString& text)
+{
+    return QString(text.constData(), text.size());
+}
+
+} // namespace
+
 void TAccountList::CheckIndex(int index) const
 {
     if (index < 0 || index >= m_accounts.size())
@@ -59,7 +68,14 @@ int TAccountList::Count() const
 QList<TUnicodeAccount> TAccountList::Snapshot() const
 {
     const std::lock_guard lock(m_lock);
-    // Qt's implicit sharing is safe across threads: a later change on the main thread
-    // detaches its own copy under the lock and leaves this one untouched.
-    return m_accounts;
+    // A copy that shares no data with the list, strings included. Handing out Qt's
+    // implicitly shared data instead relies on its share counts for safety, and QList
+    // reads its count without ordering before it moves elements in place
+    // (ThreadSanitizer reports the race). The list is short; copying it is cheap.
+    QList<TUnicodeAccount> copy;
+    copy.reserve(m_accounts.size());
+    for (const TUnicodeAccount& account : m_accounts)
+        copy.append(TUnicodeAccount(OwnCopy(account.Computer), OwnCopy(account.UserName),
+                                    OwnCopy(account.Password)));
+    return copy;
 }

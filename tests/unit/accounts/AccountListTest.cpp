@@ -49,22 +49,33 @@ TEST(AccountListTest, ASnapshotIsNotChangedByLaterEdits)
     EXPECT_EQ(copy.first().Computer, "PC1");
 }
 
-// Workers copy the list while a dialog edits it; every copy must be a whole list
-// (here: the pair of accounts the dialog always adds and removes together).
+// Workers copy the list while a dialog edits it. Every copy must show the list
+// between two whole operations: the pair the dialog appends arrives together, and the
+// states the dialog passes through are the only ones seen.
 TEST(AccountListTest, WorkersNeverSeeAHalfDoneChange)
 {
     TAccountList list;
     list.Add({"base", "", ""});
     std::atomic<bool> done{false};
+    std::atomic<int> copies{0};
     std::atomic<int> torn{0};
     std::thread worker([&] {
         while (!done.load()) {
             const QList<TUnicodeAccount> copy = list.Snapshot();
-            if (copy.size() != 1 && copy.size() != 3)
+            ++copies;
+            bool whole = !copy.isEmpty() && copy.first().Computer == "base";
+            if (copy.size() == 2) // after Delete(2): only [base, changed]
+                whole = whole && copy.at(1).Computer == "changed";
+            else if (copy.size() == 3)
+                whole = whole && (copy.at(1).Computer == "a" || copy.at(1).Computer == "changed") &&
+                        copy.at(2).Computer == "b";
+            else
+                whole = whole && copy.size() == 1;
+            if (!whole)
                 ++torn;
         }
     });
-    for (int i = 0; i < 2000; ++i) {
+    for (int i = 0; i < 2000 || copies.load() < 100; ++i) {
         list.Append({{"a", "", ""}, {"b", "", ""}});
         list.Set(1, {"changed", "", ""});
         list.Delete(2);
