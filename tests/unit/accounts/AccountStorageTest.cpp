@@ -99,20 +99,4 @@ TEST(AccountStorageTest, AHugeCountIsCappedInsteadOfExhaustingMemory)
     EXPECT_EQ(list.Count(), 100000);
 }
 
-TEST(AccountStorageTest, FieldsWithBlanksQuotesAndNonAsciiRoundTrip)
-{
-    TempDir dir;
-    const QString path = dir.file("a.ini");
-    TAccountList list;
-    list.Add({" PC 1 ", "\"quoted\"", QString::fromUtf8(" p\xC3\xA4ss \xE2\x82\xAC ")});
-    {
-        TIniFile ini(path);
-        SaveAccounts(ini, list);
-        ini.UpdateFile();
-    }
-    TAccountList loaded;
-    LoadAccounts(TIniFile(path), loaded);
-    EXPECT_EQ(loaded.Snapshot(), list.Snapshot());
-}
-
 } // namespace

@@ -67,14 +67,4 @@ TEST(MakeThreadConfigTest, SizesBecomeBytesThroughTheirUnits)
     EXPECT_EQ(c.SizeTo, 0);
 }
 
-TEST(MakeThreadConfigTest, DatesOutsideTheFileDateRangePackToZero)
-{
-    TSettings s;
-    s.DateFrom = EncodeDateTime({1979, 12, 31});
-    s.DateTo = EncodeDateTime({2108, 1, 1});
-    const TThreadConfig c = MakeThreadConfig(s, "*", "");
-    EXPECT_EQ(c.DateFrom, 0);
-    EXPECT_EQ(c.DateTo, 0);
-}
-
 } // namespace

@@ -223,16 +223,6 @@ TEST(SettingsTest, AProfileWithoutListsEmptiesAllFour)
     EXPECT_EQ(state.settings.MaxThreads, 3);
 }
 
-TEST(SettingsTest, ReadingAProfileTwiceListsItsAccountsTwice)
-{
-    TempDir dir;
-    const TIniFile ini(dir.write("p.ini", "[Accounts]\nCount=1\nComputer-0=PC1\nUsername-0=u\nPassword-0=cA==\n"));
-    SettingsState state;
-    state.Read(ini);
-    state.Read(ini);
-    EXPECT_EQ(state.accounts.Snapshot(), QList<TUnicodeAccount>({{"PC1", "u", "p"}, {"PC1", "u", "p"}}));
-}
-
 TEST(SettingsTest, SavingWhileMaximisedLeavesOlderPositionKeys)
 {
     TempDir dir;

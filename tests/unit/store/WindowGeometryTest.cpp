@@ -42,15 +42,4 @@ TEST(WindowGeometryTest, AMaximisedWindowIgnoresPositionKeysButIsStillClamped)
     EXPECT_EQ(window.Bounds(), TWindowBounds({0, 20, 800, 300}));
 }
 
-TEST(WindowGeometryTest, WritesPositionOnlyWhenNotMaximised)
-{
-    TempDir dir;
-    TIniFile ini(dir.file("g.ini"));
-    WriteWindowGeometry(ini, THeadlessWindowGeometry({800, 600}, {1, 2, 3, 4}));
-    EXPECT_EQ(ini.ToBytes(), QByteArray("[View]\r\nMaximized=0\r\nLeft=1\r\nTop=2\r\nWidth=3\r\nHeight=4\r\n"));
-    TIniFile fresh(dir.file("h.ini"));
-    WriteWindowGeometry(fresh, THeadlessWindowGeometry({800, 600}, {1, 2, 3, 4}, true));
-    EXPECT_EQ(fresh.ToBytes(), QByteArray("[View]\r\nMaximized=1\r\n"));
-}
-
 } // namespace
