@@ -1,0 +1,145 @@
+#include "store/Settings.h"
+
+#include "accounts/AccountList.h"
+#include "accounts/AccountStorage.h"
+#include "engine/DiscoverySettings.h"
+#include "model/DateTime.h"
+#include "model/DelimitedText.h"
+#include "platform/ProgramPath.h"
+#include "store/IniFile.h"
+#include "store/WindowGeometry.h"
+
+TSettings Settings;
+
+namespace {
+
+const QString kDiscovery = QStringLiteral("IPDiscovery");
+const QString kFilters = QStringLiteral("Filters");
+const QString kTextSearch = QStringLiteral("TextSearch");
+const QString kMisc = QStringLiteral("Misc");
+const QString kView = QStringLiteral("View");
+const QString kLists = QStringLiteral("Lists");
+
+constexpr QChar kListDelimiter = u',';
+constexpr QChar kListQuote = u'~';
+
+// The two 8-bit settings keep the low byte of what is stored: 263 reads as 7.
+uint8_t LowByte(int32_t value)
+{
+    return static_cast<uint8_t>(value & 0xFF);
+}
+
+} // namespace
+
+QStringList ReadListText(const TIniFile& ini, const QString& section, const QString& key)
+{
+    return SplitDelimitedText(ini.ReadString(section, key, QString()), kListDelimiter, kListQuote);
+}
+
+void WriteListText(TIniFile& ini, const QString& section, const QString& key, const QStringList& items)
+{
+    ini.WriteString(section, key, JoinDelimitedText(items, kListDelimiter, kListQuote));
+}
+
+void ReadSettings(const TIniFile& ini, TWindowGeometry& window, TSettings& s, TAccountList& accounts,
+                  TIPDiscoverySettings& discovery)
+{
+    LoadAccounts(ini, accounts);
+
+    discovery.TimeOut = ini.ReadInteger(kDiscovery, QStringLiteral("TimeOut"), 1000);
+    discovery.MaxThreads = ini.ReadInteger(kDiscovery, QStringLiteral("MaxThreads"), 10);
+    discovery.ResolveAddress = ini.ReadBool(kDiscovery, QStringLiteral("ResolveAddress"), false);
+    discovery.Method = LowByte(ini.ReadInteger(kDiscovery, QStringLiteral("Method"), 7));
+
+    const double now = NowDateTime();
+    s.FilterByDate = ini.ReadBool(kFilters, QStringLiteral("FilterByDate"), false);
+    s.FilterBySize = ini.ReadBool(kFilters, QStringLiteral("FilterBySize"), false);
+    s.DateFrom = ini.ReadDate(kFilters, QStringLiteral("DateFrom"), now);
+    s.DateTo = ini.ReadDate(kFilters, QStringLiteral("DateTo"), now);
+    s.SizeMultipleFrom = ini.ReadInteger(kFilters, QStringLiteral("SizeMultipleFrom"), 2);
+    s.SizeMultipleTo = ini.ReadInteger(kFilters, QStringLiteral("SizeMultipleTo"), 1);
+    s.Logic = ini.ReadInteger(kTextSearch, QStringLiteral("Logic"), 1);
+    s.Encoding = ini.ReadInteger(kTextSearch, QStringLiteral("Encoding"), 0);
+    s.SizeFrom = ini.ReadInteger(kFilters, QStringLiteral("SizeFrom"), 0);
+    s.SizeTo = ini.ReadInteger(kFilters, QStringLiteral("SizeTo"), 0);
+
+    s.PingTimeOutMs = ini.ReadInteger(kMisc, QStringLiteral("PingTimeOutMs"), 500);
+    s.FileNameDisplayFormat = LowByte(ini.ReadInteger(kView, QStringLiteral("FileNameDisplayFormat"), 1));
+    s.DateFormat = ini.ReadInteger(kView, QStringLiteral("DateFormat"), 0);
+
+    s.SearchMethod = ini.ReadInteger(kMisc, QStringLiteral("SearchMethod"), 0);
+    s.HiddenResSearchMethod = ini.ReadInteger(kMisc, QStringLiteral("HiddenResSearchMethod"), 0);
+    s.FoldersSearchMethod = ini.ReadInteger(kMisc, QStringLiteral("FoldersSearchMethod"), 0);
+    s.MaxThreads = ini.ReadInteger(kMisc, QStringLiteral("MaxThreads"), 10);
+    s.DrawGrid = ini.ReadBool(kMisc, QStringLiteral("DrawGrid"), true);
+    s.InitialDir = ini.ReadString(kMisc, QStringLiteral("InitialDir"), ProgramFolder());
+    s.MinToTray = ini.ReadBool(kMisc, QStringLiteral("MinToTray"), false);
+    s.EnableTextSearch = ini.ReadBool(kMisc, QStringLiteral("EnableTextSearch"), false);
+    s.CompleteMessage = ini.ReadBool(kMisc, QStringLiteral("CompleteMessage"), true);
+    s.AutoUnmount = ini.ReadBool(kMisc, QStringLiteral("AutoUnmount"), false);
+    s.FtpSearchMode = ini.ReadInteger(kMisc, QStringLiteral("FtpSearchMode"), 0);
+
+    s.ResList = ReadListText(ini, kLists, QStringLiteral("ResList"));
+    s.FolderList = ReadListText(ini, kLists, QStringLiteral("FolderList"));
+    s.History = ReadListText(ini, kLists, QStringLiteral("History"));
+    s.TextHistory = ReadListText(ini, kLists, QStringLiteral("TextHistory"));
+
+    ReadWindowGeometry(ini, window);
+}
+
+void ReadSettings(const TIniFile& ini, TWindowGeometry& window)
+{
+    ReadSettings(ini, window, Settings, AccountList, IPDiscovery);
+}
+
+void WriteSettings(TIniFile& ini, const TWindowGeometry& window, const TSettings& s,
+                   const TAccountList& accounts, const TIPDiscoverySettings& discovery)
+{
+    SaveAccounts(ini, accounts);
+
+    ini.WriteInteger(kDiscovery, QStringLiteral("TimeOut"), discovery.TimeOut);
+    ini.WriteInteger(kDiscovery, QStringLiteral("MaxThreads"), discovery.MaxThreads);
+    ini.WriteBool(kDiscovery, QStringLiteral("ResolveAddress"), discovery.ResolveAddress);
+    ini.WriteInteger(kDiscovery, QStringLiteral("Method"), discovery.Method);
+
+    ini.WriteBool(kFilters, QStringLiteral("FilterByDate"), s.FilterByDate);
+    ini.WriteBool(kFilters, QStringLiteral("FilterBySize"), s.FilterBySize);
+    ini.WriteDate(kFilters, QStringLiteral("DateFrom"), s.DateFrom);
+    ini.WriteDate(kFilters, QStringLiteral("DateTo"), s.DateTo);
+    ini.WriteInteger(kFilters, QStringLiteral("SizeMultipleFrom"), s.SizeMultipleFrom);
+    ini.WriteInteger(kFilters, QStringLiteral("SizeMultipleTo"), s.SizeMultipleTo);
+    ini.WriteInteger(kFilters, QStringLiteral("SizeFrom"), s.SizeFrom);
+    ini.WriteInteger(kFilters, QStringLiteral("SizeTo"), s.SizeTo);
+
+    ini.WriteInteger(kTextSearch, QStringLiteral("Logic"), s.Logic);
+    ini.WriteInteger(kTextSearch, QStringLiteral("Encoding"), s.Encoding);
+
+    ini.WriteInteger(kMisc, QStringLiteral("PingTimeOutMs"), s.PingTimeOutMs);
+
+    ini.WriteInteger(kView, QStringLiteral("FileNameDisplayFormat"), s.FileNameDisplayFormat);
+    ini.WriteInteger(kView, QStringLiteral("DateFormat"), s.DateFormat);
+
+    ini.WriteBool(kMisc, QStringLiteral("DrawGrid"), s.DrawGrid);
+    ini.WriteInteger(kMisc, QStringLiteral("SearchMethod"), s.SearchMethod);
+    ini.WriteBool(kMisc, QStringLiteral("MinToTray"), s.MinToTray);
+    ini.WriteInteger(kMisc, QStringLiteral("HiddenResSearchMethod"), s.HiddenResSearchMethod);
+    ini.WriteInteger(kMisc, QStringLiteral("FoldersSearchMethod"), s.FoldersSearchMethod);
+    ini.WriteInteger(kMisc, QStringLiteral("MaxThreads"), s.MaxThreads);
+    ini.WriteBool(kMisc, QStringLiteral("EnableTextSearch"), s.EnableTextSearch);
+    ini.WriteBool(kMisc, QStringLiteral("CompleteMessage"), s.CompleteMessage);
+    ini.WriteBool(kMisc, QStringLiteral("AutoUnmount"), s.AutoUnmount);
+    ini.WriteString(kMisc, QStringLiteral("InitialDir"), s.InitialDir);
+    ini.WriteInteger(kMisc, QStringLiteral("FtpSearchMode"), s.FtpSearchMode);
+
+    WriteListText(ini, kLists, QStringLiteral("ResList"), s.ResList);
+    WriteListText(ini, kLists, QStringLiteral("FolderList"), s.FolderList);
+    WriteListText(ini, kLists, QStringLiteral("History"), s.History);
+    WriteListText(ini, kLists, QStringLiteral("TextHistory"), s.TextHistory);
+
+    WriteWindowGeometry(ini, window);
+}
+
+void WriteSettings(TIniFile& ini, const TWindowGeometry& window)
+{
+    WriteSettings(ini, window, Settings, AccountList, IPDiscovery);
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+class TAccountList;
+class TIniFile;
+class TWindowGeometry;
+struct TIPDiscoverySettings;
+
+// The user's settings, one field per INI key and named after it. The process-wide
+// instance is Settings; it belongs to the main thread (a search works on the copy
+// MakeThreadConfig takes when it starts). The "IPDiscovery" values live in the
+// engine's IPDiscovery, which host checks read while they run; the accounts in
+// AccountList. The initial values are the defaults, except the dates (the moment the
+// settings are read) and InitialDir (the program's folder), which ReadSettings sets.
+struct TSettings {
+    // "Filters"
+    bool FilterByDate = false;
+    bool FilterBySize = false;
+    double DateFrom = 0;           // date-time (days since 1899-12-30)
+    double DateTo = 0;
+    int32_t SizeMultipleFrom = 2;  // unit of SizeFrom: 0 MB, 1 KB, 2 B
+    int32_t SizeMultipleTo = 1;    // unit of SizeTo
+    int32_t SizeFrom = 0;
+    int32_t SizeTo = 0;
+    // "TextSearch"
+    int32_t Logic = 1;             // 0 AND, 1 OR, 2 NOT
+    int32_t Encoding = 0;          // 0 ANSI, 1 Unicode, 2 UTF-8
+    // "Misc"
+    int32_t PingTimeOutMs = 500;   // kept from file to file; nothing reads it
+    // "View"
+    uint8_t FileNameDisplayFormat = 1; // 8 bits: a larger stored value keeps its low byte
+    int32_t DateFormat = 0;
+    // "Misc"
+    int32_t SearchMethod = 0;
+    int32_t HiddenResSearchMethod = 0;
+    int32_t FoldersSearchMethod = 0;
+    int32_t MaxThreads = 10;
+    bool DrawGrid = true;
+    QString InitialDir;
+    bool MinToTray = false;
+    bool EnableTextSearch = false;
+    bool CompleteMessage = true;
+    bool AutoUnmount = false;
+    int32_t FtpSearchMode = 0;
+    // "Lists"
+    QStringList ResList;
+    QStringList FolderList;
+    QStringList History;           // items of the name-mask box, newest first
+    QStringList TextHistory;       // items of the content box
+
+    friend bool operator==(const TSettings&, const TSettings&) = default;
+};
+
+extern TSettings Settings;
+
+// Reads a settings file or profile: the accounts first (appended to the list), then
+// every setting in its order, each key's stored value or its default, then the main
+// window's geometry. The caller applies the view settings afterwards.
+void ReadSettings(const TIniFile& ini, TWindowGeometry& window, TSettings& settings, TAccountList& accounts,
+                  TIPDiscoverySettings& discovery);
+// The same for the process-wide Settings, AccountList and IPDiscovery.
+void ReadSettings(const TIniFile& ini, TWindowGeometry& window);
+
+// Writes every setting in the order a new file shows them, accounts first. Keys the
+// file holds and that are not written keep their values. Does not save the file.
+void WriteSettings(TIniFile& ini, const TWindowGeometry& window, const TSettings& settings,
+                   const TAccountList& accounts, const TIPDiscoverySettings& discovery);
+void WriteSettings(TIniFile& ini, const TWindowGeometry& window);
+
+// A list as one value: items separated by ",", an item holding a blank, a control
+// character, "~" or "," enclosed in "~" with inner "~" doubled. Reading also splits
+// at unquoted blanks; a missing key gives an empty list.
+QStringList ReadListText(const TIniFile& ini, const QString& section, const QString& key);
+void WriteListText(TIniFile& ini, const QString& section, const QString& key, const QStringList& items);

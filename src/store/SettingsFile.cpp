@@ -1,0 +1,107 @@
+#include "store/SettingsFile.h"
+
+#include "accounts/AccountList.h"
+#include "accounts/AccountStorage.h"
+#include "accounts/LegacyAccountFile.h"
+#include "model/DateTime.h"
+#include "model/Error.h"
+#include "platform/ProgramPath.h"
+#include "store/IniFile.h"
+#include "store/Settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cmath>
+#include <unistd.h>
+
+TAutoUpdateSettings AutoUpdateSettings;
+
+namespace {
+
+const QString kAutoUpdate = QStringLiteral("AutoUpdate");
+
+bool FolderIsWritable(const QString& folder)
+{
+    return ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0;
+}
+
+QString UserConfigFolder()
+{
+    const QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (!configHome.isEmpty() && QDir::isAbsolutePath(configHome))
+        return configHome;
+    return QDir::homePath() + QStringLiteral("/.config");
+}
+
+void CreateFolderFor(const QString& filePath)
+{
+    const QString folder = QFileInfo(filePath).absolutePath();
+    if (!QDir().mkpath(folder))
+        throw EKestrovaError(QStringLiteral("Cannot create the folder %1").arg(folder));
+}
+
+} // namespace
+
+void ReadAutoUpdateSettings(const TIniFile& ini, TAutoUpdateSettings& settings)
+{
+    const auto today = static_cast<int32_t>(std::floor(NowDateTime()));
+    settings.QueryForAutoCheck = ini.ReadBool(kAutoUpdate, QStringLiteral("QueryForAutoCheck"), true);
+    settings.AutoCheckEnabled = ini.ReadBool(kAutoUpdate, QStringLiteral("AutoCheckEnabled"), false);
+    settings.LastAutoCheckDate = ini.ReadInteger(kAutoUpdate, QStringLiteral("LastAutoCheckDate"), today);
+}
+
+void WriteAutoUpdateSettings(TIniFile& ini, const TAutoUpdateSettings& settings)
+{
+    ini.WriteBool(kAutoUpdate, QStringLiteral("QueryForAutoCheck"), settings.QueryForAutoCheck);
+    ini.WriteBool(kAutoUpdate, QStringLiteral("AutoCheckEnabled"), settings.AutoCheckEnabled);
+    ini.WriteInteger(kAutoUpdate, QStringLiteral("LastAutoCheckDate"), settings.LastAutoCheckDate);
+}
+
+QString SettingsFilePath(const QString& programPath)
+{
+    const QString besideProgram = ReplaceFileExtension(programPath, QStringLiteral(".ini"));
+    if (!programPath.isEmpty() && FolderIsWritable(QFileInfo(besideProgram).absolutePath()))
+        return besideProgram;
+    return UserConfigFolder() + QStringLiteral("/kestrova/kestrova.ini");
+}
+
+void LoadSettings(const QString& settingsPath, TWindowGeometry& window)
+{
+    const TIniFile ini(settingsPath);
+    ReadSettings(ini, window);
+    ReadAutoUpdateSettings(ini, AutoUpdateSettings);
+}
+
+void SaveSettings(const QString& settingsPath, const TWindowGeometry& window)
+{
+    TIniFile ini(settingsPath);
+    WriteSettings(ini, window);
+    WriteAutoUpdateSettings(ini, AutoUpdateSettings);
+    CreateFolderFor(settingsPath);
+    ini.UpdateFile();
+}
+
+void LoadProfile(const QString& profilePath, TWindowGeometry& window)
+{
+    const TIniFile ini(profilePath);
+    ReadSettings(ini, window);
+}
+
+void SaveProfile(const QString& profilePath, const TWindowGeometry& window)
+{
+    TIniFile ini(profilePath);
+    WriteSettings(ini, window);
+    ini.UpdateFile();
+}
+
+int ImportLegacyAccounts(const QString& settingsPath)
+{
+    return ImportLegacyAccountFile(LegacyAccountFilePath(settingsPath), AccountList, [&settingsPath] {
+        TIniFile ini(settingsPath);
+        SaveAccounts(ini, AccountList);
+        CreateFolderFor(settingsPath);
+        ini.UpdateFile();
+    });
+}

@@ -1,0 +1,131 @@
+#include "accounts/AccountList.h"
+#include "accounts/AccountStorage.h"
+#include "model/DateTime.h"
+#include "store/IniFile.h"
+#include "store/Settings.h"
+#include "store/SettingsFile.h"
+#include "store/WindowGeometry.h"
+#include "support/TempDir.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray Record(const char* computer, const char* user, const char* password)
+{
+    QByteArray record;
+    for (const char* field : {computer, user, password}) {
+        QByteArray bytes(field);
+        bytes.append(64 - bytes.size(), '\0');
+        record += bytes;
+    }
+    return record;
+}
+
+// These tests work on the process-wide values the program itself uses.
+class SettingsFileTest : public ::testing::Test {
+protected:
+    void SetUp() override { ResetGlobals(); }
+    void TearDown() override { ResetGlobals(); }
+    static void ResetGlobals()
+    {
+        Settings = TSettings();
+        AccountList.Clear();
+        AutoUpdateSettings = TAutoUpdateSettings();
+    }
+
+    TempDir dir;
+    THeadlessWindowGeometry window{QSize(1600, 900), TWindowBounds{10, 10, 640, 480}};
+};
+
+TEST_F(SettingsFileTest, BesideTheProgramWhenItsFolderIsWritable)
+{
+    EXPECT_EQ(SettingsFilePath(dir.file("kestrova")), dir.file("kestrova.ini"));
+    EXPECT_EQ(SettingsFilePath(dir.file("kestrova.bin")), dir.file("kestrova.ini"));
+}
+
+TEST_F(SettingsFileTest, UserConfigFolderOtherwise)
+{
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    const QString readOnlyProgram = dir.file("missing-folder/kestrova"); // a folder that is not there
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.file("config")));
+    EXPECT_EQ(SettingsFilePath(readOnlyProgram), dir.file("config/kestrova/kestrova.ini"));
+    qputenv("XDG_CONFIG_HOME", "relative/path"); // not absolute: ignored
+    EXPECT_EQ(SettingsFilePath(readOnlyProgram), QDir::homePath() + "/.config/kestrova/kestrova.ini");
+    qunsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(SettingsFilePath(readOnlyProgram), QDir::homePath() + "/.config/kestrova/kestrova.ini");
+    if (!saved.isNull())
+        qputenv("XDG_CONFIG_HOME", saved);
+}
+
+TEST_F(SettingsFileTest, SaveCreatesFolderAndFileAndLoadRestores)
+{
+    const QString path = dir.file("config/kestrova/kestrova.ini");
+    Settings.MaxThreads = 33;
+    Settings.History = {"*.pdf"};
+    AccountList.Add({"PC1", "u", "p"});
+    AutoUpdateSettings = {false, true, 45000};
+    SaveSettings(path, window);
+    EXPECT_EQ(QFile(path).permissions() & (QFile::ReadOther | QFile::ReadGroup), QFile::Permissions());
+
+    ResetGlobals();
+    LoadSettings(path, window);
+    EXPECT_EQ(Settings.MaxThreads, 33);
+    EXPECT_EQ(Settings.History, QStringList({"*.pdf"}));
+    EXPECT_EQ(AccountList.Snapshot(), QList<TUnicodeAccount>({{"PC1", "u", "p"}}));
+    EXPECT_EQ(AutoUpdateSettings, TAutoUpdateSettings({false, true, 45000}));
+}
+
+TEST_F(SettingsFileTest, AutoUpdateDefaultsAndTheDayNumberOfToday)
+{
+    LoadSettings(dir.file("none.ini"), window);
+    EXPECT_TRUE(AutoUpdateSettings.QueryForAutoCheck);
+    EXPECT_FALSE(AutoUpdateSettings.AutoCheckEnabled);
+    EXPECT_EQ(AutoUpdateSettings.LastAutoCheckDate, static_cast<int32_t>(std::floor(NowDateTime())));
+}
+
+TEST_F(SettingsFileTest, ProfilesNeverHoldTheUpdateSection)
+{
+    const QString profile = dir.file("profile.ini");
+    AutoUpdateSettings = {false, true, 40000};
+    SaveProfile(profile, window);
+    EXPECT_FALSE(TIniFile(profile).SectionExists("AutoUpdate"));
+
+    const QString withSection = dir.write("other.ini", "[AutoUpdate]\nAutoCheckEnabled=0\nLastAutoCheckDate=1\n");
+    LoadProfile(withSection, window);
+    EXPECT_EQ(AutoUpdateSettings, TAutoUpdateSettings({false, true, 40000}));
+}
+
+TEST_F(SettingsFileTest, LegacyAccountsAreStoredBeforeTheirFileIsDeleted)
+{
+    const QString settingsPath = dir.write("kestrova.ini", "[Misc]\nMaxThreads=4\n");
+    const QString legacyPath = dir.write("kestrova.dat", Record("PC9", "old", "pw"));
+    AccountList.Add({"PC1", "u", "p"});
+    EXPECT_EQ(ImportLegacyAccounts(settingsPath), 1);
+    EXPECT_FALSE(QFile::exists(legacyPath));
+
+    const TIniFile stored(settingsPath);
+    EXPECT_EQ(stored.ReadInteger("Misc", "MaxThreads", 0), 4); // the rest of the file is untouched
+    TAccountList reread;
+    LoadAccounts(stored, reread);
+    EXPECT_EQ(reread.Snapshot(), QList<TUnicodeAccount>({{"PC1", "u", "p"}, {"PC9", "old", "pw"}}));
+}
+
+TEST_F(SettingsFileTest, AResultsFileUnderTheLegacyNameIsKept)
+{
+    const QString settingsPath = dir.file("kestrova.ini");
+    QByteArray compound("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+    compound.append(192 * 4 - compound.size(), '\0');
+    const QString legacyPath = dir.write("kestrova.dat", compound);
+    EXPECT_EQ(ImportLegacyAccounts(settingsPath), 0);
+    EXPECT_TRUE(QFile::exists(legacyPath));
+    EXPECT_FALSE(QFile::exists(settingsPath));
+    EXPECT_EQ(AccountList.Count(), 0);
+}
+
+} // namespace
