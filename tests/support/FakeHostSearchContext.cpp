@@ -1,0 +1,24 @@
+#include "support/FakeHostSearchContext.h"
+
+void FakeHostSearchContext::DeliverHit(const TItemRecord& hit)
+{
+    hits.push_back(hit);
+    if (onHit)
+        onHit(hit);
+}
+
+QStringList FakeHostSearchContext::hitNames() const
+{
+    QStringList names;
+    for (const TItemRecord& hit : hits)
+        names << hit.FileName;
+    return names;
+}
+
+QStringList FakeHostSearchContext::activityTexts() const
+{
+    QStringList texts;
+    for (const auto& [kind, text] : activities)
+        texts << text;
+    return texts;
+}
