@@ -81,3 +81,19 @@ TEST(DateTimeTest, UnixTimeUsesLocalTime)
 }
 
 } // namespace
+
+namespace {
+
+TEST(DateTimeTest, FileDateRangeIsChronologicalPast2043)
+{
+    const int32_t from = DateTimeToFileDate(EncodeDateTime({2020, 1, 1}));
+    const int32_t to = DateTimeToFileDate(EncodeDateTime({2100, 1, 1}));
+    EXPECT_LT(to, 0); // bit 31 set: a signed comparison would put it before 1980
+    EXPECT_TRUE(FileDateInRange(DateTimeToFileDate(EncodeDateTime({2050, 6, 1})), from, to));
+    EXPECT_TRUE(FileDateInRange(from, from, to));
+    EXPECT_TRUE(FileDateInRange(to, from, to));
+    EXPECT_FALSE(FileDateInRange(DateTimeToFileDate(EncodeDateTime({2100, 1, 1, 0, 0, 2})), from, to));
+    EXPECT_FALSE(FileDateInRange(0, from, to)); // dates outside 1980-2107 pack to 0
+}
+
+} // namespace
