@@ -37,7 +37,8 @@ struct UnixDate {
 bool ParseYearOrTime(std::string_view text, UnixDate& date)
 {
     int year = 0;
-    if (text.size() == 4 && ParseSmallNumber(text, 4, year)) {
+    // A plausible year only: a numeric owner, group or size is no year.
+    if (text.size() == 4 && ParseSmallNumber(text, 4, year) && year >= 1900 && year <= 2100) {
         date.parts.year = year;
         date.hasYear = true;
         return true;

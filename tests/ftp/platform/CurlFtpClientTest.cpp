@@ -178,6 +178,45 @@ TEST_F(CurlFtpClientTest, OneLoginServesEveryListingWithAbsolutePaths)
     EXPECT_TRUE(log.endsWith("QUIT\n"));
 }
 
+TEST_F(CurlFtpClientTest, PathsStartAtTheLoginDirectory)
+{
+    // A login directory below the root: "/pub" of the walk is /home/ftp/pub.
+    QJsonObject listings{{"/home/ftp", "drwxr-xr-x 2 u g 0 Jan  5  2020 pub\r\n"},
+                         {"/home/ftp/pub", "-rw-r--r-- 1 u g 1 Jan  5  2020 in-pub\r\n"}};
+    START_OR_SKIP(server, FtpTestServer::serveScript(kAddress, {{"listings", listings}, {"pwd", "/home/ftp"}}, why));
+    CurlFtpClient client(TestFtpOptions(server->port()));
+    ASSERT_TRUE(client.login(kAddress));
+    std::vector<FtpListEntry> entries;
+    ASSERT_TRUE(client.list("", entries));
+    ASSERT_TRUE(client.list("/pub", entries));
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, "in-pub");
+    EXPECT_TRUE(server->commandLog().contains("CWD /home/ftp/pub\n"));
+}
+
+TEST_F(CurlFtpClientTest, ALoginDirectoryThatIsNoUnixPathIsLeftRelatively)
+{
+    const QString home = QStringLiteral("DISK$PUB:[ANONYMOUS]");
+    QJsonObject listings{{home, "SUB.DIR;1  1/3  17-MAR-1998 08:00 [SYSTEM] (RWE,RWE,RE,RE)\r\n"},
+                         {home + "/SUB", "FILE.TXT;2  4/6  17-MAR-1998 08:00 [SYSTEM] (RWE,RWE,RE,RE)\r\n"}};
+    START_OR_SKIP(server, FtpTestServer::serveScript(kAddress, {{"listings", listings}, {"pwd", home}}, why));
+    CurlFtpClient client(TestFtpOptions(server->port()));
+    ASSERT_TRUE(client.login(kAddress));
+    std::vector<FtpListEntry> entries;
+    ASSERT_TRUE(client.list("", entries));
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, "SUB");
+    EXPECT_TRUE(entries[0].isDirectory);
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(client.list("/SUB", entries)) << client.lastError().message.toStdString();
+        ASSERT_EQ(entries.size(), 1u);
+        EXPECT_EQ(entries[0].name, "FILE.TXT");
+        EXPECT_EQ(entries[0].size, 4 * 512);
+        ASSERT_TRUE(client.list("", entries)) << client.lastError().message.toStdString();
+        EXPECT_EQ(entries[0].name, "SUB");
+    }
+}
+
 TEST_F(CurlFtpClientTest, LegacyEncodedNamesAreDecodedAndAskedForWithTheServersBytes)
 {
     QJsonObject listings{{"/", ScriptBytes("drwxr-xr-x 2 u g 0 Jan  5  2020 caf\xe9\r\n")},

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <random>
 
 namespace {
 
@@ -306,6 +307,65 @@ TEST(FtpListParserTest, SizesSaturateInsteadOfWrapping)
     const auto entries = Parse("-rw-r--r-- 1 u g 99999999999999999999999 Jan  5  2020 huge\n");
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].size, INT64_MAX);
+}
+
+TEST(FtpListParserTest, GrouplessLinesWithNumericNamesFindTheRealDate)
+{
+    // Owner "may", group "20" and size 1234 read like the date "May 20 1234".
+    const auto entries = Parse("-rw-r--r-- 1 may 20 1234 Jan  5  2020 real name\n");
+    ASSERT_EQ(entries.size(), 1u);
+    ExpectEntry(entries[0], "real name", false, 1234, At(2020, 1, 5));
+}
+
+// Damaged and hostile replies: whatever the bytes, parsing ends and every entry
+// it yields can serve as a path segment.
+TEST(FtpListParserTest, MutatedListingsNeverYieldUnusableEntries)
+{
+    const QByteArray samples[] = {
+        "drwxr-xr-x   5 ftp      ftp          4096 Mar  3  2021 pub\r\n",
+        "lrwxrwxrwx 1 root root 11 Jan  5 12:00 latest -> releases/7.1\r\n",
+        "01-05-20  12:34PM       <DIR>          Program Files\r\n",
+        "README.TXT;3           2/3        5-JAN-2020 12:34:56 [SYSTEM]  (RWED,RWED,RE,RE)\r\n",
+        "LONG.TXT;12\r\n                      10/12      29-FEB-2000 23:59:59.99 [G,O] (RWED,,,)\r\n",
+        "+i8388621.48594,m825718503,r,s280,\tdjb.html\r\n",
+        "type=file;size=6000000000;modify=20240102030405.123; a; b.txt\r\n",
+        "       73098  A          04-06-97  15:21  OS2 HELP.INF\r\n",
+        "QSYS           77824 02/23/00 15:09:55 *DIR       QOpenSys/\r\n",
+        "Volume Unit    Referred Ext Used Recfm Lrecl BlkSz Dsorg Dsname\r\nWYNK01 3390 2020/01/05 1 15 FB 80 6160 PO X\r\n",
+        "d [RWCEAFMS] Supervisor           512 Jan 05 12:34 SYSTEM\r\n",
+    };
+    std::mt19937 random(20240615);
+    const char alphabet[] = " \t\r\n;=+/-:.,<>[]*0123456789JanDIRdlrwx\xe9\xff";
+    size_t parsed = 0;
+    for (int round = 0; round < 3000; ++round) {
+        QByteArray listing;
+        for (int line = 0; line < 4; ++line)
+            listing += samples[random() % std::size(samples)];
+        const int edits = 1 + static_cast<int>(random() % 6);
+        for (int edit = 0; edit < edits && !listing.isEmpty(); ++edit) {
+            const qsizetype at = static_cast<qsizetype>(random() % listing.size());
+            switch (random() % 3) {
+            case 0:
+                listing[at] = alphabet[random() % (sizeof alphabet - 1)];
+                break;
+            case 1:
+                listing.remove(at, 1 + static_cast<qsizetype>(random() % 8));
+                break;
+            default:
+                listing.insert(at, alphabet[random() % (sizeof alphabet - 1)]);
+                break;
+            }
+        }
+        for (const FtpRawEntry& entry : ParseFtpListing(listing, kNow)) {
+            ++parsed;
+            ASSERT_FALSE(entry.name.isEmpty()) << listing.toStdString();
+            ASSERT_FALSE(entry.name.contains('/')) << listing.toStdString();
+            ASSERT_TRUE(entry.name != "." && entry.name != "..") << listing.toStdString();
+            ASSERT_FALSE(entry.name.contains('\n')) << listing.toStdString();
+            ASSERT_GE(entry.size, 0) << listing.toStdString();
+        }
+    }
+    EXPECT_GT(parsed, 3000u); // most mutations leave most lines readable
 }
 
 TEST(FtpListParserTest, NamesDecodeAsUtf8ElseWindows1252)
