@@ -7,6 +7,13 @@ void FakeHostSearchContext::DeliverHit(const TItemRecord& hit)
         onHit(hit);
 }
 
+void FakeHostSearchContext::useFileMasks(const QString& boxText)
+{
+    m_masks = std::make_shared<TFileMaskList>(BuildFileMasks(boxText));
+    config.FileMasks = boxText;
+    nameMatches = [masks = m_masks](const QString& name) { return AnyMaskMatches(*masks, name); };
+}
+
 QStringList FakeHostSearchContext::hitNames() const
 {
     QStringList names;

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "engine/HostSearchContext.h"
+#include "engine/MaskLists.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -27,6 +29,12 @@ public:
     void SetActivity(TWorkerActivity kind, const QString& text) override { activities.emplace_back(kind, text); }
     void DeliverHit(const TItemRecord& hit) override;
 
+    // Tests names the way a worker does: with the masks of a "Search files" box text.
+    void useFileMasks(const QString& boxText);
+
     QStringList hitNames() const;
     QStringList activityTexts() const;
+
+private:
+    std::shared_ptr<TFileMaskList> m_masks;
 };

@@ -56,7 +56,7 @@ TEST_F(FtpSearchServerTest, FindsFilesInListingOrderFoldersBeforeTheirSubfolders
     tree.write("pub/sub/b.txt", "bb");
     tree.write("pub/skip.bin", "c");
     START_OR_SKIP(server, FtpTestServer::serveFolder(kAddress, tree.path(), why));
-    context.nameMatches = [](const QString& name) { return name.endsWith(QStringLiteral(".txt")); };
+    context.useFileMasks(QStringLiteral("*.txt"));
 
     search(server->port());
 
@@ -70,14 +70,15 @@ TEST_F(FtpSearchServerTest, FindsFilesInListingOrderFoldersBeforeTheirSubfolders
 TEST_F(FtpSearchServerTest, AFolderMatchingTheMaskIsAHitWithTheDirectoryBit)
 {
     ASSERT_TRUE(QDir(tree.path()).mkpath("pub"));
-    ASSERT_TRUE(QDir(tree.path()).mkpath("other"));
+    ASSERT_TRUE(QDir(tree.path()).mkpath("other/Public"));
     START_OR_SKIP(server, FtpTestServer::serveFolder(kAddress, tree.path(), why));
-    context.nameMatches = [](const QString& name) { return name.contains(QStringLiteral("pub")); };
+    context.useFileMasks(QStringLiteral("pub")); // the box text, wrapped to *pub*
 
     search(server->port());
 
-    ASSERT_EQ(context.hitNames(), QStringList({Url("/pub")}));
+    ASSERT_EQ(context.hitNames(), QStringList({Url("/pub"), Url("/other/Public")}));
     EXPECT_EQ(context.hits[0].Attrs, kAttrDirectory);
+    EXPECT_EQ(context.hits[1].Attrs, kAttrDirectory);
 }
 
 TEST_F(FtpSearchServerTest, AwkwardPathsAreWalkedToTheBottom)
