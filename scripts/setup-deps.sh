@@ -12,7 +12,7 @@ PACKAGES=(
   samba smbclient python3 python3-pyftpdlib iproute2 python3-olefile libgsf-bin
   libole-storage-lite-perl xvfb xauth
   # peers the benchmarks compare with
-  ripgrep lftp nmap fping
+  ripgrep lftp nmap fping time
 )
 
 missing=()

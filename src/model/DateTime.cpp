@@ -140,3 +140,9 @@ int32_t UnixTimeToFileDate(int64_t secondsSinceEpoch)
     return DateTimeToFileDate(EncodeDateTime({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
                                               local.tm_hour, local.tm_min, local.tm_sec, 0}));
 }
+
+bool FileDateInRange(int32_t fileDate, int32_t from, int32_t to)
+{
+    const auto value = static_cast<uint32_t>(fileDate);
+    return static_cast<uint32_t>(from) <= value && value <= static_cast<uint32_t>(to);
+}

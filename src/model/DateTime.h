@@ -29,3 +29,7 @@ int32_t DateTimeToFileDate(double dateTime);
 double FileDateToDateTime(int32_t fileDate);
 // A file system time (seconds since the Unix epoch) as local time, packed.
 int32_t UnixTimeToFileDate(int64_t secondsSinceEpoch);
+// Whether a packed date/time lies in [from, to], both inclusive. Compared as
+// unsigned values, which orders packed dates chronologically through 2107; as
+// signed values every date from 2044 on (bit 31 set) would sort before 1980.
+bool FileDateInRange(int32_t fileDate, int32_t from, int32_t to);

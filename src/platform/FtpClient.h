@@ -18,6 +18,7 @@ struct FtpListEntry {
     bool isSymlink = false;   // reported by its own name, never walked into
     int64_t size = 0;
     double dateTime = 0.0;    // local time as parsed (TDateTime)
+    QString uniqueId;         // the server's id of the object (MLSD "unique"), empty when unknown
 };
 
 class FtpClient {

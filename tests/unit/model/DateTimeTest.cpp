@@ -52,8 +52,8 @@ TEST(DateTimeTest, YearsOutside1980To2107PackToZero)
 
 TEST(DateTimeTest, PackedValuesCompareChronologically)
 {
-    // Dates after 2044 set the sign bit; the filters compare packed values as
-    // signed integers, exactly like the stored form.
+    // Dates after 2043 set the sign bit, so range tests go through FileDateInRange;
+    // within the years before 2044 the plain signed order is chronological too.
     const int32_t a = DateTimeToFileDate(EncodeDateTime({2020, 1, 1, 10}));
     const int32_t b = DateTimeToFileDate(EncodeDateTime({2020, 1, 1, 10, 0, 2}));
     const int32_t c = DateTimeToFileDate(EncodeDateTime({2021, 1, 1}));
@@ -78,6 +78,22 @@ TEST(DateTimeTest, UnixTimeUsesLocalTime)
     EXPECT_EQ(parts.hour, 0);
     EXPECT_EQ(parts.minute, 13);
     EXPECT_EQ(parts.second, 20);
+}
+
+} // namespace
+
+namespace {
+
+TEST(DateTimeTest, FileDateRangeIsChronologicalPast2043)
+{
+    const int32_t from = DateTimeToFileDate(EncodeDateTime({2020, 1, 1}));
+    const int32_t to = DateTimeToFileDate(EncodeDateTime({2100, 1, 1}));
+    EXPECT_LT(to, 0); // bit 31 set: a signed comparison would put it before 1980
+    EXPECT_TRUE(FileDateInRange(DateTimeToFileDate(EncodeDateTime({2050, 6, 1})), from, to));
+    EXPECT_TRUE(FileDateInRange(from, from, to));
+    EXPECT_TRUE(FileDateInRange(to, from, to));
+    EXPECT_FALSE(FileDateInRange(DateTimeToFileDate(EncodeDateTime({2100, 1, 1, 0, 0, 2})), from, to));
+    EXPECT_FALSE(FileDateInRange(0, from, to)); // dates outside 1980-2107 pack to 0
 }
 
 } // namespace

@@ -1,0 +1,76 @@
+#include "engine/FtpSearch.h"
+
+#include "model/DateTime.h"
+#include "model/StopFlag.h"
+
+#include <vector>
+
+namespace {
+
+QString FtpLocation(const QString& server, const QString& path)
+{
+    return QStringLiteral("ftp://") + server + path;
+}
+
+} // namespace
+
+void FtpSearchHost(const QString& host, FtpClientFactory& clientFactory, HostSearchContext& context)
+{
+    if (host.size() <= 2)
+        return;
+    const QString server = host.mid(2);
+    const std::unique_ptr<FtpClient> client = clientFactory.create();
+    // A server that is absent or refuses anonymous users is no finding: silent.
+    if (!client->login(server))
+        return;
+    FtpWalkGuard guard;
+    FtpSearchFolder(*client, server, QString(), context, guard);
+    client->logout();
+}
+
+void FtpSearchFolder(FtpClient& client, const QString& server, const QString& path, HostSearchContext& context,
+                     FtpWalkGuard& guard)
+{
+    std::vector<FtpListEntry> entries;
+    if (!client.list(path, entries) || StopRequested())
+        return;
+    if (!guard.enter(entries))
+        return;
+    context.SetActivity(waSearching, FtpLocation(server, path));
+    std::vector<QString> subfolders;
+    for (const FtpListEntry& entry : entries) {
+        if (StopRequested())
+            break;
+        TestFtpEntry(path, entry, server, context);
+        if (guard.shouldWalk(entry))
+            subfolders.push_back(path + u'/' + entry.name);
+    }
+    entries = {};
+    for (const QString& subfolder : subfolders) {
+        if (StopRequested())
+            break;
+        FtpSearchFolder(client, server, subfolder, context, guard);
+    }
+    guard.leave();
+}
+
+bool TestFtpEntry(const QString& path, const FtpListEntry& entry, const QString& server,
+                  HostSearchContext& context)
+{
+    if (!context.FileNameMatches(entry.name))
+        return false;
+    const TThreadConfig& config = context.Config();
+    if (config.FilterBySize && (entry.size < config.SizeFrom || entry.size > config.SizeTo))
+        return false;
+    if (config.FilterByDate &&
+        !FileDateInRange(DateTimeToFileDate(entry.dateTime), config.DateFrom, config.DateTo))
+        return false;
+    TItemRecord hit;
+    hit.FileName = FtpLocation(server, path) + u'/' + entry.name;
+    hit.Attrs = entry.isDirectory ? kAttrDirectory : 0;
+    hit.Size = entry.size;
+    hit.DateTime = entry.dateTime;
+    hit.ImageIndex = -1;
+    context.DeliverHit(hit);
+    return true;
+}

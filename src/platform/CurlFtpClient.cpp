@@ -1,0 +1,193 @@
+#include "platform/CurlFtpClient.h"
+
+#include "model/DateTime.h"
+#include "model/Error.h"
+#include "model/StopFlag.h"
+#include "platform/FtpListParser.h"
+#include "platform/FtpUrl.h"
+
+#include <QSysInfo>
+
+namespace {
+
+// An e-mail-style password naming this computer, as anonymous FTP asks for.
+QByteArray AnonymousPassword()
+{
+    QByteArray host = QSysInfo::machineHostName().toLatin1();
+    host.replace('@', '_');
+    return "anonymous@" + (host.isEmpty() ? QByteArray("localhost") : host);
+}
+
+long WholeSeconds(int milliseconds)
+{
+    return (milliseconds + 999) / 1000;
+}
+
+} // namespace
+
+CurlFtpClient::CurlFtpClient(const FtpClientOptions& options)
+    : m_options(options)
+{
+    setUpHandle();
+}
+
+CurlFtpClient::~CurlFtpClient() = default;
+
+void CurlFtpClient::setUpHandle()
+{
+    if (!m_curl)
+        m_curl = CurlHandle();
+    if (!m_curl)
+        RaiseError(QStringLiteral("Unable to create an FTP client: libcurl could not set up a handle"));
+    CURL* curl = m_curl.get();
+    static const QByteArray password = AnonymousPassword();
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L); // worker threads: no SIGALRM time-outs
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "ftp");
+    curl_easy_setopt(curl, CURLOPT_USERNAME, "anonymous");
+    curl_easy_setopt(curl, CURLOPT_PASSWORD, password.constData());
+    // Active mode: "-" announces the local address of the control connection.
+    curl_easy_setopt(curl, CURLOPT_FTPPORT, "-");
+    curl_easy_setopt(curl, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_SINGLECWD));
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_options.connectTimeoutMs));
+    // Without these a server that never connects back holds a listing for minutes.
+    curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, WholeSeconds(m_options.responseTimeoutMs));
+    curl_easy_setopt(curl, CURLOPT_ACCEPTTIMEOUT_MS, static_cast<long>(m_options.responseTimeoutMs));
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, WholeSeconds(m_options.stallTimeoutMs));
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(m_options.transferTimeoutMs));
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &CurlFtpClient::progress);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &CurlFtpClient::writeData);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, m_errorBuffer);
+}
+
+bool CurlFtpClient::login(const QString& server)
+{
+    m_loggedIn = false;
+    m_connectionEnded = false;
+    m_lastFailure = FtpFailure::None;
+    m_lastError = {};
+    m_rawPaths.clear();
+    m_serverUrl = FtpServerUrl(server, m_options.port);
+    if (m_serverUrl.isEmpty()) {
+        m_lastFailure = FtpFailure::Protocol;
+        m_lastError = PlatformError{CURLE_URL_MALFORMAT, QStringLiteral("Not a host name: ") + server};
+        return false;
+    }
+    setUpHandle();
+    // A request without a body for the login directory connects, logs in and
+    // asks for the directory (PWD), then stops; the connection stays open.
+    const CURLcode code = perform(m_serverUrl, false);
+    if (code != CURLE_OK)
+        return fail(code);
+    learnEntryPath();
+    m_loggedIn = true;
+    return true;
+}
+
+void CurlFtpClient::learnEntryPath()
+{
+    const char* entryPath = nullptr;
+    curl_easy_getinfo(m_curl.get(), CURLINFO_FTP_ENTRY_PATH, &entryPath);
+    m_entryPath = entryPath ? QByteArray(entryPath) : QByteArray("/");
+    // A Unix-style login directory lets every folder be reached with one CWD of
+    // its absolute path. Other systems (VMS "DISK$USER:[ANON]") get paths relative
+    // to the login directory, one CWD per level; libcurl returns to the login
+    // directory before each request.
+    m_absolutePaths = m_entryPath.startsWith('/');
+    curl_easy_setopt(m_curl.get(), CURLOPT_FTP_FILEMETHOD,
+                     static_cast<long>(m_absolutePaths ? CURLFTPMETHOD_SINGLECWD : CURLFTPMETHOD_MULTICWD));
+}
+
+QByteArray CurlFtpClient::serverPath(const QString& path) const
+{
+    const QByteArray folder = m_rawPaths.value(path, path.toUtf8());
+    if (!m_absolutePaths)
+        return folder;
+    QByteArray absolute = m_entryPath;
+    while (absolute.endsWith('/'))
+        absolute.chop(1);
+    return absolute + (folder.isEmpty() ? QByteArray("/") : folder);
+}
+
+bool CurlFtpClient::list(const QString& path, std::vector<FtpListEntry>& entries)
+{
+    entries.clear();
+    if (!m_loggedIn || m_connectionEnded)
+        return false;
+    if (StopRequested()) {
+        m_lastFailure = FtpFailure::Stopped;
+        m_connectionEnded = true;
+        return false;
+    }
+    const CURLcode code = perform(FtpFolderUrl(m_serverUrl, serverPath(path), m_absolutePaths), true);
+    if (code != CURLE_OK)
+        return fail(code);
+
+    const QByteArray folderBytes = m_rawPaths.value(path, path.toUtf8());
+    const std::vector<FtpRawEntry> parsed = ParseFtpListing(m_body, DecodeDateTime(NowDateTime()));
+    m_body = QByteArray();
+    entries.reserve(parsed.size());
+    for (const FtpRawEntry& raw : parsed) {
+        entries.push_back(ToFtpListEntry(raw));
+        if (!raw.isDirectory)
+            continue;
+        // Remember the server's bytes of subfolders whose name or path is not
+        // UTF-8, so that listing them sends the same bytes back.
+        const QString childPath = path + u'/' + entries.back().name;
+        const QByteArray childBytes = folderBytes + '/' + raw.name;
+        if (childBytes != childPath.toUtf8())
+            m_rawPaths.insert(childPath, childBytes);
+    }
+    return true;
+}
+
+void CurlFtpClient::logout()
+{
+    // Freeing the handle sends QUIT on a connection that is still open.
+    m_curl.reset();
+    m_loggedIn = false;
+}
+
+CURLcode CurlFtpClient::perform(const QByteArray& url, bool listing)
+{
+    m_body.clear();
+    m_errorBuffer[0] = '\0';
+    curl_easy_setopt(m_curl.get(), CURLOPT_URL, url.constData());
+    curl_easy_setopt(m_curl.get(), CURLOPT_NOBODY, listing ? 0L : 1L);
+    return curl_easy_perform(m_curl.get());
+}
+
+bool CurlFtpClient::fail(CURLcode code)
+{
+    long reply = 0;
+    curl_easy_getinfo(m_curl.get(), CURLINFO_RESPONSE_CODE, &reply);
+    m_lastFailure = ClassifyFtpFailure(code, reply);
+    m_lastError = FtpPlatformError(code, reply, m_errorBuffer);
+    if (FtpFailureEndsConnection(m_lastFailure))
+        m_connectionEnded = true;
+    m_body = QByteArray();
+    return false;
+}
+
+size_t CurlFtpClient::writeData(char* data, size_t size, size_t count, void* self)
+{
+    auto* client = static_cast<CurlFtpClient*>(self);
+    const size_t bytes = size * count;
+    if (client->m_body.size() + static_cast<qsizetype>(bytes) > client->m_options.maxListingBytes)
+        return 0; // ends the request with CURLE_WRITE_ERROR
+    client->m_body.append(data, static_cast<qsizetype>(bytes));
+    return bytes;
+}
+
+int CurlFtpClient::progress(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    return StopRequested() ? 1 : 0;
+}
+
+std::unique_ptr<FtpClient> CurlFtpClientFactory::create()
+{
+    return std::make_unique<CurlFtpClient>(m_options);
+}

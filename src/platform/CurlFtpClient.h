@@ -1,0 +1,83 @@
+#pragma once
+
+#include "platform/CurlHandle.h"
+#include "platform/FtpClient.h"
+#include "platform/FtpFailure.h"
+#include "platform/PlatformError.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+
+#include <cstdint>
+
+// Limits of one FTP client. The defaults suit a local network: a server that
+// does not answer within seconds is not going to.
+struct FtpClientOptions {
+    uint16_t port = 21;
+    int connectTimeoutMs = 5000;
+    int responseTimeoutMs = 15000;  // each server reply, and the data connection in active mode
+    int stallTimeoutMs = 15000;     // a listing that delivers no data for this long
+    int transferTimeoutMs = 300000; // one whole request (login or one listing)
+    qsizetype maxListingBytes = qsizetype(256) * 1024 * 1024;
+};
+
+// The FTP client on libcurl: anonymous login, active mode (the server connects
+// back to a port the client announces with EPRT/PORT), LIST, QUIT. One easy handle
+// per client keeps one control connection for every listing of the host.
+//
+// Threading and cancellation: one client per thread. Every call is bounded by the
+// options' time-outs; a progress callback notices StopFlag, so a call returns
+// within about a second of a stop request. After a failure that leaves the
+// connection unusable (lost, timed out, stopped) every further listing fails at
+// once instead of reconnecting: the host's FTP part is over.
+class CurlFtpClient : public FtpClient {
+public:
+    explicit CurlFtpClient(const FtpClientOptions& options = {});
+    ~CurlFtpClient() override;
+
+    bool login(const QString& server) override;
+    bool list(const QString& path, std::vector<FtpListEntry>& entries) override;
+    void logout() override;
+
+    // What the last failed call ran into.
+    FtpFailure lastFailure() const { return m_lastFailure; }
+    const PlatformError& lastError() const { return m_lastError; }
+
+private:
+    void setUpHandle();
+    CURLcode perform(const QByteArray& url, bool listing);
+    bool fail(CURLcode code);
+    void learnEntryPath();
+    // The folder as the server spells it, from its root or the login directory.
+    QByteArray serverPath(const QString& path) const;
+
+    static size_t writeData(char* data, size_t size, size_t count, void* self);
+    static int progress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
+
+    FtpClientOptions m_options;
+    CurlHandle m_curl;
+    QByteArray m_serverUrl;
+    QByteArray m_entryPath;      // the login directory as the server named it
+    bool m_absolutePaths = true; // paths below a Unix-style login directory
+    bool m_loggedIn = false;
+    bool m_connectionEnded = false;
+    QByteArray m_body;
+    // Paths whose names were not UTF-8: the bytes to ask the server for.
+    QHash<QString, QByteArray> m_rawPaths;
+    char m_errorBuffer[CURL_ERROR_SIZE] = {};
+    FtpFailure m_lastFailure = FtpFailure::None;
+    PlatformError m_lastError;
+};
+
+class CurlFtpClientFactory : public FtpClientFactory {
+public:
+    explicit CurlFtpClientFactory(const FtpClientOptions& options = {})
+        : m_options(options)
+    {
+    }
+    std::unique_ptr<FtpClient> create() override;
+
+private:
+    FtpClientOptions m_options;
+};

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "platform/FtpClient.h"
+
+#include <QMap>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+// An FTP server in memory: folder path ("" for the login directory, "/a/b"
+// below it) -> its listing. Shared by every client its factory creates, which
+// record what they were asked.
+struct FakeFtpServer {
+    QString acceptedServer;              // login succeeds only for this name
+    QMap<QString, std::vector<FtpListEntry>> folders;
+    QSet<QString> unlistable;            // folders whose listing fails
+    // Links the server follows when listing: path -> the folder it shows
+    // ("/pub/up" -> "" makes /pub/up/pub/up/... list like the login directory).
+    QMap<QString, QString> links;
+    QStringList calls;                   // "login NAME", "list PATH", "logout"
+
+    // Adds an entry to a folder (creating the folder's listing if needed); a
+    // folder entry also gets an empty listing of its own unless it has one.
+    FtpListEntry& add(const QString& folder, const QString& name, bool directory = false, int64_t size = 0,
+                      double dateTime = 0.0);
+    QStringList listedPaths() const;
+    QString resolve(QString path) const;
+};
+
+class FakeFtpClient : public FtpClient {
+public:
+    explicit FakeFtpClient(FakeFtpServer& server)
+        : m_server(server)
+    {
+    }
+    bool login(const QString& server) override;
+    bool list(const QString& path, std::vector<FtpListEntry>& entries) override;
+    void logout() override;
+
+private:
+    FakeFtpServer& m_server;
+    bool m_loggedIn = false;
+};
+
+class FakeFtpClientFactory : public FtpClientFactory {
+public:
+    explicit FakeFtpClientFactory(FakeFtpServer& server)
+        : m_server(server)
+    {
+    }
+    std::unique_ptr<FtpClient> create() override { return std::make_unique<FakeFtpClient>(m_server); }
+
+private:
+    FakeFtpServer& m_server;
+};

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "engine/HostSearchContext.h"
+#include "engine/MaskLists.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
+
+// A worker stand-in for per-host searches: hits are collected in order, the
+// file-mask test is a predicate (every name matches by default), activities are
+// recorded.
+class FakeHostSearchContext : public HostSearchContext {
+public:
+    TThreadConfig config;
+    std::function<bool(const QString&)> nameMatches = [](const QString&) { return true; };
+    // Runs after each hit is recorded (to stop a search after some hits, say).
+    std::function<void(const TItemRecord&)> onHit;
+
+    std::vector<TItemRecord> hits;
+    std::vector<std::pair<TWorkerActivity, QString>> activities;
+
+    const TThreadConfig& Config() const override { return config; }
+    bool FileNameMatches(const QString& name) const override { return nameMatches(name); }
+    void SetActivity(TWorkerActivity kind, const QString& text) override { activities.emplace_back(kind, text); }
+    void DeliverHit(const TItemRecord& hit) override;
+
+    // Tests names the way a worker does: with the masks of a "Search files" box text.
+    void useFileMasks(const QString& boxText);
+
+    QStringList hitNames() const;
+    QStringList activityTexts() const;
+
+private:
+    std::shared_ptr<TFileMaskList> m_masks;
+};

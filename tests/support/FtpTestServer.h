@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <memory>
+
+// A test FTP server in a child process, started from tests/fixtures/ and stopped
+// (by its PID, through QProcess) when the object goes.
+//
+//   QString why;
+//   auto server = FtpTestServer::serveFolder("127.0.3.1", folder, why);
+//   if (!server) GTEST_SKIP() << why;   // or FAIL(), see unavailable()
+class FtpTestServer {
+public:
+    // pyftpdlib serving `root` read-only to anonymous users.
+    static std::unique_ptr<FtpTestServer> serveFolder(const QString& address, const QString& root, QString& why,
+                                                      uint16_t port = 0);
+    // The scripted server of tests/fixtures/scripted_ftp_server.py.
+    static std::unique_ptr<FtpTestServer> serveScript(const QString& address, const QJsonObject& script,
+                                                      QString& why);
+
+    ~FtpTestServer();
+    FtpTestServer(const FtpTestServer&) = delete;
+    FtpTestServer& operator=(const FtpTestServer&) = delete;
+
+    const QString& address() const { return m_address; }
+    uint16_t port() const { return m_port; }
+    qint64 pid() const { return m_process.processId(); }
+    // Commands the scripted server received so far, one per line.
+    QByteArray commandLog() const;
+
+    // True when the last failed start failed because something the server needs
+    // is not installed (the caller should skip rather than fail).
+    static bool unavailable() { return s_unavailable; }
+
+private:
+    FtpTestServer() = default;
+    static std::unique_ptr<FtpTestServer> start(std::unique_ptr<FtpTestServer> server, const QStringList& arguments,
+                                                QString& why);
+
+    QProcess m_process;
+    QString m_address;
+    uint16_t m_port = 0;
+    std::unique_ptr<QTemporaryDir> m_workDir; // script and command log of a scripted server
+    static inline bool s_unavailable = false;
+};

@@ -1,0 +1,251 @@
+#include "engine/FtpSearch.h"
+#include "model/DateTime.h"
+#include "model/StopFlag.h"
+#include "support/FakeFtpClient.h"
+#include "support/FakeHostSearchContext.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+double At(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
+{
+    return EncodeDateTime({year, month, day, hour, minute, second, 0});
+}
+
+bool EndsWithTxt(const QString& name)
+{
+    return name.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive);
+}
+
+class FtpSearchTest : public ::testing::Test {
+protected:
+    FtpSearchTest() { server.acceptedServer = QStringLiteral("HOST"); }
+    ~FtpSearchTest() override { StopFlag = 0; }
+
+    void search(const QString& host = QStringLiteral("\\\\HOST")) { FtpSearchHost(host, factory, context); }
+
+    FakeFtpServer server;
+    FakeFtpClientFactory factory{server};
+    FakeHostSearchContext context;
+};
+
+TEST_F(FtpSearchTest, TestsAFoldersEntriesBeforeWalkingItsSubfoldersDepthFirst)
+{
+    server.add("", "pub", true);
+    server.add("", "top.txt");
+    server.add("/pub", "a.txt");
+    server.add("/pub", "sub", true);
+    server.add("/pub", "z.txt");
+    server.add("/pub/sub", "b.txt");
+    server.add("/pub/sub", "deeper", true);
+    server.add("/pub/sub/deeper", "c.txt");
+    server.add("/pub", "next", true);
+    server.add("/pub/next", "d.txt");
+    context.nameMatches = EndsWithTxt;
+
+    search();
+
+    EXPECT_EQ(context.hitNames(), QStringList({"ftp://HOST/top.txt", "ftp://HOST/pub/a.txt", "ftp://HOST/pub/z.txt",
+                                               "ftp://HOST/pub/sub/b.txt", "ftp://HOST/pub/sub/deeper/c.txt",
+                                               "ftp://HOST/pub/next/d.txt"}));
+    EXPECT_EQ(server.calls, QStringList({"login HOST", "list ", "list /pub", "list /pub/sub", "list /pub/sub/deeper",
+                                         "list /pub/next", "logout"}));
+    EXPECT_EQ(context.activityTexts(),
+              QStringList({"ftp://HOST", "ftp://HOST/pub", "ftp://HOST/pub/sub", "ftp://HOST/pub/sub/deeper",
+                           "ftp://HOST/pub/next"}));
+    for (const auto& activity : context.activities)
+        EXPECT_EQ(activity.first, waSearching);
+}
+
+TEST_F(FtpSearchTest, HitsCarryTheListedValuesAndFoldersTheDirectoryBit)
+{
+    server.add("", "pub", true, 4096, At(2021, 3, 4, 5, 6, 7));
+    server.add("", "public.iso", false, 6000000000LL, At(2022, 1, 2, 3, 4, 5)); // odd second kept
+    server.add("", "other.bin", false, 1);
+    context.nameMatches = [](const QString& name) { return name.contains(QStringLiteral("pub")); };
+
+    search();
+
+    ASSERT_EQ(context.hits.size(), 2u);
+    const TItemRecord& folder = context.hits[0];
+    EXPECT_EQ(folder.FileName, "ftp://HOST/pub");
+    EXPECT_EQ(folder.Attrs, kAttrDirectory);
+    EXPECT_EQ(folder.Size, 4096);
+    EXPECT_DOUBLE_EQ(folder.DateTime, At(2021, 3, 4, 5, 6, 7));
+    EXPECT_EQ(folder.ImageIndex, -1);
+    EXPECT_TRUE(IsFolderItem(folder));
+    EXPECT_TRUE(IsFtpItem(folder));
+    const TItemRecord& file = context.hits[1];
+    EXPECT_EQ(file.FileName, "ftp://HOST/public.iso");
+    EXPECT_EQ(file.Attrs, 0);
+    EXPECT_EQ(file.Size, 6000000000LL);
+    EXPECT_DOUBLE_EQ(file.DateTime, At(2022, 1, 2, 3, 4, 5));
+}
+
+TEST_F(FtpSearchTest, SizeFilterIsInclusiveAndSixtyFourBit)
+{
+    server.add("", "below", false, 99);
+    server.add("", "from", false, 100);
+    server.add("", "to", false, 5000000000LL);
+    server.add("", "above", false, 5000000001LL);
+    context.config.FilterBySize = true;
+    context.config.SizeFrom = 100;
+    context.config.SizeTo = 5000000000LL;
+
+    search();
+
+    EXPECT_EQ(context.hitNames(), QStringList({"ftp://HOST/from", "ftp://HOST/to"}));
+}
+
+TEST_F(FtpSearchTest, DateFilterIsInclusiveAndChronologicalThroughAllPackableYears)
+{
+    server.add("", "before", false, 0, At(2020, 1, 1, 9, 59, 58));
+    server.add("", "from", false, 0, At(2020, 1, 1, 10, 0, 0));
+    server.add("", "late", false, 0, At(2050, 6, 1, 12, 0, 0));
+    server.add("", "to", false, 0, At(2060, 1, 1, 0, 0, 0));
+    server.add("", "after", false, 0, At(2060, 1, 1, 0, 0, 2));
+    server.add("", "undated", false, 0, 0.0); // 1899: packs to 0
+    context.config.FilterByDate = true;
+    context.config.DateFrom = DateTimeToFileDate(At(2020, 1, 1, 10, 0, 0));
+    context.config.DateTo = DateTimeToFileDate(At(2060, 1, 1, 0, 0, 0));
+
+    search();
+
+    EXPECT_EQ(context.hitNames(), QStringList({"ftp://HOST/from", "ftp://HOST/late", "ftp://HOST/to"}));
+}
+
+TEST_F(FtpSearchTest, ContentSearchDoesNotApplyToFtpEntries)
+{
+    server.add("", "notes.txt", false, 10);
+    context.config.EnableTextSearch = true;
+    context.config.SearchText = QStringLiteral("never in any file");
+
+    search();
+
+    EXPECT_EQ(context.hitNames(), QStringList({"ftp://HOST/notes.txt"}));
+}
+
+TEST_F(FtpSearchTest, RefusedLoginIsSilent)
+{
+    server.acceptedServer = QStringLiteral("ELSEWHERE");
+    server.add("", "a.txt");
+
+    search();
+
+    EXPECT_TRUE(context.hits.empty());
+    EXPECT_TRUE(context.activities.empty());
+    EXPECT_EQ(server.calls, QStringList({"login HOST"}));
+}
+
+TEST_F(FtpSearchTest, HostsOfTwoCharactersOrFewerAreNotContacted)
+{
+    search(QStringLiteral("\\\\"));
+    search(QStringLiteral("ab"));
+    EXPECT_TRUE(server.calls.isEmpty());
+}
+
+TEST_F(FtpSearchTest, AFolderThatCannotBeListedIsSkippedWithItsSubtree)
+{
+    server.add("", "locked", true);
+    server.add("/locked", "hidden.txt");
+    server.add("", "open", true);
+    server.add("/open", "seen.txt");
+    server.unlistable.insert("/locked");
+
+    search();
+
+    EXPECT_EQ(context.hitNames(),
+              QStringList({"ftp://HOST/locked", "ftp://HOST/open", "ftp://HOST/open/seen.txt"}));
+    EXPECT_EQ(server.listedPaths(), QStringList({"", "/locked", "/open"}));
+}
+
+TEST_F(FtpSearchTest, StopEndsTheWalkWithoutFurtherListings)
+{
+    server.add("", "one", true);
+    server.add("", "first.txt");
+    server.add("", "second.txt");
+    server.add("", "two", true);
+    server.add("/one", "inner.txt");
+    context.onHit = [](const TItemRecord&) { StopFlag = 1; };
+
+    search();
+
+    EXPECT_EQ(context.hitNames(), QStringList({"ftp://HOST/one"}));
+    EXPECT_EQ(server.listedPaths(), QStringList({""}));
+    EXPECT_EQ(server.calls.last(), "logout");
+}
+
+TEST_F(FtpSearchTest, SymbolicLinksAreReportedButNotWalked)
+{
+    FtpListEntry& link = server.add("", "latest", false);
+    link.isSymlink = true;
+    server.add("", "real", true);
+    server.links.insert("/latest", "/real");
+
+    search();
+
+    EXPECT_EQ(context.hitNames(), QStringList({"ftp://HOST/latest", "ftp://HOST/real"}));
+    EXPECT_EQ(context.hits[0].Attrs, 0);
+    EXPECT_EQ(server.listedPaths(), QStringList({"", "/real"}));
+}
+
+TEST_F(FtpSearchTest, LinksListedAsFoldersWithServerIdsAreWalkedOnce)
+{
+    server.add("", "pub", true).uniqueId = "801U1";
+    server.add("/pub", "file.txt");
+    server.add("/pub", "again", true).uniqueId = "801U1"; // a link back to /pub
+    server.links.insert("/pub/again", "/pub");
+
+    search();
+
+    EXPECT_EQ(server.listedPaths(), QStringList({"", "/pub"}));
+    EXPECT_EQ(context.hitNames(),
+              QStringList({"ftp://HOST/pub", "ftp://HOST/pub/file.txt", "ftp://HOST/pub/again"}));
+}
+
+TEST_F(FtpSearchTest, LinksToAnAncestorListedAsFoldersEndTheWalk)
+{
+    // Two links back to the login directory would double the work per level.
+    server.add("", "docs", true);
+    server.add("", "up1", true);
+    server.add("", "up2", true);
+    server.add("/docs", "b.txt");
+    server.add("/docs", "top", true);
+    server.links.insert("/up1", "");
+    server.links.insert("/up2", "");
+    server.links.insert("/docs/top", "");
+
+    search();
+
+    EXPECT_EQ(server.listedPaths(), QStringList({"", "/docs", "/docs/top", "/up1", "/up2"}));
+    EXPECT_EQ(context.hitNames(), QStringList({"ftp://HOST/docs", "ftp://HOST/up1", "ftp://HOST/up2",
+                                               "ftp://HOST/docs/b.txt", "ftp://HOST/docs/top"}));
+}
+
+TEST_F(FtpSearchTest, NestedFoldersWithIdenticalSingleEntryListingsAreWalked)
+{
+    const double when = At(2020, 5, 5);
+    server.add("", "pkg", true, 4096, when);
+    server.add("/pkg", "pkg", true, 4096, when);
+    server.add("/pkg/pkg", "pkg", true, 4096, when);
+    server.add("/pkg/pkg/pkg", "found.txt");
+    context.nameMatches = EndsWithTxt;
+
+    search();
+
+    EXPECT_EQ(context.hitNames(), QStringList({"ftp://HOST/pkg/pkg/pkg/found.txt"}));
+}
+
+TEST_F(FtpSearchTest, ASelfLinkWithoutIdsEndsAtTheDepthLimit)
+{
+    server.add("", "self", true);
+    server.links.insert("/self", "");
+
+    search();
+
+    EXPECT_EQ(server.listedPaths().size(), FtpWalkGuard::kMaxDepth);
+    EXPECT_EQ(server.calls.last(), "logout");
+}
+
+} // namespace
