@@ -1,0 +1,266 @@
+#include "agent/AgentServer.h"
+
+#include "agent/PortProbe.h"
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <vector>
+
+using namespace SmbAgentProtocol;
+
+static_assert(kSmbcWorkgroup == SMBC_WORKGROUP && kSmbcServer == SMBC_SERVER && kSmbcFileShare == SMBC_FILE_SHARE
+              && kSmbcPrinterShare == SMBC_PRINTER_SHARE && kSmbcCommsShare == SMBC_COMMS_SHARE
+              && kSmbcIpcShare == SMBC_IPC_SHARE);
+
+namespace {
+
+// A failed libsmbclient call occasionally leaves errno at 0; the reply must
+// still say it failed.
+QByteArray errorReply(int code, const QString& context = {})
+{
+    if (code == 0)
+        code = EIO;
+    QString text = QString::fromLocal8Bit(std::strerror(code));
+    if (!context.isEmpty())
+        text = context + QStringLiteral(": ") + text;
+    return PayloadWriter(MessageType::Error).i32(code).string(text).payload();
+}
+
+std::string utf8(const QString& value)
+{
+    return value.toStdString();
+}
+
+// Closes a libsmbclient directory handle however the listing ends.
+class OpenDirectory {
+public:
+    OpenDirectory(SMBCCTX* context, const std::string& url)
+        : m_context(context), m_handle(smbc_getFunctionOpendir(context)(context, url.c_str()))
+    {
+    }
+    ~OpenDirectory()
+    {
+        if (m_handle)
+            smbc_getFunctionClosedir(m_context)(m_context, m_handle);
+    }
+    OpenDirectory(const OpenDirectory&) = delete;
+    OpenDirectory& operator=(const OpenDirectory&) = delete;
+    SMBCFILE* handle() const { return m_handle; }
+
+private:
+    SMBCCTX* m_context;
+    SMBCFILE* m_handle;
+};
+
+} // namespace
+
+AgentServer::AgentServer(SmbContext& context, int fd) : m_context(context), m_fd(fd) {}
+
+AgentServer::~AgentServer()
+{
+    SMBCCTX* context = m_context.get();
+    for (auto& [handle, file] : m_files)
+        smbc_getFunctionClose(context)(context, file);
+}
+
+int AgentServer::run()
+{
+    for (;;) {
+        QByteArray request;
+        IoStatus status = readFrame(m_fd, request);
+        if (status == IoStatus::Closed)
+            return 0;
+        if (status != IoStatus::Ok)
+            return 2;
+        if (writeFrame(m_fd, handle(request)) != IoStatus::Ok)
+            return 0;
+    }
+}
+
+QByteArray AgentServer::handle(const QByteArray& request)
+{
+    PayloadReader in(request);
+    QByteArray reply;
+    switch (in.type()) {
+    case MessageType::Probe: reply = probe(in); break;
+    case MessageType::ListEntries: reply = listEntries(in); break;
+    case MessageType::Connect: reply = connect(in); break;
+    case MessageType::Cancel: reply = cancel(in); break;
+    case MessageType::ListFolder: reply = listFolder(in); break;
+    case MessageType::OpenFile: reply = openFile(in); break;
+    case MessageType::ReadFile: reply = readFile(in); break;
+    case MessageType::CloseFile: reply = closeFile(in); break;
+    default: return errorReply(EBADMSG, QStringLiteral("Unknown request"));
+    }
+    // Handlers check their fields before acting and return nothing for a
+    // malformed request.
+    if (reply.isEmpty() || !in.complete())
+        return errorReply(EBADMSG, QStringLiteral("Malformed request"));
+    return reply;
+}
+
+QByteArray AgentServer::probe(PayloadReader& in)
+{
+    std::string host = utf8(in.string());
+    uint16_t port = in.u16();
+    uint32_t timeoutMs = in.u32();
+    if (!in.complete())
+        return {};
+    return PayloadWriter(MessageType::Ok).i32(ProbeTcpPort(host, port, int(timeoutMs))).payload();
+}
+
+QByteArray AgentServer::listEntries(PayloadReader& in)
+{
+    std::string url = utf8(in.string());
+    if (!in.complete())
+        return {};
+    SMBCCTX* context = m_context.get();
+    errno = 0;
+    OpenDirectory directory(context, url);
+    if (!directory.handle())
+        return errorReply(errno);
+    struct Entry {
+        QByteArray name, comment;
+        uint32_t type;
+    };
+    std::vector<Entry> entries;
+    auto readdir = smbc_getFunctionReaddir(context);
+    while (const smbc_dirent* entry = readdir(context, directory.handle()))
+        entries.push_back({QByteArray(entry->name), QByteArray(entry->comment ? entry->comment : ""),
+                           entry->smbc_type});
+    PayloadWriter out(MessageType::Ok);
+    out.u32(uint32_t(entries.size()));
+    for (const Entry& entry : entries)
+        out.bytes(entry.name).u32(entry.type).bytes(entry.comment);
+    return out.payload();
+}
+
+QByteArray AgentServer::connect(PayloadReader& in)
+{
+    std::string url = utf8(in.string());
+    std::string server = utf8(in.string());
+    std::string share = utf8(in.string());
+    SmbContext::Credentials credentials;
+    credentials.user = utf8(in.string());
+    credentials.password = utf8(in.string());
+    credentials.workgroup = utf8(in.string());
+    if (!in.complete())
+        return {};
+    // A cached connection is reused whatever password it was made with, so the
+    // attempt starts from a clean cache to really test these credentials.
+    auto previous = m_context.setCredentials(server, share, credentials);
+    m_context.purgeConnections();
+    errno = 0;
+    OpenDirectory directory(m_context.get(), url);
+    if (directory.handle())
+        return PayloadWriter(MessageType::Ok).payload();
+    int error = errno;
+    m_context.restoreCredentials(server, share, previous);
+    m_context.purgeConnections();
+    return errorReply(error);
+}
+
+QByteArray AgentServer::cancel(PayloadReader& in)
+{
+    std::string server = utf8(in.string());
+    std::string share = utf8(in.string());
+    if (!in.complete())
+        return {};
+    m_context.forgetCredentials(server, share);
+    m_context.purgeConnections();
+    return PayloadWriter(MessageType::Ok).payload();
+}
+
+QByteArray AgentServer::listFolder(PayloadReader& in)
+{
+    std::string url = utf8(in.string());
+    if (!in.complete())
+        return {};
+    SMBCCTX* context = m_context.get();
+    errno = 0;
+    OpenDirectory directory(context, url);
+    if (!directory.handle())
+        return errorReply(errno);
+    struct Entry {
+        QByteArray name;
+        uint32_t attributes;
+        int64_t size, writeTime;
+    };
+    std::vector<Entry> entries;
+    auto readdirplus2 = smbc_getFunctionReaddirPlus2(context);
+    struct stat status {};
+    while (const libsmb_file_info* info = readdirplus2(context, directory.handle(), &status))
+        entries.push_back({QByteArray(info->name), info->attrs, int64_t(info->size), int64_t(info->mtime_ts.tv_sec)});
+    PayloadWriter out(MessageType::Ok);
+    out.u32(uint32_t(entries.size()));
+    for (const Entry& entry : entries)
+        out.bytes(entry.name).u32(entry.attributes).i64(entry.size).i64(entry.writeTime);
+    return out.payload();
+}
+
+QByteArray AgentServer::openFile(PayloadReader& in)
+{
+    std::string url = utf8(in.string());
+    if (!in.complete())
+        return {};
+    SMBCCTX* context = m_context.get();
+    errno = 0;
+    SMBCFILE* file = smbc_getFunctionOpen(context)(context, url.c_str(), O_RDONLY, 0);
+    if (!file)
+        return errorReply(errno);
+    struct stat status {};
+    if (smbc_getFunctionFstat(context)(context, file, &status) < 0) {
+        int error = errno;
+        smbc_getFunctionClose(context)(context, file);
+        return errorReply(error);
+    }
+    uint32_t handle = m_nextHandle++;
+    m_files[handle] = file;
+    return PayloadWriter(MessageType::Ok).u32(handle).i64(int64_t(status.st_size)).payload();
+}
+
+QByteArray AgentServer::readFile(PayloadReader& in)
+{
+    uint32_t handle = in.u32();
+    int64_t offset = in.i64();
+    uint32_t length = in.u32();
+    if (!in.complete())
+        return {};
+    auto found = m_files.find(handle);
+    if (found == m_files.end())
+        return errorReply(EBADF);
+    if (offset < 0)
+        return errorReply(EINVAL);
+    length = std::min(length, kMaxReadLength);
+    SMBCCTX* context = m_context.get();
+    errno = 0;
+    if (smbc_getFunctionLseek(context)(context, found->second, off_t(offset), SEEK_SET) < 0)
+        return errorReply(errno);
+    QByteArray data(qsizetype(length), Qt::Uninitialized);
+    uint32_t done = 0;
+    auto read = smbc_getFunctionRead(context);
+    while (done < length) {
+        ssize_t got = read(context, found->second, data.data() + done, length - done);
+        if (got < 0)
+            return errorReply(errno);
+        if (got == 0)
+            break;
+        done += uint32_t(got);
+    }
+    return PayloadWriter(MessageType::Ok).bytes(data.constData(), done).payload();
+}
+
+QByteArray AgentServer::closeFile(PayloadReader& in)
+{
+    uint32_t handle = in.u32();
+    if (!in.complete())
+        return {};
+    auto found = m_files.find(handle);
+    if (found == m_files.end())
+        return errorReply(EBADF);
+    SMBCCTX* context = m_context.get();
+    smbc_getFunctionClose(context)(context, found->second);
+    m_files.erase(found);
+    return PayloadWriter(MessageType::Ok).payload();
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "agent/SmbContext.h"
+#include "platform/SmbAgentProtocol.h"
+
+#include <QByteArray>
+
+#include <cstdint>
+#include <map>
+
+// The agent's request loop: reads one request frame at a time from the
+// protocol descriptor, runs it against libsmbclient and writes one reply.
+// Single-threaded by design: libsmbclient is not safe for threads here.
+class AgentServer {
+public:
+    AgentServer(SmbContext& context, int fd);
+    ~AgentServer();
+
+    // Serves requests until the client closes the stream. Returns the exit code.
+    int run();
+
+private:
+    QByteArray handle(const QByteArray& request);
+    QByteArray probe(SmbAgentProtocol::PayloadReader& in);
+    QByteArray listEntries(SmbAgentProtocol::PayloadReader& in);
+    QByteArray connect(SmbAgentProtocol::PayloadReader& in);
+    QByteArray cancel(SmbAgentProtocol::PayloadReader& in);
+    QByteArray listFolder(SmbAgentProtocol::PayloadReader& in);
+    QByteArray openFile(SmbAgentProtocol::PayloadReader& in);
+    QByteArray readFile(SmbAgentProtocol::PayloadReader& in);
+    QByteArray closeFile(SmbAgentProtocol::PayloadReader& in);
+
+    SmbContext& m_context;
+    int m_fd;
+    std::map<uint32_t, SMBCFILE*> m_files;
+    uint32_t m_nextHandle = 1;
+};

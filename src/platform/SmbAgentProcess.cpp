@@ -1,0 +1,195 @@
+#include "platform/SmbAgentProcess.h"
+
+#include "model/StopFlag.h"
+#include "platform/SmbAgentProtocol.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QMutex>
+#include <QThread>
+
+#include <cerrno>
+#include <csignal>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+using namespace SmbAgentProtocol;
+
+namespace {
+
+QMutex commandMutex;
+QStringList commandOverride;
+
+PlatformError agentError(int code, const QString& message)
+{
+    return PlatformError{code, message};
+}
+
+} // namespace
+
+SmbAgentProcess::SmbAgentProcess(const SmbAgentOptions& options) : m_options(options) {}
+
+SmbAgentProcess::~SmbAgentProcess()
+{
+    // Closing the stream tells the agent to log off and leave; one that is
+    // blocked in the network is ended instead of waited for.
+    endProcess(200);
+}
+
+void SmbAgentProcess::setAgentCommand(const QStringList& command)
+{
+    QMutexLocker lock(&commandMutex);
+    commandOverride = command;
+}
+
+QStringList SmbAgentProcess::agentCommand()
+{
+    {
+        QMutexLocker lock(&commandMutex);
+        if (!commandOverride.isEmpty())
+            return commandOverride;
+    }
+    QString fromEnvironment = qEnvironmentVariable("KESTROVA_SMB_AGENT");
+    if (!fromEnvironment.isEmpty())
+        return {fromEnvironment};
+    QString self = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    return {QFileInfo(self).absolutePath() + QLatin1Char('/') + QStringLiteral(KESTROVA_SMB_AGENT_NAME)};
+}
+
+PlatformError SmbAgentProcess::start()
+{
+    QStringList command = agentCommand();
+    if (m_options.browse)
+        command << QStringLiteral("--browse");
+    command << QStringLiteral("--timeout=%1").arg(m_options.requestTimeoutMs);
+
+    int sockets[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) < 0)
+        return PlatformError::fromErrno(errno);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, sockets[1], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, sockets[1], STDOUT_FILENO);
+
+    std::vector<QByteArray> arguments;
+    for (const QString& argument : command)
+        arguments.push_back(argument.toLocal8Bit());
+    std::vector<char*> argv;
+    for (QByteArray& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+
+    pid_t pid = 0;
+    int result = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(sockets[1]);
+    if (result != 0) {
+        ::close(sockets[0]);
+        PlatformError error = PlatformError::fromErrno(result);
+        error.message = QStringLiteral("Cannot start the SMB agent %1: %2").arg(command.first(), error.message);
+        return error;
+    }
+    m_pid = pid;
+    m_fd = sockets[0];
+    return {};
+}
+
+PlatformError SmbAgentProcess::die(const PlatformError& reason)
+{
+    endProcess(0);
+    m_dead = true;
+    m_deathReason = reason;
+    return reason;
+}
+
+void SmbAgentProcess::endProcess(int waitMs)
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (m_pid <= 0)
+        return;
+    QElapsedTimer timer;
+    timer.start();
+    for (;;) {
+        pid_t done = ::waitpid(m_pid, nullptr, WNOHANG);
+        if (done == m_pid || (done < 0 && errno != EINTR))
+            break;
+        if (timer.elapsed() >= waitMs) {
+            ::kill(m_pid, SIGKILL);
+            while (::waitpid(m_pid, nullptr, 0) < 0 && errno == EINTR) {
+            }
+            break;
+        }
+        QThread::msleep(5);
+    }
+    m_pid = 0;
+}
+
+PlatformError SmbAgentProcess::send(const QByteArray& request)
+{
+    if (m_dead)
+        return m_deathReason;
+    if (StopRequested())
+        return agentError(ECANCELED, QStringLiteral("Stopped"));
+    if (m_fd < 0) {
+        PlatformError error = start();
+        if (error.failed())
+            return die(error);
+    }
+    if (writeFrame(m_fd, request) != IoStatus::Ok)
+        return die(agentError(EPIPE, QStringLiteral("The SMB agent has ended")));
+    return {};
+}
+
+PlatformError SmbAgentProcess::receive(QByteArray& reply)
+{
+    if (m_dead)
+        return m_deathReason;
+    QElapsedTimer sinceStop;
+    auto stopDue = [&] {
+        if (!StopRequested())
+            return false;
+        if (!sinceStop.isValid())
+            sinceStop.start();
+        return sinceStop.elapsed() >= m_options.stopGraceMs;
+    };
+    QByteArray payload;
+    switch (readFrame(m_fd, payload, m_options.callTimeoutMs, stopDue)) {
+    case IoStatus::Ok: break;
+    case IoStatus::Stopped: return die(agentError(ECANCELED, QStringLiteral("Stopped")));
+    case IoStatus::TimedOut:
+        return die(agentError(ETIMEDOUT, QStringLiteral("The SMB agent did not answer within %1 s")
+                                             .arg(m_options.callTimeoutMs / 1000.0)));
+    case IoStatus::Corrupted: return die(agentError(EPROTO, QStringLiteral("The SMB agent sent a corrupted reply")));
+    case IoStatus::Closed: return die(agentError(EPIPE, QStringLiteral("The SMB agent has ended")));
+    }
+    PayloadReader in(payload);
+    if (in.type() == MessageType::Error) {
+        PlatformError error;
+        error.code = in.i32();
+        error.message = in.string();
+        if (!in.complete() || error.code == 0)
+            return die(agentError(EPROTO, QStringLiteral("The SMB agent sent a corrupted reply")));
+        return error;
+    }
+    if (in.type() != MessageType::Ok)
+        return die(agentError(EPROTO, QStringLiteral("The SMB agent sent a corrupted reply")));
+    reply = payload;
+    return {};
+}
+
+PlatformError SmbAgentProcess::call(const QByteArray& request, QByteArray& reply)
+{
+    PlatformError error = send(request);
+    if (error.failed())
+        return error;
+    return receive(reply);
+}

@@ -1,0 +1,206 @@
+#include "platform/SmbShareClient.h"
+
+#include "platform/SmbAgentProtocol.h"
+#include "platform/SmbFileSource.h"
+#include "platform/UncPath.h"
+
+#include <cerrno>
+#include <pwd.h>
+#include <unistd.h>
+
+using namespace SmbAgentProtocol;
+
+namespace {
+
+constexpr uint16_t kSmbPort = 445;
+
+PlatformError invalidPath(const QString& path)
+{
+    return PlatformError{EINVAL, QStringLiteral("Invalid network path: %1").arg(path)};
+}
+
+PlatformError corruptedReply()
+{
+    return PlatformError{EPROTO, QStringLiteral("The SMB agent sent a corrupted reply")};
+}
+
+// "No user" in a logon attempt means the name the process runs under.
+QString currentUserName()
+{
+    if (passwd* entry = ::getpwuid(::geteuid()))
+        return QString::fromLocal8Bit(entry->pw_name);
+    return qEnvironmentVariable("USER");
+}
+
+} // namespace
+
+SmbShareClient::SmbShareClient(const SmbAgentOptions& options)
+    : m_agent(std::make_shared<SmbAgentProcess>(options))
+{
+}
+
+SmbShareClient::~SmbShareClient() = default;
+
+ShareType SmbShareClient::shareTypeFromSmbc(uint32_t smbcType)
+{
+    switch (smbcType) {
+    case kSmbcFileShare: return ShareType::Disk;
+    case kSmbcPrinterShare: return ShareType::Printer;
+    case kSmbcCommsShare: return ShareType::Comms;
+    case kSmbcIpcShare: return ShareType::Ipc;
+    default: return ShareType::Other;
+    }
+}
+
+PlatformError SmbShareClient::checkHost(const QString& host)
+{
+    QString key = host.toLower();
+    if (auto found = m_probedHosts.constFind(key); found != m_probedHosts.constEnd())
+        return *found;
+    QByteArray reply;
+    PlatformError error = m_agent->call(PayloadWriter(MessageType::Probe)
+                                            .string(host)
+                                            .u16(kSmbPort)
+                                            .u32(uint32_t(m_agent->options().probeTimeoutMs))
+                                            .payload(),
+                                        reply);
+    // A failed call (stop, dead agent) says nothing about the host: not cached.
+    if (error.failed())
+        return error;
+    PayloadReader in(reply);
+    int32_t result = in.i32();
+    if (!in.complete())
+        return corruptedReply();
+    PlatformError outcome;
+    // A name only NetBIOS knows cannot be probed; libsmbclient resolves it itself.
+    if (result != 0 && result != kProbeUnresolved) {
+        outcome = PlatformError::fromErrno(result);
+        outcome.message = QStringLiteral("%1 (SMB port of %2)").arg(outcome.message, host);
+    }
+    m_probedHosts.insert(key, outcome);
+    return outcome;
+}
+
+PlatformError SmbShareClient::listShares(const QString& host, std::vector<ShareInfo>& shares)
+{
+    shares.clear();
+    auto path = UncPath::parse(host);
+    if (!path)
+        return invalidPath(host);
+    if (PlatformError error = checkHost(path->host()); error.failed())
+        return error;
+    QByteArray reply;
+    PlatformError error =
+        m_agent->call(PayloadWriter(MessageType::ListEntries).string(path->hostPath().toUrl()).payload(), reply);
+    if (error.failed())
+        return error;
+    PayloadReader in(reply);
+    uint32_t count = in.u32();
+    std::vector<ShareInfo> listed;
+    for (uint32_t i = 0; i < count && in.ok(); ++i) {
+        ShareInfo share;
+        share.name = in.string();
+        share.type = shareTypeFromSmbc(in.u32());
+        in.bytes(); // comment
+        listed.push_back(share);
+    }
+    if (!in.complete())
+        return corruptedReply();
+    shares = std::move(listed);
+    return {};
+}
+
+PlatformError SmbShareClient::connect(const QString& remotePath, const std::optional<QString>& user,
+                                      const std::optional<QString>& password)
+{
+    auto path = UncPath::parse(remotePath);
+    if (!path || !path->components().isEmpty())
+        return invalidPath(remotePath);
+    if (PlatformError error = checkHost(path->host()); error.failed())
+        return error;
+    QString userName = user.value_or(currentUserName());
+    QString workgroup;
+    // Accounts may be written DOMAIN\user.
+    if (qsizetype separator = userName.indexOf(QLatin1Char('\\')); separator > 0) {
+        workgroup = userName.left(separator);
+        userName = userName.mid(separator + 1);
+    }
+    QByteArray reply;
+    return m_agent->call(PayloadWriter(MessageType::Connect)
+                             .string(path->toUrl())
+                             .string(path->host())
+                             .string(path->share())
+                             .string(userName)
+                             .string(password.value_or(QString()))
+                             .string(workgroup)
+                             .payload(),
+                         reply);
+}
+
+void SmbShareClient::cancelConnection(const QString& remotePath)
+{
+    auto path = UncPath::parse(remotePath);
+    if (!path || m_agent->isDead())
+        return;
+    QByteArray reply;
+    m_agent->call(PayloadWriter(MessageType::Cancel).string(path->host()).string(path->share()).payload(), reply);
+}
+
+PlatformError SmbShareClient::listFolder(const QString& folder, std::vector<ShareDirEntry>& entries)
+{
+    entries.clear();
+    auto path = UncPath::parse(folder);
+    if (!path || path->isHost())
+        return invalidPath(folder);
+    if (PlatformError error = checkHost(path->host()); error.failed())
+        return error;
+    QByteArray reply;
+    PlatformError error = m_agent->call(PayloadWriter(MessageType::ListFolder).string(path->toUrl()).payload(), reply);
+    if (error.failed())
+        return error;
+    PayloadReader in(reply);
+    uint32_t count = in.u32();
+    std::vector<ShareDirEntry> listed;
+    listed.reserve(std::min<uint32_t>(count, 1u << 20));
+    for (uint32_t i = 0; i < count && in.ok(); ++i) {
+        ShareDirEntry entry;
+        entry.name = in.string();
+        entry.attributes = in.u32();
+        entry.size = in.i64();
+        entry.writeTime = in.i64();
+        listed.push_back(std::move(entry));
+    }
+    if (!in.complete())
+        return corruptedReply();
+    entries = std::move(listed);
+    return {};
+}
+
+std::unique_ptr<ByteSource> SmbShareClient::openFile(const QString& filePath, PlatformError& error)
+{
+    auto path = UncPath::parse(filePath);
+    if (!path || path->components().isEmpty()) {
+        error = invalidPath(filePath);
+        return nullptr;
+    }
+    error = checkHost(path->host());
+    if (error.failed())
+        return nullptr;
+    QByteArray reply;
+    error = m_agent->call(PayloadWriter(MessageType::OpenFile).string(path->toUrl()).payload(), reply);
+    if (error.failed())
+        return nullptr;
+    PayloadReader in(reply);
+    uint32_t handle = in.u32();
+    int64_t size = in.i64();
+    if (!in.complete()) {
+        error = corruptedReply();
+        return nullptr;
+    }
+    return std::make_unique<SmbFileSource>(m_agent, handle, size);
+}
+
+std::unique_ptr<ShareClient> SmbShareClientFactory::create()
+{
+    return std::make_unique<SmbShareClient>(m_options);
+}
