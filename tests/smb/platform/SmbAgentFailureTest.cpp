@@ -1,0 +1,193 @@
+#include "platform/SmbShareClient.h"
+
+#include "model/StopFlag.h"
+#include "support/SilentTcpServer.h"
+#include "support/SmbFixture.h"
+
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <thread>
+
+using namespace SmbFixture;
+
+// How a client copes with agents that hang, die or cannot start, and with hosts
+// that do not answer. Bounds on elapsed time here are generous: they tell a
+// bounded wait from a hang, they do not measure speed.
+namespace {
+
+class SmbAgentFailureTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        StopFlag = 0;
+        useBuiltAgent();
+    }
+    void TearDown() override
+    {
+        StopFlag = 0;
+        SmbAgentProcess::setAgentCommand({});
+    }
+
+    // An SMB server on the test network that accepts and then never answers.
+    static QString hangingHost() { return hostUnc(8); }
+    static std::unique_ptr<SilentTcpServer> startHangingServer()
+    {
+        return std::make_unique<SilentTcpServer>(address(8), 445);
+    }
+};
+
+bool processExists(pid_t pid)
+{
+    return pid > 0 && (::kill(pid, 0) == 0 || errno != ESRCH);
+}
+
+} // namespace
+
+TEST_F(SmbAgentFailureTest, StopEndsACallBlockedInTheNetworkWithinASecond)
+{
+    auto server = startHangingServer();
+    if (!server->ok())
+        GTEST_SKIP() << "cannot listen on port 445 (needs root): " << server->error().toStdString();
+    SmbShareClient client;
+    std::thread stopper([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        StopFlag = 1;
+    });
+    QElapsedTimer timer;
+    timer.start();
+    std::vector<ShareInfo> shares;
+    PlatformError error = client.listShares(hangingHost(), shares);
+    qint64 elapsed = timer.elapsed();
+    stopper.join();
+    EXPECT_EQ(error.code, ECANCELED);
+    EXPECT_LT(elapsed, 400 + 1500) << "the stop was not honoured promptly";
+    EXPECT_TRUE(client.agent().isDead());
+    EXPECT_EQ(client.agent().pid(), 0) << "the ended agent was reaped";
+}
+
+TEST_F(SmbAgentFailureTest, CallsAfterAStopFailAtOnceWithoutStartingAnAgent)
+{
+    StopFlag = 1;
+    SmbShareClient client;
+    std::vector<ShareDirEntry> entries;
+    EXPECT_EQ(client.listFolder(hostUnc(2) + QStringLiteral("\\public"), entries).code, ECANCELED);
+    EXPECT_EQ(client.agent().pid(), 0);
+}
+
+TEST_F(SmbAgentFailureTest, AnAgentThatDoesNotAnswerInTimeIsEnded)
+{
+    auto server = startHangingServer();
+    if (!server->ok())
+        GTEST_SKIP() << "cannot listen on port 445 (needs root): " << server->error().toStdString();
+    SmbAgentOptions options;
+    options.callTimeoutMs = 700;
+    SmbShareClient client(options);
+    QElapsedTimer timer;
+    timer.start();
+    std::vector<ShareInfo> shares;
+    PlatformError error = client.listShares(hangingHost(), shares);
+    EXPECT_EQ(error.code, ETIMEDOUT);
+    EXPECT_FALSE(error.message.isEmpty());
+    EXPECT_LT(timer.elapsed(), 5000);
+    // Later calls fail at once with the same reason.
+    timer.restart();
+    EXPECT_EQ(client.listShares(hangingHost(), shares).code, ETIMEDOUT);
+    EXPECT_LT(timer.elapsed(), 100);
+}
+
+TEST_F(SmbAgentFailureTest, HostWithNothingListeningFailsFast)
+{
+    SmbShareClient client;
+    QElapsedTimer timer;
+    timer.start();
+    std::vector<ShareInfo> shares;
+    PlatformError error = client.listShares(silentHostUnc(), shares);
+    EXPECT_EQ(error.code, ECONNREFUSED);
+    EXPECT_TRUE(error.message.contains(QString::fromLocal8Bit(strerror(ECONNREFUSED)))) << error.message.toStdString();
+    EXPECT_LT(timer.elapsed(), 3000);
+    // The probe's verdict stands for the rest of this client's calls.
+    std::vector<ShareDirEntry> entries;
+    EXPECT_EQ(client.listFolder(silentHostUnc() + QStringLiteral("\\share"), entries).code, ECONNREFUSED);
+    EXPECT_EQ(client.connect(silentHostUnc(), QStringLiteral("user"), QStringLiteral("pw")).code, ECONNREFUSED);
+}
+
+TEST_F(SmbAgentFailureTest, MissingAgentProgramIsAnErrorNotACrash)
+{
+    SmbAgentProcess::setAgentCommand({QStringLiteral("/nonexistent/kestrova-smb-agent")});
+    SmbShareClient client;
+    std::vector<ShareInfo> shares;
+    PlatformError error = client.listShares(hostUnc(2), shares);
+    EXPECT_EQ(error.code, ENOENT);
+    EXPECT_TRUE(error.message.contains(QStringLiteral("/nonexistent/kestrova-smb-agent")));
+}
+
+TEST_F(SmbAgentFailureTest, AgentCommandComesFromTheEnvironmentWithoutAnOverride)
+{
+    SmbAgentProcess::setAgentCommand({});
+    qputenv("KESTROVA_SMB_AGENT", "/somewhere/agent");
+    EXPECT_EQ(SmbAgentProcess::agentCommand(), QStringList{QStringLiteral("/somewhere/agent")});
+    qunsetenv("KESTROVA_SMB_AGENT");
+    QStringList beside = SmbAgentProcess::agentCommand();
+    ASSERT_EQ(beside.size(), 1);
+    EXPECT_TRUE(beside.first().endsWith(QStringLiteral("/" KESTROVA_SMB_AGENT_NAME)));
+}
+
+TEST_F(SmbAgentFailureTest, KilledAgentFailsTheNextCallsWithoutHanging)
+{
+    KESTROVA_REQUIRE_SMB_FIXTURE();
+    SmbShareClient client;
+    std::vector<ShareDirEntry> entries;
+    const QString folder = hostUnc(2) + QStringLiteral("\\public");
+    ASSERT_FALSE(client.listFolder(folder, entries).failed());
+    PlatformError openError;
+    auto source = client.openFile(folder + QStringLiteral("\\readme.txt"), openError);
+    ASSERT_TRUE(source);
+
+    pid_t pid = client.agent().pid();
+    ASSERT_TRUE(processExists(pid));
+    ASSERT_EQ(::kill(pid, SIGKILL), 0);
+
+    QElapsedTimer timer;
+    timer.start();
+    PlatformError error = client.listFolder(folder, entries);
+    EXPECT_EQ(error.code, EPIPE);
+    EXPECT_TRUE(entries.empty());
+    EXPECT_TRUE(client.listFolder(folder, entries).failed());
+    char buffer[4];
+    EXPECT_EQ(source->read(0, buffer, sizeof buffer), -1);
+    EXPECT_LT(timer.elapsed(), 2000);
+    EXPECT_FALSE(processExists(pid)) << "the dead agent was reaped";
+}
+
+TEST_F(SmbAgentFailureTest, FileSourceMayOutliveItsClient)
+{
+    KESTROVA_REQUIRE_SMB_FIXTURE();
+    std::unique_ptr<ByteSource> source;
+    {
+        SmbShareClient client;
+        PlatformError error;
+        source = client.openFile(hostUnc(2) + QStringLiteral("\\public\\readme.txt"), error);
+        ASSERT_TRUE(source);
+    }
+    char buffer[6];
+    ASSERT_EQ(source->read(0, buffer, sizeof buffer), 6);
+    EXPECT_EQ(QByteArray(buffer, 6), QByteArray("readme"));
+}
+
+TEST_F(SmbAgentFailureTest, ClientsEndTheirAgentsWhenTheyGo)
+{
+    KESTROVA_REQUIRE_SMB_FIXTURE();
+    pid_t pid = 0;
+    {
+        SmbShareClient client;
+        std::vector<ShareInfo> shares;
+        ASSERT_FALSE(client.listShares(hostUnc(3), shares).failed());
+        pid = client.agent().pid();
+        ASSERT_TRUE(processExists(pid));
+    }
+    EXPECT_FALSE(processExists(pid));
+}
