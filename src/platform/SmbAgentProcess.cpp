@@ -149,8 +149,10 @@ PlatformError SmbAgentProcess::send(const QByteArray& request)
     return {};
 }
 
-PlatformError SmbAgentProcess::receive(QByteArray& reply)
+PlatformError SmbAgentProcess::receive(QByteArray& reply, int timeoutMs)
 {
+    if (timeoutMs < 0)
+        timeoutMs = m_options.callTimeoutMs;
     if (m_dead)
         return m_deathReason;
     QElapsedTimer sinceStop;
@@ -162,12 +164,12 @@ PlatformError SmbAgentProcess::receive(QByteArray& reply)
         return sinceStop.elapsed() >= m_options.stopGraceMs;
     };
     QByteArray payload;
-    switch (readFrame(m_fd, payload, m_options.callTimeoutMs, stopDue)) {
+    switch (readFrame(m_fd, payload, timeoutMs, stopDue)) {
     case IoStatus::Ok: break;
     case IoStatus::Stopped: return die(agentError(ECANCELED, QStringLiteral("Stopped")));
     case IoStatus::TimedOut:
         return die(agentError(ETIMEDOUT, QStringLiteral("The SMB agent did not answer within %1 s")
-                                             .arg(m_options.callTimeoutMs / 1000.0)));
+                                             .arg(timeoutMs / 1000.0)));
     case IoStatus::Corrupted: return die(agentError(EPROTO, QStringLiteral("The SMB agent sent a corrupted reply")));
     case IoStatus::Closed: return die(agentError(EPIPE, QStringLiteral("The SMB agent has ended")));
     }
@@ -186,10 +188,10 @@ PlatformError SmbAgentProcess::receive(QByteArray& reply)
     return {};
 }
 
-PlatformError SmbAgentProcess::call(const QByteArray& request, QByteArray& reply)
+PlatformError SmbAgentProcess::call(const QByteArray& request, QByteArray& reply, int timeoutMs)
 {
     PlatformError error = send(request);
     if (error.failed())
         return error;
-    return receive(reply);
+    return receive(reply, timeoutMs);
 }

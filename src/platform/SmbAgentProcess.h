@@ -34,11 +34,12 @@ public:
 
     // Sends a request and waits for its reply. On success reply holds the Ok
     // payload; an Error reply or any failure of the agent comes back as the error.
-    PlatformError call(const QByteArray& request, QByteArray& reply);
+    // timeoutMs < 0 stands for the options' callTimeoutMs.
+    PlatformError call(const QByteArray& request, QByteArray& reply, int timeoutMs = -1);
     // The two halves of call, so that requests to several agents can be in
     // flight at once. Each send must be followed by exactly one receive.
     PlatformError send(const QByteArray& request);
-    PlatformError receive(QByteArray& reply);
+    PlatformError receive(QByteArray& reply, int timeoutMs = -1);
 
     bool isDead() const { return m_dead; }
     // The process id while it runs (0 before the first call); for tests.

@@ -13,6 +13,9 @@ using namespace SmbAgentProtocol;
 namespace {
 
 constexpr uint16_t kSmbPort = 445;
+// A probe of a host given by name resolves it first; the system resolver may
+// take several seconds before it gives up on a silent DNS server.
+constexpr int kResolveAllowanceMs = 15000;
 
 PlatformError invalidPath(const QString& path)
 {
@@ -63,7 +66,7 @@ PlatformError SmbShareClient::checkHost(const QString& host)
                                             .u16(kSmbPort)
                                             .u32(uint32_t(m_agent->options().probeTimeoutMs))
                                             .payload(),
-                                        reply);
+                                        reply, m_agent->options().probeTimeoutMs + kResolveAllowanceMs);
     // A failed call (stop, dead agent) says nothing about the host: not cached.
     if (error.failed())
         return error;

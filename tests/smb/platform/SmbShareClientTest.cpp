@@ -115,7 +115,8 @@ TEST_F(SmbShareClientTest, HandlesFilesBeyondFourGigabytes)
 {
     const int64_t fiveGiB = int64_t(5) << 30;
     const int64_t markerAt = (int64_t(4) << 30) + 12345;
-    const ShareDirEntry* entry = find(list(path(2, QStringLiteral("public\\big"))), QStringLiteral("sparse5g.bin"));
+    auto entries = list(path(2, QStringLiteral("public\\big")));
+    const ShareDirEntry* entry = find(entries, QStringLiteral("sparse5g.bin"));
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(entry->size, fiveGiB);
 
@@ -195,7 +196,8 @@ TEST_F(SmbShareClientTest, AwkwardNamesComeBackRawAndOpen)
 
 TEST_F(SmbShareClientTest, SymbolicLinkAboveItselfIsListedAsAFolder)
 {
-    const ShareDirEntry* up = find(list(path(2, QStringLiteral("public\\loop\\inner"))), QStringLiteral("up"));
+    auto entries = list(path(2, QStringLiteral("public\\loop\\inner")));
+    const ShareDirEntry* up = find(entries, QStringLiteral("up"));
     ASSERT_NE(up, nullptr);
     EXPECT_TRUE(up->attributes & kDirectory);
     // It leads back to the share root, so a walk that follows it meets itself.
