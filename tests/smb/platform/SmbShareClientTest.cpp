@@ -300,3 +300,14 @@ TEST_F(SmbShareClientTest, RejectsPathsThatAreNoUncPaths)
     EXPECT_FALSE(client.openFile(path(2, QStringLiteral("public")), error));
     EXPECT_EQ(error.code, EINVAL);
 }
+
+TEST_F(SmbShareClientTest, HostPartIsNeverReadAsUserOrPort)
+{
+    // Unescaped, "user@host" would log on to host as user, and "host:port"
+    // would pick a port: both must stay (unresolvable) host names.
+    std::vector<ShareInfo> shares;
+    EXPECT_TRUE(client.listShares(QStringLiteral("\\\\") + alice().name + QLatin1Char('@') + address(2), shares).failed());
+    EXPECT_TRUE(shares.empty());
+    EXPECT_TRUE(client.listShares(hostUnc(2) + QStringLiteral(":445"), shares).failed());
+    EXPECT_TRUE(shares.empty());
+}
