@@ -45,6 +45,10 @@ public:
     virtual void cancelConnection(const QString& remotePath) = 0;
     // Every entry of the folder, "." and ".." included if the server sends them.
     virtual PlatformError listFolder(const QString& folder, std::vector<ShareDirEntry>& entries) = 0;
+    // A hint that listFolder(folder) will follow soon: a client may start the
+    // listing now, in parallel with other work. Listings still reach the caller
+    // only through listFolder, in the order it asks for them.
+    virtual void prefetchFolder(const QString& folder) { (void)folder; }
     // A reader of the file's bytes, or null with the error filled in.
     virtual std::unique_ptr<ByteSource> openFile(const QString& path, PlatformError& error) = 0;
 };

@@ -15,6 +15,7 @@ struct SmbAgentOptions {
     int callTimeoutMs = 120000;   // longest wait for one reply (a huge folder listing)
     int stopGraceMs = 300;        // after StopFlag is seen, wait this long before ending the agent
     int probeTimeoutMs = 1000;    // TCP connect probe of port 445 before a host's first call
+    int prefetchAgents = 0;       // extra agents a share client lists folders ahead on (0: none)
 };
 
 // One kestrova-smb-agent child process and the socket to it.

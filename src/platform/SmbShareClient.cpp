@@ -27,6 +27,26 @@ PlatformError corruptedReply()
     return PlatformError{EPROTO, QStringLiteral("The SMB agent sent a corrupted reply")};
 }
 
+PlatformError parseFolderListing(const QByteArray& reply, std::vector<ShareDirEntry>& entries)
+{
+    PayloadReader in(reply);
+    uint32_t count = in.u32();
+    std::vector<ShareDirEntry> listed;
+    listed.reserve(std::min<uint32_t>(count, 1u << 20));
+    for (uint32_t i = 0; i < count && in.ok(); ++i) {
+        ShareDirEntry entry;
+        entry.name = in.string();
+        entry.attributes = in.u32();
+        entry.size = in.i64();
+        entry.writeTime = in.i64();
+        listed.push_back(std::move(entry));
+    }
+    if (!in.complete())
+        return corruptedReply();
+    entries = std::move(listed);
+    return {};
+}
+
 // "No user" in a logon attempt means the name the process runs under.
 QString currentUserName()
 {
@@ -128,16 +148,19 @@ PlatformError SmbShareClient::connect(const QString& remotePath, const std::opti
         workgroup = userName.left(separator);
         userName = userName.mid(separator + 1);
     }
-    QByteArray reply;
-    return m_agent->call(PayloadWriter(MessageType::Connect)
+    QByteArray request = PayloadWriter(MessageType::Connect)
                              .string(path->toUrl())
                              .string(path->host())
                              .string(path->share())
                              .string(userName)
                              .string(password.value_or(QString()))
                              .string(workgroup)
-                             .payload(),
-                         reply);
+                             .payload();
+    QByteArray reply;
+    PlatformError error = m_agent->call(request, reply);
+    if (!error.failed() && m_agent->options().prefetchAgents > 0)
+        m_credentialLog.push_back(request);
+    return error;
 }
 
 void SmbShareClient::cancelConnection(const QString& remotePath)
@@ -145,8 +168,11 @@ void SmbShareClient::cancelConnection(const QString& remotePath)
     auto path = UncPath::parse(remotePath);
     if (!path || m_agent->isDead())
         return;
+    QByteArray request = PayloadWriter(MessageType::Cancel).string(path->host()).string(path->share()).payload();
     QByteArray reply;
-    m_agent->call(PayloadWriter(MessageType::Cancel).string(path->host()).string(path->share()).payload(), reply);
+    m_agent->call(request, reply);
+    if (m_agent->options().prefetchAgents > 0)
+        m_credentialLog.push_back(request);
 }
 
 PlatformError SmbShareClient::listFolder(const QString& folder, std::vector<ShareDirEntry>& entries)
@@ -157,26 +183,72 @@ PlatformError SmbShareClient::listFolder(const QString& folder, std::vector<Shar
         return invalidPath(folder);
     if (PlatformError error = checkHost(path->host()); error.failed())
         return error;
+    if (PlatformError error; takePrefetched(path->toUnc(), entries, error))
+        return error;
     QByteArray reply;
     PlatformError error = m_agent->call(PayloadWriter(MessageType::ListFolder).string(path->toUrl()).payload(), reply);
     if (error.failed())
         return error;
-    PayloadReader in(reply);
-    uint32_t count = in.u32();
-    std::vector<ShareDirEntry> listed;
-    listed.reserve(std::min<uint32_t>(count, 1u << 20));
-    for (uint32_t i = 0; i < count && in.ok(); ++i) {
-        ShareDirEntry entry;
-        entry.name = in.string();
-        entry.attributes = in.u32();
-        entry.size = in.i64();
-        entry.writeTime = in.i64();
-        listed.push_back(std::move(entry));
+    return parseFolderListing(reply, entries);
+}
+
+SmbShareClient::Helper* SmbShareClient::idleHelper()
+{
+    for (Helper& helper : m_helpers)
+        if (helper.pendingFolder.isEmpty() && !helper.agent->isDead())
+            return &helper;
+    if (int(m_helpers.size()) >= m_agent->options().prefetchAgents)
+        return nullptr;
+    SmbAgentOptions options = m_agent->options();
+    options.prefetchAgents = 0;
+    m_helpers.push_back(Helper{std::make_unique<SmbAgentProcess>(options), 0, QString()});
+    return &m_helpers.back();
+}
+
+void SmbShareClient::prefetchFolder(const QString& folder)
+{
+    auto path = UncPath::parse(folder);
+    if (!path || path->isHost())
+        return;
+    // Only hosts already probed and found open: a dead host is not worth a helper.
+    auto probed = m_probedHosts.constFind(path->host().toLower());
+    if (probed == m_probedHosts.constEnd() || probed->failed())
+        return;
+    QString unc = path->toUnc();
+    for (const Helper& helper : m_helpers)
+        if (helper.pendingFolder == unc)
+            return;
+    Helper* helper = idleHelper();
+    if (!helper)
+        return;
+    for (; helper->replayed < m_credentialLog.size(); ++helper->replayed) {
+        QByteArray reply;
+        helper->agent->call(m_credentialLog[helper->replayed], reply);
     }
-    if (!in.complete())
-        return corruptedReply();
-    entries = std::move(listed);
-    return {};
+    if (helper->agent->send(PayloadWriter(MessageType::ListFolder).string(path->toUrl()).payload()).failed())
+        return;
+    helper->pendingFolder = unc;
+}
+
+bool SmbShareClient::takePrefetched(const QString& folder, std::vector<ShareDirEntry>& entries, PlatformError& error)
+{
+    for (Helper& helper : m_helpers) {
+        if (helper.pendingFolder != folder)
+            continue;
+        helper.pendingFolder.clear();
+        QByteArray reply;
+        error = helper.agent->receive(reply);
+        if (!error.failed())
+            error = parseFolderListing(reply, entries);
+        if (!error.failed()) {
+            ++m_prefetchedListings;
+            return true;
+        }
+        // A stop holds for the main agent as well; any other failure is
+        // confirmed (or not) by the main agent itself.
+        return error.code == ECANCELED;
+    }
+    return false;
 }
 
 std::unique_ptr<ByteSource> SmbShareClient::openFile(const QString& filePath, PlatformError& error)

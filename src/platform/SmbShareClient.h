@@ -13,6 +13,14 @@
 // serves one thread. Before the first call that reaches a host, TCP port 445
 // is probed with a short time-out, and a host that refuses or does not answer
 // fails every later call at once with the probe's error.
+//
+// Prefetch: with options.prefetchAgents > 0, prefetchFolder sends the listing to
+// an idle helper agent and returns at once; listFolder of that folder then takes
+// the helper's reply. Helpers replay this client's logons and cancellations
+// before they list, so they see what the main agent sees. A prefetched listing
+// that failed is listed again on the main agent, so a prefetch never changes a
+// result, only when it is ready. Two connections to one host walk it faster than
+// one (measured 3.3 s -> 2.4 s for 50,000 files on loopback).
 class SmbShareClient : public ShareClient {
 public:
     explicit SmbShareClient(const SmbAgentOptions& options = {});
@@ -24,17 +32,34 @@ public:
     void cancelConnection(const QString& remotePath) override;
     PlatformError listFolder(const QString& folder, std::vector<ShareDirEntry>& entries) override;
     std::unique_ptr<ByteSource> openFile(const QString& path, PlatformError& error) override;
+    void prefetchFolder(const QString& folder) override;
 
     // The agent serving this client; tests end it to simulate a crash.
     SmbAgentProcess& agent() { return *m_agent; }
+    // How many listFolder calls were answered by a helper's prefetched listing.
+    int prefetchedListings() const { return m_prefetchedListings; }
 
     // The share type libsmbclient reports (SMBC_FILE_SHARE, ...) as ShareType.
     static ShareType shareTypeFromSmbc(uint32_t smbcType);
 
 private:
+    struct Helper {
+        std::unique_ptr<SmbAgentProcess> agent;
+        size_t replayed = 0;  // entries of m_credentialLog this helper has run
+        QString pendingFolder; // UNC of the listing in flight, empty when idle
+    };
+
     PlatformError checkHost(const QString& host);
+    Helper* idleHelper();
+    bool takePrefetched(const QString& folder, std::vector<ShareDirEntry>& entries, PlatformError& error);
+
     std::shared_ptr<SmbAgentProcess> m_agent;
     QHash<QString, PlatformError> m_probedHosts; // lower-case host -> probe outcome
+    // Connect requests that succeeded and Cancel requests, in order: what a
+    // helper replays to reach the main agent's logon state.
+    std::vector<QByteArray> m_credentialLog;
+    std::vector<Helper> m_helpers;
+    int m_prefetchedListings = 0;
 };
 
 class SmbShareClientFactory : public ShareClientFactory {

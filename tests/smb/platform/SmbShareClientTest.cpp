@@ -311,3 +311,78 @@ TEST_F(SmbShareClientTest, HostPartIsNeverReadAsUserOrPort)
     EXPECT_TRUE(client.listShares(hostUnc(2) + QStringLiteral(":445"), shares).failed());
     EXPECT_TRUE(shares.empty());
 }
+
+namespace {
+
+QSet<QString> namesOf(const std::vector<ShareDirEntry>& entries)
+{
+    QSet<QString> names;
+    for (const ShareDirEntry& entry : entries)
+        names.insert(entry.name);
+    return names;
+}
+
+SmbAgentOptions withHelpers(int count)
+{
+    SmbAgentOptions options;
+    options.prefetchAgents = count;
+    return options;
+}
+
+} // namespace
+
+TEST_F(SmbShareClientTest, PrefetchedListingsEqualDirectOnesWhateverTheOrderAsked)
+{
+    const QString docs = path(2, QStringLiteral("public\\docs"));
+    const QString awkward = path(2, QStringLiteral("public\\awkward"));
+    const QString aliceShare = path(2, QStringLiteral("alice"));
+    ASSERT_FALSE(client.connect(aliceShare, alice().name, alice().password).failed());
+    QSet<QString> docsNames = namesOf(list(docs)), awkwardNames = namesOf(list(awkward)),
+                  aliceNames = namesOf(list(aliceShare));
+
+    SmbShareClient prefetching(withHelpers(2));
+    ASSERT_FALSE(prefetching.connect(aliceShare, alice().name, alice().password).failed());
+    prefetching.prefetchFolder(docs);
+    prefetching.prefetchFolder(aliceShare); // needs the logon replayed on its helper
+    prefetching.prefetchFolder(awkward);    // no helper left: listed directly later
+    std::vector<ShareDirEntry> entries;
+    ASSERT_FALSE(prefetching.listFolder(aliceShare, entries).failed());
+    EXPECT_EQ(namesOf(entries), aliceNames);
+    ASSERT_FALSE(prefetching.listFolder(awkward, entries).failed());
+    EXPECT_EQ(namesOf(entries), awkwardNames);
+    ASSERT_FALSE(prefetching.listFolder(docs, entries).failed());
+    EXPECT_EQ(namesOf(entries), docsNames);
+    EXPECT_EQ(prefetching.prefetchedListings(), 2);
+    // A helper that delivered is free again.
+    prefetching.prefetchFolder(awkward);
+    ASSERT_FALSE(prefetching.listFolder(awkward, entries).failed());
+    EXPECT_EQ(namesOf(entries), awkwardNames);
+    EXPECT_EQ(prefetching.prefetchedListings(), 3);
+}
+
+TEST_F(SmbShareClientTest, FailedPrefetchIsListedAgainWithTheCurrentLogon)
+{
+    SmbShareClient prefetching(withHelpers(1));
+    const QString aliceShare = path(2, QStringLiteral("alice"));
+    std::vector<ShareInfo> shares;
+    ASSERT_FALSE(prefetching.listShares(hostUnc(2), shares).failed());
+    prefetching.prefetchFolder(aliceShare); // as guest: refused
+    ASSERT_FALSE(prefetching.connect(aliceShare, alice().name, alice().password).failed());
+    std::vector<ShareDirEntry> entries;
+    PlatformError error = prefetching.listFolder(aliceShare, entries);
+    ASSERT_FALSE(error.failed()) << error.message.toStdString();
+    EXPECT_TRUE(namesOf(entries).contains(QStringLiteral("alice.txt")));
+    EXPECT_EQ(prefetching.prefetchedListings(), 0);
+
+    // And a folder that really cannot be listed keeps its error.
+    prefetching.prefetchFolder(path(2, QStringLiteral("public\\locked")));
+    EXPECT_EQ(prefetching.listFolder(path(2, QStringLiteral("public\\locked")), entries).code, EACCES);
+}
+
+TEST_F(SmbShareClientTest, PrefetchWithoutHelpersChangesNothing)
+{
+    const QString docs = path(2, QStringLiteral("public\\docs"));
+    client.prefetchFolder(docs);
+    EXPECT_TRUE(namesOf(list(docs)).contains(QStringLiteral("report.doc")));
+    EXPECT_EQ(client.prefetchedListings(), 0);
+}
