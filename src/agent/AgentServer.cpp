@@ -9,9 +9,9 @@
 
 using namespace SmbAgentProtocol;
 
-static_assert(kSmbcWorkgroup == SMBC_WORKGROUP && kSmbcServer == SMBC_SERVER && kSmbcFileShare == SMBC_FILE_SHARE
-              && kSmbcPrinterShare == SMBC_PRINTER_SHARE && kSmbcCommsShare == SMBC_COMMS_SHARE
-              && kSmbcIpcShare == SMBC_IPC_SHARE);
+static_assert(kSmbcWorkgroup == SMBC_WORKGROUP && kSmbcServer == SMBC_SERVER &&
+              kSmbcFileShare == SMBC_FILE_SHARE && kSmbcPrinterShare == SMBC_PRINTER_SHARE &&
+              kSmbcCommsShare == SMBC_COMMS_SHARE && kSmbcIpcShare == SMBC_IPC_SHARE);
 
 namespace {
 
@@ -83,15 +83,32 @@ QByteArray AgentServer::handle(const QByteArray& request)
     PayloadReader in(request);
     QByteArray reply;
     switch (in.type()) {
-    case MessageType::Probe: reply = probe(in); break;
-    case MessageType::ListEntries: reply = listEntries(in); break;
-    case MessageType::Connect: reply = connect(in); break;
-    case MessageType::Cancel: reply = cancel(in); break;
-    case MessageType::ListFolder: reply = listFolder(in); break;
-    case MessageType::OpenFile: reply = openFile(in); break;
-    case MessageType::ReadFile: reply = readFile(in); break;
-    case MessageType::CloseFile: reply = closeFile(in); break;
-    default: return errorReply(EBADMSG, QStringLiteral("Unknown request"));
+    case MessageType::Probe:
+        reply = probe(in);
+        break;
+    case MessageType::ListEntries:
+        reply = listEntries(in);
+        break;
+    case MessageType::Connect:
+        reply = connect(in);
+        break;
+    case MessageType::Cancel:
+        reply = cancel(in);
+        break;
+    case MessageType::ListFolder:
+        reply = listFolder(in);
+        break;
+    case MessageType::OpenFile:
+        reply = openFile(in);
+        break;
+    case MessageType::ReadFile:
+        reply = readFile(in);
+        break;
+    case MessageType::CloseFile:
+        reply = closeFile(in);
+        break;
+    default:
+        return errorReply(EBADMSG, QStringLiteral("Unknown request"));
     }
     // Handlers check their fields before acting and return nothing for a
     // malformed request.
@@ -127,8 +144,8 @@ QByteArray AgentServer::listEntries(PayloadReader& in)
     std::vector<Entry> entries;
     auto readdir = smbc_getFunctionReaddir(context);
     while (const smbc_dirent* entry = readdir(context, directory.handle()))
-        entries.push_back({QByteArray(entry->name), QByteArray(entry->comment ? entry->comment : ""),
-                           entry->smbc_type});
+        entries.push_back(
+            {QByteArray(entry->name), QByteArray(entry->comment ? entry->comment : ""), entry->smbc_type});
     PayloadWriter out(MessageType::Ok);
     out.u32(uint32_t(entries.size()));
     for (const Entry& entry : entries)
@@ -191,7 +208,8 @@ QByteArray AgentServer::listFolder(PayloadReader& in)
     auto readdirplus2 = smbc_getFunctionReaddirPlus2(context);
     struct stat status {};
     while (const libsmb_file_info* info = readdirplus2(context, directory.handle(), &status))
-        entries.push_back({QByteArray(info->name), info->attrs, int64_t(info->size), int64_t(info->mtime_ts.tv_sec)});
+        entries.push_back(
+            {QByteArray(info->name), info->attrs, int64_t(info->size), int64_t(info->mtime_ts.tv_sec)});
     PayloadWriter out(MessageType::Ok);
     out.u32(uint32_t(entries.size()));
     for (const Entry& entry : entries)

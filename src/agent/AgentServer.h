@@ -4,7 +4,6 @@
 #include "platform/SmbAgentProtocol.h"
 
 #include <QByteArray>
-
 #include <cstdint>
 #include <map>
 

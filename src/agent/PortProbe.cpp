@@ -48,7 +48,8 @@ int32_t tryAddress(const addrinfo& address, int timeoutMs)
         return errno;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
+                                                                          std::chrono::steady_clock::now());
         if (left.count() <= 0)
             return ETIMEDOUT;
         pollfd descriptor{socket.fd(), POLLOUT, 0};
@@ -75,7 +76,8 @@ int32_t ProbeTcpPort(const std::string& host, uint16_t port, int timeoutMs)
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     AddressList addresses;
-    if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &addresses.head) != 0 || !addresses.head)
+    if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &addresses.head) != 0 ||
+        !addresses.head)
         return SmbAgentProtocol::kProbeUnresolved;
     int32_t result = ETIMEDOUT;
     for (const addrinfo* address = addresses.head; address; address = address->ai_next) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <libsmbclient.h>
-
 #include <map>
 #include <string>
 #include <utility>

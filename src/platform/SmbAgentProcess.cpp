@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QMutex>
 #include <QThread>
-
 #include <cerrno>
 #include <csignal>
 #include <spawn.h>
@@ -92,7 +91,8 @@ PlatformError SmbAgentProcess::start()
     if (result != 0) {
         ::close(sockets[0]);
         PlatformError error = PlatformError::fromErrno(result);
-        error.message = QStringLiteral("Cannot start the SMB agent %1: %2").arg(command.first(), error.message);
+        error.message =
+            QStringLiteral("Cannot start the SMB agent %1: %2").arg(command.first(), error.message);
         return error;
     }
     m_pid = pid;
@@ -165,13 +165,17 @@ PlatformError SmbAgentProcess::receive(QByteArray& reply, int timeoutMs)
     };
     QByteArray payload;
     switch (readFrame(m_fd, payload, timeoutMs, stopDue)) {
-    case IoStatus::Ok: break;
-    case IoStatus::Stopped: return die(agentError(ECANCELED, QStringLiteral("Stopped")));
+    case IoStatus::Ok:
+        break;
+    case IoStatus::Stopped:
+        return die(agentError(ECANCELED, QStringLiteral("Stopped")));
     case IoStatus::TimedOut:
-        return die(agentError(ETIMEDOUT, QStringLiteral("The SMB agent did not answer within %1 s")
-                                             .arg(timeoutMs / 1000.0)));
-    case IoStatus::Corrupted: return die(agentError(EPROTO, QStringLiteral("The SMB agent sent a corrupted reply")));
-    case IoStatus::Closed: return die(agentError(EPIPE, QStringLiteral("The SMB agent has ended")));
+        return die(agentError(
+            ETIMEDOUT, QStringLiteral("The SMB agent did not answer within %1 s").arg(timeoutMs / 1000.0)));
+    case IoStatus::Corrupted:
+        return die(agentError(EPROTO, QStringLiteral("The SMB agent sent a corrupted reply")));
+    case IoStatus::Closed:
+        return die(agentError(EPIPE, QStringLiteral("The SMB agent has ended")));
     }
     PayloadReader in(payload);
     if (in.type() == MessageType::Error) {

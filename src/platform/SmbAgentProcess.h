@@ -5,12 +5,11 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-
 #include <sys/types.h>
 
 // How an agent runs and how long its client waits for it.
 struct SmbAgentOptions {
-    bool browse = false;       // SMB1 agent for workgroup and server lists
+    bool browse = false;          // SMB1 agent for workgroup and server lists
     int requestTimeoutMs = 10000; // libsmbclient's time-out for each SMB request
     int callTimeoutMs = 120000;   // longest wait for one reply (a huge folder listing)
     int stopGraceMs = 300;        // after StopFlag is seen, wait this long before ending the agent

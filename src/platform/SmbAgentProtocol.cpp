@@ -1,7 +1,6 @@
 #include "platform/SmbAgentProtocol.h"
 
 #include <QElapsedTimer>
-
 #include <cerrno>
 #include <cstring>
 #include <poll.h>

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <cstdint>
 #include <functional>
 
@@ -17,10 +16,9 @@
 //   ListEntries url                             -> count u32, {name, smbcType u32, comment}*
 //   Connect     url, server, share, user, password, workgroup -> (nothing)
 //   Cancel      server, share                   -> (nothing)
-//   ListFolder  url                             -> count u32, {name, attributes u32, size i64, writeTime i64}*
-//   OpenFile    url                             -> handle u32, size i64
-//   ReadFile    handle u32, offset i64, length u32 -> bytes
-//   CloseFile   handle u32                      -> (nothing)
+//   ListFolder  url                             -> count u32, {name, attributes u32, size i64, writeTime
+//   i64}* OpenFile    url                             -> handle u32, size i64 ReadFile    handle u32, offset
+//   i64, length u32 -> bytes CloseFile   handle u32                      -> (nothing)
 // Any request may instead get Error: code i32 (errno), message.
 namespace SmbAgentProtocol {
 

@@ -28,7 +28,8 @@ int64_t SmbFileSource::read(int64_t offset, char* buffer, int64_t length)
         auto chunk = uint32_t(std::min<int64_t>(length - done, kMaxReadLength));
         QByteArray reply;
         PlatformError error = m_agent->call(
-            PayloadWriter(MessageType::ReadFile).u32(m_handle).i64(offset + done).u32(chunk).payload(), reply);
+            PayloadWriter(MessageType::ReadFile).u32(m_handle).i64(offset + done).u32(chunk).payload(),
+            reply);
         if (error.failed())
             return -1;
         PayloadReader in(reply);

@@ -23,8 +23,8 @@ TNetResource baseResource(const QString& remoteName, const QString& comment)
 
 bool isServerContainer(const TNetResource& container)
 {
-    return container.DisplayType == kResourceDisplayTypeServer
-           || container.RemoteName.startsWith(QLatin1String("\\\\"));
+    return container.DisplayType == kResourceDisplayTypeServer ||
+           container.RemoteName.startsWith(QLatin1String("\\\\"));
 }
 
 } // namespace
@@ -34,14 +34,16 @@ ResourceListEnumeration::ResourceListEnumeration(std::vector<TNetResource> resou
 {
 }
 
-EnumResult ResourceListEnumeration::next(int maxEntries, std::vector<TNetResource>& entries, PlatformError& error)
+EnumResult ResourceListEnumeration::next(int maxEntries, std::vector<TNetResource>& entries,
+                                         PlatformError& error)
 {
     entries.clear();
     error = {};
     if (m_position >= m_resources.size())
         return EnumResult::NoMoreItems;
     size_t count = std::min(m_resources.size() - m_position, size_t(std::max(maxEntries, 1)));
-    entries.assign(m_resources.begin() + qsizetype(m_position), m_resources.begin() + qsizetype(m_position + count));
+    entries.assign(m_resources.begin() + qsizetype(m_position),
+                   m_resources.begin() + qsizetype(m_position + count));
     m_position += count;
     return m_position < m_resources.size() ? EnumResult::MoreEntries : EnumResult::Entries;
 }
@@ -110,7 +112,8 @@ std::optional<TNetResource> SmbNetworkBrowser::resourceFor(const TNetResource* c
     }
 }
 
-std::unique_ptr<NetworkEnumeration> SmbNetworkBrowser::open(const TNetResource* container, PlatformError& error)
+std::unique_ptr<NetworkEnumeration> SmbNetworkBrowser::open(const TNetResource* container,
+                                                            PlatformError& error)
 {
     QString url = urlFor(container);
     if (url.isEmpty()) {

@@ -4,7 +4,6 @@
 #include "platform/SmbAgentProcess.h"
 
 #include <QMutex>
-
 #include <memory>
 #include <optional>
 

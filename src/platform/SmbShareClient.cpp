@@ -67,11 +67,16 @@ SmbShareClient::~SmbShareClient() = default;
 ShareType SmbShareClient::shareTypeFromSmbc(uint32_t smbcType)
 {
     switch (smbcType) {
-    case kSmbcFileShare: return ShareType::Disk;
-    case kSmbcPrinterShare: return ShareType::Printer;
-    case kSmbcCommsShare: return ShareType::Comms;
-    case kSmbcIpcShare: return ShareType::Ipc;
-    default: return ShareType::Other;
+    case kSmbcFileShare:
+        return ShareType::Disk;
+    case kSmbcPrinterShare:
+        return ShareType::Printer;
+    case kSmbcCommsShare:
+        return ShareType::Comms;
+    case kSmbcIpcShare:
+        return ShareType::Ipc;
+    default:
+        return ShareType::Other;
     }
 }
 
@@ -113,8 +118,8 @@ PlatformError SmbShareClient::listShares(const QString& host, std::vector<ShareI
     if (PlatformError error = checkHost(path->host()); error.failed())
         return error;
     QByteArray reply;
-    PlatformError error =
-        m_agent->call(PayloadWriter(MessageType::ListEntries).string(path->hostPath().toUrl()).payload(), reply);
+    PlatformError error = m_agent->call(
+        PayloadWriter(MessageType::ListEntries).string(path->hostPath().toUrl()).payload(), reply);
     if (error.failed())
         return error;
     PayloadReader in(reply);
@@ -168,7 +173,8 @@ void SmbShareClient::cancelConnection(const QString& remotePath)
     auto path = UncPath::parse(remotePath);
     if (!path || m_agent->isDead())
         return;
-    QByteArray request = PayloadWriter(MessageType::Cancel).string(path->host()).string(path->share()).payload();
+    QByteArray request =
+        PayloadWriter(MessageType::Cancel).string(path->host()).string(path->share()).payload();
     QByteArray reply;
     m_agent->call(request, reply);
     if (m_agent->options().prefetchAgents > 0)
@@ -186,7 +192,8 @@ PlatformError SmbShareClient::listFolder(const QString& folder, std::vector<Shar
     if (PlatformError error; takePrefetched(path->toUnc(), entries, error))
         return error;
     QByteArray reply;
-    PlatformError error = m_agent->call(PayloadWriter(MessageType::ListFolder).string(path->toUrl()).payload(), reply);
+    PlatformError error =
+        m_agent->call(PayloadWriter(MessageType::ListFolder).string(path->toUrl()).payload(), reply);
     if (error.failed())
         return error;
     return parseFolderListing(reply, entries);
@@ -230,7 +237,8 @@ void SmbShareClient::prefetchFolder(const QString& folder)
     helper->pendingFolder = unc;
 }
 
-bool SmbShareClient::takePrefetched(const QString& folder, std::vector<ShareDirEntry>& entries, PlatformError& error)
+bool SmbShareClient::takePrefetched(const QString& folder, std::vector<ShareDirEntry>& entries,
+                                    PlatformError& error)
 {
     for (Helper& helper : m_helpers) {
         if (helper.pendingFolder != folder)

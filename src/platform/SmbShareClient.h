@@ -4,7 +4,6 @@
 #include "platform/SmbAgentProcess.h"
 
 #include <QHash>
-
 #include <memory>
 
 // ShareClient over a kestrova-smb-agent child process (libsmbclient).
@@ -45,7 +44,7 @@ public:
 private:
     struct Helper {
         std::unique_ptr<SmbAgentProcess> agent;
-        size_t replayed = 0;  // entries of m_credentialLog this helper has run
+        size_t replayed = 0;   // entries of m_credentialLog this helper has run
         QString pendingFolder; // UNC of the listing in flight, empty when idle
     };
 

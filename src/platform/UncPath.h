@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <optional>
 
 // A network path in UNC form: \\HOST, \\HOST\share or \\HOST\share\dir\...\name.

@@ -17,7 +17,8 @@ SilentTcpServer::SilentTcpServer(const QString& address, uint16_t port)
     local.sin_port = htons(port);
     ::inet_pton(AF_INET, address.toLatin1().constData(), &local.sin_addr);
     if (::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) < 0 || ::listen(fd, 16) < 0) {
-        m_error = QStringLiteral("%1:%2: %3").arg(address).arg(port).arg(QString::fromLocal8Bit(strerror(errno)));
+        m_error =
+            QStringLiteral("%1:%2: %3").arg(address).arg(port).arg(QString::fromLocal8Bit(strerror(errno)));
         ::close(fd);
         return;
     }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <cstdint>
 
 // A TCP port that accepts connections (the kernel completes them from the

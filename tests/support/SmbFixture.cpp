@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFile>
-
 #include <arpa/inet.h>
 #include <cerrno>
 #include <netinet/in.h>
@@ -75,7 +74,8 @@ bool isUp(QString* whyNot)
     int error = errno;
     ::close(fd);
     if (!connected)
-        return fail(QStringLiteral("%1:445 does not accept connections (%2)").arg(address(2), QString::fromLocal8Bit(strerror(error))));
+        return fail(QStringLiteral("%1:445 does not accept connections (%2)")
+                        .arg(address(2), QString::fromLocal8Bit(strerror(error))));
     return true;
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <gtest/gtest.h>
 
 // What the Samba test hosts (tests/fixtures/smb-servers.sh, ctest fixture
@@ -46,10 +45,10 @@ void useBuiltAgent();
 } // namespace SmbFixture
 
 // Skips the current test with the reason when the Samba hosts are not there.
-#define KESTROVA_REQUIRE_SMB_FIXTURE()                                                          \
-    do {                                                                                        \
-        QString kestrovaWhyNot;                                                                 \
-        if (!SmbFixture::isUp(&kestrovaWhyNot))                                                 \
-            GTEST_SKIP() << "Samba test hosts not available: " << kestrovaWhyNot.toStdString(); \
-        SmbFixture::useBuiltAgent();                                                            \
+#define KESTROVA_REQUIRE_SMB_FIXTURE()                                                                       \
+    do {                                                                                                     \
+        QString kestrovaWhyNot;                                                                              \
+        if (!SmbFixture::isUp(&kestrovaWhyNot))                                                              \
+            GTEST_SKIP() << "Samba test hosts not available: " << kestrovaWhyNot.toStdString();              \
+        SmbFixture::useBuiltAgent();                                                                         \
     } while (false)

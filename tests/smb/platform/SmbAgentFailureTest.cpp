@@ -1,15 +1,12 @@
-#include "platform/SmbShareClient.h"
-
 #include "model/StopFlag.h"
+#include "platform/SmbShareClient.h"
 #include "support/SilentTcpServer.h"
 #include "support/SmbFixture.h"
 
 #include <QElapsedTimer>
-
-#include <gtest/gtest.h>
-
 #include <cerrno>
 #include <csignal>
+#include <gtest/gtest.h>
 #include <thread>
 
 using namespace SmbFixture;
@@ -107,12 +104,14 @@ TEST_F(SmbAgentFailureTest, HostWithNothingListeningFailsFast)
     std::vector<ShareInfo> shares;
     PlatformError error = client.listShares(silentHostUnc(), shares);
     EXPECT_EQ(error.code, ECONNREFUSED);
-    EXPECT_TRUE(error.message.contains(QString::fromLocal8Bit(strerror(ECONNREFUSED)))) << error.message.toStdString();
+    EXPECT_TRUE(error.message.contains(QString::fromLocal8Bit(strerror(ECONNREFUSED))))
+        << error.message.toStdString();
     EXPECT_LT(timer.elapsed(), 3000);
     // The probe's verdict stands for the rest of this client's calls.
     std::vector<ShareDirEntry> entries;
     EXPECT_EQ(client.listFolder(silentHostUnc() + QStringLiteral("\\share"), entries).code, ECONNREFUSED);
-    EXPECT_EQ(client.connect(silentHostUnc(), QStringLiteral("user"), QStringLiteral("pw")).code, ECONNREFUSED);
+    EXPECT_EQ(client.connect(silentHostUnc(), QStringLiteral("user"), QStringLiteral("pw")).code,
+              ECONNREFUSED);
 }
 
 TEST_F(SmbAgentFailureTest, MissingAgentProgramIsAnErrorNotACrash)

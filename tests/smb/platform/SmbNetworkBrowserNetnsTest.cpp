@@ -1,6 +1,5 @@
-#include "platform/SmbNetworkBrowser.h"
-
 #include "model/StopFlag.h"
+#include "platform/SmbNetworkBrowser.h"
 #include "support/SmbFixture.h"
 
 #include <QDeadlineTimer>
@@ -8,9 +7,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
-
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 // Browsing a NetBIOS network that lives wholly in network namespaces the test
@@ -44,7 +41,8 @@ QString runFixture(const QString& action, QString* failure)
     return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
 }
 
-std::vector<TNetResource> browseAll(SmbNetworkBrowser& browser, const TNetResource* container, PlatformError& error)
+std::vector<TNetResource> browseAll(SmbNetworkBrowser& browser, const TNetResource* container,
+                                    PlatformError& error)
 {
     std::vector<TNetResource> all;
     auto enumeration = browser.open(container, error);
@@ -96,7 +94,10 @@ protected:
             return;
         }
         for (const char* tool : {"ip", "smbd", "nmbd"})
-            if (QStandardPaths::findExecutable(QString::fromLatin1(tool), {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin"), QStringLiteral("/usr/bin")}).isEmpty()) {
+            if (QStandardPaths::findExecutable(
+                    QString::fromLatin1(tool),
+                    {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin"), QStringLiteral("/usr/bin")})
+                    .isEmpty()) {
                 s_skipReason = QStringLiteral("%1 is not installed").arg(QString::fromLatin1(tool));
                 return;
             }
@@ -119,8 +120,8 @@ protected:
         if (!s_skipReason.isEmpty())
             GTEST_SKIP() << s_skipReason.toStdString();
         StopFlag = 0;
-        SmbAgentProcess::setAgentCommand({QStringLiteral("ip"), QStringLiteral("netns"), QStringLiteral("exec"),
-                                          s_clientNamespace,
+        SmbAgentProcess::setAgentCommand({QStringLiteral("ip"), QStringLiteral("netns"),
+                                          QStringLiteral("exec"), s_clientNamespace,
                                           QStringLiteral(KESTROVA_BINARY_DIR "/" KESTROVA_SMB_AGENT_NAME)});
     }
 
@@ -166,7 +167,8 @@ TEST_F(SmbNetworkBrowserNetnsTest, BrowsesWorkgroupsServersAndShares)
 TEST_F(SmbNetworkBrowserNetnsTest, UnknownWorkgroupIsAnErrorWithACode)
 {
     SmbNetworkBrowser browser;
-    TNetResource missing = *SmbNetworkBrowser::resourceFor(nullptr, QStringLiteral("NOSUCHGROUP"), 1, QString());
+    TNetResource missing =
+        *SmbNetworkBrowser::resourceFor(nullptr, QStringLiteral("NOSUCHGROUP"), 1, QString());
     PlatformError error;
     auto enumeration = browser.open(&missing, error);
     EXPECT_FALSE(enumeration);

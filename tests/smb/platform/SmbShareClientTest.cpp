@@ -5,10 +5,8 @@
 #include <QDateTime>
 #include <QFile>
 #include <QSet>
-
-#include <gtest/gtest.h>
-
 #include <cerrno>
+#include <gtest/gtest.h>
 
 using namespace SmbFixture;
 
@@ -26,7 +24,8 @@ protected:
     {
         std::vector<ShareDirEntry> entries;
         PlatformError error = client.listFolder(folder, entries);
-        EXPECT_FALSE(error.failed()) << folder.toStdString() << ": " << error.code << " " << error.message.toStdString();
+        EXPECT_FALSE(error.failed()) << folder.toStdString() << ": " << error.code << " "
+                                     << error.message.toStdString();
         return entries;
     }
 
@@ -108,7 +107,8 @@ TEST_F(SmbShareClientTest, ListsLastWriteTimes)
     const ShareDirEntry* recent = find(entries, QStringLiteral("new.txt"));
     ASSERT_TRUE(old && recent);
     EXPECT_EQ(old->writeTime, QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC).toSecsSinceEpoch());
-    EXPECT_EQ(recent->writeTime, QDateTime(QDate(2023, 11, 12), QTime(13, 14, 16), Qt::UTC).toSecsSinceEpoch());
+    EXPECT_EQ(recent->writeTime,
+              QDateTime(QDate(2023, 11, 12), QTime(13, 14, 16), Qt::UTC).toSecsSinceEpoch());
 }
 
 TEST_F(SmbShareClientTest, HandlesFilesBeyondFourGigabytes)
@@ -163,10 +163,10 @@ TEST_F(SmbShareClientTest, AwkwardNamesComeBackRawAndOpen)
     QSet<QString> names;
     for (const ShareDirEntry& entry : entries)
         names.insert(entry.name);
-    for (const char* name : {"blank name.txt", " leading blank.txt", "100%.txt", "%41%2F.txt", "hash#tag.txt",
-                             "semi;colon.txt", "at@sign.txt", "plus+sign.txt", "amp&sand.txt", "accent-é.txt",
-                             "Ünïcødé Ø.txt", "日本語.txt", "中文 文件.txt", "quote's.txt", "dollar$.txt",
-                             "~tilde.txt", "folder #1", "folder 50%"})
+    for (const char* name :
+         {"blank name.txt", " leading blank.txt", "100%.txt", "%41%2F.txt", "hash#tag.txt", "semi;colon.txt",
+          "at@sign.txt", "plus+sign.txt", "amp&sand.txt", "accent-é.txt", "Ünïcødé Ø.txt", "日本語.txt",
+          "中文 文件.txt", "quote's.txt", "dollar$.txt", "~tilde.txt", "folder #1", "folder 50%"})
         EXPECT_TRUE(names.contains(QString::fromUtf8(name))) << name;
     // Names Windows cannot hold reach clients under mangled 8.3 names.
     EXPECT_FALSE(names.contains(QStringLiteral("question?.txt")));
@@ -179,11 +179,13 @@ TEST_F(SmbShareClientTest, AwkwardNamesComeBackRawAndOpen)
         if (entry.attributes & kDirectory)
             continue;
         ++files;
-        QString content = QString::fromUtf8(readAll(path(2, QStringLiteral("public\\awkward\\") + entry.name)));
+        QString content =
+            QString::fromUtf8(readAll(path(2, QStringLiteral("public\\awkward\\") + entry.name)));
         if (names.contains(content)) {
             EXPECT_EQ(content, entry.name);
         } else {
-            EXPECT_TRUE(mangledOriginals.contains(content)) << entry.name.toStdString() << " holds " << content.toStdString();
+            EXPECT_TRUE(mangledOriginals.contains(content))
+                << entry.name.toStdString() << " holds " << content.toStdString();
         }
     }
     EXPECT_EQ(files, 18);
@@ -201,7 +203,8 @@ TEST_F(SmbShareClientTest, SymbolicLinkAboveItselfIsListedAsAFolder)
     ASSERT_NE(up, nullptr);
     EXPECT_TRUE(up->attributes & kDirectory);
     // It leads back to the share root, so a walk that follows it meets itself.
-    EXPECT_NE(find(list(path(2, QStringLiteral("public\\loop\\inner\\up"))), QStringLiteral("readme.txt")), nullptr);
+    EXPECT_NE(find(list(path(2, QStringLiteral("public\\loop\\inner\\up"))), QStringLiteral("readme.txt")),
+              nullptr);
 }
 
 TEST_F(SmbShareClientTest, UnreadableFolderGivesErrnoAndText)
@@ -235,7 +238,8 @@ TEST_F(SmbShareClientTest, LogonWithTheRightPasswordOpensTheShare)
 
 TEST_F(SmbShareClientTest, LogonWithAWrongPasswordFailsEvenWhereGuestsAreWelcome)
 {
-    PlatformError error = client.connect(path(2, QStringLiteral("alice")), alice().name, QStringLiteral("wrong"));
+    PlatformError error =
+        client.connect(path(2, QStringLiteral("alice")), alice().name, QStringLiteral("wrong"));
     EXPECT_EQ(error.code, EACCES);
     EXPECT_FALSE(error.message.isEmpty());
     // public admits guests: a refused password must not quietly become a guest logon.
@@ -284,8 +288,8 @@ TEST_F(SmbShareClientTest, CancelledConnectionForgetsItsCredentials)
 
 TEST_F(SmbShareClientTest, DomainPrefixedUserNamesLogOn)
 {
-    PlatformError error =
-        client.connect(path(5, QStringLiteral("team")), QStringLiteral("KESTROVA\\") + bob().name, bob().password);
+    PlatformError error = client.connect(path(5, QStringLiteral("team")),
+                                         QStringLiteral("KESTROVA\\") + bob().name, bob().password);
     EXPECT_FALSE(error.failed()) << error.message.toStdString();
 }
 
@@ -306,7 +310,9 @@ TEST_F(SmbShareClientTest, HostPartIsNeverReadAsUserOrPort)
     // Unescaped, "user@host" would log on to host as user, and "host:port"
     // would pick a port: both must stay (unresolvable) host names.
     std::vector<ShareInfo> shares;
-    EXPECT_TRUE(client.listShares(QStringLiteral("\\\\") + alice().name + QLatin1Char('@') + address(2), shares).failed());
+    EXPECT_TRUE(
+        client.listShares(QStringLiteral("\\\\") + alice().name + QLatin1Char('@') + address(2), shares)
+            .failed());
     EXPECT_TRUE(shares.empty());
     EXPECT_TRUE(client.listShares(hostUnc(2) + QStringLiteral(":445"), shares).failed());
     EXPECT_TRUE(shares.empty());

@@ -1,10 +1,8 @@
 #include "platform/SmbAgentProtocol.h"
 
-#include <gtest/gtest.h>
-
 #include <QElapsedTimer>
-
 #include <csignal>
+#include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -74,7 +72,8 @@ TEST(SmbAgentProtocolTest, IntegersAreLittleEndianOnTheWire)
 
 TEST(SmbAgentProtocolTest, TruncatedPayloadIsDetectedNotOverread)
 {
-    QByteArray full = PayloadWriter(MessageType::Error).i32(13).string(QStringLiteral("Permission denied")).payload();
+    QByteArray full =
+        PayloadWriter(MessageType::Error).i32(13).string(QStringLiteral("Permission denied")).payload();
     for (qsizetype cut = 1; cut < full.size(); ++cut) {
         PayloadReader in(full.left(cut));
         in.i32();

@@ -2,9 +2,8 @@
 
 #include "platform/SmbAgentProtocol.h"
 
-#include <gtest/gtest.h>
-
 #include <cerrno>
+#include <gtest/gtest.h>
 
 using namespace SmbAgentProtocol;
 
@@ -60,7 +59,8 @@ TEST(SmbNetworkBrowserTest, TopOfTheNetworkAndUnbrowsableContainers)
 {
     EXPECT_EQ(SmbNetworkBrowser::urlFor(nullptr), QStringLiteral("smb://"));
     TNetResource host = server(QStringLiteral("FILESRV"));
-    TNetResource share = *SmbNetworkBrowser::resourceFor(&host, QStringLiteral("docs"), kSmbcFileShare, QString());
+    TNetResource share =
+        *SmbNetworkBrowser::resourceFor(&host, QStringLiteral("docs"), kSmbcFileShare, QString());
     EXPECT_TRUE(SmbNetworkBrowser::urlFor(&share).isEmpty());
     TNetResource nothing;
     EXPECT_TRUE(SmbNetworkBrowser::urlFor(&nothing).isEmpty());

@@ -35,13 +35,15 @@ TEST(UncPathTest, SplitsHostShareAndComponents)
 TEST(UncPathTest, OneTrailingBackslashIsIgnored)
 {
     EXPECT_EQ(parsed(QStringLiteral("\\\\HOST\\")), parsed(QStringLiteral("\\\\HOST")));
-    EXPECT_EQ(parsed(QStringLiteral("\\\\HOST\\share\\dir\\")), parsed(QStringLiteral("\\\\HOST\\share\\dir")));
+    EXPECT_EQ(parsed(QStringLiteral("\\\\HOST\\share\\dir\\")),
+              parsed(QStringLiteral("\\\\HOST\\share\\dir")));
 }
 
 TEST(UncPathTest, RejectsWhatIsNoUncPath)
 {
-    for (const char* text : {"", "\\", "\\\\", "\\\\\\share", "HOST\\share", "\\HOST\\share", "//HOST/share",
-                             "\\\\HOST\\\\share", "\\\\HOST\\share\\\\dir", "\\\\HOST\\share\\dir\\\\", "smb://HOST/share"})
+    for (const char* text :
+         {"", "\\", "\\\\", "\\\\\\share", "HOST\\share", "\\HOST\\share", "//HOST/share",
+          "\\\\HOST\\\\share", "\\\\HOST\\share\\\\dir", "\\\\HOST\\share\\dir\\\\", "smb://HOST/share"})
         EXPECT_FALSE(UncPath::parse(QString::fromUtf8(text)).has_value()) << text;
 }
 
@@ -75,9 +77,9 @@ TEST(UncPathTest, EscapesWhatLibsmbclientWouldMisread)
 
 TEST(UncPathTest, LeavesHarmlessCharactersAlone)
 {
-    for (const char* text : {"blank name", " leading", "semi;colon", "at@sign", "plus+sign", "amp&sand", "dollar$",
-                             "quote's", "~tilde", "trailing.", "accent-é", "Ünïcødé Ø", "日本語", "中文 文件", "(x)[y]{z}",
-                             "=,!"}) {
+    for (const char* text :
+         {"blank name", " leading", "semi;colon", "at@sign", "plus+sign", "amp&sand", "dollar$", "quote's",
+          "~tilde", "trailing.", "accent-é", "Ünïcødé Ø", "日本語", "中文 文件", "(x)[y]{z}", "=,!"}) {
         QString name = QString::fromUtf8(text);
         EXPECT_EQ(UncPath::encodeComponent(name), name) << text;
     }
