@@ -1,0 +1,100 @@
+#include "support/NetworkLab.h"
+
+#include <QProcess>
+
+#include <fcntl.h>
+#include <sched.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <exception>
+#include <stdexcept>
+#include <thread>
+
+namespace {
+std::atomic<int> g_labCount{0};
+}
+
+NetworkLab::NetworkLab(const Options& options)
+{
+    const QString stem = QStringLiteral("kdisc-%1-%2").arg(getpid()).arg(g_labCount.fetch_add(1));
+    m_scanner = stem + QStringLiteral("-s");
+    m_hosts = stem + QStringLiteral("-h");
+    if (geteuid() != 0) {
+        m_failure = QStringLiteral("network namespaces need root");
+        return;
+    }
+    if (!ip({"netns", "add", m_scanner}) || !ip({"netns", "add", m_hosts}))
+        return;
+    bool ok = ip({"-n", m_scanner, "link", "add", "kv0", "type", "veth", "peer", "name", "kv1", "netns", m_hosts}) &&
+              ip({"-n", m_scanner, "addr", "add", QStringLiteral("%1/24").arg(kScannerAddress), "dev", "kv0"}) &&
+              ip({"-n", m_scanner, "link", "set", "kv0", "up"}) && ip({"-n", m_scanner, "link", "set", "lo", "up"}) &&
+              ip({"-n", m_hosts, "link", "set", "kv1", "up"}) && ip({"-n", m_hosts, "link", "set", "lo", "up"});
+    for (const QString& address : options.hostAddresses)
+        ok = ok && ip({"-n", m_hosts, "addr", "add", address + QStringLiteral("/24"), "dev", "kv1"});
+    if (ok && options.hostsIgnorePing) {
+        runInHosts([&] {
+            // /proc/sys/net shows the network namespace of the thread that opens it.
+            const int fd = ::open("/proc/sys/net/ipv4/icmp_echo_ignore_all", O_WRONLY | O_CLOEXEC);
+            ok = fd >= 0 && ::write(fd, "1", 1) == 1;
+            if (fd >= 0)
+                ::close(fd);
+        });
+        if (!ok)
+            m_failure = QStringLiteral("cannot make the hosts ignore ICMP echo");
+    }
+    m_ready = ok;
+}
+
+NetworkLab::~NetworkLab()
+{
+    // Deleting a namespace only unmounts its name; it goes when its last socket does.
+    QProcess::execute(QStringLiteral("ip"), {"netns", "del", m_scanner});
+    QProcess::execute(QStringLiteral("ip"), {"netns", "del", m_hosts});
+}
+
+bool NetworkLab::ip(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral("ip"), arguments);
+    if (!process.waitForFinished(10000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        m_failure = QStringLiteral("ip %1 failed: %2")
+                        .arg(arguments.join(u' '),
+                             QString::fromLocal8Bit(process.readAllStandardError()).trimmed() + process.errorString());
+        return false;
+    }
+    return true;
+}
+
+void NetworkLab::runInScanner(const std::function<void()>& fn) const
+{
+    runIn(m_scanner, fn);
+}
+
+void NetworkLab::runInHosts(const std::function<void()>& fn) const
+{
+    runIn(m_hosts, fn);
+}
+
+void NetworkLab::runIn(const QString& name, const std::function<void()>& fn) const
+{
+    std::exception_ptr failure;
+    std::thread thread([&] {
+        try {
+            const QByteArray path = QStringLiteral("/run/netns/%1").arg(name).toLocal8Bit();
+            const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+            if (fd < 0 || ::setns(fd, CLONE_NEWNET) != 0) {
+                if (fd >= 0)
+                    ::close(fd);
+                throw std::runtime_error("cannot enter network namespace " + name.toStdString());
+            }
+            ::close(fd);
+            fn();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    });
+    thread.join();
+    if (failure)
+        std::rethrow_exception(failure);
+}
