@@ -32,17 +32,10 @@ NetworkLab::NetworkLab(const Options& options)
               ip({"-n", m_hosts, "link", "set", "kv1", "up"}) && ip({"-n", m_hosts, "link", "set", "lo", "up"});
     for (const QString& address : options.hostAddresses)
         ok = ok && ip({"-n", m_hosts, "addr", "add", address + QStringLiteral("/24"), "dev", "kv1"});
-    if (ok && options.hostsIgnorePing) {
-        runInHosts([&] {
-            // /proc/sys/net shows the network namespace of the thread that opens it.
-            const int fd = ::open("/proc/sys/net/ipv4/icmp_echo_ignore_all", O_WRONLY | O_CLOEXEC);
-            ok = fd >= 0 && ::write(fd, "1", 1) == 1;
-            if (fd >= 0)
-                ::close(fd);
-        });
-        if (!ok)
-            m_failure = QStringLiteral("cannot make the hosts ignore ICMP echo");
-    }
+    if (ok && options.hostsIgnorePing)
+        ok = writeSetting(m_hosts, "/proc/sys/net/ipv4/icmp_echo_ignore_all", "1");
+    if (ok && options.scannerAllowsPingSockets)
+        ok = writeSetting(m_scanner, "/proc/sys/net/ipv4/ping_group_range", "0 2147483647");
     m_ready = ok;
 }
 
@@ -51,6 +44,21 @@ NetworkLab::~NetworkLab()
     // Deleting a namespace only unmounts its name; it goes when its last socket does.
     QProcess::execute(QStringLiteral("ip"), {"netns", "del", m_scanner});
     QProcess::execute(QStringLiteral("ip"), {"netns", "del", m_hosts});
+}
+
+bool NetworkLab::writeSetting(const QString& name, const char* path, const QByteArray& value)
+{
+    bool written = false;
+    runIn(name, [&] {
+        // /proc/sys/net shows the network namespace of the thread that opens it.
+        const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
+        written = fd >= 0 && ::write(fd, value.constData(), static_cast<size_t>(value.size())) == value.size();
+        if (fd >= 0)
+            ::close(fd);
+    });
+    if (!written)
+        m_failure = QStringLiteral("cannot write %1 in %2").arg(QString::fromLatin1(path), name);
+    return written;
 }
 
 bool NetworkLab::ip(const QStringList& arguments)

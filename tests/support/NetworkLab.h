@@ -18,6 +18,7 @@ public:
     struct Options {
         QStringList hostAddresses;
         bool hostsIgnorePing = false; // the hosts' kernel does not answer ICMP echo
+        bool scannerAllowsPingSockets = false; // open net.ipv4.ping_group_range in the scanner
     };
 
     explicit NetworkLab(const Options& options);
@@ -35,6 +36,7 @@ public:
     void runInHosts(const std::function<void()>& fn) const;
 
 private:
+    bool writeSetting(const QString& name, const char* path, const QByteArray& value);
     bool ip(const QStringList& arguments);
     void runIn(const QString& name, const std::function<void()>& fn) const;
 
