@@ -1,11 +1,16 @@
 #include "support/NetworkLab.h"
 
+#include <QDir>
+#include <QRegularExpression>
+
 #include <fcntl.h>
+#include <signal.h>
 #include <sched.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <exception>
 #include <stdexcept>
 #include <thread>
@@ -54,6 +59,24 @@ bool RunIp(const QStringList& arguments, QString& errors)
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+// A test that crashed never deleted its namespaces: remove the ones whose process
+// is gone. Only names of the form kdisc-<pid>-<n>-<s|h> are touched.
+void RemoveStaleLabs()
+{
+    const QRegularExpression pattern(QStringLiteral("^kdisc-(\\d+)-\\d+-[sh]$"));
+    const QStringList names = QDir(QStringLiteral("/run/netns")).entryList(QDir::Files | QDir::System);
+    for (const QString& name : names) {
+        const QRegularExpressionMatch match = pattern.match(name);
+        if (!match.hasMatch())
+            continue;
+        const pid_t owner = match.captured(1).toInt();
+        if (owner == getpid() || kill(owner, 0) == 0 || errno != ESRCH)
+            continue;
+        QString ignored;
+        RunIp({"netns", "del", name}, ignored);
+    }
+}
+
 } // namespace
 
 NetworkLab::NetworkLab(const Options& options)
@@ -65,6 +88,7 @@ NetworkLab::NetworkLab(const Options& options)
         m_failure = QStringLiteral("network namespaces need root");
         return;
     }
+    RemoveStaleLabs();
     if (!ip({"netns", "add", m_scanner}) || !ip({"netns", "add", m_hosts}))
         return;
     bool ok = ip({"-n", m_scanner, "link", "add", "kv0", "type", "veth", "peer", "name", "kv1", "netns", m_hosts}) &&
