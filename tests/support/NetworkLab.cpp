@@ -101,6 +101,9 @@ NetworkLab::NetworkLab(const Options& options)
         ok = writeSetting(m_hosts, "/proc/sys/net/ipv4/icmp_echo_ignore_all", "1");
     if (ok && options.scannerAllowsPingSockets)
         ok = writeSetting(m_scanner, "/proc/sys/net/ipv4/ping_group_range", "0 2147483647");
+    if (ok && options.scannerDefaultTtl > 0)
+        ok = writeSetting(m_scanner, "/proc/sys/net/ipv4/ip_default_ttl",
+                          QByteArray::number(options.scannerDefaultTtl));
     m_ready = ok;
 }
 

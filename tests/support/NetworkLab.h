@@ -19,6 +19,7 @@ public:
         QStringList hostAddresses;
         bool hostsIgnorePing = false; // the hosts' kernel does not answer ICMP echo
         bool scannerAllowsPingSockets = false; // open net.ipv4.ping_group_range in the scanner
+        int scannerDefaultTtl = 0; // net.ipv4.ip_default_ttl in the scanner; 0 keeps 64
     };
 
     explicit NetworkLab(const Options& options);

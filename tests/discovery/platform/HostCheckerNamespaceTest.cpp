@@ -10,6 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <map>
 #include <set>
 
@@ -173,6 +177,38 @@ TEST_F(HostCheckerNamespaceTest, UnprivilegedPingSocketIsPreferredAndMatchesRepl
     ASSERT_TRUE(dispatcher.pumpUntil([&] { return deliveries.size() == 2 && deliveries[Ip("10.77.0.2")] == 3; }, 60s));
     EXPECT_EQ(results[Ip("10.77.0.2")].resultCode, 1);
     EXPECT_EQ(results[Ip("10.77.0.99")].resultCode, 0);
+}
+
+TEST_F(HostCheckerNamespaceTest, EchoRequestOnTheWireHasTheFixedDataAndTimeToLive64)
+{
+    NetworkLab::Options options{{"10.77.0.2"}};
+    options.scannerDefaultTtl = 99; // so that 64 can only come from the checker
+    if (!makeLab(options))
+        GTEST_SKIP() << lab->failure().toStdString();
+    if (!checker->available())
+        GTEST_SKIP() << "no ICMP socket";
+    // A raw socket on the host's side sees every ICMP message arriving there.
+    int capture = -1;
+    lab->runInHosts([&] { capture = socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP); });
+    ASSERT_GE(capture, 0);
+    IPDiscovery.Method = dmICMP;
+    EXPECT_EQ(check("10.77.0.2").resultCode, 1);
+
+    int requests = 0;
+    unsigned char packet[1500];
+    ssize_t length;
+    while ((length = recv(capture, packet, sizeof packet, MSG_DONTWAIT)) > 0) {
+        const size_t header = size_t{packet[0] & 0x0Fu} * 4;
+        if (static_cast<size_t>(length) < header + 8 || packet[header] != 8) // echo requests only
+            continue;
+        ++requests;
+        EXPECT_EQ(packet[8], 64); // time to live
+        EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(packet + header + 8),
+                             static_cast<qsizetype>(static_cast<size_t>(length) - header - 8)),
+                  QByteArray("abcdefghijklmnopqrstuvwabcdefghi"));
+    }
+    close(capture);
+    EXPECT_EQ(requests, 1);
 }
 
 TEST_F(HostCheckerNamespaceTest, StopDuringManyOutstandingChecksEndsThemPromptly)
