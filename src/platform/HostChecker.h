@@ -32,10 +32,11 @@ HostProbeChannels OpenSystemProbeChannels(uint16_t netBiosPort = 137);
 // Each check tries the methods enabled in IPDiscovery.Method in the fixed order
 // ICMP echo, NetBIOS node status, ARP, each waiting up to IPDiscovery.TimeOut
 // (read when the method starts), and stops at the first that answers. A reachable
-// address is then looked up by name if IPDiscovery.ResolveAddress is on, waiting
-// at most the lookup deadline (kLookupDeadline unless
-// given). Result 1 reachable, 0 not, 2 when a probe raised an
-// error. The settings are read while the check runs, not when it is started.
+// address is then looked up by name if IPDiscovery.ResolveAddress is on, waiting at
+// most the lookup deadline (kLookupDeadline unless given): a slow resolver leaves
+// the name empty rather than holding the sweep. Result 1 reachable, 0 not, 2 when a
+// probe raised an error. Method is read when the check starts, TimeOut when each
+// method starts and ResolveAddress when the address has answered.
 //
 // Threads and stopping: start() may be called from any thread. Every onTerminated
 // runs exactly once, on the main thread, through the dispatcher. When StopFlag is

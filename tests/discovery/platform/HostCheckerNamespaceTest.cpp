@@ -215,7 +215,7 @@ TEST_F(HostCheckerNamespaceTest, StopDuringManyOutstandingChecksEndsThemPromptly
 {
     if (!makeLab({{"10.77.0.2"}}))
         GTEST_SKIP() << lab->failure().toStdString();
-    IPDiscovery.TimeOut = 5000;
+    IPDiscovery.TimeOut = 30000;
     for (int host = 3; host <= 252; ++host)
         start(Ip(QStringLiteral("10.77.0.%1").arg(host)));
     ASSERT_EQ(checker->outstanding(), 250);
@@ -224,8 +224,8 @@ TEST_F(HostCheckerNamespaceTest, StopDuringManyOutstandingChecksEndsThemPromptly
     const Clock::time_point stopped = Clock::now();
     StopFlag = 1;
     ASSERT_TRUE(dispatcher.pumpUntil([&] { return deliveries.size() == 250; }, 60s));
-    // Well before the first time-out of 5 s could have ended any of them.
-    EXPECT_LT(Clock::now() - stopped, 3s);
+    // Long before the first time-out of 30 s could have ended any of them.
+    EXPECT_LT(Clock::now() - stopped, 10s);
     dispatcher.pumpFor(100ms);
     for (const auto& [address, count] : deliveries) {
         EXPECT_EQ(count, 1);

@@ -224,12 +224,12 @@ TEST_F(HostCheckerTest, StopsAtTheFirstMethodThatAnswers)
 
 TEST_F(HostCheckerTest, FailedProbesMoveOnAtOnceAndAllFailingGivesZero)
 {
-    IPDiscovery.TimeOut = 5000;
+    IPDiscovery.TimeOut = 60000;
     for (FakeChannel* fake : {fakes[kIcmp], fakes[kNetBios], fakes[kArp]})
         fake->decide = [](uint32_t) { return ProbeStatus::Failed; };
     const Clock::time_point started = Clock::now();
     EXPECT_EQ(check(Address(3)).resultCode, 0);
-    EXPECT_LT(Clock::now() - started, 5s); // no time-out was waited for
+    EXPECT_LT(Clock::now() - started, 30s); // no time-out was waited for
     EXPECT_EQ(journal.begun(Address(3)), (std::vector<Method>{kIcmp, kNetBios, kArp}));
 }
 
@@ -352,7 +352,7 @@ TEST_F(HostCheckerTest, StopEndsEveryOutstandingCheckPromptlyAndExactlyOnce)
     const Clock::time_point stopped = Clock::now();
     StopFlag = 1;
     ASSERT_TRUE(dispatcher.pumpUntil([&] { return deliveries.size() == 200; }, 5s));
-    EXPECT_LT(Clock::now() - stopped, 2s);
+    EXPECT_LT(Clock::now() - stopped, 10s); // the time-outs were a minute
     EXPECT_EQ(results[Address(1)].resultCode, 1);
     EXPECT_EQ(results[Address(2)].resultCode, 0);
     EXPECT_EQ(fakes[kIcmp]->pendingCount(), 0u);
