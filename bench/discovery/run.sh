@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# Sweeps a /24 where a few addresses answer and the rest stay silent, with the
+# host checker (discovery_bench), nmap -sn -n and fping, inside network namespaces
+# made here and deleted on exit. Nothing routes out of them. Needs root.
+#
+#   bench/discovery/run.sh [path/to/discovery_bench]
+#   ROUNDS=3 DEFAULT_ROUNDS=1 SCENARIOS="lan routed" bench/discovery/run.sh
+#
+# lan:    the /24 is on the scanner's own link (a veth pair); silent addresses get
+#         no ARP answer.
+# routed: the /24 sits behind a router namespace; silent addresses are dropped by
+#         the router after its ARP attempt fails.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+BENCH="${1:-build/bench/discovery/discovery_bench}"
+ROUNDS="${ROUNDS:-3}"
+DEFAULT_ROUNDS="${DEFAULT_ROUNDS:-1}"
+SCENARIOS="${SCENARIOS:-lan routed}"
+RANGE="10.77.0.0/24"
+HOSTS=(10.77.0.2 10.77.0.30 10.77.0.77 10.77.0.200)
+
+[ "$(id -u)" -eq 0 ] || { echo "run.sh needs root (network namespaces)" >&2; exit 1; }
+[ -x "$BENCH" ] || { echo "build the benchmark first: scripts/build.sh default" >&2; exit 1; }
+
+STEM="kdisc-bench-$$"
+SCANNER="$STEM-s"
+ROUTER="$STEM-r"
+TARGETS="$STEM-h"
+cleanup() {
+  for ns in "$SCANNER" "$ROUTER" "$TARGETS"; do ip netns del "$ns" 2>/dev/null || true; done
+}
+trap cleanup EXIT
+
+setup_lan() {
+  cleanup
+  ip netns add "$SCANNER"; ip netns add "$TARGETS"
+  ip -n "$SCANNER" link add kv0 type veth peer name kv1 netns "$TARGETS"
+  ip -n "$SCANNER" addr add 10.77.0.1/24 dev kv0
+  for host in "${HOSTS[@]}"; do ip -n "$TARGETS" addr add "$host/24" dev kv1; done
+  for ns in "$SCANNER" "$TARGETS"; do ip -n "$ns" link set lo up; done
+  ip -n "$SCANNER" link set kv0 up; ip -n "$TARGETS" link set kv1 up
+}
+
+setup_routed() {
+  cleanup
+  ip netns add "$SCANNER"; ip netns add "$ROUTER"; ip netns add "$TARGETS"
+  ip -n "$SCANNER" link add kv0 type veth peer name kr0 netns "$ROUTER"
+  ip -n "$ROUTER" link add kr1 type veth peer name kv1 netns "$TARGETS"
+  ip -n "$SCANNER" addr add 10.77.1.1/24 dev kv0
+  ip -n "$ROUTER" addr add 10.77.1.254/24 dev kr0
+  ip -n "$ROUTER" addr add 10.77.0.254/24 dev kr1
+  for host in "${HOSTS[@]}"; do ip -n "$TARGETS" addr add "$host/24" dev kv1; done
+  for ns in "$SCANNER" "$ROUTER" "$TARGETS"; do ip -n "$ns" link set lo up; done
+  ip -n "$SCANNER" link set kv0 up; ip -n "$ROUTER" link set kr0 up
+  ip -n "$ROUTER" link set kr1 up; ip -n "$TARGETS" link set kv1 up
+  ip netns exec "$ROUTER" sysctl -qw net.ipv4.ip_forward=1
+  ip -n "$SCANNER" route add 10.77.0.0/24 via 10.77.1.254
+  ip -n "$TARGETS" route add 10.77.1.0/24 via 10.77.0.254
+}
+
+# Forget what earlier runs taught the kernels (neighbour entries).
+flush() {
+  for ns in "$SCANNER" "$ROUTER" "$TARGETS"; do
+    ip netns list | grep -q "^$ns" && ip -n "$ns" neigh flush all 2>/dev/null || true
+  done
+}
+
+# measure LABEL ROUNDS COMMAND...: runs COMMAND in the scanner namespace ROUNDS
+# times; prints the wall time of each run and the number of addresses found up.
+measure() {
+  local label="$1" rounds="$2"; shift 2
+  local times=() up=""
+  for ((round = 1; round <= rounds; round++)); do
+    flush
+    local start end output
+    start=$(date +%s%N)
+    output=$(ip netns exec "$SCANNER" "$@" 2>/dev/null || true)
+    end=$(date +%s%N)
+    times+=("$(awk -v ns=$((end - start)) 'BEGIN { printf "%.2f", ns / 1e9 }')")
+    case "$label" in
+      nmap*) up=$(grep -c "Status: Up" <<<"$output" || true) ;;
+      fping*) up=$(grep -c . <<<"$output" || true) ;;
+      *) up=$(grep -c "^up " <<<"$output" || true) ;;
+    esac
+  done
+  printf "  %-44s up %-3s seconds %s\n" "$label" "$up" "${times[*]}"
+}
+
+for scenario in $SCENARIOS; do
+  "setup_$scenario"
+  echo "scenario $scenario: $RANGE, answering ${HOSTS[*]} (+ the scanner or router address in the range)"
+  measure "kestrova MaxThreads 1000 (Method 7, 1000 ms)" "$ROUNDS" "$BENCH" --max-threads 1000 "$RANGE"
+  measure "kestrova MaxThreads 1000, ICMP only" "$ROUNDS" "$BENCH" --max-threads 1000 --method 1 "$RANGE"
+  measure "nmap -sn -n" "$ROUNDS" nmap -sn -n -oG - "$RANGE"
+  measure "nmap -sn -n -PE --max-retries 0" "$ROUNDS" nmap -sn -n -PE --max-retries 0 -oG - "$RANGE"
+  measure "fping -a -g -r 0 -t 1000 -i 1" "$ROUNDS" fping -a -q -g -r 0 -t 1000 -i 1 "$RANGE"
+  measure "fping -a -g (its defaults)" "$ROUNDS" fping -a -q -g "$RANGE"
+  if [ "$DEFAULT_ROUNDS" -gt 0 ]; then
+    measure "kestrova defaults (MaxThreads 10)" "$DEFAULT_ROUNDS" "$BENCH" "$RANGE"
+  fi
+done

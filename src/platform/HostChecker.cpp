@@ -1,0 +1,361 @@
+#include "platform/HostChecker.h"
+
+#include "engine/DiscoverySettings.h"
+#include "engine/MainThreadDispatcher.h"
+#include "model/Error.h"
+#include "model/StopFlag.h"
+#include "platform/IcmpEchoChannel.h"
+#include "platform/NeighbourChannel.h"
+#include "platform/NetBiosStatusChannel.h"
+#include "platform/PlatformError.h"
+#include "platform/ReverseLookupChannel.h"
+
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace {
+
+// New checks are sent in slices, with the replies read in between: a burst of
+// thousands of requests otherwise overflows the receive buffers before the loop
+// gets to read them.
+constexpr size_t kAdmitSlice = 64;
+constexpr uint32_t kWakeupTag = 0xFFFFFFFFu;
+
+} // namespace
+
+HostProbeChannels OpenSystemProbeChannels(uint16_t netBiosPort)
+{
+    HostProbeChannels channels;
+    channels.icmp = std::make_unique<IcmpEchoChannel>();
+    channels.netBios = std::make_unique<NetBiosStatusChannel>(netBiosPort);
+    channels.arp = std::make_unique<NeighbourChannel>();
+    channels.lookup = std::make_unique<ReverseLookupChannel>();
+    return channels;
+}
+
+HostChecker::HostChecker(MainThreadDispatcher& dispatcher, HostProbeChannels channels,
+                         std::chrono::milliseconds lookupDeadline)
+    : m_dispatcher(dispatcher), m_lookupDeadline(lookupDeadline), m_owned(std::move(channels))
+{
+    m_channels[kIcmp] = m_owned.icmp.get();
+    m_channels[kNetBios] = m_owned.netBios.get();
+    m_channels[kArp] = m_owned.arp.get();
+    m_channels[kLookup] = m_owned.lookup.get();
+
+    m_epoll.reset(epoll_create1(EPOLL_CLOEXEC));
+    m_wakeup.reset(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    if (!m_epoll.valid() || !m_wakeup.valid()) {
+        const PlatformError error = PlatformError::fromErrno(errno);
+        throw EKestrovaError(QStringLiteral("Cannot set up the host checker: ") + error.message, error.code);
+    }
+    auto watch = [this](int fd, uint32_t tag) {
+        epoll_event event{};
+        event.events = EPOLLIN;
+        event.data.u32 = tag;
+        if (epoll_ctl(m_epoll.get(), EPOLL_CTL_ADD, fd, &event) != 0) {
+            const PlatformError error = PlatformError::fromErrno(errno);
+            throw EKestrovaError(QStringLiteral("Cannot set up the host checker: ") + error.message, error.code);
+        }
+    };
+    watch(m_wakeup.get(), kWakeupTag);
+    for (int stage = 0; stage < kStageCount; ++stage) {
+        if (m_channels[stage] && m_channels[stage]->descriptor() >= 0)
+            watch(m_channels[stage]->descriptor(), static_cast<uint32_t>(stage));
+    }
+    m_loop = std::thread([this] { run(); });
+}
+
+HostChecker::~HostChecker()
+{
+    {
+        std::lock_guard guard(m_inboxLock);
+        m_quit = true;
+    }
+    wake();
+    m_loop.join();
+}
+
+bool HostChecker::available() const
+{
+    return m_channels[kIcmp] && m_channels[kIcmp]->usable();
+}
+
+void HostChecker::start(uint32_t address, std::function<void(const THostCheckResult&)> onTerminated)
+{
+    {
+        std::lock_guard guard(m_inboxLock);
+        m_inbox.emplace_back(address, std::move(onTerminated));
+        ++m_outstanding;
+    }
+    wake();
+}
+
+int HostChecker::outstanding() const
+{
+    std::lock_guard guard(m_inboxLock);
+    return m_outstanding;
+}
+
+void HostChecker::wake()
+{
+    const uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = write(m_wakeup.get(), &one, sizeof one);
+}
+
+void HostChecker::run()
+{
+    epoll_event events[16];
+    for (;;) {
+        const int ready = epoll_wait(m_epoll.get(), events, 16, waitMilliseconds(Clock::now()));
+        for (int i = 0; i < ready; ++i) {
+            if (events[i].data.u32 == kWakeupTag) {
+                uint64_t count;
+                [[maybe_unused]] const ssize_t drained = read(m_wakeup.get(), &count, sizeof count);
+            } else {
+                collectFrom(static_cast<int>(events[i].data.u32));
+            }
+        }
+        for (int stage = 0; stage < kStageCount; ++stage) {
+            if (m_channels[stage] && m_channels[stage]->descriptor() < 0)
+                collectFrom(stage);
+        }
+        bool quit;
+        {
+            std::lock_guard guard(m_inboxLock);
+            quit = m_quit;
+        }
+        if (quit) {
+            finishAll();
+            return;
+        }
+        if (StopRequested()) {
+            finishAll();
+            continue;
+        }
+        admitNewChecks();
+        const Clock::time_point now = Clock::now();
+        expireDeadlines(now);
+        for (ProbeChannel* channel : m_channels) {
+            if (channel)
+                channel->tick(now);
+        }
+    }
+}
+
+int HostChecker::waitMilliseconds(Clock::time_point now) const
+{
+    if (m_checks.empty())
+        return -1; // start() and the destructor wake the loop
+    Clock::time_point next = now + kStopPoll;
+    for (const auto& [id, check] : m_checks) {
+        if (check.probing)
+            next = std::min(next, check.deadline);
+    }
+    if (next <= now)
+        return 0;
+    // Round up, so that the loop does not wake just before a deadline.
+    return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(next - now).count());
+}
+
+void HostChecker::admitNewChecks()
+{
+    std::vector<std::pair<uint32_t, Callback>> arrivals;
+    {
+        std::lock_guard guard(m_inboxLock);
+        arrivals.swap(m_inbox);
+    }
+    for (size_t i = 0; i < arrivals.size(); ++i) {
+        const ProbeId id = m_nextId++;
+        Check& check = m_checks[id];
+        check.address = arrivals[i].first;
+        check.onTerminated = std::move(arrivals[i].second);
+        check.methods = IPDiscovery.Method.load();
+        advance(id, check);
+        if ((i + 1) % kAdmitSlice == 0)
+            collectAll();
+    }
+}
+
+void HostChecker::advance(ProbeId id, Check& check)
+{
+    while (check.stage < kLookup) {
+        const int stage = check.stage;
+        ProbeChannel* channel = m_channels[stage];
+        // The method bits are 1 << stage (dmICMP, dmNetBios, dmARP).
+        if (!(check.methods & (1u << stage)) || !channel) {
+            ++check.stage;
+            continue;
+        }
+        const int timeOut = std::max(0, IPDiscovery.TimeOut.load());
+        ProbeStatus status;
+        try {
+            status = channel->begin(id, check.address);
+        } catch (...) {
+            finish(id, 2);
+            return;
+        }
+        if (status == ProbeStatus::Pending) {
+            check.probing = true;
+            check.deadline = Clock::now() + std::chrono::milliseconds(timeOut);
+            return;
+        }
+        if (status == ProbeStatus::Answered) {
+            check.reachable = true;
+            check.stage = kLookup;
+            break;
+        }
+        ++check.stage;
+    }
+    if (!check.reachable) {
+        finish(id, 0);
+        return;
+    }
+    ProbeChannel* lookup = m_channels[kLookup];
+    if (IPDiscovery.ResolveAddress.load() && lookup) {
+        ProbeStatus status;
+        try {
+            status = lookup->begin(id, check.address);
+        } catch (...) {
+            finish(id, 2);
+            return;
+        }
+        if (status == ProbeStatus::Pending) {
+            check.probing = true;
+            check.deadline = Clock::now() + m_lookupDeadline;
+            return;
+        }
+    }
+    finish(id, 1);
+}
+
+void HostChecker::onOutcome(int stage, const ProbeOutcome& outcome)
+{
+    const auto found = m_checks.find(outcome.id);
+    if (found == m_checks.end())
+        return;
+    Check& check = found->second;
+    if (!check.probing || check.stage != stage)
+        return;
+    check.probing = false;
+    if (stage == kLookup) {
+        check.hostName = outcome.name;
+        finish(outcome.id, 1);
+        return;
+    }
+    if (outcome.answered) {
+        check.reachable = true;
+        check.stage = kLookup;
+    } else {
+        ++check.stage;
+    }
+    advance(outcome.id, check);
+}
+
+void HostChecker::collectFrom(int stage)
+{
+    ProbeChannel* channel = m_channels[stage];
+    if (!channel)
+        return;
+    std::vector<ProbeOutcome> outcomes;
+    try {
+        channel->collect(outcomes);
+    } catch (...) {
+        // Nothing of what was read can be trusted: every check waiting on this
+        // channel ends with the error result.
+        std::vector<ProbeId> waiting;
+        for (const auto& [id, check] : m_checks) {
+            if (check.probing && check.stage == stage)
+                waiting.push_back(id);
+        }
+        for (ProbeId id : waiting)
+            finish(id, 2);
+        return;
+    }
+    for (const ProbeOutcome& outcome : outcomes)
+        onOutcome(stage, outcome);
+}
+
+void HostChecker::collectAll()
+{
+    for (int stage = 0; stage < kStageCount; ++stage)
+        collectFrom(stage);
+}
+
+void HostChecker::expireDeadlines(Clock::time_point now)
+{
+    std::vector<ProbeId> expired;
+    for (const auto& [id, check] : m_checks) {
+        if (check.probing && check.deadline <= now)
+            expired.push_back(id);
+    }
+    for (ProbeId id : expired) {
+        Check& check = m_checks.at(id);
+        check.probing = false;
+        try {
+            m_channels[check.stage]->cancel(id);
+        } catch (...) {
+            finish(id, 2);
+            continue;
+        }
+        if (check.stage == kLookup) {
+            finish(id, 1); // reachable, but no name in time
+            continue;
+        }
+        ++check.stage;
+        advance(id, check);
+    }
+}
+
+void HostChecker::finishAll()
+{
+    std::vector<ProbeId> ids;
+    ids.reserve(m_checks.size());
+    for (const auto& [id, check] : m_checks)
+        ids.push_back(id);
+    for (ProbeId id : ids) {
+        Check& check = m_checks.at(id);
+        if (check.probing) {
+            try {
+                m_channels[check.stage]->cancel(id);
+            } catch (...) {
+                // The check ends here anyway.
+            }
+        }
+        finish(id, check.reachable ? 1 : 0);
+    }
+    std::vector<std::pair<uint32_t, Callback>> arrivals;
+    {
+        std::lock_guard guard(m_inboxLock);
+        arrivals.swap(m_inbox);
+    }
+    for (auto& arrival : arrivals) {
+        const ProbeId id = m_nextId++;
+        m_checks[id].onTerminated = std::move(arrival.second);
+        finish(id, 0);
+    }
+}
+
+void HostChecker::finish(ProbeId id, int resultCode)
+{
+    const auto found = m_checks.find(id);
+    if (found == m_checks.end())
+        return;
+    THostCheckResult result;
+    result.resultCode = resultCode;
+    if (resultCode == 1)
+        result.hostName = found->second.hostName;
+    Callback callback = std::move(found->second.onTerminated);
+    m_checks.erase(found);
+    {
+        std::lock_guard guard(m_inboxLock);
+        --m_outstanding;
+    }
+    m_dispatcher.post([callback = std::move(callback), result] {
+        if (callback)
+            callback(result);
+    });
+}

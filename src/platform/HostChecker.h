@@ -1,0 +1,110 @@
+#pragma once
+
+#include "engine/HostCheckerService.h"
+#include "platform/FileDescriptor.h"
+#include "platform/ProbeChannel.h"
+
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+class MainThreadDispatcher;
+
+// The probes a host check may use, one channel per method; a missing channel makes
+// its method fail. The lookup channel serves ResolveAddress.
+struct HostProbeChannels {
+    std::unique_ptr<ProbeChannel> icmp;
+    std::unique_ptr<ProbeChannel> netBios;
+    std::unique_ptr<ProbeChannel> arp;
+    std::unique_ptr<ProbeChannel> lookup;
+};
+
+// This machine's probes: ICMP echo, NetBIOS node status to netBiosPort, ARP through
+// the neighbour table and getnameinfo. Sockets are opened here, in the calling
+// thread's network namespace.
+HostProbeChannels OpenSystemProbeChannels(uint16_t netBiosPort = 137);
+
+// Host checks of the IP-range search on one event-loop thread (epoll), so that a
+// thousand outstanding checks cost a few sockets and no threads.
+//
+// Each check tries the methods enabled in IPDiscovery.Method in the fixed order
+// ICMP echo, NetBIOS node status, ARP, each waiting up to IPDiscovery.TimeOut
+// (read when the method starts), and stops at the first that answers. A reachable
+// address is then looked up by name if IPDiscovery.ResolveAddress is on, waiting at
+// most the lookup deadline (kLookupDeadline unless given): a slow resolver leaves
+// the name empty rather than holding the sweep. Result 1 reachable, 0 not, 2 when a
+// probe raised an error. Method is read when the check starts, TimeOut when each
+// method starts and ResolveAddress when the address has answered.
+//
+// Threads and stopping: start() may be called from any thread. Every onTerminated
+// runs exactly once, on the main thread, through the dispatcher. When StopFlag is
+// set, every outstanding check ends within about kStopPoll (result 0 unless it had
+// already found the address reachable), and checks started while it is set end at
+// once with result 0. Destroying the checker ends the checks still outstanding the
+// same way and joins the loop thread.
+class HostChecker final : public HostCheckerService {
+public:
+    static constexpr std::chrono::milliseconds kLookupDeadline{2000};
+    static constexpr std::chrono::milliseconds kStopPoll{50};
+
+    HostChecker(MainThreadDispatcher& dispatcher, HostProbeChannels channels,
+                std::chrono::milliseconds lookupDeadline = kLookupDeadline);
+    ~HostChecker() override;
+    HostChecker(const HostChecker&) = delete;
+    HostChecker& operator=(const HostChecker&) = delete;
+
+    // The ICMP channel could open a ping or a raw socket.
+    bool available() const override;
+    void start(uint32_t address, std::function<void(const THostCheckResult&)> onTerminated) override;
+
+    // Checks started whose onTerminated has not been posted yet.
+    int outstanding() const;
+
+private:
+    using Clock = ProbeChannel::Clock;
+    using Callback = std::function<void(const THostCheckResult&)>;
+
+    enum Stage : int { kIcmp = 0, kNetBios = 1, kArp = 2, kLookup = 3, kStageCount = 4 };
+
+    struct Check {
+        uint32_t address = 0;
+        Callback onTerminated;
+        uint8_t methods = 0;
+        int stage = kIcmp;     // the probe in flight, or the next to try
+        bool probing = false;  // a probe of stage is pending in its channel
+        Clock::time_point deadline{};
+        bool reachable = false;
+        QString hostName;
+    };
+
+    void run();
+    void admitNewChecks();
+    void advance(ProbeId id, Check& check);
+    void onOutcome(int stage, const ProbeOutcome& outcome);
+    void collectFrom(int stage);
+    void collectAll();
+    void expireDeadlines(Clock::time_point now);
+    void finishAll();
+    void finish(ProbeId id, int resultCode);
+    int waitMilliseconds(Clock::time_point now) const;
+    void wake();
+
+    MainThreadDispatcher& m_dispatcher;
+    const std::chrono::milliseconds m_lookupDeadline;
+    ProbeChannel* m_channels[kStageCount] = {};
+    HostProbeChannels m_owned;
+    UniqueFd m_epoll;
+    UniqueFd m_wakeup;
+
+    mutable std::mutex m_inboxLock;
+    std::vector<std::pair<uint32_t, Callback>> m_inbox;
+    bool m_quit = false;
+    int m_outstanding = 0;
+
+    // Loop thread only.
+    ProbeId m_nextId = 1;
+    std::unordered_map<ProbeId, Check> m_checks;
+    std::thread m_loop;
+};

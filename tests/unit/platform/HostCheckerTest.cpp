@@ -1,0 +1,394 @@
+#include "engine/DiscoverySettings.h"
+#include "model/Error.h"
+#include "model/IpAddress.h"
+#include "model/StopFlag.h"
+#include "platform/FileDescriptor.h"
+#include "platform/HostChecker.h"
+#include "support/TestDispatcher.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <QDir>
+
+#include <map>
+#include <mutex>
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+enum Method { kIcmp, kNetBios, kArp, kLookup };
+
+struct JournalEntry {
+    Method method;
+    uint32_t address;
+    bool cancelled; // a cancel rather than a begin
+    Clock::time_point when;
+};
+
+// Everything the fake channels saw, in order, across channels.
+class Journal {
+public:
+    void record(Method method, uint32_t address, bool cancelled)
+    {
+        std::lock_guard guard(m_lock);
+        m_entries.push_back({method, address, cancelled, Clock::now()});
+    }
+    std::vector<JournalEntry> entries() const
+    {
+        std::lock_guard guard(m_lock);
+        return m_entries;
+    }
+    // The methods begun for address, in order.
+    std::vector<Method> begun(uint32_t address) const
+    {
+        std::vector<Method> methods;
+        for (const JournalEntry& entry : entries()) {
+            if (entry.address == address && !entry.cancelled)
+                methods.push_back(entry.method);
+        }
+        return methods;
+    }
+
+private:
+    mutable std::mutex m_lock;
+    std::vector<JournalEntry> m_entries;
+};
+
+// A probe channel driven by the test: begin() answers what decide() says; probes
+// left pending are answered later from any thread with answer(), or time out.
+class FakeChannel final : public ProbeChannel {
+public:
+    FakeChannel(Method method, Journal& journal) : m_method(method), m_journal(journal)
+    {
+        m_wakeup.reset(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    }
+
+    std::function<ProbeStatus(uint32_t)> decide = [](uint32_t) { return ProbeStatus::Pending; };
+
+    bool usable() const override { return true; }
+    int descriptor() const override { return m_wakeup.get(); }
+    ProbeStatus begin(ProbeId id, uint32_t address) override
+    {
+        m_journal.record(m_method, address, false);
+        const ProbeStatus status = decide(address);
+        if (status == ProbeStatus::Pending) {
+            std::lock_guard guard(m_lock);
+            m_pending[id] = address;
+        }
+        return status;
+    }
+    void cancel(ProbeId id) override
+    {
+        std::lock_guard guard(m_lock);
+        const auto found = m_pending.find(id);
+        if (found == m_pending.end())
+            return;
+        m_journal.record(m_method, found->second, true);
+        m_pending.erase(found);
+    }
+    void collect(std::vector<ProbeOutcome>& outcomes) override
+    {
+        uint64_t count;
+        [[maybe_unused]] ssize_t drained = read(m_wakeup.get(), &count, sizeof count);
+        std::lock_guard guard(m_lock);
+        for (const auto& [address, answer] : m_answers) {
+            for (auto it = m_pending.begin(); it != m_pending.end();) {
+                if (it->second == address) {
+                    outcomes.push_back(ProbeOutcome{it->first, answer.first, answer.second});
+                    it = m_pending.erase(it);
+                } else {
+                    ++it;
+                }
+            }
+        }
+        m_answers.clear();
+    }
+    // Answers the pending probes of address (from any thread).
+    void answer(uint32_t address, bool answered = true, const QString& name = {})
+    {
+        {
+            std::lock_guard guard(m_lock);
+            m_answers.emplace_back(address, std::make_pair(answered, name));
+        }
+        const uint64_t one = 1;
+        [[maybe_unused]] ssize_t written = write(m_wakeup.get(), &one, sizeof one);
+    }
+    size_t pendingCount()
+    {
+        std::lock_guard guard(m_lock);
+        return m_pending.size();
+    }
+
+private:
+    Method m_method;
+    Journal& m_journal;
+    UniqueFd m_wakeup;
+    std::mutex m_lock;
+    std::map<ProbeId, uint32_t> m_pending;
+    std::vector<std::pair<uint32_t, std::pair<bool, QString>>> m_answers;
+};
+
+uint32_t Address(int last)
+{
+    return TextToIp(QStringLiteral("10.9.0.%1").arg(last));
+}
+
+class HostCheckerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        StopFlag = 0;
+        IPDiscovery.TimeOut = 100;
+        IPDiscovery.Method = dmICMP | dmNetBios | dmARP;
+        IPDiscovery.ResolveAddress = false;
+        HostProbeChannels channels;
+        auto make = [&](Method method) {
+            auto channel = std::make_unique<FakeChannel>(method, journal);
+            fakes[method] = channel.get();
+            return channel;
+        };
+        channels.icmp = make(kIcmp);
+        channels.netBios = make(kNetBios);
+        channels.arp = make(kArp);
+        channels.lookup = make(kLookup);
+        checker = std::make_unique<HostChecker>(dispatcher, std::move(channels), 300ms);
+    }
+    void TearDown() override
+    {
+        checker.reset();
+        StopFlag = 0;
+        IPDiscovery.TimeOut = 1000;
+        IPDiscovery.Method = 7;
+        IPDiscovery.ResolveAddress = false;
+    }
+
+    // Starts a check whose result lands in results[address]; counts deliveries.
+    void start(uint32_t address)
+    {
+        checker->start(address, [this, address](const THostCheckResult& result) {
+            EXPECT_TRUE(dispatcher.onMainThread());
+            results[address] = result;
+            ++deliveries[address];
+        });
+    }
+    THostCheckResult check(uint32_t address, std::chrono::milliseconds limit = 5s)
+    {
+        start(address);
+        EXPECT_TRUE(dispatcher.pumpUntil([&] { return deliveries.count(address) > 0; }, limit));
+        return results[address];
+    }
+
+    Journal journal;
+    TestDispatcher dispatcher;
+    FakeChannel* fakes[4] = {};
+    std::unique_ptr<HostChecker> checker;
+    std::map<uint32_t, THostCheckResult> results;
+    std::map<uint32_t, int> deliveries;
+};
+
+TEST_F(HostCheckerTest, TriesMethodsInFixedOrderEachWaitingItsTimeOut)
+{
+    fakes[kArp]->decide = [](uint32_t) { return ProbeStatus::Answered; };
+    const THostCheckResult result = check(Address(1));
+    EXPECT_EQ(result.resultCode, 1);
+    EXPECT_TRUE(result.hostName.isEmpty());
+
+    const std::vector<JournalEntry> entries = journal.entries();
+    ASSERT_EQ(entries.size(), 5u);
+    const Method expectedMethods[] = {kIcmp, kIcmp, kNetBios, kNetBios, kArp};
+    const bool expectedCancels[] = {false, true, false, true, false};
+    for (size_t i = 0; i < entries.size(); ++i) {
+        EXPECT_EQ(entries[i].method, expectedMethods[i]) << i;
+        EXPECT_EQ(entries[i].cancelled, expectedCancels[i]) << i;
+    }
+    // Each unanswered method held the check for its whole time-out before the next began.
+    EXPECT_GE(entries[2].when - entries[0].when, 100ms);
+    EXPECT_GE(entries[4].when - entries[2].when, 100ms);
+}
+
+TEST_F(HostCheckerTest, StopsAtTheFirstMethodThatAnswers)
+{
+    IPDiscovery.TimeOut = 5000;
+    start(Address(2));
+    ASSERT_TRUE(dispatcher.pumpUntil([&] { return fakes[kIcmp]->pendingCount() == 1; }, 5s));
+    fakes[kIcmp]->answer(Address(2));
+    ASSERT_TRUE(dispatcher.pumpUntil([&] { return deliveries.count(Address(2)) > 0; }, 5s));
+    EXPECT_EQ(results[Address(2)].resultCode, 1);
+    EXPECT_EQ(journal.begun(Address(2)), std::vector<Method>{kIcmp});
+}
+
+TEST_F(HostCheckerTest, FailedProbesMoveOnAtOnceAndAllFailingGivesZero)
+{
+    IPDiscovery.TimeOut = 60000;
+    for (FakeChannel* fake : {fakes[kIcmp], fakes[kNetBios], fakes[kArp]})
+        fake->decide = [](uint32_t) { return ProbeStatus::Failed; };
+    const Clock::time_point started = Clock::now();
+    EXPECT_EQ(check(Address(3)).resultCode, 0);
+    EXPECT_LT(Clock::now() - started, 30s); // no time-out was waited for
+    EXPECT_EQ(journal.begun(Address(3)), (std::vector<Method>{kIcmp, kNetBios, kArp}));
+}
+
+TEST_F(HostCheckerTest, OnlyEnabledMethodsRunAndMethodZeroProbesNothing)
+{
+    IPDiscovery.Method = dmICMP | dmARP;
+    EXPECT_EQ(check(Address(4)).resultCode, 0);
+    EXPECT_EQ(journal.begun(Address(4)), (std::vector<Method>{kIcmp, kArp}));
+
+    IPDiscovery.Method = dmNetBios;
+    fakes[kNetBios]->decide = [](uint32_t) { return ProbeStatus::Answered; };
+    EXPECT_EQ(check(Address(5)).resultCode, 1);
+    EXPECT_EQ(journal.begun(Address(5)), std::vector<Method>{kNetBios});
+
+    IPDiscovery.Method = 0;
+    for (FakeChannel* fake : fakes)
+        fake->decide = [](uint32_t) { return ProbeStatus::Answered; };
+    EXPECT_EQ(check(Address(6)).resultCode, 0);
+    EXPECT_TRUE(journal.begun(Address(6)).empty());
+}
+
+TEST_F(HostCheckerTest, SettingsAreReadWhileTheCheckRuns)
+{
+    // ResolveAddress is read when the address answers, not when the check starts.
+    IPDiscovery.TimeOut = 5000;
+    start(Address(7));
+    ASSERT_TRUE(dispatcher.pumpUntil([&] { return fakes[kIcmp]->pendingCount() == 1; }, 5s));
+    IPDiscovery.ResolveAddress = true;
+    fakes[kIcmp]->answer(Address(7));
+    ASSERT_TRUE(dispatcher.pumpUntil([&] { return fakes[kLookup]->pendingCount() == 1; }, 5s));
+    fakes[kLookup]->answer(Address(7), true, QStringLiteral("fileserver.lan"));
+    ASSERT_TRUE(dispatcher.pumpUntil([&] { return deliveries.count(Address(7)) > 0; }, 5s));
+    EXPECT_EQ(results[Address(7)].resultCode, 1);
+    EXPECT_EQ(results[Address(7)].hostName, "fileserver.lan");
+
+    // TimeOut is read when each method starts: lowered while ICMP waits, it bounds NetBIOS.
+    IPDiscovery.ResolveAddress = false;
+    IPDiscovery.Method = dmICMP | dmNetBios;
+    start(Address(8));
+    ASSERT_TRUE(dispatcher.pumpUntil([&] { return fakes[kIcmp]->pendingCount() == 1; }, 5s));
+    IPDiscovery.TimeOut = 50;
+    fakes[kIcmp]->answer(Address(8), false);
+    ASSERT_TRUE(dispatcher.pumpUntil([&] { return deliveries.count(Address(8)) > 0; }, 3s));
+    EXPECT_EQ(results[Address(8)].resultCode, 0);
+}
+
+TEST_F(HostCheckerTest, LookupWithoutNameOrPastItsDeadlineKeepsTheHostReachable)
+{
+    IPDiscovery.ResolveAddress = true;
+    fakes[kIcmp]->decide = [](uint32_t) { return ProbeStatus::Answered; };
+    start(Address(9));
+    ASSERT_TRUE(dispatcher.pumpUntil([&] { return fakes[kLookup]->pendingCount() == 1; }, 5s));
+    fakes[kLookup]->answer(Address(9), false);
+    ASSERT_TRUE(dispatcher.pumpUntil([&] { return deliveries.count(Address(9)) > 0; }, 5s));
+    EXPECT_EQ(results[Address(9)].resultCode, 1);
+    EXPECT_TRUE(results[Address(9)].hostName.isEmpty());
+
+    // A resolver that never answers: the 300 ms deadline of this checker ends the wait.
+    EXPECT_EQ(check(Address(10)).resultCode, 1);
+    EXPECT_TRUE(results[Address(10)].hostName.isEmpty());
+    EXPECT_EQ(fakes[kLookup]->pendingCount(), 0u); // the abandoned lookup was cancelled
+}
+
+TEST_F(HostCheckerTest, AProbeThatRaisesGivesResultTwoAndSparesOtherChecks)
+{
+    IPDiscovery.Method = dmNetBios;
+    fakes[kNetBios]->decide = [](uint32_t address) -> ProbeStatus {
+        if (address == Address(11))
+            throw EKestrovaError(QStringLiteral("socket gone"));
+        return ProbeStatus::Answered;
+    };
+    start(Address(11));
+    start(Address(12));
+    ASSERT_TRUE(dispatcher.pumpUntil([&] { return deliveries.size() == 2; }, 5s));
+    EXPECT_EQ(results[Address(11)].resultCode, 2);
+    EXPECT_EQ(results[Address(12)].resultCode, 1);
+}
+
+int ThreadCount()
+{
+    return static_cast<int>(QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
+}
+
+TEST_F(HostCheckerTest, ThousandOutstandingChecksNeedNoThreadsAndEachEndsOnce)
+{
+    IPDiscovery.TimeOut = 10000;
+    IPDiscovery.Method = dmICMP;
+    const int threadsBefore = ThreadCount();
+    for (int i = 0; i < 1000; ++i)
+        start(SwapByteOrder32(SwapByteOrder32(Address(0)) + static_cast<uint32_t>(i)));
+    ASSERT_TRUE(dispatcher.pumpUntil([&] { return fakes[kIcmp]->pendingCount() == 1000; }, 10s));
+    EXPECT_EQ(checker->outstanding(), 1000);
+    EXPECT_LE(ThreadCount(), threadsBefore + 1);
+    // Every other address answers; the rest are refused.
+    for (int i = 0; i < 1000; ++i)
+        fakes[kIcmp]->answer(SwapByteOrder32(SwapByteOrder32(Address(0)) + static_cast<uint32_t>(i)), i % 2 == 0);
+    ASSERT_TRUE(dispatcher.pumpUntil([&] { return deliveries.size() == 1000; }, 10s));
+    dispatcher.pumpFor(50ms);
+    int reachable = 0;
+    for (const auto& [address, count] : deliveries) {
+        EXPECT_EQ(count, 1);
+        reachable += results[address].resultCode == 1;
+    }
+    EXPECT_EQ(reachable, 500);
+    EXPECT_EQ(checker->outstanding(), 0);
+}
+
+TEST_F(HostCheckerTest, StopEndsEveryOutstandingCheckPromptlyAndExactlyOnce)
+{
+    IPDiscovery.TimeOut = 60000;
+    IPDiscovery.ResolveAddress = true;
+    fakes[kIcmp]->decide = [](uint32_t address) {
+        return address == Address(1) ? ProbeStatus::Answered : ProbeStatus::Pending;
+    };
+    for (int i = 1; i <= 200; ++i)
+        start(Address(i));
+    // Address(1) is reachable and waits for its name; the others wait for ICMP.
+    ASSERT_TRUE(dispatcher.pumpUntil(
+        [&] { return fakes[kIcmp]->pendingCount() == 199 && fakes[kLookup]->pendingCount() == 1; }, 5s));
+    const Clock::time_point stopped = Clock::now();
+    StopFlag = 1;
+    ASSERT_TRUE(dispatcher.pumpUntil([&] { return deliveries.size() == 200; }, 5s));
+    EXPECT_LT(Clock::now() - stopped, 10s); // the time-outs were a minute
+    EXPECT_EQ(results[Address(1)].resultCode, 1);
+    EXPECT_EQ(results[Address(2)].resultCode, 0);
+    EXPECT_EQ(fakes[kIcmp]->pendingCount(), 0u);
+    EXPECT_EQ(fakes[kLookup]->pendingCount(), 0u);
+
+    // Started while stop is set: ends at once, nothing probed.
+    const size_t entriesBefore = journal.entries().size();
+    start(Address(201));
+    ASSERT_TRUE(dispatcher.pumpUntil([&] { return deliveries.count(Address(201)) > 0; }, 5s));
+    EXPECT_EQ(results[Address(201)].resultCode, 0);
+    EXPECT_EQ(journal.entries().size(), entriesBefore + 0);
+
+    dispatcher.pumpFor(100ms);
+    for (const auto& [address, count] : deliveries)
+        EXPECT_EQ(count, 1) << IpToText(address).toStdString();
+
+    // The next search clears the flag and checks run again.
+    StopFlag = 0;
+    fakes[kIcmp]->decide = [](uint32_t) { return ProbeStatus::Answered; };
+    IPDiscovery.ResolveAddress = false;
+    EXPECT_EQ(check(Address(202)).resultCode, 1);
+}
+
+TEST_F(HostCheckerTest, DestroyingTheCheckerEndsOutstandingChecksOnce)
+{
+    IPDiscovery.TimeOut = 60000;
+    for (int i = 1; i <= 20; ++i)
+        start(Address(i));
+    ASSERT_TRUE(dispatcher.pumpUntil([&] { return fakes[kIcmp]->pendingCount() == 20; }, 5s));
+    checker.reset();
+    dispatcher.pumpFor(50ms);
+    ASSERT_EQ(deliveries.size(), 20u);
+    for (const auto& [address, count] : deliveries) {
+        EXPECT_EQ(count, 1);
+        EXPECT_EQ(results[address].resultCode, 0);
+    }
+}
+
+} // namespace
