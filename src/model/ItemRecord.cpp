@@ -86,6 +86,11 @@ QString ItemAttributesText(const TItemRecord& item)
 
 QString SizeText(int64_t size)
 {
+    return SizeText(size, QLocale());
+}
+
+QString SizeText(int64_t size, const QLocale& locale)
+{
     constexpr int64_t kKilo = 1000, kMega = 1000 * kKilo, kGiga = 1000 * kMega;
     if (size < kKilo)
         return QStringLiteral("%1 bytes").arg(size);
@@ -104,13 +109,18 @@ QString SizeText(int64_t size)
     }
     const int decimals = value < 10 ? 2 : (value < 100 ? 1 : 0);
     QString number = QString::number(value, 'f', decimals);
-    number.replace(u'.', QLocale().decimalPoint());
+    number.replace(u'.', locale.decimalPoint());
     return number + u' ' + QLatin1String(unit);
 }
 
 QString ItemSizeText(const TItemRecord& item)
 {
+    return ItemSizeText(item, QLocale());
+}
+
+QString ItemSizeText(const TItemRecord& item, const QLocale& locale)
+{
     if (IsFolderItem(item))
         return QString();
-    return SizeText(item.Size);
+    return SizeText(item.Size, locale);
 }

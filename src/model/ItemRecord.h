@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QLocale>
 #include <QString>
 
 #include <cstdint>
@@ -44,8 +45,10 @@ QString ItemAttributesText(const TItemRecord& item);
 // "999 bytes", "0.98 KB", "10.0 KB", "977 KB"...; empty for folders. The decimal
 // separator is the one of the default QLocale (the user's locale unless changed).
 QString ItemSizeText(const TItemRecord& item);
+QString ItemSizeText(const TItemRecord& item, const QLocale& locale);
 // The size text of a byte count as a file (used for totals too).
 QString SizeText(int64_t size);
+QString SizeText(int64_t size, const QLocale& locale);
 
 // Folder part of a path: everything up to and including its last '\' or ':'.
 QString ExtractFilePath(const QString& path);

@@ -1,0 +1,368 @@
+#include "store/CompoundFile.h"
+
+#include "model/Error.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <gsf/gsf-infile-msole.h>
+#include <gsf/gsf-infile.h>
+#include <gsf/gsf-input-stdio.h>
+#include <gsf/gsf-input.h>
+#include <gsf/gsf-outfile-msole.h>
+#include <gsf/gsf-outfile.h>
+#include <gsf/gsf-output-stdio.h>
+#include <gsf/gsf-output.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr unsigned char kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+constexpr qsizetype kBufferSize = 256 * 1024;
+
+QString ErrnoText(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+[[noreturn]] void RaiseErrno(const QString& what, int error)
+{
+    throw EKestrovaError(what + QStringLiteral(": ") + ErrnoText(error), error);
+}
+
+// Takes the GError's message (and frees it), or the fallback when there is none.
+QString TakeMessage(GError* error, const QString& fallback)
+{
+    if (!error)
+        return fallback;
+    const QString message = QString::fromUtf8(error->message);
+    g_error_free(error);
+    return message;
+}
+
+// The mode a newly created file gets: 0666 less the process's umask, read without
+// changing it (umask() would race with other threads creating files).
+mode_t NewFileMode()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        while (!status.atEnd()) {
+            const QByteArray line = status.readLine();
+            if (line.startsWith("Umask:")) {
+                bool ok = false;
+                const uint mask = line.mid(6).trimmed().toUInt(&ok, 8);
+                if (ok)
+                    return 0666 & ~static_cast<mode_t>(mask);
+            }
+        }
+    }
+    return 0644;
+}
+
+} // namespace
+
+// ---- reading ---------------------------------------------------------------
+
+TCompoundStreamReader::TCompoundStreamReader(_GsfInput* input, const QString& name)
+    : m_input(input), m_name(name), m_size(static_cast<uint64_t>(std::max<gsf_off_t>(gsf_input_size(input), 0)))
+{
+}
+
+TCompoundStreamReader::~TCompoundStreamReader()
+{
+    g_object_unref(m_input);
+}
+
+void TCompoundStreamReader::refill()
+{
+    const uint64_t left = static_cast<uint64_t>(std::max<gsf_off_t>(gsf_input_remaining(m_input), 0));
+    const auto chunk = static_cast<qsizetype>(std::min<uint64_t>(left, kBufferSize));
+    m_buffer.resize(chunk);
+    m_bufferPos = 0;
+    if (chunk == 0)
+        return;
+    if (!gsf_input_read(m_input, static_cast<size_t>(chunk), reinterpret_cast<guint8*>(m_buffer.data()))) {
+        m_buffer.clear();
+        throw EKestrovaError(QStringLiteral("The stream \"%1\" is damaged: reading %2 bytes at offset %3 failed")
+                                 .arg(m_name)
+                                 .arg(chunk)
+                                 .arg(m_consumed));
+    }
+}
+
+void TCompoundStreamReader::read(char* target, size_t count)
+{
+    if (count > remaining())
+        throw EKestrovaError(QStringLiteral("The stream \"%1\" ends after %2 bytes; %3 more were expected at offset %4")
+                                 .arg(m_name)
+                                 .arg(m_size)
+                                 .arg(count)
+                                 .arg(m_consumed));
+    while (count > 0) {
+        if (m_bufferPos == m_buffer.size())
+            refill();
+        const auto part = std::min<size_t>(count, static_cast<size_t>(m_buffer.size() - m_bufferPos));
+        std::memcpy(target, m_buffer.constData() + m_bufferPos, part);
+        target += part;
+        count -= part;
+        m_bufferPos += static_cast<qsizetype>(part);
+        m_consumed += part;
+    }
+}
+
+QByteArray TCompoundStreamReader::readAll(uint64_t limit)
+{
+    if (remaining() > limit)
+        throw EKestrovaError(
+            QStringLiteral("The stream \"%1\" is implausibly large (%2 bytes)").arg(m_name).arg(m_size));
+    // Grows with what was read, so a damaged size field costs no memory up front.
+    QByteArray bytes;
+    while (remaining() > 0) {
+        const auto part = static_cast<qsizetype>(std::min<uint64_t>(remaining(), kBufferSize));
+        const qsizetype at = bytes.size();
+        bytes.resize(at + part);
+        read(bytes.data() + at, static_cast<size_t>(part));
+    }
+    return bytes;
+}
+
+TCompoundFileReader::TCompoundFileReader(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    FILE* file = std::fopen(name.constData(), "rb");
+    if (!file)
+        RaiseErrno(QStringLiteral("Cannot open \"%1\"").arg(path), errno);
+
+    // What the platform's storage check looks at: the eight signature bytes.
+    unsigned char signature[sizeof kSignature] = {};
+    const size_t got = std::fread(signature, 1, sizeof signature, file);
+    const int readError = std::ferror(file) ? errno : 0;
+    if (readError != 0) {
+        std::fclose(file);
+        RaiseErrno(QStringLiteral("Cannot read \"%1\"").arg(path), readError);
+    }
+    if (got != sizeof signature || std::memcmp(signature, kSignature, sizeof signature) != 0) {
+        std::fclose(file);
+        throw EKestrovaError(QStringLiteral("file is corrupted"));
+    }
+    std::rewind(file);
+
+    GError* error = nullptr;
+    GsfInput* input = gsf_input_stdio_new_FILE(name.constData(), file, FALSE); // owns the FILE now
+    if (!input) {
+        std::fclose(file);
+        throw EKestrovaError(QStringLiteral("Cannot read \"%1\"").arg(path));
+    }
+    m_infile = gsf_infile_msole_new(input, &error);
+    g_object_unref(input); // the storage holds its own reference
+    if (!m_infile)
+        throw EKestrovaError(QStringLiteral("\"%1\" is not a readable compound file: %2")
+                                 .arg(path, TakeMessage(error, QStringLiteral("unknown error"))));
+}
+
+TCompoundFileReader::~TCompoundFileReader()
+{
+    if (m_infile)
+        g_object_unref(m_infile);
+}
+
+std::unique_ptr<TCompoundStreamReader> TCompoundFileReader::openStream(const char* name)
+{
+    GsfInput* child = gsf_infile_child_by_name(m_infile, name);
+    if (!child)
+        return nullptr;
+    // A storage of that name is no stream.
+    if (GSF_IS_INFILE(child) && gsf_infile_num_children(GSF_INFILE(child)) >= 0) {
+        g_object_unref(child);
+        return nullptr;
+    }
+    return std::make_unique<TCompoundStreamReader>(child, QString::fromLatin1(name));
+}
+
+std::unique_ptr<TCompoundStreamReader> TCompoundFileReader::requireStream(const char* name)
+{
+    auto stream = openStream(name);
+    if (!stream)
+        throw EKestrovaError(QStringLiteral("The file holds no stream \"%1\"").arg(QLatin1String(name)));
+    return stream;
+}
+
+// ---- writing ---------------------------------------------------------------
+
+TCompoundFileWriter::TCompoundFileWriter(const QString& path) : m_target(path)
+{
+    // Replace the file a symbolic link points to, not the link.
+    const QFileInfo info(path);
+    if (info.isSymLink() && !info.symLinkTarget().isEmpty())
+        m_target = info.symLinkTarget();
+    const QFileInfo target(m_target);
+    m_tempPath = QFile::encodeName(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
+                                   QStringLiteral(".XXXXXX"));
+    const int fd = mkstemp(m_tempPath.data());
+    if (fd < 0) {
+        const int error = errno;
+        m_tempPath.clear();
+        RaiseErrno(QStringLiteral("Cannot create a file in \"%1\"").arg(target.absolutePath()), error);
+    }
+    // Keep the permissions of the file being replaced, else those of a new file.
+    struct stat existing {};
+    const mode_t mode = ::stat(QFile::encodeName(m_target).constData(), &existing) == 0 && S_ISREG(existing.st_mode)
+                            ? existing.st_mode & 07777
+                            : NewFileMode();
+    fchmod(fd, mode);
+    m_file = fdopen(fd, "w+b");
+    if (!m_file) {
+        const int error = errno;
+        ::close(fd);
+        discard();
+        RaiseErrno(QStringLiteral("Cannot create \"%1\"").arg(m_target), error);
+    }
+    m_sink = gsf_output_stdio_new_FILE(m_tempPath.constData(), m_file, TRUE);
+    if (!m_sink) {
+        discard();
+        throw EKestrovaError(QStringLiteral("Cannot create \"%1\"").arg(m_target));
+    }
+    m_outfile = gsf_outfile_msole_new(m_sink);
+    if (!m_outfile) {
+        discard();
+        throw EKestrovaError(QStringLiteral("Cannot create a compound file in \"%1\"").arg(m_target));
+    }
+    m_buffer.reserve(kBufferSize);
+}
+
+TCompoundFileWriter::~TCompoundFileWriter()
+{
+    if (!m_committed)
+        discard();
+}
+
+void TCompoundFileWriter::discard()
+{
+    if (m_stream) {
+        gsf_output_close(m_stream);
+        g_object_unref(m_stream);
+        m_stream = nullptr;
+    }
+    if (m_outfile) {
+        // Closing writes the storage's directory; its result no longer matters.
+        gsf_output_close(GSF_OUTPUT(m_outfile));
+        g_object_unref(m_outfile);
+        m_outfile = nullptr;
+    }
+    if (m_sink) {
+        if (!gsf_output_is_closed(m_sink))
+            gsf_output_close(m_sink);
+        g_object_unref(m_sink);
+        m_sink = nullptr;
+    }
+    if (m_file) {
+        std::fclose(m_file);
+        m_file = nullptr;
+    }
+    if (!m_tempPath.isEmpty()) {
+        ::unlink(m_tempPath.constData());
+        m_tempPath.clear();
+    }
+}
+
+void TCompoundFileWriter::fail(_GsfOutput* output, const QString& what)
+{
+    QString reason;
+    if (const GError* error = output ? gsf_output_error(output) : nullptr)
+        reason = QString::fromUtf8(error->message);
+    if (reason.isEmpty() && m_sink && gsf_output_error(m_sink))
+        reason = QString::fromUtf8(gsf_output_error(m_sink)->message);
+    if (reason.isEmpty() && m_file && std::ferror(m_file))
+        reason = ErrnoText(errno);
+    discard();
+    throw EKestrovaError(reason.isEmpty() ? what : what + QStringLiteral(": ") + reason);
+}
+
+void TCompoundFileWriter::beginStream(const char* name)
+{
+    m_streamName = QString::fromLatin1(name);
+    m_stream = gsf_outfile_new_child(m_outfile, name, FALSE);
+    if (!m_stream)
+        fail(GSF_OUTPUT(m_outfile), QStringLiteral("Cannot create the stream \"%1\"").arg(m_streamName));
+}
+
+void TCompoundFileWriter::flushBuffer()
+{
+    if (m_buffer.isEmpty())
+        return;
+    if (!gsf_output_write(m_stream, static_cast<size_t>(m_buffer.size()),
+                          reinterpret_cast<const guint8*>(m_buffer.constData())))
+        fail(m_stream, QStringLiteral("Cannot write the stream \"%1\"").arg(m_streamName));
+    m_buffer.resize(0);
+}
+
+void TCompoundFileWriter::write(const char* data, size_t count)
+{
+    if (m_buffer.size() + static_cast<qsizetype>(count) > kBufferSize)
+        flushBuffer();
+    if (static_cast<qsizetype>(count) >= kBufferSize) {
+        if (!gsf_output_write(m_stream, count, reinterpret_cast<const guint8*>(data)))
+            fail(m_stream, QStringLiteral("Cannot write the stream \"%1\"").arg(m_streamName));
+        return;
+    }
+    m_buffer.append(data, static_cast<qsizetype>(count));
+}
+
+void TCompoundFileWriter::endStream()
+{
+    flushBuffer();
+    const bool closed = gsf_output_close(m_stream);
+    if (!closed)
+        fail(m_stream, QStringLiteral("Cannot write the stream \"%1\"").arg(m_streamName));
+    g_object_unref(m_stream);
+    m_stream = nullptr;
+}
+
+void TCompoundFileWriter::commit()
+{
+    if (!gsf_output_close(GSF_OUTPUT(m_outfile)))
+        fail(GSF_OUTPUT(m_outfile), QStringLiteral("Cannot write \"%1\"").arg(m_target));
+    g_object_unref(m_outfile);
+    m_outfile = nullptr;
+    if (!gsf_output_is_closed(m_sink) && !gsf_output_close(m_sink))
+        fail(m_sink, QStringLiteral("Cannot write \"%1\"").arg(m_target));
+    g_object_unref(m_sink);
+    m_sink = nullptr;
+
+    // libgsf leaves the data in the C library's and the kernel's buffers; only a
+    // file that is on the disk may replace the previous one.
+    const QString what = QStringLiteral("Cannot write \"%1\"").arg(m_target);
+    if (std::fflush(m_file) != 0 || fsync(fileno(m_file)) != 0) {
+        const int error = errno;
+        discard();
+        RaiseErrno(what, error);
+    }
+    const int closed = std::fclose(m_file);
+    m_file = nullptr;
+    if (closed != 0) {
+        const int error = errno;
+        discard();
+        RaiseErrno(what, error);
+    }
+    if (::rename(m_tempPath.constData(), QFile::encodeName(m_target).constData()) != 0) {
+        const int error = errno;
+        discard();
+        RaiseErrno(QStringLiteral("Cannot replace \"%1\"").arg(m_target), error);
+    }
+    m_tempPath.clear();
+    m_committed = true;
+
+    // Make the rename itself durable; file systems that cannot sync a folder keep
+    // the saved file all the same.
+    const int folder = ::open(QFile::encodeName(QFileInfo(m_target).absolutePath()).constData(),
+                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        fsync(folder);
+        ::close(folder);
+    }
+}

@@ -1,0 +1,52 @@
+#include "model/ItemDateText.h"
+#include "model/LocaleFormats.h"
+#include "store/ReportCommon.h"
+#include "store/TextFileWriter.h"
+
+namespace {
+
+// A name field in double quotes; quotes inside are doubled so that a name holding
+// one cannot end the field early.
+void AppendQuoted(QString& out, const QString& text)
+{
+    out += u'"';
+    if (text.contains(u'"'))
+        out += QString(text).replace(QStringLiteral("\""), QStringLiteral("\"\""));
+    else
+        out += text;
+    out += u'"';
+}
+
+} // namespace
+
+void ExportToCsv(const QString& path, const TItemList& list, const TReportSettings& settings)
+{
+    RunExport(QStringLiteral("CSV export error: "), [&] {
+        const TNameColumns columns = NameColumnsFor(settings.FileNameDisplayFormat);
+        const TItemDateFormatter dates(settings.DateFormat, settings.Locale);
+        const QChar separator = LocaleListSeparator(settings.Locale);
+
+        TTextFileWriter out(path, TTextFileWriter::TEncoding::Ansi);
+        QString line;
+        for (const TItemRecord& item : list) {
+            line.resize(0);
+            if (columns == TNameColumns::FullName) {
+                AppendQuoted(line, item.FileName);
+            } else {
+                AppendQuoted(line, ItemName(item));
+                if (columns == TNameColumns::NameAndLocation) {
+                    line += separator;
+                    AppendQuoted(line, ItemLocation(item));
+                }
+            }
+            line += separator;
+            line += ByteCountText(item);
+            line += separator;
+            dates.appendTo(line, item);
+            line += separator;
+            line += ItemAttributesText(item);
+            out.writeLine(line);
+        }
+        out.close();
+    });
+}
