@@ -49,7 +49,7 @@ TGLibLogCapture::~TGLibLogCapture()
 
 void TGLibLogCapture::add(const QString& message)
 {
-    const QString text = message.trimmed();
+    const QString text = message.simplified(); // libgsf's messages span lines
     if (m_messages.size() < kMaxMessages && !m_messages.contains(text))
         m_messages.append(text);
 }
