@@ -4,8 +4,9 @@
 
 namespace {
 
-// TDateTime values of 0001-01-01 and of the day after 9999-12-31.
-constexpr double kFirstDay = -693593.0;
+// Bounds (exclusive) of the TDateTime values of 0001-01-01 to 9999-12-31; times
+// before 1899-12-30 count away from zero, so 0001-01-01 12:00 is -693593.5.
+constexpr double kBeforeFirstDay = -693594.0;
 constexpr double kPastLastDay = 2958466.0;
 
 qsizetype RepeatCount(const QString& text, qsizetype at)
@@ -171,7 +172,7 @@ QString TDateTimePattern::quoted(const QString& literal)
 
 void TDateTimePattern::appendTo(QString& out, double dateTime) const
 {
-    if (!(dateTime >= kFirstDay && dateTime < kPastLastDay))
+    if (!(dateTime > kBeforeFirstDay && dateTime < kPastLastDay))
         return;
     appendTo(out, DecodeDateTime(dateTime));
 }
