@@ -27,15 +27,20 @@ char EncodeUnit(char16_t unit)
 
 QByteArray ToAnsi(const QString& text)
 {
-    QByteArray bytes;
-    bytes.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar ch = text.at(i);
+    // Written through a pointer: appending byte by byte costs several times more
+    // on reports of millions of lines.
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    char* out = bytes.data();
+    const QChar* in = text.constData();
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar ch = in[i];
         // A surrogate pair is one character the code page lacks: one '?'.
-        if (ch.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+        if (ch.isHighSurrogate() && i + 1 < size && in[i + 1].isLowSurrogate())
             ++i;
-        bytes.append(EncodeUnit(ch.unicode()));
+        *out++ = EncodeUnit(ch.unicode());
     }
+    bytes.truncate(out - bytes.constData());
     return bytes;
 }
 

@@ -2,6 +2,8 @@
 
 #include <QDate>
 
+#include <cstring>
+
 namespace {
 
 // Bounds (exclusive) of the TDateTime values of 0001-01-01 to 9999-12-31; times
@@ -186,45 +188,64 @@ QString TDateTimePattern::format(double dateTime) const
 
 void TDateTimePattern::appendTo(QString& out, const DateTimeParts& p) const
 {
+    // Collected in a local buffer and appended once: appending each field to the
+    // QString costs more than formatting it.
+    constexpr qsizetype kCapacity = 256;
+    char16_t buffer[kCapacity];
+    qsizetype used = 0;
+    const auto put = [&](const QString& text) {
+        if (used + text.size() > kCapacity) {
+            out.append(reinterpret_cast<const QChar*>(buffer), used);
+            used = 0;
+            if (text.size() > kCapacity) {
+                out += text;
+                return;
+            }
+        }
+        std::memcpy(buffer + used, text.constData(), static_cast<size_t>(text.size()) * sizeof(char16_t));
+        used += text.size();
+    };
+
     const int hour12 = p.hour % 12 == 0 ? 12 : p.hour % 12;
     for (const TToken& token : m_tokens) {
         switch (token.field) {
-        case TField::Literal: out += token.literal; break;
-        case TField::Day: out += m_plain[p.day % 100]; break;
-        case TField::Day2: out += m_padded[p.day % 100]; break;
-        case TField::DayShortName: out += m_dayShort[QDate(p.year, p.month, p.day).dayOfWeek() - 1]; break;
-        case TField::DayLongName: out += m_dayLong[QDate(p.year, p.month, p.day).dayOfWeek() - 1]; break;
-        case TField::Month: out += m_plain[p.month % 100]; break;
-        case TField::Month2: out += m_padded[p.month % 100]; break;
-        case TField::MonthShortName: out += m_monthShort[p.month - 1]; break;
-        case TField::MonthLongName: out += m_monthLong[p.month - 1]; break;
-        case TField::Year2: out += m_padded[p.year % 100]; break;
+        case TField::Literal: put(token.literal); break;
+        case TField::Day: put(m_plain[p.day % 100]); break;
+        case TField::Day2: put(m_padded[p.day % 100]); break;
+        case TField::DayShortName: put(m_dayShort[QDate(p.year, p.month, p.day).dayOfWeek() - 1]); break;
+        case TField::DayLongName: put(m_dayLong[QDate(p.year, p.month, p.day).dayOfWeek() - 1]); break;
+        case TField::Month: put(m_plain[p.month % 100]); break;
+        case TField::Month2: put(m_padded[p.month % 100]); break;
+        case TField::MonthShortName: put(m_monthShort[p.month - 1]); break;
+        case TField::MonthLongName: put(m_monthLong[p.month - 1]); break;
+        case TField::Year2: put(m_padded[p.year % 100]); break;
         case TField::Year4:
-            out += m_padded[p.year / 100 % 100];
-            out += m_padded[p.year % 100];
+            put(m_padded[p.year / 100 % 100]);
+            put(m_padded[p.year % 100]);
             break;
-        case TField::Hour24: out += m_plain[p.hour]; break;
-        case TField::Hour24x2: out += m_padded[p.hour]; break;
-        case TField::Hour12: out += m_plain[hour12]; break;
-        case TField::Hour12x2: out += m_padded[hour12]; break;
-        case TField::Minute: out += m_plain[p.minute]; break;
-        case TField::Minute2: out += m_padded[p.minute]; break;
-        case TField::Second: out += m_plain[p.second]; break;
-        case TField::Second2: out += m_padded[p.second]; break;
+        case TField::Hour24: put(m_plain[p.hour]); break;
+        case TField::Hour24x2: put(m_padded[p.hour]); break;
+        case TField::Hour12: put(m_plain[hour12]); break;
+        case TField::Hour12x2: put(m_padded[hour12]); break;
+        case TField::Minute: put(m_plain[p.minute]); break;
+        case TField::Minute2: put(m_padded[p.minute]); break;
+        case TField::Second: put(m_plain[p.second]); break;
+        case TField::Second2: put(m_padded[p.second]); break;
         case TField::Msec3:
         case TField::Msec: {
             QString ms = m_plain[p.msec / 100] + m_padded[p.msec % 100];
             if (token.field == TField::Msec) {
                 // Qt's "z": the milliseconds as a decimal fraction, trailing zeros dropped.
-                const QString zero = m_plain[0];
+                const QString& zero = m_plain[0];
                 for (int i = 0; i < 2 && ms.endsWith(zero); ++i)
                     ms.chop(zero.size());
             }
-            out += ms;
+            put(ms);
             break;
         }
-        case TField::AmPmUpper: out += p.hour < 12 ? m_amUpper : m_pmUpper; break;
-        case TField::AmPmLower: out += p.hour < 12 ? m_amLower : m_pmLower; break;
+        case TField::AmPmUpper: put(p.hour < 12 ? m_amUpper : m_pmUpper); break;
+        case TField::AmPmLower: put(p.hour < 12 ? m_amLower : m_pmLower); break;
         }
     }
+    out.append(reinterpret_cast<const QChar*>(buffer), used);
 }

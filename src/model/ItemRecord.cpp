@@ -6,7 +6,7 @@ namespace {
 
 const QString kFtpPrefix = QStringLiteral("ftp://");
 
-qsizetype LastPathDelimiter(const QString& path)
+qsizetype LastPathDelimiter(QStringView path)
 {
     for (qsizetype i = path.size() - 1; i >= 0; --i) {
         const QChar ch = path.at(i);
@@ -46,6 +46,11 @@ QString ExtractFileName(const QString& path)
 
 QString ExtractFileDir(const QString& path)
 {
+    return ExtractFileDirView(path).toString();
+}
+
+QStringView ExtractFileDirView(QStringView path)
+{
     qsizetype end = LastPathDelimiter(path) + 1; // length up to and including the delimiter
     if (end > 1 && path.at(end - 1) == u'\\') {
         const QChar before = path.at(end - 2);
@@ -55,62 +60,94 @@ QString ExtractFileDir(const QString& path)
     return path.left(end);
 }
 
-QString ItemName(const TItemRecord& item)
+QStringView ItemNameView(const TItemRecord& item)
 {
-    QString name = item.FileName;
+    QStringView name = item.FileName;
     if (IsFtpItem(item))
         name = name.mid(name.lastIndexOf(u'/') + 1);
-    return ExtractFileName(name);
+    return name.mid(LastPathDelimiter(name) + 1);
+}
+
+QString ItemName(const TItemRecord& item)
+{
+    return ItemNameView(item).toString();
+}
+
+QStringView ItemLocationView(const TItemRecord& item)
+{
+    if (IsFtpItem(item))
+        return QStringView(item.FileName).left(item.FileName.lastIndexOf(u'/'));
+    return ExtractFileDirView(item.FileName);
 }
 
 QString ItemLocation(const TItemRecord& item)
 {
-    if (IsFtpItem(item))
-        return item.FileName.left(item.FileName.lastIndexOf(u'/'));
-    return ExtractFileDir(item.FileName);
+    return ItemLocationView(item).toString();
+}
+
+void AppendItemAttributesText(QString& out, const TItemRecord& item)
+{
+    if (item.Attrs & kAttrArchive)
+        out += u'A';
+    if (item.Attrs & kAttrReadOnly)
+        out += u'R';
+    if (item.Attrs & kAttrHidden)
+        out += u'H';
+    if (item.Attrs & kAttrSystem)
+        out += u'S';
 }
 
 QString ItemAttributesText(const TItemRecord& item)
 {
     QString text;
-    if (item.Attrs & kAttrArchive)
-        text += u'A';
-    if (item.Attrs & kAttrReadOnly)
-        text += u'R';
-    if (item.Attrs & kAttrHidden)
-        text += u'H';
-    if (item.Attrs & kAttrSystem)
-        text += u'S';
+    AppendItemAttributesText(text, item);
     return text;
 }
 
 QString SizeText(int64_t size)
 {
-    return SizeText(size, QLocale());
+    return TSizeFormatter().text(size);
 }
 
 QString SizeText(int64_t size, const QLocale& locale)
 {
+    return TSizeFormatter(locale).text(size);
+}
+
+TSizeFormatter::TSizeFormatter(const QLocale& locale)
+    : m_decimalPoint(locale.decimalPoint()), m_pointIsPeriod(m_decimalPoint == QLatin1StringView("."))
+{
+}
+
+QString TSizeFormatter::text(int64_t size) const
+{
     constexpr int64_t kKilo = 1000, kMega = 1000 * kKilo, kGiga = 1000 * kMega;
     if (size < kKilo)
-        return QStringLiteral("%1 bytes").arg(size);
+        return QString::number(size) + QLatin1StringView(" bytes");
 
     double value;
-    const char* unit;
+    QLatin1StringView unit;
     if (size < kMega) {
         value = static_cast<double>(size) / 1024.0;
-        unit = "KB";
+        unit = QLatin1StringView(" KB");
     } else if (size < kGiga) {
         value = static_cast<double>(size) / 1048576.0;
-        unit = "MB";
+        unit = QLatin1StringView(" MB");
     } else {
         value = static_cast<double>(size) / 1073741824.0;
-        unit = "GB";
+        unit = QLatin1StringView(" GB");
     }
     const int decimals = value < 10 ? 2 : (value < 100 ? 1 : 0);
     QString number = QString::number(value, 'f', decimals);
-    number.replace(u'.', locale.decimalPoint());
-    return number + u' ' + QLatin1String(unit);
+    if (!m_pointIsPeriod)
+        number.replace(u'.', m_decimalPoint);
+    return number + unit;
+}
+
+void TSizeFormatter::appendTo(QString& out, const TItemRecord& item) const
+{
+    if (!IsFolderItem(item))
+        out += text(item.Size);
 }
 
 QString ItemSizeText(const TItemRecord& item)
@@ -120,7 +157,7 @@ QString ItemSizeText(const TItemRecord& item)
 
 QString ItemSizeText(const TItemRecord& item, const QLocale& locale)
 {
-    if (IsFolderItem(item))
-        return QString();
-    return SizeText(item.Size, locale);
+    QString text;
+    TSizeFormatter(locale).appendTo(text, item);
+    return text;
 }

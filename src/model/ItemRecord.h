@@ -3,6 +3,7 @@
 #include <QList>
 #include <QLocale>
 #include <QString>
+#include <QStringView>
 
 #include <cstdint>
 
@@ -37,11 +38,15 @@ bool IsFtpItem(const TItemRecord& item);
 
 // Display name: the part after the last '/' of an FTP hit, then after the last '\' or ':'.
 QString ItemName(const TItemRecord& item);
+// The same as a view into the record's FileName, for callers that format many rows.
+QStringView ItemNameView(const TItemRecord& item);
 // Display folder: before the last '/' of an FTP hit; for shares the path up to the
 // last '\' or ':', without that backslash unless it is a drive root or UNC prefix.
 QString ItemLocation(const TItemRecord& item);
+QStringView ItemLocationView(const TItemRecord& item);
 // "A", "R", "H", "S" in this order for the archive, read-only, hidden and system bits.
 QString ItemAttributesText(const TItemRecord& item);
+void AppendItemAttributesText(QString& out, const TItemRecord& item);
 // "999 bytes", "0.98 KB", "10.0 KB", "977 KB"...; empty for folders. The decimal
 // separator is the one of the default QLocale (the user's locale unless changed).
 QString ItemSizeText(const TItemRecord& item);
@@ -50,9 +55,23 @@ QString ItemSizeText(const TItemRecord& item, const QLocale& locale);
 QString SizeText(int64_t size);
 QString SizeText(int64_t size, const QLocale& locale);
 
+// SizeText and ItemSizeText for many values in one locale.
+class TSizeFormatter {
+public:
+    explicit TSizeFormatter(const QLocale& locale = QLocale());
+    QString text(int64_t size) const;
+    // Appends ItemSizeText of the record (nothing for folders).
+    void appendTo(QString& out, const TItemRecord& item) const;
+
+private:
+    QString m_decimalPoint;
+    bool m_pointIsPeriod;
+};
+
 // Folder part of a path: everything up to and including its last '\' or ':'.
 QString ExtractFilePath(const QString& path);
 // Name part of a path: everything after its last '\' or ':'.
 QString ExtractFileName(const QString& path);
 // Folder of a path without the trailing '\' (kept for "C:\" and the "\\" of a UNC prefix).
 QString ExtractFileDir(const QString& path);
+QStringView ExtractFileDirView(QStringView path);

@@ -7,13 +7,16 @@ namespace {
 
 // A name field in double quotes; quotes inside are doubled so that a name holding
 // one cannot end the field early.
-void AppendQuoted(QString& out, const QString& text)
+void AppendQuoted(QString& out, QStringView text)
 {
     out += u'"';
-    if (text.contains(u'"'))
-        out += QString(text).replace(QStringLiteral("\""), QStringLiteral("\"\""));
-    else
-        out += text;
+    qsizetype runStart = 0;
+    for (qsizetype quote = text.indexOf(u'"'); quote >= 0; quote = text.indexOf(u'"', quote + 1)) {
+        out += text.mid(runStart, quote + 1 - runStart);
+        out += u'"';
+        runStart = quote + 1;
+    }
+    out += text.mid(runStart);
     out += u'"';
 }
 
@@ -33,10 +36,10 @@ void ExportToCsv(const QString& path, const TItemList& list, const TReportSettin
             if (columns == TNameColumns::FullName) {
                 AppendQuoted(line, item.FileName);
             } else {
-                AppendQuoted(line, ItemName(item));
+                AppendQuoted(line, ItemNameView(item));
                 if (columns == TNameColumns::NameAndLocation) {
                     line += separator;
-                    AppendQuoted(line, ItemLocation(item));
+                    AppendQuoted(line, ItemLocationView(item));
                 }
             }
             line += separator;
@@ -44,8 +47,9 @@ void ExportToCsv(const QString& path, const TItemList& list, const TReportSettin
             line += separator;
             dates.appendTo(line, item);
             line += separator;
-            line += ItemAttributesText(item);
-            out.writeLine(line);
+            AppendItemAttributesText(line, item);
+            line += QLatin1StringView("\r\n");
+            out.writeText(line);
         }
         out.close();
     });

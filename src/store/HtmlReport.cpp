@@ -2,6 +2,7 @@
 #include "model/DateTimePattern.h"
 #include "model/ItemDateText.h"
 #include "model/LocaleFormats.h"
+#include "store/MarkupEscape.h"
 #include "store/ReportCommon.h"
 #include "store/TextFileWriter.h"
 
@@ -27,59 +28,43 @@ QString TitleText(const TReportSettings& settings)
 // A link to a hit or its folder: FTP URLs as they are, share paths as file: URLs
 // with forward slashes (\\HOST\share\a.txt links to file://HOST/share/a.txt).
 // Both parts are escaped, so a name on a share cannot bring markup into the page.
-void AppendLink(QString& out, const TItemRecord& item, const QString& target, const QString& text)
+void AppendLink(QString& out, const TItemRecord& item, QStringView target, QStringView text)
 {
-    out += QStringLiteral("<A HREF=\"");
+    out += QLatin1StringView("<A HREF=\"");
     if (IsFtpItem(item)) {
-        out += HtmlEscape(target);
+        AppendEscaped(out, target, TMarkup::Html);
     } else {
-        out += QStringLiteral("file:");
-        out += HtmlEscape(QString(target).replace(u'\\', u'/'));
+        out += QLatin1StringView("file:");
+        const qsizetype start = out.size();
+        AppendEscaped(out, target, TMarkup::Html);
+        QChar* path = out.data();
+        for (qsizetype at = start; at < out.size(); ++at)
+            if (path[at] == u'\\')
+                path[at] = u'/';
     }
-    out += QStringLiteral("\">");
-    out += HtmlEscape(text);
-    out += QStringLiteral("</A>");
+    out += QLatin1StringView("\">");
+    AppendEscaped(out, text, TMarkup::Html);
+    out += QLatin1StringView("</A>");
 }
 
 void BeginCell(QString& out)
 {
-    out += QStringLiteral(" <TD>");
+    out += QLatin1StringView(" <TD>");
 }
 
 void EndCell(QString& out)
 {
-    out += QStringLiteral(" </TD>\r\n");
+    out += QLatin1StringView(" </TD>\r\n");
 }
 
 } // namespace
-
-QString HtmlEscape(const QString& text)
-{
-    qsizetype at = 0;
-    while (at < text.size() && text.at(at) != u'&' && text.at(at) != u'<' && text.at(at) != u'>' &&
-           text.at(at) != u'"')
-        ++at;
-    if (at == text.size())
-        return text;
-    QString escaped = text.left(at);
-    for (; at < text.size(); ++at) {
-        const QChar ch = text.at(at);
-        switch (ch.unicode()) {
-        case '&': escaped += QStringLiteral("&amp;"); break;
-        case '<': escaped += QStringLiteral("&lt;"); break;
-        case '>': escaped += QStringLiteral("&gt;"); break;
-        case '"': escaped += QStringLiteral("&quot;"); break;
-        default: escaped += ch; break;
-        }
-    }
-    return escaped;
-}
 
 void ExportToHtml(const QString& path, const TItemList& list, const TReportSettings& settings)
 {
     RunExport(QStringLiteral("HTML export error: "), [&] {
         const TNameColumns columns = NameColumnsFor(settings.FileNameDisplayFormat);
         const TItemDateFormatter dates(settings.DateFormat, settings.Locale);
+        const TSizeFormatter sizes(settings.Locale);
         const QString title = HtmlEscape(TitleText(settings));
 
         TTextFileWriter out(path, TTextFileWriter::TEncoding::Utf8);
@@ -104,27 +89,27 @@ void ExportToHtml(const QString& path, const TItemList& list, const TReportSetti
         QString row;
         for (const TItemRecord& item : list) {
             row.resize(0);
-            row += QStringLiteral("<TR>\r\n");
+            row += QLatin1StringView("<TR>\r\n");
             BeginCell(row);
             AppendLink(row, item, item.FileName,
-                       columns == TNameColumns::FullName ? item.FileName : ItemName(item));
+                       columns == TNameColumns::FullName ? QStringView(item.FileName) : ItemNameView(item));
             EndCell(row);
             if (columns == TNameColumns::NameAndLocation) {
-                const QString location = ItemLocation(item);
+                const QStringView location = ItemLocationView(item);
                 BeginCell(row);
                 AppendLink(row, item, location, location);
                 EndCell(row);
             }
             BeginCell(row);
-            row += ItemSizeText(item, settings.Locale);
+            sizes.appendTo(row, item);
             EndCell(row);
             BeginCell(row);
             dates.appendTo(row, item);
             EndCell(row);
             BeginCell(row);
-            row += ItemAttributesText(item);
+            AppendItemAttributesText(row, item);
             EndCell(row);
-            row += QStringLiteral("</TR>\r\n");
+            row += QLatin1StringView("</TR>\r\n");
             out.writeText(row);
         }
         out.writeLine(QStringLiteral("</TABLE></BODY></HTML>"));

@@ -1,25 +1,8 @@
 #include "model/DateTimePattern.h"
 #include "model/LocaleFormats.h"
+#include "store/MarkupEscape.h"
 #include "store/ReportCommon.h"
 #include "store/TextFileWriter.h"
-
-QString XmlEscape(const QString& text)
-{
-    QString escaped;
-    escaped.reserve(text.size() + 16);
-    for (const QChar ch : text) {
-        switch (ch.unicode()) {
-        case ' ': escaped += QStringLiteral("&#32;"); break;
-        case '"': escaped += QStringLiteral("&quot;"); break;
-        case '&': escaped += QStringLiteral("&amp;"); break;
-        case '\'': escaped += QStringLiteral("&apos;"); break;
-        case '<': escaped += QStringLiteral("&lt;"); break;
-        case '>': escaped += QStringLiteral("&gt;"); break;
-        default: escaped += ch; break;
-        }
-    }
-    return escaped;
-}
 
 void ExportToXml(const QString& path, const TItemList& list, const TReportSettings& settings)
 {
@@ -37,28 +20,33 @@ void ExportToXml(const QString& path, const TItemList& list, const TReportSettin
         out.writeLine(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
         out.writeLine(QStringLiteral("<searchresult>"));
         QString line;
+        QString text;
         for (const TItemRecord& item : list) {
             line.resize(0);
-            line += QStringLiteral(" <item name=\"");
+            line += QLatin1StringView(" <item name=\"");
             if (columns == TNameColumns::FullName) {
-                line += XmlEscape(item.FileName);
+                AppendEscaped(line, item.FileName, TMarkup::XmlAttribute);
             } else {
-                line += XmlEscape(ItemName(item));
+                AppendEscaped(line, ItemNameView(item), TMarkup::XmlAttribute);
                 if (columns == TNameColumns::NameAndLocation) {
-                    line += QStringLiteral("\" location=\"");
-                    line += XmlEscape(ItemLocation(item));
+                    line += QLatin1StringView("\" location=\"");
+                    AppendEscaped(line, ItemLocationView(item), TMarkup::XmlAttribute);
                 }
             }
-            line += QStringLiteral("\" size=\"");
+            line += QLatin1StringView("\" size=\"");
             line += ByteCountText(item);
-            line += QStringLiteral("\" date=\"");
-            line += XmlEscape(datePattern.format(item.DateTime));
-            line += QStringLiteral("\" time=\"");
-            line += XmlEscape(timePattern.format(item.DateTime));
-            line += QStringLiteral("\" attr=\"");
-            line += XmlEscape(ItemAttributesText(item));
-            line += QStringLiteral("\"/>");
-            out.writeLine(line);
+            line += QLatin1StringView("\" date=\"");
+            text.resize(0);
+            datePattern.appendTo(text, item.DateTime);
+            AppendEscaped(line, text, TMarkup::XmlAttribute);
+            line += QLatin1StringView("\" time=\"");
+            text.resize(0);
+            timePattern.appendTo(text, item.DateTime);
+            AppendEscaped(line, text, TMarkup::XmlAttribute);
+            line += QLatin1StringView("\" attr=\"");
+            AppendItemAttributesText(line, item);
+            line += QLatin1StringView("\"/>\r\n");
+            out.writeText(line);
         }
         out.writeLine(QStringLiteral("</searchresult>"));
         out.close();
