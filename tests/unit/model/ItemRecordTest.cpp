@@ -82,4 +82,29 @@ TEST(ItemRecordTest, AttributesTextInFixedOrder)
     EXPECT_EQ(ItemAttributesText(File("x", 0, 0x80 | kAttrDirectory)), "");
 }
 
+TEST(ItemRecordTest, ViewsAndAppendersMatchTheStringFunctions)
+{
+    for (const char* name : {"\\\\H\\s\\dir\\a.txt", "ftp://HOST/pub/readme.txt", "ftp://HOST/name", "C:\\file.txt",
+                             "\\\\file", "C:file", "file", ""}) {
+        const TItemRecord item = File(QString::fromLatin1(name), 0, kAttrArchive | kAttrSystem);
+        EXPECT_EQ(ItemNameView(item), ItemName(item)) << name;
+        EXPECT_EQ(ItemLocationView(item), ItemLocation(item)) << name;
+        QString text = "x";
+        AppendItemAttributesText(text, item);
+        EXPECT_EQ(text, "xAS");
+    }
+}
+
+TEST_F(ItemSizeTextTest, FormatterTakesItsOwnLocale)
+{
+    const TSizeFormatter german(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(german.text(1000), "0,98 KB");
+    EXPECT_EQ(german.text(999), "999 bytes");
+    QString out = "[";
+    german.appendTo(out, File("\\\\H\\s\\dir", 4096, kAttrDirectory));
+    german.appendTo(out, File("\\\\H\\s\\f", 10240));
+    EXPECT_EQ(out, "[10,0 KB");
+    EXPECT_EQ(ItemSizeText(File("f", 10240), QLocale(QLocale::German, QLocale::Germany)), "10,0 KB");
+}
+
 } // namespace
