@@ -20,62 +20,6 @@ namespace {
                          error);
 }
 
-// Owns a file descriptor; closes it on every path.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor() { Close(); }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    int get() const { return m_fd; }
-    // Closes now and reports close's own error (NFS reports write errors there).
-    int Close()
-    {
-        if (m_fd < 0)
-            return 0;
-        const int result = ::close(m_fd);
-        m_fd = -1;
-        return result == 0 ? 0 : errno;
-    }
-
-private:
-    int m_fd;
-};
-
-// Removes the temporary file unless the rename has consumed it.
-class TempFileGuard {
-public:
-    explicit TempFileGuard(QByteArray path) : m_path(std::move(path)) {}
-    ~TempFileGuard()
-    {
-        if (!m_path.isEmpty())
-            ::unlink(m_path.constData());
-    }
-    TempFileGuard(const TempFileGuard&) = delete;
-    TempFileGuard& operator=(const TempFileGuard&) = delete;
-    void Release() { m_path.clear(); }
-
-private:
-    QByteArray m_path;
-};
-
-void WriteAll(int fd, const QByteArray& contents, const QString& tempPath)
-{
-    const char* data = contents.constData();
-    qsizetype left = contents.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            RaiseErrno(QStringLiteral("Cannot write"), tempPath, errno);
-        }
-        data += written;
-        left -= written;
-    }
-}
-
 // The file the bytes finally belong to: a symbolic link is followed so that the link
 // survives the rename.
 QString ResolveTarget(const QString& path)
@@ -102,39 +46,103 @@ void SyncFolder(const QString& folder)
     }
 }
 
+// The mode a newly created file gets: 0666 less the process's umask, read without
+// changing it (umask() would race with other threads creating files).
+mode_t NewFileMode()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        while (!status.atEnd()) {
+            const QByteArray line = status.readLine();
+            if (line.startsWith("Umask:")) {
+                bool ok = false;
+                const uint mask = line.mid(6).trimmed().toUInt(&ok, 8);
+                if (ok)
+                    return 0666 & ~static_cast<mode_t>(mask);
+            }
+        }
+    }
+    return 0644;
+}
+
 } // namespace
+
+TAtomicFile::TAtomicFile(const QString& path, TPermissions permissions) : m_target(ResolveTarget(path))
+{
+    const QFileInfo targetInfo(m_target);
+    m_folder = targetInfo.absolutePath();
+    if (targetInfo.isDir())
+        RaiseErrno(QStringLiteral("Cannot write"), m_target, EISDIR);
+
+    // mkstemp creates the file with mode 0600 and O_EXCL, so nobody else can have it open.
+    QByteArray tempName =
+        QFile::encodeName(m_folder + QStringLiteral("/.") + targetInfo.fileName() + QStringLiteral(".XXXXXX"));
+    m_fd = ::mkostemp(tempName.data(), O_CLOEXEC);
+    if (m_fd < 0)
+        RaiseErrno(QStringLiteral("Cannot create a temporary file in"), m_folder, errno);
+    m_tempName = tempName;
+    m_tempPath = QFile::decodeName(tempName);
+
+    mode_t mode = S_IRUSR | S_IWUSR;
+    if (permissions == TPermissions::Keep) {
+        struct stat existing {};
+        const bool replacing = ::stat(QFile::encodeName(m_target).constData(), &existing) == 0;
+        mode = replacing ? existing.st_mode & 07777 : NewFileMode();
+    }
+    if (::fchmod(m_fd, mode) != 0)
+        RaiseErrno(QStringLiteral("Cannot set the permissions of"), m_tempPath, errno);
+}
+
+TAtomicFile::~TAtomicFile()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    if (!m_tempName.isEmpty())
+        ::unlink(m_tempName.constData());
+}
+
+void TAtomicFile::write(const QByteArray& bytes)
+{
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(m_fd, data, static_cast<size_t>(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            RaiseErrno(QStringLiteral("Cannot write"), m_tempPath, errno);
+        }
+        data += written;
+        left -= written;
+    }
+}
+
+void TAtomicFile::finish()
+{
+    if (::fsync(m_fd) != 0)
+        RaiseErrno(QStringLiteral("Cannot flush"), m_tempPath, errno);
+    const int fd = m_fd;
+    m_fd = -1;
+    // close reports write errors of its own (NFS does).
+    if (::close(fd) != 0)
+        RaiseErrno(QStringLiteral("Cannot write"), m_tempPath, errno);
+}
+
+void TAtomicFile::replace()
+{
+    if (::rename(m_tempName.constData(), QFile::encodeName(m_target).constData()) != 0)
+        RaiseErrno(QStringLiteral("Cannot replace"), m_target, errno);
+    m_tempName.clear();
+    SyncFolder(m_folder);
+}
 
 void WriteFileAtomically(const QString& path, const QByteArray& contents,
                          const std::function<void(const QString& tempPath)>& beforeReplace)
 {
-    const QString target = ResolveTarget(path);
-    const QFileInfo targetInfo(target);
-    const QString folder = targetInfo.absolutePath();
-    if (targetInfo.isDir())
-        RaiseErrno(QStringLiteral("Cannot write"), target, EISDIR);
-
-    // mkstemp creates the file with mode 0600 and O_EXCL, so nobody else can have it open.
-    QByteArray tempName = QFile::encodeName(folder + QStringLiteral("/.") + targetInfo.fileName() + QStringLiteral(".XXXXXX"));
-    const int fd = ::mkostemp(tempName.data(), O_CLOEXEC);
-    if (fd < 0)
-        RaiseErrno(QStringLiteral("Cannot create a temporary file in"), folder, errno);
-    TempFileGuard guard(tempName);
-    FileDescriptor file(fd);
-    const QString tempPath = QFile::decodeName(tempName);
-
-    WriteAll(file.get(), contents, tempPath);
-    if (::fchmod(file.get(), S_IRUSR | S_IWUSR) != 0)
-        RaiseErrno(QStringLiteral("Cannot set the permissions of"), tempPath, errno);
-    if (::fsync(file.get()) != 0)
-        RaiseErrno(QStringLiteral("Cannot flush"), tempPath, errno);
-    if (const int error = file.Close())
-        RaiseErrno(QStringLiteral("Cannot write"), tempPath, error);
-
+    TAtomicFile file(path, TAtomicFile::TPermissions::OwnerOnly);
+    file.write(contents);
+    file.finish();
     if (beforeReplace)
-        beforeReplace(tempPath);
-
-    if (::rename(tempName.constData(), QFile::encodeName(target).constData()) != 0)
-        RaiseErrno(QStringLiteral("Cannot replace"), target, errno);
-    guard.Release();
-    SyncFolder(folder);
+        beforeReplace(file.tempPath());
+    file.replace();
 }

@@ -1,6 +1,7 @@
 #include "store/CompoundFile.h"
 
 #include "model/Error.h"
+#include "store/AtomicFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -16,8 +17,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -43,25 +42,6 @@ QString TakeMessage(GError* error, const QString& fallback)
     const QString message = QString::fromUtf8(error->message);
     g_error_free(error);
     return message;
-}
-
-// The mode a newly created file gets: 0666 less the process's umask, read without
-// changing it (umask() would race with other threads creating files).
-mode_t NewFileMode()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (status.open(QIODevice::ReadOnly)) {
-        while (!status.atEnd()) {
-            const QByteArray line = status.readLine();
-            if (line.startsWith("Umask:")) {
-                bool ok = false;
-                const uint mask = line.mid(6).trimmed().toUInt(&ok, 8);
-                if (ok)
-                    return 0666 & ~static_cast<mode_t>(mask);
-            }
-        }
-    }
-    return 0644;
 }
 
 } // namespace
@@ -194,35 +174,21 @@ std::unique_ptr<TCompoundStreamReader> TCompoundFileReader::requireStream(const 
 
 // ---- writing ---------------------------------------------------------------
 
-TCompoundFileWriter::TCompoundFileWriter(const QString& path) : m_target(path)
+TCompoundFileWriter::TCompoundFileWriter(const QString& path)
+    : m_target(path), m_atomic(std::make_unique<TAtomicFile>(path, TAtomicFile::TPermissions::Keep))
 {
-    // Replace the file a symbolic link points to, not the link.
-    const QFileInfo info(path);
-    if (info.isSymLink() && !info.symLinkTarget().isEmpty())
-        m_target = info.symLinkTarget();
-    const QFileInfo target(m_target);
-    m_tempPath = QFile::encodeName(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
-                                   QStringLiteral(".XXXXXX"));
-    const int fd = mkstemp(m_tempPath.data());
-    if (fd < 0) {
-        const int error = errno;
-        m_tempPath.clear();
-        RaiseErrno(QStringLiteral("Cannot create a file in \"%1\"").arg(target.absolutePath()), error);
-    }
-    // Keep the permissions of the file being replaced, else those of a new file.
-    struct stat existing {};
-    const mode_t mode = ::stat(QFile::encodeName(m_target).constData(), &existing) == 0 && S_ISREG(existing.st_mode)
-                            ? existing.st_mode & 07777
-                            : NewFileMode();
-    fchmod(fd, mode);
-    m_file = fdopen(fd, "w+b");
+    // libgsf writes through a FILE of its own descriptor, so that closing the FILE
+    // leaves the temporary file to the TAtomicFile.
+    const int fd = ::dup(m_atomic->descriptor());
+    m_file = fd >= 0 ? fdopen(fd, "w+b") : nullptr;
     if (!m_file) {
         const int error = errno;
-        ::close(fd);
+        if (fd >= 0)
+            ::close(fd);
         discard();
-        RaiseErrno(QStringLiteral("Cannot create \"%1\"").arg(m_target), error);
+        RaiseErrno(QStringLiteral("Cannot write \"%1\"").arg(m_target), error);
     }
-    m_sink = gsf_output_stdio_new_FILE(m_tempPath.constData(), m_file, TRUE);
+    m_sink = gsf_output_stdio_new_FILE(QFile::encodeName(path).constData(), m_file, TRUE);
     if (!m_sink) {
         discard();
         throw EKestrovaError(QStringLiteral("Cannot create \"%1\"").arg(m_target));
@@ -237,8 +203,7 @@ TCompoundFileWriter::TCompoundFileWriter(const QString& path) : m_target(path)
 
 TCompoundFileWriter::~TCompoundFileWriter()
 {
-    if (!m_committed)
-        discard();
+    discard();
 }
 
 void TCompoundFileWriter::discard()
@@ -264,10 +229,7 @@ void TCompoundFileWriter::discard()
         std::fclose(m_file);
         m_file = nullptr;
     }
-    if (!m_tempPath.isEmpty()) {
-        ::unlink(m_tempPath.constData());
-        m_tempPath.clear();
-    }
+    m_atomic.reset(); // removes the temporary file unless it replaced the target
 }
 
 void TCompoundFileWriter::fail(_GsfOutput* output, const QString& what)
@@ -334,35 +296,20 @@ void TCompoundFileWriter::commit()
     g_object_unref(m_sink);
     m_sink = nullptr;
 
-    // libgsf leaves the data in the C library's and the kernel's buffers; only a
-    // file that is on the disk may replace the previous one.
-    const QString what = QStringLiteral("Cannot write \"%1\"").arg(m_target);
-    if (std::fflush(m_file) != 0 || fsync(fileno(m_file)) != 0) {
-        const int error = errno;
-        discard();
-        RaiseErrno(what, error);
-    }
-    const int closed = std::fclose(m_file);
+    // libgsf leaves the data in the C library's buffer; flushed here, then synced
+    // to the disk by the TAtomicFile before the rename.
+    const int flushed = std::fflush(m_file) == 0 ? 0 : errno;
+    const int closed = std::fclose(m_file) == 0 ? 0 : errno;
     m_file = nullptr;
-    if (closed != 0) {
-        const int error = errno;
+    if (flushed != 0 || closed != 0) {
         discard();
-        RaiseErrno(what, error);
+        RaiseErrno(QStringLiteral("Cannot write \"%1\"").arg(m_target), flushed != 0 ? flushed : closed);
     }
-    if (::rename(m_tempPath.constData(), QFile::encodeName(m_target).constData()) != 0) {
-        const int error = errno;
+    try {
+        m_atomic->finish();
+        m_atomic->replace();
+    } catch (const EKestrovaError&) {
         discard();
-        RaiseErrno(QStringLiteral("Cannot replace \"%1\"").arg(m_target), error);
-    }
-    m_tempPath.clear();
-    m_committed = true;
-
-    // Make the rename itself durable; file systems that cannot sync a folder keep
-    // the saved file all the same.
-    const int folder = ::open(QFile::encodeName(QFileInfo(m_target).absolutePath()).constData(),
-                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        fsync(folder);
-        ::close(folder);
+        throw;
     }
 }

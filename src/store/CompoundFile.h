@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <memory>
 
+class TAtomicFile;
+
 struct _GsfInput;
 struct _GsfInfile;
 struct _GsfOutput;
@@ -63,9 +65,10 @@ private:
     _GsfInfile* m_infile = nullptr;
 };
 
-// Writes a new compound file into a temporary file beside the target; commit()
-// flushes it to disk and renames it over the target, so that a failed save leaves
-// the previous file as it was. Without commit() the temporary file is removed.
+// Writes a new compound file through a TAtomicFile: commit() flushes it to the disk
+// and renames it over the target, so that a failed save leaves the previous file as
+// it was; without commit() the temporary file is removed. The target keeps its
+// permissions.
 class TCompoundFileWriter {
 public:
     explicit TCompoundFileWriter(const QString& path);
@@ -86,12 +89,11 @@ private:
     void discard();
 
     QString m_target;
-    QByteArray m_tempPath;
-    FILE* m_file = nullptr;
+    std::unique_ptr<TAtomicFile> m_atomic;
+    FILE* m_file = nullptr; // a second descriptor of the temporary file, for libgsf
     _GsfOutput* m_sink = nullptr;
     _GsfOutfile* m_outfile = nullptr;
     _GsfOutput* m_stream = nullptr;
     QString m_streamName;
     QByteArray m_buffer;
-    bool m_committed = false;
 };
