@@ -1,0 +1,48 @@
+#pragma once
+
+#include "accounts/Account.h"
+#include "engine/FileMask.h"
+#include "platform/ShareClient.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+using TAccountMaskList = std::vector<std::unique_ptr<TAccountMask>>;
+
+// One account mask per stored account, in list order. An invalid computer mask raises
+// the mask error (it ends the worker that builds the list).
+TAccountMaskList BuildAccountMasks(const std::vector<TUnicodeAccount>& accounts);
+
+// The hidden-share rule: only disk shares are ever searched; a name ending in '$'
+// makes a disk share hidden. Mode 0 common only, 1 hidden only, 2 both, else none.
+bool ShareTakenForSearch(const ShareInfo& share, int32_t hiddenResSearchMethod);
+
+// A worker's access to one host's shares: which shares to search, logging on with
+// stored accounts, and dropping the connections it made.
+//
+// Runs on the worker's thread; the client's calls are bounded and give up on stop.
+class TShareAccess {
+public:
+    TShareAccess(ShareClient& client, const TAccountMaskList& accountMasks, int32_t hiddenResSearchMethod);
+
+    // The shares of \\HOST to search, in the order the host reported them; true when
+    // there is at least one. A failed listing gives none. Any error raised while
+    // listing becomes EKestrovaError "TWorkerThread: EnumHostResources".
+    bool EnumHostShares(const QString& host, QStringList& shares);
+    // Tries every account whose mask matches the path, in list order, three ways
+    // each (password and user; no password and user; password and no user). True
+    // at the first connection made, with that account's user name; false and an
+    // empty name when none worked or none matched (then nothing is attempted).
+    bool LogonTo(const QString& remotePath, QString& userName);
+    // Forcibly drops the connection to the path; the outcome is ignored.
+    void CancelConnection(const QString& remotePath);
+
+private:
+    ShareClient& m_client;
+    const TAccountMaskList& m_accountMasks;
+    const int32_t m_hiddenResSearchMethod;
+};

@@ -1,0 +1,149 @@
+#include "engine/ShareAccess.h"
+#include "model/Error.h"
+#include "support/engine/FakeShareNetwork.h"
+#include "support/engine/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+namespace {
+
+using Attempt = FakeShareNetwork::ConnectAttempt;
+
+class ShareAccessTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        net.addShare("\\\\HOST", "docs");
+        net.addShare("\\\\HOST", "data$");
+        net.addShare("\\\\HOST", "C$");
+        net.addShare("\\\\HOST", "IPC$", ShareType::Ipc);
+        net.addShare("\\\\HOST", "ADMIN$");
+        net.addShare("\\\\HOST", "laser", ShareType::Printer);
+        net.addShare("\\\\HOST", "com1$", ShareType::Comms);
+    }
+
+    QStringList SharesFor(int mode)
+    {
+        TAccountMaskList none;
+        TShareAccess access(client, none, mode);
+        QStringList shares{"left over"};
+        const bool found = access.EnumHostShares("\\\\HOST", shares);
+        EXPECT_EQ(found, !shares.isEmpty());
+        return shares;
+    }
+
+    FakeShareNetwork net;
+    FakeShareClient client{net};
+};
+
+TEST_F(ShareAccessTest, HiddenShareModesTakeOnlyDiskSharesInHostOrder)
+{
+    EXPECT_EQ(SharesFor(0), QStringList({"docs"}));
+    EXPECT_EQ(SharesFor(1), QStringList({"data$", "C$", "ADMIN$"}));
+    EXPECT_EQ(SharesFor(2), QStringList({"docs", "data$", "C$", "ADMIN$"}));
+    EXPECT_EQ(SharesFor(3), QStringList());
+    EXPECT_EQ(SharesFor(-1), QStringList());
+}
+
+TEST_F(ShareAccessTest, FailedShareListGivesNoShares)
+{
+    net.failShareList("\\\\HOST", EHOSTUNREACH, "No route to host");
+    EXPECT_EQ(SharesFor(2), QStringList());
+}
+
+class ThrowingShareClient : public FakeShareClient {
+public:
+    using FakeShareClient::FakeShareClient;
+    PlatformError listShares(const QString&, std::vector<ShareInfo>&) override
+    {
+        throw std::runtime_error("pipe broke");
+    }
+};
+
+TEST_F(ShareAccessTest, ErrorWhileListingBecomesTheEnumerationError)
+{
+    ThrowingShareClient throwing(net);
+    TAccountMaskList none;
+    TShareAccess access(throwing, none, 0);
+    QStringList shares;
+    try {
+        access.EnumHostShares("\\\\HOST", shares);
+        FAIL() << "no error raised";
+    } catch (const EKestrovaError& error) {
+        EXPECT_EQ(error.message(), "TWorkerThread: EnumHostResources");
+    }
+}
+
+TEST_F(ShareAccessTest, LogonTriesThreeWaysPerMatchingAccountInListOrder)
+{
+    const auto masks = BuildAccountMasks({
+        {"\\\\OTHER", "nobody", "x"},
+        {"\\\\HOST*", "first", "pw1"},
+        {"\\\\HO*", "second", "pw2"},
+    });
+    TShareAccess access(client, masks, 0);
+    QString user = "stale";
+    EXPECT_FALSE(access.LogonTo("\\\\HOST\\docs", user));
+    EXPECT_TRUE(user.isEmpty());
+    const std::vector<Attempt> expected{
+        {"\\\\HOST\\docs", QString("first"), QString("pw1"), false},
+        {"\\\\HOST\\docs", QString("first"), std::nullopt, false},
+        {"\\\\HOST\\docs", std::nullopt, QString("pw1"), false},
+        {"\\\\HOST\\docs", QString("second"), QString("pw2"), false},
+        {"\\\\HOST\\docs", QString("second"), std::nullopt, false},
+        {"\\\\HOST\\docs", std::nullopt, QString("pw2"), false},
+    };
+    EXPECT_EQ(net.connectAttempts(), expected);
+}
+
+TEST_F(ShareAccessTest, LogonStopsAtTheFirstConnectionMade)
+{
+    net.acceptCredentials("\\\\HOST", QString("first"), std::nullopt);
+    net.acceptCredentials("\\\\HOST", QString("second"), QString("pw2"));
+    const auto masks = BuildAccountMasks({{"\\\\HOST", "first", "pw1"}, {"\\\\HOST", "second", "pw2"}});
+    TShareAccess access(client, masks, 0);
+    QString user;
+    EXPECT_TRUE(access.LogonTo("\\\\HOST", user));
+    EXPECT_EQ(user, "first");
+    const auto attempts = net.connectAttempts();
+    ASSERT_EQ(attempts.size(), 2u); // the second account is never tried
+    EXPECT_TRUE(attempts[1].succeeded);
+}
+
+TEST_F(ShareAccessTest, PasswordWithoutUserIsTheLastAttempt)
+{
+    net.acceptCredentials("\\\\HOST\\docs", std::nullopt, QString("pw"));
+    const auto masks = BuildAccountMasks({{"\\\\HOST\\docs", "someone", "pw"}});
+    TShareAccess access(client, masks, 0);
+    QString user;
+    EXPECT_TRUE(access.LogonTo("\\\\HOST\\docs", user));
+    EXPECT_EQ(user, "someone");
+    EXPECT_EQ(net.connectAttempts().size(), 3u);
+}
+
+TEST_F(ShareAccessTest, WithoutMatchingAccountNothingIsAttempted)
+{
+    // A bare host account serves only the host itself, not its shares.
+    const auto masks = BuildAccountMasks({{"\\\\HOST", "u", "p"}, {"HOST*", "u", "p"}});
+    TShareAccess access(client, masks, 0);
+    QString user;
+    EXPECT_FALSE(access.LogonTo("\\\\HOST\\docs", user));
+    EXPECT_TRUE(net.connectAttempts().empty());
+}
+
+TEST_F(ShareAccessTest, CancelConnectionDropsIt)
+{
+    TAccountMaskList none;
+    TShareAccess access(client, none, 0);
+    access.CancelConnection("\\\\HOST\\docs");
+    EXPECT_EQ(net.cancelledConnections(), std::vector<QString>({"\\\\HOST\\docs"}));
+}
+
+TEST(BuildAccountMasksTest, InvalidComputerMaskRaises)
+{
+    EXPECT_THROW(BuildAccountMasks({{"\\\\[", "u", "p"}}), EKestrovaError);
+}
+
+} // namespace
