@@ -16,19 +16,19 @@ struct LiveThreads {
     int count = 0;
 };
 
+// Never destroyed: a detached thread may still be on its way out when the process ends.
 LiveThreads& Live()
 {
-    static LiveThreads live;
-    return live;
+    static auto* live = new LiveThreads;
+    return *live;
 }
 
 void ChangeLiveCount(int delta)
 {
     auto& live = Live();
-    {
-        std::lock_guard lock(live.mutex);
-        live.count += delta;
-    }
+    // Notified under the lock, so a waiter that sees the new count also sees the notification done.
+    std::lock_guard lock(live.mutex);
+    live.count += delta;
     live.changed.notify_all();
 }
 

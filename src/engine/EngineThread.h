@@ -3,7 +3,6 @@
 #include "engine/MainThreadDispatcher.h"
 
 #include <QString>
-
 #include <atomic>
 #include <chrono>
 #include <functional>

@@ -19,10 +19,14 @@ bool ShareTakenForSearch(const ShareInfo& share, int32_t hiddenResSearchMethod)
         return false;
     const bool hidden = share.name.endsWith(u'$');
     switch (hiddenResSearchMethod) {
-    case 0: return !hidden;
-    case 1: return hidden;
-    case 2: return true;
-    default: return false;
+    case 0:
+        return !hidden;
+    case 1:
+        return hidden;
+    case 2:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -55,10 +59,9 @@ bool TShareAccess::LogonTo(const QString& remotePath, QString& userName)
     for (const auto& account : m_accountMasks) {
         if (!account->Matches(remotePath))
             continue;
-        const bool connected =
-            !m_client.connect(remotePath, account->UserName, account->Password).failed() ||
-            !m_client.connect(remotePath, account->UserName, std::nullopt).failed() ||
-            !m_client.connect(remotePath, std::nullopt, account->Password).failed();
+        const bool connected = !m_client.connect(remotePath, account->UserName, account->Password).failed() ||
+                               !m_client.connect(remotePath, account->UserName, std::nullopt).failed() ||
+                               !m_client.connect(remotePath, std::nullopt, account->Password).failed();
         if (connected) {
             userName = account->UserName;
             return true;

@@ -6,7 +6,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <cstdint>
 #include <memory>
 #include <vector>

@@ -1,8 +1,9 @@
 #include "support/engine/FakeShareNetwork.h"
 
+#include "support/MemoryByteSource.h"
+
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 namespace {
 
@@ -31,25 +32,6 @@ PlatformError Errno(int code)
 {
     return PlatformError::fromErrno(code);
 }
-
-class MemoryByteSource : public ByteSource {
-public:
-    explicit MemoryByteSource(QByteArray bytes) : m_bytes(std::move(bytes)) {}
-    int64_t size() override { return m_bytes.size(); }
-    int64_t read(int64_t offset, char* buffer, int64_t length) override
-    {
-        if (offset < 0 || length < 0)
-            return -1;
-        if (offset >= m_bytes.size())
-            return 0;
-        const int64_t count = std::min<int64_t>(length, m_bytes.size() - offset);
-        std::memcpy(buffer, m_bytes.constData() + offset, static_cast<size_t>(count));
-        return count;
-    }
-
-private:
-    QByteArray m_bytes;
-};
 
 } // namespace
 
@@ -223,7 +205,8 @@ PlatformError FakeShareNetwork::connect(const QString& path, const std::optional
 {
     std::lock_guard lock(m_mutex);
     const auto& accepted = m_credentials[path];
-    const bool ok = std::find(accepted.begin(), accepted.end(), std::make_pair(user, password)) != accepted.end();
+    const bool ok =
+        std::find(accepted.begin(), accepted.end(), std::make_pair(user, password)) != accepted.end();
     m_attempts.push_back({path, user, password, ok});
     if (!ok)
         return Errno(EACCES);

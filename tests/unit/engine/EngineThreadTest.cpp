@@ -1,12 +1,12 @@
 #include "engine/EngineThread.h"
+
 #include "engine/PumpDispatcher.h"
 #include "model/Error.h"
-
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <gtest/gtest.h>
 #include <thread>
 
 using namespace std::chrono_literals;

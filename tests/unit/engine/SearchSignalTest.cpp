@@ -1,11 +1,11 @@
-#include "engine/JobQueue.h"
 #include "engine/SearchSignal.h"
-#include "model/StopFlag.h"
 
-#include <gtest/gtest.h>
+#include "engine/JobQueue.h"
+#include "model/StopFlag.h"
 
 #include <atomic>
 #include <chrono>
+#include <gtest/gtest.h>
 #include <thread>
 
 using namespace std::chrono_literals;

@@ -1,11 +1,11 @@
 #include "engine/ShareAccess.h"
-#include "model/Error.h"
-#include "support/engine/FakeShareNetwork.h"
-#include "support/engine/QtPrinters.h"
 
-#include <gtest/gtest.h>
+#include "model/Error.h"
+#include "support/QStringPrinter.h"
+#include "support/engine/FakeShareNetwork.h"
 
 #include <cerrno>
+#include <gtest/gtest.h>
 
 namespace {
 
