@@ -1,0 +1,135 @@
+#include "engine/FolderWalk.h"
+
+#include "engine/ContentScanner.h"
+#include "engine/SearchLog.h"
+#include "model/DateTime.h"
+#include "model/StopFlag.h"
+
+#include <QCryptographicHash>
+#include <algorithm>
+
+namespace {
+
+bool IsDotEntry(const QString& name)
+{
+    return name == u"." || name == u"..";
+}
+
+// What a looped folder repeats exactly: every entry but "..", in listing order.
+QByteArray ListingIdentity(const std::vector<ShareDirEntry>& entries)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    for (const auto& entry : entries) {
+        if (entry.name == u"..")
+            continue;
+        const QByteArray name = entry.name.toUtf8();
+        const int64_t numbers[] = {name.size(), entry.attributes, entry.size, entry.writeTime};
+        hash.addData(QByteArrayView(reinterpret_cast<const char*>(numbers), sizeof numbers));
+        hash.addData(name);
+    }
+    return hash.result();
+}
+
+} // namespace
+
+TSearchRec ToSearchRec(const ShareDirEntry& entry)
+{
+    TSearchRec rec;
+    rec.Name = entry.name;
+    rec.Attr = static_cast<int32_t>(entry.attributes);
+    rec.SizeHigh = static_cast<uint32_t>(static_cast<uint64_t>(entry.size) >> 32);
+    rec.SizeLow = static_cast<uint32_t>(static_cast<uint64_t>(entry.size));
+    rec.Time = UnixTimeToFileDate(entry.writeTime);
+    return rec;
+}
+
+TFolderWalk::TFolderWalk(ShareClient& client, HostSearchContext& context, const TFileMaskList& folderMasks)
+    : m_client(client), m_context(context), m_folderMasks(folderMasks)
+{
+}
+
+bool TFolderWalk::EntriesAreCandidates(const QString& folder) const
+{
+    switch (m_context.Config().FoldersSearchMethod) {
+    case 1:
+        return FolderMatches(m_folderMasks, folder);
+    case 2:
+        return !FolderMatches(m_folderMasks, folder);
+    default:
+        return true;
+    }
+}
+
+void TFolderWalk::SearchFolder(const QString& folder, int depth)
+{
+    const bool candidates = EntriesAreCandidates(folder);
+
+    std::vector<ShareDirEntry> entries;
+    const PlatformError error = m_client.listFolder(folder, entries);
+    if (error.failed()) {
+        if (depth == 0) {
+            SearchLog.AddEntry(lkComputer, QStringLiteral("Cannot search %1: error code %2 (%3)")
+                                               .arg(folder, QString::number(error.code), error.message));
+        }
+        return;
+    }
+    if (depth == 0)
+        SearchLog.AddEntry(lkComputer, QStringLiteral("Searching %1...").arg(folder));
+
+    QByteArray identity = ListingIdentity(entries);
+    if (std::find(m_ancestorIdentities.begin(), m_ancestorIdentities.end(), identity) !=
+        m_ancestorIdentities.end())
+        return;
+    m_ancestorIdentities.push_back(std::move(identity));
+    struct PopOnExit {
+        std::vector<QByteArray>& stack;
+        ~PopOnExit() { stack.pop_back(); }
+    } popOnExit{m_ancestorIdentities};
+
+    for (const auto& listed : entries) {
+        if (StopRequested())
+            break;
+        if (IsDotEntry(listed.name))
+            continue;
+        m_context.SetActivity(waSearching, folder);
+        const TSearchRec entry = ToSearchRec(listed);
+        if (candidates)
+            TestEntry(folder, entry);
+        if (SearchRecIsFolder(entry)) {
+            const QString subfolder = folder + u'\\' + entry.Name;
+            if (subfolder.size() <= kMaxWalkPathLength)
+                SearchFolder(subfolder, depth + 1);
+        }
+    }
+}
+
+bool TFolderWalk::TestEntry(const QString& folder, const TSearchRec& entry)
+{
+    const TThreadConfig& config = m_context.Config();
+    if (!m_context.FileNameMatches(entry.Name))
+        return false;
+    const int64_t size = SearchRecSize(entry);
+    if (config.FilterBySize && (size < config.SizeFrom || size > config.SizeTo))
+        return false;
+    if (config.FilterByDate && (entry.Time < config.DateFrom || entry.Time > config.DateTo))
+        return false;
+    const QString path = folder + u'\\' + entry.Name;
+    if (config.EnableTextSearch && !config.SearchText.isEmpty()) {
+        // A folder cannot be opened as a file, so it never passes the content test.
+        if (SearchRecIsFolder(entry) || !ContentMatches(path))
+            return false;
+    }
+    m_context.DeliverHit(MakeItemRecord(path, entry.Attr, -1, FileDateToDateTime(entry.Time), size));
+    return true;
+}
+
+bool TFolderWalk::ContentMatches(const QString& path)
+{
+    m_context.SetActivity(waScanning, path);
+    PlatformError error;
+    const std::unique_ptr<ByteSource> source = m_client.openFile(path, error);
+    if (!source)
+        return false;
+    const TThreadConfig& config = m_context.Config();
+    return FileContainsText(*source, config.SearchText, config.Logic, config.Encoding);
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "engine/HostSearchContext.h"
+#include "engine/MaskLists.h"
+#include "model/SearchRec.h"
+#include "platform/ShareClient.h"
+
+#include <QByteArray>
+#include <QString>
+#include <vector>
+
+// The share side of a worker's search: walks one share's folder tree depth first in
+// listing order, tests every entry (name, size, date, then content) and delivers
+// each entry that passes. The folder list decides whose entries are tested, never
+// which folders are walked.
+//
+// A symbolic link inside a share that points to a folder above it would make the
+// walk go round until paths overflow, reporting the same files again at every
+// level. The walk remembers the identity of each folder on the current path (the
+// names, attributes, sizes and times of its entries, "." included, ".." not, which
+// is what a looped folder repeats exactly) and does not enter a folder whose
+// listing repeats an ancestor's. As a backstop it never descends into a path longer
+// than kMaxWalkPathLength characters.
+//
+// Runs on the worker's thread. StopFlag is tested before every entry; the content
+// scan tests it too.
+class TFolderWalk {
+public:
+    static constexpr int kMaxWalkPathLength = 4096;
+
+    TFolderWalk(ShareClient& client, HostSearchContext& context, const TFileMaskList& folderMasks);
+
+    // Walks folder and everything below it; the share root has depth 0.
+    void SearchFolder(const QString& folder, int depth);
+    // The per-entry test; on success the hit is delivered. True if it was.
+    bool TestEntry(const QString& folder, const TSearchRec& entry);
+
+private:
+    bool EntriesAreCandidates(const QString& folder) const;
+    bool ContentMatches(const QString& path);
+
+    ShareClient& m_client;
+    HostSearchContext& m_context;
+    const TFileMaskList& m_folderMasks;
+    std::vector<QByteArray> m_ancestorIdentities;
+};
+
+// A listed share entry as the walk's tests see it (time packed in local time).
+TSearchRec ToSearchRec(const ShareDirEntry& entry);
