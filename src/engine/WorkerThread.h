@@ -1,0 +1,63 @@
+#pragma once
+
+#include "engine/EngineThread.h"
+#include "engine/HitIconProvider.h"
+#include "engine/HostSearchContext.h"
+#include "engine/MaskLists.h"
+#include "engine/SearchServices.h"
+#include "engine/ShareAccess.h"
+#include "model/ThreadConfig.h"
+
+#include <QString>
+#include <mutex>
+
+class ShareClient;
+
+// Searches one host: logs on, lists the shares allowed by the hidden-share rule,
+// walks each share, then (FTP modes 1 and 2) searches the host's FTP server through
+// the FTP hook. Every hit goes to the main thread one at a time; the worker waits
+// until it has been appended. The thread view reads the worker's activity.
+//
+// Threading: the dequeue thread creates, registers and starts it; it frees itself.
+// GetActivity may be called from any thread (the thread view holds the worker
+// list's lock while it calls it). StopFlag is tested before every share and, by the
+// walk, before every entry.
+class TWorkerThread : public TEngineThread, public HostSearchContext {
+public:
+    TWorkerThread(const QString& host, const TThreadConfig& config, const TSearchServices& services);
+    ~TWorkerThread() override;
+
+    const QString& Host() const { return FHost; }
+    void GetActivity(TWorkerActivity& kind, QString& text) const;
+
+    // HostSearchContext
+    const TThreadConfig& Config() const override { return FConfig; }
+    bool FileNameMatches(const QString& name) const override;
+    void SetActivity(TWorkerActivity kind, const QString& text) override;
+    void DeliverHit(const TItemRecord& hit) override;
+
+protected:
+    void Execute() override;
+
+private:
+    void SearchShares();
+    void AppendHit();
+
+    TAccountMaskList FAccountMasks;
+    TWorkerActivity FActivityKind = waConnecting;
+    QString FActivityText;
+    mutable std::mutex FLock;
+    TFileMaskList FFileMasks;
+    TFileMaskList FFolderMasks;
+    const TThreadConfig FConfig;
+    const QString FHost;
+    TItemRecord FHit;
+    const TSearchServices FServices;
+};
+
+// The host string of the FTP part: \\HOST becomes ftp://HOST.
+QString FtpActivityText(const QString& host);
+// The icon lookup of a hit: folders ask for the program's own folder (a local
+// folder, so no network access), FTP files for their display name by extension
+// only, every other hit for its own path.
+THitIconRequest IconRequestFor(const TItemRecord& hit);

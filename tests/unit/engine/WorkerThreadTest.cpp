@@ -1,0 +1,307 @@
+#include "engine/WorkerThread.h"
+
+#include "engine/EngineErrorReporter.h"
+#include "engine/HitIconProvider.h"
+#include "engine/HitSink.h"
+#include "engine/PumpDispatcher.h"
+#include "engine/SearchLog.h"
+#include "model/Error.h"
+#include "model/StopFlag.h"
+#include "support/QStringPrinter.h"
+#include "support/engine/FakeShareNetwork.h"
+
+#include <chrono>
+#include <gtest/gtest.h>
+#include <thread>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+class RecordingIcons : public HitIconProvider {
+public:
+    int32_t IconIndex(const THitIconRequest& request) override
+    {
+        requests.push_back(request);
+        threads.push_back(std::this_thread::get_id());
+        return 7;
+    }
+    std::vector<THitIconRequest> requests;
+    std::vector<std::thread::id> threads;
+};
+
+struct FtpCall {
+    QString host;
+    TWorkerActivity kind;
+    QString activity;
+};
+
+class WorkerThreadTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        StopFlag = 0;
+        SearchLog.ClearEntries();
+        config.FileMasks = "*";
+        net.addShare("\\\\HOST", "docs");
+        net.addShare("\\\\HOST", "data");
+        net.addFile("\\\\HOST\\docs\\a.txt");
+        net.addFile("\\\\HOST\\data\\b.txt");
+    }
+    void TearDown() override { StopFlag = 0; }
+
+    TSearchServices Services()
+    {
+        TSearchServices services;
+        services.Dispatcher = &dispatcher;
+        services.ShareClients = &factory;
+        services.Accounts = [this] { return accounts; };
+        services.Hits = &sink;
+        services.Errors = &errors;
+        services.Icons = icons;
+        services.FtpSearch = [this](const QString& host, HostSearchContext& context) {
+            TWorkerActivity kind;
+            QString text;
+            dynamic_cast<TWorkerThread&>(context).GetActivity(kind, text);
+            ftpCalls.push_back({host, kind, text});
+            context.DeliverHit(MakeItemRecord("ftp://HOST/pub/f.txt", 0, -1, 0, 3));
+        };
+        return services;
+    }
+
+    void RunWorker(const QString& host = "\\\\HOST")
+    {
+        auto* worker = new TWorkerThread(host, config, Services());
+        bool ended = false;
+        worker->FreeOnTerminate = true;
+        worker->OnTerminate = [&](TEngineThread&) { ended = true; };
+        worker->Start();
+        ASSERT_TRUE(dispatcher.pumpUntil([&] { return ended; }, 60s));
+        ASSERT_TRUE(TEngineThread::WaitForAllEnded(60s));
+    }
+
+    std::vector<QString> HitNames() const
+    {
+        std::vector<QString> names;
+        for (const auto& item : items)
+            names.push_back(item.FileName);
+        return names;
+    }
+
+    std::vector<QString> LogTexts()
+    {
+        std::vector<QString> texts;
+        for (const auto& entry : SearchLog.Snapshot())
+            texts.push_back(entry.Text);
+        return texts;
+    }
+
+    PumpDispatcher dispatcher;
+    FakeShareNetwork net;
+    FakeShareClientFactory factory{net};
+    TItemList items;
+    TItemListHitSink sink{items};
+    StdErrErrorReporter errors{false};
+    HitIconProvider* icons = nullptr;
+    std::vector<TUnicodeAccount> accounts;
+    std::vector<FtpCall> ftpCalls;
+    TThreadConfig config;
+};
+
+TEST_F(WorkerThreadTest, SharesOnlyModeNeverTouchesFtp)
+{
+    config.FtpSearchMode = 0;
+    RunWorker();
+    EXPECT_EQ(HitNames(), std::vector<QString>({"\\\\HOST\\docs\\a.txt", "\\\\HOST\\data\\b.txt"}));
+    EXPECT_TRUE(ftpCalls.empty());
+    EXPECT_EQ(LogTexts(),
+              std::vector<QString>({"Found 2 folders on \\\\HOST: docs,data", "Searching \\\\HOST\\docs...",
+                                    "Searching \\\\HOST\\data..."}));
+}
+
+TEST_F(WorkerThreadTest, SharesAndFtpModeReportsShareHitsFirst)
+{
+    config.FtpSearchMode = 1;
+    RunWorker();
+    EXPECT_EQ(HitNames(), std::vector<QString>(
+                              {"\\\\HOST\\docs\\a.txt", "\\\\HOST\\data\\b.txt", "ftp://HOST/pub/f.txt"}));
+    ASSERT_EQ(ftpCalls.size(), 1u);
+    EXPECT_EQ(ftpCalls[0].host, "\\\\HOST");
+    EXPECT_EQ(ftpCalls[0].kind, waConnecting);
+    EXPECT_EQ(ftpCalls[0].activity, "ftp://HOST");
+}
+
+TEST_F(WorkerThreadTest, FtpOnlyModeAttemptsNoShareAccessAtAll)
+{
+    config.FtpSearchMode = 2;
+    accounts = {{"\\\\HOST*", "user", "pw"}};
+    RunWorker();
+    EXPECT_EQ(HitNames(), std::vector<QString>({"ftp://HOST/pub/f.txt"}));
+    EXPECT_EQ(net.clientsCreated(), 0);
+    EXPECT_TRUE(net.connectAttempts().empty());
+    EXPECT_TRUE(net.shareListings().empty());
+}
+
+TEST_F(WorkerThreadTest, OtherModesSearchNothing)
+{
+    for (int mode : {3, -1}) {
+        config.FtpSearchMode = mode;
+        RunWorker();
+    }
+    EXPECT_TRUE(items.isEmpty());
+    EXPECT_TRUE(ftpCalls.empty());
+    EXPECT_EQ(net.clientsCreated(), 0);
+}
+
+TEST_F(WorkerThreadTest, HostWithoutSharesIsStillSearchedOverFtp)
+{
+    config.FtpSearchMode = 1;
+    RunWorker("\\\\EMPTY");
+    EXPECT_EQ(LogTexts(), std::vector<QString>({"No folders found on \\\\EMPTY"}));
+    ASSERT_EQ(ftpCalls.size(), 1u);
+    EXPECT_EQ(ftpCalls[0].activity, "ftp://EMPTY");
+}
+
+TEST_F(WorkerThreadTest, LogsOnToHostAndSharesAndCancelsWhatItOpened)
+{
+    accounts = {{"\\\\HOST*", "alice", "secret"}};
+    net.acceptCredentials("\\\\HOST", QString("alice"), QString("secret"));
+    net.acceptCredentials("\\\\HOST\\docs", QString("alice"), QString("secret"));
+    net.protectShare("\\\\HOST\\docs");
+    config.AutoUnmount = true;
+    RunWorker();
+    EXPECT_EQ(LogTexts(),
+              std::vector<QString>({"Logged to \\\\HOST as alice", "Found 2 folders on \\\\HOST: docs,data",
+                                    "Searching \\\\HOST\\docs...", "Searching \\\\HOST\\data..."}));
+    EXPECT_EQ(items.size(), 2);
+    // Only the connections that were made are cancelled: the share's after its walk, the host's last.
+    EXPECT_EQ(net.cancelledConnections(), std::vector<QString>({"\\\\HOST\\docs", "\\\\HOST"}));
+}
+
+TEST_F(WorkerThreadTest, ConnectionsStayOpenWithoutAutoUnmount)
+{
+    accounts = {{"\\\\HOST*", "alice", "secret"}};
+    net.acceptCredentials("\\\\HOST", QString("alice"), QString("secret"));
+    net.acceptCredentials("\\\\HOST\\docs", QString("alice"), QString("secret"));
+    RunWorker();
+    EXPECT_TRUE(net.cancelledConnections().empty());
+}
+
+TEST_F(WorkerThreadTest, StopDuringAShareSkipsTheNextAndStillCancels)
+{
+    accounts = {{"\\\\HOST*", "alice", "secret"}};
+    net.acceptCredentials("\\\\HOST", QString("alice"), QString("secret"));
+    net.acceptCredentials("\\\\HOST\\docs", QString("alice"), QString("secret"));
+    config.AutoUnmount = true;
+    net.onListFolder([](const QString& folder) {
+        if (folder == "\\\\HOST\\docs")
+            StopFlag = 1;
+    });
+    RunWorker();
+    EXPECT_EQ(net.listedFolders(), std::vector<QString>({"\\\\HOST\\docs"}));
+    EXPECT_TRUE(items.isEmpty());
+    EXPECT_EQ(net.cancelledConnections(), std::vector<QString>({"\\\\HOST\\docs", "\\\\HOST"}));
+}
+
+TEST_F(WorkerThreadTest, ErrorInAWalkIsReportedOnceAndConnectionsAreStillCancelled)
+{
+    accounts = {{"\\\\HOST*", "alice", "secret"}};
+    net.acceptCredentials("\\\\HOST", QString("alice"), QString("secret"));
+    net.acceptCredentials("\\\\HOST\\docs", QString("alice"), QString("secret"));
+    config.AutoUnmount = true;
+    config.FtpSearchMode = 1;
+    net.onListFolder([](const QString& folder) {
+        if (folder == "\\\\HOST\\docs")
+            RaiseError("agent ended unexpectedly");
+    });
+    RunWorker();
+    EXPECT_EQ(errors.Messages(),
+              std::vector<QString>({"Worker thread unhandled expception: agent ended unexpectedly"}));
+    EXPECT_EQ(net.cancelledConnections(), std::vector<QString>({"\\\\HOST\\docs", "\\\\HOST"}));
+    EXPECT_TRUE(ftpCalls.empty()); // the error ended the worker before its FTP part
+}
+
+TEST_F(WorkerThreadTest, InvalidMaskIsReportedOnceAndNothingIsSearched)
+{
+    config.FileMasks = "[a";
+    config.FtpSearchMode = 1;
+    RunWorker();
+    const auto messages = errors.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].startsWith("Worker thread unhandled expception: "));
+    EXPECT_TRUE(messages[0].contains("invalid mask")) << messages[0].toStdString();
+    EXPECT_TRUE(net.shareListings().empty());
+    EXPECT_TRUE(ftpCalls.empty());
+    EXPECT_TRUE(SearchLog.Snapshot().empty());
+}
+
+TEST_F(WorkerThreadTest, InvalidAccountMaskEndsTheWorkerToo)
+{
+    accounts = {{"\\\\[", "u", "p"}};
+    RunWorker();
+    EXPECT_EQ(errors.Messages().size(), 1u);
+    EXPECT_EQ(net.clientsCreated(), 0);
+}
+
+TEST_F(WorkerThreadTest, HitIsAppendedBeforeTheWalkGoesOn)
+{
+    net.addFile("\\\\HOST\\docs\\sub\\c.txt");
+    int appendedWhenSubListed = -1;
+    net.onListFolder([&](const QString& folder) {
+        if (folder == "\\\\HOST\\docs\\sub")
+            appendedWhenSubListed = static_cast<int>(items.size());
+    });
+    RunWorker();
+    // a.txt and the folder sub itself were appended on the main thread before sub was listed.
+    EXPECT_EQ(appendedWhenSubListed, 2);
+    EXPECT_EQ(HitNames(), std::vector<QString>({"\\\\HOST\\docs\\a.txt", "\\\\HOST\\docs\\sub",
+                                                "\\\\HOST\\docs\\sub\\c.txt", "\\\\HOST\\data\\b.txt"}));
+}
+
+TEST_F(WorkerThreadTest, IconsAreLookedUpOnTheMainThread)
+{
+    RecordingIcons recording;
+    icons = &recording;
+    net.addFolder("\\\\HOST\\docs\\dir");
+    config.FtpSearchMode = 1;
+    RunWorker();
+    ASSERT_EQ(items.size(), 4);
+    for (const auto& item : items)
+        EXPECT_EQ(item.ImageIndex, 7);
+    for (const auto& thread : recording.threads)
+        EXPECT_EQ(thread, std::this_thread::get_id());
+    ASSERT_EQ(recording.requests.size(), 4u);
+    EXPECT_EQ(recording.requests[0].path, "\\\\HOST\\docs\\a.txt");
+    EXPECT_TRUE(recording.requests[1].isFolder);
+    EXPECT_FALSE(recording.requests[1].path.startsWith("\\\\")); // a local folder, never the share
+    EXPECT_TRUE(recording.requests[3].isFtpFile);
+    EXPECT_EQ(recording.requests[3].path, "f.txt");
+}
+
+TEST_F(WorkerThreadTest, ActivityIsReadUnderTheWorkersLock)
+{
+    TWorkerThread worker("\\\\HOST", config, Services());
+    TWorkerActivity kind;
+    QString text;
+    worker.GetActivity(kind, text);
+    EXPECT_EQ(kind, waConnecting);
+    EXPECT_EQ(text, "\\\\HOST");
+    worker.SetActivity(waScanning, "\\\\HOST\\docs\\a.txt");
+    worker.GetActivity(kind, text);
+    EXPECT_EQ(kind, waScanning);
+    EXPECT_EQ(text, "\\\\HOST\\docs\\a.txt");
+}
+
+TEST(WorkerHelpersTest, FtpActivityTextAndIconRequests)
+{
+    EXPECT_EQ(FtpActivityText("\\\\10.0.0.5"), "ftp://10.0.0.5");
+    EXPECT_EQ(FtpActivityText("\\"), "\\");
+    const auto ftpFolder = IconRequestFor(MakeItemRecord("ftp://H/pub", 0x10, -1, 0, 0));
+    EXPECT_TRUE(ftpFolder.isFolder);
+    EXPECT_FALSE(ftpFolder.isFtpFile);
+    const auto share = IconRequestFor(MakeItemRecord("\\\\H\\s\\x.doc", 0x20, -1, 0, 0));
+    EXPECT_EQ(share.path, "\\\\H\\s\\x.doc");
+    EXPECT_FALSE(share.isFolder || share.isFtpFile);
+}
+
+} // namespace
