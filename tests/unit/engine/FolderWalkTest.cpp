@@ -3,9 +3,9 @@
 #include "engine/SearchLog.h"
 #include "model/DateTime.h"
 #include "model/StopFlag.h"
+#include "support/FakeHostSearchContext.h"
 #include "support/QStringPrinter.h"
 #include "support/engine/FakeShareNetwork.h"
-#include "support/engine/RecordingSearchContext.h"
 
 #include <QDateTime>
 #include <cerrno>
@@ -31,25 +31,26 @@ protected:
     {
         StopFlag = 0;
         SearchLog.ClearEntries();
-        context.config.FileMasks = "*";
+        context.useFileMasks("*");
         net.addShare("\\\\HOST", "share");
     }
     void TearDown() override { StopFlag = 0; }
 
     std::vector<QString> Walk(const QString& folderList = {})
     {
-        context.UseMasks();
+        context.useFileMasks(context.config.FileMasks);
         folderMasks = BuildFolderMasks(folderList);
         TFolderWalk walk(client, context, folderMasks);
         walk.SearchFolder(kShare, 0);
-        return context.HitNames();
+        const QStringList names = context.hitNames();
+        return {names.begin(), names.end()};
     }
 
     std::vector<TSearchLogEntry> Log() { return SearchLog.Snapshot(); }
 
     FakeShareNetwork net;
     FakeShareClient client{net};
-    RecordingSearchContext context;
+    FakeHostSearchContext context;
     TFileMaskList folderMasks;
 };
 
@@ -190,7 +191,7 @@ TEST_F(FolderWalkTest, ErrorTextWithPercentSignsIsLoggedLiterally)
 {
     const QString share = "\\\\HOST\\100%1";
     net.failList(share, 2, "No such file %2");
-    context.UseMasks();
+    context.useFileMasks(context.config.FileMasks);
     TFolderWalk walk(client, context, folderMasks);
     walk.SearchFolder(share, 0);
     EXPECT_EQ(Log()[0].Text, "Cannot search \\\\HOST\\100%1: error code 2 (No such file %2)");
@@ -295,7 +296,7 @@ TEST_F(FolderWalkTest, WalkNeverDescendsPastThePathLengthLimit)
 {
     EndlessShareClient endless(net);
     context.config.FileMasks = "*.none";
-    context.UseMasks();
+    context.useFileMasks(context.config.FileMasks);
     TFolderWalk walk(endless, context, folderMasks);
     walk.SearchFolder(kShare, 0);
     EXPECT_LE(endless.deepest.size(), TFolderWalk::kMaxWalkPathLength);

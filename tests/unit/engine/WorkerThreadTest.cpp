@@ -1,12 +1,14 @@
 #include "engine/WorkerThread.h"
 
 #include "engine/EngineErrorReporter.h"
+#include "engine/FtpSearch.h"
 #include "engine/HitIconProvider.h"
 #include "engine/HitSink.h"
 #include "engine/PumpDispatcher.h"
 #include "engine/SearchLog.h"
 #include "model/Error.h"
 #include "model/StopFlag.h"
+#include "support/FakeFtpClient.h"
 #include "support/QStringPrinter.h"
 #include "support/engine/FakeShareNetwork.h"
 
@@ -59,13 +61,7 @@ protected:
         services.Hits = &sink;
         services.Errors = &errors;
         services.Icons = icons;
-        services.FtpSearch = [this](const QString& host, HostSearchContext& context) {
-            TWorkerActivity kind;
-            QString text;
-            dynamic_cast<TWorkerThread&>(context).GetActivity(kind, text);
-            ftpCalls.push_back({host, kind, text});
-            context.DeliverHit(MakeItemRecord("ftp://HOST/pub/f.txt", 0, -1, 0, 3));
-        };
+        services.FtpSearch = ftpSearch;
         return services;
     }
 
@@ -105,6 +101,15 @@ protected:
     HitIconProvider* icons = nullptr;
     std::vector<TUnicodeAccount> accounts;
     std::vector<FtpCall> ftpCalls;
+    // Records the call and delivers one FTP hit.
+    std::function<void(const QString&, HostSearchContext&)> ftpSearch = [this](const QString& host,
+                                                                               HostSearchContext& context) {
+        TWorkerActivity kind;
+        QString text;
+        dynamic_cast<TWorkerThread&>(context).GetActivity(kind, text);
+        ftpCalls.push_back({host, kind, text});
+        context.DeliverHit(MakeItemRecord("ftp://HOST/pub/f.txt", 0, -1, 0, 3));
+    };
     TThreadConfig config;
 };
 
@@ -151,6 +156,26 @@ TEST_F(WorkerThreadTest, OtherModesSearchNothing)
     EXPECT_TRUE(items.isEmpty());
     EXPECT_TRUE(ftpCalls.empty());
     EXPECT_EQ(net.clientsCreated(), 0);
+}
+
+TEST_F(WorkerThreadTest, FtpSearchOfTheHostFollowsItsSharesWithoutContentTest)
+{
+    FakeFtpServer ftp;
+    ftp.acceptedServer = "HOST";
+    ftp.add("", "pub", true);
+    ftp.add("/pub", "a.txt", false, 5);
+    ftp.add("/pub", "b.bin", false, 5);
+    FakeFtpClientFactory ftpClients(ftp);
+    ftpSearch = [&](const QString& host, HostSearchContext& context) {
+        FtpSearchHost(host, ftpClients, context);
+    };
+    net.addFile("\\\\HOST\\docs\\c.txt", "needle");
+    config.FtpSearchMode = 1;
+    config.FileMasks = "*.txt";
+    config.EnableTextSearch = true;
+    config.SearchText = "needle";
+    RunWorker();
+    EXPECT_EQ(HitNames(), std::vector<QString>({"\\\\HOST\\docs\\c.txt", "ftp://HOST/pub/a.txt"}));
 }
 
 TEST_F(WorkerThreadTest, HostWithoutSharesIsStillSearchedOverFtp)
