@@ -86,6 +86,7 @@ void TFolderWalk::SearchFolder(const QString& folder, int depth)
         ~PopOnExit() { stack.pop_back(); }
     } popOnExit{m_ancestorIdentities};
 
+    HintSubfolders(folder, entries);
     for (const auto& listed : entries) {
         if (StopRequested())
             break;
@@ -99,6 +100,22 @@ void TFolderWalk::SearchFolder(const QString& folder, int depth)
             const QString subfolder = folder + u'\\' + entry.Name;
             if (subfolder.size() <= kMaxWalkPathLength)
                 SearchFolder(subfolder, depth + 1);
+        }
+    }
+}
+
+void TFolderWalk::HintSubfolders(const QString& folder, const std::vector<ShareDirEntry>& entries)
+{
+    int hinted = 0;
+    for (const auto& listed : entries) {
+        if (hinted == kPrefetchHints)
+            break;
+        if ((listed.attributes & kAttrDirectory) == 0 || IsDotEntry(listed.name))
+            continue;
+        const QString subfolder = folder + u'\\' + listed.name;
+        if (subfolder.size() <= kMaxWalkPathLength) {
+            m_client.prefetchFolder(subfolder);
+            ++hinted;
         }
     }
 }

@@ -27,6 +27,10 @@
 class TFolderWalk {
 public:
     static constexpr int kMaxWalkPathLength = 4096;
+    // Subfolders of a listed folder announced to the client as listings to come, so
+    // a client with spare connections can list them while the walk goes on. Every
+    // announced folder is listed later (unless the walk stops), in walk order.
+    static constexpr int kPrefetchHints = 4;
 
     TFolderWalk(ShareClient& client, HostSearchContext& context, const TFileMaskList& folderMasks);
 
@@ -37,6 +41,7 @@ public:
 
 private:
     bool EntriesAreCandidates(const QString& folder) const;
+    void HintSubfolders(const QString& folder, const std::vector<ShareDirEntry>& entries);
     bool ContentMatches(const QString& path);
 
     ShareClient& m_client;

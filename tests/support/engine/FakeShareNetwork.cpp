@@ -156,6 +156,18 @@ std::vector<QString> FakeShareNetwork::openedFiles()
     return m_opened;
 }
 
+std::vector<QString> FakeShareNetwork::prefetchHints()
+{
+    std::lock_guard lock(m_mutex);
+    return m_prefetched;
+}
+
+void FakeShareNetwork::prefetchFolder(const QString& folder)
+{
+    std::lock_guard lock(m_mutex);
+    m_prefetched.push_back(folder);
+}
+
 std::vector<QString> FakeShareNetwork::shareListings()
 {
     std::lock_guard lock(m_mutex);

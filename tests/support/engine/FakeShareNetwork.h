@@ -52,6 +52,7 @@ public:
     std::vector<QString> cancelledConnections();
     std::vector<QString> listedFolders();
     std::vector<QString> openedFiles();
+    std::vector<QString> prefetchHints();
     std::vector<QString> shareListings();
     int clientsCreated() const { return m_clientsCreated.load(); }
 
@@ -62,6 +63,7 @@ public:
     void cancelConnection(const QString& path);
     PlatformError listFolder(const QString& folder, std::vector<ShareDirEntry>& entries);
     std::unique_ptr<ByteSource> openFile(const QString& path, PlatformError& error);
+    void prefetchFolder(const QString& folder);
     void countClient() { ++m_clientsCreated; }
 
 private:
@@ -90,6 +92,7 @@ private:
     std::vector<QString> m_cancelled;
     std::vector<QString> m_listed;
     std::vector<QString> m_opened;
+    std::vector<QString> m_prefetched;
     std::vector<QString> m_shareListings;
     std::atomic<int> m_clientsCreated{0};
 };
@@ -115,6 +118,7 @@ public:
     {
         return m_network.openFile(path, error);
     }
+    void prefetchFolder(const QString& folder) override { m_network.prefetchFolder(folder); }
 
 private:
     FakeShareNetwork& m_network;
