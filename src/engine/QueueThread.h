@@ -1,0 +1,67 @@
+#pragma once
+
+#include "engine/DequeueThread.h"
+#include "engine/EngineThread.h"
+#include "engine/FileMask.h"
+#include "engine/HostCheckerService.h"
+#include "engine/ScopeRoot.h"
+#include "engine/SearchServices.h"
+#include "model/ThreadConfig.h"
+
+#include <QString>
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <vector>
+
+// The producer of a search: turns the scope into computer names on JobQueue (network
+// browse for the entire network or all but the listed computers, the list itself
+// for listed computers, host checks of every address for IP ranges), then queues the
+// end marker, waits for the dequeue thread it started first, and ends.
+//
+// Threading: created suspended by the main thread, which sets its termination
+// handler and makes it free itself. HostCheckerTerminated runs on the main thread.
+// Waits are bounded (100 ms for host checks) and wake early through SearchSignal.
+// StopFlag is tested before each browse step and each enqueue; after a stop no new
+// host check starts, the running ones are waited for, and the end marker still comes.
+class TQueueThread : public TEngineThread {
+public:
+    static constexpr std::chrono::milliseconds kCheckerPause{100};
+    static constexpr int kEnumerationBatch = 512;
+
+    TQueueThread(const TThreadConfig& config, const TScopeRoot& root, const TSearchServices& services);
+    ~TQueueThread() override;
+
+    // Logs "Computer %s enqueued." and queues the name, unless StopFlag is set.
+    void EnqueueComputer(const QString& name);
+    bool MatchesMask(const QString& name) const;
+    // Main thread: one host check has ended.
+    void HostCheckerTerminated(uint32_t address, const THostCheckResult& result);
+    int CheckerCount() const { return FCheckerCount.load(); }
+
+    // Passed to the dequeue thread (tests replace the workers).
+    TDequeueThread::WorkerFactory CreateWorker;
+
+protected:
+    void Execute() override;
+
+private:
+    void RunSearchType();
+    void EnumerateResource(const TNetResource* resource);
+    void HandleServer(const QString& name);
+    void BuildComputerMasks(const QStringList& list);
+    void SearchIpRanges(const QStringList& list);
+    void StartHostCheck(uint32_t address);
+    void WaitForCheckers();
+    void EnqueueEndMarker();
+
+    std::atomic<int> FCheckerCount{0};
+    const TThreadConfig FConfig;
+    const TScopeRoot FRoot;
+    std::vector<std::unique_ptr<TComputerMask>> FMasks;
+    const TSearchServices FServices;
+};
+
+// "Entire Network", "Excluded Computers", "Specified Computers", "IP Address Range";
+// empty for any other search method.
+QString SearchModeName(int32_t searchMethod);
