@@ -1,0 +1,90 @@
+#include "engine/HeadlessSearch.h"
+
+#include "engine/EngineErrorReporter.h"
+#include "engine/HitSink.h"
+#include "engine/JobQueue.h"
+#include "engine/QueueThread.h"
+#include "engine/SearchSignal.h"
+#include "model/Error.h"
+#include "model/StopFlag.h"
+
+#include <chrono>
+
+namespace {
+
+// Appends to the result list and tells the caller about each hit.
+class RecordingHitSink : public HitSink {
+public:
+    RecordingHitSink(TItemList& items, const std::function<void(const TItemRecord&)>& onHit)
+        : m_items(items), m_onHit(onHit)
+    {
+    }
+    void AppendHit(const TItemRecord& hit) override
+    {
+        m_items.append(hit);
+        if (m_onHit)
+            m_onHit(hit);
+    }
+
+private:
+    TItemList& m_items;
+    const std::function<void(const TItemRecord&)>& m_onHit;
+};
+
+} // namespace
+
+THeadlessSearch::THeadlessSearch(PumpDispatcher& dispatcher, const TSearchServices& services)
+    : m_dispatcher(dispatcher), m_services(services)
+{
+}
+
+THeadlessSearchResult THeadlessSearch::Run(const TThreadConfig& config, const TScopeRoot& root)
+{
+    if (!m_dispatcher.isMainThread())
+        RaiseError(QStringLiteral("A headless search must run on the main thread"));
+
+    THeadlessSearchResult result;
+    RecordingHitSink hits(result.Items, OnHit);
+    StdErrErrorReporter errors(EchoErrors);
+    TSearchServices services = m_services;
+    services.Dispatcher = &m_dispatcher;
+    services.Hits = &hits;
+    services.Errors = &errors;
+
+    StopFlag.exchange(0);
+    SearchLog.ClearEntries();
+    JobQueue.ClearNames();
+    SearchRunning = true;
+
+    bool finished = false;
+    auto* queue = new TQueueThread(config, root, services);
+    queue->CreateWorker = CreateWorker;
+    queue->FreeOnTerminate = true;
+    queue->OnTerminate = [&finished](TEngineThread&) {
+        SearchRunning = false;
+        finished = true;
+    };
+    queue->Start();
+
+    using std::chrono::milliseconds;
+    const auto stopWanted = [&] { return m_stopRequested.load() || (StopWhen && StopWhen()); };
+    while (!finished) {
+        if (result.Stopped) {
+            m_dispatcher.pumpUntil([&] { return finished; }, milliseconds(1000));
+            continue;
+        }
+        m_dispatcher.pumpUntil([&] { return finished || stopWanted(); }, milliseconds(1000));
+        if (!finished && stopWanted()) {
+            result.Stopped = true;
+            RequestSearchStop();
+        }
+    }
+    // Self-freeing threads may still be on their last steps; nothing of theirs may
+    // outlive the services the caller passed in.
+    while (!m_dispatcher.pumpUntil([] { return TEngineThread::LiveCount() == 0; }, milliseconds(1000))) {
+    }
+
+    result.Log = SearchLog.Snapshot();
+    result.Errors = errors.Messages();
+    return result;
+}
