@@ -9,7 +9,6 @@
 #include "model/StopFlag.h"
 
 #include <algorithm>
-#include <cstdio>
 
 TDequeueThread::TDequeueThread(const TThreadConfig& config, const TSearchServices& services)
     : TEngineThread(*services.Dispatcher), FConfig(config), FServices(services)
@@ -63,10 +62,7 @@ void TDequeueThread::Execute()
         }
     } catch (const std::exception& error) {
         const QString message = QStringLiteral("TDequeueThread") + ExceptionMessage(error);
-        if (FServices.Errors)
-            FServices.Errors->ReportError(message);
-        else
-            std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+        ReportEngineError(FServices.Errors, message);
     }
     // Also after an error: the search must not end while its workers still deliver hits.
     SearchSignal.WaitUntil([] { return WorkerThreadList.ThreadCount() == 0; }, kFinalWaitPause);

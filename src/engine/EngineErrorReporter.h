@@ -14,6 +14,9 @@ public:
     virtual void ReportError(const QString& message) = 0;
 };
 
+// Shows the message through reporter, or on standard error when there is none.
+void ReportEngineError(EngineErrorReporter* reporter, const QString& message);
+
 // Headless reporter: one line on standard error per message, and a copy kept.
 class StdErrErrorReporter : public EngineErrorReporter {
 public:

@@ -42,6 +42,9 @@ THeadlessSearchResult THeadlessSearch::Run(const TThreadConfig& config, const TS
 {
     if (!m_dispatcher.isMainThread())
         RaiseError(QStringLiteral("A headless search must run on the main thread"));
+    // The host queue, the worker list and the stop flag are process-wide: one search at a time.
+    if (TEngineThread::LiveCount() != 0)
+        RaiseError(QStringLiteral("Another search is still running"));
 
     THeadlessSearchResult result;
     RecordingHitSink hits(result.Items, OnHit);
@@ -64,7 +67,13 @@ THeadlessSearchResult THeadlessSearch::Run(const TThreadConfig& config, const TS
         SearchRunning = false;
         finished = true;
     };
-    queue->Start();
+    try {
+        queue->Start();
+    } catch (...) {
+        delete queue;
+        SearchRunning = false;
+        throw;
+    }
 
     using std::chrono::milliseconds;
     const auto stopWanted = [&] { return m_stopRequested.load() || (StopWhen && StopWhen()); };

@@ -12,7 +12,6 @@
 #include "model/StopFlag.h"
 
 #include <algorithm>
-#include <cstdio>
 
 QString SearchModeName(int32_t searchMethod)
 {
@@ -63,6 +62,7 @@ void TQueueThread::Execute()
     dequeue.CreateWorker = CreateWorker;
     dequeue.Start();
 
+    bool failed = false;
     QString failure;
     bool markerQueued = false;
     try {
@@ -75,6 +75,7 @@ void TQueueThread::Execute()
         markerQueued = true;
         SearchLog.AddEntry(lkInfo, QStringLiteral("Finishing search..."));
     } catch (const std::exception& error) {
+        failed = true;
         failure = ExceptionMessage(error);
     }
     if (!markerQueued) {
@@ -87,12 +88,9 @@ void TQueueThread::Execute()
     SearchLog.AddEntry(lkInfo, QStringLiteral("Search finished."));
     JobQueue.ClearNames();
 
-    if (!failure.isNull()) {
+    if (failed) {
         const QString message = QStringLiteral("TQueueThread: ") + failure;
-        if (FServices.Errors)
-            FServices.Errors->ReportError(message);
-        else
-            std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+        ReportEngineError(FServices.Errors, message);
     }
 }
 

@@ -12,7 +12,6 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <cstdio>
 
 namespace {
 
@@ -25,8 +24,13 @@ public:
     }
     ~ConnectionGuard()
     {
-        if (m_cancel)
+        if (!m_cancel)
+            return;
+        try {
             m_access.CancelConnection(m_path);
+        } catch (const std::exception&) {
+            // The outcome of a cancellation is ignored, and a destructor must not throw.
+        }
     }
     ConnectionGuard(const ConnectionGuard&) = delete;
     ConnectionGuard& operator=(const ConnectionGuard&) = delete;
@@ -126,10 +130,7 @@ void TWorkerThread::Execute()
     } catch (const std::exception& error) {
         const QString message =
             QStringLiteral("Worker thread unhandled expception: ") + ExceptionMessage(error);
-        if (FServices.Errors)
-            FServices.Errors->ReportError(message);
-        else
-            std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+        ReportEngineError(FServices.Errors, message);
     }
 }
 

@@ -138,16 +138,4 @@ TEST_F(DequeueThreadTest, LimitBelowOneStillTakesTheMarker)
     EXPECT_EQ(gate.started(), std::vector<QString>({"\\\\A"}));
 }
 
-TEST(WorkerThreadListTest, RemoveIsHarmlessForAnUnknownWorker)
-{
-    TWorkerThreadList list;
-    auto* fake = reinterpret_cast<TWorkerThread*>(0x1000);
-    list.AddThread(fake);
-    list.RemoveThread(reinterpret_cast<TWorkerThread*>(0x2000));
-    EXPECT_EQ(list.ThreadCount(), 1);
-    list.RemoveThread(fake);
-    list.RemoveThread(fake);
-    EXPECT_EQ(list.ThreadCount(), 0);
-}
-
 } // namespace

@@ -317,15 +317,4 @@ TEST_F(FolderWalkTest, WalkNeverDescendsPastThePathLengthLimit)
     EXPECT_GT(endless.deepest.size(), TFolderWalk::kMaxWalkPathLength - 8);
 }
 
-TEST(ToSearchRecTest, SplitsTheSizeAndPacksTheTime)
-{
-    const int64_t size = (int64_t(3) << 32) | 7;
-    const TSearchRec rec = ToSearchRec({"n", 0x10, size, LocalUnixTime(2001, 2, 3, 4, 5, 6)});
-    EXPECT_EQ(rec.SizeHigh, 3u);
-    EXPECT_EQ(rec.SizeLow, 7u);
-    EXPECT_EQ(SearchRecSize(rec), size);
-    EXPECT_TRUE(SearchRecIsFolder(rec));
-    EXPECT_EQ(rec.Time, PackedLocal(2001, 2, 3, 4, 5, 6));
-}
-
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "engine/JobQueue.h"
 #include "engine/WorkerThreadList.h"
+#include "model/Error.h"
 #include "model/StopFlag.h"
 #include "support/QStringPrinter.h"
 #include "support/engine/FakeShareNetwork.h"
@@ -141,6 +142,30 @@ TEST_F(HeadlessSearchTest, AnotherRunStartsFresh)
     EXPECT_EQ(result.Items.size(), 10);
     EXPECT_EQ(result.Log.front().Text,
               "Search started in mode 'Specified Computers' with root 'Entire Network'.");
+}
+
+class WaitingThread : public TEngineThread {
+public:
+    using TEngineThread::TEngineThread;
+    std::atomic<bool> release{false};
+
+protected:
+    void Execute() override
+    {
+        while (!release.load())
+            std::this_thread::yield();
+    }
+};
+
+TEST_F(HeadlessSearchTest, RefusesToStartWhileEngineThreadsOfAnotherSearchRun)
+{
+    WaitingThread leftOver(dispatcher);
+    leftOver.Start();
+    THeadlessSearch search(dispatcher, services);
+    EXPECT_THROW(search.Run(config, root), EKestrovaError);
+    leftOver.release = true;
+    leftOver.WaitFor();
+    EXPECT_EQ(search.Run(config, root).Items.size(), 10);
 }
 
 } // namespace

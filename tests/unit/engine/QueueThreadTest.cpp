@@ -223,14 +223,6 @@ TEST_F(QueueThreadTest, UnknownSearchMethodSearchesNothing)
     EXPECT_TRUE(browser.openedContainers().empty());
 }
 
-TEST(SearchModeNameTest, NamesTheFourModes)
-{
-    EXPECT_EQ(SearchModeName(0), "Entire Network");
-    EXPECT_EQ(SearchModeName(1), "Excluded Computers");
-    EXPECT_EQ(SearchModeName(2), "Specified Computers");
-    EXPECT_EQ(SearchModeName(3), "IP Address Range");
-}
-
 TEST(ScopeRootTest, AssignCopiesAndClearForgets)
 {
     TScopeRoot root;

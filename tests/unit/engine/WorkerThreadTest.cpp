@@ -303,20 +303,6 @@ TEST_F(WorkerThreadTest, IconsAreLookedUpOnTheMainThread)
     EXPECT_EQ(recording.requests[3].path, "f.txt");
 }
 
-TEST_F(WorkerThreadTest, ActivityIsReadUnderTheWorkersLock)
-{
-    TWorkerThread worker("\\\\HOST", config, Services());
-    TWorkerActivity kind;
-    QString text;
-    worker.GetActivity(kind, text);
-    EXPECT_EQ(kind, waConnecting);
-    EXPECT_EQ(text, "\\\\HOST");
-    worker.SetActivity(waScanning, "\\\\HOST\\docs\\a.txt");
-    worker.GetActivity(kind, text);
-    EXPECT_EQ(kind, waScanning);
-    EXPECT_EQ(text, "\\\\HOST\\docs\\a.txt");
-}
-
 TEST(WorkerHelpersTest, FtpActivityTextAndIconRequests)
 {
     EXPECT_EQ(FtpActivityText("\\\\10.0.0.5"), "ftp://10.0.0.5");
