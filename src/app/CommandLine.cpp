@@ -1,0 +1,156 @@
+#include "app/CommandLine.h"
+
+namespace {
+
+const QString kRange = QStringLiteral("/range:");
+const QString kMask = QStringLiteral("/mask:");
+const QString kText = QStringLiteral("/text:");
+
+struct ExportPrefix {
+    const char16_t* prefix;
+    TCommandLine::ExportKind kind;
+};
+
+// Tested in this order; all four are eleven characters long.
+const ExportPrefix kExportPrefixes[] = {
+    {u"/exporthtm:", TCommandLine::ExportKind::Html},
+    {u"/exportxml:", TCommandLine::ExportKind::Xml},
+    {u"/exportcsv:", TCommandLine::ExportKind::Csv},
+    {u"/exportdat:", TCommandLine::ExportKind::Results},
+};
+
+QString ReplaceFirst(const QString& text, const QString& placeholder, const QString& value)
+{
+    const qsizetype at = text.indexOf(placeholder, 0, Qt::CaseSensitive);
+    if (at < 0)
+        return text;
+    QString result = text;
+    return result.replace(at, placeholder.size(), value);
+}
+
+} // namespace
+
+TCommandLine::TCommandLine(QStringList arguments) : m_arguments(std::move(arguments)) {}
+
+bool TCommandLine::matchPrefix(const QString& argument, const QString& prefix, QString* value)
+{
+    if (!argument.startsWith(prefix, Qt::CaseInsensitive))
+        return false;
+    if (value)
+        *value = argument.mid(prefix.size());
+    return true;
+}
+
+bool TCommandLine::matchWhole(const QString& argument, const QString& name)
+{
+    if (argument.size() != name.size() + 1)
+        return false;
+    const QChar lead = argument.at(0);
+    return (lead == u'/' || lead == u'-') && argument.mid(1).compare(name, Qt::CaseInsensitive) == 0;
+}
+
+bool TCommandLine::hasWholeSwitch(const QString& name) const
+{
+    for (const QString& argument : m_arguments) {
+        if (matchWhole(argument, name))
+            return true;
+    }
+    return false;
+}
+
+bool TCommandLine::help() const
+{
+    for (const QString& argument : m_arguments) {
+        if (argument == u"--help" || argument == u"-h" || argument == u"/?")
+            return true;
+    }
+    return false;
+}
+
+bool TCommandLine::version() const
+{
+    return m_arguments.contains(QStringLiteral("--version"));
+}
+
+bool TCommandLine::hasRange() const
+{
+    for (const QString& argument : m_arguments) {
+        if (matchPrefix(argument, kRange))
+            return true;
+    }
+    return false;
+}
+
+QString TCommandLine::lastRange() const
+{
+    QString range;
+    for (const QString& argument : m_arguments)
+        matchPrefix(argument, kRange, &range);
+    return range;
+}
+
+TCommandLine::SearchPreset TCommandLine::searchPreset() const
+{
+    // Lower case by the user's locale, as the boxes receive it.
+    const QLocale locale;
+    SearchPreset preset;
+    QString value;
+    for (const QString& argument : m_arguments) {
+        if (matchPrefix(argument, kMask, &value)) {
+            preset.hasMask = true;
+            preset.mask = locale.toLower(value);
+        } else if (matchPrefix(argument, kText, &value)) {
+            preset.hasText = true;
+            preset.text = locale.toLower(value);
+        }
+    }
+    return preset;
+}
+
+QList<TCommandLine::Export> TCommandLine::exports() const
+{
+    QList<Export> result;
+    for (const QString& argument : m_arguments) {
+        for (const ExportPrefix& entry : kExportPrefixes) {
+            QString fileName;
+            if (matchPrefix(argument, QString::fromUtf16(entry.prefix), &fileName)) {
+                result.append(Export{entry.kind, fileName});
+                break;
+            }
+        }
+    }
+    return result;
+}
+
+QString ExpandExportFileName(const QString& fileName, const QDateTime& now)
+{
+    QString result = ReplaceFirst(fileName, QStringLiteral("%date%"), now.date().toString(u"yyyy-MM-dd"));
+    return ReplaceFirst(result, QStringLiteral("%time%"), now.time().toString(u"HH-mm-ss"));
+}
+
+QString CommandLineHelpText()
+{
+    return QStringLiteral(
+        "Usage: kestrova [switch ...]\n"
+        "\n"
+        "Finds files on the computers of the local network. Without switches the window\n"
+        "opens. Switches (prefixes and names in any letter case; quote values with blanks):\n"
+        "\n"
+        "  /range:FIRST-LAST    search the computers of one IP range (saved as the scope)\n"
+        "  /mask:MASKS          search for these file masks (\"*.doc;*.txt\") and start\n"
+        "  /text:TEXT           with this content text (turns content search on)\n"
+        "  /exporthtm:FILE      after every search, write an HTML report to FILE\n"
+        "  /exportxml:FILE      ... an XML report\n"
+        "  /exportcsv:FILE      ... a CSV report\n"
+        "  /exportdat:FILE      ... a results file\n"
+        "                       in FILE, %date% becomes yyyy-mm-dd and %time% hh-mm-ss\n"
+        "  /hide                do not show the window (without a display the program\n"
+        "                       runs without one)\n"
+        "  /close               end the program after the search and its exports\n"
+        "  --version            print the version\n"
+        "  --help               print this text\n"
+        "\n"
+        "Example, unattended:\n"
+        "  kestrova \"/range:192.168.1.1-192.168.1.254\" \"/mask:*.pdf\" "
+        "\"/exportcsv:found-%date%.csv\" /hide /close\n");
+}

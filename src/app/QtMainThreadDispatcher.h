@@ -1,0 +1,52 @@
+#pragma once
+
+#include "engine/MainThreadDispatcher.h"
+
+#include <QObject>
+
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+// The engine's way to the main thread, on the Qt event loop. Calls from engine threads
+// are queued; one posted event runs every call queued at that moment, in order, so a
+// burst of hits from many workers costs one event-loop turn, not one per hit.
+// synchronize waits for its call; an exception thrown by the call is rethrown in the
+// calling thread. Calls also run inside nested event loops (message boxes, the wait
+// when the window closes during a search), which the engine's end protocol needs.
+//
+// Threading contract: create on the main thread and keep it alive while any engine
+// thread may call it; synchronize/post from any thread. The main thread must keep
+// its event loop running while an engine thread waits in synchronize.
+class TQtMainThreadDispatcher : public QObject, public MainThreadDispatcher {
+    Q_OBJECT
+public:
+    explicit TQtMainThreadDispatcher(QObject* parent = nullptr);
+    ~TQtMainThreadDispatcher() override;
+
+    void synchronize(const std::function<void()>& fn) override;
+    void post(std::function<void()> fn) override;
+
+    bool isMainThread() const { return std::this_thread::get_id() == m_mainThread; }
+    // Runs what is queued now; for tests and for waits that cannot return to the loop.
+    int runPending();
+
+private:
+    struct Call {
+        std::function<void()> fn;
+        bool synchronous = false;
+        bool done = false;
+        std::exception_ptr error;
+        std::condition_variable finished; // wakes the one thread that waits for this call
+    };
+
+    void enqueue(const std::shared_ptr<Call>& call);
+
+    const std::thread::id m_mainThread;
+    std::mutex m_mutex;
+    std::deque<std::shared_ptr<Call>> m_calls;
+    bool m_eventPosted = false;
+};

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+
+// What the program hands to the desktop: opening files, folders and addresses with
+// their default application, the property sheet of a file, and desktop shortcuts.
+// Main thread only.
+
+// The address a result name opens as: a UNC path \\HOST\share\p becomes
+// smb://HOST/share/p, a local path a file: URL, anything with a scheme stays a URL.
+QUrl ShellUrlFor(const QString& fileName);
+
+// Opens the file, folder or address with its default application. Failures show an
+// error box with the message of ShellOpenErrorText: a local file or folder that does
+// not exist gives 2 or 3, no application that takes the address 31.
+void ShellOpen(const QString& fileName);
+// "The specified file was not found." for 2, ... "Unknown error (%u)" for others.
+QString ShellOpenErrorText(unsigned code);
+
+// Asks the file manager to show the file's properties; the outcome is not examined.
+void ShowFileProperties(const QString& fileName);
+
+// Writes a desktop link (an XDG .desktop file) to linkFile: a link to the target's
+// address, or with arguments an entry that runs the target with them in the working
+// folder. An existing file of that name is replaced. Raises EKestrovaError.
+void CreateShortcut(const QString& target, const QString& arguments, const QString& workingFolder,
+                    const QString& linkFile);
+
+// The vendor's web site and the pages the Help menu opens.
+QString VendorSiteUrl();
+void OpenManual();
+
+// Replaces how addresses reach the desktop (tests record them instead). The opener
+// returns false when no application took the address. An empty function restores
+// QDesktopServices::openUrl.
+void SetShellUrlOpener(std::function<bool(const QUrl&)> opener);
