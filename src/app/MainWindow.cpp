@@ -1,7 +1,604 @@
 #include "app/MainWindow.h"
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
+#include "app/FileDialogs.h"
+#include "app/ResultsModel.h"
+#include "app/ResultsView.h"
+#include "app/SearchControl.h"
+#include "app/SearchEngineLink.h"
+#include "app/ShellFunctions.h"
+#include "app/ToolbarIcons.h"
+#include "app/UserPrompts.h"
+#include "model/Error.h"
+#include "model/StopFlag.h"
+#include "store/Settings.h"
+#include "store/SettingsFile.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QSystemTrayIcon>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+const QString kProfileFilter = QStringLiteral("Kestrova Profiles (*.ini)|*.ini");
+
+// A search engine for windows made without one: every start is refused.
+class TNoSearchEngine : public TSearchEngineLink {
+public:
+    void start(const TThreadConfig&, std::function<void()>) override
+    {
+        RaiseError(QStringLiteral("The search engine is not available"));
+    }
+    void requestStop() override { StopFlag.store(1); }
+    int runningWorkers() override { return 0; }
+};
+
+TNoSearchEngine noSearchEngine;
+
+QLabel* StatusPanel(QWidget* parent, int width, const QString& text = {}, Qt::Alignment alignment = Qt::AlignLeft)
 {
+    auto* panel = new QLabel(text, parent);
+    panel->setMinimumWidth(width);
+    panel->setAlignment(alignment | Qt::AlignVCenter);
+    panel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    return panel;
+}
+
+QComboBox* SearchBox(QWidget* parent, const QString& name)
+{
+    auto* box = new QComboBox(parent);
+    box->setObjectName(name);
+    box->setEditable(true);
+    box->setMaxVisibleItems(10);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->setMinimumWidth(160);
+    box->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    box->setCompleter(nullptr); // the drop-down is the history; no inline completion
+    return box;
+}
+
+} // namespace
+
+TMainWindow::TMainWindow(const Options& options, QWidget* parent)
+    : QMainWindow(parent), m_settingsPath(options.settingsPath),
+      m_engine(options.engine ? options.engine : &noSearchEngine)
+{
+    setObjectName(QStringLiteral("KSVMainForm"));
     setWindowTitle(QStringLiteral("Kestrova") + QStringLiteral(" [PORTABLE BUILD]"));
     resize(578, 433);
+
+    m_model = new TResultsModel(m_results, this);
+    m_view = new TResultsView(*m_model, this);
+    setCentralWidget(m_view);
+
+    createActions();
+    createToolBars();
+    createMenus();
+    createStatusBar();
+    createTrayIcon();
+
+    m_search = new TSearchControl({m_maskBox, m_textBox, action(TCommand::Search)}, *m_model, *m_engine,
+                                  [this](const QString& text) { setStatusText(text); }, this);
+    connect(m_search, &TSearchControl::started, this, [this] {
+        m_model->setImageList(&m_iconCache.icons());
+        updateCommandAvailability();
+    });
+    connect(m_search, &TSearchControl::ended, this, [this] {
+        updateCommandAvailability();
+        Q_EMIT searchEnded();
+    });
+
+    QList<QAction*> popupActions;
+    QHash<TCommand, QAction*> selectedCommands;
+    for (const TCommandSpec& spec : CommandTable()) {
+        if (spec.rule == TAvailability::Selected)
+            selectedCommands.insert(spec.command, action(spec.command));
+    }
+    m_view->setPopupActions(selectedCommands);
+    connect(m_view, &TResultsView::openRequested, this, [this] {
+        if (action(TCommand::Open)->isEnabled() || m_view->firstSelectedRow() >= 0)
+            runCommand(TCommand::Open);
+    });
+    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TMainWindow::updateCommandAvailability);
+
+    m_threadCounter.setInterval(1000);
+    connect(&m_threadCounter, &QTimer::timeout, this, &TMainWindow::threadCounterTimer);
+    m_threadCounter.start();
+    // Availability follows the state when the interface is idle: a short timer catches
+    // what no signal reports (a search ending, hits arriving).
+    m_idleTimer.setInterval(200);
+    connect(&m_idleTimer, &QTimer::timeout, this, &TMainWindow::updateCommandAvailability);
+    m_idleTimer.start();
+
+    loadSettings();
+    setStatusText(QStringLiteral("Ready"));
+    try {
+        ImportLegacyAccounts(m_settingsPath);
+    } catch (const std::exception& error) {
+        ShowError(ExceptionMessage(error));
+    }
+    updateCommandAvailability();
+}
+
+TMainWindow::~TMainWindow()
+{
+    m_threadCounter.stop();
+    m_idleTimer.stop();
+    saveSettings();
+    m_model->clearItems();
+}
+
+void TMainWindow::createActions()
+{
+    for (const TCommandSpec& spec : CommandTable()) {
+        auto* item = new QAction(spec.caption, this);
+        item->setObjectName(QString::fromLatin1(spec.name));
+        item->setShortcut(spec.shortcut);
+        item->setToolTip(spec.hint.isEmpty() ? HintFromCaption(spec.caption) : spec.hint);
+        item->setStatusTip(spec.hint);
+        item->setIcon(CommandIcon(spec.iconName));
+        item->setIconVisibleInMenu(false);
+        item->setCheckable(spec.checkable);
+        m_actions.insert(spec.command, item);
+        const TCommand command = spec.command;
+        const bool copiesCaption = command == TCommand::CopyFullName || command == TCommand::CopyFileName ||
+                                   command == TCommand::CopyFilePath || command == TCommand::CopyFileDrive;
+        if (!copiesCaption && command != TCommand::AutoCheckEnabled)
+            connect(item, &QAction::triggered, this, [this, command] { runCommand(command); });
+    }
+}
+
+void TMainWindow::createToolBars()
+{
+    m_commandBar = addToolBar(QStringLiteral("Commands"));
+    m_commandBar->setObjectName(QStringLiteral("ToolBarCommands"));
+    m_commandBar->setMovable(false);
+    m_commandBar->setIconSize(QSize(22, 22));
+    for (TCommand command : {TCommand::ClearResults, TCommand::LoadResults, TCommand::SaveResults, TCommand::Export,
+                             TCommand::Find, TCommand::MapDrive, TCommand::UnmapDrive, TCommand::SearchScope,
+                             TCommand::Config, TCommand::PasswordManagement, TCommand::Help})
+        m_commandBar->addAction(action(command));
+
+    // The two labels share one width so that both boxes start at the same left edge.
+    auto* masksLabel = new QLabel(QStringLiteral("  Search files  "), this);
+    auto* textsLabel = new QLabel(QStringLiteral(" With content"), this);
+    const int labelWidth = std::max(masksLabel->sizeHint().width(), textsLabel->sizeHint().width());
+    masksLabel->setFixedWidth(labelWidth);
+    textsLabel->setFixedWidth(labelWidth);
+
+    addToolBarBreak();
+    m_searchBar = addToolBar(QStringLiteral("Search files"));
+    m_searchBar->setObjectName(QStringLiteral("ToolBarSearch"));
+    m_searchBar->setMovable(false);
+    m_maskBox = SearchBox(this, QStringLiteral("cmbSearch"));
+    masksLabel->setBuddy(m_maskBox);
+    m_searchBar->addWidget(masksLabel);
+    m_searchBar->addWidget(m_maskBox);
+    m_startButton = new QToolButton(this);
+    m_startButton->setObjectName(QStringLiteral("StartSearchToolButton"));
+    m_startButton->setDefaultAction(action(TCommand::Search));
+    m_startButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_searchBar->addWidget(m_startButton);
+
+    addToolBarBreak();
+    m_contentBar = addToolBar(QStringLiteral("With content"));
+    m_contentBar->setObjectName(QStringLiteral("ToolBarContent"));
+    m_contentBar->setMovable(false);
+    m_textBox = SearchBox(this, QStringLiteral("cmbSearchText"));
+    textsLabel->setBuddy(m_textBox);
+    m_contentBar->addWidget(textsLabel);
+    m_contentBar->addWidget(m_textBox);
+    auto* optionsButton = new QToolButton(this);
+    optionsButton->setDefaultAction(action(TCommand::TextSearchOptions));
+    optionsButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_contentBar->addWidget(optionsButton);
+
+    // Enter in either box starts a search, or stops the one that runs.
+    for (QComboBox* box : {m_maskBox, m_textBox})
+        connect(box->lineEdit(), &QLineEdit::returnPressed, this, [this] { runCommand(TCommand::Search); });
+}
+
+void TMainWindow::createMenus()
+{
+    auto add = [this](QMenu* menu, TCommand command) { menu->addAction(action(command)); };
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    add(file, TCommand::ClearResults);
+    add(file, TCommand::LoadResults);
+    add(file, TCommand::SaveResults);
+    add(file, TCommand::Search);
+    QMenu* profiles = file->addMenu(QStringLiteral("&Profiles"));
+    add(profiles, TCommand::LoadProfile);
+    add(profiles, TCommand::SaveProfile);
+    QMenu* drives = file->addMenu(QStringLiteral("Network Drive"));
+    add(drives, TCommand::MapDrive);
+    add(drives, TCommand::UnmapDrive);
+    add(file, TCommand::CreateBatchFile);
+    add(file, TCommand::Export);
+    file->addSeparator();
+    add(file, TCommand::Exit);
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    add(view, TCommand::ViewShowLog);
+    add(view, TCommand::ViewShowThreads);
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    add(edit, TCommand::Config);
+    add(edit, TCommand::PasswordManagement);
+    add(edit, TCommand::Find);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    add(help, TCommand::Help);
+    add(help, TCommand::About);
+    add(help, TCommand::Homepage);
+    add(help, TCommand::Email);
+    help->addSeparator();
+    add(help, TCommand::AutoCheckEnabled);
+    add(help, TCommand::CheckNow);
+}
+
+void TMainWindow::createStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar"));
+    bar->setSizeGripEnabled(true);
+    m_panels[0] = StatusPanel(this, 50, QStringLiteral("Status"));
+    m_panels[1] = StatusPanel(this, 280);
+    m_panels[2] = StatusPanel(this, 50, QStringLiteral("Scope"));
+    m_panels[3] = StatusPanel(this, 100);
+    m_panels[4] = StatusPanel(this, 50, QStringLiteral("Threads"), Qt::AlignRight);
+    m_panels[5] = StatusPanel(this, 50, QStringLiteral("0"));
+    for (int panel = 0; panel < 6; ++panel) {
+        m_panels[panel]->setObjectName(QStringLiteral("StatusPanel%1").arg(panel));
+        bar->addPermanentWidget(m_panels[panel], panel == 1 ? 1 : 0);
+    }
+    m_panels[1]->setTextInteractionFlags(Qt::NoTextInteraction);
+}
+
+void TMainWindow::createTrayIcon()
+{
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        return; // minimising then takes the normal path
+    m_trayIcon = new QSystemTrayIcon(windowIcon(), this);
+    auto* menu = new QMenu(this);
+    QAction* show = menu->addAction(QStringLiteral("Show Kestrova"), this, &TMainWindow::restoreFromTray);
+    menu->setDefaultAction(show);
+    menu->addAction(action(TCommand::ViewShowLog));
+    menu->addAction(action(TCommand::ViewShowThreads));
+    m_trayIcon->setContextMenu(menu);
+    m_trayIcon->setToolTip(QStringLiteral("Kestrova"));
+    connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::DoubleClick || reason == QSystemTrayIcon::Trigger)
+            restoreFromTray();
+    });
+}
+
+void TMainWindow::loadSettings()
+{
+    try {
+        LoadSettings(m_settingsPath, *this);
+    } catch (const std::exception& error) {
+        // The defaults stay; the file is written anew at exit.
+        ShowError(ExceptionMessage(error));
+    }
+    applyHistoriesFromSettings();
+    action(TCommand::AutoCheckEnabled)->setChecked(AutoUpdateSettings.AutoCheckEnabled);
+    applyViewSettings();
+}
+
+void TMainWindow::saveSettings()
+{
+    Settings.History = m_search->maskHistory();
+    Settings.TextHistory = m_search->textHistory();
+    AutoUpdateSettings.AutoCheckEnabled = action(TCommand::AutoCheckEnabled)->isChecked();
+    try {
+        SaveSettings(m_settingsPath, *this);
+    } catch (const std::exception& error) {
+        ShowError(ExceptionMessage(error));
+    }
+}
+
+void TMainWindow::applyHistoriesFromSettings()
+{
+    m_search->setHistories(Settings.History, Settings.TextHistory);
+}
+
+void TMainWindow::applyViewSettings()
+{
+    m_contentBar->setVisible(Settings.EnableTextSearch);
+    m_view->setDrawGrid(Settings.DrawGrid);
+    m_model->setDisplayFormats(Settings.FileNameDisplayFormat, Settings.DateFormat);
+    m_view->layoutColumns();
+    m_view->viewport()->update();
+    updateScopePanel();
+}
+
+void TMainWindow::updateScopePanel()
+{
+    m_panels[3]->setText(QStringLiteral("Entire Network"));
+}
+
+QString TMainWindow::statusText() const
+{
+    return m_panels[1]->text();
+}
+
+QString TMainWindow::panelText(int panel) const
+{
+    return panel >= 0 && panel < 6 ? m_panels[panel]->text() : QString();
+}
+
+void TMainWindow::setStatusText(const QString& text)
+{
+    m_panels[1]->setText(text);
+}
+
+void TMainWindow::updateCommandAvailability()
+{
+    TAvailabilityState state;
+    state.searchRunning = SearchRunning;
+    state.dataPresent = !m_results.isEmpty();
+    state.rowSelected = m_view->firstSelectedRow() >= 0;
+    state.firstSelectedIsFtp = state.rowSelected && m_view->firstSelectedIsFtp();
+    for (const TCommandSpec& spec : CommandTable())
+        action(spec.command)->setEnabled(IsCommandAvailable(spec, state));
+}
+
+void TMainWindow::setCommandHandler(TCommand command, std::function<void()> handler)
+{
+    m_handlers.insert(command, std::move(handler));
+}
+
+void TMainWindow::threadCounterTimer()
+{
+    m_panels[5]->setText(QString::number(m_search->threadCount()));
+    m_search->updateStatusFromLog();
+}
+
+void TMainWindow::runCommand(TCommand command)
+{
+    try {
+        if (const auto handler = m_handlers.constFind(command); handler != m_handlers.constEnd()) {
+            handler.value()();
+        } else {
+            switch (command) {
+            case TCommand::ClearResults:
+                m_model->clearItems();
+                setStatusText(QStringLiteral("Display cleared"));
+                break;
+            case TCommand::Find:
+                m_view->showFindDialog();
+                break;
+            case TCommand::Search:
+                m_search->execute();
+                break;
+            case TCommand::LoadProfile:
+                loadProfile();
+                break;
+            case TCommand::SaveProfile:
+                saveProfile();
+                break;
+            case TCommand::Help:
+                OpenManual();
+                break;
+            case TCommand::About:
+                showAbout();
+                break;
+            case TCommand::Homepage:
+                ShellOpen(VendorSiteUrl() + u'/');
+                break;
+            case TCommand::Email:
+                ShellOpen(VendorSiteUrl() + QStringLiteral("/support/"));
+                break;
+            case TCommand::Exit:
+                close();
+                break;
+            case TCommand::Open:
+                openSelected(false);
+                break;
+            case TCommand::OpenFolder:
+                openSelected(true);
+                break;
+            case TCommand::Properties:
+                showProperties();
+                break;
+            case TCommand::ShortcutToDesktop:
+                shortcutToDesktop();
+                break;
+            case TCommand::ViewShowLog:
+            case TCommand::ViewShowThreads:
+                action(command)->setChecked(false);
+                showNotAvailable(command);
+                break;
+            default:
+                showNotAvailable(command);
+                break;
+            }
+        }
+    } catch (const std::exception& error) {
+        ShowError(ExceptionMessage(error));
+    }
+    updateCommandAvailability();
+}
+
+void TMainWindow::showNotAvailable(TCommand command)
+{
+    ShowInfo(QStringLiteral("\"%1\" is not available yet in this version of Kestrova.")
+                 .arg(HintFromCaption(CommandSpec(command).caption)));
+}
+
+void TMainWindow::loadProfile()
+{
+    const QString fileName = FileDialogs().openFileName(this, QStringLiteral("Load Profile"), kProfileFilter);
+    if (fileName.isEmpty())
+        return;
+    try {
+        LoadProfile(fileName, *this);
+    } catch (const std::exception& error) {
+        ShowError(QStringLiteral("Unable to load profile: ") + ExceptionMessage(error));
+    }
+    // What was read before an error keeps its new value, so the window follows either way.
+    applyHistoriesFromSettings();
+    applyViewSettings();
+}
+
+void TMainWindow::saveProfile()
+{
+    const QString fileName =
+        FileDialogs().saveFileName(this, QStringLiteral("Save Profile"), kProfileFilter, QStringLiteral(".ini"));
+    if (fileName.isEmpty())
+        return;
+    Settings.History = m_search->maskHistory();
+    Settings.TextHistory = m_search->textHistory();
+    try {
+        SaveProfile(fileName, *this);
+    } catch (const std::exception& error) {
+        ShowError(QStringLiteral("Unable to save profile: ") + ExceptionMessage(error));
+    }
+}
+
+void TMainWindow::openSelected(bool folder)
+{
+    TItemRecord record;
+    if (!m_view->selectedRecord(record))
+        return;
+    ShellOpen(folder ? ExtractFilePath(record.FileName) : record.FileName);
+}
+
+void TMainWindow::showProperties()
+{
+    TItemRecord record;
+    if (m_view->selectedRecord(record))
+        ShowFileProperties(record.FileName);
+}
+
+void TMainWindow::shortcutToDesktop()
+{
+    TItemRecord record;
+    if (!m_view->selectedRecord(record))
+        return;
+    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    if (desktop.isEmpty())
+        RaiseError(QStringLiteral("There is no desktop folder"));
+    const QString name = ExtractFileName(record.FileName);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const QString linkName = (dot > 0 ? name.left(dot) : name) + QStringLiteral(".desktop");
+    CreateShortcut(record.FileName, QString(), ExtractFilePath(record.FileName), desktop + u'/' + linkName);
+    ShowInfo(QStringLiteral("Shortcut to \"%1\" created").arg(name));
+}
+
+void TMainWindow::showAbout()
+{
+    QMessageBox::about(this, QStringLiteral("About Kestrova"),
+                       QStringLiteral("<p><b>Kestrova</b></p><p>Version %1.%2 Release %3</p>"
+                                      "<p>Finds files on the computers of your local network.</p>"
+                                      "<p><a href=\"%4/\">%4</a></p>")
+                           .arg(KESTROVA_VERSION_MAJOR)
+                           .arg(KESTROVA_VERSION_MINOR)
+                           .arg(KESTROVA_VERSION_RELEASE)
+                           .arg(VendorSiteUrl()));
+}
+
+void TMainWindow::minimizeToTray()
+{
+    if (!m_trayIcon)
+        return;
+    hide();
+    m_trayIcon->show();
+}
+
+void TMainWindow::restoreFromTray()
+{
+    if (m_trayIcon)
+        m_trayIcon->hide();
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+bool TMainWindow::trayIconVisible() const
+{
+    return m_trayIcon && m_trayIcon->isVisible();
+}
+
+void TMainWindow::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && Settings.MinToTray && m_trayIcon)
+        QTimer::singleShot(0, this, &TMainWindow::minimizeToTray);
+}
+
+void TMainWindow::closeEvent(QCloseEvent* event)
+{
+    if (SearchRunning) {
+        if (!AskOkCancel(QStringLiteral("Searching... Exit now?"))) {
+            event->ignore();
+            return;
+        }
+        m_search->stopSearch();
+        waitForSearchEnd();
+    }
+    event->accept();
+    Q_EMIT closing();
+}
+
+bool TMainWindow::waitForSearchEnd()
+{
+    // The engine's end needs the main thread (hit deliveries, termination handlers), so
+    // the wait runs the event loop, waking at least every 500 ms.
+    while (SearchRunning) {
+        QEventLoop loop;
+        QTimer::singleShot(500, &loop, &QEventLoop::quit);
+        connect(m_search, &TSearchControl::ended, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
+void TMainWindow::setSearchEngine(TSearchEngineLink* engine)
+{
+    m_engine = engine ? engine : &noSearchEngine;
+    m_search->setEngine(*m_engine);
+}
+
+bool TMainWindow::IsMaximized() const
+{
+    return isMaximized();
+}
+
+void TMainWindow::Maximize()
+{
+    setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+TWindowBounds TMainWindow::Bounds() const
+{
+    const QRect rect = isMaximized() ? normalGeometry() : geometry();
+    return {rect.x(), rect.y(), rect.width(), rect.height()};
+}
+
+void TMainWindow::SetBounds(const TWindowBounds& bounds)
+{
+    if (windowState() & Qt::WindowMaximized)
+        return; // the normal bounds of a maximised window are the window system's
+    setGeometry(bounds.Left, bounds.Top, std::max(bounds.Width, 1), std::max(bounds.Height, 1));
+}
+
+QSize TMainWindow::ScreenSize() const
+{
+    const QScreen* display = screen() ? screen() : QGuiApplication::primaryScreen();
+    return display ? display->availableGeometry().size() : QSize(1024, 768);
 }

@@ -1,5 +1,7 @@
 #include "app/ResultsModel.h"
 
+#include "app/ResultSorting.h"
+
 TResultsModel::TResultsModel(TItemList& items, QObject* parent) : QAbstractTableModel(parent), m_items(items)
 {
     m_shownCount = static_cast<int>(m_items.size());
@@ -114,6 +116,24 @@ void TResultsModel::resetFromList()
 {
     m_rowCountTimer.stop();
     beginResetModel();
+    m_shownCount = static_cast<int>(m_items.size());
+    endResetModel();
+}
+
+void TResultsModel::clearItems()
+{
+    m_rowCountTimer.stop();
+    beginResetModel();
+    m_shownCount = 0;
+    m_items.clear();
+    endResetModel();
+}
+
+void TResultsModel::sortItems(int sortTag)
+{
+    m_rowCountTimer.stop();
+    beginResetModel();
+    SortItems(m_items, sortTag, m_fileNameDisplayFormat);
     m_shownCount = static_cast<int>(m_items.size());
     endResetModel();
 }

@@ -40,6 +40,10 @@ public:
     void appendHit(const TItemRecord& record);
     // Tells the view about every row appended so far, now.
     void flushRowCount();
+    // Sorts the list itself by a sort tag (see ResultSorting.h) and redraws.
+    void sortItems(int sortTag);
+    // Empties the list and the view (ClearResultList).
+    void clearItems();
     // After the list was cleared, sorted, loaded or shortened by others.
     void resetFromList();
     // Rows the view knows about (the list may hold more for up to 50 ms).

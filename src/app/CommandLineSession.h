@@ -1,0 +1,47 @@
+#pragma once
+
+#include "app/CommandLine.h"
+
+#include <QObject>
+
+#include <functional>
+
+class TMainWindow;
+
+// The command line's two halves. At start: "/range:" (every one, the last winning),
+// then every "/mask:" and "/text:", then one search when any of them was given. After
+// every search: the export switches in argument order, then `close`.
+//
+// "/text:" does not depend on its position: all mask and text values are applied
+// before the single search starts, so "/text:x /mask:y" and "/mask:y /text:x" search
+// the same way.
+class TCommandLineSession : public QObject {
+    Q_OBJECT
+public:
+    // Writes one export; reports its own failure to the user and returns false then.
+    using ExportWriter = std::function<bool(TCommandLine::ExportKind kind, const QString& fileName)>;
+
+    TCommandLineSession(TCommandLine commandLine, TMainWindow& window, ExportWriter writer,
+                        QObject* parent = nullptr);
+
+    // The start half; true when a search was started.
+    bool applyStartSwitches();
+    // The end half (the window's searchEnded): exports, then `close`.
+    void runEndOfSearch();
+
+    const TCommandLine& commandLine() const { return m_commandLine; }
+    bool searchRefused() const { return m_searchRefused; }
+    // Some export of the command line failed (the exit status tells scripts).
+    bool exportFailed() const { return m_exportFailed; }
+
+Q_SIGNALS:
+    // `close`: the application should end now.
+    void terminateRequested();
+
+private:
+    TCommandLine m_commandLine;
+    TMainWindow& m_window;
+    ExportWriter m_writer;
+    bool m_searchRefused = false;
+    bool m_exportFailed = false;
+};

@@ -1,0 +1,100 @@
+#include "app/ProgramEntry.h"
+
+#include "app/CommandLine.h"
+#include "app/CommandLineSession.h"
+#include "app/IconCache.h"
+#include "app/InstanceNames.h"
+#include "app/MainWindow.h"
+#include "app/QtMainThreadDispatcher.h"
+#include "app/ResultsExports.h"
+#include "app/SearchEngineFactory.h"
+#include "app/UserPrompts.h"
+#include "platform/ProgramPath.h"
+#include "store/SettingsFile.h"
+
+#include <QApplication>
+#include <QTextStream>
+
+namespace {
+
+QStringList Arguments(int argc, char* argv[])
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
+bool HasDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+} // namespace
+
+int RunProgram(int argc, char* argv[])
+{
+    const TCommandLine commandLine(Arguments(argc, argv));
+    if (commandLine.help()) {
+        QTextStream(stdout) << CommandLineHelpText();
+        return 0;
+    }
+    if (commandLine.version()) {
+        QTextStream(stdout) << "Kestrova " << KESTROVA_VERSION_MAJOR << '.' << KESTROVA_VERSION_MINOR << " Release "
+                            << KESTROVA_VERSION_RELEASE << '\n';
+        return 0;
+    }
+
+    const TInstanceNames instanceNames(QStringLiteral("KSVMUTEX"));
+
+    if (!HasDisplay()) {
+        if (!commandLine.hide()) {
+            QTextStream(stderr) << "Kestrova: no display found. To search without a window, add /hide "
+                                   "(see kestrova --help).\n";
+            return 1;
+        }
+        // An unattended run on a machine without a display: the window exists but is
+        // never shown, so Qt's offscreen platform serves.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kestrova"));
+    // The window's close ends the program, not the closing of a message box while the
+    // window is hidden.
+    QApplication::setQuitOnLastWindowClosed(false);
+    TIconCache::prepareIconTheme();
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("system-search")));
+
+    TQtMainThreadDispatcher dispatcher;
+    int exitStatus = 0;
+    {
+        TMainWindow window({SettingsFilePath(ProgramFilePath()), nullptr});
+        std::unique_ptr<TSearchEngineLink> engine = CreateSearchEngine(dispatcher, window);
+        window.setSearchEngine(engine.get());
+        TResultsExports exports(window);
+        exports.installCommands();
+        TCommandLineSession session(commandLine, window,
+                                    [&exports](TCommandLine::ExportKind kind, const QString& fileName) {
+                                        return exports.writeExport(kind, fileName);
+                                    });
+        QObject::connect(&window, &TMainWindow::closing, &application, &QApplication::quit, Qt::QueuedConnection);
+        QObject::connect(&session, &TCommandLineSession::terminateRequested, &window, &QWidget::close,
+                         Qt::QueuedConnection);
+
+        if (!commandLine.hide())
+            window.show();
+        session.applyStartSwitches();
+        if (session.searchRefused() && commandLine.close() && TMessageBoxPrompts::headless()) {
+            // Nobody can ever start a search in a run without a display: end it.
+            exitStatus = 1;
+        } else {
+            QApplication::exec();
+            if (session.exportFailed())
+                exitStatus = 1;
+        }
+        window.setSearchEngine(nullptr);
+    }
+    return exitStatus;
+}

@@ -1,0 +1,166 @@
+#include "app/SearchControl.h"
+
+#include "app/ResultSearch.h"
+#include "app/ResultsModel.h"
+#include "app/SearchEngineLink.h"
+#include "app/SearchHistory.h"
+#include "app/SearchValidation.h"
+#include "app/ToolbarIcons.h"
+#include "app/UserPrompts.h"
+#include "engine/SearchLog.h"
+#include "model/Error.h"
+#include "model/StopFlag.h"
+#include "store/MakeThreadConfig.h"
+#include "store/Settings.h"
+
+#include <QAction>
+#include <QComboBox>
+
+namespace {
+
+QStringList Items(const QComboBox* box)
+{
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i)
+        items.append(box->itemText(i));
+    return items;
+}
+
+// Replaces the drop-down items and keeps what the user typed in the box.
+void SetItems(QComboBox* box, const QStringList& items)
+{
+    const QString text = box->currentText();
+    box->clear();
+    box->addItems(items);
+    box->setCurrentIndex(-1);
+    box->setEditText(text);
+}
+
+void AddToHistory(QComboBox* box)
+{
+    QStringList items = Items(box);
+    const QString text = box->currentText();
+    AddHistoryItem(items, text);
+    if (items != Items(box))
+        SetItems(box, items);
+}
+
+} // namespace
+
+TSearchControl::TSearchControl(const Widgets& widgets, TResultsModel& model, TSearchEngineLink& engine,
+                               std::function<void(const QString&)> setStatusText, QObject* parent)
+    : QObject(parent), m_widgets(widgets), m_model(model), m_engine(&engine),
+      m_setStatusText(std::move(setStatusText))
+{
+}
+
+bool TSearchControl::running() const
+{
+    return SearchRunning;
+}
+
+bool TSearchControl::execute()
+{
+    if (SearchRunning) {
+        stopSearch();
+        return false;
+    }
+    try {
+        const QString refusal = SearchRefusal(TSearchRequest{Settings.SearchMethod, Settings.ResList,
+                                                             Settings.FoldersSearchMethod, Settings.FolderList,
+                                                             m_widgets.masks->currentText()});
+        if (!refusal.isEmpty())
+            RaiseError(refusal);
+        startSearch();
+        return true;
+    } catch (const std::exception& error) {
+        ShowError(ExceptionMessage(error));
+        return false;
+    }
+}
+
+void TSearchControl::startSearch()
+{
+    AddToHistory(m_widgets.masks);
+    AddToHistory(m_widgets.texts);
+
+    m_model.clearItems();
+    SearchLog.ClearEntries();
+    m_lastLogCount = 0; // the cleared log counts from zero again
+
+    StopFlag.store(0);
+    const TThreadConfig config =
+        MakeThreadConfig(Settings, m_widgets.masks->currentText(), m_widgets.texts->currentText());
+    SearchRunning = true;
+    try {
+        m_engine->start(config, [this] { searchEnded(); });
+    } catch (...) {
+        SearchRunning = false; // no thread runs that could ever clear it
+        throw;
+    }
+    showCommandState(true);
+    Q_EMIT started();
+}
+
+void TSearchControl::stopSearch()
+{
+    m_setStatusText(QStringLiteral("Shutting down..."));
+    m_engine->requestStop();
+}
+
+void TSearchControl::searchEnded()
+{
+    m_model.flushRowCount();
+    SearchRunning = false;
+    showCommandState(false);
+    if (Settings.CompleteMessage)
+        ShowInfo(QStringLiteral("Search completed. Found %1 files.").arg(m_model.items().size()));
+    updateStatusFromLog();
+    showResultSummary();
+    Q_EMIT ended();
+}
+
+void TSearchControl::showCommandState(bool searching)
+{
+    const QString caption = searching ? QStringLiteral("Stop Search") : QStringLiteral("Start Search");
+    m_widgets.command->setText(caption);
+    m_widgets.command->setToolTip(caption);
+    m_widgets.command->setStatusTip(caption);
+    m_widgets.command->setIcon(searching ? StopSearchIcon() : StartSearchIcon());
+}
+
+int TSearchControl::threadCount() const
+{
+    return m_engine->runningWorkers() + (SearchRunning ? 1 : 0);
+}
+
+void TSearchControl::updateStatusFromLog()
+{
+    LockGuard guard(SearchLog);
+    const int count = SearchLog.Count();
+    if (count > 0 && count != m_lastLogCount) {
+        m_setStatusText(SearchLog[count - 1].Text);
+        m_lastLogCount = count;
+    }
+}
+
+void TSearchControl::showResultSummary()
+{
+    m_setStatusText(ResultSummaryText(m_model.items()));
+}
+
+QStringList TSearchControl::maskHistory() const
+{
+    return Items(m_widgets.masks);
+}
+
+QStringList TSearchControl::textHistory() const
+{
+    return Items(m_widgets.texts);
+}
+
+void TSearchControl::setHistories(const QStringList& masks, const QStringList& texts)
+{
+    SetItems(m_widgets.masks, masks);
+    SetItems(m_widgets.texts, texts);
+}

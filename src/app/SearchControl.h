@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QAction;
+class QComboBox;
+class TResultsModel;
+class TSearchEngineLink;
+
+// Starting, watching and ending searches from the main window: validation of what
+// the user typed, the two histories, the configuration built from the settings, the
+// running/stopping/idle display, the status text taken from the search log and the
+// result summary. Main thread only.
+//
+// States: idle (SearchRunning false), running (true, StopFlag 0), stopping (true,
+// StopFlag 1). execute() starts from idle and stops otherwise; the search's end
+// brings the idle state back and emits ended() (the window then runs the
+// command-line exports).
+class TSearchControl : public QObject {
+    Q_OBJECT
+public:
+    struct Widgets {
+        QComboBox* masks = nullptr;   // "Search files" (cmbSearch)
+        QComboBox* texts = nullptr;   // "With content" (cmbSearchText)
+        QAction* command = nullptr;   // Start/Stop
+    };
+
+    TSearchControl(const Widgets& widgets, TResultsModel& model, TSearchEngineLink& engine,
+                   std::function<void(const QString&)> setStatusText, QObject* parent = nullptr);
+
+    // Start/Stop command, Enter in either box, "/mask:" of the command line. Refusals
+    // and start errors are shown with ShowError; returns true when a search started.
+    bool execute();
+    // "Shutting down..." and the stop request; again while stopping says it again.
+    void stopSearch();
+
+    bool running() const;
+    void setEngine(TSearchEngineLink& engine) { m_engine = &engine; }
+    // The thread panel: running workers, plus one for the queue thread while a search runs.
+    int threadCount() const;
+
+    // The status text from the newest log line, when the log changed since last time.
+    void updateStatusFromLog();
+    // "Found %u files, total size %s".
+    void showResultSummary();
+
+    // The drop-down items of the two boxes, newest first.
+    QStringList maskHistory() const;
+    QStringList textHistory() const;
+    void setHistories(const QStringList& masks, const QStringList& texts);
+
+Q_SIGNALS:
+    void started();
+    // The search has ended and the idle state is back.
+    void ended();
+
+private:
+    void startSearch();
+    void searchEnded();
+    void showCommandState(bool searching);
+
+    Widgets m_widgets;
+    TResultsModel& m_model;
+    TSearchEngineLink* m_engine;
+    std::function<void(const QString&)> m_setStatusText;
+    int m_lastLogCount = 0;
+};
