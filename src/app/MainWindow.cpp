@@ -18,6 +18,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -51,7 +52,7 @@ TNoSearchEngine noSearchEngine;
 QLabel* StatusPanel(QWidget* parent, int width, const QString& text = {}, Qt::Alignment alignment = Qt::AlignLeft)
 {
     auto* panel = new QLabel(text, parent);
-    panel->setMinimumWidth(width);
+    panel->setMinimumWidth(std::max(width, panel->sizeHint().width() + 8));
     panel->setAlignment(alignment | Qt::AlignVCenter);
     panel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     return panel;
@@ -78,7 +79,9 @@ TMainWindow::TMainWindow(const Options& options, QWidget* parent)
 {
     setObjectName(QStringLiteral("KSVMainForm"));
     setWindowTitle(QStringLiteral("Kestrova") + QStringLiteral(" [PORTABLE BUILD]"));
-    resize(578, 433);
+    // Larger than the classic 578 x 433 so that the date column fits today's fonts;
+    // the settings file keeps whatever size the user chooses.
+    resize(780, 520);
 
     m_model = new TResultsModel(m_results, this);
     m_view = new TResultsView(*m_model, this);
@@ -207,9 +210,10 @@ void TMainWindow::createToolBars()
     optionsButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_contentBar->addWidget(optionsButton);
 
-    // Enter in either box starts a search, or stops the one that runs.
+    // Enter in either box starts a search, or stops the one that runs. The key is taken
+    // before the line edit sees it: its returnPressed fires twice per key in Qt 6.4.
     for (QComboBox* box : {m_maskBox, m_textBox})
-        connect(box->lineEdit(), &QLineEdit::returnPressed, this, [this] { runCommand(TCommand::Search); });
+        box->lineEdit()->installEventFilter(this);
 }
 
 void TMainWindow::createMenus()
@@ -539,6 +543,18 @@ void TMainWindow::changeEvent(QEvent* event)
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && isMinimized() && Settings.MinToTray && m_trayIcon)
         QTimer::singleShot(0, this, &TMainWindow::minimizeToTray);
+}
+
+bool TMainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && (watched == m_maskBox->lineEdit() || watched == m_textBox->lineEdit())) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            runCommand(TCommand::Search);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TMainWindow::closeEvent(QCloseEvent* event)

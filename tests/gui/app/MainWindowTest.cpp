@@ -1,0 +1,268 @@
+#include "app/FileDialogs.h"
+#include "app/ResultsModel.h"
+#include "app/ResultsView.h"
+#include "app/SearchControl.h"
+#include "dialogs/FindDialog.h"
+#include "model/StopFlag.h"
+#include "store/IniFile.h"
+#include "store/Settings.h"
+#include "support/MainWindowFixture.h"
+#include "support/QStringPrinter.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QToolBar>
+
+namespace {
+
+class MainWindowTest : public MainWindowFixture {
+protected:
+    void fillList(const std::vector<TItemRecord>& hits)
+    {
+        for (const TItemRecord& hit : hits)
+            window->resultList().append(hit);
+        window->resultsModel().resetFromList();
+    }
+};
+
+TEST_F(MainWindowTest, CaptionPanelsAndTheContentBarFollowTheSettings)
+{
+    EXPECT_EQ(window->windowTitle(), "Kestrova [PORTABLE BUILD]");
+    EXPECT_EQ(window->statusText(), "Ready");
+    EXPECT_EQ(window->panelText(0), "Status");
+    EXPECT_EQ(window->panelText(2), "Scope");
+    EXPECT_EQ(window->panelText(3), "Entire Network");
+    EXPECT_EQ(window->panelText(4), "Threads");
+    EXPECT_TRUE(window->contentToolBar()->isHidden());
+    EXPECT_EQ(window->maskBox()->maxVisibleItems(), 10);
+    EXPECT_TRUE(window->maskBox()->isEditable());
+    EXPECT_EQ(window->action(TCommand::Export)->statusTip(), "Export to CSV, XML or HTML");
+}
+
+TEST_F(MainWindowTest, CommandsFollowTheirRulesAsTheStateChanges)
+{
+    window->updateCommandAvailability();
+    EXPECT_FALSE(window->action(TCommand::SaveResults)->isEnabled());
+    EXPECT_FALSE(window->action(TCommand::Find)->isEnabled());
+    EXPECT_TRUE(window->action(TCommand::LoadResults)->isEnabled());
+    EXPECT_FALSE(window->action(TCommand::Open)->isEnabled());
+
+    engine->hits = ShareHits(1);
+    engine->holdAfterHits = true;
+    typeAndEnter(window->maskBox(), "*.txt");
+    ASSERT_TRUE(processUntil([&] { return window->resultsModel().rowCount() == 1; }));
+    window->updateCommandAvailability();
+    EXPECT_FALSE(window->action(TCommand::LoadResults)->isEnabled());
+    EXPECT_FALSE(window->action(TCommand::SaveResults)->isEnabled());
+    EXPECT_FALSE(window->action(TCommand::SearchScope)->isEnabled());
+    EXPECT_TRUE(window->action(TCommand::Find)->isEnabled());
+    EXPECT_TRUE(window->action(TCommand::Config)->isEnabled());
+
+    engine->requestStop();
+    ASSERT_TRUE(processUntil([&] { return !SearchRunning; }));
+    // Nobody calls the check here: the idle timer must pick the change up.
+    EXPECT_TRUE(processUntil([&] { return window->action(TCommand::SaveResults)->isEnabled(); }, 2000));
+
+    window->resultList().append(MakeItemRecord("ftp://10.0.0.5/pub/a.txt", 0, -1, 0, 1));
+    window->resultsModel().resetFromList();
+    window->resultsView()->selectRow(1);
+    window->updateCommandAvailability();
+    EXPECT_TRUE(window->action(TCommand::Open)->isEnabled());
+    EXPECT_TRUE(window->action(TCommand::CopyFileName)->isEnabled());
+    EXPECT_FALSE(window->action(TCommand::Delete)->isEnabled());
+    window->resultsView()->selectRow(0);
+    window->updateCommandAvailability();
+    EXPECT_TRUE(window->action(TCommand::Delete)->isEnabled());
+}
+
+TEST_F(MainWindowTest, ClosingDuringASearchAsksAndCancelKeepsItRunning)
+{
+    engine->hits = ShareHits(1);
+    engine->holdAfterHits = true;
+    window->show();
+    typeAndEnter(window->maskBox(), "*.txt");
+    ASSERT_TRUE(SearchRunning);
+    ASSERT_TRUE(processUntil([&] { return window->resultList().size() == 1; }));
+
+    prompts.answers = {false};
+    EXPECT_FALSE(window->close());
+    EXPECT_EQ(prompts.questions, QStringList({"Searching... Exit now?"}));
+    EXPECT_TRUE(SearchRunning);
+    EXPECT_EQ(StopFlag.load(), 0);
+
+    // OK stops the search and closes only once the engine has ended.
+    prompts.answers = {true};
+    bool closingSeen = false;
+    QObject::connect(window.get(), &TMainWindow::closing, [&] { closingSeen = true; });
+    EXPECT_TRUE(window->close());
+    EXPECT_FALSE(SearchRunning);
+    EXPECT_TRUE(closingSeen);
+    EXPECT_EQ(window->resultList().size(), 1);
+}
+
+TEST_F(MainWindowTest, SettingsAreSavedAtDestructionAndReadAtCreation)
+{
+    engine->hits = ShareHits(1);
+    Settings.CompleteMessage = false;
+    typeAndEnter(window->maskBox(), "*.doc, *.xls");
+    ASSERT_TRUE(processUntil([&] { return !SearchRunning; }));
+    typeAndEnter(window->maskBox(), "*.txt");
+    ASSERT_TRUE(processUntil([&] { return !SearchRunning; }));
+    window->action(TCommand::AutoCheckEnabled)->setChecked(true);
+    window->setGeometry(40, 50, 700, 480);
+    destroyWindow();
+
+    const TIniFile ini(settingsPath);
+    EXPECT_EQ(ini.ReadString("Lists", "History", ""), "*.txt,~*.doc, *.xls~");
+    EXPECT_EQ(ini.ReadInteger("View", "Width", 0), 700);
+    EXPECT_EQ(ini.ReadInteger("Misc", "CompleteMessage", 1), 0);
+    EXPECT_EQ(ini.ReadInteger("AutoUpdate", "AutoCheckEnabled", 0), 1);
+
+    Settings = TSettings();
+    createWindow();
+    EXPECT_EQ(window->searchControl().maskHistory(), QStringList({"*.txt", "*.doc, *.xls"}));
+    EXPECT_TRUE(window->action(TCommand::AutoCheckEnabled)->isChecked());
+    EXPECT_EQ(window->Bounds().Width, 700);
+    EXPECT_FALSE(Settings.CompleteMessage);
+}
+
+TEST_F(MainWindowTest, ADamagedSettingsFolderIsReportedAndTheWindowStillOpens)
+{
+    destroyWindow();
+    settingsPath = folder.file("settings-is-a-folder");
+    QDir().mkpath(settingsPath);
+    createWindow();
+    EXPECT_EQ(window->statusText(), "Ready");
+    EXPECT_FALSE(prompts.errors.isEmpty());
+}
+
+TEST_F(MainWindowTest, FindSelectsTheNextMatchAndReportsTheEnd)
+{
+    fillList({MakeItemRecord("\\\\PC1\\s\\a.txt", 0, -1, 0, 1), MakeItemRecord("\\\\PC2\\Reports\\b.txt", 0, -1, 0, 1),
+              MakeItemRecord("\\\\PC3\\reports\\c.txt", 0, -1, 0, 1)});
+    TResultsView* view = window->resultsView();
+    window->action(TCommand::Find)->setEnabled(true);
+    window->action(TCommand::Find)->trigger();
+    ASSERT_NE(view->findDialog(), nullptr);
+    EXPECT_TRUE(view->findDialog()->isVisible());
+
+    view->findDialog()->setText("REPORTS");
+    Q_EMIT view->findDialog()->findNext(view->findDialog()->text());
+    EXPECT_EQ(view->firstSelectedRow(), 1);
+    Q_EMIT view->findDialog()->findNext(view->findDialog()->text());
+    EXPECT_EQ(view->firstSelectedRow(), 2);
+    EXPECT_TRUE(view->isRowSelected(2));
+    EXPECT_FALSE(view->isRowSelected(1));
+    Q_EMIT view->findDialog()->findNext(view->findDialog()->text());
+    Q_EMIT view->findDialog()->findNext(view->findDialog()->text());
+    EXPECT_EQ(prompts.infos, QStringList({"Text not found", "Text not found"}));
+    EXPECT_EQ(view->findPosition(), 2);
+
+    view->showFindDialog(); // opening again starts from the top
+    EXPECT_EQ(view->findNext("reports"), 1);
+}
+
+TEST_F(MainWindowTest, HeaderClicksSortTheListAndAnEmptyListKeepsTheState)
+{
+    TResultsView* view = window->resultsView();
+    view->horizontalHeader()->sectionClicked(2);
+    EXPECT_EQ(view->sortTag(), 0);
+
+    fillList({MakeItemRecord("\\\\H\\s\\big", 0, -1, 0, 500), MakeItemRecord("\\\\H\\s\\dir", 0x10, -1, 0, 0),
+              MakeItemRecord("\\\\H\\s\\small", 0, -1, 0, 5)});
+    view->horizontalHeader()->sectionClicked(2);
+    EXPECT_EQ(view->sortTag(), 3);
+    EXPECT_EQ(window->resultList().at(0).FileName, "\\\\H\\s\\dir");
+    EXPECT_EQ(window->resultList().at(2).FileName, "\\\\H\\s\\big");
+    view->horizontalHeader()->sectionClicked(2);
+    EXPECT_EQ(view->sortTag(), -3);
+    EXPECT_EQ(window->resultList().at(0).FileName, "\\\\H\\s\\big");
+    EXPECT_EQ(window->resultsModel().index(0, 0).data().toString(), "big");
+}
+
+TEST_F(MainWindowTest, TheCopyCommandsAreCaptionedByWhatTheyCopy)
+{
+    TResultsView* view = window->resultsView();
+    view->prepareCopyCaptions();
+    EXPECT_EQ(window->action(TCommand::CopyFullName)->text(), "<empty>");
+    EXPECT_EQ(window->action(TCommand::CopyFileDrive)->text(), "<empty>");
+
+    fillList({MakeItemRecord("\\\\PC1\\docs\\Q&A\\notes.txt", 0, -1, 0, 1)});
+    view->selectRow(0);
+    Q_EMIT view->popupMenu()->aboutToShow();
+    EXPECT_EQ(window->action(TCommand::CopyFullName)->text(), "\\\\PC1\\docs\\Q&&A\\notes.txt");
+    EXPECT_EQ(window->action(TCommand::CopyFileName)->text(), "notes.txt");
+    EXPECT_EQ(window->action(TCommand::CopyFilePath)->text(), "\\\\PC1\\docs\\Q&&A");
+    EXPECT_EQ(window->action(TCommand::CopyFileDrive)->text(), "\\\\PC1\\docs");
+
+    window->action(TCommand::CopyFilePath)->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), "\\\\PC1\\docs\\Q&A");
+    window->action(TCommand::CopyFullName)->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), "\\\\PC1\\docs\\Q&A\\notes.txt");
+}
+
+TEST_F(MainWindowTest, TheLocationColumnShowsOnlyInTheSeparateFormat)
+{
+    window->resize(800, 500);
+    window->resultsView()->layoutColumns();
+    EXPECT_FALSE(window->resultsView()->isColumnHidden(TResultsModel::LocationColumn));
+    Settings.FileNameDisplayFormat = 0;
+    window->applyViewSettings();
+    EXPECT_TRUE(window->resultsView()->isColumnHidden(TResultsModel::LocationColumn));
+    EXPECT_GT(window->resultsView()->columnWidth(TResultsModel::FileNameColumn), 0);
+}
+
+class AnsweringDialogs : public TFileDialogs {
+public:
+    AnsweringDialogs() { SetFileDialogs(this); }
+    ~AnsweringDialogs() override { SetFileDialogs(nullptr); }
+    QString openFileName(QWidget*, const QString&, const QString& filter) override
+    {
+        filters.append(filter);
+        return answer;
+    }
+    QString saveFileName(QWidget*, const QString&, const QString& filter, const QString&, int*) override
+    {
+        filters.append(filter);
+        return answer;
+    }
+    QString answer;
+    QStringList filters;
+};
+
+TEST_F(MainWindowTest, ProfilesCarryTheHistoriesAndBadProfilesAreReported)
+{
+    AnsweringDialogs dialogs;
+    window->searchControl().setHistories({"*.a", "*.b"}, {"x"});
+    dialogs.answer = folder.file("profile.ini");
+    window->action(TCommand::SaveProfile)->trigger();
+    EXPECT_EQ(dialogs.filters, QStringList({"Kestrova Profiles (*.ini)|*.ini"}));
+
+    window->searchControl().setHistories({}, {});
+    window->action(TCommand::LoadProfile)->trigger();
+    EXPECT_EQ(window->searchControl().maskHistory(), QStringList({"*.a", "*.b"}));
+    EXPECT_EQ(window->searchControl().textHistory(), QStringList({"x"}));
+    EXPECT_TRUE(prompts.errors.isEmpty());
+
+    dialogs.answer = folder.path(); // a folder cannot be read as a profile
+    window->action(TCommand::LoadProfile)->trigger();
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_TRUE(prompts.errors[0].startsWith("Unable to load profile: "));
+}
+
+TEST_F(MainWindowTest, CommandsNotBuiltYetSayNotAvailable)
+{
+    window->action(TCommand::Config)->trigger();
+    window->action(TCommand::ViewShowLog)->trigger();
+    EXPECT_FALSE(window->action(TCommand::ViewShowLog)->isChecked());
+    ASSERT_EQ(prompts.infos.size(), 2);
+    EXPECT_TRUE(prompts.infos[0].contains("\"Options\" is not available yet"));
+}
+
+} // namespace

@@ -1,0 +1,72 @@
+#include "support/MainWindowFixture.h"
+
+#include "app/ResultsModel.h"
+#include "model/StopFlag.h"
+#include "store/Settings.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QTest>
+
+void MainWindowFixture::SetUp()
+{
+    EnsureGuiApplication();
+    settingsPath = folder.file("kestrova.ini");
+    dispatcher = std::make_unique<TQtMainThreadDispatcher>();
+    engine = std::make_unique<TScriptedSearchEngine>(*dispatcher);
+    createWindow();
+}
+
+void MainWindowFixture::TearDown()
+{
+    if (SearchRunning) {
+        engine->requestStop();
+        processUntil([] { return !SearchRunning; });
+    }
+    destroyWindow();
+    engine.reset();
+    dispatcher.reset();
+    Settings = TSettings();
+}
+
+void MainWindowFixture::createWindow()
+{
+    destroyWindow();
+    window = std::make_unique<TMainWindow>(TMainWindow::Options{settingsPath, engine.get()});
+    engine->deliver = [this](const TItemRecord& hit) {
+        TItemRecord record = hit;
+        record.ImageIndex = window->iconCache().indexFor(hit);
+        window->resultsModel().appendHit(record);
+    };
+}
+
+void MainWindowFixture::destroyWindow()
+{
+    engine->join();
+    window.reset();
+}
+
+bool MainWindowFixture::processUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < timeoutMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return done();
+}
+
+void MainWindowFixture::typeAndEnter(QComboBox* box, const QString& text)
+{
+    box->lineEdit()->clear();
+    QTest::keyClicks(box->lineEdit(), text);
+    QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+}
+
+std::vector<TItemRecord> MainWindowFixture::ShareHits(int count)
+{
+    std::vector<TItemRecord> hits;
+    for (int i = 1; i <= count; ++i)
+        hits.push_back(MakeItemRecord(QStringLiteral("\\\\PC1\\share\\file%1.txt").arg(i), 0x20, -1, 45000.5, i * 100));
+    return hits;
+}
