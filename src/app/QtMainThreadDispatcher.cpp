@@ -3,6 +3,17 @@
 #include <QMetaObject>
 #include <QTextStream>
 
+#include <chrono>
+
+namespace {
+
+// How long the main thread stays with a stream of calls before the event loop gets a
+// turn, and how long it waits within that time for the next call.
+constexpr auto kSlice = std::chrono::milliseconds(8);
+constexpr auto kNextCallWait = std::chrono::microseconds(300);
+
+} // namespace
+
 TQtMainThreadDispatcher::TQtMainThreadDispatcher(QObject* parent)
     : QObject(parent), m_mainThread(std::this_thread::get_id())
 {
@@ -24,8 +35,7 @@ void TQtMainThreadDispatcher::synchronize(const std::function<void()>& fn)
     call->fn = fn;
     call->synchronous = true;
     enqueue(call);
-    std::unique_lock lock(m_mutex);
-    call->finished.wait(lock, [&] { return call->done; });
+    call->done.wait(false, std::memory_order_acquire);
     if (call->error)
         std::rethrow_exception(call->error);
 }
@@ -48,18 +58,38 @@ void TQtMainThreadDispatcher::enqueue(const std::shared_ptr<Call>& call)
             postEvent = true;
         }
     }
+    m_queued.notify_one();
     if (postEvent)
         QMetaObject::invokeMethod(this, [this] { runPending(); }, Qt::QueuedConnection);
 }
 
 int TQtMainThreadDispatcher::runPending()
 {
+    const auto deadline = std::chrono::steady_clock::now() + kSlice;
+    int ran = 0;
     std::deque<std::shared_ptr<Call>> calls;
-    {
-        std::lock_guard lock(m_mutex);
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        if (m_calls.empty() && !m_queued.wait_for(lock, kNextCallWait, [this] { return !m_calls.empty(); }))
+            break;
         calls.swap(m_calls);
-        m_eventPosted = false;
+        lock.unlock();
+        ran += static_cast<int>(calls.size());
+        runCalls(calls);
+        lock.lock();
+        if (std::chrono::steady_clock::now() >= deadline)
+            break;
     }
+    const bool more = !m_calls.empty();
+    m_eventPosted = more;
+    lock.unlock();
+    if (more)
+        QMetaObject::invokeMethod(this, [this] { runPending(); }, Qt::QueuedConnection);
+    return ran;
+}
+
+void TQtMainThreadDispatcher::runCalls(std::deque<std::shared_ptr<Call>>& calls)
+{
     for (const std::shared_ptr<Call>& call : calls) {
         try {
             call->fn();
@@ -70,10 +100,9 @@ int TQtMainThreadDispatcher::runPending()
                 QTextStream(stderr) << "Kestrova: a call from an engine thread failed" << Qt::endl;
         }
         if (call->synchronous) {
-            std::lock_guard lock(m_mutex);
-            call->done = true;
-            call->finished.notify_one();
+            call->done.store(true, std::memory_order_release);
+            call->done.notify_one();
         }
     }
-    return static_cast<int>(calls.size());
+    calls.clear();
 }

@@ -4,6 +4,7 @@
 
 #include <QObject>
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -12,8 +13,12 @@
 #include <thread>
 
 // The engine's way to the main thread, on the Qt event loop. Calls from engine threads
-// are queued; one posted event runs every call queued at that moment, in order, so a
-// burst of hits from many workers costs one event-loop turn, not one per hit.
+// are queued; one posted event runs the queued calls in order. While calls keep coming
+// (workers delivering hits wait for each call and queue the next at once) the main
+// thread stays with them for a short time slice, waiting briefly for the next call
+// instead of going back to sleep in the event loop: every hit costs one hand-over, not
+// one event-loop turn. After the slice the event loop runs (painting, timers, input)
+// and the rest follows with the next event.
 // synchronize waits for its call; an exception thrown by the call is rethrown in the
 // calling thread. Calls also run inside nested event loops (message boxes, the wait
 // when the window closes during a search), which the engine's end protocol needs.
@@ -38,15 +43,16 @@ private:
     struct Call {
         std::function<void()> fn;
         bool synchronous = false;
-        bool done = false;
-        std::exception_ptr error;
-        std::condition_variable finished; // wakes the one thread that waits for this call
+        std::exception_ptr error;           // written before done is set
+        std::atomic<bool> done{false};      // the waiting thread sleeps on it (no shared lock)
     };
 
     void enqueue(const std::shared_ptr<Call>& call);
+    void runCalls(std::deque<std::shared_ptr<Call>>& calls);
 
     const std::thread::id m_mainThread;
     std::mutex m_mutex;
+    std::condition_variable m_queued; // wakes the main thread waiting within its slice
     std::deque<std::shared_ptr<Call>> m_calls;
     bool m_eventPosted = false;
 };
