@@ -6,6 +6,9 @@
 #
 #   scripts/demo-network.sh start [DIR]   start the servers (restart them if running)
 #   scripts/demo-network.sh stop  [DIR]   stop what start started, by PID
+#   scripts/demo-network.sh settings INI  point a Kestrova settings file at the demo hosts
+#                                          (search type "Only these computers" with the
+#                                          four hosts, shares and FTP searched)
 #
 # Addresses: KESTROVA_TEST_NET (three octets, default 127.0.0) followed by .2 to .5;
 # the FTP server listens on port 21 of .3. DIR defaults to /tmp/kestrova-smb-demo-<net>.
@@ -21,10 +24,11 @@ FTP_ROOT="$DIR/ftp-root"
 FTP_PID="$DIR/ftp-server.pid"
 
 SUDO=""
-if [ "$(id -u)" -ne 0 ]; then
+need_root() {
+  [ "$(id -u)" -eq 0 ] && return 0
   command -v sudo >/dev/null || { echo "The demo servers need root or sudo." >&2; exit 1; }
   SUDO="sudo"
-fi
+}
 
 stop_ftp() {
   [ -s "$FTP_PID" ] || return 0
@@ -37,8 +41,40 @@ stop_ftp() {
   $SUDO rm -f "$FTP_PID"
 }
 
+# Sets keys of an INI file in place (sections and keys compared without regard to case,
+# as Kestrova reads them), adding what is missing; everything else stays as it is.
+set_ini_keys() {
+  /usr/bin/python3 - "$@" <<'PYTHON'
+import os, sys
+path, pairs = sys.argv[1], sys.argv[2:]
+wanted = [tuple(p.split("=", 1)[0].split("/", 1)) + (p.split("=", 1)[1],) for p in pairs]
+lines = open(path, encoding="utf-8").read().splitlines() if os.path.exists(path) else []
+for section, key, value in wanted:
+    start = next((i for i, l in enumerate(lines) if l.strip().lower() == "[%s]" % section.lower()), None)
+    if start is None:
+        lines += ["[%s]" % section, "%s=%s" % (key, value)]
+        continue
+    end = next((i for i in range(start + 1, len(lines)) if lines[i].strip().startswith("[")), len(lines))
+    hit = next((i for i in range(start + 1, end)
+                if lines[i].split("=", 1)[0].strip().lower() == key.lower() and "=" in lines[i]), None)
+    if hit is None:
+        lines.insert(end, "%s=%s" % (key, value))
+    else:
+        lines[hit] = "%s=%s" % (key, value)
+with open(path, "w", encoding="utf-8", newline="\r\n") as out:
+    out.write("\n".join(lines) + "\n")
+PYTHON
+}
+
 case "$ACTION" in
+  settings)
+    ini="${2:?usage: $0 settings INI}"
+    set_ini_keys "$ini" "Misc/SearchMethod=2" "Misc/FtpSearchMode=1" "Misc/FoldersSearchMethod=0" \
+      "Lists/ResList=\\\\$NET.2,\\\\$NET.3,\\\\$NET.4,\\\\$NET.5"
+    exit 0
+    ;;
   start)
+    need_root
     stop_ftp
     $SUDO env KESTROVA_TEST_NET="$NET" "$FIXTURES/smb-servers.sh" start "$DIR"
     # Sample files: a tree of documents on each of the two main hosts' guest shares.
@@ -57,6 +93,7 @@ case "$ACTION" in
     echo "Demo network up: SMB on $NET.2-$NET.5, anonymous FTP on $NET.3:21 (state in $DIR)"
     ;;
   stop)
+    need_root
     stop_ftp
     $SUDO env KESTROVA_TEST_NET="$NET" "$FIXTURES/smb-servers.sh" stop "$DIR"
     ;;

@@ -11,6 +11,8 @@ PACKAGES=(
   # test servers and independent readers
   samba smbclient python3 python3-pyftpdlib iproute2 python3-olefile libgsf-bin
   libole-storage-lite-perl xvfb xauth
+  # window screenshots (scripts/screenshot.sh)
+  x11-apps imagemagick
   # peers the benchmarks compare with
   ripgrep lftp nmap fping time
 )
