@@ -106,6 +106,27 @@ TEST_F(MainWindowTest, ClosingDuringASearchAsksAndCancelKeepsItRunning)
     EXPECT_EQ(window->resultList().size(), 1);
 }
 
+TEST_F(MainWindowTest, AWindowThatWasNeverShownStillClosesAndSaysSo)
+{
+    // The `close` switch of a hidden run closes a window that was never shown.
+    bool closingSeen = false;
+    QObject::connect(window.get(), &TMainWindow::closing, [&] { closingSeen = true; });
+    EXPECT_TRUE(window->close());
+    EXPECT_TRUE(closingSeen);
+}
+
+TEST_F(MainWindowTest, MinimisingWithoutANotificationAreaTakesTheNormalPath)
+{
+    Settings.MinToTray = true;
+    window->show();
+    window->showMinimized();
+    processUntil([] { return false; }, 100);
+    EXPECT_FALSE(window->trayIconVisible()); // offscreen has no notification area
+    EXPECT_TRUE(window->isVisible());
+    window->restoreFromTray();
+    EXPECT_FALSE(window->isMinimized());
+}
+
 TEST_F(MainWindowTest, SettingsAreSavedAtDestructionAndReadAtCreation)
 {
     engine->hits = ShareHits(1);
