@@ -209,6 +209,16 @@ void TMainWindow::createToolBars()
     optionsButton->setDefaultAction(action(TCommand::TextSearchOptions));
     optionsButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_contentBar->addWidget(optionsButton);
+    // Both buttons one width, so that the two boxes also end at the same edge; the
+    // Start/Stop button keeps it whichever caption it shows.
+    m_startButton->setText(QStringLiteral("Start Search"));
+    const int startWidth = m_startButton->sizeHint().width();
+    m_startButton->setText(QStringLiteral("Stop Search"));
+    const int buttonWidth =
+        std::max({startWidth, m_startButton->sizeHint().width(), optionsButton->sizeHint().width()});
+    m_startButton->setText(action(TCommand::Search)->text());
+    m_startButton->setFixedWidth(buttonWidth);
+    optionsButton->setFixedWidth(buttonWidth);
 
     // Enter in either box starts a search, or stops the one that runs. The key is taken
     // before the line edit sees it: its returnPressed fires twice per key in Qt 6.4.

@@ -1,14 +1,173 @@
 #include "app/ResultsExports.h"
 
+#include "app/FileDialogs.h"
 #include "app/MainWindow.h"
+#include "app/ResultsModel.h"
+#include "app/SearchControl.h"
 #include "app/UserPrompts.h"
+#include "dialogs/BatchFileDialog.h"
+#include "model/Error.h"
+#include "store/ResultsFile.h"
+#include "store/Settings.h"
 
-TResultsExports::TResultsExports(TMainWindow& window) : m_window(window) {}
+#include <QPixmap>
 
-void TResultsExports::installCommands() {}
+namespace {
 
-bool TResultsExports::writeExport(TCommandLine::ExportKind, const QString& fileName)
+const QString kResultsFilter = QStringLiteral("Kestrova results (*.dat)|*.dat");
+const QString kReportFilter =
+    QStringLiteral("HTML files (*.htm)|*.htm|XML files (*.xml)|*.xml|CSV files (*.csv)|*.csv");
+
+} // namespace
+
+TResultsExports::TResultsExports(TMainWindow& window) : m_window(window)
 {
-    ShowError(QStringLiteral("Unable to write \"%1\": exports are not available yet").arg(fileName));
+    // A search start attaches the icon cache again.
+    QObject::connect(&m_window.searchControl(), &TSearchControl::started, &m_window,
+                     [this] { m_showsStoredIcons = false; });
+}
+
+void TResultsExports::installCommands()
+{
+    m_window.setCommandHandler(TCommand::SaveResults, [this] { saveResultsCommand(); });
+    m_window.setCommandHandler(TCommand::LoadResults, [this] { loadResultsCommand(); });
+    m_window.setCommandHandler(TCommand::Export, [this] { exportCommand(); });
+    m_window.setCommandHandler(TCommand::CreateBatchFile, [this] { batchFileCommand(); });
+}
+
+TReportSettings TResultsExports::reportSettings() const
+{
+    TReportSettings settings;
+    settings.FileNameDisplayFormat = Settings.FileNameDisplayFormat;
+    settings.DateFormat = Settings.DateFormat;
+    settings.Locale = QLocale();
+    return settings;
+}
+
+TIconImage TResultsExports::ToIconImage(const QImage& image)
+{
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32); // straight alpha
+    TIconImage icon(argb.width(), argb.height());
+    for (int y = 0; y < argb.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        for (int x = 0; x < argb.width(); ++x)
+            icon.setPixel(x, y, row[x]);
+    }
+    return icon;
+}
+
+QImage TResultsExports::ToImage(const TIconImage& icon)
+{
+    QImage image(icon.Width, icon.Height, QImage::Format_ARGB32);
+    for (int y = 0; y < icon.Height; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < icon.Width; ++x)
+            row[x] = icon.pixel(x, y);
+    }
+    return image;
+}
+
+TIconList TResultsExports::currentIcons() const
+{
+    if (m_showsStoredIcons)
+        return m_storedIcons;
+    TIconList icons;
+    for (const QImage& image : m_window.iconCache().images())
+        icons.append(ToIconImage(image));
+    return icons;
+}
+
+bool TResultsExports::saveResults(const QString& fileName)
+{
+    try {
+        m_window.resultsModel().flushRowCount();
+        SaveResultsToFile(fileName, m_window.resultList(), currentIcons());
+        return true;
+    } catch (const std::exception& error) {
+        ShowError(QStringLiteral("Unable to save file: ") + ExceptionMessage(error));
+        return false;
+    }
+}
+
+bool TResultsExports::loadResults(const QString& fileName)
+{
+    TResultsModel& model = m_window.resultsModel();
+    model.clearItems();
+    bool loaded = true;
+    TIconList icons;
+    try {
+        LoadResultsFromFile(fileName, m_window.resultList(), icons);
+    } catch (const std::exception& error) {
+        ShowError(QStringLiteral("Unable to open file: ") + ExceptionMessage(error));
+        loaded = false;
+    }
+    // The records read before a failure stay; the icons of the file, when read, become
+    // the view's list.
+    m_storedIcons = icons;
+    m_storedQIcons.clear();
+    for (const TIconImage& icon : m_storedIcons)
+        m_storedQIcons.append(QIcon(QPixmap::fromImage(ToImage(icon))));
+    m_showsStoredIcons = true;
+    model.setImageList(&m_storedQIcons);
+    model.resetFromList();
+    m_window.searchControl().showResultSummary();
+    return loaded;
+}
+
+bool TResultsExports::exportReport(TReportFormat format, const QString& fileName)
+{
+    try {
+        m_window.resultsModel().flushRowCount();
+        ExportReport(format, fileName, m_window.resultList(), reportSettings());
+        return true;
+    } catch (const std::exception& error) {
+        ShowError(ExceptionMessage(error)); // the writers' messages name the format
+        return false;
+    }
+}
+
+bool TResultsExports::writeExport(TCommandLine::ExportKind kind, const QString& fileName)
+{
+    switch (kind) {
+    case TCommandLine::ExportKind::Html: return exportReport(TReportFormat::Html, fileName);
+    case TCommandLine::ExportKind::Xml: return exportReport(TReportFormat::Xml, fileName);
+    case TCommandLine::ExportKind::Csv: return exportReport(TReportFormat::Csv, fileName);
+    case TCommandLine::ExportKind::Results: return saveResults(fileName);
+    }
     return false;
+}
+
+void TResultsExports::saveResultsCommand()
+{
+    if (m_window.resultList().isEmpty())
+        return;
+    const QString fileName =
+        FileDialogs().saveFileName(&m_window, QStringLiteral("Save Results"), kResultsFilter, QStringLiteral(".dat"));
+    if (!fileName.isEmpty())
+        saveResults(fileName);
+}
+
+void TResultsExports::loadResultsCommand()
+{
+    const QString fileName = FileDialogs().openFileName(&m_window, QStringLiteral("Load Results"), kResultsFilter);
+    if (!fileName.isEmpty())
+        loadResults(fileName);
+}
+
+void TResultsExports::exportCommand()
+{
+    int filter = 1;
+    const QString fileName = FileDialogs().saveFileName(&m_window, QStringLiteral("Save as HTML, XML or CSV"),
+                                                        kReportFilter, QStringLiteral(".htm"), &filter);
+    if (fileName.isEmpty())
+        return;
+    // The chosen filter entry decides the format, whatever extension the name has.
+    const TReportFormat format = filter == 2 ? TReportFormat::Xml : (filter == 3 ? TReportFormat::Csv : TReportFormat::Html);
+    exportReport(format, fileName);
+}
+
+void TResultsExports::batchFileCommand()
+{
+    TBatchFileDialog dialog(m_window.resultList(), &m_window);
+    dialog.exec();
 }

@@ -1,13 +1,21 @@
 #pragma once
 
 #include "app/CommandLine.h"
+#include "store/IconImage.h"
+#include "store/ReportExport.h"
 
+#include <QIcon>
+#include <QList>
 #include <QString>
 
 class TMainWindow;
 
 // Results files and reports of the main window: "&Load Results ...", "&Save Results ...",
 // "Export ...", "Create &Batch File ..." and the command line's export switches.
+//
+// The icons a results file holds are the list the view shows: the icon cache's after a
+// search started, or the list read from the last loaded file (kept here until the next
+// load replaces it or a search puts the cache back).
 class TResultsExports {
 public:
     explicit TResultsExports(TMainWindow& window);
@@ -17,6 +25,27 @@ public:
     // One command-line export; failures are shown and give false.
     bool writeExport(TCommandLine::ExportKind kind, const QString& fileName);
 
+    // The commands' work, with the names the dialogs would give.
+    bool saveResults(const QString& fileName);
+    bool loadResults(const QString& fileName);
+    bool exportReport(TReportFormat format, const QString& fileName);
+
+    TReportSettings reportSettings() const;
+    // The view's current icon list as plain images.
+    TIconList currentIcons() const;
+    bool showsStoredIcons() const { return m_showsStoredIcons; }
+
+    static TIconImage ToIconImage(const QImage& image);
+    static QImage ToImage(const TIconImage& icon);
+
 private:
+    void saveResultsCommand();
+    void loadResultsCommand();
+    void exportCommand();
+    void batchFileCommand();
+
     TMainWindow& m_window;
+    TIconList m_storedIcons;
+    QList<QIcon> m_storedQIcons;
+    bool m_showsStoredIcons = false;
 };

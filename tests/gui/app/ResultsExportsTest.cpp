@@ -1,0 +1,187 @@
+#include "app/FileDialogs.h"
+#include "app/ResultsExports.h"
+#include "app/ResultsModel.h"
+#include "dialogs/BatchFileDialog.h"
+#include "model/StopFlag.h"
+#include "store/Settings.h"
+#include "support/MainWindowFixture.h"
+#include "support/QStringPrinter.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QTimer>
+
+namespace {
+
+class AnsweringDialogs : public TFileDialogs {
+public:
+    AnsweringDialogs() { SetFileDialogs(this); }
+    ~AnsweringDialogs() override { SetFileDialogs(nullptr); }
+    QString openFileName(QWidget*, const QString&, const QString& filter) override
+    {
+        filters.append(filter);
+        return answer;
+    }
+    QString saveFileName(QWidget*, const QString&, const QString& filter, const QString& suffix,
+                         int* selectedFilter) override
+    {
+        filters.append(filter);
+        suffixes.append(suffix);
+        if (selectedFilter)
+            *selectedFilter = filterAnswer;
+        return answer;
+    }
+    QString answer;
+    int filterAnswer = 1;
+    QStringList filters;
+    QStringList suffixes;
+};
+
+QByteArray FileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class ResultsExportsTest : public MainWindowFixture {
+protected:
+    void SetUp() override
+    {
+        MainWindowFixture::SetUp();
+        exports = std::make_unique<TResultsExports>(*window);
+        exports->installCommands();
+        QLocale::setDefault(QLocale::c());
+    }
+    void TearDown() override
+    {
+        exports.reset();
+        QLocale::setDefault(QLocale::system());
+        MainWindowFixture::TearDown();
+    }
+
+    // A search that delivers the hits, so that records carry the icon cache's indexes.
+    void searchFor(int count)
+    {
+        Settings.CompleteMessage = false;
+        engine->hits = ShareHits(count);
+        engine->hits.push_back(MakeItemRecord("\\\\PC1\\share\\photo.png", 0x20, -1, 45000.5, 7));
+        typeAndEnter(window->maskBox(), "*");
+        ASSERT_TRUE(processUntil([] { return !SearchRunning; }));
+    }
+
+    std::unique_ptr<TResultsExports> exports;
+    AnsweringDialogs dialogs;
+};
+
+TEST_F(ResultsExportsTest, ASavedFileLoadsBackWithItsOwnIcons)
+{
+    searchFor(2);
+    const QString path = folder.file("found.dat");
+    dialogs.answer = path;
+    window->action(TCommand::SaveResults)->trigger();
+    EXPECT_EQ(dialogs.filters, QStringList({"Kestrova results (*.dat)|*.dat"}));
+    EXPECT_EQ(dialogs.suffixes, QStringList({".dat"}));
+    ASSERT_TRUE(QFile::exists(path));
+    const TItemList saved = window->resultList();
+    const int icons = static_cast<int>(window->iconCache().icons().size());
+    ASSERT_GE(icons, 2);
+
+    window->action(TCommand::ClearResults)->trigger();
+    window->action(TCommand::LoadResults)->trigger();
+    EXPECT_EQ(window->resultList(), saved);
+    EXPECT_EQ(window->resultsModel().rowCount(), 3);
+    EXPECT_TRUE(exports->showsStoredIcons());
+    EXPECT_EQ(exports->currentIcons().size(), icons);
+    EXPECT_TRUE(window->resultsModel().index(2, 0).data(Qt::DecorationRole).isValid());
+    EXPECT_EQ(window->statusText(), "Found 3 files, total size 307 bytes");
+    EXPECT_TRUE(prompts.errors.isEmpty());
+
+    // The icons written are those of the file, not of this machine's cache.
+    EXPECT_EQ(TResultsExports::ToImage(exports->currentIcons().at(0)),
+              window->iconCache().images().at(0).convertToFormat(QImage::Format_ARGB32));
+}
+
+TEST_F(ResultsExportsTest, AFileThatIsNoResultsFileIsReportedAndLeavesTheListEmpty)
+{
+    searchFor(1);
+    dialogs.answer = folder.write("notes.dat", "just some text, not a compound file");
+    window->action(TCommand::LoadResults)->trigger();
+    EXPECT_EQ(prompts.errors, QStringList({"Unable to open file: file is corrupted"}));
+    EXPECT_TRUE(window->resultList().isEmpty());
+    EXPECT_EQ(window->resultsModel().rowCount(), 0);
+}
+
+TEST_F(ResultsExportsTest, TheChosenFilterDecidesTheReportFormatWhateverTheExtension)
+{
+    searchFor(1);
+    dialogs.answer = folder.file("report.htm");
+    dialogs.filterAnswer = 3; // CSV
+    window->action(TCommand::Export)->trigger();
+    EXPECT_EQ(dialogs.filters,
+              QStringList({"HTML files (*.htm)|*.htm|XML files (*.xml)|*.xml|CSV files (*.csv)|*.csv"}));
+    const QByteArray csv = FileBytes(folder.file("report.htm"));
+    EXPECT_TRUE(csv.startsWith("\"file1.txt\",\"\\\\PC1\\share\",100,")) << csv.toStdString();
+    EXPECT_TRUE(csv.endsWith("\r\n"));
+
+    dialogs.answer = folder.file("report.xml");
+    dialogs.filterAnswer = 2;
+    window->action(TCommand::Export)->trigger();
+    EXPECT_TRUE(FileBytes(folder.file("report.xml")).contains("<searchresult>"));
+    EXPECT_TRUE(prompts.errors.isEmpty());
+}
+
+TEST_F(ResultsExportsTest, CommandLineExportsWriteEveryKindAndReportFailures)
+{
+    searchFor(2);
+    EXPECT_TRUE(exports->writeExport(TCommandLine::ExportKind::Html, folder.file("r.htm")));
+    EXPECT_TRUE(exports->writeExport(TCommandLine::ExportKind::Results, folder.file("r.dat")));
+    EXPECT_TRUE(FileBytes(folder.file("r.htm")).startsWith("\xEF\xBB\xBF<HTML>"));
+    EXPECT_TRUE(QFile::exists(folder.file("r.dat")));
+
+    EXPECT_FALSE(exports->writeExport(TCommandLine::ExportKind::Csv, folder.file("missing-folder/r.csv")));
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_TRUE(prompts.errors[0].startsWith("CSV export error: ")) << prompts.errors[0].toStdString();
+    EXPECT_FALSE(exports->writeExport(TCommandLine::ExportKind::Results, folder.file("missing-folder/r.dat")));
+    EXPECT_TRUE(prompts.errors[1].startsWith("Unable to save file: "));
+}
+
+TEST_F(ResultsExportsTest, TheBatchWindowWritesOneLinePerHitAndStaysOpenOnErrors)
+{
+    TBatchFileDialog emptyList(TItemList(), window.get());
+    emptyList.templateEdit()->setText("copy <FN> c:\\temp");
+    EXPECT_FALSE(emptyList.createBatchFile());
+
+    searchFor(2);
+    TBatchFileDialog dialog(window->resultList(), window.get());
+    EXPECT_EQ(dialog.windowTitle(), "Batch Files");
+    EXPECT_FALSE(dialog.noDuplicatesBox()->isChecked());
+    EXPECT_FALSE(dialog.createBatchFile());
+    EXPECT_EQ(prompts.infos, QStringList({"File list is empty", "Template is empty"}));
+
+    dialog.templateEdit()->setText("echo <fd> <FC>");
+    dialog.noDuplicatesBox()->setChecked(true);
+    dialogs.answer = folder.file("job.bat");
+    EXPECT_TRUE(dialog.createBatchFile());
+    EXPECT_EQ(dialogs.filters.last(), "Batch files (*.bat)|*.bat");
+    EXPECT_EQ(FileBytes(folder.file("job.bat")), "echo \"\\\\PC1\\share\" \"PC1\"\r\n");
+
+    dialogs.answer.clear(); // cancelling the save closes without writing
+    EXPECT_TRUE(dialog.createBatchFile());
+}
+
+TEST_F(ResultsExportsTest, AnEmptyListIsNotSavedFromTheMenuButFromTheCommandLine)
+{
+    dialogs.answer = folder.file("empty.dat");
+    window->action(TCommand::SaveResults)->setEnabled(true);
+    window->action(TCommand::SaveResults)->trigger();
+    EXPECT_TRUE(dialogs.filters.isEmpty());
+    EXPECT_FALSE(QFile::exists(folder.file("empty.dat")));
+
+    EXPECT_TRUE(exports->writeExport(TCommandLine::ExportKind::Results, folder.file("empty.dat")));
+    EXPECT_TRUE(exports->loadResults(folder.file("empty.dat")));
+    EXPECT_TRUE(window->resultList().isEmpty());
+}
+
+} // namespace
