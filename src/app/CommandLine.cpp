@@ -43,6 +43,10 @@ bool TCommandLine::matchPrefix(const QString& argument, const QString& prefix, Q
 
 bool TCommandLine::matchWhole(const QString& argument, const QString& name)
 {
+    // The bare word counts too ("kestrova ... hide close"): scripts write it so, and no
+    // other argument of the program can be exactly that word.
+    if (argument.compare(name, Qt::CaseInsensitive) == 0)
+        return true;
     if (argument.size() != name.size() + 1)
         return false;
     const QChar lead = argument.at(0);

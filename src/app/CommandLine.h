@@ -10,7 +10,8 @@
 // Prefix switches ("/range:", "/mask:", "/text:", "/exporthtm:", ...) match an argument
 // that begins with the switch text in any letter case; their value is the rest of the
 // argument as it stands. Whole switches (hide, close) match "/" or "-" followed by the
-// name and nothing else, in any letter case. Arguments that match nothing are ignored.
+// name and nothing else, or the bare name, in any letter case. Arguments that match
+// nothing are ignored.
 class TCommandLine {
 public:
     enum class ExportKind { Html, Xml, Csv, Results };
@@ -52,7 +53,7 @@ public:
 
     // True when argument begins with prefix in any letter case; value gets the rest.
     static bool matchPrefix(const QString& argument, const QString& prefix, QString* value = nullptr);
-    // True when argument is "/" or "-" followed by name, in any letter case.
+    // True when argument is name, or "/" or "-" followed by name, in any letter case.
     static bool matchWhole(const QString& argument, const QString& name);
 
 private:

@@ -9,6 +9,7 @@
 #include "app/ResultsExports.h"
 #include "app/SearchEngineFactory.h"
 #include "app/UserPrompts.h"
+#include "engine/EngineThread.h"
 #include "platform/ProgramPath.h"
 #include "store/SettingsFile.h"
 
@@ -94,6 +95,9 @@ int RunProgram(int argc, char* argv[])
             if (session.exportFailed())
                 exitStatus = 1;
         }
+        // Engine threads free themselves after their last step; none may outlive the
+        // services the engine link owns.
+        TEngineThread::WaitForAllEnded(std::chrono::seconds(10));
         window.setSearchEngine(nullptr);
     }
     return exitStatus;

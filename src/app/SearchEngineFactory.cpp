@@ -1,6 +1,57 @@
 #include "app/SearchEngineFactory.h"
 
-std::unique_ptr<TSearchEngineLink> CreateSearchEngine(MainThreadDispatcher&, TMainWindow&)
+#include "accounts/AccountList.h"
+#include "app/EngineSearchLink.h"
+#include "app/MainWindow.h"
+#include "engine/FtpSearch.h"
+#include "platform/CurlFtpClient.h"
+#include "platform/HostChecker.h"
+#include "platform/SmbNetworkBrowser.h"
+#include "platform/SmbShareClient.h"
+
+namespace {
+
+// The platform's clients, created before the link that hands them to every search.
+struct TPlatformServices {
+    explicit TPlatformServices(MainThreadDispatcher& dispatcher)
+        : hostChecker(dispatcher, OpenSystemProbeChannels())
+    {
+    }
+
+    TSearchServices services()
+    {
+        TSearchServices services;
+        services.ShareClients = &shareClients;
+        services.FtpSearch = [this](const QString& host, HostSearchContext& context) {
+            FtpSearchHost(host, ftpClients, context);
+        };
+        services.Browser = &browser;
+        services.HostChecker = &hostChecker;
+        services.Accounts = [] {
+            const QList<TUnicodeAccount> accounts = AccountList.Snapshot();
+            return std::vector<TUnicodeAccount>(accounts.begin(), accounts.end());
+        };
+        return services;
+    }
+
+    SmbShareClientFactory shareClients;
+    CurlFtpClientFactory ftpClients;
+    SmbNetworkBrowser browser;
+    HostChecker hostChecker;
+};
+
+class TProgramSearchEngine : private TPlatformServices, public TEngineSearchLink {
+public:
+    TProgramSearchEngine(MainThreadDispatcher& dispatcher, TMainWindow& window)
+        : TPlatformServices(dispatcher),
+          TEngineSearchLink(dispatcher, window.resultsModel(), window.iconCache(), services())
+    {
+    }
+};
+
+} // namespace
+
+std::unique_ptr<TSearchEngineLink> CreateSearchEngine(MainThreadDispatcher& dispatcher, TMainWindow& window)
 {
-    return nullptr;
+    return std::make_unique<TProgramSearchEngine>(dispatcher, window);
 }

@@ -9,5 +9,5 @@ class TMainWindow;
 
 // The search engine of the program: the engine's queue thread with the platform's
 // services (SMB agents, FTP, network browse, host checks), delivering hits into the
-// window's result list with their icons. Null while the engine is not part of the build.
+// window's result list with their icons.
 std::unique_ptr<TSearchEngineLink> CreateSearchEngine(MainThreadDispatcher& dispatcher, TMainWindow& window);

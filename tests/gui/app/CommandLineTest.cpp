@@ -7,13 +7,15 @@ namespace {
 
 using Kind = TCommandLine::ExportKind;
 
-TEST(CommandLineTest, WholeSwitchesNeedTheLeadCharacterAndNothingMore)
+TEST(CommandLineTest, WholeSwitchesAreTheNameWithOrWithoutALeadCharacterAndNothingMore)
 {
     EXPECT_TRUE(TCommandLine({"/hide"}).hide());
     EXPECT_TRUE(TCommandLine({"-HIDE"}).hide());
     EXPECT_TRUE(TCommandLine({"-Close"}).close());
     EXPECT_FALSE(TCommandLine({"/hidden"}).hide());
-    EXPECT_FALSE(TCommandLine({"hide"}).hide());
+    EXPECT_TRUE(TCommandLine({"hide", "close"}).hide());
+    EXPECT_TRUE(TCommandLine({"hide", "CLOSE"}).close());
+    EXPECT_FALSE(TCommandLine({"hidden"}).hide());
     EXPECT_FALSE(TCommandLine({"/hide:yes"}).hide());
     EXPECT_FALSE(TCommandLine({"--hide"}).hide());
     EXPECT_FALSE(TCommandLine({"/hide", "/mask:*"}).close());

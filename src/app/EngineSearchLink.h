@@ -1,0 +1,43 @@
+#pragma once
+
+#include "app/SearchEngineLink.h"
+#include "engine/EngineErrorReporter.h"
+#include "engine/HitIconProvider.h"
+#include "engine/HitSink.h"
+#include "engine/SearchServices.h"
+
+class MainThreadDispatcher;
+class TIconCache;
+class TResultsModel;
+
+// The engine's queue thread behind the window's seam: hits go into the results model
+// with their icons from the icon cache, errors that end an engine thread are shown in
+// an error box (the thread waits until it is closed).
+//
+// Threading: start, requestStop and runningWorkers on the main thread; AppendHit and
+// IconIndex run on the main thread through the dispatcher; ReportError on the failing
+// engine thread. The services must outlive every search started here.
+class TEngineSearchLink : public TSearchEngineLink,
+                          private HitSink,
+                          private HitIconProvider,
+                          private EngineErrorReporter {
+public:
+    // services: the platform's clients (share clients, FTP, browser, host checks,
+    // accounts); the dispatcher, hit sink, icons and error reporter are set here.
+    TEngineSearchLink(MainThreadDispatcher& dispatcher, TResultsModel& model, TIconCache& icons,
+                      const TSearchServices& services);
+
+    void start(const TThreadConfig& config, std::function<void()> onEnded) override;
+    void requestStop() override;
+    int runningWorkers() override;
+
+private:
+    void AppendHit(const TItemRecord& hit) override;
+    int32_t IconIndex(const THitIconRequest& request) override;
+    void ReportError(const QString& message) override;
+
+    MainThreadDispatcher& m_dispatcher;
+    TResultsModel& m_model;
+    TIconCache& m_icons;
+    TSearchServices m_services;
+};

@@ -1,0 +1,87 @@
+#include "support/QStringPrinter.h"
+#include "support/SmbFixture.h"
+#include "support/TempDir.h"
+
+#include <QDate>
+#include <QFile>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+namespace {
+
+// Runs a copy of the program (its settings file then lands beside the copy, in a
+// temporary folder) without a display, as a server would.
+class UnattendedRunTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        KESTROVA_REQUIRE_SMB_FIXTURE();
+        if (::geteuid() != 0)
+            GTEST_SKIP() << "the host probes of an IP range search need root";
+        program = folder.file("kestrova");
+        ASSERT_TRUE(QFile::copy(KESTROVA_BINARY_DIR "/kestrova", program));
+    }
+
+    int run(const QStringList& arguments)
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(name);
+        environment.insert("KESTROVA_SMB_AGENT", KESTROVA_BINARY_DIR "/kestrova-smb-agent");
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(folder.path());
+        process.start(program, arguments);
+        if (!process.waitForFinished(180000)) {
+            process.kill();
+            process.waitForFinished();
+            ADD_FAILURE() << "the program did not end on its own";
+            return -1;
+        }
+        errors = QString::fromLocal8Bit(process.readAllStandardError());
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+
+    QString range() const { return "/range:" + SmbFixture::address(2) + "-" + SmbFixture::address(3); }
+
+    TempDir folder;
+    QString program;
+    QString errors;
+};
+
+TEST_F(UnattendedRunTest, ARangeSearchWithCsvExportHideAndCloseEndsOnItsOwn)
+{
+    EXPECT_EQ(run({range(), "/mask:*.txt", "/exportcsv:out-%date%.csv", "hide", "close"}), 0)
+        << errors.toStdString();
+    QFile csv(folder.file("out-" + QDate::currentDate().toString("yyyy-MM-dd") + ".csv"));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly)) << errors.toStdString();
+    const QString text = QString::fromLatin1(csv.readAll());
+    EXPECT_TRUE(text.contains("\"notes.txt\",\"\\\\" + SmbFixture::address(2) + "\\public\\docs\\sub\","))
+        << text.toStdString();
+    for (const QString& line : text.split("\r\n", Qt::SkipEmptyParts))
+        EXPECT_TRUE(line.startsWith('"') && line.section('"', 1, 1).endsWith(".txt", Qt::CaseInsensitive)) << line.toStdString();
+
+    // The range is the scope from now on, saved with the other settings.
+    QFile settings(folder.file("kestrova.ini"));
+    ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
+    const QByteArray ini = settings.readAll();
+    EXPECT_TRUE(ini.contains("SearchMethod=3"));
+    EXPECT_TRUE(ini.contains("History=*.txt"));
+}
+
+TEST_F(UnattendedRunTest, AFailedExportStillEndsTheRunButWithStatusOne)
+{
+    EXPECT_EQ(run({range(), "/mask:*.doc", "/exportxml:no-such-folder/x.xml", "/exporthtm:r.htm", "/hide", "/close"}), 1);
+    EXPECT_TRUE(errors.contains("XML export error: ")) << errors.toStdString();
+    EXPECT_TRUE(QFile::exists(folder.file("r.htm")));
+}
+
+TEST_F(UnattendedRunTest, ARefusedSearchWithoutADisplayEndsInsteadOfWaitingForever)
+{
+    EXPECT_EQ(run({"/text:abc", "/hide", "/close"}), 1);
+    EXPECT_TRUE(errors.contains("No search mask is specified")) << errors.toStdString();
+}
+
+} // namespace
