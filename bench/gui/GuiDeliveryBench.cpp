@@ -17,7 +17,6 @@
 #include <QElapsedTimer>
 #include <QTextStream>
 #include <QTimer>
-
 #include <algorithm>
 #include <atomic>
 #include <thread>
@@ -82,7 +81,8 @@ int main(int argc, char* argv[])
                 });
             }
             if (++finished == workers)
-                QMetaObject::invokeMethod(&application, [] { QApplication::quit(); }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    &application, [] { QApplication::quit(); }, Qt::QueuedConnection);
         });
     }
     QApplication::exec();

@@ -3,7 +3,6 @@
 #include "app/CommandLine.h"
 
 #include <QObject>
-
 #include <functional>
 
 class TMainWindow;

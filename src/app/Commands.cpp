@@ -23,6 +23,8 @@ struct Entry {
     bool fileOperation;
 };
 
+// One line per command reads as the table it is.
+// clang-format off
 const Entry kEntries[] = {
     {C::ClearResults, "ActionCommandClearResults", "&Clear Results", {}, A::Always, Hint::FromCaption, nullptr, "edit-clear", false, false},
     {C::LoadResults, "ActionCommandLoadResults", "&Load Results ...", Qt::Key_F3, A::SearchInactive, Hint::FromCaption, nullptr, "document-open", false, false},
@@ -62,6 +64,7 @@ const Entry kEntries[] = {
     {C::Properties, "ActionProperties", "&Properties", {}, A::Selected, Hint::FromCaption, nullptr, "", false, true},
     {C::MapDriveForFile, "ActionMapDriveForFile", "&Map Network Drive", {}, A::Selected, Hint::FromCaption, nullptr, "", false, true},
 };
+// clang-format on
 
 std::vector<TCommandSpec> BuildTable()
 {
@@ -74,7 +77,8 @@ std::vector<TCommandSpec> BuildTable()
         spec.shortcut = entry.shortcut;
         spec.rule = entry.rule;
         if (entry.hintKind == Hint::FromCaption)
-            spec.hint = entry.explicitHint ? QString::fromUtf8(entry.explicitHint) : HintFromCaption(spec.caption);
+            spec.hint =
+                entry.explicitHint ? QString::fromUtf8(entry.explicitHint) : HintFromCaption(spec.caption);
         spec.iconName = QString::fromUtf8(entry.iconName);
         spec.checkable = entry.checkable;
         spec.fileOperation = entry.fileOperation;

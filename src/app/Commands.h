@@ -2,7 +2,6 @@
 
 #include <QKeySequence>
 #include <QString>
-
 #include <span>
 
 // The commands of the main window and of the results view's pop-up menu: caption,
@@ -70,8 +69,8 @@ struct TCommandSpec {
     QString caption;
     QKeySequence shortcut;
     TAvailability rule;
-    QString hint;      // empty: no hint
-    QString iconName;  // desktop theme icon of the tool bar, empty for none
+    QString hint;     // empty: no hint
+    QString iconName; // desktop theme icon of the tool bar, empty for none
     bool checkable = false;
     // File operations other than "&Open" are not offered for FTP hits.
     bool fileOperation = false;

@@ -10,8 +10,8 @@
 #include "engine/WorkerThreadList.h"
 #include "model/ItemRecord.h"
 
-TEngineSearchLink::TEngineSearchLink(MainThreadDispatcher& dispatcher, TResultsModel& model, TIconCache& icons,
-                                     const TSearchServices& services)
+TEngineSearchLink::TEngineSearchLink(MainThreadDispatcher& dispatcher, TResultsModel& model,
+                                     TIconCache& icons, const TSearchServices& services)
     : m_dispatcher(dispatcher), m_model(model), m_icons(icons), m_services(services)
 {
     m_services.Dispatcher = &m_dispatcher;
@@ -47,7 +47,8 @@ void TEngineSearchLink::AppendHit(const TItemRecord& hit)
 int32_t TEngineSearchLink::IconIndex(const THitIconRequest& request)
 {
     // The type follows the name alone: the file itself may sit on a slow host.
-    return m_icons.indexForName(ExtractFileName(QString(request.path).replace(u'/', u'\\')), request.isFolder);
+    return m_icons.indexForName(ExtractFileName(QString(request.path).replace(u'/', u'\\')),
+                                request.isFolder);
 }
 
 void TEngineSearchLink::ReportError(const QString& message)

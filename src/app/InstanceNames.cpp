@@ -1,11 +1,10 @@
 #include "app/InstanceNames.h"
 
+#include <cerrno>
+#include <cstring>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 
 namespace {
 
@@ -68,7 +67,8 @@ bool TInstanceNames::isHeld(const QString& name)
     const socklen_t length = AbstractAddress(name, address);
     // Binding the name ourselves is the test that touches the holder least: it fails
     // with EADDRINUSE exactly while someone holds it (a successful bind is undone at once).
-    const bool held = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0 && errno == EADDRINUSE;
+    const bool held =
+        ::bind(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0 && errno == EADDRINUSE;
     ::close(fd);
     return held;
 }

@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <vector>
 
 // Process-wide names that tell other programs that a copy of Kestrova runs: the

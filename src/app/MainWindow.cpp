@@ -18,8 +18,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QEventLoop>
-#include <QKeyEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -49,7 +49,8 @@ public:
 
 TNoSearchEngine noSearchEngine;
 
-QLabel* StatusPanel(QWidget* parent, int width, const QString& text = {}, Qt::Alignment alignment = Qt::AlignLeft)
+QLabel* StatusPanel(QWidget* parent, int width, const QString& text = {},
+                    Qt::Alignment alignment = Qt::AlignLeft)
 {
     auto* panel = new QLabel(text, parent);
     panel->setMinimumWidth(std::max(width, panel->sizeHint().width() + 8));
@@ -93,8 +94,9 @@ TMainWindow::TMainWindow(const Options& options, QWidget* parent)
     createStatusBar();
     createTrayIcon();
 
-    m_search = new TSearchControl({m_maskBox, m_textBox, action(TCommand::Search)}, *m_model, *m_engine,
-                                  [this](const QString& text) { setStatusText(text); }, this);
+    m_search = new TSearchControl(
+        {m_maskBox, m_textBox, action(TCommand::Search)}, *m_model, *m_engine,
+        [this](const QString& text) { setStatusText(text); }, this);
     connect(m_search, &TSearchControl::started, this, [this] {
         m_model->setImageList(&m_iconCache.icons());
         updateCommandAvailability();
@@ -171,9 +173,10 @@ void TMainWindow::createToolBars()
     m_commandBar->setObjectName(QStringLiteral("ToolBarCommands"));
     m_commandBar->setMovable(false);
     m_commandBar->setIconSize(QSize(22, 22));
-    for (TCommand command : {TCommand::ClearResults, TCommand::LoadResults, TCommand::SaveResults, TCommand::Export,
-                             TCommand::Find, TCommand::MapDrive, TCommand::UnmapDrive, TCommand::SearchScope,
-                             TCommand::Config, TCommand::PasswordManagement, TCommand::Help})
+    for (TCommand command :
+         {TCommand::ClearResults, TCommand::LoadResults, TCommand::SaveResults, TCommand::Export,
+          TCommand::Find, TCommand::MapDrive, TCommand::UnmapDrive, TCommand::SearchScope, TCommand::Config,
+          TCommand::PasswordManagement, TCommand::Help})
         m_commandBar->addAction(action(command));
 
     // The two labels share one width so that both boxes start at the same left edge.
@@ -471,8 +474,8 @@ void TMainWindow::loadProfile()
 
 void TMainWindow::saveProfile()
 {
-    const QString fileName =
-        FileDialogs().saveFileName(this, QStringLiteral("Save Profile"), kProfileFilter, QStringLiteral(".ini"));
+    const QString fileName = FileDialogs().saveFileName(this, QStringLiteral("Save Profile"), kProfileFilter,
+                                                        QStringLiteral(".ini"));
     if (fileName.isEmpty())
         return;
     Settings.History = m_search->maskHistory();
@@ -557,7 +560,8 @@ void TMainWindow::changeEvent(QEvent* event)
 
 bool TMainWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress && (watched == m_maskBox->lineEdit() || watched == m_textBox->lineEdit())) {
+    if (event->type() == QEvent::KeyPress &&
+        (watched == m_maskBox->lineEdit() || watched == m_textBox->lineEdit())) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             runCommand(TCommand::Search);

@@ -8,7 +8,6 @@
 #include <QHash>
 #include <QMainWindow>
 #include <QTimer>
-
 #include <functional>
 #include <memory>
 
@@ -31,7 +30,7 @@ class TMainWindow : public QMainWindow, public TWindowGeometry {
     Q_OBJECT
 public:
     struct Options {
-        QString settingsPath;               // the settings file (SettingsFilePath)
+        QString settingsPath;                // the settings file (SettingsFilePath)
         TSearchEngineLink* engine = nullptr; // runs the searches; not owned, outlives the window
     };
 

@@ -42,8 +42,8 @@ int RunProgram(int argc, char* argv[])
         return 0;
     }
     if (commandLine.version()) {
-        QTextStream(stdout) << "Kestrova " << KESTROVA_VERSION_MAJOR << '.' << KESTROVA_VERSION_MINOR << " Release "
-                            << KESTROVA_VERSION_RELEASE << '\n';
+        QTextStream(stdout) << "Kestrova " << KESTROVA_VERSION_MAJOR << '.' << KESTROVA_VERSION_MINOR
+                            << " Release " << KESTROVA_VERSION_RELEASE << '\n';
         return 0;
     }
 
@@ -80,7 +80,8 @@ int RunProgram(int argc, char* argv[])
                                     [&exports](TCommandLine::ExportKind kind, const QString& fileName) {
                                         return exports.writeExport(kind, fileName);
                                     });
-        QObject::connect(&window, &TMainWindow::closing, &application, &QApplication::quit, Qt::QueuedConnection);
+        QObject::connect(&window, &TMainWindow::closing, &application, &QApplication::quit,
+                         Qt::QueuedConnection);
         QObject::connect(&session, &TCommandLineSession::terminateRequested, &window, &QWidget::close,
                          Qt::QueuedConnection);
 

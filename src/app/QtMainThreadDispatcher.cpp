@@ -2,7 +2,6 @@
 
 #include <QMetaObject>
 #include <QTextStream>
-
 #include <chrono>
 
 namespace {
@@ -60,7 +59,8 @@ void TQtMainThreadDispatcher::enqueue(const std::shared_ptr<Call>& call)
     }
     m_queued.notify_one();
     if (postEvent)
-        QMetaObject::invokeMethod(this, [this] { runPending(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { runPending(); }, Qt::QueuedConnection);
 }
 
 int TQtMainThreadDispatcher::runPending()
@@ -84,7 +84,8 @@ int TQtMainThreadDispatcher::runPending()
     m_eventPosted = more;
     lock.unlock();
     if (more)
-        QMetaObject::invokeMethod(this, [this] { runPending(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { runPending(); }, Qt::QueuedConnection);
     return ran;
 }
 

@@ -3,7 +3,6 @@
 #include "engine/MainThreadDispatcher.h"
 
 #include <QObject>
-
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -43,8 +42,8 @@ private:
     struct Call {
         std::function<void()> fn;
         bool synchronous = false;
-        std::exception_ptr error;           // written before done is set
-        std::atomic<bool> done{false};      // the waiting thread sleeps on it (no shared lock)
+        std::exception_ptr error;      // written before done is set
+        std::atomic<bool> done{false}; // the waiting thread sleeps on it (no shared lock)
     };
 
     void enqueue(const std::shared_ptr<Call>& call);

@@ -1,7 +1,6 @@
 #include "app/ResultSorting.h"
 
 #include <QCollator>
-
 #include <algorithm>
 #include <cstdlib>
 #include <numeric>
@@ -23,7 +22,8 @@ QCollator TextCollator()
 
 bool ComparesText(int column)
 {
-    return column == int(Column::FileName) || column == int(Column::Location) || column == int(Column::Attributes);
+    return column == int(Column::FileName) || column == int(Column::Location) ||
+           column == int(Column::Attributes);
 }
 
 QString ColumnText(const TItemRecord& item, int column, int fileNameDisplayFormat)
@@ -79,7 +79,7 @@ int CompareItems(const TItemRecord& a, const TItemRecord& b, int tag, int fileNa
     int result;
     if (ComparesText(column)) {
         result = TextCollator().compare(ColumnText(a, column, fileNameDisplayFormat),
-                                  ColumnText(b, column, fileNameDisplayFormat));
+                                        ColumnText(b, column, fileNameDisplayFormat));
     } else {
         result = CompareNumbers(a, b, column);
     }

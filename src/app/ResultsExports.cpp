@@ -129,10 +129,14 @@ bool TResultsExports::exportReport(TReportFormat format, const QString& fileName
 bool TResultsExports::writeExport(TCommandLine::ExportKind kind, const QString& fileName)
 {
     switch (kind) {
-    case TCommandLine::ExportKind::Html: return exportReport(TReportFormat::Html, fileName);
-    case TCommandLine::ExportKind::Xml: return exportReport(TReportFormat::Xml, fileName);
-    case TCommandLine::ExportKind::Csv: return exportReport(TReportFormat::Csv, fileName);
-    case TCommandLine::ExportKind::Results: return saveResults(fileName);
+    case TCommandLine::ExportKind::Html:
+        return exportReport(TReportFormat::Html, fileName);
+    case TCommandLine::ExportKind::Xml:
+        return exportReport(TReportFormat::Xml, fileName);
+    case TCommandLine::ExportKind::Csv:
+        return exportReport(TReportFormat::Csv, fileName);
+    case TCommandLine::ExportKind::Results:
+        return saveResults(fileName);
     }
     return false;
 }
@@ -141,15 +145,16 @@ void TResultsExports::saveResultsCommand()
 {
     if (m_window.resultList().isEmpty())
         return;
-    const QString fileName =
-        FileDialogs().saveFileName(&m_window, QStringLiteral("Save Results"), kResultsFilter, QStringLiteral(".dat"));
+    const QString fileName = FileDialogs().saveFileName(&m_window, QStringLiteral("Save Results"),
+                                                        kResultsFilter, QStringLiteral(".dat"));
     if (!fileName.isEmpty())
         saveResults(fileName);
 }
 
 void TResultsExports::loadResultsCommand()
 {
-    const QString fileName = FileDialogs().openFileName(&m_window, QStringLiteral("Load Results"), kResultsFilter);
+    const QString fileName =
+        FileDialogs().openFileName(&m_window, QStringLiteral("Load Results"), kResultsFilter);
     if (!fileName.isEmpty())
         loadResults(fileName);
 }
@@ -162,7 +167,8 @@ void TResultsExports::exportCommand()
     if (fileName.isEmpty())
         return;
     // The chosen filter entry decides the format, whatever extension the name has.
-    const TReportFormat format = filter == 2 ? TReportFormat::Xml : (filter == 3 ? TReportFormat::Csv : TReportFormat::Html);
+    const TReportFormat format =
+        filter == 2 ? TReportFormat::Xml : (filter == 3 ? TReportFormat::Csv : TReportFormat::Html);
     exportReport(format, fileName);
 }
 

@@ -24,7 +24,8 @@ QString TResultsModel::cellText(const TItemRecord& record, int column) const
 {
     switch (column) {
     case FileNameColumn:
-        return m_fileNameDisplayFormat == 1 || m_fileNameDisplayFormat == 2 ? ItemName(record) : record.FileName;
+        return m_fileNameDisplayFormat == 1 || m_fileNameDisplayFormat == 2 ? ItemName(record)
+                                                                            : record.FileName;
     case LocationColumn:
         return ItemLocation(record);
     case SizeColumn:
@@ -65,12 +66,18 @@ QVariant TResultsModel::headerData(int section, Qt::Orientation orientation, int
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
     switch (section) {
-    case FileNameColumn: return QStringLiteral("File name");
-    case LocationColumn: return QStringLiteral("Location");
-    case SizeColumn: return QStringLiteral("Size");
-    case DateColumn: return QStringLiteral("Date & Time");
-    case AttributesColumn: return QStringLiteral("Attrs");
-    default: return {};
+    case FileNameColumn:
+        return QStringLiteral("File name");
+    case LocationColumn:
+        return QStringLiteral("Location");
+    case SizeColumn:
+        return QStringLiteral("Size");
+    case DateColumn:
+        return QStringLiteral("Date & Time");
+    case AttributesColumn:
+        return QStringLiteral("Attrs");
+    default:
+        return {};
     }
 }
 

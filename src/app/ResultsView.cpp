@@ -63,10 +63,11 @@ void TResultsView::setPopupActions(const QHash<TCommand, QAction*>& actions)
     m_popup->addSeparator();
     QMenu* copyPath = m_popup->addMenu(QStringLiteral("Copy path ..."));
     copyPath->setObjectName(QStringLiteral("CopyPathMenu"));
-    for (TCommand command : {TCommand::CopyFullName, TCommand::CopyFileName, TCommand::CopyFilePath,
-                             TCommand::CopyFileDrive}) {
+    for (TCommand command :
+         {TCommand::CopyFullName, TCommand::CopyFileName, TCommand::CopyFilePath, TCommand::CopyFileDrive}) {
         copyPath->addAction(m_actions.value(command));
-        connect(m_actions.value(command), &QAction::triggered, this, [this, command] { copyCaption(command); });
+        connect(m_actions.value(command), &QAction::triggered, this,
+                [this, command] { copyCaption(command); });
     }
     add(TCommand::ShortcutToDesktop);
     add(TCommand::Properties);

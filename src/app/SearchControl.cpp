@@ -66,9 +66,9 @@ bool TSearchControl::execute()
         return false;
     }
     try {
-        const QString refusal = SearchRefusal(TSearchRequest{Settings.SearchMethod, Settings.ResList,
-                                                             Settings.FoldersSearchMethod, Settings.FolderList,
-                                                             m_widgets.masks->currentText()});
+        const QString refusal = SearchRefusal(
+            TSearchRequest{Settings.SearchMethod, Settings.ResList, Settings.FoldersSearchMethod,
+                           Settings.FolderList, m_widgets.masks->currentText()});
         if (!refusal.isEmpty())
             RaiseError(refusal);
         startSearch();

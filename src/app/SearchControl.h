@@ -2,7 +2,6 @@
 
 #include <QObject>
 #include <QString>
-
 #include <functional>
 
 class QAction;
@@ -23,9 +22,9 @@ class TSearchControl : public QObject {
     Q_OBJECT
 public:
     struct Widgets {
-        QComboBox* masks = nullptr;   // "Search files" (cmbSearch)
-        QComboBox* texts = nullptr;   // "With content" (cmbSearchText)
-        QAction* command = nullptr;   // Start/Stop
+        QComboBox* masks = nullptr; // "Search files" (cmbSearch)
+        QComboBox* texts = nullptr; // "With content" (cmbSearchText)
+        QAction* command = nullptr; // Start/Stop
     };
 
     TSearchControl(const Widgets& widgets, TResultsModel& model, TSearchEngineLink& engine,

@@ -9,7 +9,7 @@ struct TSearchRequest {
     QStringList resList;         // the scope list
     int foldersSearchMethod = 0; // 0 all folders, 1-2 need the folder list
     QStringList folderList;
-    QString fileMasks;           // the "Search files" box as typed
+    QString fileMasks; // the "Search files" box as typed
 };
 
 // The refusal message, or an empty string when the search may start:

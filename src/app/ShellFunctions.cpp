@@ -98,20 +98,34 @@ QUrl ShellUrlFor(const QString& fileName)
 QString ShellOpenErrorText(unsigned code)
 {
     switch (code) {
-    case 0: return QStringLiteral("The operating system is out of resources.");
-    case 2: return QStringLiteral("The specified file was not found.");
-    case 3: return QStringLiteral("The specified path was not found.");
-    case 5: return QStringLiteral("Denied access to the specified file.");
-    case 8: return QStringLiteral("There was not enough memory to complete the operation.");
-    case 11: return QStringLiteral("The .exe file is invalid.");
-    case 26: return QStringLiteral("A sharing violation occurred.");
-    case 27: return QStringLiteral("The file name association is incomplete or invalid.");
-    case 28: return QStringLiteral("The DDE transaction timed out.");
-    case 29: return QStringLiteral("The DDE transaction failed.");
-    case 30: return QStringLiteral("The DDE transaction could not be completed.");
-    case 31: return QStringLiteral("No program is associated to open this file.");
-    case 32: return QStringLiteral("The specified dynamic-link library was not found.");
-    default: return QStringLiteral("Unknown error (%1)").arg(code);
+    case 0:
+        return QStringLiteral("The operating system is out of resources.");
+    case 2:
+        return QStringLiteral("The specified file was not found.");
+    case 3:
+        return QStringLiteral("The specified path was not found.");
+    case 5:
+        return QStringLiteral("Denied access to the specified file.");
+    case 8:
+        return QStringLiteral("There was not enough memory to complete the operation.");
+    case 11:
+        return QStringLiteral("The .exe file is invalid.");
+    case 26:
+        return QStringLiteral("A sharing violation occurred.");
+    case 27:
+        return QStringLiteral("The file name association is incomplete or invalid.");
+    case 28:
+        return QStringLiteral("The DDE transaction timed out.");
+    case 29:
+        return QStringLiteral("The DDE transaction failed.");
+    case 30:
+        return QStringLiteral("The DDE transaction could not be completed.");
+    case 31:
+        return QStringLiteral("No program is associated to open this file.");
+    case 32:
+        return QStringLiteral("The specified dynamic-link library was not found.");
+    default:
+        return QStringLiteral("Unknown error (%1)").arg(code);
     }
 }
 
@@ -149,11 +163,12 @@ void CreateShortcut(const QString& target, const QString& arguments, const QStri
 {
     QString entry = QStringLiteral("[Desktop Entry]\n");
     entry += QStringLiteral("Version=1.0\n");
-    entry += QStringLiteral("Name=") + DesktopValue(QFileInfo(QString(target).replace(u'\\', u'/')).fileName()) +
-             u'\n';
+    entry += QStringLiteral("Name=") +
+             DesktopValue(QFileInfo(QString(target).replace(u'\\', u'/')).fileName()) + u'\n';
     if (arguments.isEmpty()) {
         entry += QStringLiteral("Type=Link\n");
-        entry += QStringLiteral("URL=") + DesktopValue(ShellUrlFor(target).toString(QUrl::FullyEncoded)) + u'\n';
+        entry +=
+            QStringLiteral("URL=") + DesktopValue(ShellUrlFor(target).toString(QUrl::FullyEncoded)) + u'\n';
     } else {
         entry += QStringLiteral("Type=Application\n");
         entry += QStringLiteral("Exec=") + DesktopValue(ExecArgument(target) + u' ' + arguments) + u'\n';
@@ -165,7 +180,8 @@ void CreateShortcut(const QString& target, const QString& arguments, const QStri
     if (!file.open(QIODevice::WriteOnly) || file.write(entry.toUtf8()) < 0 || !file.commit())
         RaiseError(QStringLiteral("Cannot create the shortcut \"%1\": %2").arg(linkFile, file.errorString()));
     // Desktops run or follow only links their owner marked executable.
-    QFile::setPermissions(linkFile, QFile::permissions(linkFile) | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+    QFile::setPermissions(linkFile,
+                          QFile::permissions(linkFile) | QFileDevice::ExeOwner | QFileDevice::ExeUser);
 }
 
 QString VendorSiteUrl()

@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QUrl>
-
 #include <functional>
 
 // What the program hands to the desktop: opening files, folders and addresses with

@@ -18,23 +18,25 @@ TBatchFileDialog::TBatchFileDialog(const TItemList& items, QWidget* parent) : QD
     setWindowTitle(QStringLiteral("Batch Files"));
 
     auto* header = new QLabel(
-        QStringLiteral("Here you can create a batch-file from your template which you can then use without Kestrova"),
+        QStringLiteral(
+            "Here you can create a batch-file from your template which you can then use without Kestrova"),
         this);
     header->setWordWrap(true);
     QFont bold = header->font();
     bold.setBold(true);
     header->setFont(bold);
 
-    auto* help = new QLabel(QStringLiteral("In the template you can use:\n"
-                                           "\n"
-                                           " <FN> - filename of each found file\n"
-                                           " <FD> - directory of each found file\n"
-                                           " <FC> - computer where file is found\n"
-                                           "\n"
-                                           "For example, the following template\n"
-                                           " copy <FN> c:\\temp\n"
-                                           "creates a batch file which copies all found files to your c:\\temp directory"),
-                            this);
+    auto* help = new QLabel(
+        QStringLiteral("In the template you can use:\n"
+                       "\n"
+                       " <FN> - filename of each found file\n"
+                       " <FD> - directory of each found file\n"
+                       " <FC> - computer where file is found\n"
+                       "\n"
+                       "For example, the following template\n"
+                       " copy <FN> c:\\temp\n"
+                       "creates a batch file which copies all found files to your c:\\temp directory"),
+        this);
     help->setTextFormat(Qt::PlainText);
 
     m_noDuplicates = new QCheckBox(QStringLiteral("Skip duplicate lines in the bat-file "), this);
@@ -64,9 +66,9 @@ bool TBatchFileDialog::createBatchFile()
 {
     try {
         const QStringList lines = BuildBatchLines(m_items, m_template->text(), m_noDuplicates->isChecked());
-        const QString fileName = FileDialogs().saveFileName(this, QStringLiteral("Save Batch File"),
-                                                            QStringLiteral("Batch files (*.bat)|*.bat"),
-                                                            QStringLiteral(".bat"));
+        const QString fileName =
+            FileDialogs().saveFileName(this, QStringLiteral("Save Batch File"),
+                                       QStringLiteral("Batch files (*.bat)|*.bat"), QStringLiteral(".bat"));
         if (fileName.isEmpty())
             return true; // cancelled: the window closes without writing
         WriteBatchFile(fileName, lines);

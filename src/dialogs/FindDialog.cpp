@@ -34,7 +34,8 @@ TFindDialog::TFindDialog(QWidget* parent) : QDialog(parent)
     layout->addLayout(left, 1);
     layout->addWidget(buttons);
 
-    connect(m_text, &QLineEdit::textChanged, this, [this](const QString& text) { m_findNext->setEnabled(!text.isEmpty()); });
+    connect(m_text, &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_findNext->setEnabled(!text.isEmpty()); });
     connect(m_findNext, &QPushButton::clicked, this, [this] { Q_EMIT findNext(m_text->text()); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     resize(360, sizeHint().height());

@@ -1,4 +1,5 @@
 #include "app/CommandLineSession.h"
+
 #include "app/SearchControl.h"
 #include "model/StopFlag.h"
 #include "store/Settings.h"
@@ -17,11 +18,11 @@ class CommandLineSessionTest : public MainWindowFixture {
 protected:
     std::unique_ptr<TCommandLineSession> session(const QStringList& arguments)
     {
-        return std::make_unique<TCommandLineSession>(
-            TCommandLine(arguments), *window, [this](Kind kind, const QString& fileName) {
-                written.append({kind, fileName});
-                return !fileName.contains("fail");
-            });
+        return std::make_unique<TCommandLineSession>(TCommandLine(arguments), *window,
+                                                     [this](Kind kind, const QString& fileName) {
+                                                         written.append({kind, fileName});
+                                                         return !fileName.contains("fail");
+                                                     });
     }
 
     QList<std::pair<Kind, QString>> written;
@@ -45,7 +46,8 @@ TEST_F(CommandLineSessionTest, AMaskStartsOneSearchInLowerCaseWithoutTheCompleti
 
 TEST_F(CommandLineSessionTest, TextBeforeOrAfterTheMaskGivesTheSameSingleSearch)
 {
-    for (const QStringList& arguments : {QStringList{"/text:Secret", "/mask:*.doc"}, QStringList{"/mask:*.doc", "/text:Secret"}}) {
+    for (const QStringList& arguments :
+         {QStringList{"/text:Secret", "/mask:*.doc"}, QStringList{"/mask:*.doc", "/text:Secret"}}) {
         engine->configs.clear();
         auto run = session(arguments);
         EXPECT_TRUE(run->applyStartSwitches());

@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+
 #include "support/QStringPrinter.h"
 
 #include <gtest/gtest.h>
@@ -55,8 +56,8 @@ TEST(CommandLineTest, MaskAndTextAreLowerCasedAndTheLastOfEachWins)
 
 TEST(CommandLineTest, ExportsComeInArgumentOrderWithTheNameFromTheTwelfthCharacter)
 {
-    const TCommandLine line({"/exportcsv:a.csv", "/close", "/EXPORTHTM:r %date%.htm", "/exportdat:", "/exportxml:x.xml",
-                             "/exportpdf:no.pdf"});
+    const TCommandLine line({"/exportcsv:a.csv", "/close", "/EXPORTHTM:r %date%.htm",
+                             "/exportdat:", "/exportxml:x.xml", "/exportpdf:no.pdf"});
     const QList<TCommandLine::Export> exports = line.exports();
     ASSERT_EQ(exports.size(), 4);
     EXPECT_EQ(exports[0].kind, Kind::Csv);

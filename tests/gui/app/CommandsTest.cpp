@@ -1,4 +1,5 @@
 #include "app/Commands.h"
+
 #include "support/QStringPrinter.h"
 
 #include <QSet>
@@ -76,7 +77,8 @@ TEST(CommandsTest, OnAnFtpHitOnlyOpenAndTheCopyCommandsStayAvailable)
         if (spec.rule != TAvailability::Selected)
             continue;
         const bool worksOnFtp = spec.command == TCommand::Open || spec.command == TCommand::CopyFullName ||
-                                spec.command == TCommand::CopyFileName || spec.command == TCommand::CopyFilePath ||
+                                spec.command == TCommand::CopyFileName ||
+                                spec.command == TCommand::CopyFilePath ||
                                 spec.command == TCommand::CopyFileDrive;
         EXPECT_EQ(IsCommandAvailable(spec, ftpSelected), worksOnFtp) << spec.name;
         EXPECT_TRUE(IsCommandAvailable(spec, shareSelected)) << spec.name;

@@ -1,4 +1,5 @@
 #include "app/IconCache.h"
+
 #include "support/GuiTestApplication.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 #include "app/InstanceNames.h"
+
 #include "support/QStringPrinter.h"
 
 #include <QCoreApplication>
 #include <QProcess>
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 namespace {

@@ -165,7 +165,8 @@ TEST_F(MainWindowTest, ADamagedSettingsFolderIsReportedAndTheWindowStillOpens)
 
 TEST_F(MainWindowTest, FindSelectsTheNextMatchAndReportsTheEnd)
 {
-    fillList({MakeItemRecord("\\\\PC1\\s\\a.txt", 0, -1, 0, 1), MakeItemRecord("\\\\PC2\\Reports\\b.txt", 0, -1, 0, 1),
+    fillList({MakeItemRecord("\\\\PC1\\s\\a.txt", 0, -1, 0, 1),
+              MakeItemRecord("\\\\PC2\\Reports\\b.txt", 0, -1, 0, 1),
               MakeItemRecord("\\\\PC3\\reports\\c.txt", 0, -1, 0, 1)});
     TResultsView* view = window->resultsView();
     window->action(TCommand::Find)->setEnabled(true);

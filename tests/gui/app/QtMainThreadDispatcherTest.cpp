@@ -1,11 +1,11 @@
 #include "app/QtMainThreadDispatcher.h"
+
 #include "support/GuiTestApplication.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <gtest/gtest.h>
-
 #include <atomic>
+#include <gtest/gtest.h>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -94,7 +94,8 @@ TEST_F(QtMainThreadDispatcherTest, CallsAlsoRunInsideANestedEventLoop)
     QEventLoop nested;
     std::thread thread([&] {
         dispatcher.synchronize([&] { delivered = true; });
-        QMetaObject::invokeMethod(&nested, [&] { nested.quit(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &nested, [&] { nested.quit(); }, Qt::QueuedConnection);
     });
     nested.exec();
     thread.join();

@@ -1,4 +1,5 @@
 #include "app/ResultSorting.h"
+
 #include "support/QStringPrinter.h"
 
 #include <QLocale>
@@ -53,8 +54,8 @@ TEST_F(ResultSortingTest, FoldersComeBeforeEmptyFilesBySizeAscendingAndLastDesce
 
 TEST_F(ResultSortingTest, NamesCompareWithoutLetterCaseByTheLocaleCollation)
 {
-    TItemList items{Record("\\\\H\\s\\beta.txt"), Record("\\\\A\\s\\Alpha.txt"), Record("\\\\Z\\s\\alpha2.txt"),
-                    Record("\\\\H\\s\\ábc.txt")};
+    TItemList items{Record("\\\\H\\s\\beta.txt"), Record("\\\\A\\s\\Alpha.txt"),
+                    Record("\\\\Z\\s\\alpha2.txt"), Record("\\\\H\\s\\ábc.txt")};
     SortItems(items, 1, 1);
     EXPECT_EQ(Names(items), QStringList({"\\\\H\\s\\ábc.txt", "\\\\A\\s\\Alpha.txt", "\\\\Z\\s\\alpha2.txt",
                                          "\\\\H\\s\\beta.txt"}));
@@ -91,8 +92,8 @@ TEST_F(ResultSortingTest, TimesLessThanAMillisecondApartAreEqual)
 
 TEST_F(ResultSortingTest, LocationAndAttributesSortAsText)
 {
-    TItemList items{Record("\\\\H\\b\\x", 0, 1, kAttrArchive | kAttrHidden), Record("\\\\H\\a\\x", 0, 1, kAttrReadOnly),
-                    Record("\\\\H\\C\\x")};
+    TItemList items{Record("\\\\H\\b\\x", 0, 1, kAttrArchive | kAttrHidden),
+                    Record("\\\\H\\a\\x", 0, 1, kAttrReadOnly), Record("\\\\H\\C\\x")};
     SortItems(items, 2, 1);
     EXPECT_EQ(Names(items), QStringList({"\\\\H\\a\\x", "\\\\H\\b\\x", "\\\\H\\C\\x"}));
     SortItems(items, 5, 1); // "", "AH", "R"

@@ -49,8 +49,8 @@ TEST(ResultCopyTextsTest, AnFtpHitHasNoDriveAndNothingSelectedIsEmptyEverywhere)
 
 TEST(ResultSearchTest, FindsTheFolderPartWithoutCaseAndDoesNotWrap)
 {
-    const TItemList items{Record("\\\\PC1\\s\\a.txt"), Record("\\\\PC2\\Reports\\b.txt"), Record("\\\\PC3\\s\\c.txt"),
-                          Record("\\\\PC4\\reports\\d.txt")};
+    const TItemList items{Record("\\\\PC1\\s\\a.txt"), Record("\\\\PC2\\Reports\\b.txt"),
+                          Record("\\\\PC3\\s\\c.txt"), Record("\\\\PC4\\reports\\d.txt")};
     EXPECT_EQ(FindNextItem(items, -1, "REPORTS"), 1);
     EXPECT_EQ(FindNextItem(items, 1, "reports"), 3);
     EXPECT_EQ(FindNextItem(items, 3, "reports"), -1);
@@ -62,7 +62,8 @@ TEST(ResultSearchTest, FindsTheFolderPartWithoutCaseAndDoesNotWrap)
 TEST(ResultSearchTest, SummaryCountsEveryRecordAndSumsTheSizes)
 {
     QLocale::setDefault(QLocale::c());
-    const TItemList items{Record("\\\\H\\s\\a", 600), Record("\\\\H\\s\\b", 600), Record("\\\\H\\s\\d", 0, kAttrDirectory)};
+    const TItemList items{Record("\\\\H\\s\\a", 600), Record("\\\\H\\s\\b", 600),
+                          Record("\\\\H\\s\\d", 0, kAttrDirectory)};
     EXPECT_EQ(ResultSummaryText(items), "Found 3 files, total size 1.17 KB");
     EXPECT_EQ(ResultSummaryText(TItemList()), "Found 0 files, total size 0 bytes");
     QLocale::setDefault(QLocale::system());

@@ -1,5 +1,6 @@
-#include "app/FileDialogs.h"
 #include "app/ResultsExports.h"
+
+#include "app/FileDialogs.h"
 #include "app/ResultsModel.h"
 #include "dialogs/BatchFileDialog.h"
 #include "model/StopFlag.h"
@@ -143,7 +144,8 @@ TEST_F(ResultsExportsTest, CommandLineExportsWriteEveryKindAndReportFailures)
     EXPECT_FALSE(exports->writeExport(TCommandLine::ExportKind::Csv, folder.file("missing-folder/r.csv")));
     ASSERT_EQ(prompts.errors.size(), 1);
     EXPECT_TRUE(prompts.errors[0].startsWith("CSV export error: ")) << prompts.errors[0].toStdString();
-    EXPECT_FALSE(exports->writeExport(TCommandLine::ExportKind::Results, folder.file("missing-folder/r.dat")));
+    EXPECT_FALSE(
+        exports->writeExport(TCommandLine::ExportKind::Results, folder.file("missing-folder/r.dat")));
     EXPECT_TRUE(prompts.errors[1].startsWith("Unable to save file: "));
 }
 

@@ -1,4 +1,5 @@
 #include "app/ResultsModel.h"
+
 #include "support/GuiTestApplication.h"
 #include "support/QStringPrinter.h"
 
@@ -76,7 +77,8 @@ TEST_F(ResultsModelTest, ColumnTextsFollowTheDisplayFormat)
 
 TEST_F(ResultsModelTest, HeadersAndIconsFromTheAttachedList)
 {
-    items = {Record("\\\\H\\s\\a.txt", 1, 0, 1), Record("\\\\H\\s\\b.txt", 1, 0, 5), Record("\\\\H\\s\\c", 1, 0, -1)};
+    items = {Record("\\\\H\\s\\a.txt", 1, 0, 1), Record("\\\\H\\s\\b.txt", 1, 0, 5),
+             Record("\\\\H\\s\\c", 1, 0, -1)};
     TResultsModel model(items);
     EXPECT_EQ(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), "File name");
     EXPECT_EQ(model.headerData(3, Qt::Horizontal, Qt::DisplayRole).toString(), "Date & Time");

@@ -1,5 +1,6 @@
-#include "app/ResultsModel.h"
 #include "app/SearchControl.h"
+
+#include "app/ResultsModel.h"
 #include "engine/SearchLog.h"
 #include "model/StopFlag.h"
 #include "store/Settings.h"
@@ -72,8 +73,8 @@ TEST_F(SearchControlTest, RefusalsAreShownAndNothingChanges)
     Settings.FoldersSearchMethod = 0;
     typeAndEnter(window->maskBox(), " \t ");
 
-    EXPECT_EQ(prompts.errors, QStringList({"No computers or IP ranges are specified", "No folders are specified",
-                                           "No search mask is specified"}));
+    EXPECT_EQ(prompts.errors, QStringList({"No computers or IP ranges are specified",
+                                           "No folders are specified", "No search mask is specified"}));
     EXPECT_FALSE(SearchRunning);
     EXPECT_TRUE(engine->configs.empty());
     EXPECT_EQ(window->resultList().size(), 1);

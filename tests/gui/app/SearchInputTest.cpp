@@ -55,7 +55,8 @@ TSearchRequest Request(int method, QStringList resList, int folders, QStringList
 TEST(SearchValidationTest, EverySearchTypeButTheEntireNetworkNeedsAScopeList)
 {
     for (int method : {1, 2, 3})
-        EXPECT_EQ(SearchRefusal(Request(method, {}, 0, {}, "*.doc")), "No computers or IP ranges are specified");
+        EXPECT_EQ(SearchRefusal(Request(method, {}, 0, {}, "*.doc")),
+                  "No computers or IP ranges are specified");
     EXPECT_EQ(SearchRefusal(Request(0, {}, 0, {}, "*.doc")), "");
     EXPECT_EQ(SearchRefusal(Request(1, {"\\\\PC1"}, 0, {}, "*.doc")), "");
 }

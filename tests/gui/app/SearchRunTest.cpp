@@ -85,8 +85,10 @@ TEST_F(SearchRunTest, EnterInTheMaskBoxSearchesTheHostsAndTheRowsArrive)
     ASSERT_TRUE(processUntil([] { return !SearchRunning; }, 120000));
 
     const QStringList found = names();
-    EXPECT_TRUE(found.contains(SmbFixture::hostUnc(2) + "\\public\\docs\\report.doc")) << found.join("\n").toStdString();
-    EXPECT_TRUE(found.contains(SmbFixture::hostUnc(3) + "\\docs\\letters\\letter.doc")) << found.join("\n").toStdString();
+    EXPECT_TRUE(found.contains(SmbFixture::hostUnc(2) + "\\public\\docs\\report.doc"))
+        << found.join("\n").toStdString();
+    EXPECT_TRUE(found.contains(SmbFixture::hostUnc(3) + "\\docs\\letters\\letter.doc"))
+        << found.join("\n").toStdString();
     for (const QString& name : found)
         EXPECT_TRUE(name.endsWith(".doc", Qt::CaseInsensitive)) << name.toStdString();
     EXPECT_EQ(window->resultsModel().rowCount(), window->resultList().size());

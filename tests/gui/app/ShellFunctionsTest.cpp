@@ -1,4 +1,5 @@
 #include "app/ShellFunctions.h"
+
 #include "model/Error.h"
 #include "support/GuiTestApplication.h"
 #include "support/QStringPrinter.h"
@@ -44,7 +45,8 @@ TEST_F(ShellFunctionsTest, OpeningAMissingLocalFileOrFolderShowsTheMessagesOfThe
     ShellOpen(dir.file("missing.txt"));
     ShellOpen(dir.file("no-such-folder/missing.txt"));
     EXPECT_TRUE(opened.isEmpty());
-    EXPECT_EQ(prompts.errors, QStringList({"The specified file was not found.", "The specified path was not found."}));
+    EXPECT_EQ(prompts.errors,
+              QStringList({"The specified file was not found.", "The specified path was not found."}));
 }
 
 TEST_F(ShellFunctionsTest, AnAddressNoApplicationTakesIsReported)

@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 namespace {
@@ -61,7 +60,8 @@ TEST_F(UnattendedRunTest, ARangeSearchWithCsvExportHideAndCloseEndsOnItsOwn)
     EXPECT_TRUE(text.contains("\"notes.txt\",\"\\\\" + SmbFixture::address(2) + "\\public\\docs\\sub\","))
         << text.toStdString();
     for (const QString& line : text.split("\r\n", Qt::SkipEmptyParts))
-        EXPECT_TRUE(line.startsWith('"') && line.section('"', 1, 1).endsWith(".txt", Qt::CaseInsensitive)) << line.toStdString();
+        EXPECT_TRUE(line.startsWith('"') && line.section('"', 1, 1).endsWith(".txt", Qt::CaseInsensitive))
+            << line.toStdString();
 
     // The range is the scope from now on, saved with the other settings.
     QFile settings(folder.file("kestrova.ini"));
@@ -73,7 +73,9 @@ TEST_F(UnattendedRunTest, ARangeSearchWithCsvExportHideAndCloseEndsOnItsOwn)
 
 TEST_F(UnattendedRunTest, AFailedExportStillEndsTheRunButWithStatusOne)
 {
-    EXPECT_EQ(run({range(), "/mask:*.doc", "/exportxml:no-such-folder/x.xml", "/exporthtm:r.htm", "/hide", "/close"}), 1);
+    EXPECT_EQ(run({range(), "/mask:*.doc", "/exportxml:no-such-folder/x.xml", "/exporthtm:r.htm", "/hide",
+                   "/close"}),
+              1);
     EXPECT_TRUE(errors.contains("XML export error: ")) << errors.toStdString();
     EXPECT_TRUE(QFile::exists(folder.file("r.htm")));
 }

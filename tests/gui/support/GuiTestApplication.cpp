@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QDir>
-
 #include <cstdlib>
 
 void EnsureGuiApplication()
@@ -10,7 +9,8 @@ void EnsureGuiApplication()
     if (QApplication::instance())
         return;
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QByteArray runtimeDir = (QDir::tempPath() + QStringLiteral("/kestrova-gui-test-runtime")).toLocal8Bit();
+    static QByteArray runtimeDir =
+        (QDir::tempPath() + QStringLiteral("/kestrova-gui-test-runtime")).toLocal8Bit();
     QDir().mkpath(QString::fromLocal8Bit(runtimeDir));
     QFile::setPermissions(QString::fromLocal8Bit(runtimeDir),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);

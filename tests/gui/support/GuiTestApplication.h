@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <deque>
 
 // Creates the process's QApplication once, on the offscreen platform, with a private

@@ -67,6 +67,7 @@ std::vector<TItemRecord> MainWindowFixture::ShareHits(int count)
 {
     std::vector<TItemRecord> hits;
     for (int i = 1; i <= count; ++i)
-        hits.push_back(MakeItemRecord(QStringLiteral("\\\\PC1\\share\\file%1.txt").arg(i), 0x20, -1, 45000.5, i * 100));
+        hits.push_back(
+            MakeItemRecord(QStringLiteral("\\\\PC1\\share\\file%1.txt").arg(i), 0x20, -1, 45000.5, i * 100));
     return hits;
 }

@@ -6,9 +6,8 @@
 #include "support/ScriptedSearchEngine.h"
 #include "support/TempDir.h"
 
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 
 // A main window on the offscreen platform with its own settings file, recorded

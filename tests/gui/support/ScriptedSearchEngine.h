@@ -26,10 +26,10 @@ public:
     void join();
 
     std::vector<TItemRecord> hits;
-    std::chrono::milliseconds pause{0};       // between two hits
+    std::chrono::milliseconds pause{0};              // between two hits
     std::function<void(const TItemRecord&)> deliver; // main thread: where a hit goes
-    bool holdAfterHits = false;                // keep running after the hits until stopped
-    std::vector<TThreadConfig> configs;        // every configuration a search started with
+    bool holdAfterHits = false;                      // keep running after the hits until stopped
+    std::vector<TThreadConfig> configs;              // every configuration a search started with
     int stopRequests = 0;
 
 private:
