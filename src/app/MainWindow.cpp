@@ -106,7 +106,6 @@ TMainWindow::TMainWindow(const Options& options, QWidget* parent)
         Q_EMIT searchEnded();
     });
 
-    QList<QAction*> popupActions;
     QHash<TCommand, QAction*> selectedCommands;
     for (const TCommandSpec& spec : CommandTable()) {
         if (spec.rule == TAvailability::Selected)
