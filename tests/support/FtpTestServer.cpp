@@ -1,19 +1,13 @@
 #include "support/FtpTestServer.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
 
 namespace {
 
-const QString kPython = QStringLiteral("/usr/bin/python3");
-constexpr int kStartTimeoutMs = 15000;
-constexpr int kStopTimeoutMs = 5000;
-constexpr int kExitUnavailable = 77;
-
 QString Fixture(const char* name)
 {
-    return QStringLiteral(KESTROVA_FIXTURES_DIR "/") + QString::fromLatin1(name);
+    return FixturePath(QString::fromLatin1(name));
 }
 
 } // namespace
@@ -53,53 +47,14 @@ std::unique_ptr<FtpTestServer> FtpTestServer::serveScript(const QString& address
 std::unique_ptr<FtpTestServer> FtpTestServer::start(std::unique_ptr<FtpTestServer> server,
                                                     const QStringList& arguments, QString& why)
 {
-    s_unavailable = false;
-    if (!QFile::exists(kPython)) {
-        s_unavailable = true;
-        why = kPython + QStringLiteral(" is not installed");
+    if (!server->m_process.start(arguments, QStringLiteral("the test FTP server on ") + server->m_address, why,
+                                 s_unavailable))
         return nullptr;
-    }
-    QProcess& process = server->m_process;
-    process.setProcessChannelMode(QProcess::SeparateChannels);
-    process.start(kPython, arguments);
-    if (!process.waitForStarted(kStartTimeoutMs)) {
-        why = QStringLiteral("cannot start ") + arguments.first() + QStringLiteral(": ") + process.errorString();
-        return nullptr;
-    }
-    // Ready once it prints the port it listens on.
-    QElapsedTimer timer;
-    timer.start();
-    QByteArray output;
-    while (timer.elapsed() < kStartTimeoutMs) {
-        if (!process.canReadLine() && !process.waitForReadyRead(200) &&
-            process.state() == QProcess::NotRunning)
-            break;
-        output += process.readAll();
-        const qsizetype at = output.indexOf("PORT ");
-        if (at >= 0 && output.indexOf('\n', at) > at) {
-            server->m_port = static_cast<uint16_t>(output.mid(at + 5, output.indexOf('\n', at) - at - 5).toUInt());
-            return server;
-        }
-    }
-    process.waitForFinished(500);
-    const QByteArray errors = process.readAllStandardError().trimmed();
-    s_unavailable = process.state() == QProcess::NotRunning && process.exitStatus() == QProcess::NormalExit &&
-                    process.exitCode() == kExitUnavailable;
-    why = QStringLiteral("the test FTP server on %1 did not start: %2")
-              .arg(server->m_address, errors.isEmpty() ? QStringLiteral("no readiness line") : QString(errors));
-    return nullptr;
+    server->m_port = server->m_process.port();
+    return server;
 }
 
-FtpTestServer::~FtpTestServer()
-{
-    if (m_process.state() == QProcess::NotRunning)
-        return;
-    m_process.terminate(); // SIGTERM to this child's PID only
-    if (!m_process.waitForFinished(kStopTimeoutMs)) {
-        m_process.kill();
-        m_process.waitForFinished(kStopTimeoutMs);
-    }
-}
+FtpTestServer::~FtpTestServer() = default;
 
 QByteArray FtpTestServer::commandLog() const
 {

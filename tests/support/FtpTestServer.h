@@ -1,8 +1,9 @@
 #pragma once
 
+#include "support/FixtureServerProcess.h"
+
 #include <QByteArray>
 #include <QJsonObject>
-#include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -30,7 +31,7 @@ public:
 
     const QString& address() const { return m_address; }
     uint16_t port() const { return m_port; }
-    qint64 pid() const { return m_process.processId(); }
+    qint64 pid() const { return m_process.pid(); }
     // Commands the scripted server received so far, one per line.
     QByteArray commandLog() const;
 
@@ -43,9 +44,9 @@ private:
     static std::unique_ptr<FtpTestServer> start(std::unique_ptr<FtpTestServer> server, const QStringList& arguments,
                                                 QString& why);
 
-    QProcess m_process;
+    std::unique_ptr<QTemporaryDir> m_workDir; // script and command log of a scripted server
     QString m_address;
     uint16_t m_port = 0;
-    std::unique_ptr<QTemporaryDir> m_workDir; // script and command log of a scripted server
+    FixtureServerProcess m_process; // declared last: the server stops before its folder goes
     static inline bool s_unavailable = false;
 };
