@@ -1,0 +1,42 @@
+#pragma once
+
+#include "engine/SearchLog.h"
+
+#include <QAbstractListModel>
+#include <QIcon>
+#include <QList>
+
+// The log view's own copy of the search log, as a one-column list model ("Event").
+// The view reads only this copy, so painting never waits for the search threads;
+// synchronize() is the only place that takes the log's lock, and it copies only
+// the entries that are new since the last call unless the log was cleared (Rebuild,
+// or fewer entries than the copy), when it copies the whole log again.
+// Main thread only.
+class TLogCopyModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    explicit TLogCopyModel(TEngineSearchLog& log, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // Brings the copy up to date when the log's Changed or Rebuild flag is set and
+    // clears both flags. Returns true when the copy changed.
+    bool synchronize();
+    // Sets the log's Rebuild flag (under its lock) and synchronizes: the copy then
+    // holds the whole log.
+    void rebuild();
+
+    const QList<TSearchLogEntry>& entries() const { return m_entries; }
+
+    // One icon per log kind (info, scope, computer, error); other kinds show none.
+    static QIcon KindIcon(int kind);
+
+private:
+    static constexpr int kKindCount = 4;
+
+    TEngineSearchLog& m_log;
+    QIcon m_icons[kKindCount];
+    QList<TSearchLogEntry> m_entries;
+};

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "dialogs/LogCopyModel.h"
+#include "dialogs/ToolWindow.h"
+
+#include <QTimer>
+
+#include <functional>
+
+class QPushButton;
+class QTreeView;
+
+// "Search Log": the search log as a list with an icon per kind, kept current once a
+// second from the window's own copy of the log (see TLogCopyModel), and saved as a
+// text file with "&Save". Showing the window copies the whole log afresh.
+// Main thread only.
+class TLogEngineForm : public TToolWindow {
+    Q_OBJECT
+public:
+    static constexpr int kRefreshIntervalMs = 1000;
+
+    // Asks where to save (a save dialog with the ".txt" extension and an overwrite
+    // prompt); an empty name cancels. Replaceable for tests.
+    using SaveNameRequester = std::function<QString(QWidget* owner)>;
+
+    explicit TLogEngineForm(TEngineSearchLog& log = SearchLog, QWidget* parent = nullptr);
+
+    void setSaveNameRequester(SaveNameRequester requester) { m_requestSaveName = std::move(requester); }
+
+    // The "&Save" button: nothing for an empty list; otherwise asks for a name and
+    // writes the shown lines. A failure shows "Unable to save the file (%s)".
+    void save();
+
+    TLogCopyModel& model() { return m_model; }
+    QTreeView* listView() const { return m_list; }
+    QPushButton* saveButton() const { return m_saveButton; }
+    QPushButton* closeButton() const { return m_closeButton; }
+    QTimer& timer() { return m_timer; }
+
+    static QString DefaultSaveName(QWidget* owner);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void synchronize();
+
+    TLogCopyModel m_model;
+    QTreeView* m_list = nullptr;
+    QPushButton* m_saveButton = nullptr;
+    QPushButton* m_closeButton = nullptr;
+    QTimer m_timer;
+    SaveNameRequester m_requestSaveName = DefaultSaveName;
+};
+
+// Entry point of the main window's "Show Search &Log" action (connect it to
+// QAction::triggered); as ToggleThreadView, over the process-wide SearchLog.
+TLogEngineForm* ToggleLogView(QAction* action, QWidget* mainWindow);

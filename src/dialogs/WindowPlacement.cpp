@@ -1,0 +1,27 @@
+#include "dialogs/WindowPlacement.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QScreen>
+#include <QStyle>
+#include <QWidget>
+
+void CentreWindow(QWidget* window, QWidget* mainWindow)
+{
+    QRect area;
+    if (mainWindow && mainWindow->isVisible()) {
+        area = mainWindow->frameGeometry();
+    } else {
+        const QScreen* screen = mainWindow ? mainWindow->screen() : QGuiApplication::primaryScreen();
+        if (!screen)
+            return;
+        area = screen->availableGeometry();
+    }
+    window->move(area.center() - QPoint(window->width() / 2, window->height() / 2));
+}
+
+QIcon ProgramIcon()
+{
+    const QIcon icon = QApplication::windowIcon();
+    return icon.isNull() ? QApplication::style()->standardIcon(QStyle::SP_ComputerIcon) : icon;
+}
