@@ -107,6 +107,27 @@ QByteArray AgentServer::handle(const QByteArray& request)
     case MessageType::CloseFile:
         reply = closeFile(in);
         break;
+    case MessageType::CreateFile:
+        reply = createFile(in);
+        break;
+    case MessageType::WriteFile:
+        reply = writeFile(in);
+        break;
+    case MessageType::Stat:
+        reply = stat(in);
+        break;
+    case MessageType::RemoveFile:
+        reply = removeFile(in);
+        break;
+    case MessageType::MakeFolder:
+        reply = makeFolder(in);
+        break;
+    case MessageType::RemoveFolder:
+        reply = removeFolder(in);
+        break;
+    case MessageType::Rename:
+        reply = rename(in);
+        break;
     default:
         return errorReply(EBADMSG, QStringLiteral("Unknown request"));
     }
@@ -238,6 +259,13 @@ QByteArray AgentServer::openFile(PayloadReader& in)
     return PayloadWriter(MessageType::Ok).u32(handle).i64(int64_t(status.st_size)).payload();
 }
 
+QByteArray AgentServer::addFile(SMBCFILE* file)
+{
+    uint32_t handle = m_nextHandle++;
+    m_files[handle] = file;
+    return PayloadWriter(MessageType::Ok).u32(handle).payload();
+}
+
 QByteArray AgentServer::readFile(PayloadReader& in)
 {
     uint32_t handle = in.u32();
@@ -278,7 +306,144 @@ QByteArray AgentServer::closeFile(PayloadReader& in)
     if (found == m_files.end())
         return errorReply(EBADF);
     SMBCCTX* context = m_context.get();
-    smbc_getFunctionClose(context)(context, found->second);
+    SMBCFILE* file = found->second;
     m_files.erase(found);
+    errno = 0;
+    // Written data may only reach the server when the file is closed.
+    if (smbc_getFunctionClose(context)(context, file) < 0)
+        return errorReply(errno);
+    return PayloadWriter(MessageType::Ok).payload();
+}
+
+QByteArray AgentServer::createFile(PayloadReader& in)
+{
+    std::string url = utf8(in.string());
+    bool exclusive = in.u8() != 0;
+    if (!in.complete())
+        return {};
+    SMBCCTX* context = m_context.get();
+    int flags = O_WRONLY | O_CREAT | (exclusive ? O_EXCL : O_TRUNC);
+    errno = 0;
+    SMBCFILE* file = smbc_getFunctionOpen(context)(context, url.c_str(), flags, 0644);
+    if (!file)
+        return errorReply(errno);
+    return addFile(file);
+}
+
+QByteArray AgentServer::writeFile(PayloadReader& in)
+{
+    uint32_t handle = in.u32();
+    int64_t offset = in.i64();
+    QByteArray data = in.bytes();
+    if (!in.complete())
+        return {};
+    auto found = m_files.find(handle);
+    if (found == m_files.end())
+        return errorReply(EBADF);
+    if (offset < 0 || data.size() > qsizetype(kMaxWriteLength))
+        return errorReply(EINVAL);
+    SMBCCTX* context = m_context.get();
+    errno = 0;
+    if (smbc_getFunctionLseek(context)(context, found->second, off_t(offset), SEEK_SET) < 0)
+        return errorReply(errno);
+    auto write = smbc_getFunctionWrite(context);
+    qsizetype done = 0;
+    while (done < data.size()) {
+        errno = 0;
+        ssize_t put = write(context, found->second, data.constData() + done, size_t(data.size() - done));
+        if (put <= 0)
+            return errorReply(put < 0 ? errno : EIO);
+        done += put;
+    }
+    return PayloadWriter(MessageType::Ok).payload();
+}
+
+QByteArray AgentServer::stat(PayloadReader& in)
+{
+    std::string url = utf8(in.string());
+    if (!in.complete())
+        return {};
+    SMBCCTX* context = m_context.get();
+    struct stat status {};
+    errno = 0;
+    if (smbc_getFunctionStat(context)(context, url.c_str(), &status) < 0)
+        return errorReply(errno);
+    return PayloadWriter(MessageType::Ok)
+        .u8(S_ISDIR(status.st_mode) ? 1 : 0)
+        .i64(int64_t(status.st_size))
+        .i64(int64_t(status.st_mtime))
+        .payload();
+}
+
+QByteArray AgentServer::removeFile(PayloadReader& in)
+{
+    std::string url = utf8(in.string());
+    if (!in.complete())
+        return {};
+    SMBCCTX* context = m_context.get();
+    // Over SMB2 an unlink of a folder may report success without removing
+    // anything: a folder is never a file to delete.
+    struct stat status {};
+    errno = 0;
+    if (smbc_getFunctionStat(context)(context, url.c_str(), &status) < 0)
+        return errorReply(errno);
+    if (S_ISDIR(status.st_mode))
+        return errorReply(EISDIR);
+    errno = 0;
+    if (smbc_getFunctionUnlink(context)(context, url.c_str()) < 0)
+        return errorReply(errno);
+    return PayloadWriter(MessageType::Ok).payload();
+}
+
+QByteArray AgentServer::makeFolder(PayloadReader& in)
+{
+    std::string url = utf8(in.string());
+    if (!in.complete())
+        return {};
+    SMBCCTX* context = m_context.get();
+    errno = 0;
+    if (smbc_getFunctionMkdir(context)(context, url.c_str(), 0755) < 0)
+        return errorReply(errno);
+    return PayloadWriter(MessageType::Ok).payload();
+}
+
+QByteArray AgentServer::removeFolder(PayloadReader& in)
+{
+    std::string url = utf8(in.string());
+    if (!in.complete())
+        return {};
+    SMBCCTX* context = m_context.get();
+    errno = 0;
+    if (smbc_getFunctionRmdir(context)(context, url.c_str()) < 0)
+        return errorReply(errno);
+    return PayloadWriter(MessageType::Ok).payload();
+}
+
+QByteArray AgentServer::rename(PayloadReader& in)
+{
+    std::string url = utf8(in.string());
+    std::string newUrl = utf8(in.string());
+    bool replace = in.u8() != 0;
+    if (!in.complete())
+        return {};
+    SMBCCTX* context = m_context.get();
+    // libsmbclient replaces an existing target by itself (it deletes it and tries
+    // again), so "do not replace" has to be checked first. A target that is the
+    // source under another spelling (a change of case) is no other file.
+    if (!replace) {
+        struct stat source {}, target {};
+        errno = 0;
+        if (smbc_getFunctionStat(context)(context, newUrl.c_str(), &target) == 0) {
+            const bool same = smbc_getFunctionStat(context)(context, url.c_str(), &source) == 0 &&
+                              source.st_ino == target.st_ino && source.st_ino != 0;
+            if (!same)
+                return errorReply(EEXIST);
+        } else if (errno != ENOENT) {
+            return errorReply(errno);
+        }
+    }
+    errno = 0;
+    if (smbc_getFunctionRename(context)(context, url.c_str(), context, newUrl.c_str()) < 0)
+        return errorReply(errno);
     return PayloadWriter(MessageType::Ok).payload();
 }

@@ -28,6 +28,14 @@ private:
     QByteArray openFile(SmbAgentProtocol::PayloadReader& in);
     QByteArray readFile(SmbAgentProtocol::PayloadReader& in);
     QByteArray closeFile(SmbAgentProtocol::PayloadReader& in);
+    QByteArray createFile(SmbAgentProtocol::PayloadReader& in);
+    QByteArray writeFile(SmbAgentProtocol::PayloadReader& in);
+    QByteArray stat(SmbAgentProtocol::PayloadReader& in);
+    QByteArray removeFile(SmbAgentProtocol::PayloadReader& in);
+    QByteArray makeFolder(SmbAgentProtocol::PayloadReader& in);
+    QByteArray removeFolder(SmbAgentProtocol::PayloadReader& in);
+    QByteArray rename(SmbAgentProtocol::PayloadReader& in);
+    QByteArray addFile(SMBCFILE* file);
 
     SmbContext& m_context;
     int m_fd;

@@ -29,6 +29,11 @@ PlatformError agentError(int code, const QString& message)
     return PlatformError{code, message};
 }
 
+bool StopDue(const SmbAgentOptions& options)
+{
+    return options.stopRequested ? options.stopRequested() : StopRequested();
+}
+
 } // namespace
 
 SmbAgentProcess::SmbAgentProcess(const SmbAgentOptions& options) : m_options(options) {}
@@ -137,7 +142,7 @@ PlatformError SmbAgentProcess::send(const QByteArray& request)
 {
     if (m_dead)
         return m_deathReason;
-    if (StopRequested())
+    if (StopDue(m_options))
         return agentError(ECANCELED, QStringLiteral("Stopped"));
     if (m_fd < 0) {
         PlatformError error = start();
@@ -157,7 +162,7 @@ PlatformError SmbAgentProcess::receive(QByteArray& reply, int timeoutMs)
         return m_deathReason;
     QElapsedTimer sinceStop;
     auto stopDue = [&] {
-        if (!StopRequested())
+        if (!StopDue(m_options))
             return false;
         if (!sinceStop.isValid())
             sinceStop.start();

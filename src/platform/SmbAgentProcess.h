@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <sys/types.h>
 
 // How an agent runs and how long its client waits for it.
@@ -15,12 +16,16 @@ struct SmbAgentOptions {
     int stopGraceMs = 300;        // after StopFlag is seen, wait this long before ending the agent
     int probeTimeoutMs = 1000;    // TCP connect probe of port 445 before a host's first call
     int prefetchAgents = 0;       // extra agents a share client lists folders ahead on (0: none)
+    // What stops a call: the search's StopFlag unless given. Work outside a search
+    // (file operations on results) brings its own, so a stopped search cannot stop it.
+    std::function<bool()> stopRequested;
 };
 
 // One kestrova-smb-agent child process and the socket to it.
 //
 // Threading and cancellation: one thread drives an agent at a time. Every wait
-// for a reply is bounded by callTimeoutMs and notices StopFlag: once it is set a
+// for a reply is bounded by callTimeoutMs and notices StopFlag (or the options'
+// own stop check): once it is set a
 // reply still gets stopGraceMs to arrive, then the agent is ended (it may be
 // blocked in the network, where nothing else interrupts it). An agent that was
 // ended, crashed or stopped answering is dead: that call and every later one

@@ -98,6 +98,12 @@ void PayloadWriter::raw(const void* data, size_t length)
     m_payload.append(static_cast<const char*>(data), qsizetype(length));
 }
 
+PayloadWriter& PayloadWriter::u8(uint8_t value)
+{
+    raw(&value, 1);
+    return *this;
+}
+
 PayloadWriter& PayloadWriter::u16(uint16_t value)
 {
     unsigned char buffer[2];
@@ -161,6 +167,13 @@ bool PayloadReader::take(void* out, qsizetype length)
     std::memcpy(out, m_payload.constData() + m_position, size_t(length));
     m_position += length;
     return true;
+}
+
+uint8_t PayloadReader::u8()
+{
+    uint8_t value = 0;
+    take(&value, 1);
+    return value;
 }
 
 uint16_t PayloadReader::u16()

@@ -12,13 +12,21 @@
 // a 32-bit length and UTF-8 bytes, byte blocks the same way.
 //
 // Requests and their fields (in order), and the fields of their Ok reply:
-//   Probe       host, port u16, timeoutMs u32   -> result i32 (0 open, -1 unresolved, else errno)
-//   ListEntries url                             -> count u32, {name, smbcType u32, comment}*
-//   Connect     url, server, share, user, password, workgroup -> (nothing)
-//   Cancel      server, share                   -> (nothing)
-//   ListFolder  url                             -> count u32, {name, attributes u32, size i64, writeTime
-//   i64}* OpenFile    url                             -> handle u32, size i64 ReadFile    handle u32, offset
-//   i64, length u32 -> bytes CloseFile   handle u32                      -> (nothing)
+//   Probe        host, port u16, timeoutMs u32  -> result i32 (0 open, -1 unresolved, else errno)
+//   ListEntries  url                            -> count u32, {name, smbcType u32, comment}*
+//   Connect      url, server, share, user, password, workgroup -> (nothing)
+//   Cancel       server, share                  -> (nothing)
+//   ListFolder   url                            -> count u32, {name, attributes u32, size i64, writeTime i64}*
+//   OpenFile     url                            -> handle u32, size i64
+//   ReadFile     handle u32, offset i64, length u32 -> bytes
+//   CloseFile    handle u32                     -> (nothing); an error when written data could not be stored
+//   CreateFile   url, exclusive u8              -> handle u32 (new file, or an emptied one unless exclusive)
+//   WriteFile    handle u32, offset i64, bytes  -> (nothing); all bytes are written or it fails
+//   Stat         url                            -> folder u8, size i64, writeTime i64
+//   RemoveFile   url                            -> (nothing)
+//   MakeFolder   url                            -> (nothing)
+//   RemoveFolder url                            -> (nothing); the folder must be empty
+//   Rename       url, newUrl, replace u8        -> (nothing); without replace an existing target is EEXIST
 // Any request may instead get Error: code i32 (errno), message.
 namespace SmbAgentProtocol {
 
@@ -31,6 +39,13 @@ enum class MessageType : uint8_t {
     OpenFile = 6,
     ReadFile = 7,
     CloseFile = 8,
+    CreateFile = 9,
+    WriteFile = 10,
+    Stat = 11,
+    RemoveFile = 12,
+    MakeFolder = 13,
+    RemoveFolder = 14,
+    Rename = 15,
     Ok = 0x80,
     Error = 0x81,
 };
@@ -49,8 +64,10 @@ enum SmbcType : uint32_t {
 
 // A frame larger than this is taken as a corrupted stream, not allocated.
 constexpr uint32_t kMaxPayload = 256u * 1024 * 1024;
-// The largest ReadFile length the agent serves in one reply.
+// The largest ReadFile length the agent serves in one reply, and the largest
+// WriteFile block a client sends.
 constexpr uint32_t kMaxReadLength = 1024 * 1024;
+constexpr uint32_t kMaxWriteLength = 1024 * 1024;
 // Probe result for a host name that did not resolve.
 constexpr int32_t kProbeUnresolved = -1;
 
@@ -62,6 +79,7 @@ public:
     PayloadWriter& u16(uint16_t value);
     PayloadWriter& u32(uint32_t value);
     PayloadWriter& i32(int32_t value);
+    PayloadWriter& u8(uint8_t value);
     PayloadWriter& i64(int64_t value);
     PayloadWriter& string(const QString& value);
     PayloadWriter& bytes(const QByteArray& value);
@@ -82,6 +100,7 @@ public:
     explicit PayloadReader(const QByteArray& payload);
 
     MessageType type() const { return m_type; }
+    uint8_t u8();
     uint16_t u16();
     uint32_t u32();
     int32_t i32();

@@ -2,6 +2,7 @@
 
 #include "platform/SmbAgentProtocol.h"
 #include "platform/SmbFileSource.h"
+#include "platform/SmbFileWriter.h"
 #include "platform/UncPath.h"
 
 #include <cerrno>
@@ -281,6 +282,105 @@ std::unique_ptr<ByteSource> SmbShareClient::openFile(const QString& filePath, Pl
         return nullptr;
     }
     return std::make_unique<SmbFileSource>(m_agent, handle, size);
+}
+
+PlatformError SmbShareClient::reachFile(const QString& filePath, std::optional<UncPath>& parsed)
+{
+    parsed = UncPath::parse(filePath);
+    if (!parsed || parsed->components().isEmpty())
+        return invalidPath(filePath);
+    return checkHost(parsed->host());
+}
+
+PlatformError SmbShareClient::simpleCall(const QByteArray& request)
+{
+    QByteArray reply;
+    PlatformError error = m_agent->call(request, reply);
+    if (!error.failed() && !PayloadReader(reply).complete())
+        return corruptedReply();
+    return error;
+}
+
+PlatformError SmbShareClient::stat(const QString& filePath, ShareFileStat& stat)
+{
+    std::optional<UncPath> path;
+    if (PlatformError error = reachFile(filePath, path); error.failed())
+        return error;
+    QByteArray reply;
+    if (PlatformError error = m_agent->call(PayloadWriter(MessageType::Stat).string(path->toUrl()).payload(), reply);
+        error.failed())
+        return error;
+    PayloadReader in(reply);
+    ShareFileStat result;
+    result.folder = in.u8() != 0;
+    result.size = in.i64();
+    result.writeTime = in.i64();
+    if (!in.complete())
+        return corruptedReply();
+    stat = result;
+    return {};
+}
+
+PlatformError SmbShareClient::removeFile(const QString& filePath)
+{
+    std::optional<UncPath> path;
+    if (PlatformError error = reachFile(filePath, path); error.failed())
+        return error;
+    return simpleCall(PayloadWriter(MessageType::RemoveFile).string(path->toUrl()).payload());
+}
+
+PlatformError SmbShareClient::makeFolder(const QString& folderPath)
+{
+    std::optional<UncPath> path;
+    if (PlatformError error = reachFile(folderPath, path); error.failed())
+        return error;
+    return simpleCall(PayloadWriter(MessageType::MakeFolder).string(path->toUrl()).payload());
+}
+
+PlatformError SmbShareClient::removeFolder(const QString& folderPath)
+{
+    std::optional<UncPath> path;
+    if (PlatformError error = reachFile(folderPath, path); error.failed())
+        return error;
+    return simpleCall(PayloadWriter(MessageType::RemoveFolder).string(path->toUrl()).payload());
+}
+
+PlatformError SmbShareClient::rename(const QString& filePath, const QString& newFilePath, bool replace)
+{
+    std::optional<UncPath> path;
+    if (PlatformError error = reachFile(filePath, path); error.failed())
+        return error;
+    auto newPath = UncPath::parse(newFilePath);
+    if (!newPath || newPath->components().isEmpty())
+        return invalidPath(newFilePath);
+    if (newPath->sharePath().toUnc().compare(path->sharePath().toUnc(), Qt::CaseInsensitive) != 0)
+        return PlatformError::fromErrno(EXDEV);
+    return simpleCall(PayloadWriter(MessageType::Rename)
+                          .string(path->toUrl())
+                          .string(newPath->toUrl())
+                          .u8(replace ? 1 : 0)
+                          .payload());
+}
+
+std::unique_ptr<SmbFileWriter> SmbShareClient::createFile(const QString& filePath, bool exclusive,
+                                                          PlatformError& error)
+{
+    std::optional<UncPath> path;
+    error = reachFile(filePath, path);
+    if (error.failed())
+        return nullptr;
+    QByteArray reply;
+    error = m_agent->call(
+        PayloadWriter(MessageType::CreateFile).string(path->toUrl()).u8(exclusive ? 1 : 0).payload(), reply);
+    if (error.failed())
+        return nullptr;
+    PayloadReader in(reply);
+    uint32_t handle = in.u32();
+    if (!in.complete()) {
+        error = corruptedReply();
+        return nullptr;
+    }
+    return std::make_unique<SmbFileWriter>(m_agent, handle);
 }
 
 std::unique_ptr<ShareClient> SmbShareClientFactory::create()

@@ -2,9 +2,19 @@
 
 #include "platform/ShareClient.h"
 #include "platform/SmbAgentProcess.h"
+#include "platform/UncPath.h"
 
 #include <QHash>
 #include <memory>
+
+class SmbFileWriter;
+
+// What Stat tells of a file or folder on a share.
+struct ShareFileStat {
+    bool folder = false;
+    int64_t size = 0;
+    int64_t writeTime = 0; // seconds since the Unix epoch (UTC)
+};
 
 // ShareClient over a kestrova-smb-agent child process (libsmbclient).
 //
@@ -33,6 +43,20 @@ public:
     std::unique_ptr<ByteSource> openFile(const QString& path, PlatformError& error) override;
     void prefetchFolder(const QString& folder) override;
 
+    // Changing files on shares, for the file operations on results (a search never
+    // writes). Paths and host probing as for the calls above.
+    PlatformError stat(const QString& path, ShareFileStat& stat);
+    PlatformError removeFile(const QString& path);
+    PlatformError makeFolder(const QString& path);
+    // The folder must be empty.
+    PlatformError removeFolder(const QString& path);
+    // Within one share (else EXDEV). Without replace an existing target fails
+    // with EEXIST; libsmbclient alone would silently replace it.
+    PlatformError rename(const QString& path, const QString& newPath, bool replace);
+    // A new file to write; exclusive fails with EEXIST when the file exists,
+    // otherwise an existing file is emptied. Null with the error on failure.
+    std::unique_ptr<SmbFileWriter> createFile(const QString& path, bool exclusive, PlatformError& error);
+
     // The agent serving this client; tests end it to simulate a crash.
     SmbAgentProcess& agent() { return *m_agent; }
     // How many listFolder calls were answered by a helper's prefetched listing.
@@ -49,6 +73,9 @@ private:
     };
 
     PlatformError checkHost(const QString& host);
+    // Parses a path below a share and probes its host.
+    PlatformError reachFile(const QString& path, std::optional<UncPath>& parsed);
+    PlatformError simpleCall(const QByteArray& request);
     Helper* idleHelper();
     bool takePrefetched(const QString& folder, std::vector<ShareDirEntry>& entries, PlatformError& error);
 
