@@ -1,0 +1,266 @@
+#include "app/ResultFileOperations.h"
+
+#include "app/FileTransfer.h"
+#include "app/TransferDialogs.h"
+#include "dialogs/FilePropertiesDialog.h"
+#include "dialogs/MessageBoxes.h"
+#include "platform/UncPath.h"
+#include "store/Settings.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QInputDialog>
+
+#include <algorithm>
+
+using namespace FileStorePath;
+
+namespace {
+
+// The system's text for a name it cannot take.
+const QString kInvalidName = QStringLiteral("The filename, directory name, or volume label syntax is incorrect.");
+
+QString ChooseFolder(QWidget* owner, const QString& startFolder)
+{
+    return QFileDialog::getExistingDirectory(owner, QString(), startFolder, QFileDialog::ShowDirsOnly);
+}
+
+bool RequestName(QWidget* owner, const QString& currentName, QString& newName)
+{
+    bool accepted = false;
+    newName = QInputDialog::getText(owner, QStringLiteral("Rename to"), QStringLiteral("Enter new name"),
+                                    QLineEdit::Normal, currentName, &accepted);
+    return accepted;
+}
+
+} // namespace
+
+TResultFileOperations::TResultFileOperations(TItemList& results, QWidget* mainWindow)
+    : m_results(results), m_mainWindow(mainWindow), m_chooseFolder(ChooseFolder), m_requestName(RequestName),
+      m_openUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
+      m_makeTransferUi([](QWidget* owner, bool move) -> std::unique_ptr<TTransferUi> {
+          return std::make_unique<TTransferDialogs>(owner, move ? QStringLiteral("Moving...")
+                                                                : QStringLiteral("Copying..."));
+      }),
+      m_runDialog([](QDialog& dialog) { dialog.exec(); })
+{
+}
+
+TResultFileOperations::~TResultFileOperations() = default;
+
+void TResultFileOperations::setLogonHook(std::function<void(ShareClient&, const QString&)> logon)
+{
+    m_logon = std::move(logon);
+    m_stores.reset(); // the network store is made afresh with the hook
+}
+
+FileStores& TResultFileOperations::stores()
+{
+    if (!m_stores) {
+        // A network call that waits lets the progress window run, so Cancel works.
+        m_stores = FileStores::Standard([this] { return m_activeTransfer && m_activeTransfer->pollCancel(); },
+                                        m_logon);
+    }
+    return *m_stores;
+}
+
+void TResultFileOperations::showError(const QString& text)
+{
+    ShowMessageBox(m_mainWindow, QMessageBox::Critical, ApplicationTitle(), text);
+}
+
+void TResultFileOperations::showInfo(const QString& text)
+{
+    ShowMessageBox(m_mainWindow, QMessageBox::Information, ApplicationTitle(), text);
+}
+
+QStringList TResultFileOperations::selectedNames(const QList<int>& rows) const
+{
+    QList<int> sorted = rows;
+    std::sort(sorted.begin(), sorted.end());
+    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    QStringList names;
+    for (const int row : sorted) {
+        if (row >= 0 && row < m_results.size())
+            names.append(m_results.at(row).FileName);
+    }
+    return names;
+}
+
+bool TResultFileOperations::removeRecords(const QStringList& names)
+{
+    bool removed = false;
+    for (const QString& name : names) {
+        const auto found = std::find_if(m_results.begin(), m_results.end(),
+                                        [&](const TItemRecord& record) { return record.FileName == name; });
+        if (found != m_results.end()) {
+            m_results.erase(found);
+            removed = true;
+        }
+    }
+    if (removed && m_recordsRemoved)
+        m_recordsRemoved();
+    return removed;
+}
+
+void TResultFileOperations::CopyFiles(const QList<int>& rows)
+{
+    transfer(rows, false);
+}
+
+void TResultFileOperations::MoveFiles(const QList<int>& rows)
+{
+    transfer(rows, true);
+}
+
+void TResultFileOperations::transfer(const QList<int>& rows, bool move)
+{
+    QStringList sources = selectedNames(rows);
+    // FTP hits have no store to copy from; the menu does not offer them.
+    sources.removeIf([](const QString& name) { return name.startsWith(QStringLiteral("ftp://")); });
+    if (sources.isEmpty())
+        return;
+    const QString folder = m_chooseFolder(m_mainWindow, Settings.InitialDir);
+    if (folder.isEmpty())
+        return;
+    Settings.InitialDir = folder;
+
+    std::unique_ptr<TTransferUi> ui = m_makeTransferUi(m_mainWindow, move);
+    m_activeTransfer = ui.get();
+    TFileTransfer(stores(), *ui).run(sources, folder, move);
+    m_activeTransfer = nullptr;
+    ui.reset();
+
+    if (move) {
+        // A file the move left where it was still exists and keeps its record.
+        QStringList gone;
+        for (const QString& source : sources) {
+            FileStoreStat stat;
+            const PlatformError error = stores().storeFor(source).stat(source, stat);
+            if (error.code == ENOENT || error.code == ENOTDIR)
+                gone.append(source);
+        }
+        removeRecords(gone);
+    }
+    Settings.InitialDir = folder;
+}
+
+void TResultFileOperations::DeleteFiles(const QList<int>& rows)
+{
+    const QStringList names = selectedNames(rows);
+    if (names.isEmpty())
+        return;
+    if (ShowMessageBox(m_mainWindow, QMessageBox::Question, ApplicationTitle(),
+                       QStringLiteral("Are you sure you want to delete the selected file(s)?"),
+                       QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok) != QMessageBox::Ok)
+        return;
+
+    QStringList deleted;
+    for (const QString& name : names) {
+        if (name.startsWith(QStringLiteral("ftp://")))
+            continue;
+        // Two selected records of one file (a results file loaded twice): the file
+        // is deleted once and both records go.
+        if (deleted.contains(name)) {
+            deleted.append(name);
+            continue;
+        }
+        bool next = false;
+        bool abort = false;
+        while (!next) {
+            if (!stores().storeFor(name).removeFile(name).failed()) {
+                deleted.append(name);
+                break;
+            }
+            switch (ShowMessageBox(m_mainWindow, QMessageBox::Warning, DefaultBoxCaption(),
+                                   QStringLiteral("Cannot delete \"%1\"").arg(name),
+                                   QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore,
+                                   QMessageBox::Abort)) {
+            case QMessageBox::Retry:
+                break;
+            case QMessageBox::Ignore:
+                next = true;
+                break;
+            default:
+                next = abort = true;
+                break;
+            }
+        }
+        if (abort)
+            break;
+    }
+    removeRecords(deleted);
+}
+
+void TResultFileOperations::RenameFile(int row)
+{
+    if (row < 0 || row >= m_results.size())
+        return;
+    const QString oldPath = m_results.at(row).FileName;
+    QString newName;
+    const bool accepted = m_requestName(m_mainWindow, NameOf(oldPath), newName);
+    if (accepted && !newName.isEmpty()) {
+        const QString newPath = FolderOf(oldPath) + newName;
+        const PlatformError error = IsPlainName(newName)
+                                        ? stores().storeFor(oldPath).rename(oldPath, newPath, false)
+                                        : PlatformError{EINVAL, kInvalidName};
+        if (error.failed()) {
+            showError(QStringLiteral("Renaming failed: ") + error.message);
+        } else {
+            // Hits may have arrived meanwhile; they are only ever appended, but the
+            // record is looked for by name in case the list changed otherwise.
+            if (row >= m_results.size() || m_results.at(row).FileName != oldPath) {
+                row = int(std::find_if(m_results.begin(), m_results.end(),
+                                       [&](const TItemRecord& r) { return r.FileName == oldPath; }) -
+                          m_results.begin());
+            }
+            if (row < m_results.size())
+                m_results[row].FileName = newPath;
+        }
+    }
+    if (m_recordChanged && row < m_results.size())
+        m_recordChanged(row);
+}
+
+void TResultFileOperations::ShowProperties(int row)
+{
+    if (row < 0 || row >= m_results.size())
+        return;
+    const TItemRecord record = m_results.at(row);
+    std::optional<FileStoreStat> now;
+    QString nowError;
+    if (!IsFtpItem(record)) {
+        FileStoreStat stat;
+        const PlatformError error = stores().storeFor(record.FileName).stat(record.FileName, stat);
+        if (error.failed())
+            nowError = error.message;
+        else
+            now = stat;
+    }
+    TFilePropertiesDialog dialog(record, now, nowError, m_mainWindow);
+    m_runDialog(dialog);
+}
+
+void TResultFileOperations::MapNetworkDrive(int row)
+{
+    if (row < 0 || row >= m_results.size()) {
+        showInfo(QStringLiteral("Kestrova reaches the shares of the network by itself and needs no drive letter. "
+                                "To work with a share in other programs, open it in your file manager "
+                                "(smb://HOST/share); the desktop connects it there."));
+        return;
+    }
+    const auto path = UncPath::parse(m_results.at(row).FileName);
+    if (!path || path->isHost()) {
+        showInfo(QStringLiteral("\"%1\" is not on a network share.").arg(m_results.at(row).FileName));
+        return;
+    }
+    const QUrl share(path->sharePath().toUrl());
+    if (!m_openUrl(share))
+        showError(QStringLiteral("No program is associated to open this file."));
+}
+
+void TResultFileOperations::UnmapNetworkDrive()
+{
+    showInfo(QStringLiteral("Kestrova connects no drive letters. Shares the desktop connected are disconnected "
+                            "in your file manager (eject or unmount the share there)."));
+}
