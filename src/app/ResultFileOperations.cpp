@@ -12,6 +12,7 @@
 #include <QInputDialog>
 
 #include <algorithm>
+#include <cerrno>
 
 using namespace FileStorePath;
 

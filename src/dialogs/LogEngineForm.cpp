@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShowEvent>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -52,7 +53,9 @@ TLogEngineForm::TLogEngineForm(TEngineSearchLog& log, QWidget* parent)
 void TLogEngineForm::showEvent(QShowEvent* event)
 {
     TToolWindow::showEvent(event);
-    m_model.rebuild();
+    // Shown by the program (not restored from minimised): copy the whole log afresh.
+    if (!event->spontaneous())
+        m_model.rebuild();
 }
 
 void TLogEngineForm::synchronize()
