@@ -1,9 +1,7 @@
 #include "dialogs/LogExport.h"
 
 #include "model/AnsiCodec.h"
-#include "model/Error.h"
-
-#include <QSaveFile>
+#include "store/AtomicFile.h"
 
 QByteArray LogExportBytes(const QList<TSearchLogEntry>& entries)
 {
@@ -21,15 +19,8 @@ QByteArray LogExportBytes(const QList<TSearchLogEntry>& entries)
 
 void SaveLogExport(const QString& path, const QList<TSearchLogEntry>& entries)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        RaiseError(file.errorString());
-    const QByteArray bytes = LogExportBytes(entries);
-    if (file.write(bytes) != bytes.size()) {
-        const QString message = file.errorString();
-        file.cancelWriting();
-        RaiseError(message);
-    }
-    if (!file.commit())
-        RaiseError(file.errorString());
+    TAtomicFile file(path, TAtomicFile::TPermissions::Keep);
+    file.write(LogExportBytes(entries));
+    file.finish();
+    file.replace();
 }

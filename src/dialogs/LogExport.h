@@ -12,7 +12,6 @@
 // holds exactly one line per entry, as the list shows them.
 QByteArray LogExportBytes(const QList<TSearchLogEntry>& entries);
 
-// Writes the file through a temporary file that replaces the target only when
-// complete, so a failed save never destroys an earlier file of that name. Raises
-// EKestrovaError with the system's message.
+// Writes the file through a TAtomicFile (an earlier file of that name keeps its
+// permissions, and a failed save never destroys it). Raises EKestrovaError.
 void SaveLogExport(const QString& path, const QList<TSearchLogEntry>& entries);

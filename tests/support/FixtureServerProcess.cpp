@@ -12,11 +12,6 @@ constexpr int kExitUnavailable = 77;
 
 } // namespace
 
-QString FixturePath(const QString& name)
-{
-    return QStringLiteral(KESTROVA_FIXTURES_DIR "/") + name;
-}
-
 bool FixtureServerProcess::start(const QStringList& arguments, const QString& description, QString& why,
                                  bool& unavailable)
 {

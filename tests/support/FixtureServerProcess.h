@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/RunProgram.h" // FixturePath
+
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -29,6 +31,3 @@ private:
     QProcess m_process;
     uint16_t m_port = 0;
 };
-
-// The path of a file of tests/fixtures/.
-QString FixturePath(const QString& name);
