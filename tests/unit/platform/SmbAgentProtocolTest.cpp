@@ -39,6 +39,7 @@ TEST(SmbAgentProtocolTest, FieldsRoundTripInOrder)
 {
     QByteArray blob("\0\x01\xff binary", 10);
     QByteArray payload = PayloadWriter(MessageType::ListFolder)
+                             .u8(0xA5)
                              .u16(0xBEEF)
                              .u32(0xFFFFFFFFu)
                              .i32(-5)
@@ -50,6 +51,7 @@ TEST(SmbAgentProtocolTest, FieldsRoundTripInOrder)
                              .payload();
     PayloadReader in(payload);
     EXPECT_EQ(in.type(), MessageType::ListFolder);
+    EXPECT_EQ(in.u8(), 0xA5);
     EXPECT_EQ(in.u16(), 0xBEEF);
     EXPECT_EQ(in.u32(), 0xFFFFFFFFu);
     EXPECT_EQ(in.i32(), -5);
