@@ -97,6 +97,48 @@ TEST_F(ComputerListSearchTest, OneWorkerAtATimeSearchesTheHostsOneAfterAnother)
     EXPECT_TRUE(result.Errors.empty());
 }
 
+TEST_F(ComputerListSearchTest, StoredAccountsOpenTheProtectedShares)
+{
+    // Host 4 lists nothing without a logon; share "team" of host 5 admits only bob.
+    config.ResList = hostUnc(4) + "," + hostUnc(5);
+    LiveSearch search;
+    search.accounts = {{hostUnc(4), SmbFixture::alice().name, SmbFixture::alice().password},
+                       {hostUnc(5) + "\\team", SmbFixture::bob().name, SmbFixture::bob().password}};
+    const THeadlessSearchResult result = search.run(config);
+
+    QStringList found = ItemNames(result);
+    found.sort();
+    EXPECT_EQ(found, QStringList({hostUnc(4) + "\\private\\private.doc", hostUnc(5) + "\\team\\plan.doc"}));
+    EXPECT_GE(LogIndex(result, "Logged to " + hostUnc(4) + " as " + SmbFixture::alice().name), 0);
+    EXPECT_TRUE(result.Errors.empty());
+}
+
+TEST_F(ComputerListSearchTest, AWrongPasswordOpensNothing)
+{
+    config.ResList = hostUnc(4);
+    LiveSearch search;
+    search.accounts = {{hostUnc(4), SmbFixture::alice().name, "not-her-password"}};
+    const THeadlessSearchResult result = search.run(config);
+
+    EXPECT_TRUE(result.Items.isEmpty());
+    EXPECT_TRUE(LogLinesStartingWith(result, "Logged to").isEmpty());
+    EXPECT_GE(LogIndex(result, "No folders found on " + hostUnc(4)), 0);
+}
+
+TEST_F(ComputerListSearchTest, ContentSearchReadsTheFilesOnTheHosts)
+{
+    // Every file of the test hosts holds its own name.
+    config.ResList = hostUnc(3);
+    config.FileMasks = "*";
+    config.EnableTextSearch = true;
+    config.SearchText = "manual";
+    LiveSearch search;
+    const THeadlessSearchResult result = search.run(config);
+
+    EXPECT_EQ(ItemNames(result), QStringList({hostUnc(3) + "\\docs\\manual.pdf"}));
+    EXPECT_TRUE(result.Errors.empty());
+}
+
 TEST_F(ComputerListSearchTest, SharesAndFtpReportTheShareHitsFirst)
 {
     QString why;

@@ -20,6 +20,7 @@ THeadlessSearchResult LiveSearch::run(const TThreadConfig& config, const TScopeR
     };
     services.Browser = &browser;
     services.HostChecker = hostChecks.get();
+    services.Accounts = [this] { return accounts; };
     THeadlessSearch search(dispatcher, services);
     search.StopWhen = stopWhen;
     search.OnHit = onHit;

@@ -32,6 +32,8 @@ public:
     std::function<bool()> stopWhen;
     // Called on the main thread for every hit as it is appended.
     std::function<void(const TItemRecord&)> onHit;
+    // The stored accounts every worker copies when it starts.
+    std::vector<TUnicodeAccount> accounts;
 
     PumpDispatcher dispatcher;
     SmbShareClientFactory smbClients;
