@@ -139,6 +139,13 @@ TEST_F(IpRangeSearchTest, StopInTheSweepStartsNoFurtherCheckAndStillEnds)
     // The end marker still came: the search ended the usual way.
     EXPECT_GT(LogIndex(result, "Finishing search..."), 0);
     EXPECT_EQ(LogTexts(result).back(), "Search finished.");
+
+    // The same services serve the next search in full, as in the program.
+    search.hostChecks->beforeStart = nullptr;
+    const THeadlessSearchResult again = search.run(config);
+    EXPECT_EQ(Started(search).mid(3), Addresses(1, 6));
+    EXPECT_EQ(Enqueued(again).size(), 6);
+    EXPECT_EQ(again.Items.size(), 2);
 }
 
 TEST_F(IpRangeSearchTest, NoProbeMethodFindsNothing)
