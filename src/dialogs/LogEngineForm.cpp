@@ -1,10 +1,10 @@
 #include "dialogs/LogEngineForm.h"
 
+#include "app/FileDialogs.h"
 #include "dialogs/LogExport.h"
 #include "dialogs/MessageBoxes.h"
 #include "model/Error.h"
 
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
@@ -84,15 +84,8 @@ void TLogEngineForm::save()
 
 QString TLogEngineForm::DefaultSaveName(QWidget* owner)
 {
-    QFileDialog dialog(owner);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(QStringLiteral("Text files (*.txt)"));
-    dialog.setDefaultSuffix(QStringLiteral("txt"));
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
+    return FileDialogs().saveFileName(owner, QStringLiteral("Save Log"), QStringLiteral("Text files (*.txt)|*.txt"),
+                                      QStringLiteral(".txt"));
 }
 
 TLogEngineForm* ToggleLogView(QAction* action, QWidget* mainWindow)

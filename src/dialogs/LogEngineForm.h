@@ -19,8 +19,9 @@ class TLogEngineForm : public TToolWindow {
 public:
     static constexpr int kRefreshIntervalMs = 1000;
 
-    // Asks where to save (a save dialog with the ".txt" extension and an overwrite
-    // prompt); an empty name cancels. Replaceable for tests.
+    // Asks where to save; an empty name cancels. The standard one is the program's
+    // save dialog (FileDialogs(): ".txt" added, an existing file replaced only after
+    // the user confirmed it).
     using SaveNameRequester = std::function<QString(QWidget* owner)>;
 
     explicit TLogEngineForm(TEngineSearchLog& log = SearchLog, QWidget* parent = nullptr);

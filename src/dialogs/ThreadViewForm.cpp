@@ -1,5 +1,7 @@
 #include "dialogs/ThreadViewForm.h"
 
+#include "dialogs/WorkerListActivities.h"
+
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
@@ -95,4 +97,9 @@ TThreadViewForm* ToggleThreadView(QAction* action, QWidget* mainWindow, TWorkerA
 {
     return ToggleToolWindow<TThreadViewForm>(
         action, mainWindow, [&] { return new TThreadViewForm(source, mainWindow); });
+}
+
+TThreadViewForm* ToggleThreadView(QAction* action, QWidget* mainWindow)
+{
+    return ToggleThreadView(action, mainWindow, TWorkerListActivities::Running());
 }

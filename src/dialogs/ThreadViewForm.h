@@ -40,3 +40,5 @@ private:
 // action is checked, closes it when unchecked. The window unchecks the action when
 // it closes.
 TThreadViewForm* ToggleThreadView(QAction* action, QWidget* mainWindow, TWorkerActivitySource& source);
+// The same over the engine's process-wide WorkerThreadList.
+TThreadViewForm* ToggleThreadView(QAction* action, QWidget* mainWindow);

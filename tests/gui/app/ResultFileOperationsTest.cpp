@@ -6,6 +6,7 @@
 #include "store/Settings.h"
 #include "support/FailingFileStore.h"
 #include "support/MappedFileStore.h"
+#include "support/GuiTestApplication.h"
 #include "support/QStringPrinter.h"
 #include "support/RecordingMessageBoxes.h"
 #include "support/TempDir.h"
@@ -31,7 +32,7 @@ class ResultFileOperationsTest : public ::testing::Test {
 protected:
     ResultFileOperationsTest()
     {
-        EnsureOffscreenApplication();
+        EnsureGuiApplication();
         auto failingLocal = std::make_unique<FailingFileStore>(local);
         failing = failingLocal.get();
         operations.setStores(std::make_unique<FileStores>(

@@ -1,4 +1,5 @@
 #include "dialogs/AboutBox.h"
+#include "support/GuiTestApplication.h"
 #include "support/QStringPrinter.h"
 #include "support/RecordingMessageBoxes.h"
 
@@ -12,7 +13,7 @@ namespace {
 
 TEST(AboutBoxTest, ShowsTheBuildsVersionAndOpensTheVendorsPages)
 {
-    EnsureOffscreenApplication();
+    EnsureGuiApplication();
     TAboutBox box(QStringLiteral("http://127.0.5.1:8080"));
     QList<QUrl> opened;
     box.setUrlOpener([&](const QUrl& url) {

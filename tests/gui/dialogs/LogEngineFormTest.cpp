@@ -1,5 +1,7 @@
+#include "app/FileDialogs.h"
 #include "dialogs/LogEngineForm.h"
 #include "dialogs/LogExport.h"
+#include "support/GuiTestApplication.h"
 #include "support/QStringPrinter.h"
 #include "support/RecordingMessageBoxes.h"
 #include "support/TempDir.h"
@@ -36,7 +38,7 @@ class LogEngineFormTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        EnsureOffscreenApplication();
+        EnsureGuiApplication();
         log.AddEntry(lkInfo, QStringLiteral("Search started in mode 'Entire network' with root ''."));
         log.AddEntry(lkComputer, QStringLiteral("Computer \\\\ALPHA enqueued."));
         log.AddEntry(lkError, QStringLiteral("IP Range is invalid (10.0.0.x)"));
@@ -170,15 +172,24 @@ TEST_F(LogEngineFormTest, SavingWritesTheShownLinesInWindows1252WithCrLf)
     form.show();
     // Not yet shown by the view: not saved either.
     log.AddEntry(lkInfo, QStringLiteral("after the last tick"));
-    int asked = 0;
-    form.setSaveNameRequester([&](QWidget*) {
-        ++asked;
-        return path;
-    });
+    // The program's save dialog is asked (the standard requester).
+    struct SaveDialog : TFileDialogs {
+        QString openFileName(QWidget*, const QString&, const QString&) override { return {}; }
+        QString saveFileName(QWidget*, const QString&, const QString& filter, const QString& suffix, int*) override
+        {
+            asked.append(filter + u' ' + suffix);
+            return path;
+        }
+        QString path;
+        QStringList asked;
+    } dialog;
+    dialog.path = path;
+    SetFileDialogs(&dialog);
 
     QTest::mouseClick(form.saveButton(), Qt::LeftButton);
+    SetFileDialogs(nullptr);
 
-    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(dialog.asked, QStringList{QStringLiteral("Text files (*.txt)|*.txt .txt")});
     EXPECT_TRUE(boxes.shown.isEmpty());
     EXPECT_EQ(ReadFile(path), QByteArray("Search started in mode 'Entire network' with root ''.\r\n"
                                          "Computer \\\\ALPHA enqueued.\r\n"

@@ -1,4 +1,5 @@
 #include "dialogs/ThreadViewForm.h"
+#include "support/GuiTestApplication.h"
 #include "support/QStringPrinter.h"
 #include "support/RecordingMessageBoxes.h"
 
@@ -50,7 +51,7 @@ QStringList Captions(const TThreadViewForm& form)
 
 class ThreadViewFormTest : public ::testing::Test {
 protected:
-    void SetUp() override { EnsureOffscreenApplication(); }
+    void SetUp() override { EnsureGuiApplication(); }
     void TearDown() override
     {
         // Windows closed by a test are freed by the event loop.

@@ -22,7 +22,3 @@ public:
     QList<TMessageBoxRequest> shown;
     std::deque<QMessageBox::StandardButton> answers;
 };
-
-// Creates the process's QApplication once, on the offscreen platform with a private
-// runtime folder. Every widget test calls it first.
-void EnsureOffscreenApplication();

@@ -1,4 +1,5 @@
 #include "support/HttpTestServer.h"
+#include "support/GuiTestApplication.h"
 #include "support/QStringPrinter.h"
 #include "support/RecordingMessageBoxes.h"
 #include "update/OnlineVersionCheck.h"
@@ -50,7 +51,7 @@ struct RecordingWindows : TUpdateCheckWindows {
 
 class OnlineVersionCheckTest : public ::testing::Test {
 protected:
-    void SetUp() override { EnsureOffscreenApplication(); }
+    void SetUp() override { EnsureGuiApplication(); }
 
     // A server answering the version file with body (or the whole script given).
     void serve(const QJsonObject& script, const QString& address = QStringLiteral("127.0.5.1"))

@@ -1,3 +1,4 @@
+#include "support/GuiTestApplication.h"
 #include "support/QStringPrinter.h"
 #include "support/RecordingMessageBoxes.h"
 #include "update/ProxyCredentialsDialog.h"
@@ -19,7 +20,7 @@ namespace {
 
 class UpdateWindowsTest : public ::testing::Test {
 protected:
-    void SetUp() override { EnsureOffscreenApplication(); }
+    void SetUp() override { EnsureGuiApplication(); }
 
     TUpdateCheckTexts texts;
     TUpdateFound found{QStringLiteral("Kestrova"), QStringLiteral("9.0.1"), QStringLiteral("9.2"),
