@@ -8,6 +8,7 @@
 #include "app/ShellFunctions.h"
 #include "app/ToolbarIcons.h"
 #include "app/UserPrompts.h"
+#include "app/ViewCommands.h"
 #include "model/Error.h"
 #include "model/StopFlag.h"
 #include "store/Settings.h"
@@ -135,6 +136,7 @@ TMainWindow::TMainWindow(const Options& options, QWidget* parent)
     } catch (const std::exception& error) {
         ShowError(ExceptionMessage(error));
     }
+    InstallViewCommands(*this);
     updateCommandAvailability();
 }
 

@@ -126,11 +126,17 @@ void TResultFileOperations::transfer(const QList<int>& rows, bool move)
         return;
     Settings.InitialDir = folder;
 
-    std::unique_ptr<TTransferUi> ui = m_makeTransferUi(m_mainWindow, move);
-    m_activeTransfer = ui.get();
-    TFileTransfer(stores(), *ui).run(sources, folder, move);
-    m_activeTransfer = nullptr;
-    ui.reset();
+    {
+        std::unique_ptr<TTransferUi> ui = m_makeTransferUi(m_mainWindow, move);
+        // The stores' cancel check follows the window only while it lives, also when
+        // the transfer ends in an exception.
+        struct ActiveTransfer {
+            TTransferUi*& active;
+            ~ActiveTransfer() { active = nullptr; }
+        } active{m_activeTransfer};
+        m_activeTransfer = ui.get();
+        TFileTransfer(stores(), *ui).run(sources, folder, move);
+    }
 
     if (move) {
         // A file the move left where it was still exists and keeps its record.

@@ -56,10 +56,13 @@ TAboutBox::TAboutBox(const QString& site, QWidget* parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void ShowAboutBox(const QString& site, QWidget* mainWindow)
+void ShowAboutBox(const QString& site, QWidget* mainWindow, const std::function<void(QDialog&)>& run)
 {
     TAboutBox box(site, mainWindow);
     box.adjustSize();
     CentreWindow(&box, mainWindow);
-    box.exec();
+    if (run)
+        run(box);
+    else
+        box.exec();
 }

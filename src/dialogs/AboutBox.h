@@ -32,5 +32,6 @@ private:
     QPushButton* m_ok = nullptr;
 };
 
-// Entry point of the main window's "&About" command.
-void ShowAboutBox(const QString& site, QWidget* mainWindow);
+// Entry point of the main window's "&About" command: the box, centred on the main
+// window, run modally by `run` (QDialog::exec when empty; tests look at it instead).
+void ShowAboutBox(const QString& site, QWidget* mainWindow, const std::function<void(QDialog&)>& run = {});

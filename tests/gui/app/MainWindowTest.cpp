@@ -281,8 +281,7 @@ TEST_F(MainWindowTest, ProfilesCarryTheHistoriesAndBadProfilesAreReported)
 TEST_F(MainWindowTest, CommandsNotBuiltYetSayNotAvailable)
 {
     window->action(TCommand::Config)->trigger();
-    window->action(TCommand::ViewShowLog)->trigger();
-    EXPECT_FALSE(window->action(TCommand::ViewShowLog)->isChecked());
+    window->action(TCommand::TextSearchOptions)->trigger();
     ASSERT_EQ(prompts.infos.size(), 2);
     EXPECT_TRUE(prompts.infos[0].contains("\"Options\" is not available yet"));
 }

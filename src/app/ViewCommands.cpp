@@ -1,0 +1,154 @@
+#include "app/ViewCommands.h"
+
+#include "accounts/AccountList.h"
+#include "app/MainWindow.h"
+#include "app/ResultFileOperations.h"
+#include "app/ResultsModel.h"
+#include "app/ResultsView.h"
+#include "app/ShellFunctions.h"
+#include "dialogs/AboutBox.h"
+#include "dialogs/LogEngineForm.h"
+#include "dialogs/ThreadViewForm.h"
+#include "engine/ShareAccess.h"
+#include "store/SettingsFile.h"
+#include "update/OnlineVersionCheck.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QEvent>
+#include <QScrollBar>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+// Before the first operation on a share: the stored accounts whose computer mask
+// matches, as a search would try them. An account list with a broken mask logs on
+// with none (the operation then reports the share's own refusal).
+void LogOnWithStoredAccounts(ShareClient& client, const QString& sharePath)
+{
+    const QList<TUnicodeAccount> accounts = AccountList.Snapshot();
+    if (accounts.isEmpty())
+        return;
+    try {
+        const TAccountMaskList masks = BuildAccountMasks({accounts.begin(), accounts.end()});
+        QString userName;
+        TShareAccess(client, masks, 2).LogonTo(sharePath, userName);
+    } catch (const std::exception&) {
+        // no logon: see above
+    }
+}
+
+} // namespace
+
+TViewCommands::TViewCommands(TMainWindow& window)
+    : QObject(&window), m_window(window),
+      m_fileOperations(std::make_unique<TResultFileOperations>(window.resultList(), &window))
+{
+    setObjectName(QStringLiteral("ViewCommands"));
+    setVendorSite(VendorSiteUrl());
+    m_fileOperations->setRecordsRemoved([this] { recordsRemoved(); });
+    m_fileOperations->setRecordChanged([this](int) { m_window.resultsView()->viewport()->update(); });
+    m_fileOperations->setLogonHook(LogOnWithStoredAccounts);
+    install();
+    // The start-up check waits until the window has appeared: a run that never shows
+    // it (unattended, without a display) asks nobody and checks nothing.
+    m_window.installEventFilter(this);
+}
+
+TViewCommands::~TViewCommands() = default;
+
+void TViewCommands::setVendorSite(const QString& site)
+{
+    m_versionCheck = std::make_unique<TOnlineVersionCheck>(TOnlineVersionCheck::VersionFileAddress(site),
+                                                           TOnlineVersionCheck::DownloadPageAddress(site));
+    m_versionCheck->setMainWindow(&m_window);
+}
+
+void TViewCommands::setDialogRunner(DialogRunner runner)
+{
+    m_runDialog = runner;
+    if (runner)
+        m_fileOperations->setDialogRunner(std::move(runner));
+    else
+        m_fileOperations->setDialogRunner([](QDialog& dialog) { dialog.exec(); });
+}
+
+void TViewCommands::setHandler(TCommand command, std::function<void()> handler)
+{
+    m_window.setCommandHandler(command, std::move(handler));
+}
+
+void TViewCommands::install()
+{
+    QAction* showLog = m_window.action(TCommand::ViewShowLog);
+    QAction* showThreads = m_window.action(TCommand::ViewShowThreads);
+    setHandler(TCommand::ViewShowLog, [this, showLog] { ToggleLogView(showLog, &m_window); });
+    setHandler(TCommand::ViewShowThreads, [this, showThreads] { ToggleThreadView(showThreads, &m_window); });
+
+    setHandler(TCommand::About, [this] { ShowAboutBox(VendorSiteUrl(), &m_window, m_runDialog); });
+    setHandler(TCommand::CheckNow, [this] { m_versionCheck->CheckNow(false); });
+    // The item toggles itself; the check follows its mark at once (the window takes
+    // the mark into the settings file at exit).
+    connect(m_window.action(TCommand::AutoCheckEnabled), &QAction::toggled, this,
+            [](bool checked) { AutoUpdateSettings.AutoCheckEnabled = checked; });
+
+    TResultFileOperations& files = *m_fileOperations;
+    setHandler(TCommand::Copy, [this, &files] { files.CopyFiles(selectedRows()); });
+    setHandler(TCommand::Move, [this, &files] { files.MoveFiles(selectedRows()); });
+    setHandler(TCommand::Delete, [this, &files] { files.DeleteFiles(selectedRows()); });
+    setHandler(TCommand::Rename, [this, &files] { files.RenameFile(m_window.resultsView()->firstSelectedRow()); });
+    setHandler(TCommand::Properties,
+               [this, &files] { files.ShowProperties(m_window.resultsView()->firstSelectedRow()); });
+    setHandler(TCommand::MapDriveForFile,
+               [this, &files] { files.MapNetworkDrive(m_window.resultsView()->firstSelectedRow()); });
+    setHandler(TCommand::MapDrive, [&files] { files.MapNetworkDrive(-1); });
+    setHandler(TCommand::UnmapDrive, [&files] { files.UnmapNetworkDrive(); });
+}
+
+QList<int> TViewCommands::selectedRows() const
+{
+    // From the selection's ranges: a selection of every row of a large list is a
+    // single range.
+    QList<int> rows;
+    for (const QItemSelectionRange& range : m_window.resultsView()->selectionModel()->selection()) {
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.append(row);
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+void TViewCommands::recordsRemoved()
+{
+    // The view takes the shorter list where it stands instead of jumping to the top.
+    QScrollBar* bar = m_window.resultsView()->verticalScrollBar();
+    const int position = bar->value();
+    m_window.resultsModel().resetFromList();
+    bar->setValue(position);
+}
+
+void TViewCommands::runStartupChecks()
+{
+    m_startupDone = true;
+    m_versionCheck->AskForAutoCheck(m_window.action(TCommand::AutoCheckEnabled));
+    m_versionCheck->AutoCheck();
+}
+
+bool TViewCommands::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == &m_window && event->type() == QEvent::Show && !m_startupDone) {
+        m_startupDone = true;
+        m_window.removeEventFilter(this);
+        // After the window has painted and the show has finished.
+        QTimer::singleShot(0, this, &TViewCommands::runStartupChecks);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+TViewCommands& InstallViewCommands(TMainWindow& window)
+{
+    return *new TViewCommands(window);
+}
