@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QIcon>
+
+// The small icon the option dialogs' lists show in front of every entry.
+QIcon ProgramIcon();

@@ -1,0 +1,161 @@
+#include "support/DialogTestSupport.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QPointer>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+void EnsureDialogTestApplication()
+{
+    if (QApplication::instance())
+        return;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // A private runtime folder keeps Qt from complaining about a missing one.
+    static const QByteArray runtimeDir = (QDir::tempPath() + QStringLiteral("/kestrova-dialog-test-runtime")).toLocal8Bit();
+    QDir().mkpath(QString::fromLocal8Bit(runtimeDir));
+    QFile::setPermissions(QString::fromLocal8Bit(runtimeDir),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", runtimeDir);
+    static int argc = 1;
+    static char name[] = "kestrova-dialog-test";
+    static char* argv[] = {name, nullptr};
+    new QApplication(argc, argv); // lives until the process ends
+}
+
+TDialogTest::TDialogTest()
+{
+    EnsureDialogTestApplication();
+    m_watchdog = new QTimer;
+    m_watchdog->setInterval(500);
+    auto seen = std::make_shared<std::pair<QPointer<QWidget>, int>>();
+    QObject::connect(m_watchdog, &QTimer::timeout, [seen] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal != seen->first) {
+            *seen = {modal, 0};
+            return;
+        }
+        if (auto* dialog = qobject_cast<QDialog*>(modal); dialog && ++seen->second >= 10) {
+            ADD_FAILURE() << "an unanswered dialog was open: " << dialog->windowTitle().toStdString();
+            dialog->reject();
+        }
+    });
+    m_watchdog->start();
+}
+
+TDialogTest::~TDialogTest()
+{
+    delete m_watchdog;
+}
+
+TRecordingDialogPrompts::TRecordingDialogPrompts()
+{
+    SetDialogPrompts(this);
+}
+
+TRecordingDialogPrompts::~TRecordingDialogPrompts()
+{
+    SetDialogPrompts(nullptr);
+}
+
+void TRecordingDialogPrompts::error(QWidget* owner, const QString& text)
+{
+    owners.append(owner);
+    errors.append(text);
+}
+
+void TRecordingDialogPrompts::warning(QWidget* owner, const QString& text)
+{
+    owners.append(owner);
+    warnings.append(text);
+}
+
+bool TRecordingDialogPrompts::askYesNo(QWidget* owner, const QString& title, const QString& text)
+{
+    owners.append(owner);
+    questions.append(title + QStringLiteral(": ") + text);
+    if (yesNoAnswers.empty())
+        return true;
+    const bool answer = yesNoAnswers.front();
+    yesNoAnswers.pop_front();
+    return answer;
+}
+
+bool TRecordingDialogPrompts::inputText(QWidget* owner, const QString& title, const QString& prompt, QString& value)
+{
+    owners.append(owner);
+    inputs.append(title + u'|' + prompt + u'|' + value);
+    if (inputAnswers.empty())
+        return false;
+    const std::optional<QString> answer = inputAnswers.front();
+    inputAnswers.pop_front();
+    if (!answer)
+        return false;
+    value = *answer;
+    return true;
+}
+
+QString TRecordingDialogPrompts::openFileName(QWidget* owner, const QString& filter)
+{
+    owners.append(owner);
+    fileFilters.append(filter);
+    if (openFileAnswers.empty())
+        return {};
+    const QString answer = openFileAnswers.front();
+    openFileAnswers.pop_front();
+    return answer;
+}
+
+QString TRecordingDialogPrompts::saveFileName(QWidget* owner, const QString& filter, const QString& defaultSuffix)
+{
+    owners.append(owner);
+    fileFilters.append(filter + u'|' + defaultSuffix);
+    if (saveFileAnswers.empty())
+        return {};
+    const QString answer = saveFileAnswers.front();
+    saveFileAnswers.pop_front();
+    return answer;
+}
+
+void OnNextModal(std::function<void(QDialog*)> action)
+{
+    const QPointer<QWidget> before = QApplication::activeModalWidget();
+    auto* poll = new QTimer;
+    poll->setInterval(10);
+    auto waited = std::make_shared<int>(0);
+    QObject::connect(poll, &QTimer::timeout, [poll, before, waited, action = std::move(action)] {
+        QWidget* modal = QApplication::activeModalWidget();
+        auto* dialog = qobject_cast<QDialog*>(modal);
+        if (!dialog || modal == before) {
+            if (++*waited > 500) {
+                poll->deleteLater();
+                ADD_FAILURE() << "no modal dialog opened";
+            }
+            return;
+        }
+        poll->stop();
+        poll->deleteLater();
+        action(dialog);
+        if (dialog->isVisible()) {
+            const QPointer<QDialog> left = dialog;
+            QTimer::singleShot(5000, [left] {
+                if (left && left->isVisible()) {
+                    ADD_FAILURE() << "the action left the dialog open";
+                    left->reject();
+                }
+            });
+        }
+    });
+    poll->start();
+}
+
+void ClickButton(QDialog* dialog, const QString& objectName)
+{
+    auto* button = dialog->findChild<QAbstractButton*>(objectName);
+    ASSERT_NE(button, nullptr) << objectName.toStdString();
+    button->click();
+}
