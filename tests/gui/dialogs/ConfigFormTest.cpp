@@ -5,6 +5,7 @@
 #include "dialogs/RadioGroup.h"
 #include "dialogs/SortedListView.h"
 #include "engine/DiscoverySettings.h"
+#include "engine/IpRange.h"
 #include "model/DateTime.h"
 #include "store/Settings.h"
 #include "support/DialogTestSupport.h"
@@ -240,6 +241,25 @@ TEST_F(ConfigFormTest, AddedRangeIsWrittenWithTheHyphenBetweenBlanks)
     form.addResource();
     EXPECT_EQ(form.resourceList()->entries(), QStringList({"192.168.1.1 - 192.168.1.10"}));
     EXPECT_TRUE(prompts.inputs.isEmpty());
+
+    // The search takes the entry as a range of ten addresses.
+    uint32_t first = 0;
+    uint32_t last = 0;
+    EXPECT_TRUE(ParseIPRange(form.resourceList()->entries().first(), first, last));
+    EXPECT_EQ(IPRangeCount(first, last), 10u);
+
+    // Entered the wrong way round it is kept, and the search refuses it.
+    OnNextModal([](QDialog* dialog) {
+        auto* input = qobject_cast<TIPRangeInputForm*>(dialog);
+        ASSERT_NE(input, nullptr);
+        input->fromControl()->setIPAddress(0x0A000109);
+        input->toControl()->setIPAddress(0x0A000101);
+        ClickButton(dialog, "okButton");
+    });
+    form.addResource();
+    ASSERT_EQ(form.resourceList()->entries().size(), 2);
+    EXPECT_EQ(form.resourceList()->entries().first(), "10.0.1.9 - 10.0.1.1");
+    EXPECT_FALSE(ParseIPRange(form.resourceList()->entries().first(), first, last));
 }
 
 TEST_F(ConfigFormTest, DeleteAsksFirst)
