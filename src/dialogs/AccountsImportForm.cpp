@@ -4,6 +4,7 @@
 #include "dialogs/DialogPrompts.h"
 #include "dialogs/ModalButtons.h"
 #include "model/Error.h"
+#include "model/LocaleFormats.h"
 
 #include <QGridLayout>
 #include <QHeaderView>
@@ -12,16 +13,6 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-
-namespace {
-
-// The locale's list separator: ';' where the decimal separator is a comma, else ','.
-QChar ListSeparator()
-{
-    return QLocale::system().decimalPoint() == QStringLiteral(",") ? u';' : u',';
-}
-
-} // namespace
 
 TAccountsImportForm::TAccountsImportForm(QWidget* parent)
     : QDialog(parent), m_fileName(new QLineEdit(this)), m_separator(new QLineEdit(this)),
@@ -37,7 +28,7 @@ TAccountsImportForm::TAccountsImportForm(QWidget* parent)
 
     m_separator->setObjectName(QStringLiteral("leSeparator"));
     m_separator->setMaxLength(1);
-    m_separator->setText(ListSeparator());
+    m_separator->setText(LocaleListSeparator(QLocale::system()));
     m_separator->setMaximumWidth(40);
     connect(m_separator, &QLineEdit::textChanged, this, &TAccountsImportForm::separatorChanged);
 

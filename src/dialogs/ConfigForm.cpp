@@ -9,6 +9,7 @@
 #include "engine/DiscoverySettings.h"
 #include "model/DateTime.h"
 #include "model/Error.h"
+#include "model/ItemDateText.h"
 #include "model/ScopeEntry.h"
 #include "store/ComputerListFile.h"
 #include "store/Settings.h"
@@ -99,18 +100,17 @@ int32_t ChosenIndex(int index, int32_t stored)
     return index >= 0 ? index : stored;
 }
 
-// Today's date at midnight in each of the four date display formats: short date,
-// long date, short date and short time, long date and long time.
+// Today's date at midnight in each of the four date display formats, as the results
+// view would show it: short date, long date, short date and short time, long date and
+// long time.
 QStringList DateFormatSamples()
 {
-    const QLocale locale = QLocale::system();
-    const QDateTime today(QDate::currentDate(), QTime(0, 0));
-    return {
-        locale.toString(today.date(), QLocale::ShortFormat),
-        locale.toString(today.date(), QLocale::LongFormat),
-        locale.toString(today.date(), QLocale::ShortFormat) + u' ' + locale.toString(today.time(), QLocale::ShortFormat),
-        locale.toString(today.date(), QLocale::LongFormat) + u' ' + locale.toString(today.time(), QLocale::LongFormat),
-    };
+    TItemRecord today;
+    today.DateTime = DateTimeFromQDateTime(QDateTime(QDate::currentDate(), QTime(0, 0)));
+    QStringList samples;
+    for (int format = 0; format < 4; ++format)
+        samples.append(ItemDateText(today, format));
+    return samples;
 }
 
 double DateWithTime(const QDate& date, const QTime& time)

@@ -33,6 +33,10 @@ bool SaveComputerList(const QString& path, const QStringList& entries)
         bytes += ToAnsi(entry);
         bytes += "\r\n";
     }
-    WriteFileAtomically(path, bytes);
+    // A list holds no secrets: the replaced file keeps its permissions.
+    TAtomicFile file(path, TAtomicFile::TPermissions::Keep);
+    file.write(bytes);
+    file.finish();
+    file.replace();
     return true;
 }

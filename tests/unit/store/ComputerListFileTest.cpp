@@ -40,6 +40,14 @@ TEST(ComputerListFileTest, SavesAnsiLinesWithCrLfAndReadsThemBack)
     EXPECT_TRUE(SaveComputerList(path, entries));
     EXPECT_EQ(FileBytes(path), QByteArray("\\\\PC1\r\n\\\\B\xDCRO\r\n192.168.1.1 - 192.168.1.9\r\n"));
     EXPECT_EQ(LoadComputerList(path).mid(0, 2), entries.mid(0, 2));
+
+    // Replacing a list keeps the file's permissions: it holds no secrets.
+    const QFileDevice::Permissions shared = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                            QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    ASSERT_TRUE(QFile::setPermissions(path, shared));
+    EXPECT_TRUE(SaveComputerList(path, {"\\\\PC9"}));
+    EXPECT_EQ(FileBytes(path), QByteArray("\\\\PC9\r\n"));
+    EXPECT_TRUE(QFile::permissions(path).testFlags(QFileDevice::ReadGroup | QFileDevice::ReadOther));
 }
 
 TEST(ComputerListFileTest, AnEmptyListCreatesNoFile)
