@@ -34,10 +34,14 @@ QVariant TAccountListModel::data(const QModelIndex& index, int role) const
         return {};
     const TUnicodeAccount account = m_accounts.Get(index.row());
     switch (index.column()) {
-    case 0: return account.Computer;
-    case 1: return account.UserName;
-    case 2: return MaskedPassword(account.Password);
-    default: return {};
+    case 0:
+        return account.Computer;
+    case 1:
+        return account.UserName;
+    case 2:
+        return MaskedPassword(account.Password);
+    default:
+        return {};
     }
 }
 
@@ -46,10 +50,14 @@ QVariant TAccountListModel::headerData(int section, Qt::Orientation orientation,
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
     switch (section) {
-    case 0: return QStringLiteral("Shared Folder");
-    case 1: return QStringLiteral("User Name");
-    case 2: return QStringLiteral("Password");
-    default: return {};
+    case 0:
+        return QStringLiteral("Shared Folder");
+    case 1:
+        return QStringLiteral("User Name");
+    case 2:
+        return QStringLiteral("Password");
+    default:
+        return {};
     }
 }
 

@@ -44,10 +44,10 @@ TAccountsManagementForm::TAccountsManagementForm(TAccountList& accounts, QWidget
     connect(m_list, &QTreeView::doubleClicked, this, &TAccountsManagementForm::editAccount);
 
     auto* buttons = new QVBoxLayout;
-    connect(AddButton(buttons, QStringLiteral("&Add"), QStringLiteral("addButton"), this), &QPushButton::clicked,
-            this, &TAccountsManagementForm::addAccount);
-    connect(AddButton(buttons, QStringLiteral("&Edit"), QStringLiteral("editButton"), this), &QPushButton::clicked,
-            this, &TAccountsManagementForm::editAccount);
+    connect(AddButton(buttons, QStringLiteral("&Add"), QStringLiteral("addButton"), this),
+            &QPushButton::clicked, this, &TAccountsManagementForm::addAccount);
+    connect(AddButton(buttons, QStringLiteral("&Edit"), QStringLiteral("editButton"), this),
+            &QPushButton::clicked, this, &TAccountsManagementForm::editAccount);
     connect(AddButton(buttons, QStringLiteral("&Delete"), QStringLiteral("deleteButton"), this),
             &QPushButton::clicked, this, &TAccountsManagementForm::deleteAccount);
     connect(AddButton(buttons, QStringLiteral("&Import ..."), QStringLiteral("importButton"), this),
@@ -87,8 +87,8 @@ void TAccountsManagementForm::selectIndex(int index)
         return;
     }
     const QModelIndex row = m_model->index(index, 0);
-    m_list->selectionModel()->setCurrentIndex(
-        row, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_list->selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect |
+                                                       QItemSelectionModel::Rows);
 }
 
 void TAccountsManagementForm::addAccount()

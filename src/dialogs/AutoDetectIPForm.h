@@ -3,7 +3,6 @@
 #include "platform/InterfaceAddresses.h"
 
 #include <QDialog>
-
 #include <cstdint>
 #include <functional>
 #include <vector>

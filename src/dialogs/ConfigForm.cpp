@@ -14,7 +14,6 @@
 #include "store/ComputerListFile.h"
 #include "store/Settings.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -120,7 +119,8 @@ double DateWithTime(const QDate& date, const QTime& time)
 
 } // namespace
 
-TConfigForm::TConfigForm(TIPDiscoverySettings& discovery, const std::function<void()>& openManual, QWidget* parent)
+TConfigForm::TConfigForm(TIPDiscoverySettings& discovery, const std::function<void()>& openManual,
+                         QWidget* parent)
     : QDialog(parent), m_discovery(discovery), m_openManual(openManual)
 {
     setWindowTitle(QStringLiteral("Options"));
@@ -159,10 +159,12 @@ QWidget* TConfigForm::createMainPage()
     auto* page = new QWidget;
 
     auto* filters = new QGroupBox(QStringLiteral("Search results filters"), page);
-    m_filterByDate = CheckBox(QStringLiteral("Filter by date. File date from"), QStringLiteral("cbFilterByDate"), page);
+    m_filterByDate =
+        CheckBox(QStringLiteral("Filter by date. File date from"), QStringLiteral("cbFilterByDate"), page);
     m_dateFrom = DatePicker(QStringLiteral("dpDateFrom"), page);
     m_dateTo = DatePicker(QStringLiteral("dpDateTo"), page);
-    m_filterBySize = CheckBox(QStringLiteral("Filter by size. File size from"), QStringLiteral("cbFilterBySize"), page);
+    m_filterBySize =
+        CheckBox(QStringLiteral("Filter by size. File size from"), QStringLiteral("cbFilterBySize"), page);
     m_sizeFrom = DigitsField(QStringLiteral("edSizeFrom"), page);
     m_sizeTo = DigitsField(QStringLiteral("edSizeTo"), page);
     const QStringList units = {QStringLiteral("MB"), QStringLiteral("KB"), QStringLiteral("B")};
@@ -191,9 +193,11 @@ QWidget* TConfigForm::createMainPage()
     displayForm->addRow(QStringLiteral("File display format"), m_fileFormat);
 
     auto* misc = new QGroupBox(QStringLiteral("Misc. options"), page);
-    m_enableTextSearch = CheckBox(QStringLiteral("Enable text search"), QStringLiteral("cbEnableTextSearch"), page);
+    m_enableTextSearch =
+        CheckBox(QStringLiteral("Enable text search"), QStringLiteral("cbEnableTextSearch"), page);
     m_drawGrid = CheckBox(QStringLiteral("Grid Visible"), QStringLiteral("cbDrawGrid"), page);
-    m_completeMessage = CheckBox(QStringLiteral("Message when complete"), QStringLiteral("cbCompleteMessage"), page);
+    m_completeMessage =
+        CheckBox(QStringLiteral("Message when complete"), QStringLiteral("cbCompleteMessage"), page);
     m_autoUnmount = CheckBox(QStringLiteral("Auto unmount shares"), QStringLiteral("cbAutoUnMount"), page);
     m_minToTray = CheckBox(QStringLiteral("Minimise to tray"), QStringLiteral("cbMinToTray"), page);
     m_maxThreads = new QSpinBox(page);
@@ -222,11 +226,11 @@ QWidget* TConfigForm::createMainPage()
 QWidget* TConfigForm::createNetSearchPage()
 {
     auto* page = new QWidget;
-    m_searchType = new TRadioGroup(QStringLiteral("Search in"),
-                                   {QStringLiteral("Entire network"), QStringLiteral("Excluding these computers"),
-                                    QStringLiteral("Only these computers"),
-                                    QStringLiteral("Computers with specific IP addresses")},
-                                   page);
+    m_searchType = new TRadioGroup(
+        QStringLiteral("Search in"),
+        {QStringLiteral("Entire network"), QStringLiteral("Excluding these computers"),
+         QStringLiteral("Only these computers"), QStringLiteral("Computers with specific IP addresses")},
+        page);
     m_searchType->setObjectName(QStringLiteral("rgSearchType"));
     connect(m_searchType, &TRadioGroup::itemIndexChanged, this, &TConfigForm::updateSearchTypePresentation);
 
@@ -237,14 +241,15 @@ QWidget* TConfigForm::createNetSearchPage()
                                QStringLiteral("addResource"));
     m_deleteResource = ToolButton(m_resourceBar, QStyle::SP_TrashIcon, QStringLiteral("Delete computer"),
                                   QStringLiteral("deleteResource"));
-    m_editResource = ToolButton(m_resourceBar, QStyle::SP_FileDialogDetailedView, QStringLiteral("Edit computer"),
-                                QStringLiteral("editResource"));
+    m_editResource = ToolButton(m_resourceBar, QStyle::SP_FileDialogDetailedView,
+                                QStringLiteral("Edit computer"), QStringLiteral("editResource"));
     QAction* load = ToolButton(m_resourceBar, QStyle::SP_DialogOpenButton, QStringLiteral("Load data"),
                                QStringLiteral("loadResources"));
     QAction* save = ToolButton(m_resourceBar, QStyle::SP_DialogSaveButton, QStringLiteral("Save data"),
                                QStringLiteral("saveResources"));
-    m_additionalSettings = ToolButton(m_resourceBar, QStyle::SP_FileDialogInfoView,
-                                      QStringLiteral("Additional settings"), QStringLiteral("additionalSettings"));
+    m_additionalSettings =
+        ToolButton(m_resourceBar, QStyle::SP_FileDialogInfoView, QStringLiteral("Additional settings"),
+                   QStringLiteral("additionalSettings"));
     connect(m_addResource, &QAction::triggered, this, &TConfigForm::addResource);
     connect(m_deleteResource, &QAction::triggered, this, &TConfigForm::deleteResources);
     connect(m_editResource, &QAction::triggered, this, &TConfigForm::editResource);
@@ -271,16 +276,18 @@ QWidget* TConfigForm::createNetSearchPage()
 QWidget* TConfigForm::createHiddenFoldersPage()
 {
     auto* page = new QWidget;
-    m_acceptResources = new TRadioGroup(QStringLiteral("Search in"),
-                                        {QStringLiteral("Common folders"), QStringLiteral("Only hidden folders"),
-                                         QStringLiteral("Common and hidden folders")},
-                                        page);
+    m_acceptResources =
+        new TRadioGroup(QStringLiteral("Search in"),
+                        {QStringLiteral("Common folders"), QStringLiteral("Only hidden folders"),
+                         QStringLiteral("Common and hidden folders")},
+                        page);
     m_acceptResources->setObjectName(QStringLiteral("rgAcceptResources"));
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(WrappedLabel(
-        QStringLiteral("Kestrova can discover hidden folders automatically and search files on them.\n\n"
-                       "Hidden folders are shared folders which are not normally visible on a network, but they "
-                       "can be accessed via their name."),
+        QStringLiteral(
+            "Kestrova can discover hidden folders automatically and search files on them.\n\n"
+            "Hidden folders are shared folders which are not normally visible on a network, but they "
+            "can be accessed via their name."),
         page));
     layout->addWidget(m_acceptResources);
     layout->addStretch();
@@ -299,9 +306,11 @@ QWidget* TConfigForm::createFoldersPage()
     auto* bar = new QToolBar(page);
     bar->setObjectName(QStringLiteral("folderToolBar"));
     bar->setIconSize(QSize(16, 16));
-    connect(ToolButton(bar, QStyle::SP_FileDialogNewFolder, QStringLiteral("Add folder"), QStringLiteral("addFolder")),
+    connect(ToolButton(bar, QStyle::SP_FileDialogNewFolder, QStringLiteral("Add folder"),
+                       QStringLiteral("addFolder")),
             &QAction::triggered, this, &TConfigForm::addFolder);
-    connect(ToolButton(bar, QStyle::SP_TrashIcon, QStringLiteral("Delete folder"), QStringLiteral("deleteFolder")),
+    connect(ToolButton(bar, QStyle::SP_TrashIcon, QStringLiteral("Delete folder"),
+                       QStringLiteral("deleteFolder")),
             &QAction::triggered, this, &TConfigForm::deleteFolder);
     connect(ToolButton(bar, QStyle::SP_FileDialogDetailedView, QStringLiteral("Edit folder"),
                        QStringLiteral("editFolder")),
@@ -311,8 +320,9 @@ QWidget* TConfigForm::createFoldersPage()
     connect(m_folders, &QTreeWidget::itemDoubleClicked, this, &TConfigForm::editFolder);
 
     auto* explanation = WrappedLabel(
-        QStringLiteral("Use this option if you want to include or exclude specific network folders from search. "
-                       "Wildcards are allowed.\n\nExamples:\n*\\My Documents\nexchange*\n*temp\\db\\*\n\n"),
+        QStringLiteral(
+            "Use this option if you want to include or exclude specific network folders from search. "
+            "Wildcards are allowed.\n\nExamples:\n*\\My Documents\nexchange*\n*temp\\db\\*\n\n"),
         page);
     auto* left = new QVBoxLayout;
     left->addWidget(explanation);
@@ -330,17 +340,19 @@ QWidget* TConfigForm::createFoldersPage()
 QWidget* TConfigForm::createFtpPage()
 {
     auto* page = new QWidget;
-    m_ftpMode = new TRadioGroup(QStringLiteral("Search mode"),
-                                {QStringLiteral("Only shared resources"), QStringLiteral("Shared and FTP resources"),
-                                 QStringLiteral("Only FTP resources")},
-                                page);
+    m_ftpMode =
+        new TRadioGroup(QStringLiteral("Search mode"),
+                        {QStringLiteral("Only shared resources"), QStringLiteral("Shared and FTP resources"),
+                         QStringLiteral("Only FTP resources")},
+                        page);
     m_ftpMode->setObjectName(QStringLiteral("rgFtpMode"));
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(WrappedLabel(
-        QStringLiteral("Here you can enable search on anonymous LAN FTP servers.\n\n"
-                       "Please note: the text search option, the hidden resources settings and the folders "
-                       "settings have no effect for this search. Any user names and passwords specified in the "
-                       "password manager also do not apply."),
+        QStringLiteral(
+            "Here you can enable search on anonymous LAN FTP servers.\n\n"
+            "Please note: the text search option, the hidden resources settings and the folders "
+            "settings have no effect for this search. Any user names and passwords specified in the "
+            "password manager also do not apply."),
         page));
     layout->addWidget(m_ftpMode);
     layout->addStretch();
@@ -421,7 +433,8 @@ void TConfigForm::store(TSettings& settings) const
 
     settings.SearchMethod = ChosenIndex(m_searchType->itemIndex(), settings.SearchMethod);
     settings.ResList = m_resources->entries();
-    settings.HiddenResSearchMethod = ChosenIndex(m_acceptResources->itemIndex(), settings.HiddenResSearchMethod);
+    settings.HiddenResSearchMethod =
+        ChosenIndex(m_acceptResources->itemIndex(), settings.HiddenResSearchMethod);
     settings.FoldersSearchMethod = ChosenIndex(m_foldersType->itemIndex(), settings.FoldersSearchMethod);
     settings.FolderList = m_folders->entries();
     settings.FtpSearchMode = ChosenIndex(m_ftpMode->itemIndex(), settings.FtpSearchMode);
@@ -453,7 +466,8 @@ void TConfigForm::addResource()
         return;
     }
     QString name;
-    if (DialogPrompts().inputText(this, QStringLiteral("Add computer"), QStringLiteral("Enter a computer name"), name) &&
+    if (DialogPrompts().inputText(this, QStringLiteral("Add computer"),
+                                  QStringLiteral("Enter a computer name"), name) &&
         !name.isEmpty())
         m_resources->addEntry(ComputerListEntry(name));
 }
@@ -516,8 +530,8 @@ void TConfigForm::additionalSettings()
 void TConfigForm::addFolder()
 {
     QString folder;
-    if (DialogPrompts().inputText(this, QStringLiteral("Enter a folder name"), QStringLiteral("For example, My documents"),
-                                  folder) &&
+    if (DialogPrompts().inputText(this, QStringLiteral("Enter a folder name"),
+                                  QStringLiteral("For example, My documents"), folder) &&
         !folder.isEmpty())
         m_folders->addEntry(folder);
 }
@@ -535,6 +549,7 @@ void TConfigForm::editFolder()
     if (row < 0)
         return;
     QString folder = m_folders->entries().at(row);
-    if (DialogPrompts().inputText(this, QStringLiteral("Edit folder"), QString(), folder) && !folder.isEmpty())
+    if (DialogPrompts().inputText(this, QStringLiteral("Edit folder"), QString(), folder) &&
+        !folder.isEmpty())
         m_folders->replaceEntry(row, folder);
 }

@@ -2,7 +2,6 @@
 
 #include <QDialog>
 #include <QTime>
-
 #include <functional>
 
 class QCheckBox;

@@ -21,8 +21,8 @@ public:
 
     bool askYesNo(QWidget* owner, const QString& title, const QString& text) override
     {
-        return QMessageBox::question(owner, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
-               QMessageBox::Yes;
+        return QMessageBox::question(owner, title, text, QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::No) == QMessageBox::Yes;
     }
 
     bool inputText(QWidget* owner, const QString& title, const QString& prompt, QString& value) override

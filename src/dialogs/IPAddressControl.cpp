@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
-
 #include <algorithm>
 
 namespace {

@@ -18,7 +18,8 @@ TIPRangeInputForm::TIPRangeInputForm(QWidget* parent, const TAutoDetectIPForm::T
     m_to->setObjectName(QStringLiteral("ipTo"));
 
     auto* intro = new QLabel(
-        QStringLiteral("Please enter an IP range to be added. For example 192.168.100.1 and 192.168.100.50"), this);
+        QStringLiteral("Please enter an IP range to be added. For example 192.168.100.1 and 192.168.100.50"),
+        this);
     intro->setWordWrap(true);
 
     auto* autoButton = new QPushButton(QStringLiteral("&Auto"), this);

@@ -3,7 +3,6 @@
 #include "dialogs/AutoDetectIPForm.h"
 
 #include <QDialog>
-
 #include <cstdint>
 
 class TIPAddressControl;

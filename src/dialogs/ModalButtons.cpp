@@ -3,7 +3,8 @@
 #include <QDialog>
 #include <QPushButton>
 
-TModalButtons::TModalButtons(QDialog* dialog, Qt::Orientation orientation) : QDialogButtonBox(orientation, dialog)
+TModalButtons::TModalButtons(QDialog* dialog, Qt::Orientation orientation)
+    : QDialogButtonBox(orientation, dialog)
 {
     m_ok = addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
     m_cancel = addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);

@@ -9,7 +9,6 @@
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-
 #include <atomic>
 #include <mutex>
 #include <thread>
@@ -36,8 +35,7 @@ public:
 
     static QString text()
     {
-        return QStringLiteral(
-            "Please wait while network map is being built. This can take several minutes!");
+        return QStringLiteral("Please wait while network map is being built. This can take several minutes!");
     }
 
 protected:
@@ -71,10 +69,14 @@ QIcon ScopeIcon(int imageIndex)
 {
     QStyle* style = QApplication::style();
     switch (imageIndex) {
-    case kScopeImageEntireNetwork: return style->standardIcon(QStyle::SP_DriveNetIcon);
-    case kScopeImageDomain: return style->standardIcon(QStyle::SP_DirIcon);
-    case kScopeImageProvider: return style->standardIcon(QStyle::SP_ComputerIcon);
-    default: return {};
+    case kScopeImageEntireNetwork:
+        return style->standardIcon(QStyle::SP_DriveNetIcon);
+    case kScopeImageDomain:
+        return style->standardIcon(QStyle::SP_DirIcon);
+    case kScopeImageProvider:
+        return style->standardIcon(QStyle::SP_ComputerIcon);
+    default:
+        return {};
     }
 }
 
@@ -140,7 +142,8 @@ void TSearchScopeForm::refresh()
     std::shared_ptr<TScopeBuild> build = m_build;
     std::shared_ptr<NetworkBrowser> browser = m_browser;
     std::thread([build, browser] {
-        auto top = std::make_shared<TScopeNode>(BuildScopeTree(*browser, [&build] { return !build->cancelled; }));
+        auto top =
+            std::make_shared<TScopeNode>(BuildScopeTree(*browser, [&build] { return !build->cancelled; }));
         const std::lock_guard<std::mutex> guard(build->lock);
         if (!build->receiver)
             return;

@@ -3,7 +3,6 @@
 #include "engine/ScopeTree.h"
 
 #include <QDialog>
-
 #include <memory>
 #include <optional>
 #include <vector>

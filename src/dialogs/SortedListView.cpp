@@ -3,7 +3,6 @@
 #include "dialogs/ProgramIcon.h"
 
 #include <QHeaderView>
-
 #include <algorithm>
 #include <functional>
 

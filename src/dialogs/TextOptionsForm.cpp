@@ -12,7 +12,8 @@ TTextOptionsForm::TTextOptionsForm(QWidget* parent)
       m_keywords(new TRadioGroup(QStringLiteral("Boolean expression"),
                                  {QStringLiteral("AND"), QStringLiteral("OR"), QStringLiteral("NOT")}, this)),
       m_encoding(new TRadioGroup(QStringLiteral("Encoding"),
-                                 {QStringLiteral("ANSI"), QStringLiteral("Unicode"), QStringLiteral("Utf-8")}, this))
+                                 {QStringLiteral("ANSI"), QStringLiteral("Unicode"), QStringLiteral("Utf-8")},
+                                 this))
 {
     setWindowTitle(QStringLiteral("Text Search Options"));
     m_keywords->setObjectName(QStringLiteral("rgKeywords"));

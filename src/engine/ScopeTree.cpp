@@ -8,7 +8,8 @@ constexpr int kEntriesPerCall = 1025;
 bool IsExpanded(const TNetResource& resource)
 {
     return (resource.Usage & kResourceUsageContainer) &&
-           (resource.DisplayType == kResourceDisplayTypeNetwork || resource.DisplayType == kResourceDisplayTypeRoot);
+           (resource.DisplayType == kResourceDisplayTypeNetwork ||
+            resource.DisplayType == kResourceDisplayTypeRoot);
 }
 
 void FillNode(NetworkBrowser& browser, TScopeNode& node, int depth, const std::function<bool()>& keepGoing)

@@ -23,7 +23,7 @@ constexpr int kScopeImageProvider = 2;
 int ScopeImageIndex(int32_t displayType);
 
 struct TScopeNode {
-    QString Caption;                     // the remote name; "Entire Network" on top
+    QString Caption;                      // the remote name; "Entire Network" on top
     std::optional<TNetResource> Resource; // none for the top node
     int ImageIndex = kScopeImageNone;
     std::vector<TScopeNode> Children;

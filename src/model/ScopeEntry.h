@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <cstdint>
 
 // Entries of the scope list (computer names, masks and IP ranges) and of the account

@@ -3,7 +3,6 @@
 #include "model/IpAddress.h"
 
 #include <algorithm>
-
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <netinet/in.h>
@@ -46,8 +45,9 @@ std::vector<TInterfaceAddress> LocalInterfaceAddresses()
     for (const ifaddrs* entry = list.first(); entry; entry = entry->ifa_next) {
         if (!entry->ifa_addr || entry->ifa_addr->sa_family != AF_INET || !(entry->ifa_flags & IFF_UP))
             continue;
-        const uint32_t mask =
-            entry->ifa_netmask && entry->ifa_netmask->sa_family == AF_INET ? Ipv4Of(entry->ifa_netmask) : 0xFFFFFFFFu;
+        const uint32_t mask = entry->ifa_netmask && entry->ifa_netmask->sa_family == AF_INET
+                                  ? Ipv4Of(entry->ifa_netmask)
+                                  : 0xFFFFFFFFu;
         result.push_back({Ipv4Of(entry->ifa_addr), mask});
     }
     std::sort(result.begin(), result.end(), [](const TInterfaceAddress& a, const TInterfaceAddress& b) {

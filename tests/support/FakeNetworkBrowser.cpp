@@ -73,7 +73,8 @@ void FakeNetworkBrowser::add(const QString& container, std::vector<TNetResource>
     m_containers.insert(container, {std::move(entries), failAfter});
 }
 
-std::unique_ptr<NetworkEnumeration> FakeNetworkBrowser::open(const TNetResource* container, PlatformError& error)
+std::unique_ptr<NetworkEnumeration> FakeNetworkBrowser::open(const TNetResource* container,
+                                                             PlatformError& error)
 {
     const QString name = container ? container->RemoteName : QString();
     if (onOpen)

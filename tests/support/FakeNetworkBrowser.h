@@ -4,7 +4,6 @@
 
 #include <QHash>
 #include <QStringList>
-
 #include <atomic>
 #include <functional>
 #include <mutex>

@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QTreeView>
 #include <QTreeWidget>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -92,7 +91,8 @@ TEST_F(AccountDialogsTest, AddedComputersGetTheUncPrefix)
     form.addAccount();
     AnswerAccountWindow("\\\\fileserv\\docs", "bob", "");
     form.addAccount();
-    EXPECT_EQ(accounts.Snapshot(), Accounts({{"\\\\fileserv", "anna", "pw1"}, {"\\\\fileserv\\docs", "bob", ""}}));
+    EXPECT_EQ(accounts.Snapshot(),
+              Accounts({{"\\\\fileserv", "anna", "pw1"}, {"\\\\fileserv\\docs", "bob", ""}}));
     EXPECT_EQ(form.listView()->model()->rowCount(), 2);
     EXPECT_EQ(cell(0, 0), "\\\\fileserv");
     EXPECT_EQ(cell(0, 1), "anna");
@@ -167,9 +167,9 @@ TEST_F(AccountDialogsTest, ImportAppendsThePreviewInOrder)
     });
     form.importAccounts();
     EXPECT_EQ(prompts.fileFilters, QStringList({"CSV files (*.csv)|*.csv"}));
-    EXPECT_EQ(accounts.Snapshot(), Accounts({{"\\\\first", "", ""},
-                                             {"\\\\srv1", "anna", "pass word"},
-                                             {"\\\\srv2\\docs", "bob", ""}}));
+    EXPECT_EQ(
+        accounts.Snapshot(),
+        Accounts({{"\\\\first", "", ""}, {"\\\\srv1", "anna", "pass word"}, {"\\\\srv2\\docs", "bob", ""}}));
     EXPECT_EQ(form.listView()->model()->rowCount(), 3);
 }
 

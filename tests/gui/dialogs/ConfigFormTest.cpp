@@ -1,4 +1,5 @@
 #include "dialogs/ConfigForm.h"
+
 #include "dialogs/IPAddressControl.h"
 #include "dialogs/IPRangeInputForm.h"
 #include "dialogs/IPScanOptionsForm.h"
@@ -22,13 +23,11 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
-
 #include <gtest/gtest.h>
 
 namespace {
 
-template <typename T>
-T* Child(QWidget* form, const char* name)
+template <typename T> T* Child(QWidget* form, const char* name)
 {
     T* child = form->findChild<T*>(name);
     EXPECT_NE(child, nullptr) << name;

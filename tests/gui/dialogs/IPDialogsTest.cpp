@@ -12,7 +12,6 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QTreeWidget>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -24,7 +23,8 @@ uint32_t HostOrder(const char* dotted)
 
 std::vector<TInterfaceAddress> TwoInterfaces()
 {
-    return {{TextToIp("127.0.0.1"), TextToIp("255.0.0.0")}, {TextToIp("192.168.1.23"), TextToIp("255.255.255.0")}};
+    return {{TextToIp("127.0.0.1"), TextToIp("255.0.0.0")},
+            {TextToIp("192.168.1.23"), TextToIp("255.255.255.0")}};
 }
 
 class IPDialogsTest : public TDialogTest {

@@ -1,4 +1,5 @@
 #include "dialogs/SearchScopeForm.h"
+
 #include "support/DialogTestSupport.h"
 #include "support/FakeNetworkBrowser.h"
 #include "support/QStringPrinter.h"
@@ -7,11 +8,9 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeWidget>
-
 #include <condition_variable>
-#include <mutex>
-
 #include <gtest/gtest.h>
+#include <mutex>
 
 namespace {
 

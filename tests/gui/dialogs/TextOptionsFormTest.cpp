@@ -1,11 +1,11 @@
-#include "dialogs/RadioGroup.h"
 #include "dialogs/TextOptionsForm.h"
+
+#include "dialogs/RadioGroup.h"
 #include "store/Settings.h"
 #include "support/DialogTestSupport.h"
 
 #include <QDialog>
 #include <QRadioButton>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -71,7 +71,8 @@ TEST_F(TextOptionsFormTest, StoredValuesOutsideTheItemsSelectNothing)
     EXPECT_EQ(settings.Encoding, -3);
 
     // OK without a choice stores "nothing chosen".
-    EXPECT_TRUE(RunDialog(settings, true, [](TTextOptionsForm* form) { form->encoding()->button(1)->click(); }));
+    EXPECT_TRUE(
+        RunDialog(settings, true, [](TTextOptionsForm* form) { form->encoding()->button(1)->click(); }));
     EXPECT_EQ(settings.Logic, -1);
     EXPECT_EQ(settings.Encoding, 1);
 }

@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QPointer>
 #include <QTimer>
-
 #include <gtest/gtest.h>
 
 void EnsureDialogTestApplication()
@@ -16,7 +15,8 @@ void EnsureDialogTestApplication()
         return;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // A private runtime folder keeps Qt from complaining about a missing one.
-    static const QByteArray runtimeDir = (QDir::tempPath() + QStringLiteral("/kestrova-dialog-test-runtime")).toLocal8Bit();
+    static const QByteArray runtimeDir =
+        (QDir::tempPath() + QStringLiteral("/kestrova-dialog-test-runtime")).toLocal8Bit();
     QDir().mkpath(QString::fromLocal8Bit(runtimeDir));
     QFile::setPermissions(QString::fromLocal8Bit(runtimeDir),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
@@ -85,7 +85,8 @@ bool TRecordingDialogPrompts::askYesNo(QWidget* owner, const QString& title, con
     return answer;
 }
 
-bool TRecordingDialogPrompts::inputText(QWidget* owner, const QString& title, const QString& prompt, QString& value)
+bool TRecordingDialogPrompts::inputText(QWidget* owner, const QString& title, const QString& prompt,
+                                        QString& value)
 {
     owners.append(owner);
     inputs.append(title + u'|' + prompt + u'|' + value);
@@ -110,7 +111,8 @@ QString TRecordingDialogPrompts::openFileName(QWidget* owner, const QString& fil
     return answer;
 }
 
-QString TRecordingDialogPrompts::saveFileName(QWidget* owner, const QString& filter, const QString& defaultSuffix)
+QString TRecordingDialogPrompts::saveFileName(QWidget* owner, const QString& filter,
+                                              const QString& defaultSuffix)
 {
     owners.append(owner);
     fileFilters.append(filter + u'|' + defaultSuffix);

@@ -4,12 +4,10 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <deque>
 #include <functional>
-#include <optional>
-
 #include <gtest/gtest.h>
+#include <optional>
 
 class QDialog;
 class QTimer;
@@ -49,10 +47,10 @@ public:
 
     QStringList errors;
     QStringList warnings;
-    QStringList questions;    // "title: text"
-    QStringList inputs;       // "title|prompt|starting value"
-    QStringList fileFilters;  // the filter of each file dialog, save dialogs with "|suffix"
-    QList<QWidget*> owners;   // the owner of every box, in order
+    QStringList questions;   // "title: text"
+    QStringList inputs;      // "title|prompt|starting value"
+    QStringList fileFilters; // the filter of each file dialog, save dialogs with "|suffix"
+    QList<QWidget*> owners;  // the owner of every box, in order
     int beeps = 0;
 
     std::deque<bool> yesNoAnswers;

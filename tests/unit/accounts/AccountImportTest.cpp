@@ -1,4 +1,5 @@
 #include "accounts/AccountImport.h"
+
 #include "model/Error.h"
 #include "support/QStringPrinter.h"
 #include "support/TempDir.h"
@@ -11,14 +12,13 @@ using Accounts = QList<TUnicodeAccount>;
 
 TEST(AccountImportTest, FieldsBecomeComputerUserAndPassword)
 {
-    const Accounts accounts = ParseAccountImportText(
-        "fileserv;anna;secret\r\n"
-        "\\\\srv\\docs;bob\n"
-        "\r\n"
-        "   \t \n"
-        "*;guest;;ignored;more\r"
-        "pc9\n",
-        u';');
+    const Accounts accounts = ParseAccountImportText("fileserv;anna;secret\r\n"
+                                                     "\\\\srv\\docs;bob\n"
+                                                     "\r\n"
+                                                     "   \t \n"
+                                                     "*;guest;;ignored;more\r"
+                                                     "pc9\n",
+                                                     u';');
     EXPECT_EQ(accounts, Accounts({{"\\\\fileserv", "anna", "secret"},
                                   {"\\\\srv\\docs", "bob", ""},
                                   {"\\\\*", "guest", ""},
@@ -27,11 +27,10 @@ TEST(AccountImportTest, FieldsBecomeComputerUserAndPassword)
 
 TEST(AccountImportTest, QuotesKeepBlanksAndSeparatorsInsideAField)
 {
-    const Accounts accounts = ParseAccountImportText(
-        "pc1;anna;\"pass word\"\n"
-        "pc2;anna;pass word\n"
-        "\"pc;3\";\"say \"\"hi\"\"\";\"unclosed; rest\n",
-        u';');
+    const Accounts accounts = ParseAccountImportText("pc1;anna;\"pass word\"\n"
+                                                     "pc2;anna;pass word\n"
+                                                     "\"pc;3\";\"say \"\"hi\"\"\";\"unclosed; rest\n",
+                                                     u';');
     ASSERT_EQ(accounts.size(), 3);
     EXPECT_EQ(accounts[0].Password, "pass word");
     // Unquoted, the blank ends the field; the rest would be a fourth field.
@@ -57,7 +56,8 @@ TEST(AccountImportTest, FileEncodingsByByteOrderMark)
 {
     TempDir dir;
     const QString text = QString::fromUtf8("pc1,J\xC3\xBCrgen,\xE2\x82\xAC\xC3\xA9\n");
-    const TUnicodeAccount expected("\\\\pc1", QString::fromUtf8("J\xC3\xBCrgen"), QString::fromUtf8("\xE2\x82\xAC\xC3\xA9"));
+    const TUnicodeAccount expected("\\\\pc1", QString::fromUtf8("J\xC3\xBCrgen"),
+                                   QString::fromUtf8("\xE2\x82\xAC\xC3\xA9"));
 
     QByteArray utf16le("\xFF\xFE", 2);
     utf16le.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
@@ -67,9 +67,7 @@ TEST(AccountImportTest, FileEncodingsByByteOrderMark)
         utf16be.append(char(ch.unicode() & 0xFF));
     }
     const QByteArray files[] = {
-        "\xEF\xBB\xBF" + text.toUtf8(),
-        utf16le,
-        utf16be,
+        "\xEF\xBB\xBF" + text.toUtf8(), utf16le, utf16be,
         QByteArray("pc1,J\xFCrgen,\x80\xE9\n"), // no mark: Windows-1252
     };
     int n = 0;

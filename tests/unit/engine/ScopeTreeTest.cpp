@@ -1,4 +1,5 @@
 #include "engine/ScopeTree.h"
+
 #include "support/FakeNetworkBrowser.h"
 #include "support/QStringPrinter.h"
 
@@ -70,8 +71,8 @@ TEST(ScopeTreeTest, ListingsComeInChunksAndFailuresKeepWhatCame)
     Fake browser;
     browser.chunkSize = 2;
     browser.add("", {Fake::Provider("A"), Fake::Provider("B"), Fake::Provider("C")});
-    browser.add("A", {Fake::Workgroup("A1"), Fake::Workgroup("A2"), Fake::Workgroup("A3"), Fake::Workgroup("A4"),
-                      Fake::Workgroup("A5")});
+    browser.add("A", {Fake::Workgroup("A1"), Fake::Workgroup("A2"), Fake::Workgroup("A3"),
+                      Fake::Workgroup("A4"), Fake::Workgroup("A5")});
     // "B" cannot be opened; "C" breaks off after one entry.
     browser.add("C", {Fake::Workgroup("C1"), Fake::Workgroup("C2")}, 1);
     const TScopeNode top = BuildScopeTree(browser);

@@ -1,5 +1,6 @@
-#include "model/IpAddress.h"
 #include "model/ScopeEntry.h"
+
+#include "model/IpAddress.h"
 #include "support/QStringPrinter.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,6 @@
-#include "model/IpAddress.h"
 #include "platform/InterfaceAddresses.h"
+
+#include "model/IpAddress.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
-#include "model/Error.h"
 #include "store/ComputerListFile.h"
+
+#include "model/Error.h"
 #include "support/QStringPrinter.h"
 #include "support/TempDir.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -36,14 +36,15 @@ TEST(ComputerListFileTest, SavesAnsiLinesWithCrLfAndReadsThemBack)
 {
     TempDir dir;
     const QString path = dir.file("out.txt");
-    const QStringList entries = {"\\\\PC1", QString::fromUtf8("\\\\B\xC3\x9CRO"), "192.168.1.1 - 192.168.1.9"};
+    const QStringList entries = {"\\\\PC1", QString::fromUtf8("\\\\B\xC3\x9CRO"),
+                                 "192.168.1.1 - 192.168.1.9"};
     EXPECT_TRUE(SaveComputerList(path, entries));
     EXPECT_EQ(FileBytes(path), QByteArray("\\\\PC1\r\n\\\\B\xDCRO\r\n192.168.1.1 - 192.168.1.9\r\n"));
     EXPECT_EQ(LoadComputerList(path).mid(0, 2), entries.mid(0, 2));
 
     // Replacing a list keeps the file's permissions: it holds no secrets.
-    const QFileDevice::Permissions shared = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                            QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    const QFileDevice::Permissions shared =
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
     ASSERT_TRUE(QFile::setPermissions(path, shared));
     EXPECT_TRUE(SaveComputerList(path, {"\\\\PC9"}));
     EXPECT_EQ(FileBytes(path), QByteArray("\\\\PC9\r\n"));

@@ -1,5 +1,6 @@
-#include "model/Error.h"
 #include "store/TextFileReader.h"
+
+#include "model/Error.h"
 #include "support/QStringPrinter.h"
 #include "support/TempDir.h"
 
