@@ -88,6 +88,11 @@ bool PumpDispatcher::pumpUntil(const std::function<bool()>& done, std::chrono::m
     }
 }
 
+void PumpDispatcher::pumpFor(std::chrono::milliseconds duration)
+{
+    pumpUntil([] { return false; }, duration);
+}
+
 int PumpDispatcher::pumpPending()
 {
     std::unique_lock lock(m_mutex);

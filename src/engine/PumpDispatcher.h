@@ -32,6 +32,8 @@ public:
     // pollInterval, so conditions changed by other threads are noticed too.
     bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout,
                    std::chrono::milliseconds pollInterval = std::chrono::milliseconds(20));
+    // Runs queued calls for the whole duration (lets late deliveries show up in tests).
+    void pumpFor(std::chrono::milliseconds duration);
     // Runs the calls queued now (not those they queue in turn); returns how many ran.
     int pumpPending();
 

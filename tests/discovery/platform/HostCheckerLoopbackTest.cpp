@@ -1,10 +1,10 @@
 #include "engine/DiscoverySettings.h"
+#include "engine/PumpDispatcher.h"
 #include "model/IpAddress.h"
 #include "model/StopFlag.h"
 #include "platform/HostChecker.h"
 #include "platform/NetBiosStatusChannel.h"
 #include "support/NetBiosResponder.h"
-#include "support/TestDispatcher.h"
 
 #include <gtest/gtest.h>
 
@@ -65,7 +65,7 @@ protected:
         return true;
     }
 
-    TestDispatcher dispatcher;
+    PumpDispatcher dispatcher;
     std::unique_ptr<NetBiosResponder> answering;
     uint16_t port = 0;
     std::unique_ptr<HostChecker> checker;

@@ -1,12 +1,12 @@
 #include "engine/DiscoverySettings.h"
 #include "engine/IpRange.h"
+#include "engine/PumpDispatcher.h"
 #include "model/IpAddress.h"
 #include "model/StopFlag.h"
 #include "platform/HostChecker.h"
 #include "platform/IcmpEchoChannel.h"
 #include "support/NetBiosResponder.h"
 #include "support/NetworkLab.h"
-#include "support/TestDispatcher.h"
 
 #include <gtest/gtest.h>
 
@@ -78,7 +78,7 @@ protected:
         return results[ip];
     }
 
-    TestDispatcher dispatcher;
+    PumpDispatcher dispatcher;
     std::unique_ptr<NetworkLab> lab;
     std::unique_ptr<NetBiosResponder> responder;
     std::unique_ptr<HostChecker> checker;

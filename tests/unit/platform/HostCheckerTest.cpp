@@ -1,10 +1,10 @@
 #include "engine/DiscoverySettings.h"
+#include "engine/PumpDispatcher.h"
 #include "model/Error.h"
 #include "model/IpAddress.h"
 #include "model/StopFlag.h"
 #include "platform/FileDescriptor.h"
 #include "platform/HostChecker.h"
-#include "support/TestDispatcher.h"
 
 #include <gtest/gtest.h>
 
@@ -171,7 +171,7 @@ protected:
     void start(uint32_t address)
     {
         checker->start(address, [this, address](const THostCheckResult& result) {
-            EXPECT_TRUE(dispatcher.onMainThread());
+            EXPECT_TRUE(dispatcher.isMainThread());
             results[address] = result;
             ++deliveries[address];
         });
@@ -184,7 +184,7 @@ protected:
     }
 
     Journal journal;
-    TestDispatcher dispatcher;
+    PumpDispatcher dispatcher;
     FakeChannel* fakes[4] = {};
     std::unique_ptr<HostChecker> checker;
     std::map<uint32_t, THostCheckResult> results;

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/ShareClient.h"
+
+#include <atomic>
+#include <memory>
+
+// Wraps a share client factory and counts its clients: how many were created and
+// how many were alive at once. A worker creates one client for its host, so the
+// counts tell how many workers searched shares and how many did so at the same time.
+class CountingShareClients : public ShareClientFactory {
+public:
+    explicit CountingShareClients(ShareClientFactory& inner) : m_inner(inner) {}
+
+    std::unique_ptr<ShareClient> create() override;
+
+    int created() const { return m_created.load(); }
+    int alive() const { return m_alive.load(); }
+    int mostAliveAtOnce() const { return m_mostAlive.load(); }
+
+private:
+    class Client;
+
+    ShareClientFactory& m_inner;
+    std::atomic<int> m_created{0};
+    std::atomic<int> m_alive{0};
+    std::atomic<int> m_mostAlive{0};
+};

@@ -1,0 +1,73 @@
+#include "support/engine/LiveSearch.h"
+
+#include "engine/DiscoverySettings.h"
+#include "engine/FtpSearch.h"
+
+LiveSearch::LiveSearch(uint16_t netBiosPort)
+    : hostChecker(std::make_unique<HostChecker>(dispatcher, OpenSystemProbeChannels(netBiosPort))),
+      hostChecks(std::make_unique<RecordingHostChecker>(*hostChecker))
+{
+}
+
+LiveSearch::~LiveSearch() = default;
+
+THeadlessSearchResult LiveSearch::run(const TThreadConfig& config, const TScopeRoot& root)
+{
+    TSearchServices services;
+    services.ShareClients = &shareClients;
+    services.FtpSearch = [this](const QString& host, HostSearchContext& context) {
+        FtpSearchHost(host, ftpClients, context);
+    };
+    services.Browser = &browser;
+    services.HostChecker = hostChecks.get();
+    services.Accounts = [this] { return accounts; };
+    THeadlessSearch search(dispatcher, services);
+    search.StopWhen = stopWhen;
+    search.OnHit = onHit;
+    return search.Run(config, root);
+}
+
+DiscoverySettingsGuard::DiscoverySettingsGuard()
+    : m_timeOut(IPDiscovery.TimeOut.load()), m_maxThreads(IPDiscovery.MaxThreads.load()),
+      m_resolveAddress(IPDiscovery.ResolveAddress.load()), m_method(IPDiscovery.Method.load())
+{
+}
+
+DiscoverySettingsGuard::~DiscoverySettingsGuard()
+{
+    IPDiscovery.TimeOut = m_timeOut;
+    IPDiscovery.MaxThreads = m_maxThreads;
+    IPDiscovery.ResolveAddress = m_resolveAddress;
+    IPDiscovery.Method = m_method;
+}
+
+QStringList ItemNames(const THeadlessSearchResult& result)
+{
+    QStringList names;
+    for (const TItemRecord& item : result.Items)
+        names.append(item.FileName);
+    return names;
+}
+
+QStringList LogTexts(const THeadlessSearchResult& result)
+{
+    QStringList texts;
+    for (const TSearchLogEntry& entry : result.Log)
+        texts.append(entry.Text);
+    return texts;
+}
+
+int LogIndex(const THeadlessSearchResult& result, const QString& text)
+{
+    return static_cast<int>(LogTexts(result).indexOf(text));
+}
+
+QStringList LogLinesStartingWith(const THeadlessSearchResult& result, const QString& prefix)
+{
+    QStringList lines;
+    for (const QString& text : LogTexts(result)) {
+        if (text.startsWith(prefix))
+            lines.append(text);
+    }
+    return lines;
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "engine/HeadlessSearch.h"
+#include "engine/PumpDispatcher.h"
+#include "platform/CurlFtpClient.h"
+#include "platform/HostChecker.h"
+#include "platform/SmbNetworkBrowser.h"
+#include "platform/SmbShareClient.h"
+#include "support/engine/CountingShareClients.h"
+#include "support/engine/RecordingHostChecker.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+// A whole search with the platform's own services, driven by the headless driver on
+// the calling thread: SMB agents (SmbAgentProcess's current agent command), the
+// libcurl FTP client on port 21, the SMB browse agent and the host checker with this
+// machine's probes (NetBIOS node status sent to netBiosPort). The share clients and
+// host checks go through recorders, so tests can see what a search touched.
+class LiveSearch {
+public:
+    explicit LiveSearch(uint16_t netBiosPort = 137);
+    ~LiveSearch();
+    LiveSearch(const LiveSearch&) = delete;
+    LiveSearch& operator=(const LiveSearch&) = delete;
+
+    THeadlessSearchResult run(const TThreadConfig& config, const TScopeRoot& root = {});
+
+    // Asked on the main thread between the calls it runs for the engine.
+    std::function<bool()> stopWhen;
+    // Called on the main thread for every hit as it is appended.
+    std::function<void(const TItemRecord&)> onHit;
+    // The stored accounts every worker copies when it starts.
+    std::vector<TUnicodeAccount> accounts;
+
+    PumpDispatcher dispatcher;
+    SmbShareClientFactory smbClients;
+    CountingShareClients shareClients{smbClients};
+    CurlFtpClientFactory ftpClients;
+    SmbNetworkBrowser browser;
+    std::unique_ptr<HostChecker> hostChecker;
+    std::unique_ptr<RecordingHostChecker> hostChecks;
+};
+
+// The IPDiscovery settings of the process, restored when the guard goes.
+class DiscoverySettingsGuard {
+public:
+    DiscoverySettingsGuard();
+    ~DiscoverySettingsGuard();
+
+private:
+    int32_t m_timeOut;
+    int32_t m_maxThreads;
+    bool m_resolveAddress;
+    uint8_t m_method;
+};
+
+QStringList ItemNames(const THeadlessSearchResult& result);
+QStringList LogTexts(const THeadlessSearchResult& result);
+// Position of the first log line equal to text, or -1.
+int LogIndex(const THeadlessSearchResult& result, const QString& text);
+// The log lines that start with prefix.
+QStringList LogLinesStartingWith(const THeadlessSearchResult& result, const QString& prefix);
