@@ -1,6 +1,7 @@
 #include "dialogs/AccountsImportForm.h"
 
 #include "accounts/AccountImport.h"
+#include "app/FileDialogs.h"
 #include "dialogs/DialogPrompts.h"
 #include "dialogs/ModalButtons.h"
 #include "model/Error.h"
@@ -74,7 +75,8 @@ void TAccountsImportForm::parseFile(const QString& path)
 
 void TAccountsImportForm::browse()
 {
-    const QString path = DialogPrompts().openFileName(this, QStringLiteral("CSV files (*.csv)|*.csv"));
+    const QString path = FileDialogs().openFileName(this, QStringLiteral("Import Accounts"),
+                                                    QStringLiteral("CSV files (*.csv)|*.csv"));
     if (!path.isEmpty())
         parseFile(path);
 }

@@ -1,5 +1,6 @@
 #include "dialogs/ConfigForm.h"
 
+#include "app/FileDialogs.h"
 #include "dialogs/DialogPrompts.h"
 #include "dialogs/IPRangeInputForm.h"
 #include "dialogs/IPScanOptionsForm.h"
@@ -494,7 +495,7 @@ void TConfigForm::editResource()
 
 void TConfigForm::loadResources()
 {
-    const QString path = DialogPrompts().openFileName(this, kListFileFilter);
+    const QString path = FileDialogs().openFileName(this, QStringLiteral("Load data"), kListFileFilter);
     if (path.isEmpty())
         return;
     // The list is replaced only by a file that could be read, so a failed load
@@ -511,7 +512,8 @@ void TConfigForm::loadResources()
 
 void TConfigForm::saveResources()
 {
-    const QString path = DialogPrompts().saveFileName(this, kListFileFilter, QStringLiteral("txt"));
+    const QString path = FileDialogs().saveFileName(this, QStringLiteral("Save data"), kListFileFilter,
+                                                    QStringLiteral(".txt"));
     if (path.isEmpty())
         return;
     try {

@@ -1,7 +1,6 @@
 #include "dialogs/DialogPrompts.h"
 
 #include <QApplication>
-#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -34,23 +33,6 @@ public:
         return ok;
     }
 
-    QString openFileName(QWidget* owner, const QString& filter) override
-    {
-        return QFileDialog::getOpenFileName(owner, QString(), QString(), QtFileFilter(filter));
-    }
-
-    QString saveFileName(QWidget* owner, const QString& filter, const QString& defaultSuffix) override
-    {
-        // The static dialog adds no suffix; a dialog object of our own does.
-        QFileDialog dialog(owner, QString(), QString(), QtFileFilter(filter));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setDefaultSuffix(defaultSuffix);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-            return {};
-        return dialog.selectedFiles().first();
-    }
-
     void beep() override { QApplication::beep(); }
 };
 
@@ -72,13 +54,4 @@ TDialogPrompts& DialogPrompts()
 void SetDialogPrompts(TDialogPrompts* prompts)
 {
     InstalledPrompts() = prompts;
-}
-
-QString QtFileFilter(const QString& filter)
-{
-    const QStringList parts = filter.split(u'|');
-    QStringList captions;
-    for (qsizetype i = 0; i < parts.size(); i += 2)
-        captions.append(parts.at(i));
-    return captions.join(QStringLiteral(";;"));
 }

@@ -124,14 +124,18 @@ TSearchScopeForm::~TSearchScopeForm()
     setBuilding(false);
 }
 
-bool TSearchScopeForm::Execute(QWidget* parent, std::shared_ptr<NetworkBrowser> browser,
-                               std::optional<TNetResource>& root)
+bool TSearchScopeForm::Execute(QWidget* parent, std::shared_ptr<NetworkBrowser> browser, TScopeRoot& root)
 {
     TSearchScopeForm form(std::move(browser), parent);
     if (form.exec() != QDialog::Accepted)
         return false;
-    root = form.chosenRoot();
+    AssignScopeRoot(root, form.chosenRoot() ? &*form.chosenRoot() : nullptr);
     return true;
+}
+
+bool TSearchScopeForm::Execute(QWidget* parent, std::shared_ptr<NetworkBrowser> browser)
+{
+    return Execute(parent, std::move(browser), SearchScopeRoot);
 }
 
 void TSearchScopeForm::refresh()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/ScopeRoot.h"
 #include "engine/ScopeTree.h"
 
 #include <QDialog>
@@ -21,22 +22,21 @@ struct TScopeBuild;
 // abandons a build in progress. OK without a selected node shows "Please specify
 // search scope" and keeps the window open.
 //
-// Entry point for the main window's "Search &Scope" command:
-//     std::optional<TNetResource> root;
-//     if (TSearchScopeForm::Execute(this, browser, root)) {
-//         // root empty: "Entire Network" (clear the scope root); otherwise assign it
-//         UpdateScopePanel();
-//     }
+// Entry point for the main window's "Search &Scope" command, with a browser of its
+// own (std::make_shared<SmbNetworkBrowser>(), kept for later uses):
+//     if (TSearchScopeForm::Execute(this, browser))
+//         updateScopePanel();
 class TSearchScopeForm : public QDialog {
     Q_OBJECT
 public:
     TSearchScopeForm(std::shared_ptr<NetworkBrowser> browser, QWidget* parent = nullptr);
     ~TSearchScopeForm() override;
 
-    // Shows the window; on OK sets root to the chosen container (empty for "Entire
-    // Network") and returns true. Cancel leaves root unchanged.
-    static bool Execute(QWidget* parent, std::shared_ptr<NetworkBrowser> browser,
-                        std::optional<TNetResource>& root);
+    // Shows the window; on OK assigns the chosen container to root (AssignScopeRoot;
+    // "Entire Network" clears it) and returns true. Cancel leaves root unchanged.
+    static bool Execute(QWidget* parent, std::shared_ptr<NetworkBrowser> browser, TScopeRoot& root);
+    // The same for the process-wide SearchScopeRoot.
+    static bool Execute(QWidget* parent, std::shared_ptr<NetworkBrowser> browser);
 
     // Starts building the map (Refresh); nothing happens while a build runs.
     void refresh();

@@ -325,7 +325,7 @@ TEST_F(ConfigFormTest, SaveWritesTheListAndNothingWhenItIsEmpty)
     TempDir dir;
     prompts.saveFileAnswers = {dir.file("empty.txt"), dir.file("list.txt")};
     form.saveResources();
-    EXPECT_EQ(prompts.fileFilters.first(), "List of computers/IP (*.txt)|*.txt|txt");
+    EXPECT_EQ(prompts.fileFilters.first(), "List of computers/IP (*.txt)|*.txt|.txt");
     EXPECT_FALSE(QFile::exists(dir.file("empty.txt")));
 
     TSettings settings;

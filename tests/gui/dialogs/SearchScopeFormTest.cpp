@@ -1,8 +1,9 @@
 #include "dialogs/SearchScopeForm.h"
 
+#include "engine/ScopeRoot.h"
 #include "support/DialogTestSupport.h"
-#include "support/FakeNetworkBrowser.h"
 #include "support/QStringPrinter.h"
+#include "support/engine/FakeNetworkBrowser.h"
 
 #include <QPushButton>
 #include <QSignalSpy>
@@ -16,11 +17,21 @@ namespace {
 
 using Fake = FakeNetworkBrowser;
 
+TNetResource Provider(const QString& name)
+{
+    TNetResource resource;
+    resource.DisplayType = kResourceDisplayTypeNetwork;
+    resource.Usage = kResourceUsageContainer;
+    resource.RemoteName = name;
+    return resource;
+}
+
 std::shared_ptr<Fake> SmallNetwork()
 {
     auto browser = std::make_shared<Fake>();
-    browser->add("", {Fake::Provider("Microsoft Windows Network")});
-    browser->add("Microsoft Windows Network", {Fake::Workgroup("OFFICE"), Fake::Workgroup("LAB")});
+    browser->add("", Provider("Microsoft Windows Network"));
+    browser->add("Microsoft Windows Network", Fake::Domain("OFFICE"));
+    browser->add("Microsoft Windows Network", Fake::Domain("LAB"));
     return browser;
 }
 
@@ -72,7 +83,9 @@ TEST_F(SearchScopeFormTest, RefreshBuildsTheMapBelowEntireNetwork)
 TEST_F(SearchScopeFormTest, ChoosingEntireNetworkClearsTheRoot)
 {
     auto browser = SmallNetwork();
-    std::optional<TNetResource> root = Fake::Workgroup("PREVIOUS");
+    TScopeRoot root;
+    const TNetResource previous = Fake::Domain("PREVIOUS");
+    AssignScopeRoot(root, &previous);
     OnNextModal([](QDialog* dialog) {
         auto* form = qobject_cast<TSearchScopeForm*>(dialog);
         ASSERT_NE(form, nullptr);
@@ -81,13 +94,14 @@ TEST_F(SearchScopeFormTest, ChoosingEntireNetworkClearsTheRoot)
         ClickButton(dialog, "okButton");
     });
     EXPECT_TRUE(TSearchScopeForm::Execute(nullptr, browser, root));
-    EXPECT_FALSE(root.has_value());
+    EXPECT_FALSE(root.Assigned);
+    EXPECT_EQ(root.Resource, TNetResource());
 }
 
 TEST_F(SearchScopeFormTest, ChoosingAWorkgroupGivesItsResource)
 {
     auto browser = SmallNetwork();
-    std::optional<TNetResource> root;
+    TScopeRoot root;
     OnNextModal([](QDialog* dialog) {
         auto* form = qobject_cast<TSearchScopeForm*>(dialog);
         ASSERT_NE(form, nullptr);
@@ -96,8 +110,8 @@ TEST_F(SearchScopeFormTest, ChoosingAWorkgroupGivesItsResource)
         ClickButton(dialog, "okButton");
     });
     EXPECT_TRUE(TSearchScopeForm::Execute(nullptr, browser, root));
-    ASSERT_TRUE(root.has_value());
-    EXPECT_EQ(*root, Fake::Workgroup("LAB"));
+    EXPECT_TRUE(root.Assigned);
+    EXPECT_EQ(root.Resource, Fake::Domain("LAB"));
 
     // Cancel leaves the root as it was.
     OnNextModal([](QDialog* dialog) {
@@ -107,7 +121,7 @@ TEST_F(SearchScopeFormTest, ChoosingAWorkgroupGivesItsResource)
         ClickButton(dialog, "cancelButton");
     });
     EXPECT_FALSE(TSearchScopeForm::Execute(nullptr, browser, root));
-    EXPECT_EQ(root->RemoteName, "LAB");
+    EXPECT_EQ(root.Resource.RemoteName, "LAB");
 }
 
 TEST_F(SearchScopeFormTest, RefreshingAgainRebuildsFromScratch)
@@ -116,13 +130,14 @@ TEST_F(SearchScopeFormTest, RefreshingAgainRebuildsFromScratch)
     TSearchScopeForm form(browser);
     form.show();
     Build(form);
-    browser->add("Microsoft Windows Network", {Fake::Workgroup("NEW")});
+    browser->add("Microsoft Windows Network", Fake::Domain("NEW"));
     Build(form);
     ASSERT_EQ(form.tree()->topLevelItemCount(), 1);
+    ASSERT_EQ(form.tree()->topLevelItem(0)->childCount(), 1);
     QTreeWidgetItem* network = form.tree()->topLevelItem(0)->child(0);
-    ASSERT_EQ(network->childCount(), 1);
-    EXPECT_EQ(network->child(0)->text(0), "NEW");
-    form.tree()->setCurrentItem(network->child(0));
+    ASSERT_EQ(network->childCount(), 3);
+    EXPECT_EQ(network->child(2)->text(0), "NEW");
+    form.tree()->setCurrentItem(network->child(2));
     form.accept();
     ASSERT_TRUE(form.chosenRoot().has_value());
     EXPECT_EQ(form.chosenRoot()->RemoteName, "NEW");
@@ -137,12 +152,12 @@ TEST_F(SearchScopeFormTest, ClosingDuringABuildDoesNotWaitForTheNetwork)
     std::condition_variable changed;
     bool entered = false;
     bool released = false;
-    browser->onOpen = [&](const QString&) {
+    browser->onNext([&](const QString&) {
         std::unique_lock<std::mutex> guard(lock);
         entered = true;
         changed.notify_all();
         changed.wait(guard, [&] { return released; });
-    };
+    });
     auto form = std::make_unique<TSearchScopeForm>(browser);
     form->show();
     form->refresh();
@@ -168,7 +183,7 @@ TEST_F(SearchScopeFormTest, ClosingDuringABuildDoesNotWaitForTheNetwork)
     for (int i = 0; i < 500 && browser.use_count() > 1; ++i)
         QTest::qWait(10);
     EXPECT_EQ(browser.use_count(), 1);
-    EXPECT_EQ(browser->opened(), QStringList({""}));
+    EXPECT_EQ(browser->openedContainers(), std::vector<QString>({""}));
 }
 
 } // namespace

@@ -1,35 +1,17 @@
 #include "support/DialogTestSupport.h"
 
+#include "support/GuiTestApplication.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
-#include <QDir>
-#include <QFile>
 #include <QPointer>
 #include <QTimer>
 #include <gtest/gtest.h>
 
-void EnsureDialogTestApplication()
-{
-    if (QApplication::instance())
-        return;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // A private runtime folder keeps Qt from complaining about a missing one.
-    static const QByteArray runtimeDir =
-        (QDir::tempPath() + QStringLiteral("/kestrova-dialog-test-runtime")).toLocal8Bit();
-    QDir().mkpath(QString::fromLocal8Bit(runtimeDir));
-    QFile::setPermissions(QString::fromLocal8Bit(runtimeDir),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    qputenv("XDG_RUNTIME_DIR", runtimeDir);
-    static int argc = 1;
-    static char name[] = "kestrova-dialog-test";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv); // lives until the process ends
-}
-
 TDialogTest::TDialogTest()
 {
-    EnsureDialogTestApplication();
+    EnsureGuiApplication();
     m_watchdog = new QTimer;
     m_watchdog->setInterval(500);
     auto seen = std::make_shared<std::pair<QPointer<QWidget>, int>>();
@@ -55,11 +37,13 @@ TDialogTest::~TDialogTest()
 TRecordingDialogPrompts::TRecordingDialogPrompts()
 {
     SetDialogPrompts(this);
+    SetFileDialogs(this);
 }
 
 TRecordingDialogPrompts::~TRecordingDialogPrompts()
 {
     SetDialogPrompts(nullptr);
+    SetFileDialogs(nullptr);
 }
 
 void TRecordingDialogPrompts::error(QWidget* owner, const QString& text)
@@ -100,9 +84,10 @@ bool TRecordingDialogPrompts::inputText(QWidget* owner, const QString& title, co
     return true;
 }
 
-QString TRecordingDialogPrompts::openFileName(QWidget* owner, const QString& filter)
+QString TRecordingDialogPrompts::openFileName(QWidget* owner, const QString& title, const QString& filter)
 {
     owners.append(owner);
+    fileTitles.append(title);
     fileFilters.append(filter);
     if (openFileAnswers.empty())
         return {};
@@ -111,15 +96,18 @@ QString TRecordingDialogPrompts::openFileName(QWidget* owner, const QString& fil
     return answer;
 }
 
-QString TRecordingDialogPrompts::saveFileName(QWidget* owner, const QString& filter,
-                                              const QString& defaultSuffix)
+QString TRecordingDialogPrompts::saveFileName(QWidget* owner, const QString& title, const QString& filter,
+                                              const QString& defaultSuffix, int* selectedFilter)
 {
     owners.append(owner);
+    fileTitles.append(title);
     fileFilters.append(filter + u'|' + defaultSuffix);
     if (saveFileAnswers.empty())
         return {};
     const QString answer = saveFileAnswers.front();
     saveFileAnswers.pop_front();
+    if (selectedFilter)
+        *selectedFilter = 1;
     return answer;
 }
 

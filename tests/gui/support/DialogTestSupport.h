@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/FileDialogs.h"
 #include "dialogs/DialogPrompts.h"
 
 #include <QString>
@@ -11,10 +12,6 @@
 
 class QDialog;
 class QTimer;
-
-// Creates the process's QApplication once, on the offscreen platform. Every dialog
-// test calls it first.
-void EnsureDialogTestApplication();
 
 // Base of the dialog test fixtures: the application exists before any member
 // widget of a fixture is built, and a modal dialog that nobody answers (one the test
@@ -31,8 +28,9 @@ private:
 
 // Message, input and file boxes for tests: records what was asked and answers from
 // queues. Yes/No questions answer Yes, input boxes Cancel and file dialogs Cancel when
-// their queue is empty. Installs itself while it lives.
-class TRecordingDialogPrompts : public TDialogPrompts {
+// their queue is empty. Installs itself (as the dialog prompts and as the file
+// dialogs) while it lives.
+class TRecordingDialogPrompts : public TDialogPrompts, public TFileDialogs {
 public:
     TRecordingDialogPrompts();
     ~TRecordingDialogPrompts() override;
@@ -41,14 +39,16 @@ public:
     void warning(QWidget* owner, const QString& text) override;
     bool askYesNo(QWidget* owner, const QString& title, const QString& text) override;
     bool inputText(QWidget* owner, const QString& title, const QString& prompt, QString& value) override;
-    QString openFileName(QWidget* owner, const QString& filter) override;
-    QString saveFileName(QWidget* owner, const QString& filter, const QString& defaultSuffix) override;
+    QString openFileName(QWidget* owner, const QString& title, const QString& filter) override;
+    QString saveFileName(QWidget* owner, const QString& title, const QString& filter,
+                         const QString& defaultSuffix, int* selectedFilter = nullptr) override;
     void beep() override { ++beeps; }
 
     QStringList errors;
     QStringList warnings;
     QStringList questions;   // "title: text"
     QStringList inputs;      // "title|prompt|starting value"
+    QStringList fileTitles;  // the title of each file dialog
     QStringList fileFilters; // the filter of each file dialog, save dialogs with "|suffix"
     QList<QWidget*> owners;  // the owner of every box, in order
     int beeps = 0;
