@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/DialogCommands.h"
 #include "app/FileDialogs.h"
 #include "app/ResultsModel.h"
 #include "app/ResultsView.h"
@@ -8,6 +9,7 @@
 #include "app/ShellFunctions.h"
 #include "app/ToolbarIcons.h"
 #include "app/UserPrompts.h"
+#include "engine/ScopeRoot.h"
 #include "model/Error.h"
 #include "model/StopFlag.h"
 #include "store/Settings.h"
@@ -127,6 +129,7 @@ TMainWindow::TMainWindow(const Options& options, QWidget* parent)
     m_idleTimer.setInterval(200);
     connect(&m_idleTimer, &QTimer::timeout, this, &TMainWindow::updateCommandAvailability);
     m_idleTimer.start();
+    InstallDialogCommands(*this);
 
     loadSettings();
     setStatusText(QStringLiteral("Ready"));
@@ -344,7 +347,8 @@ void TMainWindow::applyViewSettings()
 
 void TMainWindow::updateScopePanel()
 {
-    m_panels[3]->setText(QStringLiteral("Entire Network"));
+    m_panels[3]->setText(SearchScopeRoot.Assigned ? SearchScopeRoot.Resource.RemoteName
+                                                  : QStringLiteral("Entire Network"));
 }
 
 QString TMainWindow::statusText() const

@@ -280,11 +280,11 @@ TEST_F(MainWindowTest, ProfilesCarryTheHistoriesAndBadProfilesAreReported)
 
 TEST_F(MainWindowTest, CommandsNotBuiltYetSayNotAvailable)
 {
-    window->action(TCommand::Config)->trigger();
+    window->action(TCommand::MapDrive)->trigger();
     window->action(TCommand::ViewShowLog)->trigger();
     EXPECT_FALSE(window->action(TCommand::ViewShowLog)->isChecked());
     ASSERT_EQ(prompts.infos.size(), 2);
-    EXPECT_TRUE(prompts.infos[0].contains("\"Options\" is not available yet"));
+    EXPECT_TRUE(prompts.infos[0].contains("\"Map Network Drive\" is not available yet"));
 }
 
 } // namespace
