@@ -10,6 +10,10 @@ namespace {
 // turn, and how long it waits within that time for the next call.
 constexpr auto kSlice = std::chrono::milliseconds(8);
 constexpr auto kNextCallWait = std::chrono::microseconds(300);
+// Before it sleeps, the main thread polls for the next call this long: a worker that has
+// just been handed its result usually queues the next call within microseconds, and a
+// poll costs far less than the futex sleep and wake-up it saves.
+constexpr auto kNextCallPoll = std::chrono::microseconds(40);
 
 } // namespace
 
@@ -52,6 +56,7 @@ void TQtMainThreadDispatcher::enqueue(const std::shared_ptr<Call>& call)
     {
         std::lock_guard lock(m_mutex);
         m_calls.push_back(call);
+        m_callQueued.store(true, std::memory_order_release);
         if (!m_eventPosted) {
             m_eventPosted = true;
             postEvent = true;
@@ -70,9 +75,15 @@ int TQtMainThreadDispatcher::runPending()
     std::deque<std::shared_ptr<Call>> calls;
     std::unique_lock lock(m_mutex);
     for (;;) {
-        if (m_calls.empty() && !m_queued.wait_for(lock, kNextCallWait, [this] { return !m_calls.empty(); }))
-            break;
+        if (m_calls.empty()) {
+            lock.unlock();
+            pollForCall();
+            lock.lock();
+            if (m_calls.empty() && !m_queued.wait_for(lock, kNextCallWait, [this] { return !m_calls.empty(); }))
+                break;
+        }
         calls.swap(m_calls);
+        m_callQueued.store(false, std::memory_order_relaxed);
         lock.unlock();
         ran += static_cast<int>(calls.size());
         runCalls(calls);
@@ -87,6 +98,13 @@ int TQtMainThreadDispatcher::runPending()
         QMetaObject::invokeMethod(
             this, [this] { runPending(); }, Qt::QueuedConnection);
     return ran;
+}
+
+void TQtMainThreadDispatcher::pollForCall() const
+{
+    const auto until = std::chrono::steady_clock::now() + kNextCallPoll;
+    while (!m_callQueued.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < until)
+        std::this_thread::yield();
 }
 
 void TQtMainThreadDispatcher::runCalls(std::deque<std::shared_ptr<Call>>& calls)

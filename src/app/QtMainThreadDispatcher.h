@@ -48,10 +48,12 @@ private:
 
     void enqueue(const std::shared_ptr<Call>& call);
     void runCalls(std::deque<std::shared_ptr<Call>>& calls);
+    void pollForCall() const;
 
     const std::thread::id m_mainThread;
     std::mutex m_mutex;
     std::condition_variable m_queued; // wakes the main thread waiting within its slice
     std::deque<std::shared_ptr<Call>> m_calls;
     bool m_eventPosted = false;
+    std::atomic<bool> m_callQueued{false}; // m_calls is not empty; polled without the lock
 };
