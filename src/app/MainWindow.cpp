@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/DialogCommands.h"
 #include "app/FileDialogs.h"
 #include "app/ResultsModel.h"
 #include "app/ResultsView.h"
@@ -9,6 +10,7 @@
 #include "app/ToolbarIcons.h"
 #include "app/UserPrompts.h"
 #include "app/ViewCommands.h"
+#include "engine/ScopeRoot.h"
 #include "model/Error.h"
 #include "model/StopFlag.h"
 #include "store/Settings.h"
@@ -25,7 +27,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -128,6 +129,8 @@ TMainWindow::TMainWindow(const Options& options, QWidget* parent)
     m_idleTimer.setInterval(200);
     connect(&m_idleTimer, &QTimer::timeout, this, &TMainWindow::updateCommandAvailability);
     m_idleTimer.start();
+    installBuiltInCommands();
+    InstallDialogCommands(*this);
 
     loadSettings();
     setStatusText(QStringLiteral("Ready"));
@@ -161,9 +164,7 @@ void TMainWindow::createActions()
         item->setCheckable(spec.checkable);
         m_actions.insert(spec.command, item);
         const TCommand command = spec.command;
-        const bool copiesCaption = command == TCommand::CopyFullName || command == TCommand::CopyFileName ||
-                                   command == TCommand::CopyFilePath || command == TCommand::CopyFileDrive;
-        if (!copiesCaption && command != TCommand::AutoCheckEnabled)
+        if (RunsThroughHandler(command))
             connect(item, &QAction::triggered, this, [this, command] { runCommand(command); });
     }
 }
@@ -346,7 +347,8 @@ void TMainWindow::applyViewSettings()
 
 void TMainWindow::updateScopePanel()
 {
-    m_panels[3]->setText(QStringLiteral("Entire Network"));
+    m_panels[3]->setText(SearchScopeRoot.Assigned ? SearchScopeRoot.Resource.RemoteName
+                                                  : QStringLiteral("Entire Network"));
 }
 
 QString TMainWindow::statusText() const
@@ -386,66 +388,53 @@ void TMainWindow::threadCounterTimer()
     m_search->updateStatusFromLog();
 }
 
+void TMainWindow::installBuiltInCommands()
+{
+    setCommandHandler(TCommand::ClearResults, [this] {
+        m_model->clearItems();
+        setStatusText(QStringLiteral("Display cleared"));
+    });
+    setCommandHandler(TCommand::Find, [this] { m_view->showFindDialog(); });
+    setCommandHandler(TCommand::Search, [this] { m_search->execute(); });
+    setCommandHandler(TCommand::LoadProfile, [this] { loadProfile(); });
+    setCommandHandler(TCommand::SaveProfile, [this] { saveProfile(); });
+    setCommandHandler(TCommand::Help, [] { OpenManual(); });
+    setCommandHandler(TCommand::Homepage, [] { ShellOpen(VendorSiteUrl() + u'/'); });
+    setCommandHandler(TCommand::Email, [] { ShellOpen(VendorSiteUrl() + QStringLiteral("/support/")); });
+    setCommandHandler(TCommand::Exit, [this] { close(); });
+    setCommandHandler(TCommand::Open, [this] { openSelected(false); });
+    setCommandHandler(TCommand::OpenFolder, [this] { openSelected(true); });
+    setCommandHandler(TCommand::ShortcutToDesktop, [this] { shortcutToDesktop(); });
+}
+
+bool TMainWindow::RunsThroughHandler(TCommand command)
+{
+    // The copy commands take the caption of the column under the mouse (the view runs
+    // them); the automatic-check item is a setting toggled in place.
+    switch (command) {
+    case TCommand::CopyFullName:
+    case TCommand::CopyFileName:
+    case TCommand::CopyFilePath:
+    case TCommand::CopyFileDrive:
+    case TCommand::AutoCheckEnabled:
+        return false;
+    default:
+        return true;
+    }
+}
+
+bool TMainWindow::hasCommandHandler(TCommand command) const
+{
+    return m_handlers.contains(command);
+}
+
 void TMainWindow::runCommand(TCommand command)
 {
     try {
-        if (const auto handler = m_handlers.constFind(command); handler != m_handlers.constEnd()) {
+        if (const auto handler = m_handlers.constFind(command); handler != m_handlers.constEnd())
             handler.value()();
-        } else {
-            switch (command) {
-            case TCommand::ClearResults:
-                m_model->clearItems();
-                setStatusText(QStringLiteral("Display cleared"));
-                break;
-            case TCommand::Find:
-                m_view->showFindDialog();
-                break;
-            case TCommand::Search:
-                m_search->execute();
-                break;
-            case TCommand::LoadProfile:
-                loadProfile();
-                break;
-            case TCommand::SaveProfile:
-                saveProfile();
-                break;
-            case TCommand::Help:
-                OpenManual();
-                break;
-            case TCommand::About:
-                showAbout();
-                break;
-            case TCommand::Homepage:
-                ShellOpen(VendorSiteUrl() + u'/');
-                break;
-            case TCommand::Email:
-                ShellOpen(VendorSiteUrl() + QStringLiteral("/support/"));
-                break;
-            case TCommand::Exit:
-                close();
-                break;
-            case TCommand::Open:
-                openSelected(false);
-                break;
-            case TCommand::OpenFolder:
-                openSelected(true);
-                break;
-            case TCommand::Properties:
-                showProperties();
-                break;
-            case TCommand::ShortcutToDesktop:
-                shortcutToDesktop();
-                break;
-            case TCommand::ViewShowLog:
-            case TCommand::ViewShowThreads:
-                action(command)->setChecked(false);
-                showNotAvailable(command);
-                break;
-            default:
-                showNotAvailable(command);
-                break;
-            }
-        }
+        else
+            showNotAvailable(command);
     } catch (const std::exception& error) {
         ShowError(ExceptionMessage(error));
     }
@@ -496,13 +485,6 @@ void TMainWindow::openSelected(bool folder)
     ShellOpen(folder ? ExtractFilePath(record.FileName) : record.FileName);
 }
 
-void TMainWindow::showProperties()
-{
-    TItemRecord record;
-    if (m_view->selectedRecord(record))
-        ShowFileProperties(record.FileName);
-}
-
 void TMainWindow::shortcutToDesktop()
 {
     TItemRecord record;
@@ -516,18 +498,6 @@ void TMainWindow::shortcutToDesktop()
     const QString linkName = (dot > 0 ? name.left(dot) : name) + QStringLiteral(".desktop");
     CreateShortcut(record.FileName, QString(), ExtractFilePath(record.FileName), desktop + u'/' + linkName);
     ShowInfo(QStringLiteral("Shortcut to \"%1\" created").arg(name));
-}
-
-void TMainWindow::showAbout()
-{
-    QMessageBox::about(this, QStringLiteral("About Kestrova"),
-                       QStringLiteral("<p><b>Kestrova</b></p><p>Version %1.%2 Release %3</p>"
-                                      "<p>Finds files on the computers of your local network.</p>"
-                                      "<p><a href=\"%4/\">%4</a></p>")
-                           .arg(KESTROVA_VERSION_MAJOR)
-                           .arg(KESTROVA_VERSION_MINOR)
-                           .arg(KESTROVA_VERSION_RELEASE)
-                           .arg(VendorSiteUrl()));
 }
 
 void TMainWindow::minimizeToTray()

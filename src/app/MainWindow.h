@@ -67,6 +67,9 @@ public:
 
     // Replaces the handler of a command whose own window is built elsewhere.
     void setCommandHandler(TCommand command, std::function<void()> handler);
+    bool hasCommandHandler(TCommand command) const;
+    // Whether the command's action runs a handler (the rest act on their own).
+    static bool RunsThroughHandler(TCommand command);
 
     // Hides the window into the notification area (MinToTray) and back.
     void minimizeToTray();
@@ -104,13 +107,12 @@ private:
     void threadCounterTimer();
     bool waitForSearchEnd();
 
+    void installBuiltInCommands();
     void showNotAvailable(TCommand command);
     void loadProfile();
     void saveProfile();
     void openSelected(bool folder);
-    void showProperties();
     void shortcutToDesktop();
-    void showAbout();
 
     QString m_settingsPath;
     TSearchEngineLink* m_engine;

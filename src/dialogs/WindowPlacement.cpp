@@ -1,9 +1,7 @@
 #include "dialogs/WindowPlacement.h"
 
-#include <QApplication>
-#include <QIcon>
+#include <QGuiApplication>
 #include <QScreen>
-#include <QStyle>
 #include <QWidget>
 
 void CentreWindow(QWidget* window, QWidget* mainWindow)
@@ -18,10 +16,4 @@ void CentreWindow(QWidget* window, QWidget* mainWindow)
         area = screen->availableGeometry();
     }
     window->move(area.center() - QPoint(window->width() / 2, window->height() / 2));
-}
-
-QIcon ProgramIcon()
-{
-    const QIcon icon = QApplication::windowIcon();
-    return icon.isNull() ? QApplication::style()->standardIcon(QStyle::SP_ComputerIcon) : icon;
 }

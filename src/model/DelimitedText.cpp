@@ -63,13 +63,17 @@ QString JoinDelimitedText(const QStringList& items, QChar delimiter, QChar quote
 
 QStringList SplitDelimitedText(const QString& text, QChar delimiter, QChar quote)
 {
+    // A delimiter that is itself a blank or control character (a tab) separates items
+    // like any other; only the remaining blanks are skipped, so "a<TAB><TAB>b" keeps
+    // its empty middle item.
+    const auto isSkipped = [delimiter](QChar ch) { return IsBlankOrControl(ch) && ch != delimiter; };
     QStringList items;
     const qsizetype end = [&] {
         const qsizetype nul = text.indexOf(u'\0');
         return nul < 0 ? text.size() : nul;
     }();
     qsizetype pos = 0;
-    while (pos < end && IsBlankOrControl(text.at(pos)))
+    while (pos < end && isSkipped(text.at(pos)))
         ++pos;
     while (pos < end) {
         if (text.at(pos) == quote) {
@@ -80,14 +84,14 @@ QStringList SplitDelimitedText(const QString& text, QChar delimiter, QChar quote
                 ++pos;
             items.append(text.mid(start, pos - start));
         }
-        while (pos < end && IsBlankOrControl(text.at(pos)))
+        while (pos < end && isSkipped(text.at(pos)))
             ++pos;
         if (pos < end && text.at(pos) == delimiter) {
             if (pos + 1 == end)
                 items.append(QString());
             do {
                 ++pos;
-            } while (pos < end && IsBlankOrControl(text.at(pos)));
+            } while (pos < end && isSkipped(text.at(pos)));
         }
     }
     return items;

@@ -51,6 +51,14 @@ TEST(DelimitedTextTest, UnclosedQuoteRunsToTheEnd)
     EXPECT_EQ(SplitCommaText("\"ab\"cd"), QStringList({"ab", "cd"}));
 }
 
+TEST(DelimitedTextTest, ATabDelimiterKeepsEmptyItems)
+{
+    EXPECT_EQ(SplitDelimitedText("a\t\tc", u'\t', u'"'), QStringList({"a", "", "c"}));
+    EXPECT_EQ(SplitDelimitedText("\tb\t", u'\t', u'"'), QStringList({"", "b", ""}));
+    // Other blanks are still skipped around the items.
+    EXPECT_EQ(SplitDelimitedText(" a \t \"b c\"\t", u'\t', u'"'), QStringList({"a", "b c", ""}));
+}
+
 TEST(SizeUnitsTest, StoredValueTimesUnit)
 {
     EXPECT_EQ(SizeInBytes(3, 0), 3 * 1048576LL);

@@ -1,0 +1,126 @@
+#include "dialogs/IPScanOptionsForm.h"
+
+#include "dialogs/DialogPrompts.h"
+#include "dialogs/ModalButtons.h"
+#include "engine/DiscoverySettings.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace {
+
+QSpinBox* CreateNumberField(const QString& name, int minimum, int maximum, int step, QWidget* parent)
+{
+    auto* field = new QSpinBox(parent);
+    field->setObjectName(name);
+    field->setRange(minimum, maximum);
+    field->setSingleStep(step);
+    field->setValue(minimum);
+    return field;
+}
+
+QCheckBox* CreateCheckBox(const QString& caption, const QString& name, QWidget* parent)
+{
+    auto* box = new QCheckBox(caption, parent);
+    box->setObjectName(name);
+    return box;
+}
+
+} // namespace
+
+TIPScanOptionsForm::TIPScanOptionsForm(QWidget* parent)
+    : QDialog(parent), m_threads(CreateNumberField(QStringLiteral("ThreadsLabeledEdit"), 10, 1000, 10, this)),
+      m_timeOut(CreateNumberField(QStringLiteral("TimeOutLabeledEdit"), 100, 5000, 100, this)),
+      m_icmp(CreateCheckBox(QStringLiteral("ICMP ping"), QStringLiteral("ICMPCheckBox"), this)),
+      m_netBios(CreateCheckBox(QStringLiteral("NetBios ping"), QStringLiteral("NetBiosCheckBox"), this)),
+      m_arp(CreateCheckBox(QStringLiteral("ARP ping"), QStringLiteral("ARPCheckBox"), this)),
+      m_resolve(CreateCheckBox(QStringLiteral("Resolve IP addresses to host names"),
+                               QStringLiteral("ResolveIPCheckBox"), this))
+{
+    setWindowTitle(QStringLiteral("IP Address Discovery Options"));
+    auto* numbers = new QFormLayout;
+    numbers->addRow(QStringLiteral("Max threads"), m_threads);
+    numbers->addRow(QStringLiteral("Timeout, ms"), m_timeOut);
+
+    auto* methods = new QGroupBox(QStringLiteral("Discovery method"), this);
+    methods->setObjectName(QStringLiteral("MethodGroupBox"));
+    auto* methodLayout = new QVBoxLayout(methods);
+    methodLayout->addWidget(m_icmp);
+    methodLayout->addWidget(m_netBios);
+    methodLayout->addWidget(m_arp);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(numbers);
+    layout->addWidget(methods);
+    layout->addWidget(m_resolve);
+    layout->addStretch();
+    layout->addWidget(new TModalButtons(this));
+    resize(340, 240);
+}
+
+bool TIPScanOptionsForm::Execute(QWidget* parent, TIPDiscoverySettings& settings)
+{
+    TIPScanOptionsForm form(parent);
+    form.load(settings);
+    if (form.exec() != QDialog::Accepted)
+        return false;
+    form.store(settings);
+    return true;
+}
+
+bool TIPScanOptionsForm::Execute(QWidget* parent)
+{
+    return Execute(parent, IPDiscovery);
+}
+
+void TIPScanOptionsForm::load(const TIPDiscoverySettings& settings)
+{
+    m_timeOut->setValue(settings.TimeOut);
+    m_threads->setValue(settings.MaxThreads);
+    m_resolve->setChecked(settings.ResolveAddress);
+    const uint8_t method = settings.Method;
+    m_icmp->setChecked(method & dmICMP);
+    m_netBios->setChecked(method & dmNetBios);
+    m_arp->setChecked(method & dmARP);
+}
+
+void TIPScanOptionsForm::store(TIPDiscoverySettings& settings) const
+{
+    settings.TimeOut = timeOut();
+    settings.MaxThreads = maxThreads();
+    settings.ResolveAddress = resolveAddress();
+    settings.Method = discoveryMethod();
+}
+
+int32_t TIPScanOptionsForm::timeOut() const
+{
+    return m_timeOut->value();
+}
+
+int32_t TIPScanOptionsForm::maxThreads() const
+{
+    return m_threads->value();
+}
+
+bool TIPScanOptionsForm::resolveAddress() const
+{
+    return m_resolve->isChecked();
+}
+
+uint8_t TIPScanOptionsForm::discoveryMethod() const
+{
+    return uint8_t((m_icmp->isChecked() ? dmICMP : 0) | (m_netBios->isChecked() ? dmNetBios : 0) |
+                   (m_arp->isChecked() ? dmARP : 0));
+}
+
+void TIPScanOptionsForm::accept()
+{
+    if (discoveryMethod() == 0) {
+        DialogPrompts().warning(this, QStringLiteral("At least one discovery method must be chosen."));
+        return;
+    }
+    QDialog::accept();
+}

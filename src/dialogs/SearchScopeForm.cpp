@@ -1,0 +1,233 @@
+#include "dialogs/SearchScopeForm.h"
+
+#include "dialogs/DialogPrompts.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QPushButton>
+#include <QStyle>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+// What a build thread and its window share. The window may close while the thread
+// still waits for the network: it then clears receiver under the lock, and the
+// thread drops its result instead of reporting to a window that is gone.
+struct TScopeBuild {
+    std::atomic<bool> cancelled{false};
+    std::mutex lock;
+    TSearchScopeForm* receiver = nullptr; // guarded by lock
+};
+
+// The notice painted over the tree while the map is built: a grey rounded rectangle
+// 10 pixels inside the tree's area, with the text in bold white 10 pixels further in.
+class TScopeBuildNotice : public QWidget {
+public:
+    explicit TScopeBuildNotice(QWidget* parent) : QWidget(parent)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        parent->installEventFilter(this);
+        hide();
+    }
+
+    static QString text()
+    {
+        return QStringLiteral("Please wait while network map is being built. This can take several minutes!");
+    }
+
+protected:
+    // Covers the whole of the tree's area, also after it was resized.
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == parentWidget() && event->type() == QEvent::Resize)
+            setGeometry(parentWidget()->rect());
+        return QWidget::eventFilter(watched, event);
+    }
+
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QRect box = rect().adjusted(10, 10, -10, -10);
+        painter.setPen(QPen(Qt::black, 1, Qt::SolidLine));
+        painter.setBrush(QColor(128, 128, 128));
+        painter.drawRoundedRect(box, 10, 10);
+        QFont bold = font();
+        bold.setBold(true);
+        painter.setFont(bold);
+        painter.setPen(Qt::white);
+        painter.drawText(box.adjusted(10, 10, -10, -10), Qt::TextWordWrap, text());
+    }
+};
+
+namespace {
+
+QIcon ScopeIcon(int imageIndex)
+{
+    QStyle* style = QApplication::style();
+    switch (imageIndex) {
+    case kScopeImageEntireNetwork:
+        return style->standardIcon(QStyle::SP_DriveNetIcon);
+    case kScopeImageDomain:
+        return style->standardIcon(QStyle::SP_DirIcon);
+    case kScopeImageProvider:
+        return style->standardIcon(QStyle::SP_ComputerIcon);
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+TSearchScopeForm::TSearchScopeForm(std::shared_ptr<NetworkBrowser> browser, QWidget* parent)
+    : QDialog(parent), m_browser(std::move(browser)), m_tree(new QTreeWidget(this))
+{
+    setWindowTitle(QStringLiteral("Search Scope"));
+    m_tree->setObjectName(QStringLiteral("TreeView"));
+    m_tree->setHeaderHidden(true);
+    m_tree->setIndentation(19);
+    m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_tree->setFixedWidth(224);
+    m_notice = new TScopeBuildNotice(m_tree->viewport());
+
+    m_refresh = new QPushButton(QStringLiteral("&Refresh"), this);
+    m_refresh->setObjectName(QStringLiteral("ButtonRefresh"));
+    m_refresh->setAutoDefault(false);
+    connect(m_refresh, &QPushButton::clicked, this, &TSearchScopeForm::refresh);
+    m_ok = new QPushButton(QStringLiteral("&OK"), this);
+    m_ok->setObjectName(QStringLiteral("okButton"));
+    m_ok->setDefault(true);
+    connect(m_ok, &QPushButton::clicked, this, &TSearchScopeForm::accept);
+    auto* cancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    cancel->setAutoDefault(false);
+    connect(cancel, &QPushButton::clicked, this, &TSearchScopeForm::reject);
+
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(m_refresh);
+    buttons->addStretch();
+    buttons->addWidget(m_ok);
+    buttons->addWidget(cancel);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(10, 10, 10, 10);
+    layout->addWidget(m_tree);
+    layout->addLayout(buttons);
+    resize(312 + 20, 206 + 20);
+}
+
+TSearchScopeForm::~TSearchScopeForm()
+{
+    setBuilding(false);
+}
+
+bool TSearchScopeForm::Execute(QWidget* parent, std::shared_ptr<NetworkBrowser> browser, TScopeRoot& root)
+{
+    TSearchScopeForm form(std::move(browser), parent);
+    if (form.exec() != QDialog::Accepted)
+        return false;
+    AssignScopeRoot(root, form.chosenRoot() ? &*form.chosenRoot() : nullptr);
+    return true;
+}
+
+bool TSearchScopeForm::Execute(QWidget* parent, std::shared_ptr<NetworkBrowser> browser)
+{
+    return Execute(parent, std::move(browser), SearchScopeRoot);
+}
+
+void TSearchScopeForm::refresh()
+{
+    if (m_build || !m_browser)
+        return;
+    setBuilding(true);
+    std::shared_ptr<TScopeBuild> build = m_build;
+    std::shared_ptr<NetworkBrowser> browser = m_browser;
+    std::thread([build, browser] {
+        auto top =
+            std::make_shared<TScopeNode>(BuildScopeTree(*browser, [&build] { return !build->cancelled; }));
+        const std::lock_guard<std::mutex> guard(build->lock);
+        if (!build->receiver)
+            return;
+        TSearchScopeForm* form = build->receiver;
+        // Posted to the window's thread; a window deleted before it runs drops it.
+        QMetaObject::invokeMethod(
+            form,
+            [form, build, top] {
+                if (form->m_build != build)
+                    return;
+                form->setBuilding(false);
+                form->showTree(*top);
+                Q_EMIT form->buildFinished();
+            },
+            Qt::QueuedConnection);
+    }).detach();
+}
+
+void TSearchScopeForm::setBuilding(bool building)
+{
+    if (building == bool(m_build))
+        return;
+    if (building) {
+        m_build = std::make_shared<TScopeBuild>();
+        m_build->receiver = this;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_notice->setGeometry(m_tree->viewport()->rect());
+        m_notice->show();
+        m_notice->raise();
+    } else {
+        {
+            const std::lock_guard<std::mutex> guard(m_build->lock);
+            m_build->receiver = nullptr;
+        }
+        m_build->cancelled = true;
+        m_build.reset();
+        QApplication::restoreOverrideCursor();
+        m_notice->hide();
+    }
+    m_refresh->setEnabled(!building);
+    m_ok->setEnabled(!building);
+}
+
+void TSearchScopeForm::showTree(const TScopeNode& top)
+{
+    m_tree->setUpdatesEnabled(false);
+    m_tree->clear();
+    m_resources.clear();
+    auto* item = new QTreeWidgetItem(m_tree);
+    addNode(item, top);
+    m_tree->expandAll();
+    m_tree->setUpdatesEnabled(true);
+}
+
+void TSearchScopeForm::addNode(QTreeWidgetItem* item, const TScopeNode& node)
+{
+    item->setText(0, node.Caption);
+    item->setIcon(0, ScopeIcon(node.ImageIndex));
+    item->setData(0, Qt::UserRole, qulonglong(m_resources.size()));
+    m_resources.push_back(node.Resource);
+    for (const TScopeNode& child : node.Children)
+        addNode(new QTreeWidgetItem(item), child);
+}
+
+void TSearchScopeForm::accept()
+{
+    if (m_build)
+        return;
+    const QList<QTreeWidgetItem*> selected = m_tree->selectedItems();
+    if (selected.isEmpty()) {
+        DialogPrompts().error(this, QStringLiteral("Please specify search scope"));
+        return;
+    }
+    const qulonglong index = selected.first()->data(0, Qt::UserRole).toULongLong();
+    m_chosen = index < m_resources.size() ? m_resources[size_t(index)] : std::nullopt;
+    QDialog::accept();
+}
+
+void TSearchScopeForm::reject()
+{
+    setBuilding(false);
+    QDialog::reject();
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "engine/ScopeRoot.h"
+#include "engine/ScopeTree.h"
+
+#include <QDialog>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+class TScopeBuildNotice;
+struct TScopeBuild;
+
+// "Search Scope": the network map, built when Refresh is pressed, from which the user
+// picks the container below which network enumeration starts: the whole network, a
+// network provider, or a domain or workgroup. The map is built on a thread of its own
+// (BuildScopeTree), so the window stays responsive while a large network is listed;
+// meanwhile a notice covers the tree and Refresh and OK wait. Closing the window
+// abandons a build in progress. OK without a selected node shows "Please specify
+// search scope" and keeps the window open.
+//
+// Entry point for the main window's "Search &Scope" command, with a browser of its
+// own (std::make_shared<SmbNetworkBrowser>(), kept for later uses):
+//     if (TSearchScopeForm::Execute(this, browser))
+//         updateScopePanel();
+class TSearchScopeForm : public QDialog {
+    Q_OBJECT
+public:
+    TSearchScopeForm(std::shared_ptr<NetworkBrowser> browser, QWidget* parent = nullptr);
+    ~TSearchScopeForm() override;
+
+    // Shows the window; on OK assigns the chosen container to root (AssignScopeRoot;
+    // "Entire Network" clears it) and returns true. Cancel leaves root unchanged.
+    static bool Execute(QWidget* parent, std::shared_ptr<NetworkBrowser> browser, TScopeRoot& root);
+    // The same for the process-wide SearchScopeRoot.
+    static bool Execute(QWidget* parent, std::shared_ptr<NetworkBrowser> browser);
+
+    // Starts building the map (Refresh); nothing happens while a build runs.
+    void refresh();
+    bool isBuilding() const { return bool(m_build); }
+    // The container chosen with OK; empty for "Entire Network".
+    const std::optional<TNetResource>& chosenRoot() const { return m_chosen; }
+    QTreeWidget* tree() const { return m_tree; }
+
+    void accept() override;
+    void reject() override;
+
+Q_SIGNALS:
+    // The map of a refresh is in the tree.
+    void buildFinished();
+
+private:
+    void showTree(const TScopeNode& top);
+    void addNode(QTreeWidgetItem* item, const TScopeNode& node);
+    void setBuilding(bool building);
+
+    std::shared_ptr<NetworkBrowser> m_browser;
+    std::shared_ptr<TScopeBuild> m_build;
+    QTreeWidget* m_tree;
+    TScopeBuildNotice* m_notice;
+    QPushButton* m_refresh;
+    QPushButton* m_ok;
+    // The resource of each node, by the index stored in the node's item; the top
+    // node's is empty.
+    std::vector<std::optional<TNetResource>> m_resources;
+    std::optional<TNetResource> m_chosen;
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QDialog>
+
+class TRadioGroup;
+struct TSettings;
+
+// "Text Search Options": how the words of the content box combine ("AND", "OR",
+// "NOT" -> Logic 0..2) and the encoding file contents are searched in ("ANSI",
+// "Unicode", "Utf-8" -> Encoding 0..2). A stored value outside 0..2 selects no item,
+// and OK without a choice then stores -1.
+//
+// Entry point for the main window's "Text Search Options" command:
+// TTextOptionsForm::Execute(this) edits the process-wide Settings; the values take
+// effect at the next search start.
+class TTextOptionsForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TTextOptionsForm(QWidget* parent = nullptr);
+
+    // Fills the dialog from settings, shows it and, on OK only, writes Logic and
+    // Encoding back. Returns whether OK was pressed.
+    static bool Execute(QWidget* parent, TSettings& settings);
+    static bool Execute(QWidget* parent);
+
+    TRadioGroup* keywords() const { return m_keywords; }
+    TRadioGroup* encoding() const { return m_encoding; }
+
+private:
+    TRadioGroup* m_keywords;
+    TRadioGroup* m_encoding;
+};
