@@ -70,7 +70,8 @@ case "$ACTION" in
   settings)
     ini="${2:?usage: $0 settings INI}"
     set_ini_keys "$ini" "Misc/SearchMethod=2" "Misc/FtpSearchMode=1" "Misc/FoldersSearchMethod=0" \
-      "Lists/ResList=\\\\$NET.2,\\\\$NET.3,\\\\$NET.4,\\\\$NET.5"
+      "Lists/ResList=\\\\$NET.2,\\\\$NET.3,\\\\$NET.4,\\\\$NET.5" \
+      "AutoUpdate/QueryForAutoCheck=0" "AutoUpdate/AutoCheckEnabled=0"
     exit 0
     ;;
   start)
