@@ -33,7 +33,7 @@ QString RunFixture(const QString& action, const QString& dir, QString& failure)
 
 } // namespace
 
-SmbBrowseNet::SmbBrowseNet() : m_dir(QStringLiteral(KESTROVA_BINARY_DIR "/smb-browse-fixture-%1").arg(::getpid()))
+SmbBrowseNet::SmbBrowseNet() : m_dir(QStringLiteral(KESTROVA_SMB_BROWSE_DIR_PREFIX "-%1").arg(::getpid()))
 {
     if (::geteuid() != 0) {
         m_unavailable = QStringLiteral("network namespaces need root");

@@ -46,7 +46,7 @@ QString silentHostUnc()
 QString stateDir()
 {
     QString dir = qEnvironmentVariable("KESTROVA_SMB_FIXTURE_DIR");
-    return dir.isEmpty() ? QStringLiteral(KESTROVA_BINARY_DIR "/smb-fixture") : dir;
+    return dir.isEmpty() ? QStringLiteral(KESTROVA_SMB_FIXTURE_DIR) : dir;
 }
 
 QString shareDir(int host, const QString& folder)

@@ -30,7 +30,7 @@ QString hostUnc(int host);
 // An address in the test network where nothing listens.
 QString silentHostUnc();
 
-// The fixture's folder: KESTROVA_SMB_FIXTURE_DIR or <build>/smb-fixture.
+// The fixture's folder: KESTROVA_SMB_FIXTURE_DIR or /tmp/kestrova-smb-fixture-<build hash>.
 QString stateDir();
 // The local folder behind a share of a host (host 2, "public" -> .../host2/shares/public).
 QString shareDir(int host, const QString& folder);
