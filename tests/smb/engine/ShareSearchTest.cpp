@@ -186,6 +186,24 @@ TEST_F(ShareSearchTest, DateFilterIncludesBothBounds)
     EXPECT_TRUE(Run().Items.isEmpty());
 }
 
+TEST_F(ShareSearchTest, ContentIsFoundAcrossTheAgentsReadsAndAtTheEndOfALargeFile)
+{
+    config.ResList = hostUnc(3);
+    config.HiddenResSearchMethod = 1;
+    config.FileMasks = "*.bin;*.csv";
+    config.EnableTextSearch = true;
+    config.Logic = 0; // all terms
+    const QStringList chunked({hostUnc(3) + "\\data$\\chunked.bin"});
+    config.SearchText = "SPLIT-TERM-4,END-MARK";
+    EXPECT_EQ(ItemNames(Run()), chunked);
+    config.SearchText = "SPLIT-TERM-4,END-MARKS";
+    EXPECT_TRUE(Run().Items.isEmpty());
+    // "none": a file holding neither term passes, the large one does not.
+    config.Logic = 2;
+    config.SearchText = "SPLIT-TERM-4,ABSENT";
+    EXPECT_EQ(ItemNames(Run()), QStringList({hostUnc(3) + "\\data$\\data.csv"}));
+}
+
 TEST_F(ShareSearchTest, PrefetchAgentsChangeNeitherTheHitsNorTheirOrder)
 {
     config.FileMasks = "*";
