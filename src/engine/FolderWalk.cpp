@@ -106,18 +106,18 @@ void TFolderWalk::SearchFolder(const QString& folder, int depth)
 
 void TFolderWalk::HintSubfolders(const QString& folder, const std::vector<ShareDirEntry>& entries)
 {
-    int hinted = 0;
+    std::vector<QString> subfolders;
     for (const auto& listed : entries) {
-        if (hinted == kPrefetchHints)
+        if (int(subfolders.size()) == kPrefetchHints)
             break;
         if ((listed.attributes & kAttrDirectory) == 0 || IsDotEntry(listed.name))
             continue;
-        const QString subfolder = folder + u'\\' + listed.name;
-        if (subfolder.size() <= kMaxWalkPathLength) {
-            m_client.prefetchFolder(subfolder);
-            ++hinted;
-        }
+        QString subfolder = folder + u'\\' + listed.name;
+        if (subfolder.size() <= kMaxWalkPathLength)
+            subfolders.push_back(std::move(subfolder));
     }
+    for (auto it = subfolders.rbegin(); it != subfolders.rend(); ++it)
+        m_client.prefetchFolder(*it);
 }
 
 bool TFolderWalk::TestEntry(const QString& folder, const TSearchRec& entry)

@@ -27,10 +27,12 @@
 class TFolderWalk {
 public:
     static constexpr int kMaxWalkPathLength = 4096;
-    // Subfolders of a listed folder announced to the client as listings to come, so
-    // a client with spare connections can list them while the walk goes on. Every
-    // announced folder is listed later (unless the walk stops), in walk order.
-    static constexpr int kPrefetchHints = 4;
+    // Subfolders of a listed folder (the first kPrefetchHints of them) are announced
+    // to the client as listings to come, last to first, so that the latest
+    // announcement is always the walk's next listing and a client with spare
+    // connections can list ahead while the walk goes on. Every announced folder is
+    // listed later (unless the walk stops), in walk order.
+    static constexpr int kPrefetchHints = 256;
 
     TFolderWalk(ShareClient& client, HostSearchContext& context, const TFileMaskList& folderMasks);
 

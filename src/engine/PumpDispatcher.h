@@ -2,6 +2,7 @@
 
 #include "engine/MainThreadDispatcher.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -39,9 +40,12 @@ public:
 
 private:
     bool runOne(std::unique_lock<std::mutex>& lock);
+    void pollForCall() const;
 
     const std::thread::id m_mainThread;
     std::mutex m_mutex;
     std::condition_variable m_queued;
     std::deque<std::function<void()>> m_calls;
+    std::atomic<bool> m_callQueued{false}; // m_calls is not empty; read without the lock
+
 };

@@ -9,6 +9,7 @@
 #include <QThread>
 #include <cerrno>
 #include <csignal>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -152,6 +153,17 @@ PlatformError SmbAgentProcess::send(const QByteArray& request)
     if (writeFrame(m_fd, request) != IoStatus::Ok)
         return die(agentError(EPIPE, QStringLiteral("The SMB agent has ended")));
     return {};
+}
+
+bool SmbAgentProcess::replyReady() const
+{
+    if (m_dead || m_fd < 0)
+        return false;
+    pollfd waiting{m_fd, POLLIN, 0};
+    int ready;
+    while ((ready = ::poll(&waiting, 1, 0)) < 0 && errno == EINTR) {
+    }
+    return ready > 0;
 }
 
 PlatformError SmbAgentProcess::receive(QByteArray& reply, int timeoutMs)

@@ -46,6 +46,8 @@ public:
     PlatformError send(const QByteArray& request);
     PlatformError receive(QByteArray& reply, int timeoutMs = -1);
 
+    // A reply (or the agent's end) is waiting to be received: receive will not block.
+    bool replyReady() const;
     bool isDead() const { return m_dead; }
     // The process id while it runs (0 before the first call); for tests.
     pid_t pid() const { return m_pid; }

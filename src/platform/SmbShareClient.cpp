@@ -5,6 +5,7 @@
 #include "platform/SmbFileWriter.h"
 #include "platform/UncPath.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <pwd.h>
 #include <unistd.h>
@@ -17,6 +18,10 @@ constexpr uint16_t kSmbPort = 445;
 // A probe of a host given by name resolves it first; the system resolver may
 // take several seconds before it gives up on a silent DNS server.
 constexpr int kResolveAllowanceMs = 15000;
+// Bounds of the prefetch bookkeeping: folders noted ahead of the walk, and
+// listings held for it (each a whole folder's entries).
+constexpr size_t kMaxNotedFolders = 4096;
+constexpr qsizetype kMaxPrefetchedListings = 64;
 
 PlatformError invalidPath(const QString& path)
 {
@@ -215,6 +220,8 @@ SmbShareClient::Helper* SmbShareClient::idleHelper()
 
 void SmbShareClient::prefetchFolder(const QString& folder)
 {
+    if (m_agent->options().prefetchAgents <= 0)
+        return;
     auto path = UncPath::parse(folder);
     if (!path || path->isHost())
         return;
@@ -223,41 +230,87 @@ void SmbShareClient::prefetchFolder(const QString& folder)
     if (probed == m_probedHosts.constEnd() || probed->failed())
         return;
     QString unc = path->toUnc();
-    for (const Helper& helper : m_helpers)
-        if (helper.pendingFolder == unc)
+    m_noted.erase(std::remove(m_noted.begin(), m_noted.end(), unc), m_noted.end());
+    m_noted.push_back(unc);
+    // The oldest notes are the ones needed last: they are listed directly then.
+    if (m_noted.size() > kMaxNotedFolders)
+        m_noted.erase(m_noted.begin(), m_noted.begin() + qsizetype(m_noted.size() - kMaxNotedFolders));
+    collectReplies();
+    dispatchNoted();
+}
+
+void SmbShareClient::collectReply(Helper& helper)
+{
+    QByteArray reply;
+    PlatformError error = helper.agent->receive(reply);
+    m_prefetched.insert(helper.pendingFolder, Prefetched{error, reply});
+    helper.pendingFolder.clear();
+}
+
+void SmbShareClient::collectReplies()
+{
+    for (Helper& helper : m_helpers)
+        if (!helper.pendingFolder.isEmpty() && helper.agent->replyReady())
+            collectReply(helper);
+}
+
+void SmbShareClient::dispatchNoted()
+{
+    while (!m_noted.empty() && m_prefetched.size() < kMaxPrefetchedListings) {
+        const QString unc = m_noted.back();
+        bool known = m_prefetched.contains(unc);
+        for (const Helper& helper : m_helpers)
+            known = known || helper.pendingFolder == unc;
+        if (known) {
+            m_noted.pop_back();
+            continue;
+        }
+        Helper* helper = idleHelper();
+        if (!helper)
             return;
-    Helper* helper = idleHelper();
-    if (!helper)
-        return;
-    for (; helper->replayed < m_credentialLog.size(); ++helper->replayed) {
-        QByteArray reply;
-        helper->agent->call(m_credentialLog[helper->replayed], reply);
+        for (; helper->replayed < m_credentialLog.size(); ++helper->replayed) {
+            QByteArray reply;
+            helper->agent->call(m_credentialLog[helper->replayed], reply);
+        }
+        QString url = UncPath::parse(unc)->toUrl();
+        m_noted.pop_back();
+        if (helper->agent->send(PayloadWriter(MessageType::ListFolder).string(url).payload()).failed())
+            continue; // that helper is dead now: the folder is listed directly
+        helper->pendingFolder = unc;
     }
-    if (helper->agent->send(PayloadWriter(MessageType::ListFolder).string(path->toUrl()).payload()).failed())
-        return;
-    helper->pendingFolder = unc;
 }
 
 bool SmbShareClient::takePrefetched(const QString& folder, std::vector<ShareDirEntry>& entries,
                                     PlatformError& error)
 {
-    for (Helper& helper : m_helpers) {
-        if (helper.pendingFolder != folder)
-            continue;
-        helper.pendingFolder.clear();
-        QByteArray reply;
-        error = helper.agent->receive(reply);
-        if (!error.failed())
-            error = parseFolderListing(reply, entries);
-        if (!error.failed()) {
-            ++m_prefetchedListings;
-            return true;
-        }
-        // A stop holds for the main agent as well; any other failure is
-        // confirmed (or not) by the main agent itself.
-        return error.code == ECANCELED;
+    if (m_helpers.empty() && m_noted.empty())
+        return false;
+    // Asked for now: no helper needs to start on it any more.
+    m_noted.erase(std::remove(m_noted.begin(), m_noted.end(), folder), m_noted.end());
+    collectReplies();
+    dispatchNoted();
+    if (!m_prefetched.contains(folder)) {
+        for (Helper& helper : m_helpers)
+            if (helper.pendingFolder == folder)
+                collectReply(helper);
     }
-    return false;
+    auto found = m_prefetched.find(folder);
+    if (found == m_prefetched.end())
+        return false;
+    const Prefetched prefetched = found.value();
+    m_prefetched.erase(found);
+    error = prefetched.error;
+    if (!error.failed())
+        error = parseFolderListing(prefetched.reply, entries);
+    // The helper that waited is free again.
+    dispatchNoted();
+    if (!error.failed()) {
+        ++m_prefetchedListings;
+        return true;
+    }
+    // A stop holds for the main agent as well; any other failure is
+    // confirmed (or not) by the main agent itself.
+    return error.code == ECANCELED;
 }
 
 std::unique_ptr<ByteSource> SmbShareClient::openFile(const QString& filePath, PlatformError& error)

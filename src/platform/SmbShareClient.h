@@ -23,13 +23,16 @@ struct ShareFileStat {
 // is probed with a short time-out, and a host that refuses or does not answer
 // fails every later call at once with the probe's error.
 //
-// Prefetch: with options.prefetchAgents > 0, prefetchFolder sends the listing to
-// an idle helper agent and returns at once; listFolder of that folder then takes
-// the helper's reply. Helpers replay this client's logons and cancellations
+// Prefetch: with options.prefetchAgents > 0, prefetchFolder notes the folder and
+// returns at once. Noted folders go to idle helper agents, the most recently
+// noted first (a depth-first walk announces a folder's subfolders last to first,
+// so the latest is the one it lists next); a helper's reply is collected as soon
+// as it is there, which frees the helper for the next folder. listFolder of a
+// folder takes its prefetched reply, waits for it if it is in flight, or lists it
+// on the main agent. Helpers replay this client's logons and cancellations
 // before they list, so they see what the main agent sees. A prefetched listing
 // that failed is listed again on the main agent, so a prefetch never changes a
-// result, only when it is ready. Two connections to one host walk it faster than
-// one (measured 3.3 s -> 2.4 s for 50,000 files on loopback).
+// result, only when it is ready.
 class SmbShareClient : public ShareClient {
 public:
     explicit SmbShareClient(const SmbAgentOptions& options = {});
@@ -71,12 +74,20 @@ private:
         size_t replayed = 0;   // entries of m_credentialLog this helper has run
         QString pendingFolder; // UNC of the listing in flight, empty when idle
     };
+    // A helper's outcome for one folder, kept until the walk asks for it.
+    struct Prefetched {
+        PlatformError error;
+        QByteArray reply;
+    };
 
     PlatformError checkHost(const QString& host);
     // Parses a path below a share and probes its host.
     PlatformError reachFile(const QString& path, std::optional<UncPath>& parsed);
     PlatformError simpleCall(const QByteArray& request);
     Helper* idleHelper();
+    void collectReplies();
+    void collectReply(Helper& helper);
+    void dispatchNoted();
     bool takePrefetched(const QString& folder, std::vector<ShareDirEntry>& entries, PlatformError& error);
 
     std::shared_ptr<SmbAgentProcess> m_agent;
@@ -85,6 +96,8 @@ private:
     // helper replays to reach the main agent's logon state.
     std::vector<QByteArray> m_credentialLog;
     std::vector<Helper> m_helpers;
+    std::vector<QString> m_noted;             // folders to prefetch; the last is needed soonest
+    QHash<QString, Prefetched> m_prefetched;  // UNC -> a helper's finished listing
     int m_prefetchedListings = 0;
 };
 

@@ -8,7 +8,8 @@
 //
 //   host 2: public (guest), hidden$ (guest), secret (guest, not browseable),
 //           alice and bob (their users only), lp (printer)
-//   host 3: docs, data$ (guest), scratch (alice only, writable, not browseable)
+//   host 3: docs, data$ (guest; data$\chunked.bin: "SPLIT-TERM-4" across the 1 MiB
+//           mark, "END-MARK" at the end), scratch (alice only, writable, not browseable)
 //   host 4: private (alice and bob; no anonymous access at all)
 //   host 5: team (bob only), pub (guest)
 namespace SmbFixture {

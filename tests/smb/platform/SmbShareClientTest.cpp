@@ -350,7 +350,7 @@ TEST_F(SmbShareClientTest, PrefetchedListingsEqualDirectOnesWhateverTheOrderAske
     ASSERT_FALSE(prefetching.connect(aliceShare, alice().name, alice().password).failed());
     prefetching.prefetchFolder(docs);
     prefetching.prefetchFolder(aliceShare); // needs the logon replayed on its helper
-    prefetching.prefetchFolder(awkward);    // no helper left: listed directly later
+    prefetching.prefetchFolder(awkward);    // waits for a free helper, or is listed directly
     std::vector<ShareDirEntry> entries;
     ASSERT_FALSE(prefetching.listFolder(aliceShare, entries).failed());
     EXPECT_EQ(namesOf(entries), aliceNames);
@@ -358,12 +358,14 @@ TEST_F(SmbShareClientTest, PrefetchedListingsEqualDirectOnesWhateverTheOrderAske
     EXPECT_EQ(namesOf(entries), awkwardNames);
     ASSERT_FALSE(prefetching.listFolder(docs, entries).failed());
     EXPECT_EQ(namesOf(entries), docsNames);
-    EXPECT_EQ(prefetching.prefetchedListings(), 2);
+    const int prefetched = prefetching.prefetchedListings();
+    EXPECT_GE(prefetched, 2);
+    EXPECT_LE(prefetched, 3);
     // A helper that delivered is free again.
     prefetching.prefetchFolder(awkward);
     ASSERT_FALSE(prefetching.listFolder(awkward, entries).failed());
     EXPECT_EQ(namesOf(entries), awkwardNames);
-    EXPECT_EQ(prefetching.prefetchedListings(), 3);
+    EXPECT_EQ(prefetching.prefetchedListings(), prefetched + 1);
 }
 
 TEST_F(SmbShareClientTest, FailedPrefetchIsListedAgainWithTheCurrentLogon)

@@ -2,10 +2,11 @@
 
 class CountingShareClients::Client : public ShareClient {
 public:
-    Client(std::unique_ptr<ShareClient> inner, std::atomic<int>& alive) : m_inner(std::move(inner)), m_alive(alive)
+    Client(std::unique_ptr<ShareClient> inner, CountingShareClients& owner)
+        : m_inner(std::move(inner)), m_owner(owner)
     {
     }
-    ~Client() override { m_alive.fetch_sub(1); }
+    ~Client() override { m_owner.m_alive.fetch_sub(1); }
 
     PlatformError listShares(const QString& host, std::vector<ShareInfo>& shares) override
     {
@@ -16,7 +17,14 @@ public:
     {
         return m_inner->connect(remotePath, user, password);
     }
-    void cancelConnection(const QString& remotePath) override { m_inner->cancelConnection(remotePath); }
+    void cancelConnection(const QString& remotePath) override
+    {
+        {
+            std::lock_guard lock(m_owner.m_cancelledLock);
+            m_owner.m_cancelled.append(remotePath);
+        }
+        m_inner->cancelConnection(remotePath);
+    }
     PlatformError listFolder(const QString& folder, std::vector<ShareDirEntry>& entries) override
     {
         return m_inner->listFolder(folder, entries);
@@ -29,7 +37,7 @@ public:
 
 private:
     std::unique_ptr<ShareClient> m_inner;
-    std::atomic<int>& m_alive;
+    CountingShareClients& m_owner;
 };
 
 std::unique_ptr<ShareClient> CountingShareClients::create()
@@ -40,5 +48,11 @@ std::unique_ptr<ShareClient> CountingShareClients::create()
     int most = m_mostAlive.load();
     while (alive > most && !m_mostAlive.compare_exchange_weak(most, alive)) {
     }
-    return std::make_unique<Client>(std::move(inner), m_alive);
+    return std::make_unique<Client>(std::move(inner), *this);
+}
+
+QStringList CountingShareClients::cancelledConnections() const
+{
+    std::lock_guard lock(m_cancelledLock);
+    return m_cancelled;
 }

@@ -2,12 +2,16 @@
 
 #include "platform/ShareClient.h"
 
+#include <QString>
+#include <QStringList>
 #include <atomic>
 #include <memory>
+#include <mutex>
 
 // Wraps a share client factory and counts its clients: how many were created and
 // how many were alive at once. A worker creates one client for its host, so the
 // counts tell how many workers searched shares and how many did so at the same time.
+// It also records every cancelConnection call, in order.
 class CountingShareClients : public ShareClientFactory {
 public:
     explicit CountingShareClients(ShareClientFactory& inner) : m_inner(inner) {}
@@ -17,6 +21,7 @@ public:
     int created() const { return m_created.load(); }
     int alive() const { return m_alive.load(); }
     int mostAliveAtOnce() const { return m_mostAlive.load(); }
+    QStringList cancelledConnections() const;
 
 private:
     class Client;
@@ -25,4 +30,6 @@ private:
     std::atomic<int> m_created{0};
     std::atomic<int> m_alive{0};
     std::atomic<int> m_mostAlive{0};
+    mutable std::mutex m_cancelledLock;
+    QStringList m_cancelled;
 };

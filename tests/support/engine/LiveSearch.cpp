@@ -3,8 +3,8 @@
 #include "engine/DiscoverySettings.h"
 #include "engine/FtpSearch.h"
 
-LiveSearch::LiveSearch(uint16_t netBiosPort)
-    : hostChecker(std::make_unique<HostChecker>(dispatcher, OpenSystemProbeChannels(netBiosPort))),
+LiveSearch::LiveSearch(uint16_t netBiosPort, const SmbAgentOptions& smbOptions)
+    : smbClients(smbOptions), hostChecker(std::make_unique<HostChecker>(dispatcher, OpenSystemProbeChannels(netBiosPort))),
       hostChecks(std::make_unique<RecordingHostChecker>(*hostChecker))
 {
 }

@@ -19,9 +19,10 @@
 // libcurl FTP client on port 21, the SMB browse agent and the host checker with this
 // machine's probes (NetBIOS node status sent to netBiosPort). The share clients and
 // host checks go through recorders, so tests can see what a search touched.
+// smbOptions are the share clients' agent options (prefetch agents, say).
 class LiveSearch {
 public:
-    explicit LiveSearch(uint16_t netBiosPort = 137);
+    explicit LiveSearch(uint16_t netBiosPort = 137, const SmbAgentOptions& smbOptions = {});
     ~LiveSearch();
     LiveSearch(const LiveSearch&) = delete;
     LiveSearch& operator=(const LiveSearch&) = delete;

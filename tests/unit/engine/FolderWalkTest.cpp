@@ -278,15 +278,17 @@ TEST_F(FolderWalkTest, EmptySearchTextOrDisabledContentTestOpensNothing)
     EXPECT_TRUE(net.openedFiles().empty());
 }
 
-TEST_F(FolderWalkTest, FirstSubfoldersAreAnnouncedAndAllOfThemListedLater)
+TEST_F(FolderWalkTest, SubfoldersAreAnnouncedLastToFirstAndAllOfThemListedLater)
 {
     for (int i = 1; i <= 6; ++i)
         net.addFolder(kShare + QString("\\sub%1").arg(i));
     net.addFile(kShare + "\\sub2\\inner\\x.txt");
     Walk();
+    // The latest announcement is always the walk's next listing.
     const auto hints = net.prefetchHints();
-    EXPECT_EQ(hints, std::vector<QString>({kShare + "\\sub1", kShare + "\\sub2", kShare + "\\sub3",
-                                           kShare + "\\sub4", kShare + "\\sub2\\inner"}));
+    EXPECT_EQ(hints, std::vector<QString>({kShare + "\\sub6", kShare + "\\sub5", kShare + "\\sub4",
+                                           kShare + "\\sub3", kShare + "\\sub2", kShare + "\\sub1",
+                                           kShare + "\\sub2\\inner"}));
     const auto listed = net.listedFolders();
     for (const QString& hint : hints)
         EXPECT_NE(std::find(listed.begin(), listed.end(), hint), listed.end()) << hint.toStdString();
