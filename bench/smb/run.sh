@@ -24,6 +24,7 @@ command -v smbclient >/dev/null || { echo "smbclient is not installed" >&2; exit
 [ "$(id -u)" -eq 0 ] || { echo "Starting smbd needs root" >&2; exit 1; }
 
 work="$(mktemp -d /tmp/kestrova-smb-bench.XXXXXX)"
+chmod 0755 "$work" # guest access runs as nobody
 fixture="$work/smb-fixture"
 export KESTROVA_SMB_PERF_TREE="${TREE:-$work/tree}"
 cleanup() {
