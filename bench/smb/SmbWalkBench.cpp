@@ -9,11 +9,11 @@
 
 #include "engine/HeadlessSearch.h"
 #include "engine/PumpDispatcher.h"
+#include "platform/ForwardingShareClient.h"
 #include "platform/SmbShareClient.h"
 
 #include <QElapsedTimer>
 #include <QString>
-
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -36,35 +36,15 @@ public:
 
 private:
     // Forwards every call; reports the helper count when the worker drops it.
-    class Counted : public ShareClient {
+    class Counted : public ForwardingShareClient {
     public:
         Counted(std::unique_ptr<SmbShareClient> inner, std::atomic<int>& total)
-            : m_inner(std::move(inner)), m_total(total)
+            : ForwardingShareClient(std::move(inner)), m_total(total)
         {
         }
-        ~Counted() override { m_total += m_inner->prefetchedListings(); }
-        PlatformError listShares(const QString& host, std::vector<ShareInfo>& shares) override
-        {
-            return m_inner->listShares(host, shares);
-        }
-        PlatformError connect(const QString& path, const std::optional<QString>& user,
-                              const std::optional<QString>& password) override
-        {
-            return m_inner->connect(path, user, password);
-        }
-        void cancelConnection(const QString& path) override { m_inner->cancelConnection(path); }
-        PlatformError listFolder(const QString& folder, std::vector<ShareDirEntry>& entries) override
-        {
-            return m_inner->listFolder(folder, entries);
-        }
-        void prefetchFolder(const QString& folder) override { m_inner->prefetchFolder(folder); }
-        std::unique_ptr<ByteSource> openFile(const QString& path, PlatformError& error) override
-        {
-            return m_inner->openFile(path, error);
-        }
+        ~Counted() override { m_total += static_cast<SmbShareClient&>(inner()).prefetchedListings(); }
 
     private:
-        std::unique_ptr<SmbShareClient> m_inner;
         std::atomic<int>& m_total;
     };
 

@@ -1,42 +1,25 @@
 #include "support/engine/CountingShareClients.h"
 
-class CountingShareClients::Client : public ShareClient {
+#include "platform/ForwardingShareClient.h"
+
+class CountingShareClients::Client : public ForwardingShareClient {
 public:
     Client(std::unique_ptr<ShareClient> inner, CountingShareClients& owner)
-        : m_inner(std::move(inner)), m_owner(owner)
+        : ForwardingShareClient(std::move(inner)), m_owner(owner)
     {
     }
     ~Client() override { m_owner.m_alive.fetch_sub(1); }
 
-    PlatformError listShares(const QString& host, std::vector<ShareInfo>& shares) override
-    {
-        return m_inner->listShares(host, shares);
-    }
-    PlatformError connect(const QString& remotePath, const std::optional<QString>& user,
-                          const std::optional<QString>& password) override
-    {
-        return m_inner->connect(remotePath, user, password);
-    }
     void cancelConnection(const QString& remotePath) override
     {
         {
             std::lock_guard lock(m_owner.m_cancelledLock);
             m_owner.m_cancelled.append(remotePath);
         }
-        m_inner->cancelConnection(remotePath);
-    }
-    PlatformError listFolder(const QString& folder, std::vector<ShareDirEntry>& entries) override
-    {
-        return m_inner->listFolder(folder, entries);
-    }
-    void prefetchFolder(const QString& folder) override { m_inner->prefetchFolder(folder); }
-    std::unique_ptr<ByteSource> openFile(const QString& path, PlatformError& error) override
-    {
-        return m_inner->openFile(path, error);
+        ForwardingShareClient::cancelConnection(remotePath);
     }
 
 private:
-    std::unique_ptr<ShareClient> m_inner;
     CountingShareClients& m_owner;
 };
 

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/ShareClient.h"
+
+#include <memory>
+#include <utility>
+
+// A share client that hands every call to another one: the base for wrappers that
+// watch or count what a search does with its clients (benchmarks, tests) and override
+// only the calls they care about.
+class ForwardingShareClient : public ShareClient {
+public:
+    explicit ForwardingShareClient(std::unique_ptr<ShareClient> inner) : m_inner(std::move(inner)) {}
+
+    PlatformError listShares(const QString& host, std::vector<ShareInfo>& shares) override
+    {
+        return m_inner->listShares(host, shares);
+    }
+    PlatformError connect(const QString& remotePath, const std::optional<QString>& user,
+                          const std::optional<QString>& password) override
+    {
+        return m_inner->connect(remotePath, user, password);
+    }
+    void cancelConnection(const QString& remotePath) override { m_inner->cancelConnection(remotePath); }
+    PlatformError listFolder(const QString& folder, std::vector<ShareDirEntry>& entries) override
+    {
+        return m_inner->listFolder(folder, entries);
+    }
+    void prefetchFolder(const QString& folder) override { m_inner->prefetchFolder(folder); }
+    std::unique_ptr<ByteSource> openFile(const QString& path, PlatformError& error) override
+    {
+        return m_inner->openFile(path, error);
+    }
+
+protected:
+    ShareClient& inner() { return *m_inner; }
+
+private:
+    std::unique_ptr<ShareClient> m_inner;
+};
