@@ -397,24 +397,24 @@ QByteArray AgentServer::removeFile(PayloadReader& in)
 
 QByteArray AgentServer::makeFolder(PayloadReader& in)
 {
-    std::string url = utf8(in.string());
-    if (!in.complete())
-        return {};
-    SMBCCTX* context = m_context.get();
-    errno = 0;
-    if (smbc_getFunctionMkdir(context)(context, url.c_str(), 0755) < 0)
-        return errorReply(errno);
-    return PayloadWriter(MessageType::Ok).payload();
+    return folderCall(in, [](SMBCCTX* context, const char* url) {
+        return smbc_getFunctionMkdir(context)(context, url, 0755);
+    });
 }
 
 QByteArray AgentServer::removeFolder(PayloadReader& in)
 {
+    return folderCall(
+        in, [](SMBCCTX* context, const char* url) { return smbc_getFunctionRmdir(context)(context, url); });
+}
+
+QByteArray AgentServer::folderCall(PayloadReader& in, int (*call)(SMBCCTX*, const char*))
+{
     std::string url = utf8(in.string());
     if (!in.complete())
         return {};
-    SMBCCTX* context = m_context.get();
     errno = 0;
-    if (smbc_getFunctionRmdir(context)(context, url.c_str()) < 0)
+    if (call(m_context.get(), url.c_str()) < 0)
         return errorReply(errno);
     return PayloadWriter(MessageType::Ok).payload();
 }

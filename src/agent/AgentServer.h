@@ -34,6 +34,8 @@ private:
     QByteArray removeFile(SmbAgentProtocol::PayloadReader& in);
     QByteArray makeFolder(SmbAgentProtocol::PayloadReader& in);
     QByteArray removeFolder(SmbAgentProtocol::PayloadReader& in);
+    // Reads a URL and runs one libsmbclient folder call on it.
+    QByteArray folderCall(SmbAgentProtocol::PayloadReader& in, int (*call)(SMBCCTX*, const char*));
     QByteArray rename(SmbAgentProtocol::PayloadReader& in);
     QByteArray addFile(SMBCFILE* file);
 

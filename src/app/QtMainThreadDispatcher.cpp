@@ -1,5 +1,7 @@
 #include "app/QtMainThreadDispatcher.h"
 
+#include "engine/HandOverPoll.h"
+
 #include <QMetaObject>
 #include <QTextStream>
 #include <chrono>
@@ -10,10 +12,6 @@ namespace {
 // turn, and how long it waits within that time for the next call.
 constexpr auto kSlice = std::chrono::milliseconds(8);
 constexpr auto kNextCallWait = std::chrono::microseconds(300);
-// Before it sleeps, the main thread polls for the next call this long: a worker that has
-// just been handed its result usually queues the next call within microseconds, and a
-// poll costs far less than the futex sleep and wake-up it saves.
-constexpr auto kNextCallPoll = std::chrono::microseconds(40);
 
 } // namespace
 
@@ -77,9 +75,10 @@ int TQtMainThreadDispatcher::runPending()
     for (;;) {
         if (m_calls.empty()) {
             lock.unlock();
-            pollForCall();
+            PollBriefly([this] { return m_callQueued.load(std::memory_order_acquire); });
             lock.lock();
-            if (m_calls.empty() && !m_queued.wait_for(lock, kNextCallWait, [this] { return !m_calls.empty(); }))
+            if (m_calls.empty() &&
+                !m_queued.wait_for(lock, kNextCallWait, [this] { return !m_calls.empty(); }))
                 break;
         }
         calls.swap(m_calls);
@@ -98,13 +97,6 @@ int TQtMainThreadDispatcher::runPending()
         QMetaObject::invokeMethod(
             this, [this] { runPending(); }, Qt::QueuedConnection);
     return ran;
-}
-
-void TQtMainThreadDispatcher::pollForCall() const
-{
-    const auto until = std::chrono::steady_clock::now() + kNextCallPoll;
-    while (!m_callQueued.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < until)
-        std::this_thread::yield();
 }
 
 void TQtMainThreadDispatcher::runCalls(std::deque<std::shared_ptr<Call>>& calls)

@@ -48,7 +48,6 @@ private:
 
     void enqueue(const std::shared_ptr<Call>& call);
     void runCalls(std::deque<std::shared_ptr<Call>>& calls);
-    void pollForCall() const;
 
     const std::thread::id m_mainThread;
     std::mutex m_mutex;

@@ -1,25 +1,9 @@
 #include "engine/PumpDispatcher.h"
 
+#include "engine/HandOverPoll.h"
+
 #include <exception>
 #include <memory>
-
-namespace {
-
-// Before a thread sleeps on the other side of a hand-over, it polls this long: a
-// worker handed its result usually queues its next call within microseconds, and the
-// main thread usually runs a call as briefly, so a poll costs far less than the futex
-// sleep and wake-up it saves (one pair per hit otherwise).
-constexpr auto kHandOverPoll = std::chrono::microseconds(40);
-
-template <typename Ready>
-void PollBriefly(const Ready& ready)
-{
-    const auto until = std::chrono::steady_clock::now() + kHandOverPoll;
-    while (!ready() && std::chrono::steady_clock::now() < until)
-        std::this_thread::yield();
-}
-
-} // namespace
 
 PumpDispatcher::PumpDispatcher() : m_mainThread(std::this_thread::get_id()) {}
 
