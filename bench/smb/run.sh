@@ -9,7 +9,10 @@
 #
 # Environment: KESTROVA_TEST_NET (three octets, default 127.0.9; the host is .6),
 # FILES (default 50000), FOLDERS (default 2000), BUILD (default build), TREE (a tree
-# made earlier by bench/smb/make_tree.py to serve instead of a new one; kept).
+# made earlier by bench/smb/make_tree.py to serve instead of a new one; kept), BEFORE
+# (a folder holding kestrova-smb-bench and kestrova-smb-agent of an earlier version:
+# adds its walk with the most agents as a column "before-N", for a before/after
+# comparison in one run).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 runs="${1:-5}"
@@ -56,6 +59,12 @@ smbclient_walk >/dev/null 2>&1
 
 columns=(smbclient)
 for agents in $agent_counts; do columns+=("kestrova-$agents"); done
+before_agents="${agent_counts##* }"
+if [ -n "${BEFORE:-}" ]; then
+    [ -x "$BEFORE/kestrova-smb-bench" ] && [ -x "$BEFORE/kestrova-smb-agent" ] \
+        || { echo "BEFORE=$BEFORE lacks kestrova-smb-bench or kestrova-smb-agent" >&2; exit 1; }
+    columns+=("before-$before_agents")
+fi
 echo "Tree: $(find "$KESTROVA_SMB_PERF_TREE" -type f | wc -l) files in $(find "$KESTROVA_SMB_PERF_TREE" -mindepth 1 -type d | wc -l) folders on //$host/perf; wall ms / cpu ms of the client (agents included)"
 printf '%-6s' run; for c in "${columns[@]}"; do printf ' %22s' "$c"; done; echo
 : >"$work/results"
@@ -72,6 +81,13 @@ for run in $(seq "$runs"); do
         line+=("$wall/$cpu")
         echo "kestrova-$agents $wall $cpu" >>"$work/results"
     done
+    if [ -n "${BEFORE:-}" ]; then
+        read -r wall cpu < <(KESTROVA_SMB_AGENT="$BEFORE/kestrova-smb-agent" \
+            measure "$BEFORE/kestrova-smb-bench" "$host" "$before_agents" 1)
+        read -r _ before_found _ <"$work/stdout"
+        line+=("$wall/$cpu")
+        echo "before-$before_agents $wall $cpu" >>"$work/results"
+    fi
     printf '%-6s' "$run"; for cell in "${line[@]}"; do printf ' %22s' "$cell"; done; echo
 done
 printf '%-6s' median
@@ -79,5 +95,5 @@ for c in "${columns[@]}"; do
     printf ' %22s' "$(awk -v c="$c" '$1 == c {print $2}' "$work/results" | median)/$(awk -v c="$c" '$1 == c {print $3}' "$work/results" | median)"
 done
 echo
-echo "Entries found: smbclient $smb_found, kestrova $found (last run: $prefetched listings from prefetch agents)."
+echo "Entries found: smbclient $smb_found, kestrova $found${BEFORE:+, before ${before_found:-?}} (last run: $prefetched listings from prefetch agents)."
 echo "Load average: $(cut -d' ' -f1-3 /proc/loadavg)"
