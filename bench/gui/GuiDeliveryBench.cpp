@@ -45,9 +45,8 @@ int main(int argc, char* argv[])
     const int hits = argc > 1 ? std::max(1, atoi(argv[1])) : 200000;
     const int workers = argc > 2 ? std::max(1, atoi(argv[2])) : 10;
 
-    TItemList list;
     TIconCache icons;
-    TResultsModel model(list);
+    TResultsModel model;
     model.setImageList(&icons.icons());
     TResultsView view(model);
     view.resize(900, 600);

@@ -20,7 +20,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -86,7 +85,7 @@ TMainWindow::TMainWindow(const Options& options, QWidget* parent)
     // the settings file keeps whatever size the user chooses.
     resize(780, 520);
 
-    m_model = new TResultsModel(m_results, this);
+    m_model = new TResultsModel(this);
     m_view = new TResultsView(*m_model, this);
     setCentralWidget(m_view);
 
@@ -106,6 +105,9 @@ TMainWindow::TMainWindow(const Options& options, QWidget* parent)
     connect(m_search, &TSearchControl::ended, this, [this] {
         updateCommandAvailability();
         Q_EMIT searchEnded();
+        // After the engine's end handler has returned.
+        if (m_closeRequested)
+            QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
     });
 
     QHash<TCommand, QAction*> selectedCommands;
@@ -370,11 +372,16 @@ void TMainWindow::updateCommandAvailability()
 {
     TAvailabilityState state;
     state.searchRunning = SearchRunning;
-    state.dataPresent = !m_results.isEmpty();
+    state.dataPresent = m_model->hasItems();
     state.rowSelected = m_view->firstSelectedRow() >= 0;
     state.firstSelectedIsFtp = state.rowSelected && m_view->firstSelectedIsFtp();
     for (const TCommandSpec& spec : CommandTable())
         action(spec.command)->setEnabled(IsCommandAvailable(spec, state));
+}
+
+const TItemList& TMainWindow::resultList() const
+{
+    return m_model->items();
 }
 
 void TMainWindow::setCommandHandler(TCommand command, std::function<void()> handler)
@@ -545,28 +552,18 @@ bool TMainWindow::eventFilter(QObject* watched, QEvent* event)
 void TMainWindow::closeEvent(QCloseEvent* event)
 {
     if (SearchRunning) {
-        if (!AskOkCancel(QStringLiteral("Searching... Exit now?"))) {
-            event->ignore();
+        // The engine's end needs the main thread (hit deliveries, termination
+        // handlers): the close waits outside, and the end of the search closes again.
+        event->ignore();
+        if (m_closeRequested || !AskOkCancel(QStringLiteral("Searching... Exit now?")))
             return;
-        }
+        m_closeRequested = true;
         m_search->stopSearch();
-        waitForSearchEnd();
+        return;
     }
+    m_closeRequested = false;
     event->accept();
     Q_EMIT closing();
-}
-
-bool TMainWindow::waitForSearchEnd()
-{
-    // The engine's end needs the main thread (hit deliveries, termination handlers), so
-    // the wait runs the event loop, waking at least every 500 ms.
-    while (SearchRunning) {
-        QEventLoop loop;
-        QTimer::singleShot(500, &loop, &QEventLoop::quit);
-        connect(m_search, &TSearchControl::ended, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
 }
 
 void TMainWindow::setSearchEngine(TSearchEngineLink* engine)

@@ -37,7 +37,7 @@ public:
     // FormCreate: builds the window, loads the settings (and the legacy account file)
     // and shows "Ready". The window is not shown.
     explicit TMainWindow(const Options& options, QWidget* parent = nullptr);
-    // FormDestroy: saves the settings; the result list goes with the window.
+    // FormDestroy: saves the settings; the result list goes with the window's model.
     ~TMainWindow() override;
 
     // The engine that runs the searches (null: none, every start is refused). Not
@@ -52,7 +52,8 @@ public:
     TResultsModel& resultsModel() const { return *m_model; }
     TSearchControl& searchControl() const { return *m_search; }
     TIconCache& iconCache() { return m_iconCache; }
-    TItemList& resultList() { return m_results; }
+    // The records the results view shows (the model owns and changes them).
+    const TItemList& resultList() const;
 
     QString statusText() const;
     QString panelText(int panel) const;
@@ -105,7 +106,6 @@ private:
     void applyHistoriesFromSettings();
     void runCommand(TCommand command);
     void threadCounterTimer();
-    bool waitForSearchEnd();
 
     void installBuiltInCommands();
     void showNotAvailable(TCommand command);
@@ -116,7 +116,6 @@ private:
 
     QString m_settingsPath;
     TSearchEngineLink* m_engine;
-    TItemList m_results;
     TIconCache m_iconCache;
     TResultsModel* m_model = nullptr;
     TResultsView* m_view = nullptr;
@@ -133,4 +132,6 @@ private:
     QSystemTrayIcon* m_trayIcon = nullptr;
     QTimer m_threadCounter;
     QTimer m_idleTimer;
+    // A close was confirmed during a search: the window closes once the search ended.
+    bool m_closeRequested = false;
 };

@@ -1,6 +1,7 @@
 #include "app/ResultFileOperations.h"
 
 #include "app/FileTransfer.h"
+#include "app/ResultsModel.h"
 #include "app/TransferDialogs.h"
 #include "dialogs/FilePropertiesDialog.h"
 #include "dialogs/MessageBoxes.h"
@@ -36,7 +37,7 @@ bool RequestName(QWidget* owner, const QString& currentName, QString& newName)
 
 } // namespace
 
-TResultFileOperations::TResultFileOperations(TItemList& results, QWidget* mainWindow)
+TResultFileOperations::TResultFileOperations(TResultsModel& results, QWidget* mainWindow)
     : m_results(results), m_mainWindow(mainWindow), m_chooseFolder(ChooseFolder), m_requestName(RequestName),
       m_openUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
       m_makeTransferUi([](QWidget* owner, bool move) -> std::unique_ptr<TTransferUi> {
@@ -80,28 +81,28 @@ QStringList TResultFileOperations::selectedNames(const QList<int>& rows) const
     QList<int> sorted = rows;
     std::sort(sorted.begin(), sorted.end());
     sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    const TItemList& records = m_results.items();
     QStringList names;
     for (const int row : sorted) {
-        if (row >= 0 && row < m_results.size())
-            names.append(m_results.at(row).FileName);
+        if (row >= 0 && row < records.size())
+            names.append(records.at(row).FileName);
     }
     return names;
 }
 
-bool TResultFileOperations::removeRecords(const QStringList& names)
+void TResultFileOperations::removeRecords(const QStringList& names)
 {
-    bool removed = false;
+    const TItemList& records = m_results.items();
+    QList<int> rows;
     for (const QString& name : names) {
-        const auto found = std::find_if(m_results.begin(), m_results.end(),
-                                        [&](const TItemRecord& record) { return record.FileName == name; });
-        if (found != m_results.end()) {
-            m_results.erase(found);
-            removed = true;
+        for (int row = 0; row < records.size(); ++row) {
+            if (records.at(row).FileName == name && !rows.contains(row)) {
+                rows.append(row);
+                break;
+            }
         }
     }
-    if (removed && m_recordsRemoved)
-        m_recordsRemoved();
-    return removed;
+    m_results.removeItems(rows);
 }
 
 void TResultFileOperations::CopyFiles(const QList<int>& rows)
@@ -201,39 +202,30 @@ void TResultFileOperations::DeleteFiles(const QList<int>& rows)
 
 void TResultFileOperations::RenameFile(int row)
 {
-    if (row < 0 || row >= m_results.size())
+    if (row < 0 || row >= m_results.rowCount())
         return;
-    const QString oldPath = m_results.at(row).FileName;
+    TItemRecord record = m_results.items().at(row);
+    const QString oldPath = record.FileName;
     QString newName;
-    const bool accepted = m_requestName(m_mainWindow, NameOf(oldPath), newName);
-    if (accepted && !newName.isEmpty()) {
-        const QString newPath = FolderOf(oldPath) + newName;
-        const PlatformError error = IsPlainName(newName)
-                                        ? stores().storeFor(oldPath).rename(oldPath, newPath, false)
-                                        : PlatformError{EINVAL, kInvalidName};
-        if (error.failed()) {
-            showError(QStringLiteral("Renaming failed: ") + error.message);
-        } else {
-            // Hits may have arrived meanwhile; they are only ever appended, but the
-            // record is looked for by name in case the list changed otherwise.
-            if (row >= m_results.size() || m_results.at(row).FileName != oldPath) {
-                row = int(std::find_if(m_results.begin(), m_results.end(),
-                                       [&](const TItemRecord& r) { return r.FileName == oldPath; }) -
-                          m_results.begin());
-            }
-            if (row < m_results.size())
-                m_results[row].FileName = newPath;
-        }
+    if (!m_requestName(m_mainWindow, NameOf(oldPath), newName) || newName.isEmpty())
+        return;
+    const QString newPath = FolderOf(oldPath) + newName;
+    const PlatformError error = IsPlainName(newName) ? stores().storeFor(oldPath).rename(oldPath, newPath, false)
+                                                    : PlatformError{EINVAL, kInvalidName};
+    if (error.failed()) {
+        showError(QStringLiteral("Renaming failed: ") + error.message);
+        return;
     }
-    if (m_recordChanged && row < m_results.size())
-        m_recordChanged(row);
+    // Hits arriving meanwhile are appended below: the row still holds the record.
+    record.FileName = newPath;
+    m_results.updateItem(row, record);
 }
 
 void TResultFileOperations::ShowProperties(int row)
 {
-    if (row < 0 || row >= m_results.size())
+    if (row < 0 || row >= m_results.rowCount())
         return;
-    const TItemRecord record = m_results.at(row);
+    const TItemRecord record = m_results.items().at(row);
     std::optional<FileStoreStat> now;
     QString nowError;
     if (!IsFtpItem(record)) {
@@ -250,15 +242,16 @@ void TResultFileOperations::ShowProperties(int row)
 
 void TResultFileOperations::MapNetworkDrive(int row)
 {
-    if (row < 0 || row >= m_results.size()) {
+    const TItemList& records = m_results.items();
+    if (row < 0 || row >= records.size()) {
         showInfo(QStringLiteral("Kestrova reaches the shares of the network by itself and needs no drive letter. "
                                 "To work with a share in other programs, open it in your file manager "
                                 "(smb://HOST/share); the desktop connects it there."));
         return;
     }
-    const auto path = UncPath::parse(m_results.at(row).FileName);
+    const auto path = UncPath::parse(records.at(row).FileName);
     if (!path || path->isHost()) {
-        showInfo(QStringLiteral("\"%1\" is not on a network share.").arg(m_results.at(row).FileName));
+        showInfo(QStringLiteral("\"%1\" is not on a network share.").arg(records.at(row).FileName));
         return;
     }
     const QUrl share(path->sharePath().toUrl());

@@ -13,15 +13,16 @@
 
 class QDialog;
 class QWidget;
+class TResultsModel;
 class TTransferUi;
 
 // The file operations of the results view's pop-up menu on the found files
 // themselves: Copy, Move, Delete, Rename, Properties and the network drive
-// commands. Each works on the result list and the selected rows it is given (row i
-// of the view shows record i of the list) and brings the list up to date where
-// files disappear or change name; the main window then updates the view through
-// the two notifications. Files on shares are reached through the SMB agent (logged
-// on with the stored accounts when the logon hook is set), local paths directly.
+// commands. Each works on the results model and the selected rows it is given (row i
+// of the view shows record i of the list) and brings the model up to date where
+// files disappear or change name; the model tells the view. Files on shares are
+// reached through the SMB agent (logged on with the stored accounts when the logon
+// hook is set), local paths directly.
 //
 // The main window owns one for its life and calls, with the selected rows:
 //   "&Copy" CopyFiles(rows), "&Move" MoveFiles(rows), "&Delete" DeleteFiles(rows),
@@ -44,13 +45,9 @@ public:
     // Runs a modal window (the properties); tests look at it instead.
     using DialogRunner = std::function<void(QDialog& dialog)>;
 
-    TResultFileOperations(TItemList& results, QWidget* mainWindow);
+    TResultFileOperations(TResultsModel& results, QWidget* mainWindow);
     ~TResultFileOperations();
 
-    // Records were removed from the list: set the view's row count without scrolling.
-    void setRecordsRemoved(std::function<void()> handler) { m_recordsRemoved = std::move(handler); }
-    // A record changed in place (or the row needs a repaint).
-    void setRecordChanged(std::function<void(int row)> handler) { m_recordChanged = std::move(handler); }
     // Logs on to a share before the first operation on it (see TShareAccess::LogonTo).
     void setLogonHook(std::function<void(ShareClient&, const QString& sharePath)> logon);
 
@@ -85,16 +82,14 @@ public:
 private:
     QStringList selectedNames(const QList<int>& rows) const;
     void transfer(const QList<int>& rows, bool move);
-    // Removes the first record of each name; true when any went.
-    bool removeRecords(const QStringList& names);
+    // Removes the first record of each name (a name given twice: its first two).
+    void removeRecords(const QStringList& names);
     FileStores& stores();
     void showError(const QString& text);
     void showInfo(const QString& text);
 
-    TItemList& m_results;
+    TResultsModel& m_results;
     QPointer<QWidget> m_mainWindow;
-    std::function<void()> m_recordsRemoved;
-    std::function<void(int)> m_recordChanged;
     std::function<void(ShareClient&, const QString&)> m_logon;
     FolderChooser m_chooseFolder;
     NameRequester m_requestName;

@@ -80,8 +80,9 @@ TIconList TResultsExports::currentIcons() const
 bool TResultsExports::saveResults(const QString& fileName)
 {
     try {
-        m_window.resultsModel().flushRowCount();
-        SaveResultsToFile(fileName, m_window.resultList(), currentIcons());
+        TResultsModel& model = m_window.resultsModel();
+        model.flushRowCount();
+        SaveResultsToFile(fileName, model.items(), currentIcons());
         return true;
     } catch (const std::exception& error) {
         ShowError(QStringLiteral("Unable to save file: ") + ExceptionMessage(error));
@@ -91,12 +92,11 @@ bool TResultsExports::saveResults(const QString& fileName)
 
 bool TResultsExports::loadResults(const QString& fileName)
 {
-    TResultsModel& model = m_window.resultsModel();
-    model.clearItems();
     bool loaded = true;
+    TItemList records;
     TIconList icons;
     try {
-        LoadResultsFromFile(fileName, m_window.resultList(), icons);
+        LoadResultsFromFile(fileName, records, icons);
     } catch (const std::exception& error) {
         ShowError(QStringLiteral("Unable to open file: ") + ExceptionMessage(error));
         loaded = false;
@@ -108,8 +108,9 @@ bool TResultsExports::loadResults(const QString& fileName)
     for (const TIconImage& icon : m_storedIcons)
         m_storedQIcons.append(QIcon(QPixmap::fromImage(ToImage(icon))));
     m_showsStoredIcons = true;
+    TResultsModel& model = m_window.resultsModel();
+    model.replaceItems(std::move(records));
     model.setImageList(&m_storedQIcons);
-    model.resetFromList();
     m_window.searchControl().showResultSummary();
     return loaded;
 }
@@ -117,8 +118,9 @@ bool TResultsExports::loadResults(const QString& fileName)
 bool TResultsExports::exportReport(TReportFormat format, const QString& fileName)
 {
     try {
-        m_window.resultsModel().flushRowCount();
-        ExportReport(format, fileName, m_window.resultList(), reportSettings());
+        TResultsModel& model = m_window.resultsModel();
+        model.flushRowCount();
+        ExportReport(format, fileName, model.items(), reportSettings());
         return true;
     } catch (const std::exception& error) {
         ShowError(ExceptionMessage(error)); // the writers' messages name the format
@@ -143,7 +145,7 @@ bool TResultsExports::writeExport(TCommandLine::ExportKind kind, const QString& 
 
 void TResultsExports::saveResultsCommand()
 {
-    if (m_window.resultList().isEmpty())
+    if (!m_window.resultsModel().hasItems())
         return;
     const QString fileName = FileDialogs().saveFileName(&m_window, QStringLiteral("Save Results"),
                                                         kResultsFilter, QStringLiteral(".dat"));
@@ -174,6 +176,8 @@ void TResultsExports::exportCommand()
 
 void TResultsExports::batchFileCommand()
 {
-    TBatchFileDialog dialog(m_window.resultList(), &m_window);
+    TResultsModel& model = m_window.resultsModel();
+    model.flushRowCount();
+    TBatchFileDialog dialog(model.items(), &m_window);
     dialog.exec();
 }

@@ -2,9 +2,10 @@
 
 #include "app/ResultSorting.h"
 
-TResultsModel::TResultsModel(TItemList& items, QObject* parent) : QAbstractTableModel(parent), m_items(items)
+#include <algorithm>
+
+TResultsModel::TResultsModel(QObject* parent) : QAbstractTableModel(parent)
 {
-    m_shownCount = static_cast<int>(m_items.size());
     m_rowCountTimer.setSingleShot(true);
     m_rowCountTimer.setInterval(kRowCountInterval);
     connect(&m_rowCountTimer, &QTimer::timeout, this, &TResultsModel::flushRowCount);
@@ -12,7 +13,7 @@ TResultsModel::TResultsModel(TItemList& items, QObject* parent) : QAbstractTable
 
 int TResultsModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : m_shownCount;
+    return parent.isValid() ? 0 : static_cast<int>(m_items.size());
 }
 
 int TResultsModel::columnCount(const QModelIndex& parent) const
@@ -85,62 +86,90 @@ void TResultsModel::setDisplayFormats(int fileNameDisplayFormat, int dateFormat)
 {
     m_fileNameDisplayFormat = fileNameDisplayFormat;
     m_dateFormatter = TItemDateFormatter(dateFormat);
-    if (m_shownCount > 0)
-        Q_EMIT dataChanged(index(0, 0), index(m_shownCount - 1, ColumnCount - 1));
+    if (!m_items.isEmpty())
+        Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
 }
 
 void TResultsModel::setImageList(const QList<QIcon>* icons)
 {
     m_icons = icons;
-    if (m_shownCount > 0)
-        Q_EMIT dataChanged(index(0, FileNameColumn), index(m_shownCount - 1, FileNameColumn),
+    if (!m_items.isEmpty())
+        Q_EMIT dataChanged(index(0, FileNameColumn), index(rowCount() - 1, FileNameColumn),
                            {Qt::DecorationRole});
 }
 
 void TResultsModel::appendHit(const TItemRecord& record)
 {
-    m_items.append(record);
+    m_queued.push_back(record);
     if (!m_rowCountTimer.isActive())
         m_rowCountTimer.start();
 }
 
-void TResultsModel::flushRowCount()
+void TResultsModel::appendHits(const std::vector<TItemRecord>& records)
 {
     m_rowCountTimer.stop();
-    const int count = static_cast<int>(m_items.size());
-    if (count < m_shownCount) { // shortened behind our back: start over
-        resetFromList();
+    const qsizetype count = qsizetype(m_queued.size() + records.size());
+    if (count == 0)
         return;
-    }
-    if (count == m_shownCount)
-        return;
-    beginInsertRows(QModelIndex(), m_shownCount, count - 1);
-    m_shownCount = count;
+    const int first = rowCount();
+    beginInsertRows(QModelIndex(), first, static_cast<int>(first + count - 1));
+    m_items.reserve(m_items.size() + count);
+    m_items.append(TItemList(m_queued.begin(), m_queued.end()));
+    m_items.append(TItemList(records.begin(), records.end()));
+    m_queued.clear();
     endInsertRows();
 }
 
-void TResultsModel::resetFromList()
+void TResultsModel::flushRowCount()
+{
+    appendHits({});
+}
+
+void TResultsModel::removeItems(const QList<int>& rows)
+{
+    QList<int> sorted = rows;
+    sorted.removeIf([this](int row) { return row < 0 || row >= rowCount(); });
+    std::sort(sorted.begin(), sorted.end(), std::greater<int>());
+    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    // Each run of adjacent rows goes in one removal, the lowest run last so that the
+    // rows still to go keep their numbers.
+    for (qsizetype i = 0; i < sorted.size();) {
+        const int last = sorted[i];
+        int first = last;
+        while (++i < sorted.size() && sorted[i] == first - 1)
+            first = sorted[i];
+        beginRemoveRows(QModelIndex(), first, last);
+        m_items.remove(first, last - first + 1);
+        endRemoveRows();
+    }
+}
+
+void TResultsModel::updateItem(int row, const TItemRecord& record)
+{
+    if (row < 0 || row >= rowCount())
+        return;
+    m_items[row] = record;
+    Q_EMIT dataChanged(index(row, 0), index(row, ColumnCount - 1));
+}
+
+void TResultsModel::replaceItems(TItemList records)
 {
     m_rowCountTimer.stop();
     beginResetModel();
-    m_shownCount = static_cast<int>(m_items.size());
+    m_queued.clear();
+    m_items = std::move(records);
     endResetModel();
 }
 
 void TResultsModel::clearItems()
 {
-    m_rowCountTimer.stop();
-    beginResetModel();
-    m_shownCount = 0;
-    m_items.clear();
-    endResetModel();
+    replaceItems({});
 }
 
 void TResultsModel::sortItems(int sortTag)
 {
-    m_rowCountTimer.stop();
+    flushRowCount();
     beginResetModel();
     SortItems(m_items, sortTag, m_fileNameDisplayFormat);
-    m_shownCount = static_cast<int>(m_items.size());
     endResetModel();
 }

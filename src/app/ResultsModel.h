@@ -5,24 +5,28 @@
 
 #include <QAbstractTableModel>
 #include <QIcon>
+#include <QList>
 #include <QLocale>
 #include <QTimer>
 
-// The results view's model: a virtual table over the main window's result list. It
-// keeps no row objects; every text is made from the record when the view asks.
+#include <vector>
+
+// The results view's model and the owner of the result list: a virtual table over the
+// records, keeping no row objects; every text is made from the record when the view
+// asks. Every change of the list goes through here and tells the view at once, so row
+// i of the view always shows record i of items().
 //
-// Hits arrive one at a time on the main thread (appendHit, in delivery order) and go
-// into the list at once, but the view learns of new rows at most every 50 ms: one
-// row insertion per batch keeps the view responsive while thousands of hits a second
-// arrive, and neither repaints the shown rows nor scrolls. Whoever changes the list
-// in other ways calls resetFromList afterwards.
+// Single hits (appendHit, in delivery order) wait in a short queue and reach the list
+// at most every 50 ms: one row insertion per batch keeps the view responsive while
+// thousands of hits a second arrive, and neither repaints the shown rows nor scrolls.
+// A batch (appendHits) is inserted at once, as one insertion. Main thread only.
 class TResultsModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     enum Column { FileNameColumn, LocationColumn, SizeColumn, DateColumn, AttributesColumn, ColumnCount };
     static constexpr int kRowCountInterval = 50; // ms
 
-    explicit TResultsModel(TItemList& items, QObject* parent = nullptr);
+    explicit TResultsModel(QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -36,27 +40,35 @@ public:
     // The small-icon list the records' ImageIndex values point into; none shows no icons.
     void setImageList(const QList<QIcon>* icons);
 
-    // Appends a record to the list; the view's row count follows within 50 ms.
+    // Queues a record; it joins the list (and the view) within 50 ms.
     void appendHit(const TItemRecord& record);
-    // Tells the view about every row appended so far, now.
+    // Appends the queued records and then the batch, in one row insertion.
+    void appendHits(const std::vector<TItemRecord>& records);
+    // Moves the queued records into the list now.
     void flushRowCount();
-    // Sorts the list itself by a sort tag (see ResultSorting.h) and redraws.
+    // Removes the records of the given rows (any order; duplicates and rows out of
+    // range are ignored). The rows below move up; the view keeps its place.
+    void removeItems(const QList<int>& rows);
+    // Puts a record in place of the one in row (a rename); rows out of range are ignored.
+    void updateItem(int row, const TItemRecord& record);
+    // Replaces the whole list (a loaded results file); queued records are dropped.
+    void replaceItems(TItemList records);
+    // Sorts the list by a sort tag (see ResultSorting.h) and redraws.
     void sortItems(int sortTag);
-    // Empties the list and the view (ClearResultList).
+    // Empties the list, the queue and the view (ClearResultList).
     void clearItems();
-    // After the list was cleared, sorted, loaded or shortened by others.
-    void resetFromList();
-    // Rows the view knows about (the list may hold more for up to 50 ms).
-    int shownRowCount() const { return m_shownCount; }
 
+    // The records the view shows, row by row.
     const TItemList& items() const { return m_items; }
+    // Whether there is any record, shown or queued.
+    bool hasItems() const { return !m_items.isEmpty() || !m_queued.empty(); }
 
     // The texts of one row as the view shows them, by column.
     QString cellText(const TItemRecord& record, int column) const;
 
 private:
-    TItemList& m_items;
-    int m_shownCount = 0;
+    TItemList m_items;
+    std::vector<TItemRecord> m_queued; // single hits waiting for the next insertion
     int m_fileNameDisplayFormat = 1;
     TItemDateFormatter m_dateFormatter{0};
     const QList<QIcon>* m_icons = nullptr;

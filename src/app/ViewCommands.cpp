@@ -3,7 +3,6 @@
 #include "accounts/AccountList.h"
 #include "app/MainWindow.h"
 #include "app/ResultFileOperations.h"
-#include "app/ResultsModel.h"
 #include "app/ResultsView.h"
 #include "app/ShellFunctions.h"
 #include "dialogs/AboutBox.h"
@@ -16,7 +15,6 @@
 #include <QAction>
 #include <QDialog>
 #include <QEvent>
-#include <QScrollBar>
 #include <QTimer>
 
 #include <algorithm>
@@ -44,12 +42,10 @@ void LogOnWithStoredAccounts(ShareClient& client, const QString& sharePath)
 
 TViewCommands::TViewCommands(TMainWindow& window)
     : QObject(&window), m_window(window),
-      m_fileOperations(std::make_unique<TResultFileOperations>(window.resultList(), &window))
+      m_fileOperations(std::make_unique<TResultFileOperations>(window.resultsModel(), &window))
 {
     setObjectName(QStringLiteral("ViewCommands"));
     setVendorSite(VendorSiteUrl());
-    m_fileOperations->setRecordsRemoved([this] { recordsRemoved(); });
-    m_fileOperations->setRecordChanged([this](int) { m_window.resultsView()->viewport()->update(); });
     m_fileOperations->setLogonHook(LogOnWithStoredAccounts);
     install();
     // The start-up check waits until the window has appeared: a run that never shows
@@ -119,15 +115,6 @@ QList<int> TViewCommands::selectedRows() const
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return rows;
-}
-
-void TViewCommands::recordsRemoved()
-{
-    // The view takes the shorter list where it stands instead of jumping to the top.
-    QScrollBar* bar = m_window.resultsView()->verticalScrollBar();
-    const int position = bar->value();
-    m_window.resultsModel().resetFromList();
-    bar->setValue(position);
 }
 
 void TViewCommands::runStartupChecks()

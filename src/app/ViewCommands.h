@@ -53,7 +53,6 @@ protected:
 private:
     void install();
     void setHandler(TCommand command, std::function<void()> handler);
-    void recordsRemoved();
 
     TMainWindow& m_window;
     std::unique_ptr<TOnlineVersionCheck> m_versionCheck;

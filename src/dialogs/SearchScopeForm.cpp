@@ -1,6 +1,7 @@
 #include "dialogs/SearchScopeForm.h"
 
 #include "dialogs/DialogPrompts.h"
+#include "model/Error.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -9,18 +10,6 @@
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <atomic>
-#include <mutex>
-#include <thread>
-
-// What a build thread and its window share. The window may close while the thread
-// still waits for the network: it then clears receiver under the lock, and the
-// thread drops its result instead of reporting to a window that is gone.
-struct TScopeBuild {
-    std::atomic<bool> cancelled{false};
-    std::mutex lock;
-    TSearchScopeForm* receiver = nullptr; // guarded by lock
-};
 
 // The notice painted over the tree while the map is built: a grey rounded rectangle
 // 10 pixels inside the tree's area, with the text in bold white 10 pixels further in.
@@ -121,7 +110,7 @@ TSearchScopeForm::TSearchScopeForm(std::shared_ptr<NetworkBrowser> browser, QWid
 
 TSearchScopeForm::~TSearchScopeForm()
 {
-    setBuilding(false);
+    cancelBuild();
 }
 
 bool TSearchScopeForm::Execute(QWidget* parent, std::shared_ptr<NetworkBrowser> browser, TScopeRoot& root)
@@ -140,50 +129,60 @@ bool TSearchScopeForm::Execute(QWidget* parent, std::shared_ptr<NetworkBrowser> 
 
 void TSearchScopeForm::refresh()
 {
-    if (m_build || !m_browser)
+    if (m_build.valid() || !m_browser)
         return;
-    setBuilding(true);
-    std::shared_ptr<TScopeBuild> build = m_build;
-    std::shared_ptr<NetworkBrowser> browser = m_browser;
-    std::thread([build, browser] {
-        auto top =
-            std::make_shared<TScopeNode>(BuildScopeTree(*browser, [&build] { return !build->cancelled; }));
-        const std::lock_guard<std::mutex> guard(build->lock);
-        if (!build->receiver)
-            return;
-        TSearchScopeForm* form = build->receiver;
-        // Posted to the window's thread; a window deleted before it runs drops it.
-        QMetaObject::invokeMethod(
-            form,
-            [form, build, top] {
-                if (form->m_build != build)
-                    return;
-                form->setBuilding(false);
-                form->showTree(*top);
-                Q_EMIT form->buildFinished();
-            },
-            Qt::QueuedConnection);
-    }).detach();
+    showBuilding(true);
+    m_stop = std::stop_source();
+    const quint64 number = ++m_buildNumber;
+    m_build = std::async(std::launch::async, [this, browser = m_browser.get(), stop = m_stop.get_token(), number] {
+        // Told on the window's thread, also when the build fails. The window waits for
+        // this thread before it goes, so the window is there to be told.
+        struct Notice {
+            TSearchScopeForm* form;
+            quint64 number;
+            ~Notice()
+            {
+                QMetaObject::invokeMethod(
+                    form, [form = form, number = number] { form->finishBuild(number); }, Qt::QueuedConnection);
+            }
+        } notice{this, number};
+        return BuildScopeTree(*browser, [&stop] { return !stop.stop_requested(); });
+    });
 }
 
-void TSearchScopeForm::setBuilding(bool building)
+void TSearchScopeForm::finishBuild(quint64 number)
 {
-    if (building == bool(m_build))
+    if (number != m_buildNumber || !m_build.valid())
+        return; // stopped, and already waited for
+    std::future<TScopeNode> build = std::move(m_build);
+    showBuilding(false);
+    try {
+        showTree(build.get());
+    } catch (const std::exception& error) {
+        DialogPrompts().error(this, ExceptionMessage(error));
         return;
+    }
+    Q_EMIT buildFinished();
+}
+
+void TSearchScopeForm::cancelBuild()
+{
+    if (!m_build.valid())
+        return;
+    m_stop.request_stop();
+    m_build.wait();
+    m_build = {};
+    showBuilding(false);
+}
+
+void TSearchScopeForm::showBuilding(bool building)
+{
     if (building) {
-        m_build = std::make_shared<TScopeBuild>();
-        m_build->receiver = this;
         QApplication::setOverrideCursor(Qt::WaitCursor);
         m_notice->setGeometry(m_tree->viewport()->rect());
         m_notice->show();
         m_notice->raise();
     } else {
-        {
-            const std::lock_guard<std::mutex> guard(m_build->lock);
-            m_build->receiver = nullptr;
-        }
-        m_build->cancelled = true;
-        m_build.reset();
         QApplication::restoreOverrideCursor();
         m_notice->hide();
     }
@@ -214,7 +213,7 @@ void TSearchScopeForm::addNode(QTreeWidgetItem* item, const TScopeNode& node)
 
 void TSearchScopeForm::accept()
 {
-    if (m_build)
+    if (m_build.valid())
         return;
     const QList<QTreeWidgetItem*> selected = m_tree->selectedItems();
     if (selected.isEmpty()) {
@@ -228,6 +227,6 @@ void TSearchScopeForm::accept()
 
 void TSearchScopeForm::reject()
 {
-    setBuilding(false);
+    cancelBuild();
     QDialog::reject();
 }

@@ -4,23 +4,26 @@
 #include "engine/ScopeTree.h"
 
 #include <QDialog>
+#include <future>
 #include <memory>
 #include <optional>
+#include <stop_token>
 #include <vector>
 
 class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TScopeBuildNotice;
-struct TScopeBuild;
 
 // "Search Scope": the network map, built when Refresh is pressed, from which the user
 // picks the container below which network enumeration starts: the whole network, a
 // network provider, or a domain or workgroup. The map is built on a thread of its own
 // (BuildScopeTree), so the window stays responsive while a large network is listed;
-// meanwhile a notice covers the tree and Refresh and OK wait. Closing the window
-// abandons a build in progress. OK without a selected node shows "Please specify
-// search scope" and keeps the window open.
+// meanwhile a notice covers the tree and Refresh and OK wait. The window owns that
+// thread: closing or destroying the window stops the build and waits for the browse
+// call under way (bounded by the browser's time-outs), so nothing of it outlives the
+// window. OK without a selected node shows "Please specify search scope" and keeps
+// the window open.
 //
 // Entry point for the main window's "Search &Scope" command, with a browser of its
 // own (std::make_shared<SmbNetworkBrowser>(), kept for later uses):
@@ -40,7 +43,7 @@ public:
 
     // Starts building the map (Refresh); nothing happens while a build runs.
     void refresh();
-    bool isBuilding() const { return bool(m_build); }
+    bool isBuilding() const { return m_build.valid(); }
     // The container chosen with OK; empty for "Entire Network".
     const std::optional<TNetResource>& chosenRoot() const { return m_chosen; }
     QTreeWidget* tree() const { return m_tree; }
@@ -53,12 +56,19 @@ Q_SIGNALS:
     void buildFinished();
 
 private:
+    // The build numbered number has ended: its map goes into the tree, unless the
+    // build was stopped or another one started meanwhile.
+    void finishBuild(quint64 number);
+    // Stops a build in progress and waits for its thread.
+    void cancelBuild();
+    void showBuilding(bool building);
     void showTree(const TScopeNode& top);
     void addNode(QTreeWidgetItem* item, const TScopeNode& node);
-    void setBuilding(bool building);
 
     std::shared_ptr<NetworkBrowser> m_browser;
-    std::shared_ptr<TScopeBuild> m_build;
+    std::stop_source m_stop;          // of the build in progress
+    std::future<TScopeNode> m_build;  // valid while a build is in progress
+    quint64 m_buildNumber = 0;
     QTreeWidget* m_tree;
     TScopeBuildNotice* m_notice;
     QPushButton* m_refresh;

@@ -24,12 +24,7 @@ namespace {
 
 class MainWindowTest : public MainWindowFixture {
 protected:
-    void fillList(const std::vector<TItemRecord>& hits)
-    {
-        for (const TItemRecord& hit : hits)
-            window->resultList().append(hit);
-        window->resultsModel().resetFromList();
-    }
+    void fillList(const std::vector<TItemRecord>& hits) { window->resultsModel().appendHits(hits); }
 };
 
 TEST_F(MainWindowTest, CaptionPanelsAndTheContentBarFollowTheSettings)
@@ -70,8 +65,7 @@ TEST_F(MainWindowTest, CommandsFollowTheirRulesAsTheStateChanges)
     // Nobody calls the check here: the idle timer must pick the change up.
     EXPECT_TRUE(processUntil([&] { return window->action(TCommand::SaveResults)->isEnabled(); }, 2000));
 
-    window->resultList().append(MakeItemRecord("ftp://10.0.0.5/pub/a.txt", 0, -1, 0, 1));
-    window->resultsModel().resetFromList();
+    window->resultsModel().appendHits({MakeItemRecord("ftp://10.0.0.5/pub/a.txt", 0, -1, 0, 1)});
     window->resultsView()->selectRow(1);
     window->updateCommandAvailability();
     EXPECT_TRUE(window->action(TCommand::Open)->isEnabled());
@@ -97,13 +91,21 @@ TEST_F(MainWindowTest, ClosingDuringASearchAsksAndCancelKeepsItRunning)
     EXPECT_TRUE(SearchRunning);
     EXPECT_EQ(StopFlag.load(), 0);
 
-    // OK stops the search and closes only once the engine has ended.
+    // OK stops the search; the window closes by itself once the engine has ended,
+    // without running events inside the close.
     prompts.answers = {true};
     bool closingSeen = false;
     QObject::connect(window.get(), &TMainWindow::closing, [&] { closingSeen = true; });
-    EXPECT_TRUE(window->close());
+    EXPECT_FALSE(window->close());
+    EXPECT_EQ(StopFlag.load(), 1);
+    EXPECT_EQ(window->statusText(), "Shutting down...");
+    EXPECT_FALSE(closingSeen);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->close()); // asked once only
+    EXPECT_EQ(prompts.questions.size(), 2);
+    ASSERT_TRUE(processUntil([&] { return closingSeen; }));
     EXPECT_FALSE(SearchRunning);
-    EXPECT_TRUE(closingSeen);
+    EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(window->resultList().size(), 1);
 }
 

@@ -1,5 +1,6 @@
 #include "app/FileTransfer.h"
 #include "app/ResultFileOperations.h"
+#include "app/ResultsModel.h"
 #include "app/TransferDialogs.h"
 #include "dialogs/FilePropertiesDialog.h"
 #include "platform/LocalFileStore.h"
@@ -13,6 +14,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
@@ -20,10 +22,10 @@ namespace {
 
 const QString kAreYouSure = QStringLiteral("Are you sure you want to delete the selected file(s)?");
 
-QStringList Names(const TItemList& list)
+QStringList Names(const TResultsModel& model)
 {
     QStringList names;
-    for (const TItemRecord& record : list)
+    for (const TItemRecord& record : model.items())
         names.append(record.FileName);
     return names;
 }
@@ -37,8 +39,10 @@ protected:
         failing = failingLocal.get();
         operations.setStores(std::make_unique<FileStores>(
             std::move(failingLocal), [this] { return std::make_unique<MappedFileStore>(network.path()); }));
-        operations.setRecordsRemoved([this] { ++removedNotices; });
-        operations.setRecordChanged([this](int row) { changedRows.append(row); });
+        QObject::connect(&results, &QAbstractItemModel::rowsRemoved,
+                         [this](const QModelIndex&, int first, int last) { removedRows += last - first + 1; });
+        QObject::connect(&results, &QAbstractItemModel::dataChanged,
+                         [this](const QModelIndex& first) { changedRows.append(first.row()); });
         operations.setFolderChooser([this](QWidget*, const QString& start) {
             startFolders.append(start);
             return chosenFolder;
@@ -50,18 +54,19 @@ protected:
     QString addFile(const QString& name, const QByteArray& contents = "x")
     {
         const QString path = files.write(name, contents);
-        results.append(MakeItemRecord(path, 0x20, 3, 45000.25, contents.size()));
+        append(MakeItemRecord(path, 0x20, 3, 45000.25, contents.size()));
         return path;
     }
+    void append(const TItemRecord& record) { results.appendHits({record}); }
 
     TempDir files;
     TempDir network;
     LocalFileStore local;
     FailingFileStore* failing = nullptr;
-    TItemList results;
+    TResultsModel results;
     TResultFileOperations operations{results, nullptr};
     RecordingMessageBoxes boxes;
-    int removedNotices = 0;
+    int removedRows = 0; // as the model told the view
     QList<int> changedRows;
     QStringList startFolders;
     QString chosenFolder;
@@ -87,7 +92,7 @@ TEST_F(ResultFileOperationsTest, ALockedFileIgnoredKeepsItsRecordAndTheOthersGo)
     EXPECT_FALSE(QFile::exists(first));
     EXPECT_TRUE(QFile::exists(locked));
     EXPECT_FALSE(QFile::exists(third));
-    EXPECT_EQ(removedNotices, 1);
+    EXPECT_EQ(removedRows, 2);
 }
 
 TEST_F(ResultFileOperationsTest, AbortKeepsWhatWasDeletedAndTouchesNothingAfter)
@@ -115,7 +120,7 @@ TEST_F(ResultFileOperationsTest, RetryTriesTheSameFileAgain)
     operations.DeleteFiles({0});
 
     EXPECT_EQ(boxes.shown.size(), 3);
-    EXPECT_TRUE(results.isEmpty());
+    EXPECT_FALSE(results.hasItems());
     EXPECT_FALSE(QFile::exists(busy));
 }
 
@@ -127,17 +132,17 @@ TEST_F(ResultFileOperationsTest, CancellingTheQuestionDeletesNothing)
     operations.DeleteFiles({0});
 
     EXPECT_TRUE(QFile::exists(kept));
-    EXPECT_EQ(results.size(), 1);
+    EXPECT_EQ(results.rowCount(), 1);
     EXPECT_TRUE(failing->removeCalls.isEmpty());
-    EXPECT_EQ(removedNotices, 0);
+    EXPECT_EQ(removedRows, 0);
 }
 
 TEST_F(ResultFileOperationsTest, OfTwoRecordsOfOneFileOnlyTheSelectedOnesGo)
 {
     const QString twice = addFile(QStringLiteral("twice.txt"));
-    results.append(results.first());
+    append(results.items().first());
     const QString other = addFile(QStringLiteral("other.txt"));
-    results.append(results.first());
+    append(results.items().first());
 
     operations.DeleteFiles({0}); // one of them selected: the first record goes
 
@@ -154,7 +159,7 @@ TEST_F(ResultFileOperationsTest, RenamingOnAShareKeepsTheFolderAndTheOtherFields
 {
     QDir().mkpath(network.file(QStringLiteral("HOST/share/dir")));
     network.write(QStringLiteral("HOST/share/dir/a.txt"), "contents");
-    results.append(MakeItemRecord(QStringLiteral("\\\\HOST\\share\\dir\\a.txt"), 0x21, 7, 45000.5, 8));
+    append(MakeItemRecord(QStringLiteral("\\\\HOST\\share\\dir\\a.txt"), 0x21, 7, 45000.5, 8));
     QString offered;
     operations.setNameRequester([&](QWidget*, const QString& current, QString& name) {
         offered = current;
@@ -165,7 +170,7 @@ TEST_F(ResultFileOperationsTest, RenamingOnAShareKeepsTheFolderAndTheOtherFields
     operations.RenameFile(0);
 
     EXPECT_EQ(offered, QStringLiteral("a.txt"));
-    EXPECT_EQ(results[0], MakeItemRecord(QStringLiteral("\\\\HOST\\share\\dir\\b.txt"), 0x21, 7, 45000.5, 8));
+    EXPECT_EQ(results.items()[0], MakeItemRecord(QStringLiteral("\\\\HOST\\share\\dir\\b.txt"), 0x21, 7, 45000.5, 8));
     EXPECT_TRUE(QFile::exists(network.file(QStringLiteral("HOST/share/dir/b.txt"))));
     EXPECT_FALSE(QFile::exists(network.file(QStringLiteral("HOST/share/dir/a.txt"))));
     EXPECT_EQ(changedRows, QList<int>{0});
@@ -192,14 +197,14 @@ TEST_F(ResultFileOperationsTest, RenamingNeverOverwritesNorLeavesTheFolder)
                            QStringLiteral("Renaming failed: The filename, directory name, or volume label syntax is "
                                           "incorrect.")}));
     EXPECT_EQ(boxes.shown[0].icon, QMessageBox::Critical);
-    EXPECT_EQ(results[0].FileName, a);
+    EXPECT_EQ(results.items()[0].FileName, a);
     QFile check(b);
     ASSERT_TRUE(check.open(QIODevice::ReadOnly));
     EXPECT_EQ(check.readAll(), QByteArray("B"));
     EXPECT_TRUE(QFile::exists(a));
 }
 
-TEST_F(ResultFileOperationsTest, AnEmptyOrCancelledNameOnlyRepaints)
+TEST_F(ResultFileOperationsTest, AnEmptyOrCancelledNameChangesNothing)
 {
     const QString a = addFile(QStringLiteral("a.txt"));
     bool accept = true;
@@ -212,8 +217,8 @@ TEST_F(ResultFileOperationsTest, AnEmptyOrCancelledNameOnlyRepaints)
     accept = false;
     operations.RenameFile(0);
 
-    EXPECT_EQ(results[0].FileName, a);
-    EXPECT_EQ(changedRows, QList<int>({0, 0}));
+    EXPECT_EQ(results.items()[0].FileName, a);
+    EXPECT_TRUE(changedRows.isEmpty());
     EXPECT_TRUE(boxes.shown.isEmpty());
 }
 
@@ -232,7 +237,7 @@ TEST_F(ResultFileOperationsTest, MoveDropsTheRecordsOfFilesThatLeftAndRemembersT
     EXPECT_EQ(startFolders, QStringList{QStringLiteral("/initial")});
     EXPECT_EQ(Settings.InitialDir, destination.path());
     EXPECT_EQ(Names(results), QStringList({stays, unselected}));
-    EXPECT_EQ(removedNotices, 1);
+    EXPECT_EQ(removedRows, 1);
     EXPECT_TRUE(QFile::exists(destination.file(QStringLiteral("moved.txt"))));
     ASSERT_EQ(boxes.shown.size(), 1);
     EXPECT_EQ(boxes.shown[0].caption, QStringLiteral("Confirm File Replace"));
@@ -253,13 +258,13 @@ TEST_F(ResultFileOperationsTest, CopyKeepsTheListAndACancelledFolderChoiceChange
     EXPECT_EQ(Settings.InitialDir, destination.path());
     EXPECT_EQ(QDir(destination.path()).entryList(QDir::Files), QStringList{QStringLiteral("a.txt")});
     EXPECT_EQ(Names(results), QStringList{a});
-    EXPECT_EQ(removedNotices, 0);
+    EXPECT_EQ(removedRows, 0);
 }
 
 TEST_F(ResultFileOperationsTest, PropertiesShowTheRecordAndTheFileAsItIsNow)
 {
     addFile(QStringLiteral("notes.txt"), "12345");
-    results.append(MakeItemRecord(files.file(QStringLiteral("gone.txt")), 0, -1, 45000, 3));
+    append(MakeItemRecord(files.file(QStringLiteral("gone.txt")), 0, -1, 45000, 3));
     QStringList now;
     QStringList names;
     QStringList locations;
@@ -282,7 +287,7 @@ TEST_F(ResultFileOperationsTest, PropertiesShowTheRecordAndTheFileAsItIsNow)
 
 TEST_F(ResultFileOperationsTest, MappingADriveOpensTheShareInTheFileManager)
 {
-    results.append(MakeItemRecord(QStringLiteral("\\\\HOST\\Share One\\dir\\a.txt"), 0, -1, 45000, 1));
+    append(MakeItemRecord(QStringLiteral("\\\\HOST\\Share One\\dir\\a.txt"), 0, -1, 45000, 1));
     QList<QUrl> opened;
     operations.setUrlOpener([&](const QUrl& url) {
         opened.append(url);

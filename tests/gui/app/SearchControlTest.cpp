@@ -62,8 +62,7 @@ TEST_F(SearchControlTest, TheConfigurationTakesTheBoxesAsTheyStandAndTheSettings
 
 TEST_F(SearchControlTest, RefusalsAreShownAndNothingChanges)
 {
-    window->resultList().append(ShareHits(1).front());
-    window->resultsModel().resetFromList();
+    window->resultsModel().appendHits({ShareHits(1).front()});
 
     Settings.SearchMethod = 1; // "Excluding these computers" with an empty list
     typeAndEnter(window->maskBox(), "*.doc");

@@ -9,9 +9,10 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeWidget>
-#include <condition_variable>
+#include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
-#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -143,28 +144,45 @@ TEST_F(SearchScopeFormTest, RefreshingAgainRebuildsFromScratch)
     EXPECT_EQ(form.chosenRoot()->RemoteName, "NEW");
 }
 
-// A browse call that hangs: the window stays usable, OK waits for the map, and
-// closing the window abandons the build without waiting for the network.
-TEST_F(SearchScopeFormTest, ClosingDuringABuildDoesNotWaitForTheNetwork)
+// A network whose every browse step takes a while: 20 workgroups listed one per step.
+// The browser counts the steps begun and those under way.
+struct SlowNetwork {
+    SlowNetwork()
+    {
+        browser->setBatchSize(1);
+        for (int i = 0; i < 20; ++i)
+            browser->add("Microsoft Windows Network", Fake::Domain(QStringLiteral("GROUP%1").arg(i)));
+        browser->onNext([this](const QString&) {
+            ++begun;
+            ++underWay;
+            std::this_thread::sleep_for(std::chrono::milliseconds(60));
+            --underWay;
+        });
+    }
+    // Waits until the build is inside a browse step.
+    bool waitForAStep()
+    {
+        for (int i = 0; i < 500 && begun == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return begun > 0;
+    }
+
+    std::shared_ptr<Fake> browser = SmallNetwork();
+    std::atomic<int> begun{0};
+    std::atomic<int> underWay{0};
+};
+
+// Closing during a build: the window stays usable and OK waits for the map meanwhile;
+// the close stops the build and returns once its thread has ended, and nothing of
+// the build runs or reaches the window afterwards.
+TEST_F(SearchScopeFormTest, ClosingDuringABuildStopsItAndNothingRunsAfterwards)
 {
-    auto browser = SmallNetwork();
-    std::mutex lock;
-    std::condition_variable changed;
-    bool entered = false;
-    bool released = false;
-    browser->onNext([&](const QString&) {
-        std::unique_lock<std::mutex> guard(lock);
-        entered = true;
-        changed.notify_all();
-        changed.wait(guard, [&] { return released; });
-    });
-    auto form = std::make_unique<TSearchScopeForm>(browser);
+    SlowNetwork network;
+    auto form = std::make_unique<TSearchScopeForm>(network.browser);
+    QSignalSpy finished(form.get(), &TSearchScopeForm::buildFinished);
     form->show();
     form->refresh();
-    {
-        std::unique_lock<std::mutex> guard(lock);
-        ASSERT_TRUE(changed.wait_for(guard, std::chrono::seconds(5), [&] { return entered; }));
-    }
+    ASSERT_TRUE(network.waitForAStep());
     EXPECT_TRUE(form->isBuilding());
     EXPECT_FALSE(form->findChild<QPushButton*>("okButton")->isEnabled());
     form->accept(); // ignored while building
@@ -173,17 +191,57 @@ TEST_F(SearchScopeFormTest, ClosingDuringABuildDoesNotWaitForTheNetwork)
 
     form->reject();
     EXPECT_FALSE(form->isBuilding());
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(network.underWay, 0);
+    EXPECT_EQ(network.browser.use_count(), 2); // the window's own reference only
+    const int begun = network.begun;
+    EXPECT_LT(begun, 20);
+    QTest::qWait(200); // the build's late notice is dropped
+    EXPECT_EQ(network.begun, begun);
+    EXPECT_EQ(finished.count(), 0);
+    EXPECT_EQ(form->tree()->topLevelItemCount(), 0);
+    EXPECT_TRUE(form->findChild<QPushButton*>("ButtonRefresh")->isEnabled());
+
     form.reset();
-    {
-        const std::lock_guard<std::mutex> guard(lock);
-        released = true;
-    }
-    changed.notify_all();
-    // The build thread lets go of the browser once it noticed the window is gone.
-    for (int i = 0; i < 500 && browser.use_count() > 1; ++i)
-        QTest::qWait(10);
-    EXPECT_EQ(browser.use_count(), 1);
-    EXPECT_EQ(browser->openedContainers(), std::vector<QString>({""}));
+    EXPECT_EQ(network.browser.use_count(), 1);
+}
+
+// The same when the window is destroyed without being closed first.
+TEST_F(SearchScopeFormTest, DestroyingTheWindowDuringABuildWaitsForItsThread)
+{
+    SlowNetwork network;
+    auto form = std::make_unique<TSearchScopeForm>(network.browser);
+    form->show();
+    form->refresh();
+    ASSERT_TRUE(network.waitForAStep());
+
+    form.reset();
+    EXPECT_EQ(network.underWay, 0);
+    EXPECT_EQ(network.browser.use_count(), 1);
+    const int begun = network.begun;
+    QTest::qWait(200);
+    EXPECT_EQ(network.begun, begun);
+    EXPECT_LT(begun, 20);
+}
+
+// A build stopped by a close and a new one started: only the new map arrives.
+TEST_F(SearchScopeFormTest, ARefreshAfterAStoppedBuildShowsTheNewMap)
+{
+    SlowNetwork network;
+    TSearchScopeForm form(network.browser);
+    QSignalSpy finished(&form, &TSearchScopeForm::buildFinished);
+    form.show();
+    form.refresh();
+    ASSERT_TRUE(network.waitForAStep());
+    form.reject();
+    network.browser->onNext({});
+    form.show();
+    form.refresh();
+    ASSERT_TRUE(finished.wait(5000));
+    EXPECT_EQ(finished.count(), 1);
+    ASSERT_EQ(form.tree()->topLevelItemCount(), 1);
+    ASSERT_EQ(form.tree()->topLevelItem(0)->childCount(), 1);
+    EXPECT_EQ(form.tree()->topLevelItem(0)->child(0)->childCount(), 22);
 }
 
 } // namespace
