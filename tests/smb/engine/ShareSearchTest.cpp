@@ -104,13 +104,15 @@ TEST_F(ShareSearchTest, HiddenShareModesChooseTheSharesSearched)
         config.HiddenResSearchMethod = c.mode;
         const THeadlessSearchResult result = Run();
         const QStringList names = ItemNames(result);
-        EXPECT_GE(LogIndex(result, c.found), 0) << c.mode << "\n" << LogTexts(result).join("\n").toStdString();
-        EXPECT_EQ(names.contains(host + "\\hidden$\\hidden-share.txt"), c.hiddenShareHit) << c.mode;
-        EXPECT_EQ(names.contains(Public("readme.txt")), c.publicHit) << c.mode;
+        EXPECT_GE(LogIndex(result, c.found), 0) << StoredModeValue(c.mode) << "\n"
+                                                << LogTexts(result).join("\n").toStdString();
+        EXPECT_EQ(names.contains(host + "\\hidden$\\hidden-share.txt"), c.hiddenShareHit)
+            << StoredModeValue(c.mode);
+        EXPECT_EQ(names.contains(Public("readme.txt")), c.publicHit) << StoredModeValue(c.mode);
         // The account logs on to the host, so alice's own share opens too; bob's never.
         EXPECT_EQ(names.contains(host + "\\alice\\alice.txt"), c.mode != THiddenShareMode::HiddenOnly)
-            << c.mode;
-        EXPECT_FALSE(names.contains(host + "\\bob\\bob.txt")) << c.mode;
+            << StoredModeValue(c.mode);
+        EXPECT_FALSE(names.contains(host + "\\bob\\bob.txt")) << StoredModeValue(c.mode);
         // Printers and non-browseable shares are never searched.
         for (const QString& name : names) {
             EXPECT_FALSE(name.startsWith(host + "\\secret\\")) << name.toStdString();
