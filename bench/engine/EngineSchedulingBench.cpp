@@ -103,7 +103,7 @@ int RunEngine(const Options& options)
     TSearchServices services;
     services.ShareClients = &clients;
     TThreadConfig config;
-    config.SearchMethod = 2;
+    config.SearchMethod = TSearchType::SpecifiedComputers;
     config.MaxThreads = options.maxThreads;
     config.FileMasks = QStringLiteral("*.doc");
     config.ResList = HostNames(options.hosts).join(u',');

@@ -106,7 +106,7 @@ int Generate(const QString& folder, int64_t mebibytes, int files)
     return 0;
 }
 
-int Scan(int32_t logic, int32_t encoding, const QString& text, const std::vector<QString>& paths)
+int Scan(TTextLogic logic, TTextEncoding encoding, const QString& text, const std::vector<QString>& paths)
 {
     const char* chunkKib = getenv("KESTROVA_SCAN_CHUNK_KIB");
     const size_t chunkSize = chunkKib ? static_cast<size_t>(std::atoll(chunkKib)) << 10 : kScanChunkSize;
@@ -148,7 +148,9 @@ int main(int argc, char** argv)
         std::vector<QString> paths;
         for (int i = 5; i < argc; ++i)
             paths.push_back(QString::fromLocal8Bit(argv[i]));
-        return Scan(std::atoi(argv[2]), std::atoi(argv[3]), QString::fromLocal8Bit(argv[4]), paths);
+        return Scan(ModeFromStored<TTextLogic>(std::atoi(argv[2])),
+                    ModeFromStored<TTextEncoding>(std::atoi(argv[3])), QString::fromLocal8Bit(argv[4]),
+                    paths);
     }
     return Usage();
 }

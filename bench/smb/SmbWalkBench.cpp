@@ -64,7 +64,7 @@ int main(int argc, char** argv)
     const int runs = argc > 3 ? std::atoi(argv[3]) : 1;
 
     TThreadConfig config;
-    config.SearchMethod = 2;
+    config.SearchMethod = TSearchType::SpecifiedComputers;
     config.MaxThreads = 1;
     config.FileMasks = QStringLiteral("*");
     config.ResList = QStringLiteral("\\\\") + QString::fromLocal8Bit(argv[1]);

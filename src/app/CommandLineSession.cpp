@@ -20,7 +20,7 @@ bool TCommandLineSession::applyStartSwitches()
     if (m_commandLine.isEmpty())
         return false;
     if (m_commandLine.hasRange()) {
-        Settings.SearchMethod = 3; // "Computers with specific IP addresses"
+        Settings.SearchMethod = TSearchType::IpAddressRange;
         Settings.ResList = QStringList{m_commandLine.lastRange()};
     }
     const TCommandLine::SearchPreset preset = m_commandLine.searchPreset();

@@ -21,9 +21,9 @@ QString TrimBlanksAndControls(const QString& text)
 
 QString SearchRefusal(const TSearchRequest& request)
 {
-    if (request.searchMethod != 0 && request.resList.isEmpty())
+    if (request.searchMethod != TSearchType::EntireNetwork && request.resList.isEmpty())
         return QStringLiteral("No computers or IP ranges are specified");
-    if (request.foldersSearchMethod != 0 && request.folderList.isEmpty())
+    if (request.foldersSearchMethod != TFolderListMode::AllFolders && request.folderList.isEmpty())
         return QStringLiteral("No folders are specified");
     if (TrimBlanksAndControls(request.fileMasks).isEmpty())
         return QStringLiteral("No search mask is specified");

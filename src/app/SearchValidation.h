@@ -1,13 +1,17 @@
 #pragma once
 
+#include "model/SearchModes.h"
+
 #include <QString>
 #include <QStringList>
 
 // What a search start checks before anything changes, in this order.
 struct TSearchRequest {
-    int searchMethod = 0;        // 0 entire network, 1-3 need the scope list
-    QStringList resList;         // the scope list
-    int foldersSearchMethod = 0; // 0 all folders, 1-2 need the folder list
+    // Every search type but the entire network needs the scope list.
+    TSearchType searchMethod = TSearchType::EntireNetwork;
+    QStringList resList;
+    // Every folder mode but all folders needs the folder list.
+    TFolderListMode foldersSearchMethod = TFolderListMode::AllFolders;
     QStringList folderList;
     QString fileMasks; // the "Search files" box as typed
 };

@@ -32,7 +32,7 @@ void LogOnWithStoredAccounts(ShareClient& client, const QString& sharePath)
     try {
         const TAccountMaskList masks = BuildAccountMasks({accounts.begin(), accounts.end()});
         QString userName;
-        TShareAccess(client, masks, 2).LogonTo(sharePath, userName);
+        TShareAccess(client, masks, THiddenShareMode::CommonAndHidden).LogonTo(sharePath, userName);
     } catch (const std::exception&) {
         // no logon: see above
     }

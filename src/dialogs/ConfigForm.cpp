@@ -5,6 +5,7 @@
 #include "dialogs/IPRangeInputForm.h"
 #include "dialogs/IPScanOptionsForm.h"
 #include "dialogs/ModalButtons.h"
+#include "dialogs/ModeChoice.h"
 #include "dialogs/RadioGroup.h"
 #include "dialogs/SortedListView.h"
 #include "engine/DiscoverySettings.h"
@@ -34,7 +35,6 @@
 
 namespace {
 
-constexpr int kSearchTypeIp = 3;
 const QString kListFileFilter = QStringLiteral("List of computers/IP (*.txt)|*.txt");
 
 QLabel* WrappedLabel(const QString& text, QWidget* parent)
@@ -388,8 +388,8 @@ void TConfigForm::load(const TSettings& settings)
     m_filterBySize->setChecked(settings.FilterBySize);
     m_sizeFrom->setText(QString::number(settings.SizeFrom));
     m_sizeTo->setText(QString::number(settings.SizeTo));
-    m_sizeMultipleFrom->setCurrentIndex(settings.SizeMultipleFrom);
-    m_sizeMultipleTo->setCurrentIndex(settings.SizeMultipleTo);
+    m_sizeMultipleFrom->setCurrentIndex(ModeItemIndex(settings.SizeMultipleFrom));
+    m_sizeMultipleTo->setCurrentIndex(ModeItemIndex(settings.SizeMultipleTo));
     m_dateFormat->setCurrentIndex(settings.DateFormat);
     m_fileFormat->setCurrentIndex(settings.FileNameDisplayFormat);
     m_enableTextSearch->setChecked(settings.EnableTextSearch);
@@ -399,16 +399,16 @@ void TConfigForm::load(const TSettings& settings)
     m_minToTray->setChecked(settings.MinToTray);
     m_maxThreads->setValue(settings.MaxThreads);
 
-    m_searchType->setItemIndex(settings.SearchMethod);
+    m_searchType->setItemIndex(ModeItemIndex(settings.SearchMethod));
     QStringList resources;
     resources.reserve(settings.ResList.size());
     for (const QString& entry : settings.ResList)
         resources.append(entry.toUpper());
     m_resources->setEntries(resources);
-    m_acceptResources->setItemIndex(settings.HiddenResSearchMethod);
-    m_foldersType->setItemIndex(settings.FoldersSearchMethod);
+    m_acceptResources->setItemIndex(ModeItemIndex(settings.HiddenResSearchMethod));
+    m_foldersType->setItemIndex(ModeItemIndex(settings.FoldersSearchMethod));
     m_folders->setEntries(settings.FolderList);
-    m_ftpMode->setItemIndex(settings.FtpSearchMode);
+    m_ftpMode->setItemIndex(ModeItemIndex(settings.FtpSearchMode));
     updateSearchTypePresentation();
 }
 
@@ -420,8 +420,8 @@ void TConfigForm::store(TSettings& settings) const
     settings.FilterBySize = m_filterBySize->isChecked();
     settings.SizeFrom = SizeFieldValue(m_sizeFrom);
     settings.SizeTo = SizeFieldValue(m_sizeTo);
-    settings.SizeMultipleFrom = ChosenIndex(m_sizeMultipleFrom->currentIndex(), settings.SizeMultipleFrom);
-    settings.SizeMultipleTo = ChosenIndex(m_sizeMultipleTo->currentIndex(), settings.SizeMultipleTo);
+    settings.SizeMultipleFrom = ChosenMode(m_sizeMultipleFrom->currentIndex(), settings.SizeMultipleFrom);
+    settings.SizeMultipleTo = ChosenMode(m_sizeMultipleTo->currentIndex(), settings.SizeMultipleTo);
     settings.DateFormat = ChosenIndex(m_dateFormat->currentIndex(), settings.DateFormat);
     settings.FileNameDisplayFormat =
         uint8_t(ChosenIndex(m_fileFormat->currentIndex(), settings.FileNameDisplayFormat));
@@ -432,29 +432,30 @@ void TConfigForm::store(TSettings& settings) const
     settings.MinToTray = m_minToTray->isChecked();
     settings.MaxThreads = m_maxThreads->value();
 
-    settings.SearchMethod = ChosenIndex(m_searchType->itemIndex(), settings.SearchMethod);
+    settings.SearchMethod = ChosenMode(m_searchType->itemIndex(), settings.SearchMethod);
     settings.ResList = m_resources->entries();
     settings.HiddenResSearchMethod =
-        ChosenIndex(m_acceptResources->itemIndex(), settings.HiddenResSearchMethod);
-    settings.FoldersSearchMethod = ChosenIndex(m_foldersType->itemIndex(), settings.FoldersSearchMethod);
+        ChosenMode(m_acceptResources->itemIndex(), settings.HiddenResSearchMethod);
+    settings.FoldersSearchMethod = ChosenMode(m_foldersType->itemIndex(), settings.FoldersSearchMethod);
     settings.FolderList = m_folders->entries();
-    settings.FtpSearchMode = ChosenIndex(m_ftpMode->itemIndex(), settings.FtpSearchMode);
+    settings.FtpSearchMode = ChosenMode(m_ftpMode->itemIndex(), settings.FtpSearchMode);
 }
 
 bool TConfigForm::isIpSearch() const
 {
-    return m_searchType->itemIndex() == kSearchTypeIp;
+    return ModeOfItem<TSearchType>(m_searchType->itemIndex()) == TSearchType::IpAddressRange;
 }
 
 void TConfigForm::updateSearchTypePresentation()
 {
     const bool ip = isIpSearch();
-    const int type = m_searchType->itemIndex();
+    const auto type = ModeOfItem<TSearchType>(m_searchType->itemIndex());
     m_resources->setCaption(ip ? QStringLiteral("IP Range(s)") : QStringLiteral("Computers"));
     m_addResource->setToolTip(ip ? QStringLiteral("Add IP range") : QStringLiteral("Add computer"));
     m_deleteResource->setToolTip(ip ? QStringLiteral("Delete IP range") : QStringLiteral("Delete computer"));
     m_editResource->setToolTip(ip ? QStringLiteral("Edit IP range") : QStringLiteral("Edit computer"));
-    m_wildcardNote->setVisible(type == 1 || type == 2);
+    m_wildcardNote->setVisible(type == TSearchType::ExcludedComputers ||
+                               type == TSearchType::SpecifiedComputers);
     m_additionalSettings->setEnabled(ip);
 }
 

@@ -1,6 +1,7 @@
 #include "dialogs/TextOptionsForm.h"
 
 #include "dialogs/ModalButtons.h"
+#include "dialogs/ModeChoice.h"
 #include "dialogs/RadioGroup.h"
 #include "store/Settings.h"
 
@@ -30,12 +31,12 @@ TTextOptionsForm::TTextOptionsForm(QWidget* parent)
 bool TTextOptionsForm::Execute(QWidget* parent, TSettings& settings)
 {
     TTextOptionsForm form(parent);
-    form.m_keywords->setItemIndex(settings.Logic);
-    form.m_encoding->setItemIndex(settings.Encoding);
+    form.m_keywords->setItemIndex(ModeItemIndex(settings.Logic));
+    form.m_encoding->setItemIndex(ModeItemIndex(settings.Encoding));
     if (form.exec() != QDialog::Accepted)
         return false;
-    settings.Logic = form.m_keywords->itemIndex();
-    settings.Encoding = form.m_encoding->itemIndex();
+    settings.Logic = ModeOfItem<TTextLogic>(form.m_keywords->itemIndex());
+    settings.Encoding = ModeOfItem<TTextEncoding>(form.m_encoding->itemIndex());
     return true;
 }
 

@@ -6,9 +6,9 @@ class TRadioGroup;
 struct TSettings;
 
 // "Text Search Options": how the words of the content box combine ("AND", "OR",
-// "NOT" -> Logic 0..2) and the encoding file contents are searched in ("ANSI",
-// "Unicode", "Utf-8" -> Encoding 0..2). A stored value outside 0..2 selects no item,
-// and OK without a choice then stores -1.
+// "NOT" -> Logic All, Any, None) and the encoding file contents are searched in
+// ("ANSI", "Unicode", "Utf-8" -> Encoding Ansi, Utf16Le, Utf8). An Unknown value
+// selects no item, and OK without a choice then stores Unknown.
 //
 // Entry point for the main window's "Text Search Options" command:
 // TTextOptionsForm::Execute(this) edits the process-wide Settings; the values take

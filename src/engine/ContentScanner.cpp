@@ -16,38 +16,30 @@ namespace {
 // the middle of it.
 constexpr size_t kFindSliceSize = size_t{1} << 20;
 
-enum class TermLogic { All, Any, None };
-
 bool HoldsSeveralTerms(const QString& text)
 {
     return text.contains(u',') || text.contains(u'"') || text.contains(u' ');
 }
 
-TermLogic LogicOf(int32_t logic, bool severalTerms)
+// The logic the scan runs with: never Unknown.
+TTextLogic LogicOf(TTextLogic logic, bool severalTerms)
 {
-    switch (logic) {
-    case 0:
-        return TermLogic::All;
-    case 1:
-        return TermLogic::Any;
-    case 2:
-        return TermLogic::None;
-    default:
-        // For one term "all" and "any" are the same test.
-        if (severalTerms)
-            RaiseError(QStringLiteral("Wrong text search logic"));
-        return TermLogic::All;
-    }
+    if (logic != TTextLogic::Unknown)
+        return logic;
+    // For one term "all" and "any" are the same test.
+    if (severalTerms)
+        RaiseError(QStringLiteral("Wrong text search logic"));
+    return TTextLogic::All;
 }
 
 } // namespace
 
-QByteArray TermToBytes(const QString& term, int32_t encoding)
+QByteArray TermToBytes(const QString& term, TTextEncoding encoding)
 {
     switch (encoding) {
-    case 0:
+    case TTextEncoding::Ansi:
         return ToAnsi(term);
-    case 1: {
+    case TTextEncoding::Utf16Le: {
         QByteArray bytes(term.size() * 2, Qt::Uninitialized);
         for (qsizetype i = 0; i < term.size(); ++i) {
             const char16_t unit = term.at(i).unicode();
@@ -56,7 +48,7 @@ QByteArray TermToBytes(const QString& term, int32_t encoding)
         }
         return bytes;
     }
-    case 2:
+    case TTextEncoding::Utf8:
         return term.toUtf8();
     default:
         return {};
@@ -80,7 +72,7 @@ bool FindBytes(const char* buffer, size_t length, const char* pattern, size_t pa
     }
 }
 
-bool FileContainsText(ByteSource& source, const QString& text, int32_t logic, int32_t encoding,
+bool FileContainsText(ByteSource& source, const QString& text, TTextLogic logic, TTextEncoding encoding,
                       size_t chunkSize)
 {
     const int64_t size = source.size();
@@ -88,7 +80,7 @@ bool FileContainsText(ByteSource& source, const QString& text, int32_t logic, in
         return false;
 
     const bool severalTerms = HoldsSeveralTerms(text);
-    const TermLogic termLogic = LogicOf(logic, severalTerms);
+    const TTextLogic termLogic = LogicOf(logic, severalTerms);
     const QStringList terms = severalTerms ? SplitCommaText(text) : QStringList{text};
 
     std::vector<ByteFinder> finders;
@@ -101,24 +93,26 @@ bool FileContainsText(ByteSource& source, const QString& text, int32_t logic, in
     const auto cannotOccur = [size](const ByteFinder& finder) {
         return finder.size() == 0 || finder.size() > static_cast<uint64_t>(size);
     };
-    if (termLogic == TermLogic::All && std::any_of(finders.begin(), finders.end(), cannotOccur))
+    if (termLogic == TTextLogic::All && std::any_of(finders.begin(), finders.end(), cannotOccur))
         return false;
 
     // "any" and "none" are decided by the first term found; "all" needs every one
     // of them, and the scan ends by itself once nothing is missing.
     const PatternScanResult scan =
-        ScanForPatterns(source, size, finders, termLogic != TermLogic::All, chunkSize);
+        ScanForPatterns(source, size, finders, termLogic != TTextLogic::All, chunkSize);
     if (scan.status != ScanStatus::Completed)
         return false;
 
     const auto foundCount = std::count(scan.found.begin(), scan.found.end(), true);
     switch (termLogic) {
-    case TermLogic::All:
+    case TTextLogic::All:
         return foundCount == static_cast<qsizetype>(finders.size());
-    case TermLogic::Any:
+    case TTextLogic::Any:
         return foundCount > 0;
-    case TermLogic::None:
+    case TTextLogic::None:
         return foundCount == 0;
+    case TTextLogic::Unknown:
+        break;
     }
     return false;
 }

@@ -51,9 +51,9 @@ TFolderWalk::TFolderWalk(ShareClient& client, HostSearchContext& context, const 
 bool TFolderWalk::EntriesAreCandidates(const QString& folder) const
 {
     switch (m_context.Config().FoldersSearchMethod) {
-    case 1:
+    case TFolderListMode::OnlySpecified:
         return FolderMatches(m_folderMasks, folder);
-    case 2:
+    case TFolderListMode::AllExceptSpecified:
         return !FolderMatches(m_folderMasks, folder);
     default:
         return true;

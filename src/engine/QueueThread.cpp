@@ -13,16 +13,16 @@
 
 #include <algorithm>
 
-QString SearchModeName(int32_t searchMethod)
+QString SearchModeName(TSearchType searchMethod)
 {
     switch (searchMethod) {
-    case 0:
+    case TSearchType::EntireNetwork:
         return QStringLiteral("Entire Network");
-    case 1:
+    case TSearchType::ExcludedComputers:
         return QStringLiteral("Excluded Computers");
-    case 2:
+    case TSearchType::SpecifiedComputers:
         return QStringLiteral("Specified Computers");
-    case 3:
+    case TSearchType::IpAddressRange:
         return QStringLiteral("IP Address Range");
     default:
         return {};
@@ -99,14 +99,14 @@ void TQueueThread::RunSearchType()
     const QStringList list = SplitCommaText(FConfig.ResList);
     const TNetResource* root = FRoot.Assigned ? &FRoot.Resource : nullptr;
     switch (FConfig.SearchMethod) {
-    case 0:
+    case TSearchType::EntireNetwork:
         EnumerateResource(root);
         break;
-    case 1:
+    case TSearchType::ExcludedComputers:
         BuildComputerMasks(list);
         EnumerateResource(root);
         break;
-    case 2:
+    case TSearchType::SpecifiedComputers:
         if (FConfig.ResList.contains(u'*') || FConfig.ResList.contains(u'?')) {
             BuildComputerMasks(list);
             EnumerateResource(root);
@@ -115,7 +115,7 @@ void TQueueThread::RunSearchType()
                 EnqueueComputer(name);
         }
         break;
-    case 3:
+    case TSearchType::IpAddressRange:
         SearchIpRanges(list);
         break;
     default:
@@ -131,8 +131,8 @@ void TQueueThread::BuildComputerMasks(const QStringList& list)
 
 void TQueueThread::HandleServer(const QString& name)
 {
-    const bool skipped =
-        (FConfig.SearchMethod == 1 && MatchesMask(name)) || (FConfig.SearchMethod == 2 && !MatchesMask(name));
+    const bool skipped = (FConfig.SearchMethod == TSearchType::ExcludedComputers && MatchesMask(name)) ||
+                         (FConfig.SearchMethod == TSearchType::SpecifiedComputers && !MatchesMask(name));
     if (skipped)
         SearchLog.AddEntry(lkInfo, QStringLiteral("Computer ") + name + QStringLiteral(" skipped"));
     else

@@ -63,5 +63,5 @@ private:
 };
 
 // "Entire Network", "Excluded Computers", "Specified Computers", "IP Address Range";
-// empty for any other search method.
-QString SearchModeName(int32_t searchMethod);
+// empty for Unknown.
+QString SearchModeName(TSearchType searchMethod);

@@ -13,17 +13,17 @@ TAccountMaskList BuildAccountMasks(const std::vector<TUnicodeAccount>& accounts)
     return masks;
 }
 
-bool ShareTakenForSearch(const ShareInfo& share, int32_t hiddenResSearchMethod)
+bool ShareTakenForSearch(const ShareInfo& share, THiddenShareMode hiddenResSearchMethod)
 {
     if (share.type != ShareType::Disk)
         return false;
     const bool hidden = share.name.endsWith(u'$');
     switch (hiddenResSearchMethod) {
-    case 0:
+    case THiddenShareMode::CommonOnly:
         return !hidden;
-    case 1:
+    case THiddenShareMode::HiddenOnly:
         return hidden;
-    case 2:
+    case THiddenShareMode::CommonAndHidden:
         return true;
     default:
         return false;
@@ -31,7 +31,7 @@ bool ShareTakenForSearch(const ShareInfo& share, int32_t hiddenResSearchMethod)
 }
 
 TShareAccess::TShareAccess(ShareClient& client, const TAccountMaskList& accountMasks,
-                           int32_t hiddenResSearchMethod)
+                           THiddenShareMode hiddenResSearchMethod)
     : m_client(client), m_accountMasks(accountMasks), m_hiddenResSearchMethod(hiddenResSearchMethod)
 {
 }

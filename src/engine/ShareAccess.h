@@ -2,6 +2,7 @@
 
 #include "accounts/Account.h"
 #include "engine/FileMask.h"
+#include "model/SearchModes.h"
 #include "platform/ShareClient.h"
 
 #include <QString>
@@ -17,8 +18,8 @@ using TAccountMaskList = std::vector<std::unique_ptr<TAccountMask>>;
 TAccountMaskList BuildAccountMasks(const std::vector<TUnicodeAccount>& accounts);
 
 // The hidden-share rule: only disk shares are ever searched; a name ending in '$'
-// makes a disk share hidden. Mode 0 common only, 1 hidden only, 2 both, else none.
-bool ShareTakenForSearch(const ShareInfo& share, int32_t hiddenResSearchMethod);
+// makes a disk share hidden. An Unknown mode takes none.
+bool ShareTakenForSearch(const ShareInfo& share, THiddenShareMode hiddenResSearchMethod);
 
 // A worker's access to one host's shares: which shares to search, logging on with
 // stored accounts, and dropping the connections it made.
@@ -26,7 +27,8 @@ bool ShareTakenForSearch(const ShareInfo& share, int32_t hiddenResSearchMethod);
 // Runs on the worker's thread; the client's calls are bounded and give up on stop.
 class TShareAccess {
 public:
-    TShareAccess(ShareClient& client, const TAccountMaskList& accountMasks, int32_t hiddenResSearchMethod);
+    TShareAccess(ShareClient& client, const TAccountMaskList& accountMasks,
+                 THiddenShareMode hiddenResSearchMethod);
 
     // The shares of \\HOST to search, in the order the host reported them; true when
     // there is at least one. A failed listing gives none. Any error raised while
@@ -43,5 +45,5 @@ public:
 private:
     ShareClient& m_client;
     const TAccountMaskList& m_accountMasks;
-    const int32_t m_hiddenResSearchMethod;
+    const THiddenShareMode m_hiddenResSearchMethod;
 };

@@ -118,11 +118,11 @@ void TWorkerThread::Execute()
         FFolderMasks = BuildFolderMasks(FConfig.FolderList);
         SetActivity(waConnecting, FHost);
 
-        // Compared as unsigned, so negative modes search neither shares nor FTP.
-        const auto mode = static_cast<uint32_t>(FConfig.FtpSearchMode);
-        if (mode <= 1)
+        // An Unknown mode searches neither shares nor FTP.
+        const TFtpMode mode = FConfig.FtpSearchMode;
+        if (mode == TFtpMode::SharesOnly || mode == TFtpMode::SharesAndFtp)
             SearchShares();
-        if (mode == 1 || mode == 2) {
+        if (mode == TFtpMode::SharesAndFtp || mode == TFtpMode::FtpOnly) {
             SetActivity(waConnecting, FtpActivityText(FHost));
             if (FServices.FtpSearch)
                 FServices.FtpSearch(FHost, *this);

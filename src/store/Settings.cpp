@@ -29,6 +29,17 @@ uint8_t LowByte(int32_t value)
     return static_cast<uint8_t>(value & 0xFF);
 }
 
+template <typename Mode>
+Mode ReadMode(const TIniFile& ini, const QString& section, const QString& key, Mode defaultMode)
+{
+    return ModeFromStored<Mode>(ini.ReadInteger(section, key, StoredModeValue(defaultMode)));
+}
+
+template <typename Mode> void WriteMode(TIniFile& ini, const QString& section, const QString& key, Mode mode)
+{
+    ini.WriteInteger(section, key, StoredModeValue(mode));
+}
+
 } // namespace
 
 QStringList ReadListText(const TIniFile& ini, const QString& section, const QString& key)
@@ -56,10 +67,10 @@ void ReadSettings(const TIniFile& ini, TWindowGeometry& window, TSettings& s, TA
     s.FilterBySize = ini.ReadBool(kFilters, QStringLiteral("FilterBySize"), false);
     s.DateFrom = ini.ReadDate(kFilters, QStringLiteral("DateFrom"), now);
     s.DateTo = ini.ReadDate(kFilters, QStringLiteral("DateTo"), now);
-    s.SizeMultipleFrom = ini.ReadInteger(kFilters, QStringLiteral("SizeMultipleFrom"), 2);
-    s.SizeMultipleTo = ini.ReadInteger(kFilters, QStringLiteral("SizeMultipleTo"), 1);
-    s.Logic = ini.ReadInteger(kTextSearch, QStringLiteral("Logic"), 1);
-    s.Encoding = ini.ReadInteger(kTextSearch, QStringLiteral("Encoding"), 0);
+    s.SizeMultipleFrom = ReadMode(ini, kFilters, QStringLiteral("SizeMultipleFrom"), TSizeUnit::Bytes);
+    s.SizeMultipleTo = ReadMode(ini, kFilters, QStringLiteral("SizeMultipleTo"), TSizeUnit::Kilobytes);
+    s.Logic = ReadMode(ini, kTextSearch, QStringLiteral("Logic"), TTextLogic::Any);
+    s.Encoding = ReadMode(ini, kTextSearch, QStringLiteral("Encoding"), TTextEncoding::Ansi);
     s.SizeFrom = ini.ReadInteger(kFilters, QStringLiteral("SizeFrom"), 0);
     s.SizeTo = ini.ReadInteger(kFilters, QStringLiteral("SizeTo"), 0);
 
@@ -67,9 +78,11 @@ void ReadSettings(const TIniFile& ini, TWindowGeometry& window, TSettings& s, TA
     s.FileNameDisplayFormat = LowByte(ini.ReadInteger(kView, QStringLiteral("FileNameDisplayFormat"), 1));
     s.DateFormat = ini.ReadInteger(kView, QStringLiteral("DateFormat"), 0);
 
-    s.SearchMethod = ini.ReadInteger(kMisc, QStringLiteral("SearchMethod"), 0);
-    s.HiddenResSearchMethod = ini.ReadInteger(kMisc, QStringLiteral("HiddenResSearchMethod"), 0);
-    s.FoldersSearchMethod = ini.ReadInteger(kMisc, QStringLiteral("FoldersSearchMethod"), 0);
+    s.SearchMethod = ReadMode(ini, kMisc, QStringLiteral("SearchMethod"), TSearchType::EntireNetwork);
+    s.HiddenResSearchMethod =
+        ReadMode(ini, kMisc, QStringLiteral("HiddenResSearchMethod"), THiddenShareMode::CommonOnly);
+    s.FoldersSearchMethod =
+        ReadMode(ini, kMisc, QStringLiteral("FoldersSearchMethod"), TFolderListMode::AllFolders);
     s.MaxThreads = ini.ReadInteger(kMisc, QStringLiteral("MaxThreads"), 10);
     s.DrawGrid = ini.ReadBool(kMisc, QStringLiteral("DrawGrid"), true);
     s.InitialDir = ini.ReadString(kMisc, QStringLiteral("InitialDir"), ProgramFolder());
@@ -77,7 +90,7 @@ void ReadSettings(const TIniFile& ini, TWindowGeometry& window, TSettings& s, TA
     s.EnableTextSearch = ini.ReadBool(kMisc, QStringLiteral("EnableTextSearch"), false);
     s.CompleteMessage = ini.ReadBool(kMisc, QStringLiteral("CompleteMessage"), true);
     s.AutoUnmount = ini.ReadBool(kMisc, QStringLiteral("AutoUnmount"), false);
-    s.FtpSearchMode = ini.ReadInteger(kMisc, QStringLiteral("FtpSearchMode"), 0);
+    s.FtpSearchMode = ReadMode(ini, kMisc, QStringLiteral("FtpSearchMode"), TFtpMode::SharesOnly);
 
     s.ResList = ReadListText(ini, kLists, QStringLiteral("ResList"));
     s.FolderList = ReadListText(ini, kLists, QStringLiteral("FolderList"));
@@ -106,13 +119,13 @@ void WriteSettings(TIniFile& ini, const TWindowGeometry& window, const TSettings
     ini.WriteBool(kFilters, QStringLiteral("FilterBySize"), s.FilterBySize);
     ini.WriteDate(kFilters, QStringLiteral("DateFrom"), s.DateFrom);
     ini.WriteDate(kFilters, QStringLiteral("DateTo"), s.DateTo);
-    ini.WriteInteger(kFilters, QStringLiteral("SizeMultipleFrom"), s.SizeMultipleFrom);
-    ini.WriteInteger(kFilters, QStringLiteral("SizeMultipleTo"), s.SizeMultipleTo);
+    WriteMode(ini, kFilters, QStringLiteral("SizeMultipleFrom"), s.SizeMultipleFrom);
+    WriteMode(ini, kFilters, QStringLiteral("SizeMultipleTo"), s.SizeMultipleTo);
     ini.WriteInteger(kFilters, QStringLiteral("SizeFrom"), s.SizeFrom);
     ini.WriteInteger(kFilters, QStringLiteral("SizeTo"), s.SizeTo);
 
-    ini.WriteInteger(kTextSearch, QStringLiteral("Logic"), s.Logic);
-    ini.WriteInteger(kTextSearch, QStringLiteral("Encoding"), s.Encoding);
+    WriteMode(ini, kTextSearch, QStringLiteral("Logic"), s.Logic);
+    WriteMode(ini, kTextSearch, QStringLiteral("Encoding"), s.Encoding);
 
     ini.WriteInteger(kMisc, QStringLiteral("PingTimeOutMs"), s.PingTimeOutMs);
 
@@ -120,16 +133,16 @@ void WriteSettings(TIniFile& ini, const TWindowGeometry& window, const TSettings
     ini.WriteInteger(kView, QStringLiteral("DateFormat"), s.DateFormat);
 
     ini.WriteBool(kMisc, QStringLiteral("DrawGrid"), s.DrawGrid);
-    ini.WriteInteger(kMisc, QStringLiteral("SearchMethod"), s.SearchMethod);
+    WriteMode(ini, kMisc, QStringLiteral("SearchMethod"), s.SearchMethod);
     ini.WriteBool(kMisc, QStringLiteral("MinToTray"), s.MinToTray);
-    ini.WriteInteger(kMisc, QStringLiteral("HiddenResSearchMethod"), s.HiddenResSearchMethod);
-    ini.WriteInteger(kMisc, QStringLiteral("FoldersSearchMethod"), s.FoldersSearchMethod);
+    WriteMode(ini, kMisc, QStringLiteral("HiddenResSearchMethod"), s.HiddenResSearchMethod);
+    WriteMode(ini, kMisc, QStringLiteral("FoldersSearchMethod"), s.FoldersSearchMethod);
     ini.WriteInteger(kMisc, QStringLiteral("MaxThreads"), s.MaxThreads);
     ini.WriteBool(kMisc, QStringLiteral("EnableTextSearch"), s.EnableTextSearch);
     ini.WriteBool(kMisc, QStringLiteral("CompleteMessage"), s.CompleteMessage);
     ini.WriteBool(kMisc, QStringLiteral("AutoUnmount"), s.AutoUnmount);
     ini.WriteString(kMisc, QStringLiteral("InitialDir"), s.InitialDir);
-    ini.WriteInteger(kMisc, QStringLiteral("FtpSearchMode"), s.FtpSearchMode);
+    WriteMode(ini, kMisc, QStringLiteral("FtpSearchMode"), s.FtpSearchMode);
 
     WriteListText(ini, kLists, QStringLiteral("ResList"), s.ResList);
     WriteListText(ini, kLists, QStringLiteral("FolderList"), s.FolderList);

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "model/SearchModes.h"
+
 #include <QString>
 #include <QStringList>
-
 #include <cstdint>
 
 class TAccountList;
@@ -16,28 +17,30 @@ struct TIPDiscoverySettings;
 // engine's IPDiscovery, which host checks read while they run; the accounts in
 // AccountList. The initial values are the defaults, except the dates (the moment the
 // settings are read) and InitialDir (the program's folder), which ReadSettings sets.
+// The modes are read through ModeFromStored, so a stored integer outside a mode's
+// values arrives as its Unknown, and is written back as -1.
 struct TSettings {
     // "Filters"
     bool FilterByDate = false;
     bool FilterBySize = false;
     double DateFrom = 0;           // date-time (days since 1899-12-30)
     double DateTo = 0;
-    int32_t SizeMultipleFrom = 2;  // unit of SizeFrom: 0 MB, 1 KB, 2 B
-    int32_t SizeMultipleTo = 1;    // unit of SizeTo
+    TSizeUnit SizeMultipleFrom = TSizeUnit::Bytes;   // unit of SizeFrom
+    TSizeUnit SizeMultipleTo = TSizeUnit::Kilobytes; // unit of SizeTo
     int32_t SizeFrom = 0;
     int32_t SizeTo = 0;
     // "TextSearch"
-    int32_t Logic = 1;             // 0 AND, 1 OR, 2 NOT
-    int32_t Encoding = 0;          // 0 ANSI, 1 Unicode, 2 UTF-8
+    TTextLogic Logic = TTextLogic::Any;
+    TTextEncoding Encoding = TTextEncoding::Ansi;
     // "Misc"
     int32_t PingTimeOutMs = 500;   // kept from file to file; nothing reads it
     // "View"
     uint8_t FileNameDisplayFormat = 1; // 8 bits: a larger stored value keeps its low byte
     int32_t DateFormat = 0;
     // "Misc"
-    int32_t SearchMethod = 0;
-    int32_t HiddenResSearchMethod = 0;
-    int32_t FoldersSearchMethod = 0;
+    TSearchType SearchMethod = TSearchType::EntireNetwork;
+    THiddenShareMode HiddenResSearchMethod = THiddenShareMode::CommonOnly;
+    TFolderListMode FoldersSearchMethod = TFolderListMode::AllFolders;
     int32_t MaxThreads = 10;
     bool DrawGrid = true;
     QString InitialDir;
@@ -45,7 +48,7 @@ struct TSettings {
     bool EnableTextSearch = false;
     bool CompleteMessage = true;
     bool AutoUnmount = false;
-    int32_t FtpSearchMode = 0;
+    TFtpMode FtpSearchMode = TFtpMode::SharesOnly;
     // "Lists"
     QStringList ResList;
     QStringList FolderList;

@@ -20,7 +20,7 @@ protected:
     void SetUp() override
     {
         KESTROVA_REQUIRE_SMB_FIXTURE();
-        config.SearchMethod = 2;
+        config.SearchMethod = TSearchType::SpecifiedComputers;
         config.FileMasks = "*.doc";
     }
 
@@ -147,7 +147,7 @@ TEST_F(ComputerListSearchTest, SharesAndFtpReportTheShareHitsFirst)
         GTEST_SKIP() << why.toStdString();
     // Host 2 has shares but no FTP server: its FTP part ends silently.
     config.ResList = hostUnc(3) + "," + hostUnc(2);
-    config.FtpSearchMode = 1;
+    config.FtpSearchMode = TFtpMode::SharesAndFtp;
     config.MaxThreads = 1;
     LiveSearch search;
     const THeadlessSearchResult result = search.run(config);
@@ -173,7 +173,7 @@ TEST_F(ComputerListSearchTest, FtpOnlyTouchesNoShare)
     if (!ftp)
         GTEST_SKIP() << why.toStdString();
     config.ResList = hostUnc(3);
-    config.FtpSearchMode = 2;
+    config.FtpSearchMode = TFtpMode::FtpOnly;
     config.FileMasks = "pub;*.doc";
     LiveSearch search;
     const THeadlessSearchResult result = search.run(config);

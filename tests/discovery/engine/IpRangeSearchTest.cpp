@@ -25,7 +25,7 @@ protected:
         IPDiscovery.MaxThreads = 10;
         IPDiscovery.ResolveAddress = false;
         IPDiscovery.Method = dmICMP;
-        config.SearchMethod = 3;
+        config.SearchMethod = TSearchType::IpAddressRange;
         config.FileMasks = "*.doc";
         config.ResList = address(1) + "-" + address(6);
     }

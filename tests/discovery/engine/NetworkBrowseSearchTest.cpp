@@ -57,7 +57,7 @@ TNetResource NetworkBrowseSearchTest::s_workgroup;
 
 TEST_F(NetworkBrowseSearchTest, EntireNetworkFindsTheFilesOfEveryBrowsedServer)
 {
-    config.SearchMethod = 0;
+    config.SearchMethod = TSearchType::EntireNetwork;
     LiveSearch search;
     const THeadlessSearchResult result = search.run(config);
 
@@ -74,7 +74,7 @@ TEST_F(NetworkBrowseSearchTest, EntireNetworkFindsTheFilesOfEveryBrowsedServer)
 
 TEST_F(NetworkBrowseSearchTest, ExcludedComputersBelowTheChosenRootAreSkipped)
 {
-    config.SearchMethod = 1;
+    config.SearchMethod = TSearchType::ExcludedComputers;
     config.ResList = "\\\\kbrowse2";
     TScopeRoot root;
     AssignScopeRoot(root, &s_workgroup);
@@ -90,7 +90,7 @@ TEST_F(NetworkBrowseSearchTest, ExcludedComputersBelowTheChosenRootAreSkipped)
 
 TEST_F(NetworkBrowseSearchTest, AComputerMaskKeepsOnlyTheMatchingServers)
 {
-    config.SearchMethod = 2;
+    config.SearchMethod = TSearchType::SpecifiedComputers;
     config.ResList = "*2";
     LiveSearch search;
     const THeadlessSearchResult result = search.run(config);

@@ -37,7 +37,7 @@ TEST_F(CommandLineSessionTest, AMaskStartsOneSearchInLowerCaseWithoutTheCompleti
 
     ASSERT_EQ(engine->configs.size(), 1u);
     EXPECT_EQ(engine->configs[0].FileMasks, "*.txt");
-    EXPECT_EQ(engine->configs[0].SearchMethod, 3);
+    EXPECT_EQ(engine->configs[0].SearchMethod, TSearchType::IpAddressRange);
     EXPECT_EQ(engine->configs[0].ResList, "127.0.4.2-127.0.4.3");
     EXPECT_FALSE(Settings.CompleteMessage);
     EXPECT_TRUE(prompts.infos.isEmpty());
@@ -66,7 +66,7 @@ TEST_F(CommandLineSessionTest, RangeAloneChangesTheScopeButStartsNothing)
     auto run = session({"/range:10.0.0.1-10.0.0.5", "/Range:10.1.0.1-10.1.0.5"});
     EXPECT_FALSE(run->applyStartSwitches());
     EXPECT_FALSE(SearchRunning);
-    EXPECT_EQ(Settings.SearchMethod, 3);
+    EXPECT_EQ(Settings.SearchMethod, TSearchType::IpAddressRange);
     EXPECT_EQ(Settings.ResList, QStringList({"10.1.0.1-10.1.0.5"}));
     EXPECT_FALSE(run->searchRefused());
 }

@@ -164,7 +164,7 @@ TEST_F(DialogCommandsTest, OptionsTakeEffectInTheWindowAndTheNextSearchOnOkOnly)
     EXPECT_FALSE(window->resultsView()->showGrid());
 
     const TThreadConfig config = searchWith(QStringLiteral("*.doc"));
-    EXPECT_EQ(config.SearchMethod, 2);
+    EXPECT_EQ(config.SearchMethod, TSearchType::SpecifiedComputers);
     EXPECT_EQ(config.ResList, "\\\\PC1");
     EXPECT_EQ(config.MaxThreads, 3);
 }
@@ -177,15 +177,15 @@ TEST_F(DialogCommandsTest, TextSearchOptionsReachTheNextSearch)
         ClickButton(dialog, "okButton");
     });
     TThreadConfig config = searchWith(QStringLiteral("*.txt"));
-    EXPECT_EQ(config.Logic, 0);
-    EXPECT_EQ(config.Encoding, 2);
+    EXPECT_EQ(config.Logic, TTextLogic::All);
+    EXPECT_EQ(config.Encoding, TTextEncoding::Utf8);
 
     run(TCommand::TextSearchOptions, [](QDialog* dialog) {
         Child<TRadioGroup>(dialog, "rgKeywords")->setItemIndex(2);
         ClickButton(dialog, "cancelButton");
     });
     config = searchWith(QStringLiteral("*.txt"));
-    EXPECT_EQ(config.Logic, 0);
+    EXPECT_EQ(config.Logic, TTextLogic::All);
 }
 
 TEST_F(DialogCommandsTest, TheChosenScopeBecomesTheRootAndShowsInThePanel)

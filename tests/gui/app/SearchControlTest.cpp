@@ -42,7 +42,7 @@ TEST_F(SearchControlTest, TheConfigurationTakesTheBoxesAsTheyStandAndTheSettings
 {
     Settings.MaxThreads = 3;
     Settings.EnableTextSearch = true;
-    Settings.SearchMethod = 2;
+    Settings.SearchMethod = TSearchType::SpecifiedComputers;
     Settings.ResList = {"\\\\PC1", "\\\\PC 2"};
     window->textBox()->setEditText("Budget");
     typeAndEnter(window->maskBox(), "  *.doc ");
@@ -53,7 +53,7 @@ TEST_F(SearchControlTest, TheConfigurationTakesTheBoxesAsTheyStandAndTheSettings
     EXPECT_EQ(config.FileMasks, "  *.doc ");
     EXPECT_EQ(config.SearchText, "Budget");
     EXPECT_EQ(config.MaxThreads, 3);
-    EXPECT_EQ(config.SearchMethod, 2);
+    EXPECT_EQ(config.SearchMethod, TSearchType::SpecifiedComputers);
     EXPECT_EQ(config.ResList, "\\\\PC1,\"\\\\PC 2\"");
     EXPECT_TRUE(config.EnableTextSearch);
     EXPECT_EQ(window->searchControl().maskHistory(), QStringList({"  *.doc "}));
@@ -64,12 +64,12 @@ TEST_F(SearchControlTest, RefusalsAreShownAndNothingChanges)
 {
     window->resultsModel().appendHits({ShareHits(1).front()});
 
-    Settings.SearchMethod = 1; // "Excluding these computers" with an empty list
+    Settings.SearchMethod = TSearchType::ExcludedComputers; // "Excluding these computers" with an empty list
     typeAndEnter(window->maskBox(), "*.doc");
-    Settings.SearchMethod = 0;
-    Settings.FoldersSearchMethod = 2;
+    Settings.SearchMethod = TSearchType::EntireNetwork;
+    Settings.FoldersSearchMethod = TFolderListMode::AllExceptSpecified;
     typeAndEnter(window->maskBox(), "*.doc");
-    Settings.FoldersSearchMethod = 0;
+    Settings.FoldersSearchMethod = TFolderListMode::AllFolders;
     typeAndEnter(window->maskBox(), " \t ");
 
     EXPECT_EQ(prompts.errors, QStringList({"No computers or IP ranges are specified",

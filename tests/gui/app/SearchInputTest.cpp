@@ -47,31 +47,45 @@ TEST(SearchHistoryTest, AnOverlongListFromAFileIsCutToTheLimit)
     EXPECT_EQ(history.last(), "9");
 }
 
-TSearchRequest Request(int method, QStringList resList, int folders, QStringList folderList, QString mask)
+TSearchRequest Request(TSearchType method, QStringList resList, TFolderListMode folders,
+                       QStringList folderList, QString mask)
 {
     return TSearchRequest{method, std::move(resList), folders, std::move(folderList), std::move(mask)};
 }
 
+constexpr TFolderListMode kAllFolders = TFolderListMode::AllFolders;
+
 TEST(SearchValidationTest, EverySearchTypeButTheEntireNetworkNeedsAScopeList)
 {
-    for (int method : {1, 2, 3})
-        EXPECT_EQ(SearchRefusal(Request(method, {}, 0, {}, "*.doc")),
+    for (TSearchType method : {TSearchType::ExcludedComputers, TSearchType::SpecifiedComputers,
+                               TSearchType::IpAddressRange, TSearchType::Unknown})
+        EXPECT_EQ(SearchRefusal(Request(method, {}, kAllFolders, {}, "*.doc")),
                   "No computers or IP ranges are specified");
-    EXPECT_EQ(SearchRefusal(Request(0, {}, 0, {}, "*.doc")), "");
-    EXPECT_EQ(SearchRefusal(Request(1, {"\\\\PC1"}, 0, {}, "*.doc")), "");
+    EXPECT_EQ(SearchRefusal(Request(TSearchType::EntireNetwork, {}, kAllFolders, {}, "*.doc")), "");
+    EXPECT_EQ(SearchRefusal(Request(TSearchType::ExcludedComputers, {"\\\\PC1"}, kAllFolders, {}, "*.doc")),
+              "");
 }
 
 TEST(SearchValidationTest, ChecksRunInOrderScopeThenFoldersThenMask)
 {
-    EXPECT_EQ(SearchRefusal(Request(2, {}, 1, {}, "")), "No computers or IP ranges are specified");
-    EXPECT_EQ(SearchRefusal(Request(0, {}, 2, {}, "")), "No folders are specified");
-    EXPECT_EQ(SearchRefusal(Request(0, {}, 1, {"*\\temp"}, "")), "No search mask is specified");
+    constexpr TSearchType kNetwork = TSearchType::EntireNetwork;
+    EXPECT_EQ(
+        SearchRefusal(Request(TSearchType::SpecifiedComputers, {}, TFolderListMode::OnlySpecified, {}, "")),
+        "No computers or IP ranges are specified");
+    EXPECT_EQ(SearchRefusal(Request(kNetwork, {}, TFolderListMode::AllExceptSpecified, {}, "")),
+              "No folders are specified");
+    // A folder mode the settings did not know still asks for a folder list.
+    EXPECT_EQ(SearchRefusal(Request(kNetwork, {}, TFolderListMode::Unknown, {}, "")),
+              "No folders are specified");
+    EXPECT_EQ(SearchRefusal(Request(kNetwork, {}, TFolderListMode::OnlySpecified, {"*\\temp"}, "")),
+              "No search mask is specified");
 }
 
 TEST(SearchValidationTest, AMaskOfBlanksAndControlsIsRefusedAndBlanksAroundAMaskAreFine)
 {
-    EXPECT_EQ(SearchRefusal(Request(0, {}, 0, {}, " \t \x01 ")), "No search mask is specified");
-    EXPECT_EQ(SearchRefusal(Request(0, {}, 0, {}, "  *.doc  ")), "");
+    EXPECT_EQ(SearchRefusal(Request(TSearchType::EntireNetwork, {}, kAllFolders, {}, " \t \x01 ")),
+              "No search mask is specified");
+    EXPECT_EQ(SearchRefusal(Request(TSearchType::EntireNetwork, {}, kAllFolders, {}, "  *.doc  ")), "");
     EXPECT_EQ(TrimBlanksAndControls("\t *.doc \n"), "*.doc");
     EXPECT_EQ(TrimBlanksAndControls(" a b "), "a b");
 }

@@ -32,7 +32,7 @@ protected:
         window = std::make_unique<TMainWindow>(TMainWindow::Options{folder.file("kestrova.ini"), nullptr});
         engine = CreateSearchEngine(*dispatcher, *window);
         window->setSearchEngine(engine.get());
-        Settings.SearchMethod = 2; // only these computers
+        Settings.SearchMethod = TSearchType::SpecifiedComputers; // only these computers
         Settings.ResList = {SmbFixture::hostUnc(2), SmbFixture::hostUnc(3)};
         Settings.CompleteMessage = false;
     }

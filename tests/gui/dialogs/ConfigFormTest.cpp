@@ -42,22 +42,22 @@ TSettings ChangedSettings()
     settings.FilterBySize = true;
     settings.DateFrom = EncodeDateTime({2024, 3, 1, 0, 0, 0, 0});
     settings.DateTo = EncodeDateTime({2024, 4, 15, 13, 30, 0, 0});
-    settings.SizeMultipleFrom = 1;
-    settings.SizeMultipleTo = 0;
+    settings.SizeMultipleFrom = TSizeUnit::Kilobytes;
+    settings.SizeMultipleTo = TSizeUnit::Megabytes;
     settings.SizeFrom = 12;
     settings.SizeTo = 3400;
     settings.FileNameDisplayFormat = 2;
     settings.DateFormat = 3;
-    settings.SearchMethod = 2;
-    settings.HiddenResSearchMethod = 1;
-    settings.FoldersSearchMethod = 2;
+    settings.SearchMethod = TSearchType::SpecifiedComputers;
+    settings.HiddenResSearchMethod = THiddenShareMode::HiddenOnly;
+    settings.FoldersSearchMethod = TFolderListMode::AllExceptSpecified;
     settings.MaxThreads = 42;
     settings.DrawGrid = false;
     settings.MinToTray = true;
     settings.EnableTextSearch = true;
     settings.CompleteMessage = false;
     settings.AutoUnmount = true;
-    settings.FtpSearchMode = 1;
+    settings.FtpSearchMode = TFtpMode::SharesAndFtp;
     settings.ResList = {"\\\\PC2", "\\\\PC1"};
     settings.FolderList = {"temp*", "*\\My Documents"};
     return settings;
@@ -158,14 +158,30 @@ TEST_F(ConfigFormTest, SizeTextThatIsNoNumberGivesZeroAndThreadsStayInRange)
 TEST_F(ConfigFormTest, ChoicesOutsideTheirItemsKeepTheStoredValue)
 {
     TSettings settings;
-    settings.SearchMethod = 9;
+    settings.SearchMethod = TSearchType::Unknown;
+    settings.HiddenResSearchMethod = THiddenShareMode::Unknown;
+    settings.FoldersSearchMethod = TFolderListMode::Unknown;
+    settings.FtpSearchMode = TFtpMode::Unknown;
+    settings.SizeMultipleFrom = TSizeUnit::Unknown;
     settings.DateFormat = 5;
     form.load(settings);
     EXPECT_EQ(form.searchType()->itemIndex(), -1);
+    EXPECT_EQ(Child<TRadioGroup>(&form, "rgAcceptResources")->itemIndex(), -1);
+    EXPECT_EQ(Child<TRadioGroup>(&form, "rgFoldersType")->itemIndex(), -1);
+    EXPECT_EQ(Child<TRadioGroup>(&form, "rgFtpMode")->itemIndex(), -1);
+    EXPECT_EQ(Child<QComboBox>(&form, "cmbSizeMultipleFrom")->currentIndex(), -1);
+    EXPECT_FALSE(form.isIpSearch());
     TSettings taken = settings;
     form.store(taken);
-    EXPECT_EQ(taken.SearchMethod, 9);
-    EXPECT_EQ(taken.DateFormat, 5);
+    EXPECT_EQ(taken, settings);
+
+    // Choosing an item then gives its mode.
+    Child<TRadioGroup>(&form, "rgFtpMode")->button(2)->click();
+    Child<QComboBox>(&form, "cmbSizeMultipleFrom")->setCurrentIndex(0);
+    form.store(taken);
+    EXPECT_EQ(taken.FtpSearchMode, TFtpMode::FtpOnly);
+    EXPECT_EQ(taken.SizeMultipleFrom, TSizeUnit::Megabytes);
+    EXPECT_EQ(taken.SearchMethod, TSearchType::Unknown);
 }
 
 TEST_F(ConfigFormTest, DatesKeepTheirTimeOfDayWhenOnlyTheDateChanges)
@@ -344,7 +360,7 @@ TEST_F(ConfigFormTest, SaveWritesTheListAndNothingWhenItIsEmpty)
 TEST_F(ConfigFormTest, DiscoverySettingsAreWrittenByTheirOwnOk)
 {
     TSettings settings;
-    settings.SearchMethod = 3;
+    settings.SearchMethod = TSearchType::IpAddressRange;
     discovery.MaxThreads = 10;
     OnNextModal([this](QDialog* options) {
         auto* config = qobject_cast<TConfigForm*>(options);

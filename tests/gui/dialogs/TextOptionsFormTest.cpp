@@ -47,34 +47,34 @@ TEST_F(TextOptionsFormTest, ValuesAreTakenBackOnOkOnly)
         form->keywords()->button(2)->click();
         form->encoding()->button(1)->click();
     }));
-    EXPECT_EQ(settings.Logic, 1);
-    EXPECT_EQ(settings.Encoding, 0);
+    EXPECT_EQ(settings.Logic, TTextLogic::Any);
+    EXPECT_EQ(settings.Encoding, TTextEncoding::Ansi);
 
     EXPECT_TRUE(RunDialog(settings, true, [](TTextOptionsForm* form) {
         form->keywords()->button(0)->click();
         form->encoding()->button(2)->click();
     }));
-    EXPECT_EQ(settings.Logic, 0);
-    EXPECT_EQ(settings.Encoding, 2);
+    EXPECT_EQ(settings.Logic, TTextLogic::All);
+    EXPECT_EQ(settings.Encoding, TTextEncoding::Utf8);
 }
 
 TEST_F(TextOptionsFormTest, StoredValuesOutsideTheItemsSelectNothing)
 {
     TSettings settings;
-    settings.Logic = 7;
-    settings.Encoding = -3;
+    settings.Logic = TTextLogic::Unknown;
+    settings.Encoding = TTextEncoding::Unknown;
     EXPECT_FALSE(RunDialog(settings, false, [](TTextOptionsForm* form) {
         EXPECT_EQ(form->keywords()->itemIndex(), -1);
         EXPECT_EQ(form->encoding()->itemIndex(), -1);
     }));
-    EXPECT_EQ(settings.Logic, 7);
-    EXPECT_EQ(settings.Encoding, -3);
+    EXPECT_EQ(settings.Logic, TTextLogic::Unknown);
+    EXPECT_EQ(settings.Encoding, TTextEncoding::Unknown);
 
     // OK without a choice stores "nothing chosen".
     EXPECT_TRUE(
         RunDialog(settings, true, [](TTextOptionsForm* form) { form->encoding()->button(1)->click(); }));
-    EXPECT_EQ(settings.Logic, -1);
-    EXPECT_EQ(settings.Encoding, 1);
+    EXPECT_EQ(settings.Logic, TTextLogic::Unknown);
+    EXPECT_EQ(settings.Encoding, TTextEncoding::Utf16Le);
 }
 
 } // namespace

@@ -44,7 +44,7 @@ protected:
     void SetUp() override
     {
         KESTROVA_REQUIRE_SMB_FIXTURE();
-        config.SearchMethod = 2;
+        config.SearchMethod = TSearchType::SpecifiedComputers;
         config.FileMasks = "*";
     }
     void TearDown() override { SmbAgentProcess::setAgentCommand({}); }

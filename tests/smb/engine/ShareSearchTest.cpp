@@ -22,7 +22,7 @@ protected:
     void SetUp() override
     {
         KESTROVA_REQUIRE_SMB_FIXTURE();
-        config.SearchMethod = 2;
+        config.SearchMethod = TSearchType::SpecifiedComputers;
         config.ResList = hostUnc(2);
     }
     void TearDown() override { SmbAgentProcess::setAgentCommand({}); }
@@ -60,7 +60,7 @@ TEST_F(ShareSearchTest, HitsCarryUncNamesAttributesSizesAndTimes)
 {
     config.FileMasks = "attrs\\*;*.txt;sparse5g.bin;hiddendir";
     // Only the attribute and size samples: the folder list keeps the rest out.
-    config.FoldersSearchMethod = 1;
+    config.FoldersSearchMethod = TFolderListMode::OnlySpecified;
     config.FolderList = "public\\attrs,public\\big,public\\dated";
     const auto items = ByName(Run());
 
@@ -91,22 +91,28 @@ TEST_F(ShareSearchTest, HiddenShareModesChooseTheSharesSearched)
     accounts = {{hostUnc(2), SmbFixture::alice().name, SmbFixture::alice().password}};
     const QString host = hostUnc(2);
     struct Case {
-        int mode;
+        THiddenShareMode mode;
         QString found;
         bool hiddenShareHit, publicHit;
     };
-    for (const Case& c : {Case{0, "Found 3 folders on " + host + ": public,alice,bob", false, true},
-                          Case{1, "Found 1 folders on " + host + ": hidden$", true, false},
-                          Case{2, "Found 4 folders on " + host + ": public,hidden$,alice,bob", true, true}}) {
+    for (const Case& c :
+         {Case{THiddenShareMode::CommonOnly, "Found 3 folders on " + host + ": public,alice,bob", false,
+               true},
+          Case{THiddenShareMode::HiddenOnly, "Found 1 folders on " + host + ": hidden$", true, false},
+          Case{THiddenShareMode::CommonAndHidden, "Found 4 folders on " + host + ": public,hidden$,alice,bob",
+               true, true}}) {
         config.HiddenResSearchMethod = c.mode;
         const THeadlessSearchResult result = Run();
         const QStringList names = ItemNames(result);
-        EXPECT_GE(LogIndex(result, c.found), 0) << c.mode << "\n" << LogTexts(result).join("\n").toStdString();
-        EXPECT_EQ(names.contains(host + "\\hidden$\\hidden-share.txt"), c.hiddenShareHit) << c.mode;
-        EXPECT_EQ(names.contains(Public("readme.txt")), c.publicHit) << c.mode;
+        EXPECT_GE(LogIndex(result, c.found), 0) << StoredModeValue(c.mode) << "\n"
+                                                << LogTexts(result).join("\n").toStdString();
+        EXPECT_EQ(names.contains(host + "\\hidden$\\hidden-share.txt"), c.hiddenShareHit)
+            << StoredModeValue(c.mode);
+        EXPECT_EQ(names.contains(Public("readme.txt")), c.publicHit) << StoredModeValue(c.mode);
         // The account logs on to the host, so alice's own share opens too; bob's never.
-        EXPECT_EQ(names.contains(host + "\\alice\\alice.txt"), c.mode != 1) << c.mode;
-        EXPECT_FALSE(names.contains(host + "\\bob\\bob.txt")) << c.mode;
+        EXPECT_EQ(names.contains(host + "\\alice\\alice.txt"), c.mode != THiddenShareMode::HiddenOnly)
+            << StoredModeValue(c.mode);
+        EXPECT_FALSE(names.contains(host + "\\bob\\bob.txt")) << StoredModeValue(c.mode);
         // Printers and non-browseable shares are never searched.
         for (const QString& name : names) {
             EXPECT_FALSE(name.startsWith(host + "\\secret\\")) << name.toStdString();
@@ -114,7 +120,7 @@ TEST_F(ShareSearchTest, HiddenShareModesChooseTheSharesSearched)
         }
     }
 
-    config.HiddenResSearchMethod = 3;
+    config.HiddenResSearchMethod = THiddenShareMode::Unknown;
     const THeadlessSearchResult none = Run();
     EXPECT_TRUE(none.Items.isEmpty());
     EXPECT_GE(LogIndex(none, "No folders found on " + host), 0);
@@ -124,12 +130,12 @@ TEST_F(ShareSearchTest, FolderListDecidesWhoseEntriesAreTestedNotWhereTheWalkGoe
 {
     config.FileMasks = "*";
     config.FolderList = "public\\docs";
-    config.FoldersSearchMethod = 1;
+    config.FoldersSearchMethod = TFolderListMode::OnlySpecified;
     // Entries of public\docs only; its subfolder's own entries are not (the mask
     // names that one folder), though the walk went through it.
     EXPECT_EQ(Sorted(ItemNames(Run())), Sorted({Public("docs\\report.doc"), Public("docs\\sub")}));
 
-    config.FoldersSearchMethod = 2;
+    config.FoldersSearchMethod = TFolderListMode::AllExceptSpecified;
     const QStringList allBut = ItemNames(Run());
     EXPECT_FALSE(allBut.contains(Public("docs\\report.doc")));
     EXPECT_FALSE(allBut.contains(Public("docs\\sub")));
@@ -138,7 +144,7 @@ TEST_F(ShareSearchTest, FolderListDecidesWhoseEntriesAreTestedNotWhereTheWalkGoe
     EXPECT_TRUE(allBut.contains(Public("docs")));
 
     // A wildcard mask takes every folder below docs as well.
-    config.FoldersSearchMethod = 1;
+    config.FoldersSearchMethod = TFolderListMode::OnlySpecified;
     config.FolderList = "public\\docs*";
     EXPECT_EQ(Sorted(ItemNames(Run())),
               Sorted({Public("docs\\report.doc"), Public("docs\\sub"), Public("docs\\sub\\notes.txt")}));
@@ -189,17 +195,17 @@ TEST_F(ShareSearchTest, DateFilterIncludesBothBounds)
 TEST_F(ShareSearchTest, ContentIsFoundAcrossTheAgentsReadsAndAtTheEndOfALargeFile)
 {
     config.ResList = hostUnc(3);
-    config.HiddenResSearchMethod = 1;
+    config.HiddenResSearchMethod = THiddenShareMode::HiddenOnly;
     config.FileMasks = "*.bin;*.csv";
     config.EnableTextSearch = true;
-    config.Logic = 0; // all terms
+    config.Logic = TTextLogic::All; // all terms
     const QStringList chunked({hostUnc(3) + "\\data$\\chunked.bin"});
     config.SearchText = "SPLIT-TERM-4,END-MARK";
     EXPECT_EQ(ItemNames(Run()), chunked);
     config.SearchText = "SPLIT-TERM-4,END-MARKS";
     EXPECT_TRUE(Run().Items.isEmpty());
     // "none": a file holding neither term passes, the large one does not.
-    config.Logic = 2;
+    config.Logic = TTextLogic::None;
     config.SearchText = "SPLIT-TERM-4,ABSENT";
     EXPECT_EQ(ItemNames(Run()), QStringList({hostUnc(3) + "\\data$\\data.csv"}));
 }
@@ -207,7 +213,7 @@ TEST_F(ShareSearchTest, ContentIsFoundAcrossTheAgentsReadsAndAtTheEndOfALargeFil
 TEST_F(ShareSearchTest, PrefetchAgentsChangeNeitherTheHitsNorTheirOrder)
 {
     config.FileMasks = "*";
-    config.HiddenResSearchMethod = 2;
+    config.HiddenResSearchMethod = THiddenShareMode::CommonAndHidden;
     const THeadlessSearchResult direct = Run();
     ASSERT_GT(direct.Items.size(), 40);
 

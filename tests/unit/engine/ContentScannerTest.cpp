@@ -8,16 +8,17 @@
 
 namespace {
 
-constexpr int32_t kAll = 0, kAny = 1, kNone = 2;
-constexpr int32_t kAnsi = 0, kUtf16 = 1, kUtf8 = 2;
+constexpr TTextLogic kAll = TTextLogic::All, kAny = TTextLogic::Any, kNone = TTextLogic::None;
+constexpr TTextEncoding kAnsi = TTextEncoding::Ansi, kUtf16 = TTextEncoding::Utf16Le,
+                        kUtf8 = TTextEncoding::Utf8;
 
 class ContentScannerTest : public ::testing::Test {
 protected:
     void TearDown() override { StopFlag = 0; }
 };
 
-bool Contains(const QByteArray& content, const QString& text, int32_t logic = kAll, int32_t encoding = kAnsi,
-              size_t chunkSize = kScanChunkSize)
+bool Contains(const QByteArray& content, const QString& text, TTextLogic logic = kAll,
+              TTextEncoding encoding = kAnsi, size_t chunkSize = kScanChunkSize)
 {
     MemoryByteSource source(content);
     return FileContainsText(source, text, logic, encoding, chunkSize);
@@ -37,8 +38,7 @@ TEST(TermToBytesTest, EncodesInTheChosenEncoding)
     EXPECT_EQ(TermToBytes(QStringLiteral("\u20ac\U0001F600"), kUtf16),
               QByteArray("\xac\x20\x3d\xd8\x00\xde", 6));
     EXPECT_EQ(TermToBytes(QStringLiteral("h\u00e9\u20ac"), kUtf8), QByteArray("h\xc3\xa9\xe2\x82\xac"));
-    EXPECT_TRUE(TermToBytes(QStringLiteral("hello"), 3).isEmpty());
-    EXPECT_TRUE(TermToBytes(QStringLiteral("hello"), -1).isEmpty());
+    EXPECT_TRUE(TermToBytes(QStringLiteral("hello"), TTextEncoding::Unknown).isEmpty());
 }
 
 TEST_F(ContentScannerTest, FindBytesTriesOverlappingCandidates)
@@ -128,20 +128,21 @@ TEST_F(ContentScannerTest, TermLongerThanTheFileIsNotFound)
     EXPECT_FALSE(Contains("a\0b", "ab", kAll, kUtf16));
 }
 
-TEST_F(ContentScannerTest, LogicOutsideTheThreeValues)
+TEST_F(ContentScannerTest, UnknownLogic)
 {
+    constexpr TTextLogic kUnknown = TTextLogic::Unknown;
     try {
-        Contains("foo bar", "foo bar", 3);
+        Contains("foo bar", "foo bar", kUnknown);
         FAIL() << "no error raised";
     } catch (const EKestrovaError& error) {
         EXPECT_EQ(error.message(), "Wrong text search logic");
     }
-    EXPECT_THROW(Contains("x", "a,b", -1), EKestrovaError);
+    EXPECT_THROW(Contains("x", "a,b", kUnknown), EKestrovaError);
     // One term: tested as "all", nothing raised.
-    EXPECT_TRUE(Contains("foo", "foo", 3));
-    EXPECT_FALSE(Contains("bar", "foo", 7));
+    EXPECT_TRUE(Contains("foo", "foo", kUnknown));
+    EXPECT_FALSE(Contains("bar", "foo", kUnknown));
     // Nothing to read, nothing raised.
-    EXPECT_FALSE(Contains("", "foo bar", 3));
+    EXPECT_FALSE(Contains("", "foo bar", kUnknown));
 }
 
 TEST_F(ContentScannerTest, TermsAcrossChunkBoundariesAreFound)
@@ -161,7 +162,7 @@ TEST_F(ContentScannerTest, TermsAcrossChunkBoundariesAreFound)
 TEST_F(ContentScannerTest, StopDuringTheScanGivesFalse)
 {
     const QByteArray content = QByteArray(10000, '.') + "late";
-    for (const int32_t logic : {kAll, kAny, kNone}) {
+    for (const TTextLogic logic : {kAll, kAny, kNone}) {
         for (const QString& text : {QStringLiteral("late"), QStringLiteral("late absent")}) {
             StopFlag = 0;
             MemoryByteSource source(content);
@@ -169,7 +170,8 @@ TEST_F(ContentScannerTest, StopDuringTheScanGivesFalse)
                 if (readNumber == 3)
                     StopFlag = 1;
             });
-            EXPECT_FALSE(FileContainsText(source, text, logic, kAnsi, 1000)) << logic << text.toStdString();
+            EXPECT_FALSE(FileContainsText(source, text, logic, kAnsi, 1000))
+                << StoredModeValue(logic) << text.toStdString();
             EXPECT_EQ(source.readCount(), 3);
         }
     }

@@ -108,7 +108,7 @@ TEST_F(FolderWalkTest, FolderListDecidesWhoseEntriesAreTestedNeverWhatIsWalked)
     net.addFile(kShare + "\\temp\\old\\deep.txt");
     net.addFile(kShare + "\\temp\\old\\older\\deepest.txt");
 
-    context.config.FoldersSearchMethod = 1;
+    context.config.FoldersSearchMethod = TFolderListMode::OnlySpecified;
     EXPECT_EQ(Walk("*\\temp"), std::vector<QString>({kShare + "\\temp\\in.txt", kShare + "\\temp\\old"}));
     // The unmatched folders below were still listed.
     const auto listed = net.listedFolders();
@@ -121,11 +121,20 @@ TEST_F(FolderWalkTest, FolderListDecidesWhoseEntriesAreTestedNeverWhatIsWalked)
                                     kShare + "\\temp\\old\\older\\deepest.txt"}));
 
     context.hits.clear();
-    context.config.FoldersSearchMethod = 2;
+    context.config.FoldersSearchMethod = TFolderListMode::AllExceptSpecified;
     EXPECT_EQ(
         Walk("*\\temp"),
         std::vector<QString>({kShare + "\\top.txt", kShare + "\\temp", kShare + "\\temp\\old\\deep.txt",
                               kShare + "\\temp\\old\\older", kShare + "\\temp\\old\\older\\deepest.txt"}));
+
+    // A mode the settings did not know filters nothing, like "all folders".
+    context.hits.clear();
+    context.config.FoldersSearchMethod = TFolderListMode::AllFolders;
+    const std::vector<QString> all = Walk("*\\temp");
+    EXPECT_EQ(all.size(), 7u);
+    context.hits.clear();
+    context.config.FoldersSearchMethod = TFolderListMode::Unknown;
+    EXPECT_EQ(Walk("*\\temp"), all);
 }
 
 TEST_F(FolderWalkTest, SizeBoundsAreInclusiveAtBothEnds)

@@ -24,7 +24,7 @@ protected:
             net.addFile(host + "\\pub\\notes.txt");
         }
         services.ShareClients = &factory;
-        config.SearchMethod = 2;
+        config.SearchMethod = TSearchType::SpecifiedComputers;
         config.ResList = "\\\\H1,\\\\H2";
         config.FileMasks = "*.doc";
     }

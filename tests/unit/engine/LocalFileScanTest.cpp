@@ -11,13 +11,13 @@
 
 namespace {
 
-constexpr int32_t kAll = 0, kNone = 2;
+constexpr TTextLogic kAll = TTextLogic::All, kNone = TTextLogic::None;
 
-bool ScanFile(const QString& path, const QString& text, int32_t logic)
+bool ScanFile(const QString& path, const QString& text, TTextLogic logic)
 {
     PlatformError error;
     auto source = LocalFileSource::open(path, error);
-    return source && FileContainsText(*source, text, logic, 0);
+    return source && FileContainsText(*source, text, logic, TTextEncoding::Ansi);
 }
 
 // Where a sparse file reads fast: on tmpfs a hole reads from the shared zero page,
@@ -55,8 +55,8 @@ TEST(LocalFileScanTest, FindsTermNearTheEndOfAFileLargerThan4GiB)
     EXPECT_EQ(source->read(termOffset, buffer, 6), 6);
     EXPECT_EQ(QByteArray(buffer, 6), "needle");
 
-    EXPECT_TRUE(FileContainsText(*source, "needle", kAll, 0));
-    EXPECT_FALSE(FileContainsText(*source, "needle", kNone, 0));
+    EXPECT_TRUE(FileContainsText(*source, "needle", kAll, TTextEncoding::Ansi));
+    EXPECT_FALSE(FileContainsText(*source, "needle", kNone, TTextEncoding::Ansi));
 }
 
 TEST(LocalFileScanTest, FilesThatCannotBeOpenedDoNotMatch)

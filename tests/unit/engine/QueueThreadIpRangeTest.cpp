@@ -16,7 +16,7 @@ protected:
     {
         savedMaxThreads = IPDiscovery.MaxThreads.load();
         savedResolve = IPDiscovery.ResolveAddress.load();
-        config.SearchMethod = 3;
+        config.SearchMethod = TSearchType::IpAddressRange;
     }
     void TearDown() override
     {

@@ -85,7 +85,7 @@ TEST_F(QueueThreadTest, AssignedRootStartsBelowIt)
 
 TEST_F(QueueThreadTest, ExcludedComputersAreSkippedWithALogLine)
 {
-    config.SearchMethod = 1;
+    config.SearchMethod = TSearchType::ExcludedComputers;
     config.ResList = "\\\\b*";
     const auto result = Run();
     EXPECT_EQ(result.Log.front().Text,
@@ -101,7 +101,7 @@ TEST_F(QueueThreadTest, ExcludedComputersAreSkippedWithALogLine)
 
 TEST_F(QueueThreadTest, SpecifiedComputersWithAMaskKeepOnlyMatchingServers)
 {
-    config.SearchMethod = 2;
+    config.SearchMethod = TSearchType::SpecifiedComputers;
     config.ResList = "\\\\B*,\\\\GAMMA";
     const auto result = Run();
     EXPECT_NE(std::find(result.Log.begin(), result.Log.end(),
@@ -112,7 +112,7 @@ TEST_F(QueueThreadTest, SpecifiedComputersWithAMaskKeepOnlyMatchingServers)
 
 TEST_F(QueueThreadTest, SpecifiedComputersWithoutWildcardsAreQueuedAsWrittenWithoutBrowsing)
 {
-    config.SearchMethod = 2;
+    config.SearchMethod = TSearchType::SpecifiedComputers;
     config.ResList = "\\\\ZED,\\\\10.0.0.7,\\\\ALPHA";
     const auto result = Run();
     EXPECT_EQ(result.Log,
@@ -203,7 +203,7 @@ TEST_F(QueueThreadTest, StopDuringTheBrowseQueuesNothingMoreButTheSearchEnds)
 
 TEST_F(QueueThreadTest, InvalidComputerMaskIsReportedAndTheSearchStillEnds)
 {
-    config.SearchMethod = 1;
+    config.SearchMethod = TSearchType::ExcludedComputers;
     config.ResList = "\\\\[";
     const auto result = Run();
     ASSERT_EQ(result.Errors.size(), 1u);
@@ -216,7 +216,7 @@ TEST_F(QueueThreadTest, InvalidComputerMaskIsReportedAndTheSearchStillEnds)
 
 TEST_F(QueueThreadTest, UnknownSearchMethodSearchesNothing)
 {
-    config.SearchMethod = 9;
+    config.SearchMethod = TSearchType::Unknown;
     const auto result = Run();
     EXPECT_EQ(result.Log.front().Text, "Search started in mode '' with root 'Entire Network'.");
     EXPECT_TRUE(gate.started().empty());

@@ -24,7 +24,7 @@ protected:
         net.addShare("\\\\HOST", "com1$", ShareType::Comms);
     }
 
-    QStringList SharesFor(int mode)
+    QStringList SharesFor(THiddenShareMode mode)
     {
         TAccountMaskList none;
         TShareAccess access(client, none, mode);
@@ -40,17 +40,16 @@ protected:
 
 TEST_F(ShareAccessTest, HiddenShareModesTakeOnlyDiskSharesInHostOrder)
 {
-    EXPECT_EQ(SharesFor(0), QStringList({"docs"}));
-    EXPECT_EQ(SharesFor(1), QStringList({"data$", "C$", "ADMIN$"}));
-    EXPECT_EQ(SharesFor(2), QStringList({"docs", "data$", "C$", "ADMIN$"}));
-    EXPECT_EQ(SharesFor(3), QStringList());
-    EXPECT_EQ(SharesFor(-1), QStringList());
+    EXPECT_EQ(SharesFor(THiddenShareMode::CommonOnly), QStringList({"docs"}));
+    EXPECT_EQ(SharesFor(THiddenShareMode::HiddenOnly), QStringList({"data$", "C$", "ADMIN$"}));
+    EXPECT_EQ(SharesFor(THiddenShareMode::CommonAndHidden), QStringList({"docs", "data$", "C$", "ADMIN$"}));
+    EXPECT_EQ(SharesFor(THiddenShareMode::Unknown), QStringList());
 }
 
 TEST_F(ShareAccessTest, FailedShareListGivesNoShares)
 {
     net.failShareList("\\\\HOST", EHOSTUNREACH, "No route to host");
-    EXPECT_EQ(SharesFor(2), QStringList());
+    EXPECT_EQ(SharesFor(THiddenShareMode::CommonAndHidden), QStringList());
 }
 
 class ThrowingShareClient : public FakeShareClient {
@@ -66,7 +65,7 @@ TEST_F(ShareAccessTest, ErrorWhileListingBecomesTheEnumerationError)
 {
     ThrowingShareClient throwing(net);
     TAccountMaskList none;
-    TShareAccess access(throwing, none, 0);
+    TShareAccess access(throwing, none, THiddenShareMode::CommonOnly);
     QStringList shares;
     try {
         access.EnumHostShares("\\\\HOST", shares);
@@ -83,7 +82,7 @@ TEST_F(ShareAccessTest, LogonTriesThreeWaysPerMatchingAccountInListOrder)
         {"\\\\HOST*", "first", "pw1"},
         {"\\\\HO*", "second", "pw2"},
     });
-    TShareAccess access(client, masks, 0);
+    TShareAccess access(client, masks, THiddenShareMode::CommonOnly);
     QString user = "stale";
     EXPECT_FALSE(access.LogonTo("\\\\HOST\\docs", user));
     EXPECT_TRUE(user.isEmpty());
@@ -103,7 +102,7 @@ TEST_F(ShareAccessTest, LogonStopsAtTheFirstConnectionMade)
     net.acceptCredentials("\\\\HOST", QString("first"), std::nullopt);
     net.acceptCredentials("\\\\HOST", QString("second"), QString("pw2"));
     const auto masks = BuildAccountMasks({{"\\\\HOST", "first", "pw1"}, {"\\\\HOST", "second", "pw2"}});
-    TShareAccess access(client, masks, 0);
+    TShareAccess access(client, masks, THiddenShareMode::CommonOnly);
     QString user;
     EXPECT_TRUE(access.LogonTo("\\\\HOST", user));
     EXPECT_EQ(user, "first");
@@ -116,7 +115,7 @@ TEST_F(ShareAccessTest, PasswordWithoutUserIsTheLastAttempt)
 {
     net.acceptCredentials("\\\\HOST\\docs", std::nullopt, QString("pw"));
     const auto masks = BuildAccountMasks({{"\\\\HOST\\docs", "someone", "pw"}});
-    TShareAccess access(client, masks, 0);
+    TShareAccess access(client, masks, THiddenShareMode::CommonOnly);
     QString user;
     EXPECT_TRUE(access.LogonTo("\\\\HOST\\docs", user));
     EXPECT_EQ(user, "someone");
@@ -127,7 +126,7 @@ TEST_F(ShareAccessTest, WithoutMatchingAccountNothingIsAttempted)
 {
     // A bare host account serves only the host itself, not its shares.
     const auto masks = BuildAccountMasks({{"\\\\HOST", "u", "p"}, {"HOST*", "u", "p"}});
-    TShareAccess access(client, masks, 0);
+    TShareAccess access(client, masks, THiddenShareMode::CommonOnly);
     QString user;
     EXPECT_FALSE(access.LogonTo("\\\\HOST\\docs", user));
     EXPECT_TRUE(net.connectAttempts().empty());
@@ -136,7 +135,7 @@ TEST_F(ShareAccessTest, WithoutMatchingAccountNothingIsAttempted)
 TEST_F(ShareAccessTest, CancelConnectionDropsIt)
 {
     TAccountMaskList none;
-    TShareAccess access(client, none, 0);
+    TShareAccess access(client, none, THiddenShareMode::CommonOnly);
     access.CancelConnection("\\\\HOST\\docs");
     EXPECT_EQ(net.cancelledConnections(), std::vector<QString>({"\\\\HOST\\docs"}));
 }

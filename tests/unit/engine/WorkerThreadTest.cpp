@@ -115,7 +115,7 @@ protected:
 
 TEST_F(WorkerThreadTest, SharesOnlyModeNeverTouchesFtp)
 {
-    config.FtpSearchMode = 0;
+    config.FtpSearchMode = TFtpMode::SharesOnly;
     RunWorker();
     EXPECT_EQ(HitNames(), std::vector<QString>({"\\\\HOST\\docs\\a.txt", "\\\\HOST\\data\\b.txt"}));
     EXPECT_TRUE(ftpCalls.empty());
@@ -126,7 +126,7 @@ TEST_F(WorkerThreadTest, SharesOnlyModeNeverTouchesFtp)
 
 TEST_F(WorkerThreadTest, SharesAndFtpModeReportsShareHitsFirst)
 {
-    config.FtpSearchMode = 1;
+    config.FtpSearchMode = TFtpMode::SharesAndFtp;
     RunWorker();
     EXPECT_EQ(HitNames(), std::vector<QString>(
                               {"\\\\HOST\\docs\\a.txt", "\\\\HOST\\data\\b.txt", "ftp://HOST/pub/f.txt"}));
@@ -138,7 +138,7 @@ TEST_F(WorkerThreadTest, SharesAndFtpModeReportsShareHitsFirst)
 
 TEST_F(WorkerThreadTest, FtpOnlyModeAttemptsNoShareAccessAtAll)
 {
-    config.FtpSearchMode = 2;
+    config.FtpSearchMode = TFtpMode::FtpOnly;
     accounts = {{"\\\\HOST*", "user", "pw"}};
     RunWorker();
     EXPECT_EQ(HitNames(), std::vector<QString>({"ftp://HOST/pub/f.txt"}));
@@ -149,10 +149,8 @@ TEST_F(WorkerThreadTest, FtpOnlyModeAttemptsNoShareAccessAtAll)
 
 TEST_F(WorkerThreadTest, OtherModesSearchNothing)
 {
-    for (int mode : {3, -1}) {
-        config.FtpSearchMode = mode;
-        RunWorker();
-    }
+    config.FtpSearchMode = TFtpMode::Unknown;
+    RunWorker();
     EXPECT_TRUE(items.isEmpty());
     EXPECT_TRUE(ftpCalls.empty());
     EXPECT_EQ(net.clientsCreated(), 0);
@@ -170,7 +168,7 @@ TEST_F(WorkerThreadTest, FtpSearchOfTheHostFollowsItsSharesWithoutContentTest)
         FtpSearchHost(host, ftpClients, context);
     };
     net.addFile("\\\\HOST\\docs\\c.txt", "needle");
-    config.FtpSearchMode = 1;
+    config.FtpSearchMode = TFtpMode::SharesAndFtp;
     config.FileMasks = "*.txt";
     config.EnableTextSearch = true;
     config.SearchText = "needle";
@@ -180,7 +178,7 @@ TEST_F(WorkerThreadTest, FtpSearchOfTheHostFollowsItsSharesWithoutContentTest)
 
 TEST_F(WorkerThreadTest, HostWithoutSharesIsStillSearchedOverFtp)
 {
-    config.FtpSearchMode = 1;
+    config.FtpSearchMode = TFtpMode::SharesAndFtp;
     RunWorker("\\\\EMPTY");
     EXPECT_EQ(LogTexts(), std::vector<QString>({"No folders found on \\\\EMPTY"}));
     ASSERT_EQ(ftpCalls.size(), 1u);
@@ -234,7 +232,7 @@ TEST_F(WorkerThreadTest, ErrorInAWalkIsReportedOnceAndConnectionsAreStillCancell
     net.acceptCredentials("\\\\HOST", QString("alice"), QString("secret"));
     net.acceptCredentials("\\\\HOST\\docs", QString("alice"), QString("secret"));
     config.AutoUnmount = true;
-    config.FtpSearchMode = 1;
+    config.FtpSearchMode = TFtpMode::SharesAndFtp;
     net.onListFolder([](const QString& folder) {
         if (folder == "\\\\HOST\\docs")
             RaiseError("agent ended unexpectedly");
@@ -249,7 +247,7 @@ TEST_F(WorkerThreadTest, ErrorInAWalkIsReportedOnceAndConnectionsAreStillCancell
 TEST_F(WorkerThreadTest, InvalidMaskIsReportedOnceAndNothingIsSearched)
 {
     config.FileMasks = "[a";
-    config.FtpSearchMode = 1;
+    config.FtpSearchMode = TFtpMode::SharesAndFtp;
     RunWorker();
     const auto messages = errors.Messages();
     ASSERT_EQ(messages.size(), 1u);
@@ -288,7 +286,7 @@ TEST_F(WorkerThreadTest, IconsAreLookedUpOnTheMainThread)
     RecordingIcons recording;
     icons = &recording;
     net.addFolder("\\\\HOST\\docs\\dir");
-    config.FtpSearchMode = 1;
+    config.FtpSearchMode = TFtpMode::SharesAndFtp;
     RunWorker();
     ASSERT_EQ(items.size(), 4);
     for (const auto& item : items)

@@ -61,12 +61,12 @@ TEST(DelimitedTextTest, ATabDelimiterKeepsEmptyItems)
 
 TEST(SizeUnitsTest, StoredValueTimesUnit)
 {
-    EXPECT_EQ(SizeInBytes(3, 0), 3 * 1048576LL);
-    EXPECT_EQ(SizeInBytes(3, 1), 3072);
-    EXPECT_EQ(SizeInBytes(3, 2), 3);
-    EXPECT_EQ(SizeInBytes(3, 7), 0);
-    EXPECT_EQ(SizeInBytes(4096, 0), 4294967296LL);        // survives in 64 bits
-    EXPECT_EQ(SizeInBytes(-1, 2), 4294967295LL);          // taken as unsigned
+    EXPECT_EQ(SizeInBytes(3, TSizeUnit::Megabytes), 3 * 1048576LL);
+    EXPECT_EQ(SizeInBytes(3, TSizeUnit::Kilobytes), 3072);
+    EXPECT_EQ(SizeInBytes(3, TSizeUnit::Bytes), 3);
+    EXPECT_EQ(SizeInBytes(3, TSizeUnit::Unknown), 0);
+    EXPECT_EQ(SizeInBytes(4096, TSizeUnit::Megabytes), 4294967296LL); // survives in 64 bits
+    EXPECT_EQ(SizeInBytes(-1, TSizeUnit::Bytes), 4294967295LL);       // taken as unsigned
 }
 
 } // namespace

@@ -10,12 +10,12 @@ TEST(MakeThreadConfigTest, CopiesTheSettingsAndTheBoxTextsAsTheyStand)
 {
     TSettings s;
     s.MaxThreads = 4;
-    s.Logic = 0;
-    s.Encoding = 2;
-    s.SearchMethod = 2;
-    s.HiddenResSearchMethod = 1;
-    s.FoldersSearchMethod = 2;
-    s.FtpSearchMode = 1;
+    s.Logic = TTextLogic::All;
+    s.Encoding = TTextEncoding::Utf8;
+    s.SearchMethod = TSearchType::SpecifiedComputers;
+    s.HiddenResSearchMethod = THiddenShareMode::HiddenOnly;
+    s.FoldersSearchMethod = TFolderListMode::AllExceptSpecified;
+    s.FtpSearchMode = TFtpMode::SharesAndFtp;
     s.EnableTextSearch = true;
     s.AutoUnmount = true;
     s.FilterByDate = true;
@@ -27,12 +27,12 @@ TEST(MakeThreadConfigTest, CopiesTheSettingsAndTheBoxTextsAsTheyStand)
 
     const TThreadConfig c = MakeThreadConfig(s, "  *.doc; *.xls ", " budget ");
     EXPECT_EQ(c.MaxThreads, 4);
-    EXPECT_EQ(c.Logic, 0);
-    EXPECT_EQ(c.Encoding, 2);
-    EXPECT_EQ(c.SearchMethod, 2);
-    EXPECT_EQ(c.HiddenResSearchMethod, 1);
-    EXPECT_EQ(c.FoldersSearchMethod, 2);
-    EXPECT_EQ(c.FtpSearchMode, 1);
+    EXPECT_EQ(c.Logic, TTextLogic::All);
+    EXPECT_EQ(c.Encoding, TTextEncoding::Utf8);
+    EXPECT_EQ(c.SearchMethod, TSearchType::SpecifiedComputers);
+    EXPECT_EQ(c.HiddenResSearchMethod, THiddenShareMode::HiddenOnly);
+    EXPECT_EQ(c.FoldersSearchMethod, TFolderListMode::AllExceptSpecified);
+    EXPECT_EQ(c.FtpSearchMode, TFtpMode::SharesAndFtp);
     EXPECT_TRUE(c.EnableTextSearch && c.AutoUnmount && c.FilterByDate && c.FilterBySize);
     EXPECT_EQ(c.FileMasks, "  *.doc; *.xls ");
     EXPECT_EQ(c.SearchText, " budget ");
@@ -52,16 +52,16 @@ TEST(MakeThreadConfigTest, SizesBecomeBytesThroughTheirUnits)
     EXPECT_EQ(c.SizeFrom, 100);
     EXPECT_EQ(c.SizeTo, 0); // the default upper bound admits only empty files
 
-    s.SizeMultipleFrom = 0;
+    s.SizeMultipleFrom = TSizeUnit::Megabytes;
     s.SizeFrom = 4096; // 4 GiB: kept whole, the field is 64-bit
-    s.SizeMultipleTo = 1;
+    s.SizeMultipleTo = TSizeUnit::Kilobytes;
     s.SizeTo = 3;
     c = MakeThreadConfig(s, "*", "");
     EXPECT_EQ(c.SizeFrom, 4294967296LL);
     EXPECT_EQ(c.SizeTo, 3072);
 
-    s.SizeMultipleFrom = 3;
-    s.SizeMultipleTo = -1;
+    s.SizeMultipleFrom = TSizeUnit::Unknown;
+    s.SizeMultipleTo = TSizeUnit::Unknown;
     c = MakeThreadConfig(s, "*", "");
     EXPECT_EQ(c.SizeFrom, 0);
     EXPECT_EQ(c.SizeTo, 0);

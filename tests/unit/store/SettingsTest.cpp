@@ -29,18 +29,18 @@ TSettings NonDefaultSettings()
     s.FilterBySize = true;
     s.DateFrom = EncodeDateTime({2020, 1, 31});
     s.DateTo = EncodeDateTime({2024, 12, 1});
-    s.SizeMultipleFrom = 0;
-    s.SizeMultipleTo = 2;
+    s.SizeMultipleFrom = TSizeUnit::Megabytes;
+    s.SizeMultipleTo = TSizeUnit::Bytes;
     s.SizeFrom = 5;
     s.SizeTo = -1;
-    s.Logic = 2;
-    s.Encoding = 1;
+    s.Logic = TTextLogic::None;
+    s.Encoding = TTextEncoding::Utf16Le;
     s.PingTimeOutMs = 750;
     s.FileNameDisplayFormat = 2;
     s.DateFormat = 3;
-    s.SearchMethod = 3;
-    s.HiddenResSearchMethod = 2;
-    s.FoldersSearchMethod = 1;
+    s.SearchMethod = TSearchType::IpAddressRange;
+    s.HiddenResSearchMethod = THiddenShareMode::CommonAndHidden;
+    s.FoldersSearchMethod = TFolderListMode::OnlySpecified;
     s.MaxThreads = 255;
     s.DrawGrid = false;
     s.InitialDir = " /home/anna/My Files ";
@@ -48,7 +48,7 @@ TSettings NonDefaultSettings()
     s.EnableTextSearch = true;
     s.CompleteMessage = false;
     s.AutoUnmount = true;
-    s.FtpSearchMode = 1;
+    s.FtpSearchMode = TFtpMode::SharesAndFtp;
     s.ResList = {"192.168.1.1-192.168.1.20", "10.0.0.5"};
     s.FolderList = {"\\\\*\\Docs*", "a~b", "with blank", ""};
     s.History = {"*.doc, *.xls", "*.txt"};
@@ -66,17 +66,21 @@ TEST(SettingsTest, AFreshStartGivesTheDefaults)
     const double after = NowDateTime();
 
     const TSettings& s = state.settings;
-    EXPECT_EQ(s.SizeMultipleFrom, 2); // "B"
-    EXPECT_EQ(s.SizeMultipleTo, 1);   // "KB"
-    EXPECT_EQ(s.Logic, 1);            // "OR"
-    EXPECT_EQ(s.Encoding, 0);         // "ANSI"
+    EXPECT_EQ(s.SizeMultipleFrom, TSizeUnit::Bytes);   // "B"
+    EXPECT_EQ(s.SizeMultipleTo, TSizeUnit::Kilobytes); // "KB"
+    EXPECT_EQ(s.Logic, TTextLogic::Any);               // "OR"
+    EXPECT_EQ(s.Encoding, TTextEncoding::Ansi);        // "ANSI"
     EXPECT_EQ(s.FileNameDisplayFormat, 1);
     EXPECT_TRUE(s.DrawGrid);
     EXPECT_TRUE(s.CompleteMessage);
     EXPECT_EQ(s.MaxThreads, 10);
     EXPECT_EQ(s.PingTimeOutMs, 500);
     EXPECT_FALSE(s.FilterByDate || s.FilterBySize || s.MinToTray || s.EnableTextSearch || s.AutoUnmount);
-    EXPECT_EQ(s.SearchMethod + s.HiddenResSearchMethod + s.FoldersSearchMethod + s.FtpSearchMode + s.DateFormat, 0);
+    EXPECT_EQ(s.SearchMethod, TSearchType::EntireNetwork);
+    EXPECT_EQ(s.HiddenResSearchMethod, THiddenShareMode::CommonOnly);
+    EXPECT_EQ(s.FoldersSearchMethod, TFolderListMode::AllFolders);
+    EXPECT_EQ(s.FtpSearchMode, TFtpMode::SharesOnly);
+    EXPECT_EQ(s.DateFormat, 0);
     EXPECT_GE(s.DateFrom, before);
     EXPECT_LE(s.DateFrom, after);
     EXPECT_EQ(s.DateTo, s.DateFrom);
