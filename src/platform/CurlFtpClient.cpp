@@ -62,6 +62,10 @@ void CurlFtpClient::setUpHandle()
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &CurlFtpClient::writeData);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, this);
+    // Server replies; without a function of its own libcurl would hand them to
+    // the write function, into the listing.
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &CurlFtpClient::headerData);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, this);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, m_errorBuffer);
 }
 
@@ -85,14 +89,11 @@ bool CurlFtpClient::login(const QString& server)
     // answer tells layouts that read alike apart.
     m_systReply.clear();
     m_system = FtpSystem::Unknown;
-    const std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> syst(curl_slist_append(nullptr, "*SYST"),
-                                                                            &curl_slist_free_all);
+    const std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> syst(
+        curl_slist_append(nullptr, "*SYST"), &curl_slist_free_all);
     curl_easy_setopt(m_curl.get(), CURLOPT_QUOTE, syst.get());
-    curl_easy_setopt(m_curl.get(), CURLOPT_HEADERFUNCTION, &CurlFtpClient::headerData);
-    curl_easy_setopt(m_curl.get(), CURLOPT_HEADERDATA, this);
     const CURLcode code = perform(m_serverUrl, false);
     curl_easy_setopt(m_curl.get(), CURLOPT_QUOTE, nullptr);
-    curl_easy_setopt(m_curl.get(), CURLOPT_HEADERFUNCTION, nullptr);
     if (code != CURLE_OK)
         return fail(code);
     m_system = FtpSystemFromSystReply(m_systReply);

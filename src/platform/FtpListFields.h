@@ -3,6 +3,7 @@
 #include "model/DateTime.h"
 
 #include <QByteArray>
+
 #include <cstdint>
 #include <string_view>
 #include <vector>

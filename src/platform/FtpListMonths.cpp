@@ -1,6 +1,7 @@
 #include "platform/FtpListFields.h"
 
 #include <QString>
+
 #include <string>
 #include <unordered_map>
 

@@ -2,6 +2,7 @@
 #include "platform/FtpListParser.h"
 
 #include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
