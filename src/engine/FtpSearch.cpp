@@ -1,5 +1,6 @@
 #include "engine/FtpSearch.h"
 
+#include "engine/SearchLog.h"
 #include "model/DateTime.h"
 #include "model/StopFlag.h"
 
@@ -34,6 +35,12 @@ void FtpSearchFolder(FtpClient& client, const QString& server, const QString& pa
     std::vector<FtpListEntry> entries;
     if (!client.list(path, entries) || StopRequested())
         return;
+    // Once per folder: a server whose listing the parser cannot read would
+    // otherwise look like a server without files.
+    if (const FtpUnreadableLines unreadable = client.unreadableLines(); unreadable.count > 0)
+        SearchLog.AddEntry(lkComputer, QStringLiteral("Cannot read %1 line(s) of the listing of %2: %3")
+                                           .arg(QString::number(unreadable.count), FtpLocation(server, path),
+                                                unreadable.first));
     if (!guard.enter(entries))
         return;
     context.SetActivity(waSearching, FtpLocation(server, path));

@@ -8,6 +8,8 @@
 
 #include <QSysInfo>
 
+#include <memory>
+
 namespace {
 
 // An e-mail-style password naming this computer, as anonymous FTP asks for.
@@ -60,6 +62,10 @@ void CurlFtpClient::setUpHandle()
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &CurlFtpClient::writeData);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, this);
+    // Server replies; without a function of its own libcurl would hand them to
+    // the write function, into the listing.
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &CurlFtpClient::headerData);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, this);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, m_errorBuffer);
 }
 
@@ -78,10 +84,19 @@ bool CurlFtpClient::login(const QString& server)
     }
     setUpHandle();
     // A request without a body for the login directory connects, logs in and
-    // asks for the directory (PWD), then stops; the connection stays open.
+    // asks for the directory (PWD), then stops; the connection stays open. It
+    // also asks SYST ('*': a server that refuses it is no failure), whose
+    // answer tells layouts that read alike apart.
+    m_systReply.clear();
+    m_system = FtpSystem::Unknown;
+    const std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> syst(
+        curl_slist_append(nullptr, "*SYST"), &curl_slist_free_all);
+    curl_easy_setopt(m_curl.get(), CURLOPT_QUOTE, syst.get());
     const CURLcode code = perform(m_serverUrl, false);
+    curl_easy_setopt(m_curl.get(), CURLOPT_QUOTE, nullptr);
     if (code != CURLE_OK)
         return fail(code);
+    m_system = FtpSystemFromSystReply(m_systReply);
     learnEntryPath();
     m_loggedIn = true;
     return true;
@@ -115,6 +130,7 @@ QByteArray CurlFtpClient::serverPath(const QString& path) const
 bool CurlFtpClient::list(const QString& path, std::vector<FtpListEntry>& entries)
 {
     entries.clear();
+    m_unreadable = {};
     if (!m_loggedIn || m_connectionEnded)
         return false;
     if (StopRequested()) {
@@ -127,10 +143,13 @@ bool CurlFtpClient::list(const QString& path, std::vector<FtpListEntry>& entries
         return fail(code);
 
     const QByteArray folderBytes = m_rawPaths.value(path, path.toUtf8());
-    const std::vector<FtpRawEntry> parsed = ParseFtpListing(m_body, DecodeDateTime(NowDateTime()));
+    const FtpListing parsed = ParseFtpListing(m_body, DecodeDateTime(NowDateTime()), m_system);
     m_body = QByteArray();
-    entries.reserve(parsed.size());
-    for (const FtpRawEntry& raw : parsed) {
+    m_unreadable.count = parsed.unreadableLines;
+    if (parsed.unreadableLines > 0)
+        m_unreadable.first = FtpLineLogText(parsed.firstUnreadableLine);
+    entries.reserve(parsed.entries.size());
+    for (const FtpRawEntry& raw : parsed.entries) {
         entries.push_back(ToFtpListEntry(raw));
         if (!raw.isDirectory)
             continue;
@@ -179,6 +198,16 @@ size_t CurlFtpClient::writeData(char* data, size_t size, size_t count, void* sel
     if (client->m_body.size() + static_cast<qsizetype>(bytes) > client->m_options.maxListingBytes)
         return 0; // ends the request with CURLE_WRITE_ERROR
     client->m_body.append(data, static_cast<qsizetype>(bytes));
+    return bytes;
+}
+
+size_t CurlFtpClient::headerData(char* data, size_t size, size_t count, void* self)
+{
+    auto* client = static_cast<CurlFtpClient*>(self);
+    const size_t bytes = size * count;
+    const QByteArray line = QByteArray(data, static_cast<qsizetype>(bytes)).trimmed();
+    if (line.startsWith("215 ") && client->m_systReply.isEmpty())
+        client->m_systReply = line.left(200);
     return bytes;
 }
 

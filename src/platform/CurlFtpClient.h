@@ -3,6 +3,7 @@
 #include "platform/CurlHandle.h"
 #include "platform/FtpClient.h"
 #include "platform/FtpFailure.h"
+#include "platform/FtpListParser.h"
 #include "platform/PlatformError.h"
 
 #include <QByteArray>
@@ -38,6 +39,7 @@ public:
 
     bool login(const QString& server) override;
     bool list(const QString& path, std::vector<FtpListEntry>& entries) override;
+    FtpUnreadableLines unreadableLines() const override { return m_unreadable; }
     void logout() override;
 
     // What the last failed call ran into.
@@ -53,6 +55,7 @@ private:
     QByteArray serverPath(const QString& path) const;
 
     static size_t writeData(char* data, size_t size, size_t count, void* self);
+    static size_t headerData(char* data, size_t size, size_t count, void* self);
     static int progress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
 
     FtpClientOptions m_options;
@@ -63,6 +66,9 @@ private:
     bool m_loggedIn = false;
     bool m_connectionEnded = false;
     QByteArray m_body;
+    QByteArray m_systReply;      // the server's answer to SYST, empty when it gave none
+    FtpSystem m_system = FtpSystem::Unknown;
+    FtpUnreadableLines m_unreadable;
     // Paths whose names were not UTF-8: the bytes to ask the server for.
     QHash<QString, QByteArray> m_rawPaths;
     char m_errorBuffer[CURL_ERROR_SIZE] = {};

@@ -16,9 +16,15 @@ struct FtpListEntry {
     QString name;
     bool isDirectory = false;
     bool isSymlink = false;   // reported by its own name, never walked into
-    int64_t size = 0;
+    int64_t size = 0;         // bytes; listed sizes past INT64_MAX arrive as INT64_MAX
     double dateTime = 0.0;    // local time as parsed (TDateTime)
     QString uniqueId;         // the server's id of the object (MLSD "unique"), empty when unknown
+};
+
+// Lines of a listing that no known layout could read.
+struct FtpUnreadableLines {
+    int count = 0;
+    QString first; // the first of them as log text, at most 200 characters
 };
 
 class FtpClient {
@@ -29,6 +35,8 @@ public:
     // Lists a folder ("" = the login directory, else /a/b); entries in listing
     // order, "." and ".." dropped. False when the listing failed.
     virtual bool list(const QString& path, std::vector<FtpListEntry>& entries) = 0;
+    // What the last successful list() could not read (count 0 when nothing).
+    virtual FtpUnreadableLines unreadableLines() const { return {}; }
     virtual void logout() = 0;
 };
 

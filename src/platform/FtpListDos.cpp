@@ -23,16 +23,20 @@ size_t ParseDosTime(const FtpLine& line, size_t index, DateTimeParts& parts)
     return index;
 }
 
+// "01-05-20", "01/05/2020", "05.01.2020" (dots: day first unless the values
+// say otherwise), "2020-01-05".
 bool ParseDosDate(std::string_view text, DateTimeParts& parts)
 {
-    return ParseIsoDate(text, parts) || ParseNumericDate(text, "-/", false, parts);
+    return ParseIsoDate(text, parts) ||
+           ParseNumericDate(text, "-/.", text.find('.') != std::string_view::npos, parts);
 }
 
 // The text Windows' "dir" prints for links instead of a size: "<JUNCTION>",
 // "<SYMLINKD>", "<SYMLINK>".
 bool IsDosLinkMarker(std::string_view text)
 {
-    return EqualsNoCase(text, "<JUNCTION>") || EqualsNoCase(text, "<SYMLINKD>") || EqualsNoCase(text, "<SYMLINK>");
+    return EqualsNoCase(text, "<JUNCTION>") || EqualsNoCase(text, "<SYMLINKD>") ||
+           EqualsNoCase(text, "<SYMLINK>");
 }
 
 } // namespace
@@ -58,7 +62,7 @@ bool ParseDosLine(const FtpLine& line, FtpRawEntry& entry)
         const size_t bracket = name.rfind(" [");
         if (bracket != std::string_view::npos && name.back() == ']')
             name = name.substr(0, bracket);
-    } else if (!ParseSize(sizeText, entry.size)) {
+    } else if (!ParseSizeWithUnit(sizeText, entry.size)) {
         return false;
     }
     entry.name = BytesOf(name);
@@ -68,7 +72,7 @@ bool ParseDosLine(const FtpLine& line, FtpRawEntry& entry)
 
 bool ParseOs2Line(const FtpLine& line, FtpRawEntry& entry)
 {
-    int64_t size = 0;
+    uint64_t size = 0;
     if (line.size() < 4 || !AllDigits(line[0]) || !ParseSize(line[0], size))
         return false;
     // Between the size and the date: attribute letters (A, R, H, S) and "DIR".
@@ -76,7 +80,7 @@ bool ParseOs2Line(const FtpLine& line, FtpRawEntry& entry)
     size_t dateField = 1;
     for (; dateField < line.size() && dateField <= 3; ++dateField) {
         DateTimeParts probe;
-        if (ParseNumericDate(line[dateField], "-", false, probe))
+        if (ParseNumericDate(line[dateField], "-/", false, probe))
             break;
         if (EqualsNoCase(line[dateField], "DIR"))
             directory = true;
@@ -84,7 +88,7 @@ bool ParseOs2Line(const FtpLine& line, FtpRawEntry& entry)
             return false;
     }
     DateTimeParts parts;
-    if (dateField + 2 >= line.size() || !ParseNumericDate(line[dateField], "-", false, parts) ||
+    if (dateField + 2 >= line.size() || !ParseNumericDate(line[dateField], "-/", false, parts) ||
         !ParseClockTime(line[dateField + 1], parts))
         return false;
     entry = FtpRawEntry{};

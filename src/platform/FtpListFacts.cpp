@@ -34,8 +34,8 @@ bool IsFactName(std::string_view name)
     if (name.empty())
         return false;
     for (char c : name) {
-        const bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' ||
-                        c == '-' || c == '_';
+        const bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                        c == '.' || c == '-' || c == '_';
         if (!ok)
             return false;
     }
@@ -54,6 +54,13 @@ void ApplyType(std::string_view type, FtpRawEntry& entry)
 }
 
 } // namespace
+
+bool LooksLikeFactsLine(std::string_view line)
+{
+    const size_t equals = line.find('=');
+    return equals != std::string_view::npos && equals < line.find_first_of(" ;") &&
+           IsFactName(line.substr(0, equals));
+}
 
 bool ParseFactsLine(std::string_view line, FtpRawEntry& entry)
 {
@@ -75,11 +82,15 @@ bool ParseFactsLine(std::string_view line, FtpRawEntry& entry)
         if (EqualsNoCase(name, "type")) {
             type = value;
         } else if (EqualsNoCase(name, "size") || (EqualsNoCase(name, "sizd") && entry.size == 0)) {
-            if (!ParseSize(value, entry.size))
-                entry.size = 0;
+            // Strict: a list that lost its closing ';' ("size=5 name") ends
+            // up here with the name inside the value.
+            if (!AllDigits(value) || !ParseSize(value, entry.size))
+                return false;
         } else if (EqualsNoCase(name, "modify")) {
+            // A time the server could not give in full is a damaged line, not
+            // an entry of 1899.
             if (!ParseFactTime(value, entry.dateTime))
-                entry.dateTime = 0;
+                return false;
         } else if (EqualsNoCase(name, "unique")) {
             entry.uniqueId = BytesOf(value);
         }
@@ -124,9 +135,9 @@ bool ParseEplfLine(std::string_view line, FtpRawEntry& entry)
                 entry.size = 0;
             break;
         case 'm': {
-            int64_t seconds = 0;
-            if (ParseSize(value, seconds))
-                entry.dateTime = LocalDateTimeFromUnixTime(seconds);
+            uint64_t seconds = 0;
+            if (AllDigits(value) && value.size() <= 12 && ParseSize(value, seconds))
+                entry.dateTime = LocalDateTimeFromUnixTime(static_cast<int64_t>(seconds));
             break;
         }
         case 'i':

@@ -38,24 +38,45 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 
 // Decimal digits, optionally grouped with ',' (some servers print 1,234,567);
-// values past INT64_MAX saturate. False for anything else.
-bool ParseSize(std::string_view text, int64_t& value);
+// values past UINT64_MAX saturate. False for anything else.
+bool ParseSize(std::string_view text, uint64_t& value);
+// A size as above or with a binary unit: "12k", "1.5K", "3KB", "2M", "1.2MB",
+// "4G", "1T" (any case, 1024-based). Saturates like ParseSize.
+bool ParseSizeWithUnit(std::string_view text, uint64_t& value);
+// `count` * `unit`, saturating at UINT64_MAX.
+uint64_t SaturatingProduct(uint64_t count, uint64_t unit);
+// Hexadecimal digits (any case), saturating like ParseSize.
+bool ParseHexSize(std::string_view text, uint64_t& value);
 // A small decimal number of 1 to `maxDigits` digits.
 bool ParseSmallNumber(std::string_view text, size_t maxDigits, int& value);
 
-// "Jan" .. "Dec" in any case; 0 when the text is no English month abbreviation.
+// A month name as listings print it in many languages (English, German,
+// Hungarian, French, Spanish, Italian, Portuguese, Dutch, the Scandinavian ones,
+// Finnish, Polish, Czech, Russian), full or abbreviated, in any case, in UTF-8
+// or Latin-1, with a trailing '.' or ',' ignored; also the CJK and Korean forms
+// "1月" and "1월". 0 when the text names no month.
 int MonthFromName(std::string_view text);
+// A day of the month: "5", "05", "5.", "5," and the CJK/Korean "5日", "5일".
+bool ParseDayOfMonth(std::string_view text, int& day);
 
-// "HH:MM", "HH:MM:SS" or "HH:MM:SS.fraction" (fraction of any length).
+// "HH:MM", "HH:MM:SS" or "HH:MM:SS.fraction" (fraction of any length); "24:00"
+// is midnight at the end of the day.
 bool ParseClockTime(std::string_view text, DateTimeParts& parts);
 // Applies "AM"/"PM" (any case) to a 12-hour clock time; false for other texts or
 // hours outside 1..12.
 bool ApplyMeridiem(std::string_view meridiem, DateTimeParts& parts);
 
-// Numeric dates with one separator kind out of `separators`: month/day/year
-// ("01-05-20", "01/05/2020") and, when `dayFirst`, day/month/year. Years of
-// two digits are taken as 1970-2069.
-bool ParseNumericDate(std::string_view text, std::string_view separators, bool dayFirst, DateTimeParts& parts);
+// Numeric dates with one separator kind out of `separators`: year first when
+// the first part has three or four digits ("2020-01-05"), else month/day/year
+// or day/month/year. The values decide the order where they can (a first part
+// above 12 is a day, a second part above 12 is a day); `dayFirst` decides the
+// rest. Years of two digits are taken as 1970-2069, of three as years counted
+// from 1900.
+bool ParseNumericDate(std::string_view text, std::string_view separators, bool dayFirst,
+                      DateTimeParts& parts);
+// "5-JAN-2020", "01-Oct-99" and, month first, "JAN-05-2020"; years as
+// ParseNumericDate reads them.
+bool ParseDashedMonthDate(std::string_view text, DateTimeParts& parts);
 // "2020-01-05" and "2020/01/05".
 bool ParseIsoDate(std::string_view text, DateTimeParts& parts);
 int FullYear(int year);
@@ -64,7 +85,9 @@ int FullYear(int year);
 // recent year in which the date exists and lies no more than a day after `now`.
 int MostRecentYear(const DateTimeParts& date, const DateTimeParts& now);
 
-// The date-time value of the parts, 0 when they name no real date or time.
+// The date-time value of the parts, 0 when they name no real date or time. An
+// hour of 24 (with zero minutes and seconds) is midnight of the next day.
 double DateTimeOrZero(const DateTimeParts& parts);
+bool TryEncodeListedTime(const DateTimeParts& parts, double& value);
 // Seconds since the Unix epoch (UTC) as a local date-time value.
 double LocalDateTimeFromUnixTime(int64_t seconds);

@@ -3,16 +3,28 @@
 #include "model/AnsiCodec.h"
 #include "platform/FtpListFormats.h"
 
+#include <cstdint>
 #include <string>
+#include <utility>
 
 namespace {
 
-bool ParseAnyLine(const FtpLine& line, const DateTimeParts& now, FtpRawEntry& entry)
+bool ParseAnyLine(const FtpLine& line, const DateTimeParts& now, FtpSystem system, FtpRawEntry& entry,
+                  As400Stamp& stamp)
 {
     if (line.text.front() == '+')
         return ParseEplfLine(line.text, entry);
-    return ParseFactsLine(line.text, entry) || ParseUnixLine(line, now, entry) || ParseDosLine(line, entry) ||
-           ParseOs2Line(line, entry) || ParseVmsLine(line, entry) || ParseAs400Line(line, entry);
+    if (LooksLikeFactsLine(line.text))
+        return ParseFactsLine(line.text, entry);
+    // Where a server said what it is, its own layout goes first.
+    if (system == FtpSystem::Os400 && ParseAs400Line(line, entry, stamp))
+        return true;
+    if (system == FtpSystem::Vm && ParseCmsLine(line, entry))
+        return true;
+    return ParseUnixLine(line, now, entry) || ParseDosLine(line, entry) || ParseOs2Line(line, entry) ||
+           ParseVmsLine(line, entry) || ParseAs400Line(line, entry, stamp) || ParseCmsLine(line, entry) ||
+           ParseNonStopLine(line, entry) || ParseVxWorksLine(line, entry) || ParseOs9Line(line, entry) ||
+           ParseNortelLine(line, entry);
 }
 
 // A name the walk can use as one path segment.
@@ -73,13 +85,44 @@ bool IsValidUtf8(const QByteArray& bytes)
 
 } // namespace
 
-std::vector<FtpRawEntry> ParseFtpListing(const QByteArray& listing, const DateTimeParts& now)
+FtpSystem FtpSystemFromSystReply(const QByteArray& reply)
 {
-    enum class Layout { Any, MvsDatasets, MvsMembers } layout = Layout::Any;
-    std::vector<FtpRawEntry> entries;
+    QByteArray text = reply.trimmed();
+    if (text.size() > 4 && text.startsWith("215") && (text[3] == ' ' || text[3] == '-'))
+        text = text.mid(4).trimmed();
+    text = text.toUpper();
+    if (text.startsWith("OS/400"))
+        return FtpSystem::Os400;
+    if (text.startsWith("MVS"))
+        return FtpSystem::Mvs;
+    if (text.startsWith("VMS") || text.startsWith("OPENVMS"))
+        return FtpSystem::Vms;
+    if (text.startsWith("Z/VM") || text.startsWith("VM/") || text.startsWith("VM "))
+        return FtpSystem::Vm;
+    if (text.startsWith("WINDOWS"))
+        return FtpSystem::Windows;
+    if (text.startsWith("UNIX"))
+        return FtpSystem::Unix;
+    return FtpSystem::Unknown;
+}
+
+FtpListing ParseFtpListing(const QByteArray& listing, const DateTimeParts& now, FtpSystem system)
+{
+    enum class Layout { Any, MvsDatasets, MvsMembers, MvsLoadModules } layout = Layout::Any;
+    FtpListing result;
+    std::vector<std::pair<size_t, As400Stamp>> as400Dates;
+    auto unreadable = [&result](std::string_view text) {
+        if (result.unreadableLines++ == 0)
+            result.firstUnreadableLine =
+                BytesOf(text.substr(0, static_cast<size_t>(kFtpUnreadableLineBytes)));
+    };
     qsizetype position = 0;
     while (position < listing.size()) {
         const std::string_view text = LineAt(listing, position);
+        if (text.size() > static_cast<size_t>(kFtpMaxLineBytes)) {
+            unreadable(text);
+            continue;
+        }
         const FtpLine line(text);
         if (line.size() == 0)
             continue;
@@ -91,7 +134,12 @@ std::vector<FtpRawEntry> ParseFtpListing(const QByteArray& listing, const DateTi
             layout = Layout::MvsMembers;
             continue;
         }
+        if (IsMvsLoadModuleHeader(line)) {
+            layout = Layout::MvsLoadModules;
+            continue;
+        }
         FtpRawEntry entry;
+        As400Stamp stamp;
         bool parsed = false;
         switch (layout) {
         case Layout::MvsDatasets:
@@ -100,8 +148,11 @@ std::vector<FtpRawEntry> ParseFtpListing(const QByteArray& listing, const DateTi
         case Layout::MvsMembers:
             parsed = ParseMvsMemberLine(line, entry);
             break;
+        case Layout::MvsLoadModules:
+            parsed = ParseMvsLoadModuleLine(line, entry);
+            break;
         case Layout::Any:
-            parsed = ParseAnyLine(line, now, entry);
+            parsed = ParseAnyLine(line, now, system, entry, stamp);
             break;
         }
         // VMS wraps an entry whose name fills the column: the name alone, then
@@ -113,15 +164,45 @@ std::vector<FtpRawEntry> ParseFtpListing(const QByteArray& listing, const DateTi
             std::string joined(text);
             joined += ' ';
             joined += continuation;
-            if (ParseVmsLine(FtpLine(joined), entry)) {
+            if (continuation.size() <= static_cast<size_t>(kFtpMaxLineBytes) &&
+                ParseVmsLine(FtpLine(joined), entry)) {
                 parsed = true;
                 position = next;
             }
         }
-        if (parsed && IsUsableName(entry.name))
-            entries.push_back(std::move(entry));
+        if (!parsed) {
+            if (!IsListingNoise(line))
+                unreadable(text);
+            continue;
+        }
+        if (!IsUsableName(entry.name))
+            continue;
+        if (stamp.separator != 0)
+            as400Dates.emplace_back(result.entries.size(), stamp);
+        result.entries.push_back(std::move(entry));
     }
-    return entries;
+    // The date format of an AS/400 job holds for the whole listing.
+    if (!as400Dates.empty()) {
+        std::vector<As400Stamp> stamps;
+        for (const auto& item : as400Dates)
+            stamps.push_back(item.second);
+        const As400DateOrder order = DecideAs400DateOrder(stamps);
+        for (const auto& [index, stamp] : as400Dates)
+            result.entries[index].dateTime = As400DateTime(stamp, order);
+    }
+    return result;
+}
+
+QString FtpLineLogText(const QByteArray& line, qsizetype maxChars)
+{
+    QString text = DecodeFtpName(line);
+    for (QChar& c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            c = u'?';
+    }
+    if (text.size() > maxChars)
+        text.truncate(maxChars > 0 && text[maxChars - 1].isHighSurrogate() ? maxChars - 1 : maxChars);
+    return text;
 }
 
 QString DecodeFtpName(const QByteArray& raw)
@@ -135,7 +216,9 @@ FtpListEntry ToFtpListEntry(const FtpRawEntry& raw)
     entry.name = DecodeFtpName(raw.name);
     entry.isDirectory = raw.isDirectory;
     entry.isSymlink = raw.isSymlink;
-    entry.size = raw.size;
+    // The search keeps sizes as signed 64-bit numbers: only sizes of 8 EiB and
+    // more, which no real file has, lose anything.
+    entry.size = raw.size > static_cast<uint64_t>(INT64_MAX) ? INT64_MAX : static_cast<int64_t>(raw.size);
     entry.dateTime = raw.dateTime;
     entry.uniqueId = QString::fromLatin1(raw.uniqueId);
     return entry;

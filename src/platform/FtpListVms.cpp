@@ -2,7 +2,7 @@
 
 namespace {
 
-constexpr int64_t kVmsBlockSize = 512;
+constexpr uint64_t kVmsBlockSize = 512;
 
 // "NAME.EXT;12", possibly preceded by its device and directory
 // ("DISK$USER:[ANON]NAME.EXT;12"). Gives the name without the version.
@@ -18,33 +18,33 @@ bool SplitVmsName(std::string_view field, std::string_view& name)
     return !name.empty();
 }
 
-// "5-JAN-2020" (also with a two-digit year).
-bool ParseVmsDate(std::string_view text, DateTimeParts& parts)
-{
-    const size_t first = text.find('-');
-    const size_t second = first == std::string_view::npos ? first : text.find('-', first + 1);
-    if (second == std::string_view::npos)
-        return false;
-    int day = 0, year = 0;
-    const std::string_view yearText = text.substr(second + 1);
-    const int month = MonthFromName(text.substr(first + 1, second - first - 1));
-    if (month == 0 || !ParseSmallNumber(text.substr(0, first), 2, day) || day < 1 || day > 31 ||
-        (yearText.size() != 2 && yearText.size() != 4) || !ParseSmallNumber(yearText, 4, year))
-        return false;
-    parts.year = FullYear(year);
-    parts.month = month;
-    parts.day = day;
-    return true;
-}
-
-// "213/216" (used/allocated blocks) or "213".
-bool ParseVmsBlocks(std::string_view text, int64_t& blocks)
+// "213/216" (used/allocated blocks) or "213": 512-byte blocks. Some servers
+// print bytes with a unit instead ("12KB", "1.5MB").
+bool ParseVmsSize(std::string_view text, uint64_t& size)
 {
     const size_t slash = text.find('/');
     const std::string_view used = text.substr(0, slash);
-    if (!AllDigits(used) || (slash != std::string_view::npos && !AllDigits(text.substr(slash + 1))))
-        return false;
-    return ParseSize(used, blocks);
+    uint64_t blocks = 0;
+    if (AllDigits(used) && (slash == std::string_view::npos || AllDigits(text.substr(slash + 1))) &&
+        ParseSize(used, blocks)) {
+        size = SaturatingProduct(blocks, kVmsBlockSize);
+        return true;
+    }
+    return !AllDigits(text) && ParseSizeWithUnit(text, size);
+}
+
+// Owner "[GROUP,OWNER]" and protection "(RWED,RWED,RE,)", possibly split by
+// blanks inside the brackets: `closer` is the bracket still open.
+bool SkipVmsDecoration(std::string_view text, char& closer)
+{
+    if (closer == 0) {
+        if (text.front() != '[' && text.front() != '(')
+            return false;
+        closer = text.front() == '[' ? ']' : ')';
+    }
+    if (text.back() == closer)
+        closer = 0;
+    return true;
 }
 
 } // namespace
@@ -55,17 +55,31 @@ bool IsVmsNameOnly(const FtpLine& line)
     return line.size() == 1 && SplitVmsName(line[0], name);
 }
 
+// After the name: size, date and time in any order, the time may be missing,
+// then owner and protection.
 bool ParseVmsLine(const FtpLine& line, FtpRawEntry& entry)
 {
     std::string_view name;
-    if (line.size() < 3 || !SplitVmsName(line[0], name))
+    if (line.size() < 2 || !SplitVmsName(line[0], name))
         return false;
-    size_t field = 1;
-    int64_t blocks = 0;
-    if (ParseVmsBlocks(line[field], blocks))
-        ++field;
+    bool sized = false, dated = false, timed = false;
+    uint64_t size = 0;
     DateTimeParts parts;
-    if (field + 1 >= line.size() || !ParseVmsDate(line[field], parts) || !ParseClockTime(line[field + 1], parts))
+    char closer = 0;
+    for (size_t field = 1; field < line.size(); ++field) {
+        const std::string_view text = line[field];
+        if (closer != 0 && SkipVmsDecoration(text, closer))
+            continue;
+        if (!dated && ParseDashedMonthDate(text, parts))
+            dated = true;
+        else if (dated && !timed && ParseClockTime(text, parts))
+            timed = true;
+        else if (!sized && ParseVmsSize(text, size))
+            sized = true;
+        else if (!SkipVmsDecoration(text, closer))
+            return false;
+    }
+    if (!dated && !sized)
         return false;
     entry = FtpRawEntry{};
     constexpr std::string_view kDirSuffix = ".DIR";
@@ -75,7 +89,7 @@ bool ParseVmsLine(const FtpLine& line, FtpRawEntry& entry)
         name.remove_suffix(kDirSuffix.size());
     }
     entry.name = BytesOf(name);
-    entry.size = blocks > INT64_MAX / kVmsBlockSize ? INT64_MAX : blocks * kVmsBlockSize;
-    entry.dateTime = DateTimeOrZero(parts);
+    entry.size = size;
+    entry.dateTime = dated ? DateTimeOrZero(parts) : 0.0;
     return true;
 }

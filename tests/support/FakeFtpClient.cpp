@@ -51,10 +51,12 @@ bool FakeFtpClient::list(const QString& path, std::vector<FtpListEntry>& entries
 {
     m_server.calls << QStringLiteral("list ") + path;
     entries.clear();
+    m_unreadable = {};
     const QString folder = m_server.resolve(path);
     if (!m_loggedIn || m_server.unlistable.contains(folder) || !m_server.folders.contains(folder))
         return false;
     entries = m_server.folders.value(folder);
+    m_unreadable = m_server.unreadable.value(folder);
     return true;
 }
 

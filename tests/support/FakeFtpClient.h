@@ -17,6 +17,7 @@ struct FakeFtpServer {
     QString acceptedServer;              // login succeeds only for this name
     QMap<QString, std::vector<FtpListEntry>> folders;
     QSet<QString> unlistable;            // folders whose listing fails
+    QMap<QString, FtpUnreadableLines> unreadable; // folder -> the lines its listing could not read
     // Links the server follows when listing: path -> the folder it shows
     // ("/pub/up" -> "" makes /pub/up/pub/up/... list like the login directory).
     QMap<QString, QString> links;
@@ -38,10 +39,12 @@ public:
     }
     bool login(const QString& server) override;
     bool list(const QString& path, std::vector<FtpListEntry>& entries) override;
+    FtpUnreadableLines unreadableLines() const override { return m_unreadable; }
     void logout() override;
 
 private:
     FakeFtpServer& m_server;
+    FtpUnreadableLines m_unreadable;
     bool m_loggedIn = false;
 };
 

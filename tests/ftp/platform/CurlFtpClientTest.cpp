@@ -178,6 +178,28 @@ TEST_F(CurlFtpClientTest, OneLoginServesEveryListingWithAbsolutePaths)
     EXPECT_TRUE(log.endsWith("QUIT\n"));
 }
 
+TEST_F(CurlFtpClientTest, AsksSystOnceAndReportsUnreadableListingLines)
+{
+    // The scripted server refuses SYST (502): the login goes on all the same.
+    // Script texts are sent as Latin-1 bytes: "\xe9" goes out as one byte.
+    QJsonObject listings{{"/", QString::fromLatin1("-rw-r--r-- 1 u g 1 Jan  5  2020 ok\r\n"
+                                                   "\x01garbage 42 \xe9\r\n"
+                                                   "type=file;size=3 no semicolon\r\n")},
+                         {"/pub", "-rw-r--r-- 1 u g 1 Jan  5  2020 clean\r\n"}};
+    START_OR_SKIP(server, FtpTestServer::serveScript(kAddress, {{"listings", listings}}, why));
+    CurlFtpClient client(TestFtpOptions(server->port()));
+    ASSERT_TRUE(client.login(kAddress)) << client.lastError().message.toStdString();
+    std::vector<FtpListEntry> entries;
+    ASSERT_TRUE(client.list("", entries));
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(client.unreadableLines().count, 2);
+    EXPECT_EQ(client.unreadableLines().first, QString::fromUtf8("?garbage 42 é"));
+    ASSERT_TRUE(client.list("/pub", entries));
+    EXPECT_EQ(client.unreadableLines().count, 0);
+    client.logout();
+    EXPECT_EQ(server->commandLog().count("SYST"), 1);
+}
+
 TEST_F(CurlFtpClientTest, PathsStartAtTheLoginDirectory)
 {
     // A login directory below the root: "/pub" of the walk is /home/ftp/pub.

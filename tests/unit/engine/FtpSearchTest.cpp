@@ -1,4 +1,5 @@
 #include "engine/FtpSearch.h"
+#include "engine/SearchLog.h"
 #include "model/DateTime.h"
 #include "model/StopFlag.h"
 #include "support/FakeFtpClient.h"
@@ -136,6 +137,31 @@ TEST_F(FtpSearchTest, RefusedLoginIsSilent)
     EXPECT_TRUE(context.hits.empty());
     EXPECT_TRUE(context.activities.empty());
     EXPECT_EQ(server.calls, QStringList({"login HOST"}));
+}
+
+TEST_F(FtpSearchTest, UnreadableListingLinesAreLoggedOncePerFolder)
+{
+    SearchLog.ClearEntries();
+    server.add("", "pub", true);
+    server.add("/pub", "a.txt");
+    server.add("/pub", "clean", true);
+    server.unreadable.insert("/pub", {3, QStringLiteral("?? odd line")});
+    context.nameMatches = EndsWithTxt;
+
+    search();
+
+    std::vector<QString> texts;
+    for (const TSearchLogEntry& entry : SearchLog.Snapshot()) {
+        if (entry.Text.startsWith(QStringLiteral("Cannot read"))) {
+            texts.push_back(entry.Text);
+            EXPECT_EQ(entry.Kind, lkComputer);
+        }
+    }
+    ASSERT_EQ(texts.size(), 1u); // neither the login directory nor /pub/clean
+    EXPECT_EQ(texts[0], QStringLiteral("Cannot read 3 line(s) of the listing of ftp://HOST/pub: ?? odd line"));
+    // The readable entries of that folder are still searched.
+    EXPECT_EQ(context.hitNames(), QStringList({"ftp://HOST/pub/a.txt"}));
+    SearchLog.ClearEntries();
 }
 
 TEST_F(FtpSearchTest, HostsOfTwoCharactersOrFewerAreNotContacted)
