@@ -73,15 +73,17 @@ QByteArray Metadata(const QString& computer, const char* relationshipType = "htt
         .toUtf8();
 }
 
-// The text of the first element with this local name, read independently.
+// The text of the last element with this local name (the header's ReplyTo has an
+// Address too), read independently.
 QString ElementText(const QByteArray& xml, const char* localName)
 {
     QXmlStreamReader reader(xml);
+    QString text;
     while (!reader.atEnd()) {
         if (reader.readNext() == QXmlStreamReader::StartElement && reader.name() == QLatin1String(localName))
-            return reader.readElementText();
+            text = reader.readElementText();
     }
-    return {};
+    return text;
 }
 
 TEST(WsDiscoveryMessagesTest, ProbeAsksForDevicesUnderItsMessageId)
