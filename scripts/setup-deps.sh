@@ -10,6 +10,7 @@ PACKAGES=(
   libsmbclient-dev libcurl4-openssl-dev libgsf-1-dev libglib2.0-dev
   # test servers and independent readers
   samba smbclient python3 python3-pyftpdlib iproute2 python3-olefile libgsf-bin
+  wsdd python3-zeroconf nftables
   libole-storage-lite-perl xvfb xauth
   # window screenshots (scripts/screenshot.sh)
   x11-apps imagemagick

@@ -1,0 +1,145 @@
+#include "platform/WsDiscoveryClient.h"
+
+#include "platform/HttpSoapPost.h"
+#include "platform/MulticastInterfaces.h"
+#include "platform/StopWaker.h"
+#include "platform/UdpMulticast.h"
+
+#include <QUrl>
+
+#include <map>
+#include <set>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+// SOAP-over-UDP repeats multicast messages against loss; one repeat is enough on
+// a LAN, and responders drop the duplicate by its MessageID.
+constexpr auto kProbeRepeatDelay = 250ms;
+
+struct FoundEndpoint {
+    Wsd::Endpoint endpoint;
+    TSocketAddress source;
+    size_t senderIndex = 0;
+    bool resolveSent = false;
+};
+
+// The XAddr to ask first: one on the address the match came from.
+QStringList OrderedXAddrs(const Wsd::Endpoint& endpoint, const QString& sourceAddress)
+{
+    QStringList ordered;
+    for (const QString& xaddr : endpoint.xaddrs) {
+        if (QUrl(xaddr).host() == sourceAddress)
+            ordered.prepend(xaddr);
+        else
+            ordered.append(xaddr);
+    }
+    return ordered;
+}
+
+} // namespace
+
+bool FetchComputerMetadata(const Wsd::Endpoint& endpoint, TDiscoveredHost& host, std::chrono::milliseconds timeout,
+                           std::stop_token stop)
+{
+    const QByteArray request = Wsd::BuildMetadataGet(Wsd::NewMessageId(), endpoint.address);
+    for (const QString& xaddr : OrderedXAddrs(endpoint, host.address)) {
+        if (stop.stop_requested())
+            return false;
+        PlatformError error;
+        const std::optional<THttpReply> reply = PostSoap(xaddr, request, timeout, stop, error);
+        if (!reply || reply->status != 200)
+            continue;
+        const std::optional<Wsd::ComputerInfo> info = Wsd::ParseMetadata(reply->body);
+        if (!info)
+            continue;
+        host.name = info->name;
+        host.workgroup = info->workgroup;
+        host.domain = info->domain;
+        return true;
+    }
+    return false;
+}
+
+std::vector<TDiscoveredHost> WsDiscoveryClient::discover(std::stop_token stop) const
+{
+    const std::vector<TMulticastSender> senders = OpenMulticastSenders(
+        MulticastInterfaces(), Wsd::kIpv4Group, m_options.ipv6 ? Wsd::kIpv6Group : nullptr, Wsd::kPort);
+    if (senders.empty())
+        return {};
+    const QString probeId = Wsd::NewMessageId();
+    const QByteArray probe = Wsd::BuildProbe(probeId);
+    std::set<QString> ourIds{probeId};
+    std::vector<int> fds;
+    for (const TMulticastSender& sender : senders) {
+        SendTo(sender.socket.get(), probe, sender.group);
+        fds.push_back(sender.socket.get());
+    }
+    StopWaker waker(stop);
+    std::map<QString, FoundEndpoint> found; // by endpoint address
+    const Clock::time_point started = Clock::now();
+    const Clock::time_point deadline = started + m_options.window;
+    bool repeated = false;
+    while (!waker.stopRequested() && Clock::now() < deadline) {
+        const Clock::time_point repeatAt = started + kProbeRepeatDelay;
+        const std::vector<int> ready = waker.waitReadable(fds, repeated ? deadline : std::min(deadline, repeatAt));
+        if (!repeated && Clock::now() >= repeatAt) {
+            repeated = true;
+            for (const TMulticastSender& sender : senders)
+                SendTo(sender.socket.get(), probe, sender.group);
+        }
+        for (int fd : ready) {
+            const size_t senderIndex = static_cast<size_t>(std::find(fds.begin(), fds.end(), fd) - fds.begin());
+            QByteArray datagram;
+            TSocketAddress source;
+            bool truncated = false;
+            while (ReceiveFrom(fd, datagram, source, Wsd::kMaxMessageSize, truncated)) {
+                if (truncated)
+                    continue;
+                const std::optional<Wsd::Message> message = Wsd::ParseMessage(datagram);
+                if (!message || !ourIds.count(message->relatesTo) ||
+                    (message->action != Wsd::Action::ProbeMatches && message->action != Wsd::Action::ResolveMatches))
+                    continue;
+                for (const Wsd::Endpoint& endpoint : message->endpoints) {
+                    if (endpoint.address.isEmpty() || !endpoint.isComputer())
+                        continue;
+                    FoundEndpoint& entry = found[endpoint.address];
+                    if (entry.endpoint.address.isEmpty())
+                        entry = FoundEndpoint{endpoint, source, senderIndex, false};
+                    else if (entry.endpoint.xaddrs.isEmpty())
+                        entry.endpoint.xaddrs = endpoint.xaddrs;
+                    if (entry.endpoint.xaddrs.isEmpty() && !entry.resolveSent) {
+                        const QString resolveId = Wsd::NewMessageId();
+                        ourIds.insert(resolveId);
+                        const TMulticastSender& sender = senders[senderIndex];
+                        SendTo(sender.socket.get(), Wsd::BuildResolve(resolveId, endpoint.address), sender.group);
+                        entry.resolveSent = true;
+                    }
+                }
+            }
+        }
+    }
+    std::vector<TDiscoveredHost> hosts;
+    std::vector<Wsd::Endpoint> endpoints;
+    for (const auto& [address, entry] : found) {
+        TDiscoveredHost host;
+        host.address = entry.source.addressText();
+        host.source = DiscoverySource::WsDiscovery;
+        hosts.push_back(host);
+        endpoints.push_back(entry.endpoint);
+    }
+    // Metadata in parallel batches: a silent XAddr costs its whole time-out.
+    const size_t batch = static_cast<size_t>(std::max(1, m_options.maxParallelGets));
+    for (size_t first = 0; first < hosts.size() && !stop.stop_requested(); first += batch) {
+        std::vector<std::jthread> workers;
+        for (size_t i = first; i < std::min(hosts.size(), first + batch); ++i) {
+            workers.emplace_back([&, i] {
+                FetchComputerMetadata(endpoints[i], hosts[i], m_options.metadataTimeout, stop);
+            });
+        }
+    }
+    return hosts;
+}
