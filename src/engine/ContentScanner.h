@@ -7,6 +7,7 @@
 #include <QString>
 #include <cstddef>
 #include <cstdint>
+#include <stop_token>
 
 // The content test: does a file's raw content hold the search text? Byte-exact,
 // case-sensitive, format-blind. The text may hold several terms (split like comma
@@ -14,19 +15,20 @@
 // 2 (none). Files are read once, in large chunks that overlap by (longest term - 1)
 // bytes, so any file size works and a term across a chunk boundary is found.
 //
-// Cancellation: StopFlag is tested at least once per chunk; once it is set the scan
+// Cancellation: the stop token is tested at least once per chunk; once it is set the scan
 // returns false at once, whatever the logic.
 
 // The term as bytes: 0 Windows-1252, 1 UTF-16LE, 2 UTF-8; any other value: none.
 QByteArray TermToBytes(const QString& term, int32_t encoding);
 
 // Whether pattern occurs in buffer (exact bytes, overlapping candidates tried).
-// False once StopFlag is set.
-bool FindBytes(const char* buffer, size_t length, const char* pattern, size_t patternLength);
+// False once stop is requested.
+bool FindBytes(const char* buffer, size_t length, const char* pattern, size_t patternLength,
+               const std::stop_token& stop = {});
 
 // The whole test. Unreadable, empty or unsizable sources give false, and so does a
 // read error or a stop request during the scan. A multi-term text with a logic
 // outside 0-2 raises EKestrovaError "Wrong text search logic" (for a source that
 // can be read); a single term with such a logic is tested like logic 0.
 bool FileContainsText(ByteSource& source, const QString& text, int32_t logic, int32_t encoding,
-                      size_t chunkSize = kScanChunkSize);
+                      size_t chunkSize = kScanChunkSize, const std::stop_token& stop = {});

@@ -1,7 +1,6 @@
 #include "engine/FtpSearch.h"
 
 #include "model/DateTime.h"
-#include "model/StopFlag.h"
 
 #include <vector>
 
@@ -19,7 +18,7 @@ void FtpSearchHost(const QString& host, FtpClientFactory& clientFactory, HostSea
     if (host.size() <= 2)
         return;
     const QString server = host.mid(2);
-    const std::unique_ptr<FtpClient> client = clientFactory.create();
+    const std::unique_ptr<FtpClient> client = clientFactory.create(context.StopToken());
     // A server that is absent or refuses anonymous users is no finding: silent.
     if (!client->login(server))
         return;
@@ -32,14 +31,15 @@ void FtpSearchFolder(FtpClient& client, const QString& server, const QString& pa
                      FtpWalkGuard& guard)
 {
     std::vector<FtpListEntry> entries;
-    if (!client.list(path, entries) || StopRequested())
+    const std::stop_token stop = context.StopToken();
+    if (!client.list(path, entries) || stop.stop_requested())
         return;
     if (!guard.enter(entries))
         return;
     context.SetActivity(waSearching, FtpLocation(server, path));
     std::vector<QString> subfolders;
     for (const FtpListEntry& entry : entries) {
-        if (StopRequested())
+        if (stop.stop_requested())
             break;
         TestFtpEntry(path, entry, server, context);
         if (guard.shouldWalk(entry))
@@ -47,7 +47,7 @@ void FtpSearchFolder(FtpClient& client, const QString& server, const QString& pa
     }
     entries = {};
     for (const QString& subfolder : subfolders) {
-        if (StopRequested())
+        if (stop.stop_requested())
             break;
         FtpSearchFolder(client, server, subfolder, context, guard);
     }
