@@ -46,6 +46,10 @@ THeadlessSearchResult THeadlessSearch::Run(const TThreadConfig& config, const TS
     services.Dispatcher = &m_dispatcher;
     services.Hits = &hits;
     services.Errors = &errors;
+    // The end of a run waits until no engine thread is left in the process, so a run
+    // beside another search's threads would wait for that search as well.
+    if (TEngineThread::LiveCount() != 0)
+        RaiseError(QStringLiteral("Another search is still running"));
     m_session = std::make_shared<TSearchSession>(root, Discovery, Accounts);
     services.Session = m_session;
 
@@ -75,8 +79,7 @@ THeadlessSearchResult THeadlessSearch::Run(const TThreadConfig& config, const TS
         }
     }
     // Self-freeing threads may still be on their last steps; nothing of theirs may
-    // outlive the services the caller passed in (this waits for the threads of any
-    // other search in the process as well, which costs time only).
+    // outlive the services the caller passed in.
     while (!m_dispatcher.pumpUntil([] { return TEngineThread::LiveCount() == 0; }, milliseconds(1000))) {
     }
 

@@ -1,6 +1,5 @@
 #include "engine/FtpSearch.h"
 #include "model/DateTime.h"
-#include "model/StopFlag.h"
 #include "support/FakeFtpClient.h"
 #include "support/FakeHostSearchContext.h"
 
@@ -21,7 +20,6 @@ bool EndsWithTxt(const QString& name)
 class FtpSearchTest : public ::testing::Test {
 protected:
     FtpSearchTest() { server.acceptedServer = QStringLiteral("HOST"); }
-    ~FtpSearchTest() override { StopFlag = 0; }
 
     void search(const QString& host = QStringLiteral("\\\\HOST")) { FtpSearchHost(host, factory, context); }
 
@@ -167,7 +165,7 @@ TEST_F(FtpSearchTest, StopEndsTheWalkWithoutFurtherListings)
     server.add("", "second.txt");
     server.add("", "two", true);
     server.add("/one", "inner.txt");
-    context.onHit = [](const TItemRecord&) { StopFlag = 1; };
+    context.onHit = [this](const TItemRecord&) { context.stop.request_stop(); };
 
     search();
 
