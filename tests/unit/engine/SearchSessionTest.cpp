@@ -76,15 +76,18 @@ protected:
 TEST_F(SearchSessionTest, TwoSearchesSideBySideKeepTheirStopLogAndQueueApart)
 {
     // The first search's walk waits in its share's listing until released.
-    net.onListFolder([this](const QString& folder) {
-        if (folder.startsWith("\\\\H1"))
-            while (holdFirst.load())
-                std::this_thread::yield();
+    std::atomic<bool> firstWalking{false};
+    net.onListFolder([&](const QString& folder) {
+        if (!folder.startsWith("\\\\H1"))
+            return;
+        firstWalking = true;
+        while (holdFirst.load())
+            std::this_thread::yield();
     });
     StartedSearch first(dispatcher, clients, "\\\\H1");
     StartedSearch second(dispatcher, clients, "\\\\H2");
 
-    ASSERT_TRUE(dispatcher.pumpUntil([&] { return second.finished; }, 60s));
+    ASSERT_TRUE(dispatcher.pumpUntil([&] { return second.finished && firstWalking.load(); }, 60s));
     EXPECT_FALSE(first.finished);
     EXPECT_EQ(second.items.size(), 5);
     // Stopping the first search leaves the second one's stop untouched.
@@ -99,7 +102,7 @@ TEST_F(SearchSessionTest, TwoSearchesSideBySideKeepTheirStopLogAndQueueApart)
     EXPECT_TRUE(first.items.isEmpty());
     const QStringList firstLog = Texts(*first.session);
     const QStringList secondLog = Texts(*second.session);
-    EXPECT_TRUE(firstLog.contains("Computer \\\\H1 enqueued."));
+    EXPECT_TRUE(firstLog.contains("Computer \\\\H1 enqueued.")) << firstLog.join("\n").toStdString();
     EXPECT_FALSE(firstLog.contains("Computer \\\\H2 enqueued."));
     EXPECT_TRUE(secondLog.contains("Computer \\\\H2 enqueued."));
     EXPECT_FALSE(secondLog.contains("Computer \\\\H1 enqueued."));

@@ -256,13 +256,14 @@ TEST_F(HostCheckerTest, OnlyEnabledMethodsRunAndMethodZeroProbesNothing)
     EXPECT_TRUE(journal.begun(Address(6)).empty());
 }
 
-TEST_F(HostCheckerTest, SettingsAreReadWhileTheCheckRuns)
+TEST_F(HostCheckerTest, EachCheckKeepsTheOptionsItWasStartedWith)
 {
-    // ResolveAddress is read when the address answers, not when the check starts.
+    // A check started with ResolveAddress looks the name up, whatever later checks use.
     discovery.TimeOut = 5000;
+    discovery.ResolveAddress = true;
     start(Address(7));
     ASSERT_TRUE(dispatcher.pumpUntil([&] { return fakes[kIcmp]->pendingCount() == 1; }, 5s));
-    discovery.ResolveAddress = true;
+    discovery.ResolveAddress = false;
     fakes[kIcmp]->answer(Address(7));
     ASSERT_TRUE(dispatcher.pumpUntil([&] { return fakes[kLookup]->pendingCount() == 1; }, 5s));
     fakes[kLookup]->answer(Address(7), true, QStringLiteral("fileserver.lan"));
@@ -270,12 +271,14 @@ TEST_F(HostCheckerTest, SettingsAreReadWhileTheCheckRuns)
     EXPECT_EQ(results[Address(7)].resultCode, 1);
     EXPECT_EQ(results[Address(7)].hostName, "fileserver.lan");
 
-    // TimeOut is read when each method starts: lowered while ICMP waits, it bounds NetBIOS.
+    // Its TimeOut bounds every method of the check: raised for later checks, the
+    // check started with 50 ms still gives up on NetBIOS after 50 ms.
     discovery.ResolveAddress = false;
     discovery.Methods = TDiscoveryMethod::ICMP | TDiscoveryMethod::NetBios;
+    discovery.TimeOut = 50;
     start(Address(8));
     ASSERT_TRUE(dispatcher.pumpUntil([&] { return fakes[kIcmp]->pendingCount() == 1; }, 5s));
-    discovery.TimeOut = 50;
+    discovery.TimeOut = 60000;
     fakes[kIcmp]->answer(Address(8), false);
     ASSERT_TRUE(dispatcher.pumpUntil([&] { return deliveries.count(Address(8)) > 0; }, 3s));
     EXPECT_EQ(results[Address(8)].resultCode, 0);
