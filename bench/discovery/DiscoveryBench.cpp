@@ -110,7 +110,7 @@ int main(int argc, char** argv)
         for (uint32_t address : IPRangeAddresses(first, last)) {
             ++outstanding;
             ++probed;
-            checker.start(address, [&, address](const THostCheckResult& result) {
+            checker.start(address, IPDiscovery.Snapshot(), {}, [&, address](const THostCheckResult& result) {
                 --outstanding;
                 if (result.resultCode != 1)
                     return;

@@ -74,7 +74,7 @@ private:
 class InstantShareClients : public ShareClientFactory {
 public:
     explicit InstantShareClients(int workMs) : m_workMs(workMs) {}
-    std::unique_ptr<ShareClient> create() override { return std::make_unique<InstantShareClient>(m_workMs); }
+    std::unique_ptr<ShareClient> create(std::stop_token) override { return std::make_unique<InstantShareClient>(m_workMs); }
 
 private:
     const int m_workMs;
@@ -137,7 +137,7 @@ int RunPool(const Options& options)
             ++running;
         }
         threads.emplace_back([&, host] {
-            auto client = clients.create();
+            auto client = clients.create({});
             std::vector<ShareInfo> shares;
             client->listShares(host, shares);
             std::vector<ShareDirEntry> entries;

@@ -22,6 +22,8 @@ public:
     bool FileNameMatches(const QString&) const override { return true; }
     void SetActivity(TWorkerActivity, const QString&) override {}
     void DeliverHit(const TItemRecord&) override { ++hits; }
+    std::stop_token StopToken() const override { return {}; }
+    void AddLogEntry(TSearchLogKind, const QString&) override {}
 
     long hits = 0;
 

@@ -26,7 +26,7 @@ class CountingSmbClients : public ShareClientFactory {
 public:
     explicit CountingSmbClients(const SmbAgentOptions& options) : m_options(options) {}
 
-    std::unique_ptr<ShareClient> create() override
+    std::unique_ptr<ShareClient> create(std::stop_token) override
     {
         auto client = std::make_unique<SmbShareClient>(m_options);
         return std::make_unique<Counted>(std::move(client), prefetched);

@@ -3,16 +3,15 @@
 #include "app/IconCache.h"
 #include "app/ResultsModel.h"
 #include "app/UserPrompts.h"
-#include "engine/JobQueue.h"
 #include "engine/QueueThread.h"
-#include "engine/ScopeRoot.h"
-#include "engine/SearchSignal.h"
-#include "engine/WorkerThreadList.h"
+#include "engine/SearchSession.h"
 #include "model/ItemRecord.h"
 
 TEngineSearchLink::TEngineSearchLink(MainThreadDispatcher& dispatcher, TResultsModel& model,
-                                     TIconCache& icons, const TSearchServices& services)
-    : m_dispatcher(dispatcher), m_model(model), m_icons(icons), m_services(services)
+                                     TIconCache& icons, const TSearchServices& services,
+                                     SessionFactory newSession)
+    : m_dispatcher(dispatcher), m_model(model), m_icons(icons), m_services(services),
+      m_newSession(std::move(newSession))
 {
     m_services.Dispatcher = &m_dispatcher;
     m_services.Hits = this;
@@ -20,23 +19,28 @@ TEngineSearchLink::TEngineSearchLink(MainThreadDispatcher& dispatcher, TResultsM
     m_services.Errors = this;
 }
 
-void TEngineSearchLink::start(const TThreadConfig& config, std::function<void()> onEnded)
+std::shared_ptr<TSearchSession> TEngineSearchLink::start(const TThreadConfig& config, std::function<void()> onEnded)
 {
-    JobQueue.ClearNames();
-    auto* queue = new TQueueThread(config, SearchScopeRoot, m_services);
+    std::shared_ptr<TSearchSession> session = m_newSession ? m_newSession() : std::make_shared<TSearchSession>();
+    TSearchServices services = m_services;
+    services.Session = session;
+    auto* queue = new TQueueThread(config, services);
     queue->FreeOnTerminate = true;
     queue->OnTerminate = [onEnded = std::move(onEnded)](TEngineThread&) { onEnded(); };
     queue->Start();
+    m_session = session;
+    return session;
 }
 
 void TEngineSearchLink::requestStop()
 {
-    RequestSearchStop();
+    if (m_session)
+        m_session->RequestStop();
 }
 
 int TEngineSearchLink::runningWorkers()
 {
-    return WorkerThreadList.ThreadCount();
+    return m_session ? m_session->Workers().ThreadCount() : 0;
 }
 
 void TEngineSearchLink::AppendHit(const TItemRecord& hit)

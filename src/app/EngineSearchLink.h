@@ -22,12 +22,16 @@ class TEngineSearchLink : public TSearchEngineLink,
                           private HitIconProvider,
                           private EngineErrorReporter {
 public:
-    // services: the platform's clients (share clients, FTP, browser, host checks,
-    // accounts); the dispatcher, hit sink, icons and error reporter are set here.
-    TEngineSearchLink(MainThreadDispatcher& dispatcher, TResultsModel& model, TIconCache& icons,
-                      const TSearchServices& services);
+    // Makes the session of a new search (copies of the scope root, the discovery
+    // settings and the accounts as they are now).
+    using SessionFactory = std::function<std::shared_ptr<TSearchSession>()>;
 
-    void start(const TThreadConfig& config, std::function<void()> onEnded) override;
+    // services: the platform's clients (share clients, FTP, browser, host checks);
+    // the session, dispatcher, hit sink, icons and error reporter are set here.
+    TEngineSearchLink(MainThreadDispatcher& dispatcher, TResultsModel& model, TIconCache& icons,
+                      const TSearchServices& services, SessionFactory newSession);
+
+    std::shared_ptr<TSearchSession> start(const TThreadConfig& config, std::function<void()> onEnded) override;
     void requestStop() override;
     int runningWorkers() override;
 
@@ -40,4 +44,7 @@ private:
     TResultsModel& m_model;
     TIconCache& m_icons;
     TSearchServices m_services;
+    SessionFactory m_newSession;
+    // The last search's session (kept after it ended).
+    std::shared_ptr<TSearchSession> m_session;
 };

@@ -12,7 +12,6 @@
 #include "app/ViewCommands.h"
 #include "engine/ScopeRoot.h"
 #include "model/Error.h"
-#include "model/StopFlag.h"
 #include "store/Settings.h"
 #include "store/SettingsFile.h"
 
@@ -40,11 +39,11 @@ const QString kProfileFilter = QStringLiteral("Kestrova Profiles (*.ini)|*.ini")
 // A search engine for windows made without one: every start is refused.
 class TNoSearchEngine : public TSearchEngineLink {
 public:
-    void start(const TThreadConfig&, std::function<void()>) override
+    std::shared_ptr<TSearchSession> start(const TThreadConfig&, std::function<void()>) override
     {
         RaiseError(QStringLiteral("The search engine is not available"));
     }
-    void requestStop() override { StopFlag.store(1); }
+    void requestStop() override {}
     int runningWorkers() override { return 0; }
 };
 
@@ -371,7 +370,7 @@ void TMainWindow::setStatusText(const QString& text)
 void TMainWindow::updateCommandAvailability()
 {
     TAvailabilityState state;
-    state.searchRunning = SearchRunning;
+    state.searchRunning = m_search && m_search->running();
     state.dataPresent = m_model->hasItems();
     state.rowSelected = m_view->firstSelectedRow() >= 0;
     state.firstSelectedIsFtp = state.rowSelected && m_view->firstSelectedIsFtp();
@@ -551,7 +550,7 @@ bool TMainWindow::eventFilter(QObject* watched, QEvent* event)
 
 void TMainWindow::closeEvent(QCloseEvent* event)
 {
-    if (SearchRunning) {
+    if (m_search->running()) {
         // The engine's end needs the main thread (hit deliveries, termination
         // handlers): the close waits outside, and the end of the search closes again.
         event->ignore();

@@ -7,9 +7,8 @@
 #include "app/SearchValidation.h"
 #include "app/ToolbarIcons.h"
 #include "app/UserPrompts.h"
-#include "engine/SearchLog.h"
+#include "engine/SearchSession.h"
 #include "model/Error.h"
-#include "model/StopFlag.h"
 #include "store/MakeThreadConfig.h"
 #include "store/Settings.h"
 
@@ -54,14 +53,9 @@ TSearchControl::TSearchControl(const Widgets& widgets, TResultsModel& model, TSe
 {
 }
 
-bool TSearchControl::running() const
-{
-    return SearchRunning;
-}
-
 bool TSearchControl::execute()
 {
-    if (SearchRunning) {
+    if (m_running) {
         stopSearch();
         return false;
     }
@@ -85,19 +79,18 @@ void TSearchControl::startSearch()
     AddToHistory(m_widgets.texts);
 
     m_model.clearItems();
-    SearchLog.ClearEntries();
-    m_lastLogCount = 0; // the cleared log counts from zero again
+    m_lastLogCount = 0; // the new session's log counts from zero
 
-    StopFlag.store(0);
     const TThreadConfig config =
         MakeThreadConfig(Settings, m_widgets.masks->currentText(), m_widgets.texts->currentText());
-    SearchRunning = true;
+    m_running = true;
     try {
-        m_engine->start(config, [this] { searchEnded(); });
+        m_session = m_engine->start(config, [this] { searchEnded(); });
     } catch (...) {
-        SearchRunning = false; // no thread runs that could ever clear it
+        m_running = false; // no thread runs that could ever clear it
         throw;
     }
+    Q_EMIT sessionChanged();
     showCommandState(true);
     Q_EMIT started();
 }
@@ -111,7 +104,7 @@ void TSearchControl::stopSearch()
 void TSearchControl::searchEnded()
 {
     m_model.flushRowCount();
-    SearchRunning = false;
+    m_running = false;
     showCommandState(false);
     if (Settings.CompleteMessage)
         ShowInfo(QStringLiteral("Search completed. Found %1 files.").arg(m_model.items().size()));
@@ -131,15 +124,22 @@ void TSearchControl::showCommandState(bool searching)
 
 int TSearchControl::threadCount() const
 {
-    return m_engine->runningWorkers() + (SearchRunning ? 1 : 0);
+    return m_engine->runningWorkers() + (m_running ? 1 : 0);
 }
 
 void TSearchControl::updateStatusFromLog()
 {
-    LockGuard guard(SearchLog);
-    const int count = SearchLog.Count();
+    if (!m_session)
+        return;
+    int count = 0;
+    QString newest;
+    m_session->Log().WithLock([&](const TSearchLogState& state) {
+        count = static_cast<int>(state.Entries.size());
+        if (count > 0)
+            newest = state.Entries.back().Text;
+    });
     if (count > 0 && count != m_lastLogCount) {
-        m_setStatusText(SearchLog[count - 1].Text);
+        m_setStatusText(newest);
         m_lastLogCount = count;
     }
 }

@@ -3,21 +3,25 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QComboBox;
 class TResultsModel;
 class TSearchEngineLink;
+class TSearchSession;
 
 // Starting, watching and ending searches from the main window: validation of what
 // the user typed, the two histories, the configuration built from the settings, the
 // running/stopping/idle display, the status text taken from the search log and the
 // result summary. Main thread only.
 //
-// States: idle (SearchRunning false), running (true, StopFlag 0), stopping (true,
-// StopFlag 1). execute() starts from idle and stops otherwise; the search's end
-// brings the idle state back and emits ended() (the window then runs the
-// command-line exports).
+// States: idle (running() false), running (true, the session not stopped), stopping
+// (true, its stop requested). execute() starts from idle and stops otherwise; the
+// search's end brings the idle state back and emits ended() (the window then runs
+// the command-line exports). The control keeps the last search's session, so its
+// log stays readable after the search ended; each start makes a new one (a fresh
+// log) and emits sessionChanged().
 class TSearchControl : public QObject {
     Q_OBJECT
 public:
@@ -36,7 +40,9 @@ public:
     // "Shutting down..." and the stop request; again while stopping says it again.
     void stopSearch();
 
-    bool running() const;
+    bool running() const { return m_running; }
+    // The running or last search's session; null before the first search.
+    std::shared_ptr<TSearchSession> session() const { return m_session; }
     void setEngine(TSearchEngineLink& engine) { m_engine = &engine; }
     // The thread panel: running workers, plus one for the queue thread while a search runs.
     int threadCount() const;
@@ -53,6 +59,8 @@ public:
 
 Q_SIGNALS:
     void started();
+    // A new search session replaced the last one (its log starts empty).
+    void sessionChanged();
     // The search has ended and the idle state is back.
     void ended();
 
@@ -66,4 +74,6 @@ private:
     TSearchEngineLink* m_engine;
     std::function<void(const QString&)> m_setStatusText;
     int m_lastLogCount = 0;
+    bool m_running = false;
+    std::shared_ptr<TSearchSession> m_session;
 };

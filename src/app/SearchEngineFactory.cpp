@@ -3,7 +3,9 @@
 #include "accounts/AccountList.h"
 #include "app/EngineSearchLink.h"
 #include "app/MainWindow.h"
+#include "engine/DiscoverySettings.h"
 #include "engine/FtpSearch.h"
+#include "engine/SearchSession.h"
 #include "platform/CurlFtpClient.h"
 #include "platform/HostChecker.h"
 #include "platform/SmbNetworkBrowser.h"
@@ -42,10 +44,6 @@ struct TPlatformServices {
         };
         services.Browser = &browser;
         services.HostChecker = &hostChecker;
-        services.Accounts = [] {
-            const QList<TUnicodeAccount> accounts = AccountList.Snapshot();
-            return std::vector<TUnicodeAccount>(accounts.begin(), accounts.end());
-        };
         return services;
     }
 
@@ -59,8 +57,17 @@ class TProgramSearchEngine : private TPlatformServices, public TEngineSearchLink
 public:
     TProgramSearchEngine(MainThreadDispatcher& dispatcher, TMainWindow& window)
         : TPlatformServices(dispatcher),
-          TEngineSearchLink(dispatcher, window.resultsModel(), window.iconCache(), services())
+          TEngineSearchLink(dispatcher, window.resultsModel(), window.iconCache(), services(), NewSession)
     {
+    }
+
+private:
+    // The program's settings as they are when a search starts.
+    static std::shared_ptr<TSearchSession> NewSession()
+    {
+        const QList<TUnicodeAccount> accounts = AccountList.Snapshot();
+        return std::make_shared<TSearchSession>(SearchScopeRoot, IPDiscovery.Snapshot(),
+                                                std::vector<TUnicodeAccount>(accounts.begin(), accounts.end()));
     }
 };
 

@@ -4,10 +4,12 @@
 #include "app/MainWindow.h"
 #include "app/ResultFileOperations.h"
 #include "app/ResultsView.h"
+#include "app/SearchControl.h"
 #include "app/ShellFunctions.h"
 #include "dialogs/AboutBox.h"
 #include "dialogs/LogEngineForm.h"
 #include "dialogs/ThreadViewForm.h"
+#include "engine/SearchSession.h"
 #include "engine/ShareAccess.h"
 #include "store/SettingsFile.h"
 #include "update/OnlineVersionCheck.h"
@@ -80,8 +82,14 @@ void TViewCommands::install()
 {
     QAction* showLog = m_window.action(TCommand::ViewShowLog);
     QAction* showThreads = m_window.action(TCommand::ViewShowThreads);
-    setHandler(TCommand::ViewShowLog, [this, showLog] { ToggleLogView(showLog, &m_window); });
-    setHandler(TCommand::ViewShowThreads, [this, showThreads] { ToggleThreadView(showThreads, &m_window); });
+    // The views follow the search control's session: the running search's, or the last one's.
+    setHandler(TCommand::ViewShowLog, [this, showLog] {
+        ToggleLogView(showLog, &m_window, [this] { return SessionLog(m_window.searchControl().session()); });
+    });
+    setHandler(TCommand::ViewShowThreads, [this, showThreads] {
+        ToggleThreadView(showThreads, &m_window,
+                         [this] { return SessionWorkers(m_window.searchControl().session()); });
+    });
 
     setHandler(TCommand::About, [this] { ShowAboutBox(VendorSiteUrl(), &m_window, m_runDialog); });
     setHandler(TCommand::CheckNow, [this] { m_versionCheck->CheckNow(false); });

@@ -81,10 +81,10 @@ void TIPScanOptionsForm::load(const TIPDiscoverySettings& settings)
     m_timeOut->setValue(settings.TimeOut);
     m_threads->setValue(settings.MaxThreads);
     m_resolve->setChecked(settings.ResolveAddress);
-    const uint8_t method = settings.Method;
-    m_icmp->setChecked(method & dmICMP);
-    m_netBios->setChecked(method & dmNetBios);
-    m_arp->setChecked(method & dmARP);
+    const TDiscoveryMethods methods = TDiscoveryMethods::FromBits(settings.Method);
+    m_icmp->setChecked(methods.Contains(TDiscoveryMethod::ICMP));
+    m_netBios->setChecked(methods.Contains(TDiscoveryMethod::NetBios));
+    m_arp->setChecked(methods.Contains(TDiscoveryMethod::ARP));
 }
 
 void TIPScanOptionsForm::store(TIPDiscoverySettings& settings) const
@@ -112,8 +112,14 @@ bool TIPScanOptionsForm::resolveAddress() const
 
 uint8_t TIPScanOptionsForm::discoveryMethod() const
 {
-    return uint8_t((m_icmp->isChecked() ? dmICMP : 0) | (m_netBios->isChecked() ? dmNetBios : 0) |
-                   (m_arp->isChecked() ? dmARP : 0));
+    TDiscoveryMethods methods;
+    if (m_icmp->isChecked())
+        methods |= TDiscoveryMethod::ICMP;
+    if (m_netBios->isChecked())
+        methods |= TDiscoveryMethod::NetBios;
+    if (m_arp->isChecked())
+        methods |= TDiscoveryMethod::ARP;
+    return methods.Bits();
 }
 
 void TIPScanOptionsForm::accept()

@@ -28,7 +28,7 @@ public:
     int32_t timeOut() const;
     int32_t maxThreads() const;
     bool resolveAddress() const;
-    // The ticked methods as TIPDiscoveryMethod bits.
+    // The ticked methods as TDiscoveryMethods bits.
     uint8_t discoveryMethod() const;
 
     void accept() override;

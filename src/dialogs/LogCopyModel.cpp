@@ -3,10 +3,16 @@
 #include <QApplication>
 #include <QStyle>
 
-TLogCopyModel::TLogCopyModel(TEngineSearchLog& log, QObject* parent) : QAbstractListModel(parent), m_log(log)
+TLogCopyModel::TLogCopyModel(LogSource source, QObject* parent)
+    : QAbstractListModel(parent), m_source(std::move(source))
 {
     for (int kind = 0; kind < kKindCount; ++kind)
-        m_icons[kind] = KindIcon(kind);
+        m_icons[kind] = KindIcon(static_cast<TSearchLogKind>(kind));
+}
+
+TLogCopyModel::TLogCopyModel(TEngineSearchLog& log, QObject* parent)
+    : TLogCopyModel([&log] { return std::shared_ptr<TEngineSearchLog>(std::shared_ptr<void>(), &log); }, parent)
+{
 }
 
 int TLogCopyModel::rowCount(const QModelIndex& parent) const
@@ -24,7 +30,7 @@ QVariant TLogCopyModel::data(const QModelIndex& index, int role) const
     case Qt::ToolTipRole:
         return entry.Text;
     case Qt::DecorationRole:
-        return entry.Kind < kKindCount ? m_icons[entry.Kind] : QIcon();
+        return static_cast<int>(entry.Kind) < kKindCount ? m_icons[static_cast<int>(entry.Kind)] : QIcon();
     default:
         return {};
     }
@@ -39,49 +45,62 @@ QVariant TLogCopyModel::headerData(int section, Qt::Orientation orientation, int
 
 bool TLogCopyModel::synchronize()
 {
-    LockGuard guard(m_log);
-    if (!m_log.Changed && !m_log.Rebuild)
-        return false;
-    const int logCount = m_log.Count();
-    bool changed = false;
-    if (m_log.Rebuild || m_entries.size() > logCount) {
-        beginResetModel();
-        m_entries.clear();
-        m_entries.reserve(logCount);
-        for (int i = 0; i < logCount; ++i)
-            m_entries.append(m_log[i]);
-        endResetModel();
-        changed = true;
-    } else if (m_entries.size() < logCount) {
-        const int first = static_cast<int>(m_entries.size());
-        beginInsertRows(QModelIndex(), first, logCount - 1);
-        for (int i = first; i < logCount; ++i)
-            m_entries.append(m_log[i]);
-        endInsertRows();
-        changed = true;
+    std::shared_ptr<TEngineSearchLog> log = m_source ? m_source() : nullptr;
+    if (log.get() != m_log.get()) {
+        // Another session: its log replaces the copy whatever its flags say.
+        m_log = std::move(log);
+        if (m_log)
+            m_log->WithLock([](TSearchLogState& state) { state.Rebuild = true; });
+        else if (!m_entries.isEmpty()) {
+            beginResetModel();
+            m_entries.clear();
+            endResetModel();
+            return true;
+        }
     }
-    m_log.Changed = false;
-    m_log.Rebuild = false;
-    return changed;
+    if (!m_log)
+        return false;
+    return m_log->WithLock([this](TSearchLogState& state) {
+        if (!state.Changed && !state.Rebuild)
+            return false;
+        const int logCount = static_cast<int>(state.Entries.size());
+        bool changed = false;
+        if (state.Rebuild || m_entries.size() > logCount) {
+            beginResetModel();
+            m_entries.clear();
+            m_entries.reserve(logCount);
+            m_entries.append(QList<TSearchLogEntry>(state.Entries.begin(), state.Entries.end()));
+            endResetModel();
+            changed = true;
+        } else if (m_entries.size() < logCount) {
+            const int first = static_cast<int>(m_entries.size());
+            beginInsertRows(QModelIndex(), first, logCount - 1);
+            for (int i = first; i < logCount; ++i)
+                m_entries.append(state.Entries[static_cast<size_t>(i)]);
+            endInsertRows();
+            changed = true;
+        }
+        state.Changed = false;
+        state.Rebuild = false;
+        return changed;
+    });
 }
 
 void TLogCopyModel::rebuild()
 {
-    {
-        LockGuard guard(m_log);
-        m_log.Rebuild = true;
-    }
+    if (m_log)
+        m_log->WithLock([](TSearchLogState& state) { state.Rebuild = true; });
     synchronize();
 }
 
-QIcon TLogCopyModel::KindIcon(int kind)
+QIcon TLogCopyModel::KindIcon(TSearchLogKind kind)
 {
     const QStyle* style = QApplication::style();
     switch (kind) {
-    case lkInfo: return style->standardIcon(QStyle::SP_MessageBoxInformation);
-    case lkScope: return style->standardIcon(QStyle::SP_DriveNetIcon);
-    case lkComputer: return style->standardIcon(QStyle::SP_ComputerIcon);
-    case lkError: return style->standardIcon(QStyle::SP_MessageBoxCritical);
+    case TSearchLogKind::Info: return style->standardIcon(QStyle::SP_MessageBoxInformation);
+    case TSearchLogKind::Scope: return style->standardIcon(QStyle::SP_DriveNetIcon);
+    case TSearchLogKind::Computer: return style->standardIcon(QStyle::SP_ComputerIcon);
+    case TSearchLogKind::Error: return style->standardIcon(QStyle::SP_MessageBoxCritical);
     default: return {};
     }
 }

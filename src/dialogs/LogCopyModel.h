@@ -6,23 +6,31 @@
 #include <QIcon>
 #include <QList>
 
+#include <functional>
+#include <memory>
+
 // The log view's own copy of the search log, as a one-column list model ("Event").
 // The view reads only this copy, so painting never waits for the search threads;
 // synchronize() is the only place that takes the log's lock, and it copies only
 // the entries that are new since the last call unless the log was cleared (Rebuild,
-// or fewer entries than the copy), when it copies the whole log again.
-// Main thread only.
+// or fewer entries than the copy) or the source now gives another log (a new search
+// session), when it copies the whole log again. Main thread only.
 class TLogCopyModel : public QAbstractListModel {
     Q_OBJECT
 public:
+    // The log to show now (the running or last search's); null shows an empty list.
+    using LogSource = std::function<std::shared_ptr<TEngineSearchLog>()>;
+
+    explicit TLogCopyModel(LogSource source, QObject* parent = nullptr);
+    // Always the one log (tests, a single search).
     explicit TLogCopyModel(TEngineSearchLog& log, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    // Brings the copy up to date when the log's Changed or Rebuild flag is set and
-    // clears both flags. Returns true when the copy changed.
+    // Brings the copy up to date when the log's Changed or Rebuild flag is set (or
+    // the source gives another log) and clears both flags. Returns true when the copy changed.
     bool synchronize();
     // Sets the log's Rebuild flag (under its lock) and synchronizes: the copy then
     // holds the whole log.
@@ -31,12 +39,13 @@ public:
     const QList<TSearchLogEntry>& entries() const { return m_entries; }
 
     // One icon per log kind (info, scope, computer, error); other kinds show none.
-    static QIcon KindIcon(int kind);
+    static QIcon KindIcon(TSearchLogKind kind);
 
 private:
     static constexpr int kKindCount = 4;
 
-    TEngineSearchLog& m_log;
+    LogSource m_source;
+    std::shared_ptr<TEngineSearchLog> m_log; // the log the copy was taken from
     QIcon m_icons[kKindCount];
     QList<TSearchLogEntry> m_entries;
 };

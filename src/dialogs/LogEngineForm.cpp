@@ -16,6 +16,17 @@
 TLogEngineForm::TLogEngineForm(TEngineSearchLog& log, QWidget* parent)
     : TToolWindow(QStringLiteral("Search Log"), QSize(404, 303), parent), m_model(log)
 {
+    setUp();
+}
+
+TLogEngineForm::TLogEngineForm(TLogCopyModel::LogSource source, QWidget* parent)
+    : TToolWindow(QStringLiteral("Search Log"), QSize(404, 303), parent), m_model(std::move(source))
+{
+    setUp();
+}
+
+void TLogEngineForm::setUp()
+{
     setObjectName(QStringLiteral("LogEngineForm"));
     m_list = new QTreeView(this);
     m_list->setObjectName(QStringLiteral("ListView"));
@@ -88,8 +99,8 @@ QString TLogEngineForm::DefaultSaveName(QWidget* owner)
                                       QStringLiteral(".txt"));
 }
 
-TLogEngineForm* ToggleLogView(QAction* action, QWidget* mainWindow)
+TLogEngineForm* ToggleLogView(QAction* action, QWidget* mainWindow, TLogCopyModel::LogSource source)
 {
     return ToggleToolWindow<TLogEngineForm>(action, mainWindow,
-                                            [&] { return new TLogEngineForm(SearchLog, mainWindow); });
+                                            [&] { return new TLogEngineForm(std::move(source), mainWindow); });
 }

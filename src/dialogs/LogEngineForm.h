@@ -24,7 +24,9 @@ public:
     // the user confirmed it).
     using SaveNameRequester = std::function<QString(QWidget* owner)>;
 
-    explicit TLogEngineForm(TEngineSearchLog& log = SearchLog, QWidget* parent = nullptr);
+    explicit TLogEngineForm(TEngineSearchLog& log, QWidget* parent = nullptr);
+    // Follows whatever log the source gives (the running or last search's).
+    explicit TLogEngineForm(TLogCopyModel::LogSource source, QWidget* parent = nullptr);
 
     void setSaveNameRequester(SaveNameRequester requester) { m_requestSaveName = std::move(requester); }
 
@@ -44,6 +46,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void setUp();
     void synchronize();
 
     TLogCopyModel m_model;
@@ -55,5 +58,5 @@ private:
 };
 
 // Entry point of the main window's "Show Search &Log" action (connect it to
-// QAction::triggered); as ToggleThreadView, over the process-wide SearchLog.
-TLogEngineForm* ToggleLogView(QAction* action, QWidget* mainWindow);
+// QAction::triggered); as ToggleThreadView, over the log the source gives.
+TLogEngineForm* ToggleLogView(QAction* action, QWidget* mainWindow, TLogCopyModel::LogSource source);

@@ -31,6 +31,12 @@ QIcon ActivityIcon(const QStyle* style, int kind)
 
 } // namespace
 
+TThreadViewForm::TThreadViewForm(std::unique_ptr<TWorkerActivitySource> source, QWidget* parent)
+    : TThreadViewForm(*source, parent)
+{
+    m_ownedSource = std::move(source);
+}
+
 TThreadViewForm::TThreadViewForm(TWorkerActivitySource& source, QWidget* parent)
     : TToolWindow(QStringLiteral("Working Threads"), QSize(360, 245), parent), m_source(source)
 {
@@ -99,7 +105,10 @@ TThreadViewForm* ToggleThreadView(QAction* action, QWidget* mainWindow, TWorkerA
         action, mainWindow, [&] { return new TThreadViewForm(source, mainWindow); });
 }
 
-TThreadViewForm* ToggleThreadView(QAction* action, QWidget* mainWindow)
+TThreadViewForm* ToggleThreadView(QAction* action, QWidget* mainWindow,
+                                  std::function<std::shared_ptr<TWorkerThreadList>()> workers)
 {
-    return ToggleThreadView(action, mainWindow, TWorkerListActivities::Running());
+    return ToggleToolWindow<TThreadViewForm>(action, mainWindow, [&] {
+        return new TThreadViewForm(std::make_unique<TWorkerListActivities>(std::move(workers)), mainWindow);
+    });
 }

@@ -5,6 +5,11 @@
 
 #include <QTimer>
 
+#include <functional>
+#include <memory>
+
+class TWorkerThreadList;
+
 class QPushButton;
 class QTreeWidget;
 
@@ -20,6 +25,8 @@ public:
 
     // The source must outlive the window.
     explicit TThreadViewForm(TWorkerActivitySource& source, QWidget* parent = nullptr);
+    // The window owns the source.
+    explicit TThreadViewForm(std::unique_ptr<TWorkerActivitySource> source, QWidget* parent = nullptr);
 
     // Reads the workers and brings the lines up to date (the timer's work).
     void refresh();
@@ -29,6 +36,7 @@ public:
     QTimer& timer() { return m_timer; }
 
 private:
+    std::unique_ptr<TWorkerActivitySource> m_ownedSource;
     TWorkerActivitySource& m_source;
     QTreeWidget* m_list = nullptr;
     QPushButton* m_closeButton = nullptr;
@@ -40,5 +48,6 @@ private:
 // action is checked, closes it when unchecked. The window unchecks the action when
 // it closes.
 TThreadViewForm* ToggleThreadView(QAction* action, QWidget* mainWindow, TWorkerActivitySource& source);
-// The same over the engine's process-wide WorkerThreadList.
-TThreadViewForm* ToggleThreadView(QAction* action, QWidget* mainWindow);
+// The same over the worker list the source gives (the running or last search's).
+TThreadViewForm* ToggleThreadView(QAction* action, QWidget* mainWindow,
+                                  std::function<std::shared_ptr<TWorkerThreadList>()> workers);

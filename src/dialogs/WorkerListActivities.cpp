@@ -3,24 +3,24 @@
 #include "engine/WorkerThread.h"
 #include "engine/WorkerThreadList.h"
 
-TWorkerListActivities::TWorkerListActivities(TWorkerThreadList& list) : m_list(list) {}
+TWorkerListActivities::TWorkerListActivities(ListSource source) : m_source(std::move(source)) {}
+
+TWorkerListActivities::TWorkerListActivities(TWorkerThreadList& list)
+    : m_source([&list] { return std::shared_ptr<TWorkerThreadList>(std::shared_ptr<void>(), &list); })
+{
+}
 
 std::vector<TWorkerActivityLine> TWorkerListActivities::ReadActivities()
 {
     std::vector<TWorkerActivityLine> lines;
-    LockGuard guard(m_list);
-    lines.reserve(size_t(m_list.Count()));
-    for (TWorkerThread* worker : m_list) {
+    const std::shared_ptr<TWorkerThreadList> list = m_source ? m_source() : nullptr;
+    if (!list)
+        return lines;
+    list->ForEachLocked([&](TWorkerThread& worker) {
         TWorkerActivity kind = waConnecting;
         QString text;
-        worker->GetActivity(kind, text);
-        lines.push_back({worker, kind, text});
-    }
+        worker.GetActivity(kind, text);
+        lines.push_back({&worker, kind, text});
+    });
     return lines;
-}
-
-TWorkerListActivities& TWorkerListActivities::Running()
-{
-    static TWorkerListActivities running(WorkerThreadList);
-    return running;
 }

@@ -4,7 +4,6 @@
 #include "model/AnsiCodec.h"
 #include "model/DelimitedText.h"
 #include "model/Error.h"
-#include "model/StopFlag.h"
 
 #include <QStringList>
 #include <algorithm>
@@ -55,13 +54,14 @@ QByteArray TermToBytes(const QString& term, TTextEncoding encoding)
     }
 }
 
-bool FindBytes(const char* buffer, size_t length, const char* pattern, size_t patternLength)
+bool FindBytes(const char* buffer, size_t length, const char* pattern, size_t patternLength,
+               const std::stop_token& stop)
 {
     if (patternLength == 0 || patternLength > length)
         return false;
     const ByteFinder finder(QByteArray::fromRawData(pattern, static_cast<qsizetype>(patternLength)));
     for (size_t start = 0;; start += kFindSliceSize) {
-        if (StopRequested())
+        if (stop.stop_requested())
             return false;
         // Slices overlap by patternLength - 1 bytes, so no start position is lost.
         const size_t end = std::min(length, start + kFindSliceSize + patternLength - 1);
@@ -73,7 +73,7 @@ bool FindBytes(const char* buffer, size_t length, const char* pattern, size_t pa
 }
 
 bool FileContainsText(ByteSource& source, const QString& text, TTextLogic logic, TTextEncoding encoding,
-                      size_t chunkSize)
+                      size_t chunkSize, const std::stop_token& stop)
 {
     const int64_t size = source.size();
     if (size <= 0)
@@ -99,7 +99,7 @@ bool FileContainsText(ByteSource& source, const QString& text, TTextLogic logic,
     // "any" and "none" are decided by the first term found; "all" needs every one
     // of them, and the scan ends by itself once nothing is missing.
     const PatternScanResult scan =
-        ScanForPatterns(source, size, finders, termLogic != TTextLogic::All, chunkSize);
+        ScanForPatterns(source, size, finders, termLogic != TTextLogic::All, chunkSize, stop);
     if (scan.status != ScanStatus::Completed)
         return false;
 

@@ -8,6 +8,7 @@
 #include <QString>
 #include <cstddef>
 #include <cstdint>
+#include <stop_token>
 
 // The content test: does a file's raw content hold the search text? Byte-exact,
 // case-sensitive, format-blind. The text may hold several terms (split like comma
@@ -15,19 +16,20 @@
 // of them. Files are read once, in large chunks that overlap by (longest term - 1)
 // bytes, so any file size works and a term across a chunk boundary is found.
 //
-// Cancellation: StopFlag is tested at least once per chunk; once it is set the scan
+// Cancellation: the stop token is tested at least once per chunk; once it is set the scan
 // returns false at once, whatever the logic.
 
 // The term as bytes: Windows-1252, UTF-16LE or UTF-8; Unknown gives none.
 QByteArray TermToBytes(const QString& term, TTextEncoding encoding);
 
 // Whether pattern occurs in buffer (exact bytes, overlapping candidates tried).
-// False once StopFlag is set.
-bool FindBytes(const char* buffer, size_t length, const char* pattern, size_t patternLength);
+// False once stop is requested.
+bool FindBytes(const char* buffer, size_t length, const char* pattern, size_t patternLength,
+               const std::stop_token& stop = {});
 
 // The whole test. Unreadable, empty or unsizable sources give false, and so does a
 // read error or a stop request during the scan. A multi-term text with an Unknown
 // logic raises EKestrovaError "Wrong text search logic" (for a source that can be
 // read); a single term with it is tested like All.
 bool FileContainsText(ByteSource& source, const QString& text, TTextLogic logic, TTextEncoding encoding,
-                      size_t chunkSize = kScanChunkSize);
+                      size_t chunkSize = kScanChunkSize, const std::stop_token& stop = {});

@@ -1,12 +1,9 @@
 #include "engine/DequeueThread.h"
 
 #include "engine/EngineErrorReporter.h"
-#include "engine/JobQueue.h"
-#include "engine/SearchSignal.h"
+#include "engine/SearchSession.h"
 #include "engine/WorkerThread.h"
-#include "engine/WorkerThreadList.h"
 #include "model/Error.h"
-#include "model/StopFlag.h"
 
 #include <algorithm>
 
@@ -20,13 +17,16 @@ void TDequeueThread::StartWorker(const QString& name)
     TWorkerThread* worker =
         CreateWorker ? CreateWorker(name, FConfig, FServices) : new TWorkerThread(name, FConfig, FServices);
     worker->FreeOnTerminate = true;
-    worker->OnTerminate = WorkerThreadTerminated;
+    // The handler keeps the session alive until the worker has left its list.
+    worker->OnTerminate = [session = FServices.Session](TEngineThread& thread) {
+        WorkerThreadTerminated(session->Workers(), thread);
+    };
     // Registered before it starts, so it is listed for as long as it runs.
-    WorkerThreadList.AddThread(worker);
+    Session().Workers().AddThread(worker);
     try {
         worker->Start();
     } catch (...) {
-        WorkerThreadList.RemoveThread(worker);
+        Session().Workers().RemoveThread(worker);
         delete worker;
         throw;
     }
@@ -36,10 +36,10 @@ bool TDequeueThread::RunPass()
 {
     // A limit below 1 could never take the end marker, and the search would never end.
     const int maxThreads = std::max(FConfig.MaxThreads, 1);
-    int running = WorkerThreadList.ThreadCount();
+    int running = Session().Workers().ThreadCount();
     while (running < maxThreads) {
         QString name;
-        if (!JobQueue.TryDequeue(name))
+        if (!Session().Jobs().TryDequeue(name))
             return false;
         if (name == kQueueEndMarker)
             return true;
@@ -53,11 +53,11 @@ void TDequeueThread::Execute()
 {
     try {
         for (;;) {
-            const uint64_t seen = SearchSignal.Generation();
+            const uint64_t seen = Session().Signal().Generation();
             if (RunPass())
                 break;
-            SearchSignal.WaitChange(seen, kPassPause);
-            if (StopRequested())
+            Session().Signal().WaitChange(seen, kPassPause);
+            if (Session().StopRequested())
                 break;
         }
     } catch (const std::exception& error) {
@@ -65,5 +65,5 @@ void TDequeueThread::Execute()
         ReportEngineError(FServices.Errors, message);
     }
     // Also after an error: the search must not end while its workers still deliver hits.
-    SearchSignal.WaitUntil([] { return WorkerThreadList.ThreadCount() == 0; }, kFinalWaitPause);
+    Session().Signal().WaitUntil([this] { return Session().Workers().ThreadCount() == 0; }, kFinalWaitPause);
 }

@@ -2,6 +2,7 @@
 
 #include "engine/EngineThread.h"
 #include "engine/SearchServices.h"
+#include "engine/SearchSession.h"
 #include "model/ThreadConfig.h"
 
 #include <chrono>
@@ -9,13 +10,14 @@
 
 class TWorkerThread;
 
-// The consumer side of a search: takes names from JobQueue and starts one worker per
-// name, never more than MaxThreads at once, until it takes the end marker or sees
-// StopFlag after a pause; then it waits until every registered worker has ended.
+// The consumer side of a search: takes names from the session's host queue and
+// starts one worker per name (registered in the session's worker list), never more
+// than MaxThreads at once, until it takes the end marker or sees the session's stop
+// after a pause; then it waits until every registered worker has ended.
 //
 // Threading: created, started, waited for and freed by the queue thread. Its pauses
 // are upper bounds (1000 ms between passes, 500 ms in the final wait): it wakes as
-// soon as a name is queued, a worker ends or stop is requested (SearchSignal).
+// soon as a name is queued, a worker ends or stop is requested (the session's signal).
 class TDequeueThread : public TEngineThread {
 public:
     static constexpr std::chrono::milliseconds kPassPause{1000};
@@ -32,6 +34,7 @@ protected:
     void Execute() override;
 
 private:
+    TSearchSession& Session() const { return *FServices.Session; }
     // One pass: starts workers while slots are free. True if it took the end marker.
     bool RunPass();
     void StartWorker(const QString& name);

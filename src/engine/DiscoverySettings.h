@@ -1,21 +1,25 @@
 #pragma once
 
+#include "model/DiscoveryOptions.h"
+
 #include <atomic>
 #include <cstdint>
 
-// The "IPDiscovery" settings: process-wide values that every host check reads
-// while it runs (they are not copied into the search configuration).
-enum TIPDiscoveryMethod : uint8_t {
-    dmICMP = 1,
-    dmNetBios = 2,
-    dmARP = 4,
-};
-
+// The program's "IPDiscovery" settings, as the options dialogs edit them and the
+// settings file stores them. A search never reads them while it runs: it works
+// with the snapshot its session took when it started (Snapshot()).
 struct TIPDiscoverySettings {
     std::atomic<int32_t> TimeOut{1000};      // ms per probe method
     std::atomic<int32_t> MaxThreads{10};     // checks running at once
     std::atomic<bool> ResolveAddress{false}; // reverse lookup of reachable addresses
-    std::atomic<uint8_t> Method{7};          // set of TIPDiscoveryMethod bits
+    std::atomic<uint8_t> Method{7};          // TDiscoveryMethods bits, as stored
+
+    TDiscoveryOptions Snapshot() const
+    {
+        return {TimeOut.load(), MaxThreads.load(), ResolveAddress.load(),
+                TDiscoveryMethods::FromBits(Method.load())};
+    }
 };
 
+// The program's one instance (settings file, options dialogs, search start).
 extern TIPDiscoverySettings IPDiscovery;

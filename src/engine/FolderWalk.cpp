@@ -1,9 +1,7 @@
 #include "engine/FolderWalk.h"
 
 #include "engine/ContentScanner.h"
-#include "engine/SearchLog.h"
 #include "model/DateTime.h"
-#include "model/StopFlag.h"
 
 #include <QCryptographicHash>
 #include <algorithm>
@@ -68,13 +66,13 @@ void TFolderWalk::SearchFolder(const QString& folder, int depth)
     const PlatformError error = m_client.listFolder(folder, entries);
     if (error.failed()) {
         if (depth == 0) {
-            SearchLog.AddEntry(lkComputer, QStringLiteral("Cannot search %1: error code %2 (%3)")
+            m_context.AddLogEntry(TSearchLogKind::Computer, QStringLiteral("Cannot search %1: error code %2 (%3)")
                                                .arg(folder, QString::number(error.code), error.message));
         }
         return;
     }
     if (depth == 0)
-        SearchLog.AddEntry(lkComputer, QStringLiteral("Searching %1...").arg(folder));
+        m_context.AddLogEntry(TSearchLogKind::Computer, QStringLiteral("Searching %1...").arg(folder));
 
     QByteArray identity = ListingIdentity(entries);
     if (std::find(m_ancestorIdentities.begin(), m_ancestorIdentities.end(), identity) !=
@@ -87,8 +85,9 @@ void TFolderWalk::SearchFolder(const QString& folder, int depth)
     } popOnExit{m_ancestorIdentities};
 
     HintSubfolders(folder, entries);
+    const std::stop_token stop = m_context.StopToken();
     for (const auto& listed : entries) {
-        if (StopRequested())
+        if (stop.stop_requested())
             break;
         if (IsDotEntry(listed.name))
             continue;
@@ -148,5 +147,6 @@ bool TFolderWalk::ContentMatches(const QString& path)
     if (!source)
         return false;
     const TThreadConfig& config = m_context.Config();
-    return FileContainsText(*source, config.SearchText, config.Logic, config.Encoding);
+    return FileContainsText(*source, config.SearchText, config.Logic, config.Encoding, kScanChunkSize,
+                            m_context.StopToken());
 }

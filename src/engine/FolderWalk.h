@@ -22,8 +22,8 @@
 // listing repeats an ancestor's. As a backstop it never descends into a path longer
 // than kMaxWalkPathLength characters.
 //
-// Runs on the worker's thread. StopFlag is tested before every entry; the content
-// scan tests it too.
+// Runs on the worker's thread. The context's stop token is tested before every
+// entry; the content scan tests it too. Log lines go to the context's log.
 class TFolderWalk {
 public:
     static constexpr int kMaxWalkPathLength = 4096;

@@ -2,7 +2,6 @@
 
 #include "engine/SearchLog.h"
 #include "model/DateTime.h"
-#include "model/StopFlag.h"
 
 #include <vector>
 
@@ -20,7 +19,7 @@ void FtpSearchHost(const QString& host, FtpClientFactory& clientFactory, HostSea
     if (host.size() <= 2)
         return;
     const QString server = host.mid(2);
-    const std::unique_ptr<FtpClient> client = clientFactory.create();
+    const std::unique_ptr<FtpClient> client = clientFactory.create(context.StopToken());
     // A server that is absent or refuses anonymous users is no finding: silent.
     if (!client->login(server))
         return;
@@ -33,12 +32,13 @@ void FtpSearchFolder(FtpClient& client, const QString& server, const QString& pa
                      FtpWalkGuard& guard)
 {
     std::vector<FtpListEntry> entries;
-    if (!client.list(path, entries) || StopRequested())
+    const std::stop_token stop = context.StopToken();
+    if (!client.list(path, entries) || stop.stop_requested())
         return;
     // Once per folder: a server whose listing the parser cannot read would
     // otherwise look like a server without files.
     if (const FtpUnreadableLines unreadable = client.unreadableLines(); unreadable.count > 0)
-        SearchLog.AddEntry(lkComputer, QStringLiteral("Cannot read %1 line(s) of the listing of %2: %3")
+        context.AddLogEntry(TSearchLogKind::Computer, QStringLiteral("Cannot read %1 line(s) of the listing of %2: %3")
                                            .arg(QString::number(unreadable.count), FtpLocation(server, path),
                                                 unreadable.first));
     if (!guard.enter(entries))
@@ -46,7 +46,7 @@ void FtpSearchFolder(FtpClient& client, const QString& server, const QString& pa
     context.SetActivity(waSearching, FtpLocation(server, path));
     std::vector<QString> subfolders;
     for (const FtpListEntry& entry : entries) {
-        if (StopRequested())
+        if (stop.stop_requested())
             break;
         TestFtpEntry(path, entry, server, context);
         if (guard.shouldWalk(entry))
@@ -54,7 +54,7 @@ void FtpSearchFolder(FtpClient& client, const QString& server, const QString& pa
     }
     entries = {};
     for (const QString& subfolder : subfolders) {
-        if (StopRequested())
+        if (stop.stop_requested())
             break;
         FtpSearchFolder(client, server, subfolder, context, guard);
     }

@@ -11,7 +11,7 @@
 // content) and deliver each hit as "ftp://" + server + path + "/" + name.
 //
 // Threading and cancellation: runs on the worker's thread with its own client.
-// StopFlag is read after each listing, before each entry and before each
+// The context's stop token is read after each listing, before each entry and before each
 // subfolder; the client's calls give up within about a second of a stop, so a
 // stopped walk ends promptly. Failures of the server (no server, login refused,
 // lost connection) end the host's FTP part silently; a folder that cannot be

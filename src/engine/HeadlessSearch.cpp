@@ -2,11 +2,8 @@
 
 #include "engine/EngineErrorReporter.h"
 #include "engine/HitSink.h"
-#include "engine/JobQueue.h"
 #include "engine/QueueThread.h"
-#include "engine/SearchSignal.h"
 #include "model/Error.h"
-#include "model/StopFlag.h"
 
 #include <chrono>
 
@@ -42,10 +39,6 @@ THeadlessSearchResult THeadlessSearch::Run(const TThreadConfig& config, const TS
 {
     if (!m_dispatcher.isMainThread())
         RaiseError(QStringLiteral("A headless search must run on the main thread"));
-    // The host queue, the worker list and the stop flag are process-wide: one search at a time.
-    if (TEngineThread::LiveCount() != 0)
-        RaiseError(QStringLiteral("Another search is still running"));
-
     THeadlessSearchResult result;
     RecordingHitSink hits(result.Items, OnHit);
     StdErrErrorReporter errors(EchoErrors);
@@ -53,25 +46,22 @@ THeadlessSearchResult THeadlessSearch::Run(const TThreadConfig& config, const TS
     services.Dispatcher = &m_dispatcher;
     services.Hits = &hits;
     services.Errors = &errors;
-
-    StopFlag.exchange(0);
-    SearchLog.ClearEntries();
-    JobQueue.ClearNames();
-    SearchRunning = true;
+    // The end of a run waits until no engine thread is left in the process, so a run
+    // beside another search's threads would wait for that search as well.
+    if (TEngineThread::LiveCount() != 0)
+        RaiseError(QStringLiteral("Another search is still running"));
+    m_session = std::make_shared<TSearchSession>(root, Discovery, Accounts);
+    services.Session = m_session;
 
     bool finished = false;
-    auto* queue = new TQueueThread(config, root, services);
+    auto* queue = new TQueueThread(config, services);
     queue->CreateWorker = CreateWorker;
     queue->FreeOnTerminate = true;
-    queue->OnTerminate = [&finished](TEngineThread&) {
-        SearchRunning = false;
-        finished = true;
-    };
+    queue->OnTerminate = [&finished](TEngineThread&) { finished = true; };
     try {
         queue->Start();
     } catch (...) {
         delete queue;
-        SearchRunning = false;
         throw;
     }
 
@@ -85,7 +75,7 @@ THeadlessSearchResult THeadlessSearch::Run(const TThreadConfig& config, const TS
         m_dispatcher.pumpUntil([&] { return finished || stopWanted(); }, milliseconds(1000));
         if (!finished && stopWanted()) {
             result.Stopped = true;
-            RequestSearchStop();
+            m_session->RequestStop();
         }
     }
     // Self-freeing threads may still be on their last steps; nothing of theirs may
@@ -93,7 +83,7 @@ THeadlessSearchResult THeadlessSearch::Run(const TThreadConfig& config, const TS
     while (!m_dispatcher.pumpUntil([] { return TEngineThread::LiveCount() == 0; }, milliseconds(1000))) {
     }
 
-    result.Log = SearchLog.Snapshot();
+    result.Log = m_session->Log().Snapshot();
     result.Errors = errors.Messages();
     return result;
 }

@@ -5,12 +5,14 @@
 #include "engine/ScopeRoot.h"
 #include "engine/SearchLog.h"
 #include "engine/SearchServices.h"
+#include "engine/SearchSession.h"
 #include "model/ItemRecord.h"
 #include "model/ThreadConfig.h"
 
 #include <QString>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <vector>
 
 struct THeadlessSearchResult {
@@ -20,8 +22,9 @@ struct THeadlessSearchResult {
     bool Stopped = false;             // a stop was requested
 };
 
-// Runs one search without a window (tests now, the command line later): resets the
-// stop flag, the log and the host queue, starts the queue thread, pumps the main
+// Runs one search without a window (tests now, the command line later): makes a
+// fresh search session (its own stop, log and host queue, with the root, discovery
+// options and accounts given here), starts the queue thread, pumps the main
 // thread's calls until the search has ended and every engine thread is gone.
 //
 // Threading: construct and Run on the dispatcher's main thread. Stop may be called
@@ -43,9 +46,15 @@ public:
     TDequeueThread::WorkerFactory CreateWorker;
     // Also write reported errors to standard error.
     bool EchoErrors = true;
+    // What the session of the next Run copies.
+    TDiscoveryOptions Discovery;
+    std::vector<TUnicodeAccount> Accounts;
+    // The session of the last Run (its log stays readable); null before the first.
+    std::shared_ptr<TSearchSession> Session() const { return m_session; }
 
 private:
     PumpDispatcher& m_dispatcher;
     TSearchServices m_services;
     std::atomic<bool> m_stopRequested{false};
+    std::shared_ptr<TSearchSession> m_session;
 };

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "model/DiscoveryOptions.h"
+
 #include <QString>
 
 #include <cstdint>
 #include <functional>
+#include <stop_token>
 
 // Result of probing one address: 0 no answer, 1 reachable, 2 the probe failed.
 struct THostCheckResult {
@@ -19,7 +22,10 @@ public:
     virtual ~HostCheckerService() = default;
     // Whether probing is possible at all (an ICMP socket can be opened).
     virtual bool available() const = 0;
-    // Starts the check of one address (network byte order) with the current
-    // IPDiscovery settings. onTerminated runs exactly once, on the main thread.
-    virtual void start(uint32_t address, std::function<void(const THostCheckResult&)> onTerminated) = 0;
+    // Starts the check of one address (network byte order) with the search's
+    // discovery options; once stop is requested the check ends soon (result 0 unless
+    // the address had already answered). onTerminated runs exactly once, on the main
+    // thread.
+    virtual void start(uint32_t address, const TDiscoveryOptions& options, std::stop_token stop,
+                       std::function<void(const THostCheckResult&)> onTerminated) = 0;
 };

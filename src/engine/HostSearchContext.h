@@ -1,10 +1,12 @@
 #pragma once
 
+#include "engine/SearchLog.h"
 #include "engine/WorkerActivity.h"
 #include "model/ItemRecord.h"
 #include "model/ThreadConfig.h"
 
 #include <QString>
+#include <stop_token>
 
 // What a per-host search (the share walk, the FTP walk) needs from its worker.
 // All calls run on the worker's thread.
@@ -17,4 +19,8 @@ public:
     virtual void SetActivity(TWorkerActivity kind, const QString& text) = 0;
     // Hands the hit to the main thread; returns once it has been appended.
     virtual void DeliverHit(const TItemRecord& hit) = 0;
+    // The search's stop request: walks test it before every entry.
+    virtual std::stop_token StopToken() const = 0;
+    // The search's log.
+    virtual void AddLogEntry(TSearchLogKind kind, const QString& text) = 0;
 };

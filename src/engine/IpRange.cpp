@@ -58,7 +58,7 @@ bool IsUsableEnd(uint32_t address)
 
 } // namespace
 
-bool ParseIPRange(const QString& text, uint32_t& first, uint32_t& last)
+bool ParseIPRange(const QString& text, uint32_t& first, uint32_t& last, TEngineSearchLog* log)
 {
     std::optional<ParsedEnds> ends;
     if (!text.contains(u'-'))
@@ -70,13 +70,13 @@ bool ParseIPRange(const QString& text, uint32_t& first, uint32_t& last)
 
     const bool valid =
         IsUsableEnd(first) && IsUsableEnd(last) && SwapByteOrder32(first) < SwapByteOrder32(last);
-    if (valid) {
+    if (log && valid) {
         // The count is unsigned: a range may hold more than 2^31 addresses.
-        SearchLog.AddEntry(lkScope, QStringLiteral("IP Range of %1 addresses is valid (")
-                                        .arg(IPRangeCount(first, last)) +
-                                        text + u')');
-    } else {
-        SearchLog.AddEntry(lkError, QStringLiteral("IP Range is invalid (") + text + u')');
+        log->AddEntry(TSearchLogKind::Scope,
+                      QStringLiteral("IP Range of %1 addresses is valid (").arg(IPRangeCount(first, last)) + text +
+                          u')');
+    } else if (log) {
+        log->AddEntry(TSearchLogKind::Error, QStringLiteral("IP Range is invalid (") + text + u')');
     }
     return valid;
 }

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <iterator>
 
+class TEngineSearchLog;
+
 // IPv4 address ranges of the "IP Address Range" search type. An entry is either
 // "first - last" (two addresses split at the first hyphen, blanks around either
 // ignored) or, as a convenience, CIDR notation "address/prefix". Addresses are
@@ -17,12 +19,12 @@
 // starts at 0.0.0.0 or ends at 255.255.255.255 is invalid. Host bits set in the
 // address are ignored (192.168.1.77/24 is 192.168.1.0 - 192.168.1.255).
 
-// Parses one entry and writes exactly one search-log line: lkScope
-// "IP Range of N addresses is valid (<entry>)" or lkError
+// Parses one entry and, when a log is given, writes exactly one line to it: Scope
+// "IP Range of N addresses is valid (<entry>)" or Error
 // "IP Range is invalid (<entry>)", the entry text inserted as written. first and
 // last are set also for an invalid entry (an end that did not parse is
 // 255.255.255.255). Returns whether the range is valid.
-bool ParseIPRange(const QString& text, uint32_t& first, uint32_t& last);
+bool ParseIPRange(const QString& text, uint32_t& first, uint32_t& last, TEngineSearchLog* log = nullptr);
 
 // The number of addresses from first to last inclusive (network byte order ends,
 // first not above last in host order); 2^32 for the whole address space.

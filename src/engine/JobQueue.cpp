@@ -2,36 +2,33 @@
 
 #include "engine/SearchSignal.h"
 
-TJobQueue JobQueue;
+TJobQueue::TJobQueue(TSearchSignal& signal) : m_signal(signal) {}
 
 void TJobQueue::EnqueueName(const QString& name)
 {
-    {
-        LockGuard guard(*this);
-        Enqueue(name);
-    }
-    SearchSignal.Notify();
+    m_names.withLock([&](std::deque<QString>& names) { names.push_back(name); });
+    m_signal.Notify();
 }
 
 bool TJobQueue::TryDequeue(QString& name)
 {
-    LockGuard guard(*this);
-    if (Count() == 0) {
-        name.clear();
-        return false;
-    }
-    name = Dequeue();
-    return true;
+    return m_names.withLock([&](std::deque<QString>& names) {
+        if (names.empty()) {
+            name.clear();
+            return false;
+        }
+        name = std::move(names.front());
+        names.pop_front();
+        return true;
+    });
 }
 
 void TJobQueue::ClearNames()
 {
-    LockGuard guard(*this);
-    Clear();
+    m_names.withLock([](std::deque<QString>& names) { names.clear(); });
 }
 
-int TJobQueue::PendingCount()
+int TJobQueue::PendingCount() const
 {
-    LockGuard guard(*this);
-    return Count();
+    return m_names.withLock([](const std::deque<QString>& names) { return static_cast<int>(names.size()); });
 }

@@ -1,73 +1,43 @@
 #pragma once
 
-#include <deque>
 #include <mutex>
-#include <vector>
+#include <utility>
 
-// A list and a queue that carry their own re-entrant lock. The operations do not
-// lock by themselves: every user of a shared instance brackets its accesses with
-// Lock()/Unlock() (or a LockGuard), so that a sequence of operations is atomic.
+// A value that is reached only under its own lock: withLock runs a function on the
+// value while the lock is held, snapshot copies it out. There is no other way in,
+// so no access can forget the lock. The lock is not re-entrant: a function given to
+// withLock must not call back into the same container.
+//
+// Nesting rule of the engine: the worker list's lock may be held while a worker's
+// own activity lock is taken (the thread view reads every worker's activity that
+// way); never the other way round, and no other lock is taken inside either.
 template <typename T>
-class TLockList {
+class TSynchronized {
 public:
-    void Lock() { m_lock.lock(); }
-    void Unlock() { m_lock.unlock(); }
+    TSynchronized() = default;
+    explicit TSynchronized(T value) : m_value(std::move(value)) {}
+    TSynchronized(const TSynchronized&) = delete;
+    TSynchronized& operator=(const TSynchronized&) = delete;
 
-    int Count() const { return static_cast<int>(m_items.size()); }
-    const T& operator[](int index) const { return m_items[static_cast<size_t>(index)]; }
-    T& operator[](int index) { return m_items[static_cast<size_t>(index)]; }
-    void Add(const T& item) { m_items.push_back(item); }
-    void Add(T&& item) { m_items.push_back(std::move(item)); }
-    // Removes the first element equal to item; no effect if absent.
-    void Remove(const T& item)
+    template <typename Fn>
+    decltype(auto) withLock(Fn&& fn)
     {
-        for (auto it = m_items.begin(); it != m_items.end(); ++it) {
-            if (*it == item) {
-                m_items.erase(it);
-                return;
-            }
-        }
+        std::lock_guard lock(m_mutex);
+        return std::forward<Fn>(fn)(m_value);
     }
-    void Clear() { m_items.clear(); }
-    auto begin() const { return m_items.begin(); }
-    auto end() const { return m_items.end(); }
-
-private:
-    std::recursive_mutex m_lock;
-    std::vector<T> m_items;
-};
-
-template <typename T>
-class TLockQueue {
-public:
-    void Lock() { m_lock.lock(); }
-    void Unlock() { m_lock.unlock(); }
-
-    int Count() const { return static_cast<int>(m_items.size()); }
-    void Enqueue(const T& item) { m_items.push_back(item); }
-    // Precondition: Count() > 0.
-    T Dequeue()
+    template <typename Fn>
+    decltype(auto) withLock(Fn&& fn) const
     {
-        T item = std::move(m_items.front());
-        m_items.pop_front();
-        return item;
+        std::lock_guard lock(m_mutex);
+        return std::forward<Fn>(fn)(m_value);
     }
-    void Clear() { m_items.clear(); }
+    T snapshot() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_value;
+    }
 
 private:
-    std::recursive_mutex m_lock;
-    std::deque<T> m_items;
-};
-
-// Holds a container's lock for a scope, so that an exception never leaves it held.
-template <typename Container>
-class LockGuard {
-public:
-    explicit LockGuard(Container& container) : m_container(container) { m_container.Lock(); }
-    ~LockGuard() { m_container.Unlock(); }
-    LockGuard(const LockGuard&) = delete;
-    LockGuard& operator=(const LockGuard&) = delete;
-
-private:
-    Container& m_container;
+    mutable std::mutex m_mutex;
+    T m_value{};
 };

@@ -1,6 +1,5 @@
 #include "engine/PatternScan.h"
 
-#include "model/StopFlag.h"
 
 #include <algorithm>
 #include <cstring>
@@ -38,7 +37,7 @@ private:
 } // namespace
 
 PatternScanResult ScanForPatterns(ByteSource& source, int64_t size, const std::vector<ByteFinder>& finders,
-                                  bool stopAtFirstHit, size_t chunkSize)
+                                  bool stopAtFirstHit, size_t chunkSize, const std::stop_token& stop)
 {
     PatternScanResult result;
     result.found.assign(finders.size(), false);
@@ -65,7 +64,7 @@ PatternScanResult ScanForPatterns(ByteSource& source, int64_t size, const std::v
     size_t carried = 0;
     int64_t offset = 0;
     while (offset < size && !pending.empty()) {
-        if (StopRequested()) {
+        if (stop.stop_requested()) {
             result.status = ScanStatus::Stopped;
             return result;
         }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <stop_token>
 #include <vector>
 
 // Streams a ByteSource once through one buffer and searches each chunk for every
@@ -12,7 +13,7 @@
 // so a pattern across a chunk boundary is found and the answers equal a search of
 // the whole file, for any file size.
 //
-// Cancellation: StopFlag is tested before every chunk; once it is set the scan ends
+// Cancellation: the stop token is tested before every chunk; once it is set the scan ends
 // with ScanStatus::Stopped and reads nothing more.
 
 // Reads of 1 MiB keep system calls rare and a chunk in the processor's cache
@@ -30,4 +31,5 @@ struct PatternScanResult {
 // sooner). Patterns that are empty or longer than size are not found and cost no
 // reading. With stopAtFirstHit the scan ends as soon as any pattern is found.
 PatternScanResult ScanForPatterns(ByteSource& source, int64_t size, const std::vector<ByteFinder>& finders,
-                                  bool stopAtFirstHit, size_t chunkSize = kScanChunkSize);
+                                  bool stopAtFirstHit, size_t chunkSize = kScanChunkSize,
+                                  const std::stop_token& stop = {});

@@ -1,15 +1,10 @@
 #include "engine/QueueThread.h"
 
-#include "engine/DiscoverySettings.h"
 #include "engine/EngineErrorReporter.h"
 #include "engine/IpRange.h"
-#include "engine/JobQueue.h"
-#include "engine/SearchLog.h"
-#include "engine/SearchSignal.h"
 #include "model/DelimitedText.h"
 #include "model/Error.h"
 #include "model/IpAddress.h"
-#include "model/StopFlag.h"
 
 #include <algorithm>
 
@@ -29,9 +24,8 @@ QString SearchModeName(TSearchType searchMethod)
     }
 }
 
-TQueueThread::TQueueThread(const TThreadConfig& config, const TScopeRoot& root,
-                           const TSearchServices& services)
-    : TEngineThread(*services.Dispatcher), FConfig(config), FRoot(root), FServices(services)
+TQueueThread::TQueueThread(const TThreadConfig& config, const TSearchServices& services)
+    : TEngineThread(*services.Dispatcher), FConfig(config), FRoot(services.Session->Root()), FServices(services)
 {
 }
 
@@ -39,11 +33,11 @@ TQueueThread::~TQueueThread() = default;
 
 void TQueueThread::EnqueueComputer(const QString& name)
 {
-    if (StopRequested())
+    if (Session().StopRequested())
         return;
     if (name != kQueueEndMarker)
-        SearchLog.AddEntry(lkComputer, QStringLiteral("Computer %1 enqueued.").arg(name));
-    JobQueue.EnqueueName(name);
+        Session().Log().AddEntry(TSearchLogKind::Computer, QStringLiteral("Computer %1 enqueued.").arg(name));
+    Session().Jobs().EnqueueName(name);
 }
 
 bool TQueueThread::MatchesMask(const QString& name) const
@@ -53,7 +47,7 @@ bool TQueueThread::MatchesMask(const QString& name) const
 
 void TQueueThread::EnqueueEndMarker()
 {
-    JobQueue.EnqueueName(kQueueEndMarker);
+    Session().Jobs().EnqueueName(kQueueEndMarker);
 }
 
 void TQueueThread::Execute()
@@ -67,13 +61,13 @@ void TQueueThread::Execute()
     bool markerQueued = false;
     try {
         const QString root = FRoot.Assigned ? FRoot.Resource.RemoteName : QStringLiteral("Entire Network");
-        SearchLog.AddEntry(lkInfo, QStringLiteral("Search started in mode '%1' with root '%2'.")
+        Session().Log().AddEntry(TSearchLogKind::Info, QStringLiteral("Search started in mode '%1' with root '%2'.")
                                        .arg(SearchModeName(FConfig.SearchMethod), root));
         RunSearchType();
         WaitForCheckers();
         EnqueueEndMarker();
         markerQueued = true;
-        SearchLog.AddEntry(lkInfo, QStringLiteral("Finishing search..."));
+        Session().Log().AddEntry(TSearchLogKind::Info, QStringLiteral("Finishing search..."));
     } catch (const std::exception& error) {
         failed = true;
         failure = ExceptionMessage(error);
@@ -85,8 +79,8 @@ void TQueueThread::Execute()
         EnqueueEndMarker();
     }
     dequeue.WaitFor();
-    SearchLog.AddEntry(lkInfo, QStringLiteral("Search finished."));
-    JobQueue.ClearNames();
+    Session().Log().AddEntry(TSearchLogKind::Info, QStringLiteral("Search finished."));
+    Session().Jobs().ClearNames();
 
     if (failed) {
         const QString message = QStringLiteral("TQueueThread: ") + failure;
@@ -134,51 +128,51 @@ void TQueueThread::HandleServer(const QString& name)
     const bool skipped = (FConfig.SearchMethod == TSearchType::ExcludedComputers && MatchesMask(name)) ||
                          (FConfig.SearchMethod == TSearchType::SpecifiedComputers && !MatchesMask(name));
     if (skipped)
-        SearchLog.AddEntry(lkInfo, QStringLiteral("Computer ") + name + QStringLiteral(" skipped"));
+        Session().Log().AddEntry(TSearchLogKind::Info, QStringLiteral("Computer ") + name + QStringLiteral(" skipped"));
     else
         EnqueueComputer(name);
 }
 
 void TQueueThread::EnumerateResource(const TNetResource* resource)
 {
-    if (StopRequested())
+    if (Session().StopRequested())
         return;
     if (!FServices.Browser)
         RaiseError(QStringLiteral("No network browser available"));
     if (resource)
-        SearchLog.AddEntry(lkScope, QStringLiteral("Opening %1...").arg(resource->RemoteName));
+        Session().Log().AddEntry(TSearchLogKind::Scope, QStringLiteral("Opening %1...").arg(resource->RemoteName));
 
     PlatformError error;
-    const std::unique_ptr<NetworkEnumeration> enumeration = FServices.Browser->open(resource, error);
+    const std::unique_ptr<NetworkEnumeration> enumeration = FServices.Browser->open(resource, error, Session().StopToken());
     if (!enumeration) {
         const QString code = QString::number(error.code);
         if (resource) {
-            SearchLog.AddEntry(lkError, QStringLiteral("Cannot open the network resource \"%1\": %2 (%3)")
+            Session().Log().AddEntry(TSearchLogKind::Error, QStringLiteral("Cannot open the network resource \"%1\": %2 (%3)")
                                             .arg(resource->RemoteName, error.message, code));
         } else {
-            SearchLog.AddEntry(
-                lkError,
+            Session().Log().AddEntry(
+                TSearchLogKind::Error,
                 QStringLiteral("Cannot open root network resource: %1 (%2)").arg(error.message, code));
         }
         return;
     }
 
     std::vector<TNetResource> entries;
-    while (!StopRequested()) {
+    while (!Session().StopRequested()) {
         entries.clear();
         error = PlatformError{};
         const EnumResult result = enumeration->next(kEnumerationBatch, entries, error);
         if (result == EnumResult::Error) {
-            SearchLog.AddEntry(lkError, QStringLiteral("Error opening resource: ") + error.message);
+            Session().Log().AddEntry(TSearchLogKind::Error, QStringLiteral("Error opening resource: ") + error.message);
             break;
         }
         // The end normally comes without entries; any that do come with it are still handled.
         if (result == EnumResult::NoMoreItems && entries.empty())
             break;
-        SearchLog.AddEntry(lkScope, QStringLiteral("Found %1 resources").arg(entries.size()));
+        Session().Log().AddEntry(TSearchLogKind::Scope, QStringLiteral("Found %1 resources").arg(entries.size()));
         for (const TNetResource& entry : entries) {
             const bool server = entry.DisplayType == kResourceDisplayTypeServer;
-            if (!server || StopRequested()) {
+            if (!server || Session().StopRequested()) {
                 if (!server && (entry.Usage & kResourceUsageContainer) != 0)
                     EnumerateResource(&entry);
                 continue;
@@ -196,18 +190,18 @@ void TQueueThread::SearchIpRanges(const QStringList& list)
     for (const QString& entry : list) {
         uint32_t first = 0;
         uint32_t last = 0;
-        if (!ParseIPRange(entry, first, last))
+        if (!ParseIPRange(entry, first, last, &Session().Log()))
             continue;
         // Without a probe facility, or once stopped, every address is passed over.
-        if (!FServices.HostChecker || !FServices.HostChecker->available() || StopRequested())
+        if (!FServices.HostChecker || !FServices.HostChecker->available() || Session().StopRequested())
             continue;
         for (const uint32_t address : IPRangeAddresses(first, last)) {
-            if (StopRequested())
+            if (Session().StopRequested())
                 break;
             StartHostCheck(address);
             // A negative limit would never let the wait end.
-            const int limit = std::max<int>(IPDiscovery.MaxThreads.load(), 0);
-            SearchSignal.WaitUntil([&] { return FCheckerCount.load() <= limit || StopRequested(); },
+            const int limit = std::max<int>(Session().Discovery().MaxThreads, 0);
+            Session().Signal().WaitUntil([&] { return FCheckerCount.load() <= limit || Session().StopRequested(); },
                                    kCheckerPause);
         }
     }
@@ -217,9 +211,10 @@ void TQueueThread::StartHostCheck(uint32_t address)
 {
     FCheckerCount.fetch_add(1);
     try {
-        FServices.HostChecker->start(address, [this, address](const THostCheckResult& result) {
-            HostCheckerTerminated(address, result);
-        });
+        FServices.HostChecker->start(address, Session().Discovery(), Session().StopToken(),
+                                     [this, address](const THostCheckResult& result) {
+                                         HostCheckerTerminated(address, result);
+                                     });
     } catch (...) {
         FCheckerCount.fetch_sub(1);
         throw;
@@ -231,14 +226,14 @@ void TQueueThread::HostCheckerTerminated(uint32_t address, const THostCheckResul
     // The name goes on the queue before the count falls: the queue thread queues the
     // end marker as soon as the count reaches 0, and the name must come before it.
     if (result.resultCode == 1) {
-        const bool named = IPDiscovery.ResolveAddress.load() && !result.hostName.isEmpty();
+        const bool named = Session().Discovery().ResolveAddress && !result.hostName.isEmpty();
         EnqueueComputer(QStringLiteral("\\\\") + (named ? result.hostName : IpToText(address)));
     }
     FCheckerCount.fetch_sub(1);
-    SearchSignal.Notify();
+    Session().Signal().Notify();
 }
 
 void TQueueThread::WaitForCheckers()
 {
-    SearchSignal.WaitUntil([this] { return FCheckerCount.load() == 0; }, kCheckerPause);
+    Session().Signal().WaitUntil([this] { return FCheckerCount.load() == 0; }, kCheckerPause);
 }

@@ -6,6 +6,7 @@
 #include "engine/HostCheckerService.h"
 #include "engine/ScopeRoot.h"
 #include "engine/SearchServices.h"
+#include "engine/SearchSession.h"
 #include "model/ThreadConfig.h"
 
 #include <QString>
@@ -14,25 +15,30 @@
 #include <memory>
 #include <vector>
 
-// The producer of a search: turns the scope into computer names on JobQueue (network
+// The producer of a search: turns the scope into computer names on the session's
+// host queue (network
 // browse for the entire network or all but the listed computers, the list itself
 // for listed computers, host checks of every address for IP ranges), then queues the
 // end marker, waits for the dequeue thread it started first, and ends.
 //
 // Threading: created suspended by the main thread, which sets its termination
 // handler and makes it free itself. HostCheckerTerminated runs on the main thread.
-// Waits are bounded (100 ms for host checks) and wake early through SearchSignal.
-// StopFlag is tested before each browse step and each enqueue; after a stop no new
-// host check starts, the running ones are waited for, and the end marker still comes.
+// Everything it shares with the rest of the search lives in the session of its
+// services (queue, log, signal, stop, scope root, discovery options). Waits are
+// bounded (100 ms for host checks) and wake early through the session's signal.
+// The session's stop is tested before each browse step and each enqueue; after a
+// stop no new host check starts, the running ones are waited for, and the end
+// marker still comes.
 class TQueueThread : public TEngineThread {
 public:
     static constexpr std::chrono::milliseconds kCheckerPause{100};
     static constexpr int kEnumerationBatch = 512;
 
-    TQueueThread(const TThreadConfig& config, const TScopeRoot& root, const TSearchServices& services);
+    // services.Session must be set; the scope root is the session's.
+    TQueueThread(const TThreadConfig& config, const TSearchServices& services);
     ~TQueueThread() override;
 
-    // Logs "Computer %s enqueued." and queues the name, unless StopFlag is set.
+    // Logs "Computer %s enqueued." and queues the name, unless the search was stopped.
     void EnqueueComputer(const QString& name);
     bool MatchesMask(const QString& name) const;
     // Main thread: one host check has ended.
@@ -46,6 +52,7 @@ protected:
     void Execute() override;
 
 private:
+    TSearchSession& Session() const { return *FServices.Session; }
     void RunSearchType();
     void EnumerateResource(const TNetResource* resource);
     void HandleServer(const QString& name);

@@ -13,5 +13,6 @@ struct TScopeRoot {
 void AssignScopeRoot(TScopeRoot& root, const TNetResource* source);
 void ClearScopeRoot(TScopeRoot& root);
 
-// The root the scope browser set for the next search (main thread only).
+// The root the scope browser set for the next search (main thread only). Program
+// state like the settings: a search works with the copy its session took.
 extern TScopeRoot SearchScopeRoot;

@@ -1,10 +1,8 @@
 #pragma once
 
-#include "accounts/Account.h"
-
 #include <QString>
 #include <functional>
-#include <vector>
+#include <memory>
 
 class MainThreadDispatcher;
 class ShareClientFactory;
@@ -14,12 +12,16 @@ class HitIconProvider;
 class HitSink;
 class EngineErrorReporter;
 class HostSearchContext;
+class TSearchSession;
 
 // Everything a search needs from outside the engine, copied into every engine
-// thread. The pointers are not owned and must outlive the search; a service a
-// search does not use may be null (shares are not touched in FTP-only mode, the
-// browser is not needed for a plain computer list or IP ranges, ...).
+// thread. The session is shared with every thread of the search (its stop, queue,
+// log, workers and the settings copies it started with). The other pointers are not
+// owned and must outlive the search; a service a search does not use may be null
+// (shares are not touched in FTP-only mode, the browser is not needed for a plain
+// computer list or IP ranges, ...).
 struct TSearchServices {
+    std::shared_ptr<TSearchSession> Session;
     MainThreadDispatcher* Dispatcher = nullptr;
     // Each worker creates its own share client.
     ShareClientFactory* ShareClients = nullptr;
@@ -27,8 +29,6 @@ struct TSearchServices {
     std::function<void(const QString& host, HostSearchContext& context)> FtpSearch;
     NetworkBrowser* Browser = nullptr;
     HostCheckerService* HostChecker = nullptr;
-    // A copy of the stored accounts, taken under the account list's own lock.
-    std::function<std::vector<TUnicodeAccount>()> Accounts;
     // Null: every hit keeps the icon index -1.
     HitIconProvider* Icons = nullptr;
     HitSink* Hits = nullptr;

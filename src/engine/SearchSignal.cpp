@@ -1,9 +1,5 @@
 #include "engine/SearchSignal.h"
 
-#include "model/StopFlag.h"
-
-TSearchSignal SearchSignal;
-
 uint64_t TSearchSignal::Generation()
 {
     std::lock_guard lock(m_mutex);
@@ -33,10 +29,4 @@ void TSearchSignal::WaitUntil(const std::function<bool()>& condition, std::chron
             return;
         WaitChange(seen, pollInterval);
     }
-}
-
-void RequestSearchStop()
-{
-    StopFlag.exchange(1);
-    SearchSignal.Notify();
 }

@@ -6,7 +6,7 @@
 #include <functional>
 #include <mutex>
 
-// Wakes the engine's waits early. The engine waits with fixed upper bounds (100 ms
+// Wakes the waits of one search early (each search session has its own). The engine waits with fixed upper bounds (100 ms
 // for host checks, 500 ms and 1000 ms in the worker pool); whatever those waits are
 // for (a name queued, a worker or host check ended, stop pressed) notifies this
 // signal, so a wait returns as soon as there may be something to do.
@@ -29,8 +29,3 @@ private:
     uint64_t m_generation = 0;
 };
 
-extern TSearchSignal SearchSignal;
-
-// Asks every engine thread to stop (StopFlag := 1) and wakes their waits. The main
-// thread calls it when the user stops a search or closes the window during one.
-void RequestSearchStop();

@@ -4,10 +4,9 @@
 #include "engine/FolderWalk.h"
 #include "engine/HitIconProvider.h"
 #include "engine/HitSink.h"
-#include "engine/SearchLog.h"
+#include "engine/SearchSession.h"
 #include "model/DelimitedText.h"
 #include "model/Error.h"
-#include "model/StopFlag.h"
 #include "platform/ShareClient.h"
 
 #include <QCoreApplication>
@@ -90,6 +89,16 @@ void TWorkerThread::SetActivity(TWorkerActivity kind, const QString& text)
     FActivityText = text;
 }
 
+std::stop_token TWorkerThread::StopToken() const
+{
+    return FServices.Session->StopToken();
+}
+
+void TWorkerThread::AddLogEntry(TSearchLogKind kind, const QString& text)
+{
+    FServices.Session->Log().AddEntry(kind, text);
+}
+
 bool TWorkerThread::FileNameMatches(const QString& name) const
 {
     return AnyMaskMatches(FFileMasks, name);
@@ -113,8 +122,7 @@ void TWorkerThread::Execute()
 {
     try {
         FFileMasks = BuildFileMasks(FConfig.FileMasks);
-        FAccountMasks =
-            BuildAccountMasks(FServices.Accounts ? FServices.Accounts() : std::vector<TUnicodeAccount>{});
+        FAccountMasks = BuildAccountMasks(FServices.Session->Accounts());
         FFolderMasks = BuildFolderMasks(FConfig.FolderList);
         SetActivity(waConnecting, FHost);
 
@@ -138,25 +146,25 @@ void TWorkerThread::SearchShares()
 {
     if (!FServices.ShareClients)
         RaiseError(QStringLiteral("No share client available"));
-    const std::unique_ptr<ShareClient> client = FServices.ShareClients->create();
+    const std::unique_ptr<ShareClient> client = FServices.ShareClients->create(StopToken());
     TShareAccess access(*client, FAccountMasks, FConfig.HiddenResSearchMethod);
 
     QString userName;
     const bool hostLogon = access.LogonTo(FHost, userName);
     if (hostLogon)
-        SearchLog.AddEntry(lkComputer, QStringLiteral("Logged to %1 as %2").arg(FHost, userName));
+        AddLogEntry(TSearchLogKind::Computer, QStringLiteral("Logged to %1 as %2").arg(FHost, userName));
     ConnectionGuard hostConnection(access, FHost, hostLogon && FConfig.AutoUnmount);
 
     QStringList shares;
     if (!access.EnumHostShares(FHost, shares)) {
-        SearchLog.AddEntry(lkComputer, QStringLiteral("No folders found on %1").arg(FHost));
+        AddLogEntry(TSearchLogKind::Computer, QStringLiteral("No folders found on %1").arg(FHost));
         return;
     }
-    SearchLog.AddEntry(lkComputer, QStringLiteral("Found %1 folders on %2: %3")
+    AddLogEntry(TSearchLogKind::Computer, QStringLiteral("Found %1 folders on %2: %3")
                                        .arg(QString::number(shares.size()), FHost, JoinCommaText(shares)));
     TFolderWalk walk(*client, *this, FFolderMasks);
     for (const QString& share : shares) {
-        if (StopRequested())
+        if (FServices.Session->StopRequested())
             break;
         const QString path = FHost + u'\\' + share;
         QString shareUser;

@@ -20,8 +20,9 @@ class ShareClient;
 //
 // Threading: the dequeue thread creates, registers and starts it; it frees itself.
 // GetActivity may be called from any thread (the thread view holds the worker
-// list's lock while it calls it). StopFlag is tested before every share and, by the
-// walk, before every entry.
+// list's lock while it calls it). The session's stop is tested before every share
+// and, by the walk, before every entry; its log and account copy are the worker's.
+// services.Session must be set.
 class TWorkerThread : public TEngineThread, public HostSearchContext {
 public:
     TWorkerThread(const QString& host, const TThreadConfig& config, const TSearchServices& services);
@@ -35,6 +36,8 @@ public:
     bool FileNameMatches(const QString& name) const override;
     void SetActivity(TWorkerActivity kind, const QString& text) override;
     void DeliverHit(const TItemRecord& hit) override;
+    std::stop_token StopToken() const override;
+    void AddLogEntry(TSearchLogKind kind, const QString& text) override;
 
 protected:
     void Execute() override;

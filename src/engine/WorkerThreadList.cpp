@@ -3,37 +3,61 @@
 #include "engine/SearchSignal.h"
 #include "engine/WorkerThread.h"
 
-TWorkerThreadList WorkerThreadList;
+#include <algorithm>
 
-int TWorkerThreadList::ThreadCount()
+TWorkerThreadList::TWorkerThreadList(TSearchSignal& signal) : m_signal(signal) {}
+
+int TWorkerThreadList::ThreadCount() const
 {
-    LockGuard guard(*this);
-    return Count();
+    return m_workers.withLock(
+        [](const std::vector<TWorkerThread*>& workers) { return static_cast<int>(workers.size()); });
 }
 
 void TWorkerThreadList::AddThread(TWorkerThread* worker)
 {
-    LockGuard guard(*this);
-    Add(worker);
+    m_workers.withLock([&](std::vector<TWorkerThread*>& workers) { workers.push_back(worker); });
+    NotifyChange();
 }
 
 void TWorkerThreadList::RemoveThread(TWorkerThread* worker)
 {
-    {
-        LockGuard guard(*this);
-        Remove(worker);
-    }
-    SearchSignal.Notify();
+    m_workers.withLock([&](std::vector<TWorkerThread*>& workers) {
+        const auto found = std::find(workers.begin(), workers.end(), worker);
+        if (found != workers.end())
+            workers.erase(found);
+    });
+    m_signal.Notify();
+    NotifyChange();
 }
 
-std::vector<TWorkerThread*> TWorkerThreadList::Threads()
+std::vector<TWorkerThread*> TWorkerThreadList::Threads() const
 {
-    LockGuard guard(*this);
-    return {begin(), end()};
+    return m_workers.snapshot();
 }
 
-void WorkerThreadTerminated(TEngineThread& thread)
+void TWorkerThreadList::ForEachLocked(const std::function<void(TWorkerThread&)>& visit) const
+{
+    m_workers.withLock([&](const std::vector<TWorkerThread*>& workers) {
+        for (TWorkerThread* worker : workers)
+            visit(*worker);
+    });
+}
+
+void TWorkerThreadList::SetOnChange(std::function<void()> onChange)
+{
+    m_onChange.withLock([&](std::function<void()>& handler) { handler = std::move(onChange); });
+}
+
+void TWorkerThreadList::NotifyChange()
+{
+    m_onChange.withLock([](const std::function<void()>& handler) {
+        if (handler)
+            handler();
+    });
+}
+
+void WorkerThreadTerminated(TWorkerThreadList& list, TEngineThread& thread)
 {
     if (auto* worker = dynamic_cast<TWorkerThread*>(&thread))
-        WorkerThreadList.RemoveThread(worker);
+        list.RemoveThread(worker);
 }

@@ -2,7 +2,6 @@
 
 #include "model/DateTime.h"
 #include "model/Error.h"
-#include "model/StopFlag.h"
 #include "platform/FtpListParser.h"
 #include "platform/FtpUrl.h"
 
@@ -133,7 +132,7 @@ bool CurlFtpClient::list(const QString& path, std::vector<FtpListEntry>& entries
     m_unreadable = {};
     if (!m_loggedIn || m_connectionEnded)
         return false;
-    if (StopRequested()) {
+    if (m_options.stop.stop_requested()) {
         m_lastFailure = FtpFailure::Stopped;
         m_connectionEnded = true;
         return false;
@@ -211,12 +210,14 @@ size_t CurlFtpClient::headerData(char* data, size_t size, size_t count, void* se
     return bytes;
 }
 
-int CurlFtpClient::progress(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+int CurlFtpClient::progress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
-    return StopRequested() ? 1 : 0;
+    return static_cast<CurlFtpClient*>(self)->m_options.stop.stop_requested() ? 1 : 0;
 }
 
-std::unique_ptr<FtpClient> CurlFtpClientFactory::create()
+std::unique_ptr<FtpClient> CurlFtpClientFactory::create(std::stop_token stop)
 {
-    return std::make_unique<CurlFtpClient>(m_options);
+    FtpClientOptions options = m_options;
+    options.stop = std::move(stop);
+    return std::make_unique<CurlFtpClient>(options);
 }

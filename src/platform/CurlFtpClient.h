@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <stop_token>
 
 // Limits of one FTP client. The defaults suit a local network: a server that
 // does not answer within seconds is not going to.
@@ -21,6 +22,8 @@ struct FtpClientOptions {
     int stallTimeoutMs = 15000;     // a listing that delivers no data for this long
     int transferTimeoutMs = 300000; // one whole request (login or one listing)
     qsizetype maxListingBytes = qsizetype(256) * 1024 * 1024;
+    // The search's stop request; a default token never stops.
+    std::stop_token stop;
 };
 
 // The FTP client on libcurl: anonymous login, active mode (the server connects
@@ -28,7 +31,7 @@ struct FtpClientOptions {
 // per client keeps one control connection for every listing of the host.
 //
 // Threading and cancellation: one client per thread. Every call is bounded by the
-// options' time-outs; a progress callback notices StopFlag, so a call returns
+// options' time-outs; a progress callback notices the options' stop token, so a call returns
 // within about a second of a stop request. After a failure that leaves the
 // connection unusable (lost, timed out, stopped) every further listing fails at
 // once instead of reconnecting: the host's FTP part is over.
@@ -82,7 +85,7 @@ public:
         : m_options(options)
     {
     }
-    std::unique_ptr<FtpClient> create() override;
+    std::unique_ptr<FtpClient> create(std::stop_token stop) override;
 
 private:
     FtpClientOptions m_options;

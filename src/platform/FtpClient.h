@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <stop_token>
 #include <vector>
 
 // What the FTP search asks of an FTP client: anonymous login in active mode, LIST
@@ -11,7 +12,7 @@
 // listing of a host.
 //
 // Threading and cancellation: one client per worker thread; every call is bounded
-// in time and gives up soon after StopFlag is set.
+// in time and gives up soon after the stop token it was created with is set.
 struct FtpListEntry {
     QString name;
     bool isDirectory = false;
@@ -43,5 +44,6 @@ public:
 class FtpClientFactory {
 public:
     virtual ~FtpClientFactory() = default;
-    virtual std::unique_ptr<FtpClient> create() = 0;
+    // A client that gives up once stop is requested.
+    virtual std::unique_ptr<FtpClient> create(std::stop_token stop) = 0;
 };

@@ -7,7 +7,7 @@
 // What went wrong with an FTP request, as far as the search cares.
 enum class FtpFailure {
     None,
-    Stopped,           // the search was stopped (StopFlag)
+    Stopped,           // the search was stopped (its stop token)
     NoServer,          // name not resolved, nothing listening, connection refused
     LoginRefused,      // the server does not accept anonymous users
     FolderUnavailable, // missing or unreadable folder; the connection stays usable

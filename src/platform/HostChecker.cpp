@@ -1,9 +1,7 @@
 #include "platform/HostChecker.h"
 
-#include "engine/DiscoverySettings.h"
 #include "engine/MainThreadDispatcher.h"
 #include "model/Error.h"
-#include "model/StopFlag.h"
 #include "platform/IcmpEchoChannel.h"
 #include "platform/NeighbourChannel.h"
 #include "platform/NetBiosStatusChannel.h"
@@ -84,11 +82,12 @@ bool HostChecker::available() const
     return m_channels[kIcmp] && m_channels[kIcmp]->usable();
 }
 
-void HostChecker::start(uint32_t address, std::function<void(const THostCheckResult&)> onTerminated)
+void HostChecker::start(uint32_t address, const TDiscoveryOptions& options, std::stop_token stop,
+                        std::function<void(const THostCheckResult&)> onTerminated)
 {
     {
         std::lock_guard guard(m_inboxLock);
-        m_inbox.emplace_back(address, std::move(onTerminated));
+        m_inbox.push_back({address, options, std::move(stop), std::move(onTerminated)});
         ++m_outstanding;
     }
     wake();
@@ -129,13 +128,10 @@ void HostChecker::run()
             quit = m_quit;
         }
         if (quit) {
-            finishAll();
+            finishStopped(true);
             return;
         }
-        if (StopRequested()) {
-            finishAll();
-            continue;
-        }
+        finishStopped(false);
         admitNewChecks();
         const Clock::time_point now = Clock::now();
         expireDeadlines(now);
@@ -163,7 +159,7 @@ int HostChecker::waitMilliseconds(Clock::time_point now) const
 
 void HostChecker::admitNewChecks()
 {
-    std::vector<std::pair<uint32_t, Callback>> arrivals;
+    std::vector<Arrival> arrivals;
     {
         std::lock_guard guard(m_inboxLock);
         arrivals.swap(m_inbox);
@@ -171,9 +167,15 @@ void HostChecker::admitNewChecks()
     for (size_t i = 0; i < arrivals.size(); ++i) {
         const ProbeId id = m_nextId++;
         Check& check = m_checks[id];
-        check.address = arrivals[i].first;
-        check.onTerminated = std::move(arrivals[i].second);
-        check.methods = IPDiscovery.Method.load();
+        check.address = arrivals[i].address;
+        check.onTerminated = std::move(arrivals[i].onTerminated);
+        check.options = arrivals[i].options;
+        check.stop = std::move(arrivals[i].stop);
+        // Started after its search was stopped: ends at once.
+        if (check.stop.stop_requested()) {
+            finish(id, 0);
+            continue;
+        }
         advance(id, check);
         if ((i + 1) % kAdmitSlice == 0)
             collectAll();
@@ -185,12 +187,13 @@ void HostChecker::advance(ProbeId id, Check& check)
     while (check.stage < kLookup) {
         const int stage = check.stage;
         ProbeChannel* channel = m_channels[stage];
-        // The method bits are 1 << stage (dmICMP, dmNetBios, dmARP).
-        if (!(check.methods & (1u << stage)) || !channel) {
+        // The method bits are 1 << stage (ICMP, NetBios, ARP).
+        const auto method = static_cast<TDiscoveryMethod>(1u << stage);
+        if (!check.options.Methods.Contains(method) || !channel) {
             ++check.stage;
             continue;
         }
-        const int timeOut = std::max(0, IPDiscovery.TimeOut.load());
+        const int timeOut = std::max(0, check.options.TimeOut);
         ProbeStatus status;
         try {
             status = channel->begin(id, check.address);
@@ -215,7 +218,7 @@ void HostChecker::advance(ProbeId id, Check& check)
         return;
     }
     ProbeChannel* lookup = m_channels[kLookup];
-    if (IPDiscovery.ResolveAddress.load() && lookup) {
+    if (check.options.ResolveAddress && lookup) {
         ProbeStatus status;
         try {
             status = lookup->begin(id, check.address);
@@ -310,12 +313,13 @@ void HostChecker::expireDeadlines(Clock::time_point now)
     }
 }
 
-void HostChecker::finishAll()
+void HostChecker::finishStopped(bool all)
 {
     std::vector<ProbeId> ids;
-    ids.reserve(m_checks.size());
-    for (const auto& [id, check] : m_checks)
-        ids.push_back(id);
+    for (const auto& [id, check] : m_checks) {
+        if (all || check.stop.stop_requested())
+            ids.push_back(id);
+    }
     for (ProbeId id : ids) {
         Check& check = m_checks.at(id);
         if (check.probing) {
@@ -327,14 +331,18 @@ void HostChecker::finishAll()
         }
         finish(id, check.reachable ? 1 : 0);
     }
-    std::vector<std::pair<uint32_t, Callback>> arrivals;
+    // Waiting arrivals of a stopped search are left to admitNewChecks, which ends
+    // them at once; only the destructor ends every one here.
+    if (!all)
+        return;
+    std::vector<Arrival> arrivals;
     {
         std::lock_guard guard(m_inboxLock);
         arrivals.swap(m_inbox);
     }
     for (auto& arrival : arrivals) {
         const ProbeId id = m_nextId++;
-        m_checks[id].onTerminated = std::move(arrival.second);
+        m_checks[id].onTerminated = std::move(arrival.onTerminated);
         finish(id, 0);
     }
 }

@@ -29,20 +29,20 @@ HostProbeChannels OpenSystemProbeChannels(uint16_t netBiosPort = 137);
 // Host checks of the IP-range search on one event-loop thread (epoll), so that a
 // thousand outstanding checks cost a few sockets and no threads.
 //
-// Each check tries the methods enabled in IPDiscovery.Method in the fixed order
-// ICMP echo, NetBIOS node status, ARP, each waiting up to IPDiscovery.TimeOut
-// (read when the method starts), and stops at the first that answers. A reachable
-// address is then looked up by name if IPDiscovery.ResolveAddress is on, waiting at
-// most the lookup deadline (kLookupDeadline unless given): a slow resolver leaves
-// the name empty rather than holding the sweep. Result 1 reachable, 0 not, 2 when a
-// probe raised an error. Method is read when the check starts, TimeOut when each
-// method starts and ResolveAddress when the address has answered.
+// Each check tries the methods enabled in its options' Methods in the fixed order
+// ICMP echo, NetBIOS node status, ARP, each waiting up to the options' TimeOut, and
+// stops at the first that answers. A reachable address is then looked up by name if
+// ResolveAddress is on, waiting at most the lookup deadline (kLookupDeadline unless
+// given): a slow resolver leaves the name empty rather than holding the sweep.
+// Result 1 reachable, 0 not, 2 when a probe raised an error. Each check keeps the
+// options and the stop token it was started with, so checks of several searches
+// may be outstanding at once without seeing each other's settings or stop.
 //
 // Threads and stopping: start() may be called from any thread. Every onTerminated
-// runs exactly once, on the main thread, through the dispatcher. When StopFlag is
-// set, every outstanding check ends within about kStopPoll (result 0 unless it had
-// already found the address reachable), and checks started while it is set end at
-// once with result 0. Destroying the checker ends the checks still outstanding the
+// runs exactly once, on the main thread, through the dispatcher. When a check's
+// stop token is set, it ends within about kStopPoll (result 0 unless it had
+// already found the address reachable), and checks started with a stopped token
+// end at once with result 0. Destroying the checker ends the checks still outstanding the
 // same way and joins the loop thread.
 class HostChecker final : public HostCheckerService {
 public:
@@ -57,7 +57,8 @@ public:
 
     // The ICMP channel could open a ping or a raw socket.
     bool available() const override;
-    void start(uint32_t address, std::function<void(const THostCheckResult&)> onTerminated) override;
+    void start(uint32_t address, const TDiscoveryOptions& options, std::stop_token stop,
+               std::function<void(const THostCheckResult&)> onTerminated) override;
 
     // Checks started whose onTerminated has not been posted yet.
     int outstanding() const;
@@ -68,10 +69,18 @@ private:
 
     enum Stage : int { kIcmp = 0, kNetBios = 1, kArp = 2, kLookup = 3, kStageCount = 4 };
 
+    struct Arrival {
+        uint32_t address = 0;
+        TDiscoveryOptions options;
+        std::stop_token stop;
+        Callback onTerminated;
+    };
+
     struct Check {
         uint32_t address = 0;
         Callback onTerminated;
-        uint8_t methods = 0;
+        TDiscoveryOptions options;
+        std::stop_token stop;
         int stage = kIcmp;     // the probe in flight, or the next to try
         bool probing = false;  // a probe of stage is pending in its channel
         Clock::time_point deadline{};
@@ -86,7 +95,8 @@ private:
     void collectFrom(int stage);
     void collectAll();
     void expireDeadlines(Clock::time_point now);
-    void finishAll();
+    // Ends the checks whose stop is requested; with all, every check and waiting arrival.
+    void finishStopped(bool all);
     void finish(ProbeId id, int resultCode);
     int waitMilliseconds(Clock::time_point now) const;
     void wake();
@@ -99,7 +109,7 @@ private:
     UniqueFd m_wakeup;
 
     mutable std::mutex m_inboxLock;
-    std::vector<std::pair<uint32_t, Callback>> m_inbox;
+    std::vector<Arrival> m_inbox;
     bool m_quit = false;
     int m_outstanding = 0;
 

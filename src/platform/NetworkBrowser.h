@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <stop_token>
 #include <vector>
 
 // Browsing the network neighbourhood: containers (workgroups, domains) hold
@@ -36,7 +37,7 @@ enum class EnumResult {
 };
 
 // An open enumeration below one container. Calls are bounded in time and give up
-// soon after StopFlag is set.
+// soon after the stop token given to open() is set.
 class NetworkEnumeration {
 public:
     virtual ~NetworkEnumeration() = default;
@@ -49,5 +50,7 @@ public:
     virtual ~NetworkBrowser() = default;
     // Opens an enumeration below container (null: the top of the network). Null
     // with the error filled in when it cannot be opened.
-    virtual std::unique_ptr<NetworkEnumeration> open(const TNetResource* container, PlatformError& error) = 0;
+    // Gives up soon after stop is requested (a default token never stops).
+    virtual std::unique_ptr<NetworkEnumeration> open(const TNetResource* container, PlatformError& error,
+                                                     std::stop_token stop = {}) = 0;
 };

@@ -8,13 +8,14 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <stop_token>
 #include <vector>
 
 // What the engine asks of the SMB stack for one host. Paths are UNC
 // (\\HOST, \\HOST\share, \\HOST\share\dir\name); names come back raw.
 //
 // Threading and cancellation: one client serves one worker thread. Every call is
-// bounded in time and returns soon after StopFlag is set (a call blocked in the
+// bounded in time and returns soon after the client's stop token is set (a call blocked in the
 // network is abandoned), reporting a failure.
 enum class ShareType { Disk, Printer, Comms, Ipc, Other };
 
@@ -56,5 +57,6 @@ public:
 class ShareClientFactory {
 public:
     virtual ~ShareClientFactory() = default;
-    virtual std::unique_ptr<ShareClient> create() = 0;
+    // A client whose calls give up once stop is requested.
+    virtual std::unique_ptr<ShareClient> create(std::stop_token stop) = 0;
 };

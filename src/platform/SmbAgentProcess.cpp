@@ -1,6 +1,5 @@
 #include "platform/SmbAgentProcess.h"
 
-#include "model/StopFlag.h"
 #include "platform/SmbAgentProtocol.h"
 
 #include <QElapsedTimer>
@@ -32,7 +31,7 @@ PlatformError agentError(int code, const QString& message)
 
 bool StopDue(const SmbAgentOptions& options)
 {
-    return options.stopRequested ? options.stopRequested() : StopRequested();
+    return options.stop.stop_requested() || (options.stopRequested && options.stopRequested());
 }
 
 } // namespace

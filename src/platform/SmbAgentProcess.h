@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <stop_token>
 #include <sys/types.h>
 
 // How an agent runs and how long its client waits for it.
@@ -13,19 +14,21 @@ struct SmbAgentOptions {
     bool browse = false;          // SMB1 agent for workgroup and server lists
     int requestTimeoutMs = 10000; // libsmbclient's time-out for each SMB request
     int callTimeoutMs = 120000;   // longest wait for one reply (a huge folder listing)
-    int stopGraceMs = 300;        // after StopFlag is seen, wait this long before ending the agent
+    int stopGraceMs = 300;        // after a stop is seen, wait this long before ending the agent
     int probeTimeoutMs = 1000;    // TCP connect probe of port 445 before a host's first call
     int prefetchAgents = 0;       // extra agents a share client lists folders ahead on (0: none)
-    // What stops a call: the search's StopFlag unless given. Work outside a search
-    // (file operations on results) brings its own, so a stopped search cannot stop it.
+    // What stops a call: the search's stop token, and/or a check of its own (file
+    // operations on results bring theirs, so a stopped search cannot stop them).
+    // Neither given: calls end only by their time-outs.
+    std::stop_token stop;
     std::function<bool()> stopRequested;
 };
 
 // One kestrova-smb-agent child process and the socket to it.
 //
 // Threading and cancellation: one thread drives an agent at a time. Every wait
-// for a reply is bounded by callTimeoutMs and notices StopFlag (or the options'
-// own stop check): once it is set a
+// for a reply is bounded by callTimeoutMs and notices the options' stop token (or
+// their own stop check): once it is set a
 // reply still gets stopGraceMs to arrive, then the agent is ended (it may be
 // blocked in the network, where nothing else interrupts it). An agent that was
 // ended, crashed or stopped answering is dead: that call and every later one
@@ -52,6 +55,8 @@ public:
     // The process id while it runs (0 before the first call); for tests.
     pid_t pid() const { return m_pid; }
     const SmbAgentOptions& options() const { return m_options; }
+    // The stop token of the calls from now on (an agent reused by several searches).
+    void setStop(std::stop_token stop) { m_options.stop = std::move(stop); }
 
     // The command that starts an agent: the override set here (tests), else the
     // program named by KESTROVA_SMB_AGENT, else kestrova-smb-agent next to the

@@ -113,7 +113,7 @@ std::optional<TNetResource> SmbNetworkBrowser::resourceFor(const TNetResource* c
 }
 
 std::unique_ptr<NetworkEnumeration> SmbNetworkBrowser::open(const TNetResource* container,
-                                                            PlatformError& error)
+                                                            PlatformError& error, std::stop_token stop)
 {
     QString url = urlFor(container);
     if (url.isEmpty()) {
@@ -124,6 +124,7 @@ std::unique_ptr<NetworkEnumeration> SmbNetworkBrowser::open(const TNetResource* 
     QMutexLocker lock(&m_mutex);
     if (!m_agent || m_agent->isDead())
         m_agent = std::make_unique<SmbAgentProcess>(m_options);
+    m_agent->setStop(std::move(stop));
     QByteArray reply;
     error = m_agent->call(PayloadWriter(MessageType::ListEntries).string(url).payload(), reply);
     if (error.failed())

@@ -31,14 +31,15 @@ private:
 //
 // Threading and cancellation: open() may be called from any thread, one call at
 // a time per browser (a lock serialises them); each is bounded in time and gives
-// up soon after StopFlag is set. A browse agent that was ended is replaced at the
+// up soon after the stop token given to it is set. A browse agent that was ended is replaced at the
 // next open().
 class SmbNetworkBrowser : public NetworkBrowser {
 public:
     explicit SmbNetworkBrowser(const SmbAgentOptions& options = defaultOptions());
     ~SmbNetworkBrowser() override;
 
-    std::unique_ptr<NetworkEnumeration> open(const TNetResource* container, PlatformError& error) override;
+    std::unique_ptr<NetworkEnumeration> open(const TNetResource* container, PlatformError& error,
+                                             std::stop_token stop = {}) override;
 
     static SmbAgentOptions defaultOptions();
     // The resource for one listed entry below container (null: the top), or

@@ -436,7 +436,9 @@ std::unique_ptr<SmbFileWriter> SmbShareClient::createFile(const QString& filePat
     return std::make_unique<SmbFileWriter>(m_agent, handle);
 }
 
-std::unique_ptr<ShareClient> SmbShareClientFactory::create()
+std::unique_ptr<ShareClient> SmbShareClientFactory::create(std::stop_token stop)
 {
-    return std::make_unique<SmbShareClient>(m_options);
+    SmbAgentOptions options = m_options;
+    options.stop = std::move(stop);
+    return std::make_unique<SmbShareClient>(options);
 }

@@ -104,7 +104,7 @@ private:
 class SmbShareClientFactory : public ShareClientFactory {
 public:
     explicit SmbShareClientFactory(const SmbAgentOptions& options = {}) : m_options(options) {}
-    std::unique_ptr<ShareClient> create() override;
+    std::unique_ptr<ShareClient> create(std::stop_token stop) override;
 
 private:
     SmbAgentOptions m_options;

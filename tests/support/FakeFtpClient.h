@@ -54,7 +54,7 @@ public:
         : m_server(server)
     {
     }
-    std::unique_ptr<FtpClient> create() override { return std::make_unique<FakeFtpClient>(m_server); }
+    std::unique_ptr<FtpClient> create(std::stop_token) override { return std::make_unique<FakeFtpClient>(m_server); }
 
 private:
     FakeFtpServer& m_server;

@@ -22,12 +22,17 @@ public:
     std::function<void(const TItemRecord&)> onHit;
 
     std::vector<TItemRecord> hits;
+    // The walk's stop request and log.
+    std::stop_source stop;
+    TEngineSearchLog log;
     std::vector<std::pair<TWorkerActivity, QString>> activities;
 
     const TThreadConfig& Config() const override { return config; }
     bool FileNameMatches(const QString& name) const override { return nameMatches(name); }
     void SetActivity(TWorkerActivity kind, const QString& text) override { activities.emplace_back(kind, text); }
     void DeliverHit(const TItemRecord& hit) override;
+    std::stop_token StopToken() const override { return stop.get_token(); }
+    void AddLogEntry(TSearchLogKind kind, const QString& text) override { log.AddEntry(kind, text); }
 
     // Tests names the way a worker does: with the masks of a "Search files" box text.
     void useFileMasks(const QString& boxText);

@@ -1,4 +1,3 @@
-#include "model/StopFlag.h"
 #include "support/FtpTestServer.h"
 #include "support/QStringPrinter.h"
 #include "support/SmbFixture.h"

@@ -24,7 +24,7 @@ protected:
         IPDiscovery.TimeOut = 1000;
         IPDiscovery.MaxThreads = 10;
         IPDiscovery.ResolveAddress = false;
-        IPDiscovery.Method = dmICMP;
+        IPDiscovery.Method = TDiscoveryMethods(TDiscoveryMethod::ICMP).Bits();
         config.SearchMethod = TSearchType::IpAddressRange;
         config.FileMasks = "*.doc";
         config.ResList = address(1) + "-" + address(6);
@@ -110,8 +110,8 @@ TEST_F(IpRangeSearchTest, AnInvalidRangeIsLoggedAndOnlyTheValidOneIsScanned)
     const int validLine = LogIndex(result, "IP Range of 2 addresses is valid (" + valid + ")");
     EXPECT_GT(invalidLine, 0);
     EXPECT_GT(validLine, invalidLine);
-    EXPECT_EQ(result.Log[invalidLine].Kind, lkError);
-    EXPECT_EQ(result.Log[validLine].Kind, lkScope);
+    EXPECT_EQ(result.Log[invalidLine].Kind, TSearchLogKind::Error);
+    EXPECT_EQ(result.Log[validLine].Kind, TSearchLogKind::Scope);
     EXPECT_EQ(Started(search), Addresses(2, 3));
     EXPECT_EQ(search.shareClients.created(), 2);
     EXPECT_EQ(result.Items.size(), 2);
@@ -124,9 +124,9 @@ TEST_F(IpRangeSearchTest, StopInTheSweepStartsNoFurtherCheckAndStillEnds)
         GTEST_SKIP() << "no ICMP socket";
     IPDiscovery.MaxThreads = 1;
     // The stop comes while the third address is being handed to the checker.
-    search.hostChecks->beforeStart = [](int index) {
+    search.hostChecks->beforeStart = [&search](int index) {
         if (index == 2)
-            RequestSearchStop();
+            search.requestStop();
     };
     const THeadlessSearchResult result = search.run(config);
 
@@ -174,7 +174,7 @@ TEST_F(IpRangeSearchTest, NetBiosAloneFindsTheHostThatAnswersIt)
     LiveSearch search(responder.port());
     if (!CanProbe(search))
         GTEST_SKIP() << "no ICMP socket";
-    IPDiscovery.Method = dmNetBios;
+    IPDiscovery.Method = TDiscoveryMethods(TDiscoveryMethod::NetBios).Bits();
     const THeadlessSearchResult result = search.run(config);
 
     EXPECT_EQ(Started(search), Addresses(1, 6));

@@ -1,5 +1,4 @@
 #include "engine/ScopeRoot.h"
-#include "model/StopFlag.h"
 #include "support/QStringPrinter.h"
 #include "support/SmbBrowseNet.h"
 #include "support/engine/LiveSearch.h"
@@ -38,7 +37,6 @@ protected:
         config.FileMasks = "*.txt";
     }
 
-    void TearDown() override { StopFlag = 0; }
 
     static QStringList SortedNames(const THeadlessSearchResult& result)
     {

@@ -1,7 +1,8 @@
 #include "engine/DiscoverySettings.h"
 #include "engine/PumpDispatcher.h"
 #include "model/IpAddress.h"
-#include "model/StopFlag.h"
+#include "model/DiscoveryOptions.h"
+#include <stop_token>
 #include "platform/HostChecker.h"
 #include "platform/NetBiosStatusChannel.h"
 #include "support/NetBiosResponder.h"
@@ -26,12 +27,16 @@ uint32_t Ip(const QString& text)
 // 127.0.2.x, where this test's NetBIOS responders listen.
 class HostCheckerLoopbackTest : public ::testing::Test {
 protected:
+    // What the next checks start with (the search's options and stop).
+    TDiscoveryOptions discovery;
+    std::stop_source stop;
+
     void SetUp() override
     {
-        StopFlag = 0;
-        IPDiscovery.TimeOut = 2000;
-        IPDiscovery.Method = dmICMP | dmNetBios | dmARP;
-        IPDiscovery.ResolveAddress = false;
+        stop = std::stop_source();
+        discovery.TimeOut = 2000;
+        discovery.Methods = TDiscoveryMethod::ICMP | TDiscoveryMethod::NetBios | TDiscoveryMethod::ARP;
+        discovery.ResolveAddress = false;
         answering = std::make_unique<NetBiosResponder>("127.0.2.1");
         // Every responder shares the port, since the checker sends to one port.
         port = answering->port();
@@ -40,15 +45,15 @@ protected:
     void TearDown() override
     {
         checker.reset();
-        IPDiscovery.TimeOut = 1000;
-        IPDiscovery.Method = 7;
-        IPDiscovery.ResolveAddress = false;
+        discovery.TimeOut = 1000;
+        discovery.Methods = TDiscoveryMethods::All();
+        discovery.ResolveAddress = false;
     }
     THostCheckResult check(const QString& address)
     {
         int delivered = 0;
         THostCheckResult result;
-        checker->start(Ip(address), [&](const THostCheckResult& r) {
+        checker->start(Ip(address), discovery, stop.get_token(), [&](const THostCheckResult& r) {
             result = r;
             ++delivered;
         });
@@ -75,14 +80,14 @@ TEST_F(HostCheckerLoopbackTest, IcmpEchoToLoopbackIsAnswered)
 {
     if (skipWithoutIcmp())
         GTEST_SKIP() << "no ICMP socket";
-    IPDiscovery.Method = dmICMP;
+    discovery.Methods = TDiscoveryMethod::ICMP;
     EXPECT_EQ(check("127.0.0.1").resultCode, 1);
     EXPECT_EQ(check("127.0.2.9").resultCode, 1);
 }
 
 TEST_F(HostCheckerLoopbackTest, NetBiosNodeStatusIsAnsweredByTheResponder)
 {
-    IPDiscovery.Method = dmNetBios;
+    discovery.Methods = TDiscoveryMethod::NetBios;
     const THostCheckResult result = check("127.0.2.1");
     EXPECT_EQ(result.resultCode, 1);
     const std::vector<NetBiosResponder::Request> requests = answering->requests();
@@ -93,13 +98,13 @@ TEST_F(HostCheckerLoopbackTest, NetBiosNodeStatusIsAnsweredByTheResponder)
 
 TEST_F(HostCheckerLoopbackTest, NetBiosShortReplySilenceAndClosedPortAreNoAnswer)
 {
-    IPDiscovery.Method = dmNetBios;
+    discovery.Methods = TDiscoveryMethod::NetBios;
     NetBiosResponder shortReply("127.0.2.2", port, NetBiosResponder::Mode::ShortReply);
     NetBiosResponder silent("127.0.2.3", port, NetBiosResponder::Mode::Silent);
     EXPECT_EQ(check("127.0.2.2").resultCode, 0);
     EXPECT_EQ(shortReply.requests().size(), 1u);
 
-    IPDiscovery.TimeOut = 300;
+    discovery.TimeOut = 300;
     const Clock::time_point started = Clock::now();
     EXPECT_EQ(check("127.0.2.3").resultCode, 0);
     EXPECT_GE(Clock::now() - started, 300ms); // waited its time-out
@@ -107,7 +112,7 @@ TEST_F(HostCheckerLoopbackTest, NetBiosShortReplySilenceAndClosedPortAreNoAnswer
 
     // Nobody listens at 127.0.2.4: the port-unreachable ends the probe long before
     // a time-out of a minute.
-    IPDiscovery.TimeOut = 60000;
+    discovery.TimeOut = 60000;
     const Clock::time_point closedStarted = Clock::now();
     EXPECT_EQ(check("127.0.2.4").resultCode, 0);
     EXPECT_LT(Clock::now() - closedStarted, 30s);
@@ -115,7 +120,7 @@ TEST_F(HostCheckerLoopbackTest, NetBiosShortReplySilenceAndClosedPortAreNoAnswer
 
 TEST_F(HostCheckerLoopbackTest, MethodZeroFindsNothingAndSendsNothing)
 {
-    IPDiscovery.Method = 0;
+    discovery.Methods = {};
     EXPECT_EQ(check("127.0.0.1").resultCode, 0);
     EXPECT_EQ(check("127.0.2.1").resultCode, 0);
     EXPECT_TRUE(answering->requests().empty());
@@ -125,19 +130,19 @@ TEST_F(HostCheckerLoopbackTest, AnIcmpAnswerEndsTheCheckBeforeNetBios)
 {
     if (skipWithoutIcmp())
         GTEST_SKIP() << "no ICMP socket";
-    IPDiscovery.Method = dmICMP | dmNetBios;
+    discovery.Methods = TDiscoveryMethod::ICMP | TDiscoveryMethod::NetBios;
     EXPECT_EQ(check("127.0.2.1").resultCode, 1);
     EXPECT_TRUE(answering->requests().empty());
     // Without ICMP the same address is found by NetBIOS.
-    IPDiscovery.Method = dmNetBios | dmARP;
+    discovery.Methods = TDiscoveryMethod::NetBios | TDiscoveryMethod::ARP;
     EXPECT_EQ(check("127.0.2.1").resultCode, 1);
     EXPECT_EQ(answering->requests().size(), 1u);
 }
 
 TEST_F(HostCheckerLoopbackTest, LoopbackHasNoNeighbourSoArpFailsAtOnce)
 {
-    IPDiscovery.Method = dmARP;
-    IPDiscovery.TimeOut = 60000;
+    discovery.Methods = TDiscoveryMethod::ARP;
+    discovery.TimeOut = 60000;
     const Clock::time_point started = Clock::now();
     EXPECT_EQ(check("127.0.2.1").resultCode, 0);
     EXPECT_LT(Clock::now() - started, 30s);
@@ -148,8 +153,8 @@ TEST_F(HostCheckerLoopbackTest, ReverseLookupNamesLocalhost)
     // Only 127.0.0.1: its name comes from the hosts file, no DNS query leaves.
     if (skipWithoutIcmp())
         GTEST_SKIP() << "no ICMP socket";
-    IPDiscovery.Method = dmICMP;
-    IPDiscovery.ResolveAddress = true;
+    discovery.Methods = TDiscoveryMethod::ICMP;
+    discovery.ResolveAddress = true;
     const THostCheckResult result = check("127.0.0.1");
     EXPECT_EQ(result.resultCode, 1);
     EXPECT_FALSE(result.hostName.isEmpty());
@@ -164,8 +169,8 @@ TEST_F(HostCheckerLoopbackTest, ABurstOfAThousandEchoesIsAllAnswered)
 {
     if (skipWithoutIcmp())
         GTEST_SKIP() << "no ICMP socket";
-    IPDiscovery.Method = dmICMP;
-    IPDiscovery.TimeOut = 5000;
+    discovery.Methods = TDiscoveryMethod::ICMP;
+    discovery.TimeOut = 5000;
     // 127.0.2.0 - 127.0.2.255 four times over: replies of one address are told apart
     // by their sequence numbers.
     std::map<uint32_t, int> answered;
@@ -173,7 +178,7 @@ TEST_F(HostCheckerLoopbackTest, ABurstOfAThousandEchoesIsAllAnswered)
     for (int round = 0; round < 4; ++round) {
         for (int host = 0; host < 256; ++host) {
             const uint32_t address = Ip(QStringLiteral("127.0.2.%1").arg(host));
-            checker->start(address, [&, address](const THostCheckResult& result) {
+            checker->start(address, discovery, stop.get_token(), [&, address](const THostCheckResult& result) {
                 ++delivered;
                 answered[address] += result.resultCode == 1;
             });

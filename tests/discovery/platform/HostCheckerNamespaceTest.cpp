@@ -2,7 +2,8 @@
 #include "engine/IpRange.h"
 #include "engine/PumpDispatcher.h"
 #include "model/IpAddress.h"
-#include "model/StopFlag.h"
+#include "model/DiscoveryOptions.h"
+#include <stop_token>
 #include "platform/HostChecker.h"
 #include "platform/IcmpEchoChannel.h"
 #include "support/NetBiosResponder.h"
@@ -33,21 +34,25 @@ uint32_t Ip(const QString& text)
 // and a reverse lookup there fails at once (no route to any name server).
 class HostCheckerNamespaceTest : public ::testing::Test {
 protected:
+    // What the next checks start with (the search's options and stop).
+    TDiscoveryOptions discovery;
+    std::stop_source stop;
+
     void SetUp() override
     {
-        StopFlag = 0;
-        IPDiscovery.TimeOut = 1000;
-        IPDiscovery.Method = dmICMP | dmNetBios | dmARP;
-        IPDiscovery.ResolveAddress = false;
+        stop = std::stop_source();
+        discovery.TimeOut = 1000;
+        discovery.Methods = TDiscoveryMethod::ICMP | TDiscoveryMethod::NetBios | TDiscoveryMethod::ARP;
+        discovery.ResolveAddress = false;
     }
     void TearDown() override
     {
         checker.reset();
         responder.reset();
-        StopFlag = 0;
-        IPDiscovery.TimeOut = 1000;
-        IPDiscovery.Method = 7;
-        IPDiscovery.ResolveAddress = false;
+        stop = std::stop_source();
+        discovery.TimeOut = 1000;
+        discovery.Methods = TDiscoveryMethods::All();
+        discovery.ResolveAddress = false;
     }
     // Builds the lab; false (and the reason printed) where namespaces are not available.
     bool makeLab(const NetworkLab::Options& options, bool withResponder = false)
@@ -65,7 +70,7 @@ protected:
     }
     void start(uint32_t address)
     {
-        checker->start(address, [this, address](const THostCheckResult& result) {
+        checker->start(address, discovery, stop.get_token(), [this, address](const THostCheckResult& result) {
             results[address] = result;
             ++deliveries[address];
         });
@@ -90,8 +95,8 @@ TEST_F(HostCheckerNamespaceTest, ArpResolvesANeighbourButNotAnEmptyAddress)
 {
     if (!makeLab({{"10.77.0.2"}}))
         GTEST_SKIP() << lab->failure().toStdString();
-    IPDiscovery.Method = dmARP;
-    IPDiscovery.TimeOut = 2000;
+    discovery.Methods = TDiscoveryMethod::ARP;
+    discovery.TimeOut = 2000;
     EXPECT_EQ(check("10.77.0.2").resultCode, 1);
 
     const Clock::time_point started = Clock::now();
@@ -100,7 +105,7 @@ TEST_F(HostCheckerNamespaceTest, ArpResolvesANeighbourButNotAnEmptyAddress)
 
     // Not on the link (no route at all) and the scanner's own address: no neighbour
     // entry can ever appear, so there is nothing to wait for.
-    IPDiscovery.TimeOut = 60000;
+    discovery.TimeOut = 60000;
     const Clock::time_point offLink = Clock::now();
     EXPECT_EQ(check("10.78.0.2").resultCode, 0);
     EXPECT_EQ(check("10.77.0.1").resultCode, 0);
@@ -112,7 +117,7 @@ TEST_F(HostCheckerNamespaceTest, MethodsRunInOrderEachAfterThePreviousTimedOut)
     // The host ignores ICMP echo and answers NetBIOS.
     if (!makeLab({{"10.77.0.2"}, true}, true))
         GTEST_SKIP() << lab->failure().toStdString();
-    IPDiscovery.TimeOut = 600;
+    discovery.TimeOut = 600;
     const Clock::time_point started = Clock::now();
     EXPECT_EQ(check("10.77.0.2").resultCode, 1);
     const std::vector<NetBiosResponder::Request> requests = responder->requests();
@@ -121,7 +126,7 @@ TEST_F(HostCheckerNamespaceTest, MethodsRunInOrderEachAfterThePreviousTimedOut)
     EXPECT_GE(requests[0].received - started, 600ms);
 
     // A silent address costs all three time-outs, one after another.
-    IPDiscovery.TimeOut = 300;
+    discovery.TimeOut = 300;
     const Clock::time_point silentStarted = Clock::now();
     EXPECT_EQ(check("10.77.0.50").resultCode, 0);
     EXPECT_GE(Clock::now() - silentStarted, 900ms);
@@ -133,8 +138,8 @@ TEST_F(HostCheckerNamespaceTest, SweepFindsExactlyTheAnsweringAddresses)
         GTEST_SKIP() << lab->failure().toStdString();
     if (!checker->available())
         GTEST_SKIP() << "no ICMP socket";
-    IPDiscovery.TimeOut = 400;
-    IPDiscovery.ResolveAddress = true; // no name server is reachable: names stay empty
+    discovery.TimeOut = 400;
+    discovery.ResolveAddress = true; // no name server is reachable: names stay empty
     uint32_t first = 0;
     uint32_t last = 0;
     // The whole /24 including the network and broadcast ends (the broadcast send is refused).
@@ -168,8 +173,8 @@ TEST_F(HostCheckerNamespaceTest, UnprivilegedPingSocketIsPreferredAndMatchesRepl
     EXPECT_FALSE(channel->usesRawSocket());
     channel.reset();
 
-    IPDiscovery.Method = dmICMP;
-    IPDiscovery.TimeOut = 500;
+    discovery.Methods = TDiscoveryMethod::ICMP;
+    discovery.TimeOut = 500;
     // The checker of this lab was opened with the ping socket as well.
     for (int round = 0; round < 3; ++round)
         start(Ip("10.77.0.2"));
@@ -191,7 +196,7 @@ TEST_F(HostCheckerNamespaceTest, EchoRequestOnTheWireHasTheFixedDataAndTimeToLiv
     int capture = -1;
     lab->runInHosts([&] { capture = socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP); });
     ASSERT_GE(capture, 0);
-    IPDiscovery.Method = dmICMP;
+    discovery.Methods = TDiscoveryMethod::ICMP;
     EXPECT_EQ(check("10.77.0.2").resultCode, 1);
 
     int requests = 0;
@@ -215,14 +220,14 @@ TEST_F(HostCheckerNamespaceTest, StopDuringManyOutstandingChecksEndsThemPromptly
 {
     if (!makeLab({{"10.77.0.2"}}))
         GTEST_SKIP() << lab->failure().toStdString();
-    IPDiscovery.TimeOut = 30000;
+    discovery.TimeOut = 30000;
     for (int host = 3; host <= 252; ++host)
         start(Ip(QStringLiteral("10.77.0.%1").arg(host)));
     ASSERT_EQ(checker->outstanding(), 250);
     dispatcher.pumpFor(300ms);
     EXPECT_TRUE(deliveries.empty());
     const Clock::time_point stopped = Clock::now();
-    StopFlag = 1;
+    stop.request_stop();
     ASSERT_TRUE(dispatcher.pumpUntil([&] { return deliveries.size() == 250; }, 60s));
     // Long before the first time-out of 30 s could have ended any of them.
     EXPECT_LT(Clock::now() - stopped, 10s);

@@ -1,6 +1,5 @@
 #include "engine/FtpSearch.h"
 #include "model/DateTime.h"
-#include "model/StopFlag.h"
 #include "platform/CurlFtpClient.h"
 #include "support/FakeHostSearchContext.h"
 #include "support/FtpTestOptions.h"
@@ -36,9 +35,6 @@ QString Url(const QString& path)
 
 class FtpSearchServerTest : public ::testing::Test {
 protected:
-    void SetUp() override { StopFlag = 0; }
-    void TearDown() override { StopFlag = 0; }
-
     void search(uint16_t port)
     {
         CurlFtpClientFactory factory(TestFtpOptions(port));
@@ -140,7 +136,7 @@ TEST_F(FtpSearchServerTest, StopDuringAWalkEndsItPromptly)
     int delivered = 0;
     context.onHit = [&](const TItemRecord&) {
         if (++delivered == 50)
-            StopFlag = 1;
+            context.stop.request_stop();
     };
 
     QElapsedTimer timer;
@@ -163,9 +159,9 @@ TEST_F(FtpSearchServerTest, StopWhileTheServerStallsEndsWithinASecond)
 
     QElapsedTimer timer;
     timer.start();
-    std::thread stopper([] {
+    std::thread stopper([this] {
         std::this_thread::sleep_for(std::chrono::milliseconds(700));
-        StopFlag = 1;
+        context.stop.request_stop();
     });
     FtpSearchHost(kHost, factory, context);
     const qint64 elapsed = timer.elapsed();

@@ -1,5 +1,4 @@
 #include "model/DateTime.h"
-#include "model/StopFlag.h"
 #include "platform/CurlFtpClient.h"
 #include "support/FtpTestOptions.h"
 #include "support/FtpTestServer.h"
@@ -16,6 +15,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <stop_token>
 #include <thread>
 
 namespace {
@@ -65,21 +65,17 @@ Names NamesOf(const std::vector<FtpListEntry>& entries)
     return result;
 }
 
-// Sets StopFlag after a delay from another thread, as the main thread would.
+// Requests source's stop after a delay from another thread, as the main thread would.
 class DelayedStop {
 public:
-    explicit DelayedStop(int delayMs)
-        : m_thread([delayMs] {
+    DelayedStop(std::stop_source& source, int delayMs)
+        : m_thread([&source, delayMs] {
             std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
-            StopFlag = 1;
+            source.request_stop();
         })
     {
     }
-    ~DelayedStop()
-    {
-        m_thread.join();
-        StopFlag = 0;
-    }
+    ~DelayedStop() { m_thread.join(); }
 
 private:
     std::thread m_thread;
@@ -87,8 +83,6 @@ private:
 
 class CurlFtpClientTest : public ::testing::Test {
 protected:
-    void SetUp() override { StopFlag = 0; }
-
     // A tree with names that need escaping in URLs and one non-ASCII name.
     void makeTree()
     {
@@ -385,6 +379,8 @@ TEST_F(CurlFtpClientTest, StopIsNoticedWithinASecondWhateverTheServerIsDoing)
     for (const auto& c : cases) {
         START_OR_SKIP(server, FtpTestServer::serveScript(kAddress, c.script, why));
         slow.port = server->port();
+        std::stop_source source;
+        slow.stop = source.get_token();
         CurlFtpClient client(slow);
         if (!c.loginWaits) {
             ASSERT_TRUE(client.login(kAddress)) << c.what;
@@ -392,7 +388,7 @@ TEST_F(CurlFtpClientTest, StopIsNoticedWithinASecondWhateverTheServerIsDoing)
         QElapsedTimer timer;
         timer.start();
         {
-            DelayedStop stop(300);
+            DelayedStop stop(source, 300);
             std::vector<FtpListEntry> entries;
             const bool done = c.loginWaits ? client.login(kAddress) : client.list("", entries);
             EXPECT_FALSE(done) << c.what;
@@ -427,7 +423,7 @@ TEST_F(CurlFtpClientTest, TheProgramsClientUsesPort21)
     makeTree();
     START_OR_SKIP(server, FtpTestServer::serveFolder(QStringLiteral("127.0.3.21"), tree.path(), why, 21));
     CurlFtpClientFactory factory;
-    const std::unique_ptr<FtpClient> client = factory.create();
+    const std::unique_ptr<FtpClient> client = factory.create({});
     ASSERT_TRUE(client->login(QStringLiteral("127.0.3.21")));
     std::vector<FtpListEntry> entries;
     ASSERT_TRUE(client->list("/pub", entries));

@@ -1,7 +1,8 @@
 #include "app/CommandLineSession.h"
 
 #include "app/SearchControl.h"
-#include "model/StopFlag.h"
+#include "app/SearchControl.h"
+#include "engine/SearchSession.h"
 #include "store/Settings.h"
 #include "support/MainWindowFixture.h"
 #include "support/QStringPrinter.h"
@@ -33,7 +34,7 @@ TEST_F(CommandLineSessionTest, AMaskStartsOneSearchInLowerCaseWithoutTheCompleti
     engine->hits = ShareHits(2);
     auto run = session({"/MASK:*.TXT", "/range:127.0.4.2-127.0.4.3"});
     EXPECT_TRUE(run->applyStartSwitches());
-    ASSERT_TRUE(processUntil([&] { return !SearchRunning; }));
+    ASSERT_TRUE(processUntil([&] { return !window->searchControl().running(); }));
 
     ASSERT_EQ(engine->configs.size(), 1u);
     EXPECT_EQ(engine->configs[0].FileMasks, "*.txt");
@@ -51,7 +52,7 @@ TEST_F(CommandLineSessionTest, TextBeforeOrAfterTheMaskGivesTheSameSingleSearch)
         engine->configs.clear();
         auto run = session(arguments);
         EXPECT_TRUE(run->applyStartSwitches());
-        ASSERT_TRUE(processUntil([&] { return !SearchRunning; }));
+        ASSERT_TRUE(processUntil([&] { return !window->searchControl().running(); }));
         ASSERT_EQ(engine->configs.size(), 1u);
         EXPECT_EQ(engine->configs[0].FileMasks, "*.doc");
         EXPECT_EQ(engine->configs[0].SearchText, "secret");
@@ -65,7 +66,7 @@ TEST_F(CommandLineSessionTest, RangeAloneChangesTheScopeButStartsNothing)
     Settings.ResList = {"old", "older"};
     auto run = session({"/range:10.0.0.1-10.0.0.5", "/Range:10.1.0.1-10.1.0.5"});
     EXPECT_FALSE(run->applyStartSwitches());
-    EXPECT_FALSE(SearchRunning);
+    EXPECT_FALSE(window->searchControl().running());
     EXPECT_EQ(Settings.SearchMethod, TSearchType::IpAddressRange);
     EXPECT_EQ(Settings.ResList, QStringList({"10.1.0.1-10.1.0.5"}));
     EXPECT_FALSE(run->searchRefused());
@@ -86,7 +87,7 @@ TEST_F(CommandLineSessionTest, EverySearchIsFollowedByTheExportsInOrderAndThenCl
                         "/exportxml:x.xml", "-CLOSE"});
     QSignalSpy terminate(run.get(), &TCommandLineSession::terminateRequested);
     EXPECT_TRUE(run->applyStartSwitches());
-    ASSERT_TRUE(processUntil([&] { return !SearchRunning; }));
+    ASSERT_TRUE(processUntil([&] { return !window->searchControl().running(); }));
 
     ASSERT_EQ(written.size(), 4);
     EXPECT_EQ(written[0].first, Kind::Csv);
@@ -100,7 +101,7 @@ TEST_F(CommandLineSessionTest, EverySearchIsFollowedByTheExportsInOrderAndThenCl
     // A search started by hand later gets the same exports.
     written.clear();
     typeAndEnter(window->maskBox(), "*.doc");
-    ASSERT_TRUE(processUntil([&] { return !SearchRunning; }));
+    ASSERT_TRUE(processUntil([&] { return !window->searchControl().running(); }));
     EXPECT_EQ(written.size(), 4);
     EXPECT_EQ(terminate.count(), 2);
 }
@@ -111,7 +112,7 @@ TEST_F(CommandLineSessionTest, WithoutCloseTheProgramIsNotAskedToEnd)
     auto run = session({"/mask:*.txt", "/exportcsv:a.csv", "/hide"});
     QSignalSpy terminate(run.get(), &TCommandLineSession::terminateRequested);
     run->applyStartSwitches();
-    ASSERT_TRUE(processUntil([&] { return !SearchRunning; }));
+    ASSERT_TRUE(processUntil([&] { return !window->searchControl().running(); }));
     EXPECT_EQ(written.size(), 1);
     EXPECT_EQ(terminate.count(), 0);
     EXPECT_FALSE(run->exportFailed());

@@ -8,7 +8,8 @@
 #include "dialogs/SearchScopeForm.h"
 #include "dialogs/TextOptionsForm.h"
 #include "engine/ScopeRoot.h"
-#include "model/StopFlag.h"
+#include "app/SearchControl.h"
+#include "engine/SearchSession.h"
 #include "store/Settings.h"
 #include "support/DialogTestSupport.h"
 #include "support/MainWindowFixture.h"
@@ -43,7 +44,7 @@ protected:
     {
         const size_t before = engine->configs.size();
         typeAndEnter(window->maskBox(), mask);
-        EXPECT_TRUE(processUntil([] { return !SearchRunning; }));
+        EXPECT_TRUE(processUntil([&] { return !window->searchControl().running(); }));
         EXPECT_EQ(engine->configs.size(), before + 1);
         return engine->configs.empty() ? TThreadConfig() : engine->configs.back();
     }

@@ -4,7 +4,8 @@
 #include "app/ResultsView.h"
 #include "app/SearchControl.h"
 #include "dialogs/FindDialog.h"
-#include "model/StopFlag.h"
+#include "app/SearchControl.h"
+#include "engine/SearchSession.h"
 #include "store/IniFile.h"
 #include "store/Settings.h"
 #include "support/MainWindowFixture.h"
@@ -61,7 +62,7 @@ TEST_F(MainWindowTest, CommandsFollowTheirRulesAsTheStateChanges)
     EXPECT_TRUE(window->action(TCommand::Config)->isEnabled());
 
     engine->requestStop();
-    ASSERT_TRUE(processUntil([&] { return !SearchRunning; }));
+    ASSERT_TRUE(processUntil([&] { return !window->searchControl().running(); }));
     // Nobody calls the check here: the idle timer must pick the change up.
     EXPECT_TRUE(processUntil([&] { return window->action(TCommand::SaveResults)->isEnabled(); }, 2000));
 
@@ -82,14 +83,14 @@ TEST_F(MainWindowTest, ClosingDuringASearchAsksAndCancelKeepsItRunning)
     engine->holdAfterHits = true;
     window->show();
     typeAndEnter(window->maskBox(), "*.txt");
-    ASSERT_TRUE(SearchRunning);
+    ASSERT_TRUE(window->searchControl().running());
     ASSERT_TRUE(processUntil([&] { return window->resultList().size() == 1; }));
 
     prompts.answers = {false};
     EXPECT_FALSE(window->close());
     EXPECT_EQ(prompts.questions, QStringList({"Searching... Exit now?"}));
-    EXPECT_TRUE(SearchRunning);
-    EXPECT_EQ(StopFlag.load(), 0);
+    EXPECT_TRUE(window->searchControl().running());
+    EXPECT_FALSE(window->searchControl().session()->StopRequested());
 
     // OK stops the search; the window closes by itself once the engine has ended,
     // without running events inside the close.
@@ -97,14 +98,14 @@ TEST_F(MainWindowTest, ClosingDuringASearchAsksAndCancelKeepsItRunning)
     bool closingSeen = false;
     QObject::connect(window.get(), &TMainWindow::closing, [&] { closingSeen = true; });
     EXPECT_FALSE(window->close());
-    EXPECT_EQ(StopFlag.load(), 1);
+    EXPECT_TRUE(window->searchControl().session()->StopRequested());
     EXPECT_EQ(window->statusText(), "Shutting down...");
     EXPECT_FALSE(closingSeen);
     EXPECT_TRUE(window->isVisible());
     EXPECT_FALSE(window->close()); // asked once only
     EXPECT_EQ(prompts.questions.size(), 2);
     ASSERT_TRUE(processUntil([&] { return closingSeen; }));
-    EXPECT_FALSE(SearchRunning);
+    EXPECT_FALSE(window->searchControl().running());
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(window->resultList().size(), 1);
 }
@@ -135,9 +136,9 @@ TEST_F(MainWindowTest, SettingsAreSavedAtDestructionAndReadAtCreation)
     engine->hits = ShareHits(1);
     Settings.CompleteMessage = false;
     typeAndEnter(window->maskBox(), "*.doc, *.xls");
-    ASSERT_TRUE(processUntil([&] { return !SearchRunning; }));
+    ASSERT_TRUE(processUntil([&] { return !window->searchControl().running(); }));
     typeAndEnter(window->maskBox(), "*.txt");
-    ASSERT_TRUE(processUntil([&] { return !SearchRunning; }));
+    ASSERT_TRUE(processUntil([&] { return !window->searchControl().running(); }));
     window->action(TCommand::AutoCheckEnabled)->setChecked(true);
     window->setGeometry(40, 50, 700, 480);
     destroyWindow();

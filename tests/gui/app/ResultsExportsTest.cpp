@@ -3,7 +3,8 @@
 #include "app/FileDialogs.h"
 #include "app/ResultsModel.h"
 #include "dialogs/BatchFileDialog.h"
-#include "model/StopFlag.h"
+#include "app/SearchControl.h"
+#include "engine/SearchSession.h"
 #include "store/Settings.h"
 #include "support/MainWindowFixture.h"
 #include "support/QStringPrinter.h"
@@ -69,7 +70,7 @@ protected:
         engine->hits = ShareHits(count);
         engine->hits.push_back(MakeItemRecord("\\\\PC1\\share\\photo.png", 0x20, -1, 45000.5, 7));
         typeAndEnter(window->maskBox(), "*");
-        ASSERT_TRUE(processUntil([] { return !SearchRunning; }));
+        ASSERT_TRUE(processUntil([&] { return !window->searchControl().running(); }));
     }
 
     std::unique_ptr<TResultsExports> exports;

@@ -1,8 +1,8 @@
 #include "app/SearchControl.h"
 
 #include "app/ResultsModel.h"
-#include "engine/SearchLog.h"
-#include "model/StopFlag.h"
+#include "app/SearchControl.h"
+#include "engine/SearchSession.h"
 #include "store/Settings.h"
 #include "support/MainWindowFixture.h"
 #include "support/QStringPrinter.h"
@@ -21,10 +21,10 @@ TEST_F(SearchControlTest, EnterInTheMaskBoxStartsASearchAndTheRowsArrive)
     engine->pause = std::chrono::milliseconds(20);
     typeAndEnter(window->maskBox(), "*.txt");
 
-    EXPECT_TRUE(SearchRunning);
+    EXPECT_TRUE(window->searchControl().running());
     EXPECT_EQ(window->action(TCommand::Search)->text(), "Stop Search");
     EXPECT_EQ(window->action(TCommand::Search)->toolTip(), "Stop Search");
-    ASSERT_TRUE(processUntil([&] { return !SearchRunning; }));
+    ASSERT_TRUE(processUntil([&] { return !window->searchControl().running(); }));
 
     EXPECT_EQ(engine->stopRequests, 0);
     ASSERT_EQ(window->resultsModel().rowCount(), 3);
@@ -46,7 +46,7 @@ TEST_F(SearchControlTest, TheConfigurationTakesTheBoxesAsTheyStandAndTheSettings
     Settings.ResList = {"\\\\PC1", "\\\\PC 2"};
     window->textBox()->setEditText("Budget");
     typeAndEnter(window->maskBox(), "  *.doc ");
-    ASSERT_TRUE(processUntil([&] { return !SearchRunning; }));
+    ASSERT_TRUE(processUntil([&] { return !window->searchControl().running(); }));
 
     ASSERT_EQ(engine->configs.size(), 1u);
     const TThreadConfig& config = engine->configs[0];
@@ -74,7 +74,7 @@ TEST_F(SearchControlTest, RefusalsAreShownAndNothingChanges)
 
     EXPECT_EQ(prompts.errors, QStringList({"No computers or IP ranges are specified",
                                            "No folders are specified", "No search mask is specified"}));
-    EXPECT_FALSE(SearchRunning);
+    EXPECT_FALSE(window->searchControl().running());
     EXPECT_TRUE(engine->configs.empty());
     EXPECT_EQ(window->resultList().size(), 1);
     EXPECT_TRUE(window->searchControl().maskHistory().isEmpty());
@@ -92,9 +92,9 @@ TEST_F(SearchControlTest, EnterInTheContentBoxStopsARunningSearch)
     ASSERT_TRUE(processUntil([&] { return window->resultList().size() == 2; }));
 
     typeAndEnter(window->textBox(), "secret");
-    EXPECT_EQ(StopFlag.load(), 1);
+    EXPECT_TRUE(window->searchControl().session()->StopRequested());
     EXPECT_EQ(window->statusText(), "Shutting down...");
-    ASSERT_TRUE(processUntil([&] { return !SearchRunning; }));
+    ASSERT_TRUE(processUntil([&] { return !window->searchControl().running(); }));
     EXPECT_EQ(engine->stopRequests, 1);
     EXPECT_EQ(window->resultsModel().rowCount(), 2);
 }
@@ -104,7 +104,7 @@ TEST_F(SearchControlTest, WithoutTheCompletionMessageTheEndOnlyChangesTheStatus)
     Settings.CompleteMessage = false;
     engine->hits = ShareHits(2);
     typeAndEnter(window->maskBox(), "*.txt");
-    ASSERT_TRUE(processUntil([&] { return !SearchRunning; }));
+    ASSERT_TRUE(processUntil([&] { return !window->searchControl().running(); }));
     EXPECT_TRUE(prompts.infos.isEmpty());
     EXPECT_EQ(window->statusText(), "Found 2 files, total size 300 bytes");
 }
@@ -114,20 +114,20 @@ TEST_F(SearchControlTest, ANewSearchClearsTheResultsAndTheLogAndTheStatusFollows
     Settings.CompleteMessage = false;
     engine->hits = ShareHits(2);
     typeAndEnter(window->maskBox(), "*.txt");
-    ASSERT_TRUE(processUntil([&] { return !SearchRunning; }));
-    SearchLog.AddEntry(lkInfo, "old line");
+    ASSERT_TRUE(processUntil([&] { return !window->searchControl().running(); }));
+    window->searchControl().session()->Log().AddEntry(TSearchLogKind::Info, "old line");
 
     engine->hits = ShareHits(1);
     engine->holdAfterHits = true;
     typeAndEnter(window->maskBox(), "*.doc");
-    EXPECT_EQ(SearchLog.Count(), 0);
-    SearchLog.AddEntry(lkComputer, "Computer \\\\PC1 enqueued.");
+    EXPECT_EQ(window->searchControl().session()->Log().Count(), 0);
+    window->searchControl().session()->Log().AddEntry(TSearchLogKind::Computer, "Computer \\\\PC1 enqueued.");
     window->searchControl().updateStatusFromLog();
     EXPECT_EQ(window->statusText(), "Computer \\\\PC1 enqueued.");
     EXPECT_EQ(window->searchControl().threadCount(), 2); // one worker and the queue thread
     ASSERT_TRUE(processUntil([&] { return window->resultList().size() == 1; }));
     engine->requestStop();
-    ASSERT_TRUE(processUntil([&] { return !SearchRunning; }));
+    ASSERT_TRUE(processUntil([&] { return !window->searchControl().running(); }));
     EXPECT_EQ(window->resultList().size(), 1);
     EXPECT_EQ(window->searchControl().threadCount(), 0);
     EXPECT_EQ(window->searchControl().maskHistory(), QStringList({"*.doc", "*.txt"}));
@@ -142,7 +142,7 @@ TEST_F(SearchControlTest, ClearResultsDuringASearchEmptiesTheViewAndLaterHitsApp
     window->action(TCommand::ClearResults)->trigger();
     EXPECT_EQ(window->statusText(), "Display cleared");
     EXPECT_EQ(window->resultsModel().rowCount(), 0);
-    ASSERT_TRUE(processUntil([&] { return !SearchRunning; }));
+    ASSERT_TRUE(processUntil([&] { return !window->searchControl().running(); }));
     EXPECT_GT(window->resultList().size(), 0);
     EXPECT_LT(window->resultList().size(), 6);
     EXPECT_EQ(window->resultList().last().FileName, "\\\\PC1\\share\\file6.txt");
@@ -153,7 +153,7 @@ TEST_F(SearchControlTest, AStartThatFailsLeavesTheIdleState)
 {
     window->setSearchEngine(nullptr);
     typeAndEnter(window->maskBox(), "*.txt");
-    EXPECT_FALSE(SearchRunning);
+    EXPECT_FALSE(window->searchControl().running());
     EXPECT_EQ(prompts.errors, QStringList({"The search engine is not available"}));
     EXPECT_EQ(window->action(TCommand::Search)->text(), "&Start Search");
 }

@@ -4,8 +4,8 @@
 #include "app/SearchControl.h"
 #include "app/SearchEngineFactory.h"
 #include "engine/EngineThread.h"
-#include "engine/SearchLog.h"
-#include "model/StopFlag.h"
+#include "app/SearchControl.h"
+#include "engine/SearchSession.h"
 #include "store/Settings.h"
 #include "support/GuiTestApplication.h"
 #include "support/QStringPrinter.h"
@@ -41,9 +41,9 @@ protected:
     {
         if (!window)
             return;
-        if (SearchRunning) {
+        if (window->searchControl().running()) {
             window->searchControl().stopSearch();
-            processUntil([] { return !SearchRunning; }, 60000);
+            processUntil([&] { return !window->searchControl().running(); }, 60000);
         }
         processUntil([] { return TEngineThread::LiveCount() == 0; }, 10000);
         window->setSearchEngine(nullptr);
@@ -81,8 +81,8 @@ TEST_F(SearchRunTest, EnterInTheMaskBoxSearchesTheHostsAndTheRowsArrive)
 {
     QTest::keyClicks(window->maskBox()->lineEdit(), "*.doc");
     QTest::keyClick(window->maskBox()->lineEdit(), Qt::Key_Return);
-    ASSERT_TRUE(SearchRunning) << prompts.errors.join("; ").toStdString();
-    ASSERT_TRUE(processUntil([] { return !SearchRunning; }, 120000));
+    ASSERT_TRUE(window->searchControl().running()) << prompts.errors.join("; ").toStdString();
+    ASSERT_TRUE(processUntil([&] { return !window->searchControl().running(); }, 120000));
 
     const QStringList found = names();
     EXPECT_TRUE(found.contains(SmbFixture::hostUnc(2) + "\\public\\docs\\report.doc"))
@@ -94,7 +94,7 @@ TEST_F(SearchRunTest, EnterInTheMaskBoxSearchesTheHostsAndTheRowsArrive)
     EXPECT_EQ(window->resultsModel().rowCount(), window->resultList().size());
     EXPECT_GE(window->resultList().first().ImageIndex, 0);
     EXPECT_TRUE(window->statusText().startsWith(QStringLiteral("Found %1 files").arg(found.size())));
-    const std::vector<TSearchLogEntry> log = SearchLog.Snapshot();
+    const std::vector<TSearchLogEntry> log = window->searchControl().session()->Log().Snapshot();
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.back().Text, "Search finished.");
     EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join("; ").toStdString();
@@ -109,8 +109,8 @@ TEST_F(SearchRunTest, StopEndsTheSearchPromptly)
     timer.start();
     window->searchControl().execute(); // Start/Stop while running stops
     EXPECT_EQ(window->statusText(), "Shutting down...");
-    EXPECT_EQ(StopFlag.load(), 1);
-    ASSERT_TRUE(processUntil([] { return !SearchRunning; }, 30000));
+    EXPECT_TRUE(window->searchControl().session()->StopRequested());
+    ASSERT_TRUE(processUntil([&] { return !window->searchControl().running(); }, 30000));
     EXPECT_LT(timer.elapsed(), 15000);
     EXPECT_EQ(window->searchControl().threadCount(), 0);
 }

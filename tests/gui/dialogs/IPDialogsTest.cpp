@@ -178,7 +178,7 @@ TEST_F(IPDialogsTest, DiscoveryOptionsShowAndWriteTheSettings)
     settings.TimeOut = 2500;
     settings.MaxThreads = 200;
     settings.ResolveAddress = true;
-    settings.Method = dmNetBios | dmARP;
+    settings.Method = (TDiscoveryMethod::NetBios | TDiscoveryMethod::ARP).Bits();
     OnNextModal([](QDialog* dialog) {
         EXPECT_EQ(dialog->findChild<QSpinBox*>("TimeOutLabeledEdit")->value(), 2500);
         EXPECT_EQ(dialog->findChild<QSpinBox*>("ThreadsLabeledEdit")->value(), 200);
@@ -193,7 +193,7 @@ TEST_F(IPDialogsTest, DiscoveryOptionsShowAndWriteTheSettings)
     });
     EXPECT_FALSE(TIPScanOptionsForm::Execute(nullptr, settings));
     EXPECT_EQ(settings.TimeOut, 2500);
-    EXPECT_EQ(settings.Method, dmNetBios | dmARP);
+    EXPECT_EQ(settings.Method, (TDiscoveryMethod::NetBios | TDiscoveryMethod::ARP).Bits());
 
     OnNextModal([](QDialog* dialog) {
         dialog->findChild<QCheckBox*>("ICMPCheckBox")->setChecked(true);
@@ -206,7 +206,7 @@ TEST_F(IPDialogsTest, DiscoveryOptionsShowAndWriteTheSettings)
     EXPECT_EQ(settings.TimeOut, 400);
     EXPECT_EQ(settings.MaxThreads, 200);
     EXPECT_FALSE(settings.ResolveAddress);
-    EXPECT_EQ(settings.Method, dmICMP | dmNetBios);
+    EXPECT_EQ(settings.Method, (TDiscoveryMethod::ICMP | TDiscoveryMethod::NetBios).Bits());
 }
 
 TEST_F(IPDialogsTest, AtLeastOneDiscoveryMethodMustBeChosen)
@@ -223,7 +223,7 @@ TEST_F(IPDialogsTest, AtLeastOneDiscoveryMethodMustBeChosen)
         ClickButton(dialog, "okButton");
     });
     EXPECT_TRUE(TIPScanOptionsForm::Execute(nullptr, settings));
-    EXPECT_EQ(settings.Method, dmARP);
+    EXPECT_EQ(settings.Method, TDiscoveryMethods(TDiscoveryMethod::ARP).Bits());
 }
 
 } // namespace

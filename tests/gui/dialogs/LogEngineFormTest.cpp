@@ -1,6 +1,7 @@
 #include "app/FileDialogs.h"
 #include "dialogs/LogEngineForm.h"
 #include "dialogs/LogExport.h"
+#include "engine/SearchSession.h"
 #include "support/GuiTestApplication.h"
 #include "support/QStringPrinter.h"
 #include "support/RecordingMessageBoxes.h"
@@ -17,6 +18,7 @@
 #include <QTreeView>
 
 #include <gtest/gtest.h>
+#include <utility>
 
 namespace {
 
@@ -39,18 +41,23 @@ protected:
     void SetUp() override
     {
         EnsureGuiApplication();
-        log.AddEntry(lkInfo, QStringLiteral("Search started in mode 'Entire network' with root ''."));
-        log.AddEntry(lkComputer, QStringLiteral("Computer \\\\ALPHA enqueued."));
-        log.AddEntry(lkError, QStringLiteral("IP Range is invalid (10.0.0.x)"));
+        log.AddEntry(TSearchLogKind::Info, QStringLiteral("Search started in mode 'Entire network' with root ''."));
+        log.AddEntry(TSearchLogKind::Computer, QStringLiteral("Computer \\\\ALPHA enqueued."));
+        log.AddEntry(TSearchLogKind::Error, QStringLiteral("IP Range is invalid (10.0.0.x)"));
         markSeen();
     }
 
     // As if the view had looked at the log already: no flag set.
     void markSeen()
     {
-        LockGuard guard(log);
-        log.Changed = false;
-        log.Rebuild = false;
+        log.WithLock([](TSearchLogState& state) {
+            state.Changed = false;
+            state.Rebuild = false;
+        });
+    }
+    std::pair<bool, bool> flags()
+    {
+        return log.WithLock([](const TSearchLogState& state) { return std::pair(state.Changed, state.Rebuild); });
     }
 
     TEngineSearchLog log;
@@ -76,17 +83,16 @@ TEST_F(LogEngineFormTest, ShowingTheWindowCopiesTheWholeLogWithAnIconPerKind)
     const auto rowImage = [&](int row) {
         return image(form.model().data(form.model().index(row), Qt::DecorationRole).value<QIcon>());
     };
-    EXPECT_EQ(rowImage(0), image(TLogCopyModel::KindIcon(lkInfo)));
-    EXPECT_EQ(rowImage(1), image(TLogCopyModel::KindIcon(lkComputer)));
-    EXPECT_EQ(rowImage(2), image(TLogCopyModel::KindIcon(lkError)));
-    for (int kind = lkInfo; kind <= lkError; ++kind) {
-        EXPECT_FALSE(TLogCopyModel::KindIcon(kind).isNull());
-        for (int other = kind + 1; other <= lkError; ++other)
-            EXPECT_NE(image(TLogCopyModel::KindIcon(kind)), image(TLogCopyModel::KindIcon(other)));
+    EXPECT_EQ(rowImage(0), image(TLogCopyModel::KindIcon(TSearchLogKind::Info)));
+    EXPECT_EQ(rowImage(1), image(TLogCopyModel::KindIcon(TSearchLogKind::Computer)));
+    EXPECT_EQ(rowImage(2), image(TLogCopyModel::KindIcon(TSearchLogKind::Error)));
+    const auto kindOf = [](int kind) { return static_cast<TSearchLogKind>(kind); };
+    for (int kind = 0; kind <= 3; ++kind) {
+        EXPECT_FALSE(TLogCopyModel::KindIcon(kindOf(kind)).isNull());
+        for (int other = kind + 1; other <= 3; ++other)
+            EXPECT_NE(image(TLogCopyModel::KindIcon(kindOf(kind))), image(TLogCopyModel::KindIcon(kindOf(other))));
     }
-    LockGuard guard(log);
-    EXPECT_FALSE(log.Changed);
-    EXPECT_FALSE(log.Rebuild);
+    EXPECT_EQ(flags(), std::pair(false, false));
 }
 
 TEST_F(LogEngineFormTest, ATickCopiesOnlyTheEntriesAddedSinceTheLastOne)
@@ -95,11 +101,10 @@ TEST_F(LogEngineFormTest, ATickCopiesOnlyTheEntriesAddedSinceTheLastOne)
     form.show();
     {
         // Changed behind the view's back: a copied entry is not copied again.
-        LockGuard guard(log);
-        log[0].Text = QStringLiteral("rewritten");
+        log.WithLock([](TSearchLogState& state) { state.Entries[0].Text = QStringLiteral("rewritten"); });
     }
-    log.AddEntry(lkComputer, QStringLiteral("Searching \\\\ALPHA..."));
-    log.AddEntry(lkComputer, QStringLiteral("No folders found on \\\\ALPHA"));
+    log.AddEntry(TSearchLogKind::Computer, QStringLiteral("Searching \\\\ALPHA..."));
+    log.AddEntry(TSearchLogKind::Computer, QStringLiteral("No folders found on \\\\ALPHA"));
 
     EXPECT_TRUE(form.model().synchronize());
 
@@ -119,8 +124,9 @@ TEST_F(LogEngineFormTest, WithoutAFlagATickDoesNothing)
     TLogEngineForm form(log);
     form.show();
     {
-        LockGuard guard(log);
-        log.Add({lkInfo, QStringLiteral("added without the flag")});
+        log.WithLock([](TSearchLogState& state) {
+            state.Entries.push_back({TSearchLogKind::Info, QStringLiteral("added without the flag")});
+        });
     }
 
     EXPECT_FALSE(form.model().synchronize());
@@ -133,19 +139,19 @@ TEST_F(LogEngineFormTest, ANewSearchEmptiesTheListAndShowsItsOwnLines)
     form.show();
 
     log.ClearEntries();
-    log.AddEntry(lkInfo, QStringLiteral("Search started in mode 'IP range' with root ''."));
+    log.AddEntry(TSearchLogKind::Info, QStringLiteral("Search started in mode 'IP range' with root ''."));
     form.model().synchronize();
     EXPECT_EQ(Rows(form.model()), QStringList{QStringLiteral("Search started in mode 'IP range' with root ''.")});
 
     // A log shorter than the copy is copied afresh even without Rebuild.
-    log.AddEntry(lkInfo, QStringLiteral("Finishing search..."));
+    log.AddEntry(TSearchLogKind::Info, QStringLiteral("Finishing search..."));
     form.model().synchronize();
     ASSERT_EQ(form.model().rowCount(), 2);
     {
-        LockGuard guard(log);
-        log.Clear();
-        log.Add({lkScope, QStringLiteral("Opening Microsoft Windows Network...")});
-        log.Changed = true;
+        log.WithLock([](TSearchLogState& state) {
+            state.Entries = {{TSearchLogKind::Scope, QStringLiteral("Opening Microsoft Windows Network...")}};
+            state.Changed = true;
+        });
     }
     form.model().synchronize();
     EXPECT_EQ(Rows(form.model()), QStringList{QStringLiteral("Opening Microsoft Windows Network...")});
@@ -157,7 +163,7 @@ TEST_F(LogEngineFormTest, TheTimerKeepsTheListCurrent)
     form.show();
     form.timer().setInterval(10);
 
-    log.AddEntry(lkInfo, QStringLiteral("Finishing search..."));
+    log.AddEntry(TSearchLogKind::Info, QStringLiteral("Finishing search..."));
 
     EXPECT_TRUE(QTest::qWaitFor([&] { return form.model().rowCount() == 4; }, 2000));
 }
@@ -166,12 +172,12 @@ TEST_F(LogEngineFormTest, SavingWritesTheShownLinesInWindows1252WithCrLf)
 {
     TempDir dir;
     const QString path = dir.file(QStringLiteral("log.txt"));
-    log.AddEntry(lkComputer, QStringLiteral("Logged to \\\\CAF\u00c9 as J\u00fcrgen \u4e2d"));
-    log.AddEntry(lkError, QStringLiteral("two\r\nlines"));
+    log.AddEntry(TSearchLogKind::Computer, QStringLiteral("Logged to \\\\CAF\u00c9 as J\u00fcrgen \u4e2d"));
+    log.AddEntry(TSearchLogKind::Error, QStringLiteral("two\r\nlines"));
     TLogEngineForm form(log);
     form.show();
     // Not yet shown by the view: not saved either.
-    log.AddEntry(lkInfo, QStringLiteral("after the last tick"));
+    log.AddEntry(TSearchLogKind::Info, QStringLiteral("after the last tick"));
     // The program's save dialog is asked (the standard requester).
     struct SaveDialog : TFileDialogs {
         QString openFileName(QWidget*, const QString&, const QString&) override { return {}; }
@@ -240,28 +246,39 @@ TEST_F(LogEngineFormTest, SavingOverAnEarlierFileReplacesItsLines)
     TempDir dir;
     const QString path = dir.write(QStringLiteral("old.txt"), "an earlier, longer log\r\nsecond line\r\n");
 
-    SaveLogExport(path, {{lkInfo, QStringLiteral("new")}});
+    SaveLogExport(path, {{TSearchLogKind::Info, QStringLiteral("new")}});
 
     EXPECT_EQ(ReadFile(path), QByteArray("new\r\n"));
 }
 
-TEST_F(LogEngineFormTest, TheActionOpensTheProcessLogWholeAndClosingUnchecksIt)
+TEST_F(LogEngineFormTest, TheActionOpensTheSessionsLogWholeAndClosingUnchecksIt)
 {
-    SearchLog.ClearEntries();
-    SearchLog.AddEntry(lkInfo, QStringLiteral("Search finished."));
-    {
-        LockGuard guard(SearchLog);
-        SearchLog.Changed = false;
-        SearchLog.Rebuild = false;
-    }
+    auto session = std::make_shared<TSearchSession>();
+    session->Log().AddEntry(TSearchLogKind::Info, QStringLiteral("Search finished."));
+    session->Log().WithLock([](TSearchLogState& state) {
+        state.Changed = false;
+        state.Rebuild = false;
+    });
     QWidget mainWindow;
     QAction action;
     action.setCheckable(true);
     action.setChecked(true);
 
-    TLogEngineForm* form = ToggleLogView(&action, &mainWindow);
+    TLogEngineForm* form = ToggleLogView(&action, &mainWindow, [&session] { return SessionLog(session); });
     ASSERT_NE(form, nullptr);
     EXPECT_EQ(Rows(form->model()), QStringList{QStringLiteral("Search finished.")});
+
+    // A new session (a new search) replaces the list, whatever its log's flags say.
+    auto next = std::make_shared<TSearchSession>();
+    next->Log().AddEntry(TSearchLogKind::Info, QStringLiteral("Search started."));
+    next->Log().WithLock([](TSearchLogState& state) { state.Changed = false; });
+    session = next;
+    EXPECT_TRUE(form->model().synchronize());
+    EXPECT_EQ(Rows(form->model()), QStringList{QStringLiteral("Search started.")});
+    // No session at all shows an empty list.
+    session.reset();
+    EXPECT_TRUE(form->model().synchronize());
+    EXPECT_EQ(form->model().rowCount(), 0);
 
     QTest::mouseClick(form->closeButton(), Qt::LeftButton);
     EXPECT_FALSE(action.isChecked());

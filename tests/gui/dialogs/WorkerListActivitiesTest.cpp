@@ -1,7 +1,7 @@
 #include "dialogs/WorkerListActivities.h"
 #include "engine/PumpDispatcher.h"
 #include "engine/WorkerThread.h"
-#include "engine/WorkerThreadList.h"
+#include "engine/SearchSession.h"
 #include "support/QStringPrinter.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +16,8 @@ TEST(WorkerListActivitiesTest, ReadsEveryRegisteredWorkerInListOrder)
     TWorkerThread alpha(QStringLiteral("\\\\ALPHA"), TThreadConfig(), services);
     TWorkerThread beta(QStringLiteral("\\\\BETA"), TThreadConfig(), services);
     beta.SetActivity(waScanning, QStringLiteral("\\\\BETA\\docs\\a.doc"));
-    TWorkerThreadList list;
+    TSearchSignal signal;
+    TWorkerThreadList list(signal);
     TWorkerListActivities source(list);
     EXPECT_TRUE(source.ReadActivities().empty());
 
@@ -36,6 +37,25 @@ TEST(WorkerListActivitiesTest, ReadsEveryRegisteredWorkerInListOrder)
     lines = source.ReadActivities();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].worker, &alpha);
+}
+
+TEST(WorkerListActivitiesTest, FollowsTheSessionTheSourceGives)
+{
+    PumpDispatcher dispatcher;
+    TSearchServices services;
+    services.Dispatcher = &dispatcher;
+    TWorkerThread alpha(QStringLiteral("\\\\ALPHA"), TThreadConfig(), services);
+    auto first = std::make_shared<TSearchSession>();
+    std::shared_ptr<TSearchSession> current = first;
+    TWorkerListActivities source([&current] { return SessionWorkers(current); });
+    first->Workers().AddThread(&alpha);
+    ASSERT_EQ(source.ReadActivities().size(), 1u);
+    // A new search's session has no workers yet; the old one's stay out of view.
+    current = std::make_shared<TSearchSession>();
+    EXPECT_TRUE(source.ReadActivities().empty());
+    current.reset();
+    EXPECT_TRUE(source.ReadActivities().empty());
+    first->Workers().RemoveThread(&alpha);
 }
 
 } // namespace

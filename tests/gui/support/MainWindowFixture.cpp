@@ -1,7 +1,8 @@
 #include "support/MainWindowFixture.h"
 
 #include "app/ResultsModel.h"
-#include "model/StopFlag.h"
+#include "app/SearchControl.h"
+#include "engine/SearchSession.h"
 #include "store/Settings.h"
 
 #include <QComboBox>
@@ -20,9 +21,9 @@ void MainWindowFixture::SetUp()
 
 void MainWindowFixture::TearDown()
 {
-    if (SearchRunning) {
+    if (window && window->searchControl().running()) {
         engine->requestStop();
-        processUntil([] { return !SearchRunning; });
+        processUntil([&] { return !window->searchControl().running(); });
     }
     destroyWindow();
     engine.reset();

@@ -1,21 +1,24 @@
 #include "support/ScriptedSearchEngine.h"
 
-#include "model/StopFlag.h"
+#include "engine/SearchSession.h"
 
 TScriptedSearchEngine::~TScriptedSearchEngine()
 {
-    StopFlag.store(1);
+    if (m_session)
+        m_session->RequestStop();
     join();
 }
 
-void TScriptedSearchEngine::start(const TThreadConfig& config, std::function<void()> onEnded)
+std::shared_ptr<TSearchSession> TScriptedSearchEngine::start(const TThreadConfig& config,
+                                                             std::function<void()> onEnded)
 {
     join();
     configs.push_back(config);
     m_running = true;
-    m_thread = std::thread([this, onEnded = std::move(onEnded)] {
+    m_session = std::make_shared<TSearchSession>();
+    m_thread = std::thread([this, session = m_session, onEnded = std::move(onEnded)] {
         for (const TItemRecord& hit : hits) {
-            if (StopRequested())
+            if (session->StopRequested())
                 break;
             m_dispatcher.synchronize([&] {
                 if (deliver)
@@ -24,17 +27,19 @@ void TScriptedSearchEngine::start(const TThreadConfig& config, std::function<voi
             if (pause.count() > 0)
                 std::this_thread::sleep_for(pause);
         }
-        while (holdAfterHits && !StopRequested())
+        while (holdAfterHits && !session->StopRequested())
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         m_running = false;
         m_dispatcher.synchronize(onEnded);
     });
+    return m_session;
 }
 
 void TScriptedSearchEngine::requestStop()
 {
     ++stopRequests;
-    StopFlag.store(1);
+    if (m_session)
+        m_session->RequestStop();
 }
 
 void TScriptedSearchEngine::join()

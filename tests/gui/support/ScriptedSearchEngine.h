@@ -12,13 +12,13 @@
 
 // A search engine for window tests: a thread that delivers the scripted hits through
 // the dispatcher (each delivery waits for the main thread, as a worker's does), stops
-// between hits when StopFlag is set, and then ends the search on the main thread.
+// between hits when its session's stop is set, and then ends the search on the main thread.
 class TScriptedSearchEngine : public TSearchEngineLink {
 public:
     explicit TScriptedSearchEngine(MainThreadDispatcher& dispatcher) : m_dispatcher(dispatcher) {}
     ~TScriptedSearchEngine() override;
 
-    void start(const TThreadConfig& config, std::function<void()> onEnded) override;
+    std::shared_ptr<TSearchSession> start(const TThreadConfig& config, std::function<void()> onEnded) override;
     void requestStop() override;
     int runningWorkers() override { return m_running.load() ? 1 : 0; }
 
@@ -36,4 +36,5 @@ private:
     MainThreadDispatcher& m_dispatcher;
     std::thread m_thread;
     std::atomic<bool> m_running{false};
+    std::shared_ptr<TSearchSession> m_session; // the last search's
 };

@@ -1,4 +1,4 @@
-#include "model/StopFlag.h"
+#include <stop_token>
 #include "platform/SmbShareClient.h"
 #include "support/SilentTcpServer.h"
 #include "support/SmbFixture.h"
@@ -18,16 +18,18 @@ namespace {
 
 class SmbAgentFailureTest : public ::testing::Test {
 protected:
-    void SetUp() override
+    void SetUp() override { useBuiltAgent(); }
+    void TearDown() override { SmbAgentProcess::setAgentCommand({}); }
+
+    // Agent options whose calls stop with this test's stop source.
+    SmbAgentOptions stoppable()
     {
-        StopFlag = 0;
-        useBuiltAgent();
+        SmbAgentOptions options;
+        options.stop = stop.get_token();
+        return options;
     }
-    void TearDown() override
-    {
-        StopFlag = 0;
-        SmbAgentProcess::setAgentCommand({});
-    }
+
+    std::stop_source stop;
 
     // An SMB server on the test network that accepts and then never answers.
     static QString hangingHost() { return hostUnc(8); }
@@ -49,10 +51,10 @@ TEST_F(SmbAgentFailureTest, StopEndsACallBlockedInTheNetworkWithinASecond)
     auto server = startHangingServer();
     if (!server->ok())
         GTEST_SKIP() << "cannot listen on port 445 (needs root): " << server->error().toStdString();
-    SmbShareClient client;
-    std::thread stopper([] {
+    SmbShareClient client(stoppable());
+    std::thread stopper([this] {
         std::this_thread::sleep_for(std::chrono::milliseconds(400));
-        StopFlag = 1;
+        stop.request_stop();
     });
     QElapsedTimer timer;
     timer.start();
@@ -68,8 +70,8 @@ TEST_F(SmbAgentFailureTest, StopEndsACallBlockedInTheNetworkWithinASecond)
 
 TEST_F(SmbAgentFailureTest, CallsAfterAStopFailAtOnceWithoutStartingAnAgent)
 {
-    StopFlag = 1;
-    SmbShareClient client;
+    stop.request_stop();
+    SmbShareClient client(stoppable());
     std::vector<ShareDirEntry> entries;
     EXPECT_EQ(client.listFolder(hostUnc(2) + QStringLiteral("\\public"), entries).code, ECANCELED);
     EXPECT_EQ(client.agent().pid(), 0);

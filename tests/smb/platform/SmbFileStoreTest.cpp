@@ -1,4 +1,3 @@
-#include "model/StopFlag.h"
 #include "platform/SmbFileStore.h"
 #include "support/QStringPrinter.h"
 #include "support/SmbFixture.h"
@@ -150,19 +149,17 @@ TEST_F(SmbFileStoreTest, WithoutTheLogonTheShareRefusesAndAStoppedSearchStopsNot
     EXPECT_FALSE(anonymous.create(path(QStringLiteral("guest.txt")), true, error));
     EXPECT_TRUE(error.code == EACCES || error.code == EPERM) << error.code << " " << error.message.toStdString();
 
-    // A search stopped earlier leaves StopFlag set; file operations bring their
+    // A stopped search's token does not reach file operations: they bring their
     // own stop check and carry on.
     SmbAgentOptions options;
     options.stopRequested = [] { return false; };
     SmbFileStore own(options, [](ShareClient& client, const QString& path) {
         client.connect(path, alice().name, alice().password);
     });
-    StopFlag.store(1);
     const PlatformError written = [&] {
         std::unique_ptr<FileStoreWriter> writer = own.create(path(QStringLiteral("after-stop.txt")), true, error);
         return writer ? writer->finish() : error;
     }();
-    StopFlag.store(0);
     EXPECT_FALSE(written.failed()) << written.message.toStdString();
 }
 

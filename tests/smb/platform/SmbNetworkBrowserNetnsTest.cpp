@@ -1,4 +1,4 @@
-#include "model/StopFlag.h"
+#include <stop_token>
 #include "platform/SmbNetworkBrowser.h"
 #include "support/SmbBrowseNet.h"
 
@@ -23,11 +23,8 @@ protected:
     {
         if (!s_net->unavailable().isEmpty())
             GTEST_SKIP() << s_net->unavailable().toStdString();
-        StopFlag = 0;
         s_net->runAgentsInClient();
     }
-
-    void TearDown() override { StopFlag = 0; }
 
     static std::unique_ptr<SmbBrowseNet> s_net;
 };
@@ -79,11 +76,11 @@ TEST_F(SmbNetworkBrowserNetnsTest, UnknownWorkgroupIsAnErrorWithACode)
 TEST_F(SmbNetworkBrowserNetnsTest, StoppedBrowseFailsAndTheNextOpenStartsAFreshAgent)
 {
     SmbNetworkBrowser browser;
-    StopFlag = 1;
+    std::stop_source stop;
+    stop.request_stop();
     PlatformError error;
-    EXPECT_FALSE(browser.open(nullptr, error));
+    EXPECT_FALSE(browser.open(nullptr, error, stop.get_token()));
     EXPECT_EQ(error.code, ECANCELED);
-    StopFlag = 0;
     std::vector<TNetResource> groups = BrowseUntil(browser, nullptr, {kWorkgroup}, 90);
     EXPECT_NE(NamedResource(groups, kWorkgroup), nullptr);
 }

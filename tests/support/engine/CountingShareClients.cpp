@@ -23,9 +23,9 @@ private:
     CountingShareClients& m_owner;
 };
 
-std::unique_ptr<ShareClient> CountingShareClients::create()
+std::unique_ptr<ShareClient> CountingShareClients::create(std::stop_token stop)
 {
-    std::unique_ptr<ShareClient> inner = m_inner.create();
+    std::unique_ptr<ShareClient> inner = m_inner.create(std::move(stop));
     m_created.fetch_add(1);
     const int alive = m_alive.fetch_add(1) + 1;
     int most = m_mostAlive.load();

@@ -16,7 +16,7 @@ class CountingShareClients : public ShareClientFactory {
 public:
     explicit CountingShareClients(ShareClientFactory& inner) : m_inner(inner) {}
 
-    std::unique_ptr<ShareClient> create() override;
+    std::unique_ptr<ShareClient> create(std::stop_token stop) override;
 
     int created() const { return m_created.load(); }
     int alive() const { return m_alive.load(); }

@@ -60,7 +60,7 @@ void FakeHostCheckerService::joinAll()
         thread.join();
 }
 
-void FakeHostCheckerService::start(uint32_t address,
+void FakeHostCheckerService::start(uint32_t address, const TDiscoveryOptions&, std::stop_token,
                                    std::function<void(const THostCheckResult&)> onTerminated)
 {
     const QString text = IpToText(address);

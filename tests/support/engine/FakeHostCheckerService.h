@@ -35,7 +35,8 @@ public:
     void joinAll();
 
     bool available() const override { return m_available; }
-    void start(uint32_t address, std::function<void(const THostCheckResult&)> onTerminated) override;
+    void start(uint32_t address, const TDiscoveryOptions& options, std::stop_token stop,
+               std::function<void(const THostCheckResult&)> onTerminated) override;
 
 private:
     MainThreadDispatcher& m_dispatcher;

@@ -83,7 +83,7 @@ std::vector<QString> FakeNetworkBrowser::openedContainers()
 }
 
 std::unique_ptr<NetworkEnumeration> FakeNetworkBrowser::open(const TNetResource* container,
-                                                             PlatformError& error)
+                                                             PlatformError& error, std::stop_token)
 {
     const QString name = container ? container->RemoteName : QString();
     std::lock_guard lock(m_mutex);

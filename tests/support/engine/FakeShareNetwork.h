@@ -127,7 +127,7 @@ private:
 class FakeShareClientFactory : public ShareClientFactory {
 public:
     explicit FakeShareClientFactory(FakeShareNetwork& network) : m_network(network) {}
-    std::unique_ptr<ShareClient> create() override
+    std::unique_ptr<ShareClient> create(std::stop_token) override
     {
         m_network.countClient();
         return std::make_unique<FakeShareClient>(m_network);

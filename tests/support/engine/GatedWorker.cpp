@@ -1,14 +1,14 @@
 #include "support/engine/GatedWorker.h"
 
-#include "engine/WorkerThreadList.h"
+#include "engine/SearchSession.h"
 
 #include <algorithm>
 
 namespace {
 
-bool IsRegistered(TWorkerThread* worker)
+bool IsRegistered(TSearchSession& session, TWorkerThread* worker)
 {
-    const auto threads = WorkerThreadList.Threads();
+    const auto threads = session.Workers().Threads();
     return std::find(threads.begin(), threads.end(), worker) != threads.end();
 }
 
@@ -86,13 +86,13 @@ TDequeueThread::WorkerFactory WorkerGate::factory()
 
 GatedWorker::~GatedWorker()
 {
-    if (IsRegistered(this))
+    if (IsRegistered(*m_session, this))
         m_gate.countRegistrationFault();
 }
 
 void GatedWorker::Execute()
 {
-    if (!IsRegistered(this))
+    if (!IsRegistered(*m_session, this))
         m_gate.countRegistrationFault();
     m_gate.enter(Host());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/DequeueThread.h"
+#include "engine/SearchSession.h"
 #include "engine/WorkerThread.h"
 
 #include <QString>
@@ -44,12 +45,12 @@ private:
 };
 
 // A worker that searches nothing: it passes the gate. It checks that it is listed
-// in WorkerThreadList while it runs and no longer listed when it is freed.
+// in its session's worker list while it runs and no longer listed when it is freed.
 class GatedWorker : public TWorkerThread {
 public:
     GatedWorker(const QString& host, const TThreadConfig& config, const TSearchServices& services,
                 WorkerGate& gate)
-        : TWorkerThread(host, config, services), m_gate(gate)
+        : TWorkerThread(host, config, services), m_gate(gate), m_session(services.Session)
     {
     }
     ~GatedWorker() override;
@@ -59,4 +60,5 @@ protected:
 
 private:
     WorkerGate& m_gate;
+    std::shared_ptr<TSearchSession> m_session;
 };

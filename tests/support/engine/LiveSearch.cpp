@@ -20,11 +20,23 @@ THeadlessSearchResult LiveSearch::run(const TThreadConfig& config, const TScopeR
     };
     services.Browser = &browser;
     services.HostChecker = hostChecks.get();
-    services.Accounts = [this] { return accounts; };
     THeadlessSearch search(dispatcher, services);
+    // The session copies the process's discovery settings, as the program does at a start.
+    search.Discovery = IPDiscovery.Snapshot();
+    search.Accounts = accounts;
     search.StopWhen = stopWhen;
     search.OnHit = onHit;
-    return search.Run(config, root);
+    m_running = &search;
+    THeadlessSearchResult result = search.Run(config, root);
+    m_running = nullptr;
+    return result;
+}
+
+void LiveSearch::requestStop()
+{
+    // Called from the engine's threads while run() is in Run, after the session exists.
+    if (THeadlessSearch* search = m_running.load())
+        search->Session()->RequestStop();
 }
 
 DiscoverySettingsGuard::DiscoverySettingsGuard()

@@ -11,6 +11,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -28,6 +29,8 @@ public:
     LiveSearch& operator=(const LiveSearch&) = delete;
 
     THeadlessSearchResult run(const TThreadConfig& config, const TScopeRoot& root = {});
+    // Stops the search run() is running, from any thread (as the stop command does).
+    void requestStop();
 
     // Asked on the main thread between the calls it runs for the engine.
     std::function<bool()> stopWhen;
@@ -43,6 +46,9 @@ public:
     SmbNetworkBrowser browser;
     std::unique_ptr<HostChecker> hostChecker;
     std::unique_ptr<RecordingHostChecker> hostChecks;
+
+private:
+    std::atomic<THeadlessSearch*> m_running{nullptr};
 };
 
 // The IPDiscovery settings of the process, restored when the guard goes.

@@ -9,7 +9,7 @@
 #include <vector>
 
 // Passes host checks on to another checker (the real one, in integration tests) and
-// records what went through: every start with whether StopFlag was already set, and
+// records what went through: every start with whether its stop was already requested, and
 // every result as it was handed back.
 class RecordingHostChecker : public HostCheckerService {
 public:
@@ -21,7 +21,8 @@ public:
     explicit RecordingHostChecker(HostCheckerService& inner) : m_inner(inner) {}
 
     bool available() const override { return m_inner.available(); }
-    void start(uint32_t address, std::function<void(const THostCheckResult&)> onTerminated) override;
+    void start(uint32_t address, const TDiscoveryOptions& options, std::stop_token stop,
+               std::function<void(const THostCheckResult&)> onTerminated) override;
 
     std::vector<Start> starts() const;
     // Result code by dotted address, for the checks that have reported back.

@@ -1,7 +1,7 @@
 #include "engine/ContentScanner.h"
 
 #include "model/Error.h"
-#include "model/StopFlag.h"
+#include <stop_token>
 #include "support/MemoryByteSource.h"
 
 #include <gtest/gtest.h>
@@ -12,10 +12,7 @@ constexpr TTextLogic kAll = TTextLogic::All, kAny = TTextLogic::Any, kNone = TTe
 constexpr TTextEncoding kAnsi = TTextEncoding::Ansi, kUtf16 = TTextEncoding::Utf16Le,
                         kUtf8 = TTextEncoding::Utf8;
 
-class ContentScannerTest : public ::testing::Test {
-protected:
-    void TearDown() override { StopFlag = 0; }
-};
+class ContentScannerTest : public ::testing::Test {};
 
 bool Contains(const QByteArray& content, const QString& text, TTextLogic logic = kAll,
               TTextEncoding encoding = kAnsi, size_t chunkSize = kScanChunkSize)
@@ -43,9 +40,10 @@ TEST(TermToBytesTest, EncodesInTheChosenEncoding)
 
 TEST_F(ContentScannerTest, FindBytesTriesOverlappingCandidates)
 {
-    const auto find = [](const QByteArray& buffer, const QByteArray& pattern) {
+    std::stop_source stop;
+    const auto find = [&stop](const QByteArray& buffer, const QByteArray& pattern) {
         return FindBytes(buffer.constData(), static_cast<size_t>(buffer.size()), pattern.constData(),
-                         static_cast<size_t>(pattern.size()));
+                         static_cast<size_t>(pattern.size()), stop.get_token());
     };
     EXPECT_TRUE(find("aab", "ab"));
     EXPECT_TRUE(find("aababab", "abab"));
@@ -57,7 +55,7 @@ TEST_F(ContentScannerTest, FindBytesTriesOverlappingCandidates)
     // Larger than one slice, so the stop test between slices runs.
     const QByteArray large = QByteArray(3 << 20, '.') + "end";
     EXPECT_TRUE(find(large, ".end"));
-    StopFlag = 1;
+    stop.request_stop();
     EXPECT_FALSE(find(large, ".end"));
     EXPECT_FALSE(find("aab", "ab"));
 }
@@ -164,13 +162,13 @@ TEST_F(ContentScannerTest, StopDuringTheScanGivesFalse)
     const QByteArray content = QByteArray(10000, '.') + "late";
     for (const TTextLogic logic : {kAll, kAny, kNone}) {
         for (const QString& text : {QStringLiteral("late"), QStringLiteral("late absent")}) {
-            StopFlag = 0;
+            std::stop_source stop;
             MemoryByteSource source(content);
-            source.setBeforeRead([](int readNumber) {
+            source.setBeforeRead([&stop](int readNumber) {
                 if (readNumber == 3)
-                    StopFlag = 1;
+                    stop.request_stop();
             });
-            EXPECT_FALSE(FileContainsText(source, text, logic, kAnsi, 1000))
+            EXPECT_FALSE(FileContainsText(source, text, logic, kAnsi, 1000, stop.get_token()))
                 << StoredModeValue(logic) << text.toStdString();
             EXPECT_EQ(source.readCount(), 3);
         }

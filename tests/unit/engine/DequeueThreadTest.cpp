@@ -1,10 +1,7 @@
 #include "engine/DequeueThread.h"
 
-#include "engine/JobQueue.h"
 #include "engine/PumpDispatcher.h"
-#include "engine/SearchSignal.h"
-#include "engine/WorkerThreadList.h"
-#include "model/StopFlag.h"
+#include "engine/SearchSession.h"
 #include "support/QStringPrinter.h"
 #include "support/engine/GatedWorker.h"
 
@@ -19,22 +16,19 @@ class DequeueThreadTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        StopFlag = 0;
-        JobQueue.ClearNames();
         services.Dispatcher = &dispatcher;
+        services.Session = session;
     }
     void TearDown() override
     {
         gate.open();
         dispatcher.pumpUntil([] { return TEngineThread::LiveCount() == 0; }, 60s);
-        JobQueue.ClearNames();
-        StopFlag = 0;
     }
 
     void Queue(std::initializer_list<QString> names)
     {
         for (const QString& name : names)
-            JobQueue.EnqueueName(name);
+            session->Jobs().EnqueueName(name);
     }
 
     void Start(int maxThreads)
@@ -50,7 +44,7 @@ protected:
     {
         ASSERT_TRUE(dispatcher.pumpUntil([&] { return dequeue->Finished(); }, 60s));
         dequeue->WaitFor();
-        EXPECT_EQ(WorkerThreadList.ThreadCount(), 0);
+        EXPECT_EQ(session->Workers().ThreadCount(), 0);
         ASSERT_TRUE(dispatcher.pumpUntil([] { return TEngineThread::LiveCount() == 0; }, 60s));
         EXPECT_EQ(gate.registrationFaults(), 0);
     }
@@ -61,6 +55,7 @@ protected:
     }
 
     PumpDispatcher dispatcher;
+    std::shared_ptr<TSearchSession> session = std::make_shared<TSearchSession>();
     TSearchServices services;
     TThreadConfig config;
     WorkerGate gate{false};
@@ -93,7 +88,7 @@ TEST_F(DequeueThreadTest, EndMarkerWaitsForAFreeSlotBehindTheNamesBeforeIt)
     gate.open();
     Finish();
     EXPECT_EQ(gate.maxRunning(), 2);
-    EXPECT_EQ(JobQueue.PendingCount(), 0);
+    EXPECT_EQ(session->Jobs().PendingCount(), 0);
 }
 
 TEST_F(DequeueThreadTest, StopStartsNoFurtherWorkersButWaitsForTheRunningOnes)
@@ -101,13 +96,13 @@ TEST_F(DequeueThreadTest, StopStartsNoFurtherWorkersButWaitsForTheRunningOnes)
     Queue({"\\\\A", "\\\\B", "\\\\C"});
     Start(1);
     ASSERT_TRUE(PumpUntilStarted(1));
-    RequestSearchStop();
+    session->RequestStop();
     dispatcher.pumpUntil([] { return false; }, 50ms);
     EXPECT_FALSE(dequeue->Finished()); // A still runs
     gate.release("\\\\A");
     Finish();
     EXPECT_EQ(gate.started(), std::vector<QString>({"\\\\A"}));
-    EXPECT_EQ(JobQueue.PendingCount(), 2); // discarded later by the queue thread
+    EXPECT_EQ(session->Jobs().PendingCount(), 2); // discarded later by the queue thread
 }
 
 TEST_F(DequeueThreadTest, EmptyScopeEndsWithoutWorkers)

@@ -2,7 +2,6 @@
 
 #include "engine/SearchLog.h"
 #include "model/DateTime.h"
-#include "model/StopFlag.h"
 #include "support/FakeHostSearchContext.h"
 #include "support/QStringPrinter.h"
 #include "support/engine/FakeShareNetwork.h"
@@ -29,12 +28,9 @@ class FolderWalkTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        StopFlag = 0;
-        SearchLog.ClearEntries();
         context.useFileMasks("*");
         net.addShare("\\\\HOST", "share");
     }
-    void TearDown() override { StopFlag = 0; }
 
     std::vector<QString> Walk(const QString& folderList = {})
     {
@@ -46,7 +42,7 @@ protected:
         return {names.begin(), names.end()};
     }
 
-    std::vector<TSearchLogEntry> Log() { return SearchLog.Snapshot(); }
+    std::vector<TSearchLogEntry> Log() { return context.log.Snapshot(); }
 
     FakeShareNetwork net;
     FakeShareClient client{net};
@@ -65,7 +61,7 @@ TEST_F(FolderWalkTest, WalksDepthFirstInListingOrderAndLogsTheShareOnce)
     EXPECT_EQ(hits, std::vector<QString>({kShare + "\\b.txt", kShare + "\\sub", kShare + "\\sub\\c.txt",
                                           kShare + "\\sub\\deeper", kShare + "\\sub\\deeper\\d.txt",
                                           kShare + "\\a.txt"}));
-    EXPECT_EQ(Log(), std::vector<TSearchLogEntry>({{lkComputer, "Searching " + kShare + "..."}}));
+    EXPECT_EQ(Log(), std::vector<TSearchLogEntry>({{TSearchLogKind::Computer, "Searching " + kShare + "..."}}));
 }
 
 TEST_F(FolderWalkTest, HitCarriesAttributesSizeAndPackedTime)
@@ -182,7 +178,7 @@ TEST_F(FolderWalkTest, ShareThatCannotBeListedGivesOneLineAndNoSearchingLine)
     net.failList(kShare, 53, "The network path was not found.");
     Walk();
     EXPECT_EQ(Log(), std::vector<TSearchLogEntry>(
-                         {{lkComputer, "Cannot search " + kShare +
+                         {{TSearchLogKind::Computer, "Cannot search " + kShare +
                                            ": error code 53 (The network path was not found.)"}}));
 }
 
@@ -211,7 +207,7 @@ TEST_F(FolderWalkTest, StopEndsTheWalkBeforeTheNextEntry)
     net.addFile(kShare + "\\a");
     net.addFile(kShare + "\\b");
     net.addFile(kShare + "\\sub\\c");
-    context.onHit = [](const TItemRecord&) { StopFlag = 1; };
+    context.onHit = [this](const TItemRecord&) { context.stop.request_stop(); };
     EXPECT_EQ(Walk(), std::vector<QString>({kShare + "\\a"}));
     EXPECT_EQ(net.listedFolders(), std::vector<QString>({kShare}));
 }

@@ -1,7 +1,6 @@
 #include "engine/FtpSearch.h"
 #include "engine/SearchLog.h"
 #include "model/DateTime.h"
-#include "model/StopFlag.h"
 #include "support/FakeFtpClient.h"
 #include "support/FakeHostSearchContext.h"
 
@@ -22,7 +21,6 @@ bool EndsWithTxt(const QString& name)
 class FtpSearchTest : public ::testing::Test {
 protected:
     FtpSearchTest() { server.acceptedServer = QStringLiteral("HOST"); }
-    ~FtpSearchTest() override { StopFlag = 0; }
 
     void search(const QString& host = QStringLiteral("\\\\HOST")) { FtpSearchHost(host, factory, context); }
 
@@ -141,7 +139,6 @@ TEST_F(FtpSearchTest, RefusedLoginIsSilent)
 
 TEST_F(FtpSearchTest, UnreadableListingLinesAreLoggedOncePerFolder)
 {
-    SearchLog.ClearEntries();
     server.add("", "pub", true);
     server.add("/pub", "a.txt");
     server.add("/pub", "clean", true);
@@ -151,17 +148,16 @@ TEST_F(FtpSearchTest, UnreadableListingLinesAreLoggedOncePerFolder)
     search();
 
     std::vector<QString> texts;
-    for (const TSearchLogEntry& entry : SearchLog.Snapshot()) {
+    for (const TSearchLogEntry& entry : context.log.Snapshot()) {
         if (entry.Text.startsWith(QStringLiteral("Cannot read"))) {
             texts.push_back(entry.Text);
-            EXPECT_EQ(entry.Kind, lkComputer);
+            EXPECT_EQ(entry.Kind, TSearchLogKind::Computer);
         }
     }
     ASSERT_EQ(texts.size(), 1u); // neither the login directory nor /pub/clean
     EXPECT_EQ(texts[0], QStringLiteral("Cannot read 3 line(s) of the listing of ftp://HOST/pub: ?? odd line"));
     // The readable entries of that folder are still searched.
     EXPECT_EQ(context.hitNames(), QStringList({"ftp://HOST/pub/a.txt"}));
-    SearchLog.ClearEntries();
 }
 
 TEST_F(FtpSearchTest, HostsOfTwoCharactersOrFewerAreNotContacted)
@@ -193,7 +189,7 @@ TEST_F(FtpSearchTest, StopEndsTheWalkWithoutFurtherListings)
     server.add("", "second.txt");
     server.add("", "two", true);
     server.add("/one", "inner.txt");
-    context.onHit = [](const TItemRecord&) { StopFlag = 1; };
+    context.onHit = [this](const TItemRecord&) { context.stop.request_stop(); };
 
     search();
 

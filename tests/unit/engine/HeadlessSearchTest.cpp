@@ -1,9 +1,7 @@
 #include "engine/HeadlessSearch.h"
 
-#include "engine/JobQueue.h"
-#include "engine/WorkerThreadList.h"
+#include "engine/SearchSession.h"
 #include "model/Error.h"
-#include "model/StopFlag.h"
 #include "support/QStringPrinter.h"
 #include "support/engine/FakeShareNetwork.h"
 
@@ -56,9 +54,9 @@ TEST_F(HeadlessSearchTest, OneWorkerAtATimeGivesHostsInQueueOrder)
     EXPECT_FALSE(result.Stopped);
     EXPECT_TRUE(result.Errors.empty());
     EXPECT_EQ(result.Log.back().Text, "Search finished.");
-    EXPECT_EQ(WorkerThreadList.ThreadCount(), 0);
+    ASSERT_TRUE(search.Session());
+    EXPECT_EQ(search.Session()->Workers().ThreadCount(), 0);
     EXPECT_EQ(TEngineThread::LiveCount(), 0);
-    EXPECT_FALSE(SearchRunning);
 }
 
 TEST_F(HeadlessSearchTest, ParallelWorkersLoseNoHit)
@@ -100,7 +98,7 @@ TEST_F(HeadlessSearchTest, StopCallbackEndsTheSearchEarly)
     EXPECT_TRUE(result.Stopped);
     EXPECT_LT(result.Items.size(), 10);
     EXPECT_EQ(result.Log.back().Text, "Search finished.");
-    EXPECT_EQ(JobQueue.PendingCount(), 0);
+    EXPECT_EQ(search.Session()->Jobs().PendingCount(), 0);
 }
 
 TEST_F(HeadlessSearchTest, StopFromAnotherThreadIsHonoured)
@@ -120,7 +118,7 @@ TEST_F(HeadlessSearchTest, StopFromAnotherThreadIsHonoured)
         while (!firstHit.load())
             std::this_thread::yield();
         search.Stop();
-        while (!StopRequested())
+        while (!search.Session()->StopRequested())
             std::this_thread::yield();
         stopRequested = true;
     });
@@ -135,7 +133,8 @@ TEST_F(HeadlessSearchTest, AnotherRunStartsFresh)
     THeadlessSearch search(dispatcher, services);
     search.StopWhen = [] { return true; };
     search.Run(config, root);
-    EXPECT_TRUE(StopRequested());
+    const std::shared_ptr<TSearchSession> first = search.Session();
+    EXPECT_TRUE(first->StopRequested());
     search.StopWhen = nullptr;
     const auto result = search.Run(config, root);
     EXPECT_FALSE(result.Stopped);

@@ -25,17 +25,18 @@ std::vector<QString> Visit(uint32_t first, uint32_t last)
 
 class IpRangeTest : public ::testing::Test {
 protected:
-    void SetUp() override { SearchLog.ClearEntries(); }
+    void SetUp() override { searchLog.ClearEntries(); }
+    TEngineSearchLog searchLog;
 
     // Parses text and returns the one log line it must have written.
     TSearchLogEntry ParseLogged(const QString& text, bool expectValid)
     {
         first = 1;
         last = 1;
-        EXPECT_EQ(ParseIPRange(text, first, last), expectValid) << text.toStdString();
-        const std::vector<TSearchLogEntry> log = SearchLog.Snapshot();
+        EXPECT_EQ(ParseIPRange(text, first, last, &searchLog), expectValid) << text.toStdString();
+        const std::vector<TSearchLogEntry> log = searchLog.Snapshot();
         EXPECT_EQ(log.size(), 1u) << text.toStdString();
-        SearchLog.ClearEntries();
+        searchLog.ClearEntries();
         return log.empty() ? TSearchLogEntry{} : log.back();
     }
 
@@ -46,7 +47,7 @@ protected:
 TEST_F(IpRangeTest, ValidRangeLogsCountAndEntryAndVisitsEveryAddress)
 {
     const TSearchLogEntry line = ParseLogged("192.168.1.1-192.168.1.10", true);
-    EXPECT_EQ(line.Kind, lkScope);
+    EXPECT_EQ(line.Kind, TSearchLogKind::Scope);
     EXPECT_EQ(line.Text, "IP Range of 10 addresses is valid (192.168.1.1-192.168.1.10)");
     EXPECT_EQ(first, Ip("192.168.1.1"));
     EXPECT_EQ(last, Ip("192.168.1.10"));
@@ -86,7 +87,7 @@ TEST_F(IpRangeTest, InvalidEntriesLogAnErrorLineAndReturnTheParsedEnds)
     for (const Case& c : cases) {
         const QString text = QString::fromLatin1(c.text);
         const TSearchLogEntry line = ParseLogged(text, false);
-        EXPECT_EQ(line.Kind, lkError) << c.text;
+        EXPECT_EQ(line.Kind, TSearchLogKind::Error) << c.text;
         EXPECT_EQ(line.Text, "IP Range is invalid (" + text + ")");
         EXPECT_EQ(IpToText(first), c.first) << c.text;
         EXPECT_EQ(IpToText(last), c.last) << c.text;
@@ -136,7 +137,7 @@ TEST_F(IpRangeTest, VisitingTheTopOfTheAddressSpaceTerminates)
 TEST_F(IpRangeTest, CidrCoversTheSameAddressesAsNetworkToBroadcast)
 {
     TSearchLogEntry line = ParseLogged("192.168.1.0/24", true);
-    EXPECT_EQ(line.Kind, lkScope);
+    EXPECT_EQ(line.Kind, TSearchLogKind::Scope);
     EXPECT_EQ(line.Text, "IP Range of 256 addresses is valid (192.168.1.0/24)");
     EXPECT_EQ(IpToText(first), "192.168.1.0");
     EXPECT_EQ(IpToText(last), "192.168.1.255");
@@ -173,7 +174,7 @@ TEST_F(IpRangeTest, MalformedCidrIsAnInvalidEntry)
     for (const char* text : {"10.0.0.0/33", "10.0.0.0/", "/24", "10.0.0.0/2x", "10.0.0.0/-1", "10.0.0.0/024",
                              "host/24", "10.0.0.0/24/8"}) {
         const TSearchLogEntry line = ParseLogged(QString::fromLatin1(text), false);
-        EXPECT_EQ(line.Kind, lkError) << text;
+        EXPECT_EQ(line.Kind, TSearchLogKind::Error) << text;
         EXPECT_EQ(line.Text, QStringLiteral("IP Range is invalid (%1)").arg(QString::fromLatin1(text)));
     }
 }
@@ -183,15 +184,15 @@ TEST_F(IpRangeTest, ListWithOneInvalidAndOneValidEntryLogsBoth)
     const QStringList entries = {"192.168.1.10-192.168.1.1", "192.168.1.1-192.168.1.3"};
     std::vector<QString> visited;
     for (const QString& entry : entries) {
-        if (!ParseIPRange(entry, first, last))
+        if (!ParseIPRange(entry, first, last, &searchLog))
             continue;
         for (uint32_t address : IPRangeAddresses(first, last))
             visited.push_back(IpToText(address));
     }
-    const std::vector<TSearchLogEntry> log = SearchLog.Snapshot();
+    const std::vector<TSearchLogEntry> log = searchLog.Snapshot();
     ASSERT_EQ(log.size(), 2u);
-    EXPECT_EQ(log[0].Kind, lkError);
-    EXPECT_EQ(log[1].Kind, lkScope);
+    EXPECT_EQ(log[0].Kind, TSearchLogKind::Error);
+    EXPECT_EQ(log[1].Kind, TSearchLogKind::Scope);
     EXPECT_EQ(visited, (std::vector<QString>{"192.168.1.1", "192.168.1.2", "192.168.1.3"}));
 }
 

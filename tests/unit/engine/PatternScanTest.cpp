@@ -1,6 +1,6 @@
 #include "engine/PatternScan.h"
 
-#include "model/StopFlag.h"
+#include <stop_token>
 #include "support/MemoryByteSource.h"
 
 #include <gtest/gtest.h>
@@ -8,10 +8,7 @@
 
 namespace {
 
-class PatternScanTest : public ::testing::Test {
-protected:
-    void TearDown() override { StopFlag = 0; }
-};
+class PatternScanTest : public ::testing::Test {};
 
 std::vector<ByteFinder> Finders(std::initializer_list<QByteArray> patterns)
 {

@@ -1,6 +1,5 @@
 #include "engine/DiscoverySettings.h"
 #include "engine/HeadlessSearch.h"
-#include "engine/JobQueue.h"
 #include "support/QStringPrinter.h"
 #include "support/engine/FakeHostCheckerService.h"
 #include "support/engine/GatedWorker.h"
@@ -12,17 +11,7 @@ namespace {
 
 class QueueThreadIpRangeTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        savedMaxThreads = IPDiscovery.MaxThreads.load();
-        savedResolve = IPDiscovery.ResolveAddress.load();
-        config.SearchMethod = TSearchType::IpAddressRange;
-    }
-    void TearDown() override
-    {
-        IPDiscovery.MaxThreads = savedMaxThreads;
-        IPDiscovery.ResolveAddress = savedResolve;
-    }
+    void SetUp() override { config.SearchMethod = TSearchType::IpAddressRange; }
 
     THeadlessSearchResult Run()
     {
@@ -32,7 +21,9 @@ protected:
         search.CreateWorker = gate.factory();
         search.EchoErrors = false;
         search.StopWhen = stopWhen;
+        search.Discovery = discovery;
         auto result = search.Run(config, TScopeRoot{});
+        session = search.Session();
         checker.joinAll();
         return result;
     }
@@ -54,13 +45,14 @@ protected:
     WorkerGate gate{true};
     TThreadConfig config;
     std::function<bool()> stopWhen;
-    int savedMaxThreads = 0;
-    bool savedResolve = false;
+    // The discovery options the search's session starts with.
+    TDiscoveryOptions discovery;
+    std::shared_ptr<TSearchSession> session;
 };
 
 TEST_F(QueueThreadIpRangeTest, ReachableAddressesAreQueuedByNameOrAddress)
 {
-    IPDiscovery.ResolveAddress = true;
+    discovery.ResolveAddress = true;
     config.ResList = "127.0.0.1-127.0.0.20,bogus";
     checker.setResult("127.0.0.3", 1, "host3");
     checker.setResult("127.0.0.5", 1);           // no reverse entry: the address is used
@@ -68,9 +60,9 @@ TEST_F(QueueThreadIpRangeTest, ReachableAddressesAreQueuedByNameOrAddress)
     const auto result = Run();
     EXPECT_EQ(result.Log.front().Text,
               "Search started in mode 'IP Address Range' with root 'Entire Network'.");
-    EXPECT_TRUE(Logged(result, {lkScope, "IP Range of 20 addresses is valid (127.0.0.1-127.0.0.20)"}));
-    EXPECT_TRUE(Logged(result, {lkError, "IP Range is invalid (bogus)"}));
-    EXPECT_TRUE(Logged(result, {lkComputer, "Computer \\\\host3 enqueued."}));
+    EXPECT_TRUE(Logged(result, {TSearchLogKind::Scope, "IP Range of 20 addresses is valid (127.0.0.1-127.0.0.20)"}));
+    EXPECT_TRUE(Logged(result, {TSearchLogKind::Error, "IP Range is invalid (bogus)"}));
+    EXPECT_TRUE(Logged(result, {TSearchLogKind::Computer, "Computer \\\\host3 enqueued."}));
     EXPECT_EQ(checker.startedAddresses().size(), 20u);
     EXPECT_EQ(checker.startedAddresses().front(), "127.0.0.1");
     EXPECT_EQ(checker.startedAddresses().back(), "127.0.0.20");
@@ -80,7 +72,7 @@ TEST_F(QueueThreadIpRangeTest, ReachableAddressesAreQueuedByNameOrAddress)
 
 TEST_F(QueueThreadIpRangeTest, WithoutNameResolutionTheAddressIsUsed)
 {
-    IPDiscovery.ResolveAddress = false;
+    discovery.ResolveAddress = false;
     config.ResList = "\"10.1.2.254 - 10.1.3.1\""; // comma text quotes an entry with blanks
     checker.setResult("10.1.3.0", 1, "stale-name");
     Run();
@@ -91,7 +83,7 @@ TEST_F(QueueThreadIpRangeTest, WithoutNameResolutionTheAddressIsUsed)
 
 TEST_F(QueueThreadIpRangeTest, OutstandingChecksStayWithinTheLimitPlusOne)
 {
-    IPDiscovery.MaxThreads = 10;
+    discovery.MaxThreads = 10;
     config.ResList = "127.0.0.1-127.0.0.80";
     for (int i = 1; i <= 80; i += 3)
         checker.setResult(QString("127.0.0.%1").arg(i), 1);
@@ -105,7 +97,7 @@ TEST_F(QueueThreadIpRangeTest, OutstandingChecksStayWithinTheLimitPlusOne)
 
 TEST_F(QueueThreadIpRangeTest, StopStartsNoFurtherChecksQueuesNothingAndStillEnds)
 {
-    IPDiscovery.MaxThreads = 10;
+    discovery.MaxThreads = 10;
     config.ResList = "127.0.0.1-127.0.0.50";
     for (int i = 1; i <= 50; ++i)
         checker.setResult(QString("127.0.0.%1").arg(i), 1);
@@ -121,7 +113,7 @@ TEST_F(QueueThreadIpRangeTest, StopStartsNoFurtherChecksQueuesNothingAndStillEnd
     EXPECT_TRUE(gate.started().empty());
     EXPECT_EQ(result.Log[result.Log.size() - 2].Text, "Finishing search...");
     EXPECT_EQ(result.Log.back().Text, "Search finished.");
-    EXPECT_EQ(JobQueue.PendingCount(), 0);
+    EXPECT_EQ(session->Jobs().PendingCount(), 0);
 }
 
 TEST_F(QueueThreadIpRangeTest, NoProbingFacilityMeansNoChecks)
@@ -130,13 +122,13 @@ TEST_F(QueueThreadIpRangeTest, NoProbingFacilityMeansNoChecks)
     config.ResList = "127.0.0.1-127.0.0.9";
     const auto result = Run();
     EXPECT_TRUE(checker.startedAddresses().empty());
-    EXPECT_TRUE(Logged(result, {lkScope, "IP Range of 9 addresses is valid (127.0.0.1-127.0.0.9)"}));
+    EXPECT_TRUE(Logged(result, {TSearchLogKind::Scope, "IP Range of 9 addresses is valid (127.0.0.1-127.0.0.9)"}));
     EXPECT_EQ(result.Log.back().Text, "Search finished.");
 }
 
 TEST_F(QueueThreadIpRangeTest, NegativeLimitDoesNotHang)
 {
-    IPDiscovery.MaxThreads = -5;
+    discovery.MaxThreads = -5;
     config.ResList = "127.0.0.1-127.0.0.4";
     Run();
     EXPECT_EQ(checker.maxOutstanding(), 1);

@@ -1,9 +1,6 @@
 #include "engine/QueueThread.h"
 
 #include "engine/HeadlessSearch.h"
-#include "engine/JobQueue.h"
-#include "engine/SearchSignal.h"
-#include "model/StopFlag.h"
 #include "support/QStringPrinter.h"
 #include "support/engine/FakeHostCheckerService.h"
 #include "support/engine/FakeNetworkBrowser.h"
@@ -39,7 +36,11 @@ protected:
         THeadlessSearch search(dispatcher, services);
         search.CreateWorker = gate.factory();
         search.EchoErrors = false;
-        return search.Run(config, root);
+        running = &search;
+        auto result = search.Run(config, root);
+        running = nullptr;
+        session = search.Session();
+        return result;
     }
 
     PumpDispatcher dispatcher;
@@ -47,30 +48,32 @@ protected:
     WorkerGate gate{true};
     TThreadConfig config;
     TScopeRoot root;
+    THeadlessSearch* running = nullptr;
+    std::shared_ptr<TSearchSession> session; // the last run's
 };
 
 TEST_F(QueueThreadTest, EntireNetworkEnqueuesEveryServerDepthFirst)
 {
     const auto result = Run();
     EXPECT_EQ(result.Log, Entries({
-                              {lkInfo, "Search started in mode 'Entire Network' with root 'Entire Network'."},
-                              {lkScope, "Found 2 resources"},
-                              {lkScope, "Opening WORKGROUP..."},
-                              {lkScope, "Found 4 resources"},
-                              {lkComputer, "Computer \\\\ALPHA enqueued."},
-                              {lkComputer, "Computer \\\\BETA enqueued."},
-                              {lkComputer, "Computer \\\\BOX1 enqueued."},
-                              {lkScope, "Opening OTHER..."},
-                              {lkScope, "Found 1 resources"},
-                              {lkComputer, "Computer \\\\GAMMA enqueued."},
-                              {lkInfo, "Finishing search..."},
-                              {lkInfo, "Search finished."},
+                              {TSearchLogKind::Info, "Search started in mode 'Entire Network' with root 'Entire Network'."},
+                              {TSearchLogKind::Scope, "Found 2 resources"},
+                              {TSearchLogKind::Scope, "Opening WORKGROUP..."},
+                              {TSearchLogKind::Scope, "Found 4 resources"},
+                              {TSearchLogKind::Computer, "Computer \\\\ALPHA enqueued."},
+                              {TSearchLogKind::Computer, "Computer \\\\BETA enqueued."},
+                              {TSearchLogKind::Computer, "Computer \\\\BOX1 enqueued."},
+                              {TSearchLogKind::Scope, "Opening OTHER..."},
+                              {TSearchLogKind::Scope, "Found 1 resources"},
+                              {TSearchLogKind::Computer, "Computer \\\\GAMMA enqueued."},
+                              {TSearchLogKind::Info, "Finishing search..."},
+                              {TSearchLogKind::Info, "Search finished."},
                           }));
     EXPECT_EQ(gate.started(), std::vector<QString>({"\\\\ALPHA", "\\\\BETA", "\\\\BOX1", "\\\\GAMMA"}));
     // Servers are never enumerated: their shares are the workers' business.
     EXPECT_EQ(browser.openedContainers(), std::vector<QString>({"", "WORKGROUP", "OTHER"}));
     EXPECT_TRUE(result.Errors.empty());
-    EXPECT_EQ(JobQueue.PendingCount(), 0);
+    EXPECT_EQ(session->Jobs().PendingCount(), 0);
 }
 
 TEST_F(QueueThreadTest, AssignedRootStartsBelowIt)
@@ -91,10 +94,10 @@ TEST_F(QueueThreadTest, ExcludedComputersAreSkippedWithALogLine)
     EXPECT_EQ(result.Log.front().Text,
               "Search started in mode 'Excluded Computers' with root 'Entire Network'.");
     EXPECT_NE(
-        std::find(result.Log.begin(), result.Log.end(), TSearchLogEntry{lkInfo, "Computer \\\\BETA skipped"}),
+        std::find(result.Log.begin(), result.Log.end(), TSearchLogEntry{TSearchLogKind::Info, "Computer \\\\BETA skipped"}),
         result.Log.end());
     EXPECT_NE(
-        std::find(result.Log.begin(), result.Log.end(), TSearchLogEntry{lkInfo, "Computer \\\\BOX1 skipped"}),
+        std::find(result.Log.begin(), result.Log.end(), TSearchLogEntry{TSearchLogKind::Info, "Computer \\\\BOX1 skipped"}),
         result.Log.end());
     EXPECT_EQ(gate.started(), std::vector<QString>({"\\\\ALPHA", "\\\\GAMMA"}));
 }
@@ -105,7 +108,7 @@ TEST_F(QueueThreadTest, SpecifiedComputersWithAMaskKeepOnlyMatchingServers)
     config.ResList = "\\\\B*,\\\\GAMMA";
     const auto result = Run();
     EXPECT_NE(std::find(result.Log.begin(), result.Log.end(),
-                        TSearchLogEntry{lkInfo, "Computer \\\\ALPHA skipped"}),
+                        TSearchLogEntry{TSearchLogKind::Info, "Computer \\\\ALPHA skipped"}),
               result.Log.end());
     EXPECT_EQ(gate.started(), std::vector<QString>({"\\\\BETA", "\\\\BOX1", "\\\\GAMMA"}));
 }
@@ -117,12 +120,12 @@ TEST_F(QueueThreadTest, SpecifiedComputersWithoutWildcardsAreQueuedAsWrittenWith
     const auto result = Run();
     EXPECT_EQ(result.Log,
               Entries({
-                  {lkInfo, "Search started in mode 'Specified Computers' with root 'Entire Network'."},
-                  {lkComputer, "Computer \\\\ZED enqueued."},
-                  {lkComputer, "Computer \\\\10.0.0.7 enqueued."},
-                  {lkComputer, "Computer \\\\ALPHA enqueued."},
-                  {lkInfo, "Finishing search..."},
-                  {lkInfo, "Search finished."},
+                  {TSearchLogKind::Info, "Search started in mode 'Specified Computers' with root 'Entire Network'."},
+                  {TSearchLogKind::Computer, "Computer \\\\ZED enqueued."},
+                  {TSearchLogKind::Computer, "Computer \\\\10.0.0.7 enqueued."},
+                  {TSearchLogKind::Computer, "Computer \\\\ALPHA enqueued."},
+                  {TSearchLogKind::Info, "Finishing search..."},
+                  {TSearchLogKind::Info, "Search finished."},
               }));
     EXPECT_EQ(gate.started(), std::vector<QString>({"\\\\ZED", "\\\\10.0.0.7", "\\\\ALPHA"}));
     EXPECT_TRUE(browser.openedContainers().empty());
@@ -135,10 +138,10 @@ TEST_F(QueueThreadTest, RootThatCannotBeOpenedIsLoggedAndTheSearchEnds)
     EXPECT_EQ(
         result.Log,
         Entries({
-            {lkInfo, "Search started in mode 'Entire Network' with root 'Entire Network'."},
-            {lkError, "Cannot open root network resource: The network is not present or not started. (1222)"},
-            {lkInfo, "Finishing search..."},
-            {lkInfo, "Search finished."},
+            {TSearchLogKind::Info, "Search started in mode 'Entire Network' with root 'Entire Network'."},
+            {TSearchLogKind::Error, "Cannot open root network resource: The network is not present or not started. (1222)"},
+            {TSearchLogKind::Info, "Finishing search..."},
+            {TSearchLogKind::Info, "Search finished."},
         }));
     EXPECT_TRUE(gate.started().empty());
 }
@@ -149,7 +152,7 @@ TEST_F(QueueThreadTest, BrowseErrorsEndOnlyTheirBranch)
     auto result = Run();
     EXPECT_NE(
         std::find(result.Log.begin(), result.Log.end(),
-                  TSearchLogEntry{lkError,
+                  TSearchLogEntry{TSearchLogKind::Error,
                                   "Cannot open the network resource \"WORKGROUP\": Access is denied. (5)"}),
         result.Log.end());
     EXPECT_EQ(gate.started(), std::vector<QString>({"\\\\GAMMA"}));
@@ -168,7 +171,7 @@ TEST_F(QueueThreadTest, BrowseErrorsEndOnlyTheirBranch)
     result = search.Run(config, root);
     EXPECT_NE(
         std::find(result.Log.begin(), result.Log.end(),
-                  TSearchLogEntry{lkError, "Error opening resource: An unexpected network error occurred."}),
+                  TSearchLogEntry{TSearchLogKind::Error, "Error opening resource: An unexpected network error occurred."}),
         result.Log.end());
     EXPECT_EQ(second.started(), std::vector<QString>({"\\\\B1"}));
     EXPECT_EQ(result.Log.back().Text, "Search finished.");
@@ -178,24 +181,24 @@ TEST_F(QueueThreadTest, EntriesComeInBatches)
 {
     browser.setBatchSize(3);
     const auto result = Run();
-    EXPECT_EQ(result.Log[3], (TSearchLogEntry{lkScope, "Found 3 resources"}));
-    EXPECT_NE(std::find(result.Log.begin(), result.Log.end(), TSearchLogEntry{lkScope, "Found 1 resources"}),
+    EXPECT_EQ(result.Log[3], (TSearchLogEntry{TSearchLogKind::Scope, "Found 3 resources"}));
+    EXPECT_NE(std::find(result.Log.begin(), result.Log.end(), TSearchLogEntry{TSearchLogKind::Scope, "Found 1 resources"}),
               result.Log.end());
     EXPECT_EQ(gate.started().size(), 4u);
 }
 
 TEST_F(QueueThreadTest, StopDuringTheBrowseQueuesNothingMoreButTheSearchEnds)
 {
-    browser.onNext([](const QString& container) {
+    browser.onNext([this](const QString& container) {
         if (container == "OTHER")
-            RequestSearchStop();
+            running->Session()->RequestStop();
     });
     const auto result = Run();
     // Names queued before the stop may or may not have been taken; nothing after it is queued.
     for (const QString& host : gate.started())
         EXPECT_NE(host, "\\\\GAMMA");
     EXPECT_EQ(std::find(result.Log.begin(), result.Log.end(),
-                        TSearchLogEntry{lkComputer, "Computer \\\\GAMMA enqueued."}),
+                        TSearchLogEntry{TSearchLogKind::Computer, "Computer \\\\GAMMA enqueued."}),
               result.Log.end());
     EXPECT_EQ(result.Log[result.Log.size() - 2].Text, "Finishing search...");
     EXPECT_EQ(result.Log.back().Text, "Search finished.");
@@ -211,7 +214,7 @@ TEST_F(QueueThreadTest, InvalidComputerMaskIsReportedAndTheSearchStillEnds)
     EXPECT_TRUE(result.Errors[0].contains("invalid mask"));
     EXPECT_EQ(result.Log.back().Text, "Search finished.");
     EXPECT_TRUE(gate.started().empty());
-    EXPECT_EQ(JobQueue.PendingCount(), 0);
+    EXPECT_EQ(session->Jobs().PendingCount(), 0);
 }
 
 TEST_F(QueueThreadTest, UnknownSearchMethodSearchesNothing)

@@ -1,7 +1,7 @@
 #include "engine/SearchSignal.h"
 
 #include "engine/JobQueue.h"
-#include "model/StopFlag.h"
+#include "engine/SearchSession.h"
 
 #include <atomic>
 #include <chrono>
@@ -43,23 +43,26 @@ TEST(SearchSignalTest, WaitUntilWakesOnNotifyLongBeforeItsPollInterval)
     EXPECT_TRUE(ready.load());
 }
 
-TEST(SearchSignalTest, RequestSearchStopSetsTheFlagAndWakes)
+TEST(SearchSignalTest, RequestStopSetsTheSessionsTokenAndWakes)
 {
-    StopFlag = 0;
-    const uint64_t seen = SearchSignal.Generation();
-    RequestSearchStop();
-    EXPECT_TRUE(StopRequested());
-    EXPECT_NE(SearchSignal.Generation(), seen);
-    StopFlag = 0;
+    TSearchSession session;
+    const std::stop_token token = session.StopToken();
+    const uint64_t seen = session.Signal().Generation();
+    EXPECT_FALSE(token.stop_requested());
+    session.RequestStop();
+    EXPECT_TRUE(session.StopRequested());
+    EXPECT_TRUE(token.stop_requested());
+    EXPECT_NE(session.Signal().Generation(), seen);
 }
 
 TEST(JobQueueTest, NamesComeOutInOrderAndEnqueueWakes)
 {
-    TJobQueue queue;
-    const uint64_t seen = SearchSignal.Generation();
+    TSearchSignal signal;
+    TJobQueue queue(signal);
+    const uint64_t seen = signal.Generation();
     queue.EnqueueName("\\\\A");
     queue.EnqueueName("\\\\B");
-    EXPECT_NE(SearchSignal.Generation(), seen);
+    EXPECT_NE(signal.Generation(), seen);
     QString name = "x";
     ASSERT_TRUE(queue.TryDequeue(name));
     EXPECT_EQ(name, "\\\\A");
@@ -71,7 +74,8 @@ TEST(JobQueueTest, NamesComeOutInOrderAndEnqueueWakes)
 
 TEST(JobQueueTest, ClearDiscardsEverything)
 {
-    TJobQueue queue;
+    TSearchSignal signal;
+    TJobQueue queue(signal);
     queue.EnqueueName("\\\\A");
     queue.EnqueueName(kQueueEndMarker);
     EXPECT_EQ(queue.PendingCount(), 2);

@@ -5,9 +5,8 @@
 #include "engine/HitIconProvider.h"
 #include "engine/HitSink.h"
 #include "engine/PumpDispatcher.h"
-#include "engine/SearchLog.h"
+#include "engine/SearchSession.h"
 #include "model/Error.h"
-#include "model/StopFlag.h"
 #include "support/FakeFtpClient.h"
 #include "support/QStringPrinter.h"
 #include "support/engine/FakeShareNetwork.h"
@@ -42,22 +41,21 @@ class WorkerThreadTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        StopFlag = 0;
-        SearchLog.ClearEntries();
         config.FileMasks = "*";
         net.addShare("\\\\HOST", "docs");
         net.addShare("\\\\HOST", "data");
         net.addFile("\\\\HOST\\docs\\a.txt");
         net.addFile("\\\\HOST\\data\\b.txt");
     }
-    void TearDown() override { StopFlag = 0; }
 
     TSearchServices Services()
     {
         TSearchServices services;
         services.Dispatcher = &dispatcher;
         services.ShareClients = &factory;
-        services.Accounts = [this] { return accounts; };
+        // The worker reads the accounts from its session's copy.
+        session = std::make_shared<TSearchSession>(TScopeRoot{}, TDiscoveryOptions{}, accounts);
+        services.Session = session;
         services.Hits = &sink;
         services.Errors = &errors;
         services.Icons = icons;
@@ -87,12 +85,13 @@ protected:
     std::vector<QString> LogTexts()
     {
         std::vector<QString> texts;
-        for (const auto& entry : SearchLog.Snapshot())
+        for (const auto& entry : session->Log().Snapshot())
             texts.push_back(entry.Text);
         return texts;
     }
 
     PumpDispatcher dispatcher;
+    std::shared_ptr<TSearchSession> session; // made by Services()
     FakeShareNetwork net;
     FakeShareClientFactory factory{net};
     TItemList items;
@@ -216,9 +215,9 @@ TEST_F(WorkerThreadTest, StopDuringAShareSkipsTheNextAndStillCancels)
     net.acceptCredentials("\\\\HOST", QString("alice"), QString("secret"));
     net.acceptCredentials("\\\\HOST\\docs", QString("alice"), QString("secret"));
     config.AutoUnmount = true;
-    net.onListFolder([](const QString& folder) {
+    net.onListFolder([this](const QString& folder) {
         if (folder == "\\\\HOST\\docs")
-            StopFlag = 1;
+            session->RequestStop();
     });
     RunWorker();
     EXPECT_EQ(net.listedFolders(), std::vector<QString>({"\\\\HOST\\docs"}));
@@ -255,7 +254,7 @@ TEST_F(WorkerThreadTest, InvalidMaskIsReportedOnceAndNothingIsSearched)
     EXPECT_TRUE(messages[0].contains("invalid mask")) << messages[0].toStdString();
     EXPECT_TRUE(net.shareListings().empty());
     EXPECT_TRUE(ftpCalls.empty());
-    EXPECT_TRUE(SearchLog.Snapshot().empty());
+    EXPECT_TRUE(session->Log().Snapshot().empty());
 }
 
 TEST_F(WorkerThreadTest, InvalidAccountMaskEndsTheWorkerToo)

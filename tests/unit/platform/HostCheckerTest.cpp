@@ -2,7 +2,8 @@
 #include "engine/PumpDispatcher.h"
 #include "model/Error.h"
 #include "model/IpAddress.h"
-#include "model/StopFlag.h"
+#include "model/DiscoveryOptions.h"
+#include <stop_token>
 #include "platform/FileDescriptor.h"
 #include "platform/HostChecker.h"
 
@@ -140,12 +141,16 @@ uint32_t Address(int last)
 
 class HostCheckerTest : public ::testing::Test {
 protected:
+    // What the next checks start with (the search's options and stop).
+    TDiscoveryOptions discovery;
+    std::stop_source stop;
+
     void SetUp() override
     {
-        StopFlag = 0;
-        IPDiscovery.TimeOut = 100;
-        IPDiscovery.Method = dmICMP | dmNetBios | dmARP;
-        IPDiscovery.ResolveAddress = false;
+        stop = std::stop_source();
+        discovery.TimeOut = 100;
+        discovery.Methods = TDiscoveryMethod::ICMP | TDiscoveryMethod::NetBios | TDiscoveryMethod::ARP;
+        discovery.ResolveAddress = false;
         HostProbeChannels channels;
         auto make = [&](Method method) {
             auto channel = std::make_unique<FakeChannel>(method, journal);
@@ -161,16 +166,16 @@ protected:
     void TearDown() override
     {
         checker.reset();
-        StopFlag = 0;
-        IPDiscovery.TimeOut = 1000;
-        IPDiscovery.Method = 7;
-        IPDiscovery.ResolveAddress = false;
+        stop = std::stop_source();
+        discovery.TimeOut = 1000;
+        discovery.Methods = TDiscoveryMethods::All();
+        discovery.ResolveAddress = false;
     }
 
     // Starts a check whose result lands in results[address]; counts deliveries.
     void start(uint32_t address)
     {
-        checker->start(address, [this, address](const THostCheckResult& result) {
+        checker->start(address, discovery, stop.get_token(), [this, address](const THostCheckResult& result) {
             EXPECT_TRUE(dispatcher.isMainThread());
             results[address] = result;
             ++deliveries[address];
@@ -213,7 +218,7 @@ TEST_F(HostCheckerTest, TriesMethodsInFixedOrderEachWaitingItsTimeOut)
 
 TEST_F(HostCheckerTest, StopsAtTheFirstMethodThatAnswers)
 {
-    IPDiscovery.TimeOut = 5000;
+    discovery.TimeOut = 5000;
     start(Address(2));
     ASSERT_TRUE(dispatcher.pumpUntil([&] { return fakes[kIcmp]->pendingCount() == 1; }, 5s));
     fakes[kIcmp]->answer(Address(2));
@@ -224,7 +229,7 @@ TEST_F(HostCheckerTest, StopsAtTheFirstMethodThatAnswers)
 
 TEST_F(HostCheckerTest, FailedProbesMoveOnAtOnceAndAllFailingGivesZero)
 {
-    IPDiscovery.TimeOut = 60000;
+    discovery.TimeOut = 60000;
     for (FakeChannel* fake : {fakes[kIcmp], fakes[kNetBios], fakes[kArp]})
         fake->decide = [](uint32_t) { return ProbeStatus::Failed; };
     const Clock::time_point started = Clock::now();
@@ -235,29 +240,30 @@ TEST_F(HostCheckerTest, FailedProbesMoveOnAtOnceAndAllFailingGivesZero)
 
 TEST_F(HostCheckerTest, OnlyEnabledMethodsRunAndMethodZeroProbesNothing)
 {
-    IPDiscovery.Method = dmICMP | dmARP;
+    discovery.Methods = TDiscoveryMethod::ICMP | TDiscoveryMethod::ARP;
     EXPECT_EQ(check(Address(4)).resultCode, 0);
     EXPECT_EQ(journal.begun(Address(4)), (std::vector<Method>{kIcmp, kArp}));
 
-    IPDiscovery.Method = dmNetBios;
+    discovery.Methods = TDiscoveryMethod::NetBios;
     fakes[kNetBios]->decide = [](uint32_t) { return ProbeStatus::Answered; };
     EXPECT_EQ(check(Address(5)).resultCode, 1);
     EXPECT_EQ(journal.begun(Address(5)), std::vector<Method>{kNetBios});
 
-    IPDiscovery.Method = 0;
+    discovery.Methods = {};
     for (FakeChannel* fake : fakes)
         fake->decide = [](uint32_t) { return ProbeStatus::Answered; };
     EXPECT_EQ(check(Address(6)).resultCode, 0);
     EXPECT_TRUE(journal.begun(Address(6)).empty());
 }
 
-TEST_F(HostCheckerTest, SettingsAreReadWhileTheCheckRuns)
+TEST_F(HostCheckerTest, EachCheckKeepsTheOptionsItWasStartedWith)
 {
-    // ResolveAddress is read when the address answers, not when the check starts.
-    IPDiscovery.TimeOut = 5000;
+    // A check started with ResolveAddress looks the name up, whatever later checks use.
+    discovery.TimeOut = 5000;
+    discovery.ResolveAddress = true;
     start(Address(7));
     ASSERT_TRUE(dispatcher.pumpUntil([&] { return fakes[kIcmp]->pendingCount() == 1; }, 5s));
-    IPDiscovery.ResolveAddress = true;
+    discovery.ResolveAddress = false;
     fakes[kIcmp]->answer(Address(7));
     ASSERT_TRUE(dispatcher.pumpUntil([&] { return fakes[kLookup]->pendingCount() == 1; }, 5s));
     fakes[kLookup]->answer(Address(7), true, QStringLiteral("fileserver.lan"));
@@ -265,12 +271,14 @@ TEST_F(HostCheckerTest, SettingsAreReadWhileTheCheckRuns)
     EXPECT_EQ(results[Address(7)].resultCode, 1);
     EXPECT_EQ(results[Address(7)].hostName, "fileserver.lan");
 
-    // TimeOut is read when each method starts: lowered while ICMP waits, it bounds NetBIOS.
-    IPDiscovery.ResolveAddress = false;
-    IPDiscovery.Method = dmICMP | dmNetBios;
+    // Its TimeOut bounds every method of the check: raised for later checks, the
+    // check started with 50 ms still gives up on NetBIOS after 50 ms.
+    discovery.ResolveAddress = false;
+    discovery.Methods = TDiscoveryMethod::ICMP | TDiscoveryMethod::NetBios;
+    discovery.TimeOut = 50;
     start(Address(8));
     ASSERT_TRUE(dispatcher.pumpUntil([&] { return fakes[kIcmp]->pendingCount() == 1; }, 5s));
-    IPDiscovery.TimeOut = 50;
+    discovery.TimeOut = 60000;
     fakes[kIcmp]->answer(Address(8), false);
     ASSERT_TRUE(dispatcher.pumpUntil([&] { return deliveries.count(Address(8)) > 0; }, 3s));
     EXPECT_EQ(results[Address(8)].resultCode, 0);
@@ -278,7 +286,7 @@ TEST_F(HostCheckerTest, SettingsAreReadWhileTheCheckRuns)
 
 TEST_F(HostCheckerTest, LookupWithoutNameOrPastItsDeadlineKeepsTheHostReachable)
 {
-    IPDiscovery.ResolveAddress = true;
+    discovery.ResolveAddress = true;
     fakes[kIcmp]->decide = [](uint32_t) { return ProbeStatus::Answered; };
     start(Address(9));
     ASSERT_TRUE(dispatcher.pumpUntil([&] { return fakes[kLookup]->pendingCount() == 1; }, 5s));
@@ -295,7 +303,7 @@ TEST_F(HostCheckerTest, LookupWithoutNameOrPastItsDeadlineKeepsTheHostReachable)
 
 TEST_F(HostCheckerTest, AProbeThatRaisesGivesResultTwoAndSparesOtherChecks)
 {
-    IPDiscovery.Method = dmNetBios;
+    discovery.Methods = TDiscoveryMethod::NetBios;
     fakes[kNetBios]->decide = [](uint32_t address) -> ProbeStatus {
         if (address == Address(11))
             throw EKestrovaError(QStringLiteral("socket gone"));
@@ -315,8 +323,8 @@ int ThreadCount()
 
 TEST_F(HostCheckerTest, ThousandOutstandingChecksNeedNoThreadsAndEachEndsOnce)
 {
-    IPDiscovery.TimeOut = 10000;
-    IPDiscovery.Method = dmICMP;
+    discovery.TimeOut = 10000;
+    discovery.Methods = TDiscoveryMethod::ICMP;
     const int threadsBefore = ThreadCount();
     for (int i = 0; i < 1000; ++i)
         start(SwapByteOrder32(SwapByteOrder32(Address(0)) + static_cast<uint32_t>(i)));
@@ -339,8 +347,8 @@ TEST_F(HostCheckerTest, ThousandOutstandingChecksNeedNoThreadsAndEachEndsOnce)
 
 TEST_F(HostCheckerTest, StopEndsEveryOutstandingCheckPromptlyAndExactlyOnce)
 {
-    IPDiscovery.TimeOut = 60000;
-    IPDiscovery.ResolveAddress = true;
+    discovery.TimeOut = 60000;
+    discovery.ResolveAddress = true;
     fakes[kIcmp]->decide = [](uint32_t address) {
         return address == Address(1) ? ProbeStatus::Answered : ProbeStatus::Pending;
     };
@@ -350,7 +358,7 @@ TEST_F(HostCheckerTest, StopEndsEveryOutstandingCheckPromptlyAndExactlyOnce)
     ASSERT_TRUE(dispatcher.pumpUntil(
         [&] { return fakes[kIcmp]->pendingCount() == 199 && fakes[kLookup]->pendingCount() == 1; }, 5s));
     const Clock::time_point stopped = Clock::now();
-    StopFlag = 1;
+    stop.request_stop();
     ASSERT_TRUE(dispatcher.pumpUntil([&] { return deliveries.size() == 200; }, 5s));
     EXPECT_LT(Clock::now() - stopped, 10s); // the time-outs were a minute
     EXPECT_EQ(results[Address(1)].resultCode, 1);
@@ -370,15 +378,15 @@ TEST_F(HostCheckerTest, StopEndsEveryOutstandingCheckPromptlyAndExactlyOnce)
         EXPECT_EQ(count, 1) << IpToText(address).toStdString();
 
     // The next search clears the flag and checks run again.
-    StopFlag = 0;
+    stop = std::stop_source();
     fakes[kIcmp]->decide = [](uint32_t) { return ProbeStatus::Answered; };
-    IPDiscovery.ResolveAddress = false;
+    discovery.ResolveAddress = false;
     EXPECT_EQ(check(Address(202)).resultCode, 1);
 }
 
 TEST_F(HostCheckerTest, DestroyingTheCheckerEndsOutstandingChecksOnce)
 {
-    IPDiscovery.TimeOut = 60000;
+    discovery.TimeOut = 60000;
     for (int i = 1; i <= 20; ++i)
         start(Address(i));
     ASSERT_TRUE(dispatcher.pumpUntil([&] { return fakes[kIcmp]->pendingCount() == 20; }, 5s));
