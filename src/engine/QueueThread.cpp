@@ -1,12 +1,12 @@
 #include "engine/QueueThread.h"
 
-#include "engine/DiscoverySettings.h"
 #include "engine/EngineErrorReporter.h"
 #include "engine/IpRange.h"
 #include "engine/JobQueue.h"
 #include "engine/SearchLog.h"
 #include "engine/SearchSignal.h"
 #include "model/DelimitedText.h"
+#include "model/DiscoverySettings.h"
 #include "model/Error.h"
 #include "model/IpAddress.h"
 #include "model/StopFlag.h"

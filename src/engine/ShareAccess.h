@@ -1,8 +1,8 @@
 #pragma once
 
-#include "accounts/Account.h"
 #include "engine/FileMask.h"
-#include "platform/ShareClient.h"
+#include "engine/ports/ShareClient.h"
+#include "model/Account.h"
 
 #include <QString>
 #include <QStringList>

@@ -5,10 +5,10 @@
 #include "engine/HitIconProvider.h"
 #include "engine/HitSink.h"
 #include "engine/SearchLog.h"
+#include "engine/ports/ShareClient.h"
 #include "model/DelimitedText.h"
 #include "model/Error.h"
 #include "model/StopFlag.h"
-#include "platform/ShareClient.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

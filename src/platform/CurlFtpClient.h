@@ -1,9 +1,9 @@
 #pragma once
 
+#include "engine/ports/FtpClient.h"
+#include "engine/ports/PlatformError.h"
 #include "platform/CurlHandle.h"
-#include "platform/FtpClient.h"
 #include "platform/FtpFailure.h"
-#include "platform/PlatformError.h"
 
 #include <QByteArray>
 #include <QHash>

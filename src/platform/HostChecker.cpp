@@ -1,13 +1,13 @@
 #include "platform/HostChecker.h"
 
-#include "engine/DiscoverySettings.h"
-#include "engine/MainThreadDispatcher.h"
+#include "engine/ports/MainThreadDispatcher.h"
+#include "engine/ports/PlatformError.h"
+#include "model/DiscoverySettings.h"
 #include "model/Error.h"
 #include "model/StopFlag.h"
 #include "platform/IcmpEchoChannel.h"
 #include "platform/NeighbourChannel.h"
 #include "platform/NetBiosStatusChannel.h"
-#include "platform/PlatformError.h"
 #include "platform/ReverseLookupChannel.h"
 
 #include <sys/epoll.h>

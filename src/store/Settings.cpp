@@ -2,9 +2,9 @@
 
 #include "accounts/AccountList.h"
 #include "accounts/AccountStorage.h"
-#include "engine/DiscoverySettings.h"
 #include "model/DateTime.h"
 #include "model/DelimitedText.h"
+#include "model/DiscoverySettings.h"
 #include "platform/ProgramPath.h"
 #include "store/IniFile.h"
 #include "store/WindowGeometry.h"

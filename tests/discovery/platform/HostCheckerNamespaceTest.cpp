@@ -1,6 +1,6 @@
-#include "engine/DiscoverySettings.h"
 #include "engine/IpRange.h"
 #include "engine/PumpDispatcher.h"
+#include "model/DiscoverySettings.h"
 #include "model/IpAddress.h"
 #include "model/StopFlag.h"
 #include "platform/HostChecker.h"

@@ -1,6 +1,6 @@
-#include "engine/DiscoverySettings.h"
 #include "engine/HeadlessSearch.h"
 #include "engine/JobQueue.h"
+#include "model/DiscoverySettings.h"
 #include "support/QStringPrinter.h"
 #include "support/engine/FakeHostCheckerService.h"
 #include "support/engine/GatedWorker.h"

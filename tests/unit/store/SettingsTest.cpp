@@ -1,6 +1,6 @@
 #include "accounts/AccountList.h"
-#include "engine/DiscoverySettings.h"
 #include "model/DateTime.h"
+#include "model/DiscoverySettings.h"
 #include "platform/ProgramPath.h"
 #include "store/IniFile.h"
 #include "store/Settings.h"
