@@ -2,13 +2,13 @@
 
 #include "app/IconCache.h"
 #include "app/ResultsModel.h"
-#include "app/UserPrompts.h"
 #include "engine/JobQueue.h"
 #include "engine/QueueThread.h"
 #include "engine/ScopeRoot.h"
 #include "engine/SearchSignal.h"
 #include "engine/WorkerThreadList.h"
 #include "model/ItemRecord.h"
+#include "widgets/UserPrompts.h"
 
 TEngineSearchLink::TEngineSearchLink(MainThreadDispatcher& dispatcher, TResultsModel& model,
                                      TIconCache& icons, const TSearchServices& services)

@@ -3,9 +3,9 @@
 #include "app/FileTransfer.h"
 #include "app/TransferDialogs.h"
 #include "dialogs/FilePropertiesDialog.h"
-#include "dialogs/MessageBoxes.h"
 #include "platform/UncPath.h"
 #include "store/Settings.h"
+#include "widgets/MessageBoxes.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>

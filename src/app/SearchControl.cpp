@@ -6,12 +6,12 @@
 #include "app/SearchHistory.h"
 #include "app/SearchValidation.h"
 #include "app/ToolbarIcons.h"
-#include "app/UserPrompts.h"
 #include "engine/SearchLog.h"
 #include "model/Error.h"
 #include "model/StopFlag.h"
 #include "store/MakeThreadConfig.h"
 #include "store/Settings.h"
+#include "widgets/UserPrompts.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,6 +1,5 @@
 #include "dialogs/ConfigForm.h"
 
-#include "app/FileDialogs.h"
 #include "dialogs/DialogPrompts.h"
 #include "dialogs/IPRangeInputForm.h"
 #include "dialogs/IPScanOptionsForm.h"
@@ -14,6 +13,7 @@
 #include "model/ScopeEntry.h"
 #include "store/ComputerListFile.h"
 #include "store/Settings.h"
+#include "widgets/FileDialogs.h"
 
 #include <QCheckBox>
 #include <QComboBox>

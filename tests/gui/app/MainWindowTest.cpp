@@ -1,14 +1,14 @@
-#include "app/FileDialogs.h"
 #include "app/ResultsExports.h"
 #include "app/ResultsModel.h"
 #include "app/ResultsView.h"
 #include "app/SearchControl.h"
 #include "dialogs/FindDialog.h"
+#include "files/IniFile.h"
 #include "model/StopFlag.h"
-#include "store/IniFile.h"
 #include "store/Settings.h"
 #include "support/MainWindowFixture.h"
 #include "support/QStringPrinter.h"
+#include "widgets/FileDialogs.h"
 
 #include <QAction>
 #include <QApplication>

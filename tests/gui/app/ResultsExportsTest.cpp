@@ -1,12 +1,12 @@
 #include "app/ResultsExports.h"
 
-#include "app/FileDialogs.h"
 #include "app/ResultsModel.h"
 #include "dialogs/BatchFileDialog.h"
 #include "model/StopFlag.h"
 #include "store/Settings.h"
 #include "support/MainWindowFixture.h"
 #include "support/QStringPrinter.h"
+#include "widgets/FileDialogs.h"
 
 #include <QAction>
 #include <QCheckBox>

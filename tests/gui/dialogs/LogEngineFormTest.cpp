@@ -1,10 +1,10 @@
-#include "app/FileDialogs.h"
 #include "dialogs/LogEngineForm.h"
 #include "dialogs/LogExport.h"
 #include "support/GuiTestApplication.h"
 #include "support/QStringPrinter.h"
 #include "support/RecordingMessageBoxes.h"
 #include "support/TempDir.h"
+#include "widgets/FileDialogs.h"
 
 #include <QAction>
 #include <QFile>
