@@ -6,9 +6,9 @@
 //   discovery_bench [--max-threads N] [--timeout MS] [--method BITS] [--resolve]
 //                   [--netbios-port P] RANGE...
 
-#include "engine/DiscoverySettings.h"
 #include "engine/IpRange.h"
-#include "engine/MainThreadDispatcher.h"
+#include "engine/ports/MainThreadDispatcher.h"
+#include "model/DiscoverySettings.h"
 #include "model/IpAddress.h"
 #include "platform/HostChecker.h"
 

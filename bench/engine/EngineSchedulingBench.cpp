@@ -13,7 +13,7 @@
 
 #include "engine/HeadlessSearch.h"
 #include "engine/PumpDispatcher.h"
-#include "platform/ShareClient.h"
+#include "engine/ports/ShareClient.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,8 +1,8 @@
 #include "accounts/AccountImport.h"
 
+#include "files/TextFileReader.h"
 #include "model/DelimitedText.h"
 #include "model/ScopeEntry.h"
-#include "store/TextFileReader.h"
 
 QList<TUnicodeAccount> ParseAccountImportText(const QString& text, QChar separator)
 {

@@ -2,7 +2,7 @@
 
 #include "accounts/AccountList.h"
 #include "accounts/PasswordCodec.h"
-#include "store/IniFile.h"
+#include "files/IniFile.h"
 
 #include <algorithm>
 

@@ -2,9 +2,9 @@
 
 #include "app/MainWindow.h"
 #include "app/SearchControl.h"
-#include "app/UserPrompts.h"
 #include "model/Error.h"
 #include "store/Settings.h"
+#include "widgets/UserPrompts.h"
 
 #include <QComboBox>
 

@@ -2,10 +2,10 @@
 
 #include "app/IconCache.h"
 #include "app/ResultsModel.h"
-#include "app/UserPrompts.h"
 #include "engine/QueueThread.h"
 #include "engine/SearchSession.h"
 #include "model/ItemRecord.h"
+#include "widgets/UserPrompts.h"
 
 TEngineSearchLink::TEngineSearchLink(MainThreadDispatcher& dispatcher, TResultsModel& model,
                                      TIconCache& icons, const TSearchServices& services,

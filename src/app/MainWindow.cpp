@@ -1,19 +1,19 @@
 #include "app/MainWindow.h"
 
 #include "app/DialogCommands.h"
-#include "app/FileDialogs.h"
 #include "app/ResultsModel.h"
 #include "app/ResultsView.h"
 #include "app/SearchControl.h"
 #include "app/SearchEngineLink.h"
 #include "app/ShellFunctions.h"
 #include "app/ToolbarIcons.h"
-#include "app/UserPrompts.h"
 #include "app/ViewCommands.h"
 #include "engine/ScopeRoot.h"
 #include "model/Error.h"
 #include "store/Settings.h"
 #include "store/SettingsFile.h"
+#include "widgets/FileDialogs.h"
+#include "widgets/UserPrompts.h"
 
 #include <QAction>
 #include <QApplication>

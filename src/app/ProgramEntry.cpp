@@ -8,10 +8,10 @@
 #include "app/QtMainThreadDispatcher.h"
 #include "app/ResultsExports.h"
 #include "app/SearchEngineFactory.h"
-#include "app/UserPrompts.h"
 #include "engine/EngineThread.h"
 #include "platform/ProgramPath.h"
 #include "store/SettingsFile.h"
+#include "widgets/UserPrompts.h"
 
 #include <QApplication>
 #include <QTextStream>

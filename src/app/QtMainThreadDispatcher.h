@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/MainThreadDispatcher.h"
+#include "engine/ports/MainThreadDispatcher.h"
 
 #include <QObject>
 #include <atomic>

@@ -4,9 +4,9 @@
 #include "app/ResultsModel.h"
 #include "app/TransferDialogs.h"
 #include "dialogs/FilePropertiesDialog.h"
-#include "dialogs/MessageBoxes.h"
 #include "platform/UncPath.h"
 #include "store/Settings.h"
+#include "widgets/MessageBoxes.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>

@@ -1,14 +1,14 @@
 #include "app/ResultsExports.h"
 
-#include "app/FileDialogs.h"
 #include "app/MainWindow.h"
 #include "app/ResultsModel.h"
 #include "app/SearchControl.h"
-#include "app/UserPrompts.h"
 #include "dialogs/BatchFileDialog.h"
 #include "model/Error.h"
 #include "store/ResultsFile.h"
 #include "store/Settings.h"
+#include "widgets/FileDialogs.h"
+#include "widgets/UserPrompts.h"
 
 #include <QPixmap>
 

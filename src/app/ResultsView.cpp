@@ -4,8 +4,8 @@
 #include "app/ResultSearch.h"
 #include "app/ResultSorting.h"
 #include "app/ResultsModel.h"
-#include "app/UserPrompts.h"
 #include "dialogs/FindDialog.h"
+#include "widgets/UserPrompts.h"
 
 #include <QAction>
 #include <QApplication>

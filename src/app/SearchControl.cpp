@@ -6,11 +6,11 @@
 #include "app/SearchHistory.h"
 #include "app/SearchValidation.h"
 #include "app/ToolbarIcons.h"
-#include "app/UserPrompts.h"
 #include "engine/SearchSession.h"
 #include "model/Error.h"
 #include "store/MakeThreadConfig.h"
 #include "store/Settings.h"
+#include "widgets/UserPrompts.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -3,7 +3,7 @@
 #include "accounts/AccountList.h"
 #include "app/EngineSearchLink.h"
 #include "app/MainWindow.h"
-#include "engine/DiscoverySettings.h"
+#include "model/DiscoverySettings.h"
 #include "engine/FtpSearch.h"
 #include "engine/SearchSession.h"
 #include "platform/CurlFtpClient.h"

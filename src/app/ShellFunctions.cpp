@@ -1,7 +1,7 @@
 #include "app/ShellFunctions.h"
 
-#include "app/UserPrompts.h"
 #include "model/Error.h"
+#include "widgets/UserPrompts.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

@@ -1,6 +1,6 @@
 #include "app/TransferDialogs.h"
 
-#include "dialogs/MessageBoxes.h"
+#include "widgets/MessageBoxes.h"
 
 #include <QApplication>
 #include <QProgressDialog>

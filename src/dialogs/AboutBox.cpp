@@ -1,8 +1,8 @@
 #include "dialogs/AboutBox.h"
 
-#include "dialogs/MessageBoxes.h"
-#include "dialogs/WindowPlacement.h"
 #include "update/VersionText.h"
+#include "widgets/MessageBoxes.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QDesktopServices>
 #include <QDialogButtonBox>

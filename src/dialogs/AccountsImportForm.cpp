@@ -1,11 +1,11 @@
 #include "dialogs/AccountsImportForm.h"
 
 #include "accounts/AccountImport.h"
-#include "app/FileDialogs.h"
 #include "dialogs/DialogPrompts.h"
 #include "dialogs/ModalButtons.h"
 #include "model/Error.h"
 #include "model/LocaleFormats.h"
+#include "widgets/FileDialogs.h"
 
 #include <QGridLayout>
 #include <QHeaderView>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "accounts/Account.h"
+#include "model/Account.h"
 
 #include <QDialog>
 

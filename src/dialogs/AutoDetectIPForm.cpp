@@ -1,9 +1,9 @@
 #include "dialogs/AutoDetectIPForm.h"
 
 #include "dialogs/ModalButtons.h"
-#include "dialogs/ProgramIcon.h"
 #include "model/IpAddress.h"
 #include "model/ScopeEntry.h"
+#include "widgets/ProgramIcon.h"
 
 #include <QLabel>
 #include <QTreeWidget>

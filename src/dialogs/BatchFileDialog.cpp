@@ -1,9 +1,9 @@
 #include "dialogs/BatchFileDialog.h"
 
-#include "app/FileDialogs.h"
-#include "app/UserPrompts.h"
 #include "model/Error.h"
 #include "store/BatchFile.h"
+#include "widgets/FileDialogs.h"
+#include "widgets/UserPrompts.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

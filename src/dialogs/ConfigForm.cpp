@@ -1,6 +1,5 @@
 #include "dialogs/ConfigForm.h"
 
-#include "app/FileDialogs.h"
 #include "dialogs/DialogPrompts.h"
 #include "dialogs/IPRangeInputForm.h"
 #include "dialogs/IPScanOptionsForm.h"
@@ -8,13 +7,14 @@
 #include "dialogs/ModeChoice.h"
 #include "dialogs/RadioGroup.h"
 #include "dialogs/SortedListView.h"
-#include "engine/DiscoverySettings.h"
 #include "model/DateTime.h"
+#include "model/DiscoverySettings.h"
 #include "model/Error.h"
 #include "model/ItemDateText.h"
 #include "model/ScopeEntry.h"
 #include "store/ComputerListFile.h"
 #include "store/Settings.h"
+#include "widgets/FileDialogs.h"
 
 #include <QCheckBox>
 #include <QComboBox>

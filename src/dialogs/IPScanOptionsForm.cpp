@@ -2,7 +2,7 @@
 
 #include "dialogs/DialogPrompts.h"
 #include "dialogs/ModalButtons.h"
-#include "engine/DiscoverySettings.h"
+#include "model/DiscoverySettings.h"
 
 #include <QCheckBox>
 #include <QFormLayout>

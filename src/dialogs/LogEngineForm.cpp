@@ -1,9 +1,9 @@
 #include "dialogs/LogEngineForm.h"
 
-#include "app/FileDialogs.h"
 #include "dialogs/LogExport.h"
-#include "dialogs/MessageBoxes.h"
 #include "model/Error.h"
+#include "widgets/FileDialogs.h"
+#include "widgets/MessageBoxes.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

@@ -1,7 +1,7 @@
 #include "dialogs/LogExport.h"
 
+#include "files/AtomicFile.h"
 #include "model/AnsiCodec.h"
-#include "store/AtomicFile.h"
 
 QByteArray LogExportBytes(const QList<TSearchLogEntry>& entries)
 {

@@ -1,6 +1,6 @@
 #include "dialogs/SortedListView.h"
 
-#include "dialogs/ProgramIcon.h"
+#include "widgets/ProgramIcon.h"
 
 #include <QHeaderView>
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "dialogs/ToolWindow.h"
 
-#include "dialogs/WindowPlacement.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QHideEvent>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/ByteSource.h"
 #include "engine/PatternScan.h"
+#include "engine/ports/ByteSource.h"
 #include "model/SearchModes.h"
 
 #include <QByteArray>

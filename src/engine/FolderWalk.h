@@ -2,8 +2,8 @@
 
 #include "engine/HostSearchContext.h"
 #include "engine/MaskLists.h"
+#include "engine/ports/ShareClient.h"
 #include "model/SearchRec.h"
-#include "platform/ShareClient.h"
 
 #include <QByteArray>
 #include <QString>

@@ -2,7 +2,7 @@
 
 #include "engine/FtpWalkGuard.h"
 #include "engine/HostSearchContext.h"
-#include "platform/FtpClient.h"
+#include "engine/ports/FtpClient.h"
 
 #include <QString>
 

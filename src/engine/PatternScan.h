@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/ByteFinder.h"
-#include "engine/ByteSource.h"
+#include "engine/ports/ByteSource.h"
 
 #include <cstddef>
 #include <cstdint>

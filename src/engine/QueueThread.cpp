@@ -3,6 +3,7 @@
 #include "engine/EngineErrorReporter.h"
 #include "engine/IpRange.h"
 #include "model/DelimitedText.h"
+#include "model/DiscoverySettings.h"
 #include "model/Error.h"
 #include "model/IpAddress.h"
 

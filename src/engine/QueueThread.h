@@ -3,10 +3,10 @@
 #include "engine/DequeueThread.h"
 #include "engine/EngineThread.h"
 #include "engine/FileMask.h"
-#include "engine/HostCheckerService.h"
 #include "engine/ScopeRoot.h"
 #include "engine/SearchServices.h"
 #include "engine/SearchSession.h"
+#include "engine/ports/HostCheckerService.h"
 #include "model/ThreadConfig.h"
 
 #include <QString>

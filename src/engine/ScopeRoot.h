@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/NetworkBrowser.h"
+#include "engine/ports/NetworkBrowser.h"
 
 // The network container below which a search enumerates, as the scope browser
 // chose it; not assigned means the top of the network ("Entire Network").

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/NetworkBrowser.h"
+#include "engine/ports/NetworkBrowser.h"
 
 #include <functional>
 #include <optional>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "accounts/Account.h"
 #include "engine/FileMask.h"
+#include "engine/ports/ShareClient.h"
+#include "model/Account.h"
 #include "model/SearchModes.h"
-#include "platform/ShareClient.h"
 
 #include <QString>
 #include <QStringList>

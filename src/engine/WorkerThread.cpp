@@ -5,9 +5,9 @@
 #include "engine/HitIconProvider.h"
 #include "engine/HitSink.h"
 #include "engine/SearchSession.h"
+#include "engine/ports/ShareClient.h"
 #include "model/DelimitedText.h"
 #include "model/Error.h"
-#include "platform/ShareClient.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "engine/ports/FtpClient.h"
+#include "engine/ports/PlatformError.h"
 #include "platform/CurlHandle.h"
-#include "platform/FtpClient.h"
 #include "platform/FtpFailure.h"
 #include "platform/FtpListParser.h"
-#include "platform/PlatformError.h"
 
 #include <QByteArray>
 #include <QHash>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "engine/ports/ShareClient.h"
 #include "platform/FileStore.h"
-#include "platform/ShareClient.h"
 
 #include <functional>
 #include <memory>

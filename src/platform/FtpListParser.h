@@ -1,7 +1,7 @@
 #pragma once
 
+#include "engine/ports/FtpClient.h"
 #include "model/DateTime.h"
-#include "platform/FtpClient.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,11 +1,11 @@
 #include "platform/HostChecker.h"
 
-#include "engine/MainThreadDispatcher.h"
+#include "engine/ports/MainThreadDispatcher.h"
+#include "engine/ports/PlatformError.h"
 #include "model/Error.h"
 #include "platform/IcmpEchoChannel.h"
 #include "platform/NeighbourChannel.h"
 #include "platform/NetBiosStatusChannel.h"
-#include "platform/PlatformError.h"
 #include "platform/ReverseLookupChannel.h"
 
 #include <sys/epoll.h>

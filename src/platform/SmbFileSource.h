@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ByteSource.h"
+#include "engine/ports/ByteSource.h"
 #include "platform/SmbAgentProcess.h"
 
 #include <memory>

@@ -1,8 +1,8 @@
 #include "store/BatchFile.h"
 
+#include "files/TextFileWriter.h"
 #include "model/AnsiCodec.h"
 #include "model/Error.h"
-#include "store/TextFileWriter.h"
 
 #include <QCollator>
 

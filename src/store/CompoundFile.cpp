@@ -1,7 +1,7 @@
 #include "store/CompoundFile.h"
 
+#include "files/AtomicFile.h"
 #include "model/Error.h"
-#include "store/AtomicFile.h"
 
 #include <QFile>
 #include <QFileInfo>

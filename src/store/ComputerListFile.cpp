@@ -1,9 +1,9 @@
 #include "store/ComputerListFile.h"
 
+#include "files/AtomicFile.h"
+#include "files/TextFileReader.h"
 #include "model/AnsiCodec.h"
 #include "model/ScopeEntry.h"
-#include "store/AtomicFile.h"
-#include "store/TextFileReader.h"
 
 namespace {
 

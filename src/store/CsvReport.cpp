@@ -1,7 +1,7 @@
+#include "files/TextFileWriter.h"
 #include "model/ItemDateText.h"
 #include "model/LocaleFormats.h"
 #include "store/ReportCommon.h"
-#include "store/TextFileWriter.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
+#include "files/TextFileWriter.h"
 #include "model/DateTime.h"
 #include "model/DateTimePattern.h"
 #include "model/ItemDateText.h"
 #include "model/LocaleFormats.h"
 #include "store/MarkupEscape.h"
 #include "store/ReportCommon.h"
-#include "store/TextFileWriter.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 
 #include "accounts/AccountList.h"
 #include "accounts/AccountStorage.h"
-#include "engine/DiscoverySettings.h"
+#include "files/IniFile.h"
 #include "model/DateTime.h"
 #include "model/DelimitedText.h"
+#include "model/DiscoverySettings.h"
 #include "platform/ProgramPath.h"
-#include "store/IniFile.h"
 #include "store/WindowGeometry.h"
 
 TSettings Settings;

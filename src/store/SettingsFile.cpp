@@ -3,10 +3,10 @@
 #include "accounts/AccountList.h"
 #include "accounts/AccountStorage.h"
 #include "accounts/LegacyAccountFile.h"
+#include "files/IniFile.h"
 #include "model/DateTime.h"
 #include "model/Error.h"
 #include "platform/ProgramPath.h"
-#include "store/IniFile.h"
 #include "store/Settings.h"
 
 #include <QDir>

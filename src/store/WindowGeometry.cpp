@@ -1,6 +1,6 @@
 #include "store/WindowGeometry.h"
 
-#include "store/IniFile.h"
+#include "files/IniFile.h"
 
 namespace {
 

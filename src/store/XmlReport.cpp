@@ -1,8 +1,8 @@
+#include "files/TextFileWriter.h"
 #include "model/DateTimePattern.h"
 #include "model/LocaleFormats.h"
 #include "store/MarkupEscape.h"
 #include "store/ReportCommon.h"
-#include "store/TextFileWriter.h"
 
 void ExportToXml(const QString& path, const TItemList& list, const TReportSettings& settings)
 {

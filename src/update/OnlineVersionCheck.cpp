@@ -1,9 +1,9 @@
 #include "update/OnlineVersionCheck.h"
 
-#include "dialogs/MessageBoxes.h"
 #include "model/DateTime.h"
 #include "model/Error.h"
 #include "update/VersionText.h"
+#include "widgets/MessageBoxes.h"
 
 #include <QAction>
 #include <QWidget>

@@ -1,9 +1,9 @@
 #include "update/UpdateCheckWindows.h"
 
-#include "dialogs/WindowPlacement.h"
 #include "update/ProxyCredentialsDialog.h"
 #include "update/UpdateFoundDialog.h"
 #include "update/WaitWindow.h"
+#include "widgets/WindowPlacement.h"
 
 TWidgetUpdateCheckWindows::~TWidgetUpdateCheckWindows()
 {

@@ -1,6 +1,6 @@
 #include "update/UpdateFoundDialog.h"
 
-#include "dialogs/WindowPlacement.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QDesktopServices>
 #include <QGroupBox>

@@ -1,6 +1,6 @@
 #include "update/WaitWindow.h"
 
-#include "dialogs/WindowPlacement.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QApplication>
 #include <QFrame>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/FtpClient.h"
+#include "engine/ports/FtpClient.h"
 
 #include <QMap>
 #include <QSet>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ByteSource.h"
+#include "engine/ports/ByteSource.h"
 
 #include <QByteArray>
 #include <cstdint>

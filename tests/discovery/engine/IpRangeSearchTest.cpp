@@ -1,6 +1,6 @@
-#include "engine/DiscoverySettings.h"
 #include "engine/SearchSignal.h"
 #include "model/DelimitedText.h"
+#include "model/DiscoverySettings.h"
 #include "support/NetBiosResponder.h"
 #include "support/QStringPrinter.h"
 #include "support/SmbFixture.h"

@@ -1,5 +1,5 @@
-#include "engine/DiscoverySettings.h"
 #include "engine/PumpDispatcher.h"
+#include "model/DiscoverySettings.h"
 #include "model/IpAddress.h"
 #include "model/DiscoveryOptions.h"
 #include <stop_token>

@@ -1,6 +1,6 @@
-#include "engine/DiscoverySettings.h"
 #include "engine/IpRange.h"
 #include "engine/PumpDispatcher.h"
+#include "model/DiscoverySettings.h"
 #include "model/IpAddress.h"
 #include "model/DiscoveryOptions.h"
 #include <stop_token>

@@ -1,4 +1,3 @@
-#include "app/FileDialogs.h"
 #include "app/ResultsExports.h"
 #include "app/ResultsModel.h"
 #include "app/ResultsView.h"
@@ -6,10 +5,11 @@
 #include "dialogs/FindDialog.h"
 #include "app/SearchControl.h"
 #include "engine/SearchSession.h"
-#include "store/IniFile.h"
+#include "files/IniFile.h"
 #include "store/Settings.h"
 #include "support/MainWindowFixture.h"
 #include "support/QStringPrinter.h"
+#include "widgets/FileDialogs.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,5 @@
 #include "app/ResultsExports.h"
 
-#include "app/FileDialogs.h"
 #include "app/ResultsModel.h"
 #include "dialogs/BatchFileDialog.h"
 #include "app/SearchControl.h"
@@ -8,6 +7,7 @@
 #include "store/Settings.h"
 #include "support/MainWindowFixture.h"
 #include "support/QStringPrinter.h"
+#include "widgets/FileDialogs.h"
 
 #include <QAction>
 #include <QCheckBox>

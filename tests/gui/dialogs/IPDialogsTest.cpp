@@ -2,7 +2,7 @@
 #include "dialogs/IPAddressControl.h"
 #include "dialogs/IPRangeInputForm.h"
 #include "dialogs/IPScanOptionsForm.h"
-#include "engine/DiscoverySettings.h"
+#include "model/DiscoverySettings.h"
 #include "model/IpAddress.h"
 #include "support/DialogTestSupport.h"
 #include "support/QStringPrinter.h"

@@ -1,4 +1,3 @@
-#include "app/FileDialogs.h"
 #include "dialogs/LogEngineForm.h"
 #include "dialogs/LogExport.h"
 #include "engine/SearchSession.h"
@@ -6,6 +5,7 @@
 #include "support/QStringPrinter.h"
 #include "support/RecordingMessageBoxes.h"
 #include "support/TempDir.h"
+#include "widgets/FileDialogs.h"
 
 #include <QAction>
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/FileDialogs.h"
 #include "dialogs/DialogPrompts.h"
+#include "widgets/FileDialogs.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/SearchEngineLink.h"
-#include "engine/MainThreadDispatcher.h"
+#include "engine/ports/MainThreadDispatcher.h"
 #include "model/ItemRecord.h"
 
 #include <atomic>

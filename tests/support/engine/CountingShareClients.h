@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ShareClient.h"
+#include "engine/ports/ShareClient.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/HostCheckerService.h"
-#include "engine/MainThreadDispatcher.h"
+#include "engine/ports/HostCheckerService.h"
+#include "engine/ports/MainThreadDispatcher.h"
 
 #include <QString>
 #include <chrono>

@@ -1,7 +1,7 @@
 #include "support/engine/LiveSearch.h"
 
-#include "engine/DiscoverySettings.h"
 #include "engine/FtpSearch.h"
+#include "model/DiscoverySettings.h"
 
 LiveSearch::LiveSearch(uint16_t netBiosPort, const SmbAgentOptions& smbOptions)
     : smbClients(smbOptions), hostChecker(std::make_unique<HostChecker>(dispatcher, OpenSystemProbeChannels(netBiosPort))),

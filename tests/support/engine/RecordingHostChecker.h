@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/HostCheckerService.h"
+#include "engine/ports/HostCheckerService.h"
 
 #include <QString>
 #include <functional>

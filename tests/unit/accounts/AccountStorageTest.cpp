@@ -1,6 +1,6 @@
 #include "accounts/AccountList.h"
 #include "accounts/AccountStorage.h"
-#include "store/IniFile.h"
+#include "files/IniFile.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,3 @@
-#include "engine/DiscoverySettings.h"
 #include "engine/HeadlessSearch.h"
 #include "support/QStringPrinter.h"
 #include "support/engine/FakeHostCheckerService.h"

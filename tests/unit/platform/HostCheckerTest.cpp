@@ -1,5 +1,5 @@
-#include "engine/DiscoverySettings.h"
 #include "engine/PumpDispatcher.h"
+#include "model/DiscoverySettings.h"
 #include "model/Error.h"
 #include "model/IpAddress.h"
 #include "model/DiscoveryOptions.h"

@@ -1,7 +1,7 @@
 #include "accounts/AccountList.h"
 #include "accounts/AccountStorage.h"
+#include "files/IniFile.h"
 #include "model/DateTime.h"
-#include "store/IniFile.h"
 #include "store/Settings.h"
 #include "store/SettingsFile.h"
 #include "store/WindowGeometry.h"

@@ -1,6 +1,6 @@
 #include "accounts/AccountList.h"
-#include "engine/DiscoverySettings.h"
-#include "store/IniFile.h"
+#include "model/DiscoverySettings.h"
+#include "files/IniFile.h"
 #include "store/MakeThreadConfig.h"
 #include "store/Settings.h"
 #include "store/WindowGeometry.h"

@@ -1,4 +1,4 @@
-#include "store/IniFile.h"
+#include "files/IniFile.h"
 #include "store/WindowGeometry.h"
 #include "support/TempDir.h"
 

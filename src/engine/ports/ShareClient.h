@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/ByteSource.h"
-#include "platform/PlatformError.h"
+#include "engine/ports/ByteSource.h"
+#include "engine/ports/PlatformError.h"
 
 #include <QString>
 

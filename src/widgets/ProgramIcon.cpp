@@ -1,4 +1,4 @@
-#include "dialogs/ProgramIcon.h"
+#include "widgets/ProgramIcon.h"
 
 #include <QApplication>
 #include <QStyle>

@@ -1,4 +1,4 @@
-#include "store/TextFileWriter.h"
+#include "files/TextFileWriter.h"
 
 #include "model/AnsiCodec.h"
 #include "model/Error.h"

@@ -1,6 +1,6 @@
+#include "files/IniFile.h"
 #include "model/DateTime.h"
 #include "model/Error.h"
-#include "store/IniFile.h"
 #include "support/TempDir.h"
 
 #include <QFile>

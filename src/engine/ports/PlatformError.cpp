@@ -1,4 +1,4 @@
-#include "platform/PlatformError.h"
+#include "engine/ports/PlatformError.h"
 
 #include <cstring>
 

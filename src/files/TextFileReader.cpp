@@ -1,4 +1,4 @@
-#include "store/TextFileReader.h"
+#include "files/TextFileReader.h"
 
 #include "model/AnsiCodec.h"
 #include "model/Error.h"

@@ -1,9 +1,9 @@
-#include "store/IniFile.h"
+#include "files/IniFile.h"
 
+#include "files/AtomicFile.h"
 #include "model/AnsiCodec.h"
 #include "model/DateTime.h"
 #include "model/Error.h"
-#include "store/AtomicFile.h"
 
 #include <QDate>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "app/UserPrompts.h"
+#include "widgets/UserPrompts.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,4 +1,4 @@
-#include "dialogs/MessageBoxes.h"
+#include "widgets/MessageBoxes.h"
 
 #include <QGuiApplication>
 #include <QTextStream>

@@ -1,6 +1,6 @@
+#include "files/AtomicFile.h"
+#include "files/IniFile.h"
 #include "model/Error.h"
-#include "store/AtomicFile.h"
-#include "store/IniFile.h"
 #include "support/TempDir.h"
 
 #include <QDir>

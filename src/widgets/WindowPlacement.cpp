@@ -1,4 +1,4 @@
-#include "dialogs/WindowPlacement.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QGuiApplication>
 #include <QScreen>

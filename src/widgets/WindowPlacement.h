@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dialogs/ProgramIcon.h"
+#include "widgets/ProgramIcon.h"
 
 class QWidget;
 

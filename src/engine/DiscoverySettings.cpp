@@ -1,3 +1,0 @@
-#include "engine/DiscoverySettings.h"
-
-TIPDiscoverySettings IPDiscovery;

@@ -1,0 +1,3 @@
+#include "model/DiscoverySettings.h"
+
+TIPDiscoverySettings IPDiscovery;
