@@ -16,8 +16,8 @@ BENCH="${1:-build/bench/discovery/discovery_bench}"
 ROUNDS="${ROUNDS:-3}"
 DEFAULT_ROUNDS="${DEFAULT_ROUNDS:-1}"
 SCENARIOS="${SCENARIOS:-lan routed}"
-RANGE="10.77.0.0/24"
-HOSTS=(10.77.0.2 10.77.0.30 10.77.0.77 10.77.0.200)
+RANGE="198.19.77.0/24"
+HOSTS=(198.19.77.2 198.19.77.30 198.19.77.77 198.19.77.200)
 
 [ "$(id -u)" -eq 0 ] || { echo "run.sh needs root (network namespaces)" >&2; exit 1; }
 [ -x "$BENCH" ] || { echo "build the benchmark first: scripts/build.sh default" >&2; exit 1; }
@@ -35,7 +35,7 @@ setup_lan() {
   cleanup
   ip netns add "$SCANNER"; ip netns add "$TARGETS"
   ip -n "$SCANNER" link add kv0 type veth peer name kv1 netns "$TARGETS"
-  ip -n "$SCANNER" addr add 10.77.0.1/24 dev kv0
+  ip -n "$SCANNER" addr add 198.19.77.1/24 dev kv0
   for host in "${HOSTS[@]}"; do ip -n "$TARGETS" addr add "$host/24" dev kv1; done
   for ns in "$SCANNER" "$TARGETS"; do ip -n "$ns" link set lo up; done
   ip -n "$SCANNER" link set kv0 up; ip -n "$TARGETS" link set kv1 up
@@ -46,16 +46,16 @@ setup_routed() {
   ip netns add "$SCANNER"; ip netns add "$ROUTER"; ip netns add "$TARGETS"
   ip -n "$SCANNER" link add kv0 type veth peer name kr0 netns "$ROUTER"
   ip -n "$ROUTER" link add kr1 type veth peer name kv1 netns "$TARGETS"
-  ip -n "$SCANNER" addr add 10.77.1.1/24 dev kv0
-  ip -n "$ROUTER" addr add 10.77.1.254/24 dev kr0
-  ip -n "$ROUTER" addr add 10.77.0.254/24 dev kr1
+  ip -n "$SCANNER" addr add 198.19.78.1/24 dev kv0
+  ip -n "$ROUTER" addr add 198.19.78.254/24 dev kr0
+  ip -n "$ROUTER" addr add 198.19.77.254/24 dev kr1
   for host in "${HOSTS[@]}"; do ip -n "$TARGETS" addr add "$host/24" dev kv1; done
   for ns in "$SCANNER" "$ROUTER" "$TARGETS"; do ip -n "$ns" link set lo up; done
   ip -n "$SCANNER" link set kv0 up; ip -n "$ROUTER" link set kr0 up
   ip -n "$ROUTER" link set kr1 up; ip -n "$TARGETS" link set kv1 up
   ip netns exec "$ROUTER" sysctl -qw net.ipv4.ip_forward=1
-  ip -n "$SCANNER" route add 10.77.0.0/24 via 10.77.1.254
-  ip -n "$TARGETS" route add 10.77.1.0/24 via 10.77.0.254
+  ip -n "$SCANNER" route add 198.19.77.0/24 via 198.19.78.254
+  ip -n "$TARGETS" route add 198.19.78.0/24 via 198.19.77.254
 }
 
 # Forget what earlier runs taught the kernels (neighbour entries).

@@ -6,14 +6,14 @@
 #include <functional>
 
 // Two network namespaces made for one test and deleted afterwards, joined by a veth
-// pair: "scanner" holds 10.77.0.1/24, "hosts" holds the given addresses of the same
+// pair: "scanner" holds 198.19.77.1/24, "hosts" holds the given addresses of the same
 // /24. Every other address of the /24 has nobody behind it: no ARP answer, silence
 // for every probe. Nothing routes out of the pair, so no traffic leaves it. Needs
 // root (CAP_SYS_ADMIN, CAP_NET_ADMIN) and the ip tool; ready() says whether it
 // worked and failure() why not.
 class NetworkLab {
 public:
-    static constexpr const char* kScannerAddress = "10.77.0.1";
+    static constexpr const char* kScannerAddress = "198.19.77.1";
 
     struct Options {
         QStringList hostAddresses;

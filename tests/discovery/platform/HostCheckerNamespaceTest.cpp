@@ -29,7 +29,7 @@ uint32_t Ip(const QString& text)
 }
 
 // Real probes inside a pair of network namespaces made for each test: the checker
-// runs in the scanner namespace (10.77.0.1/24), a few hosts answer in the other
+// runs in the scanner namespace (198.19.77.1/24), a few hosts answer in the other
 // one, every other address of the /24 stays silent. Nothing routes out of the pair,
 // and a reverse lookup there fails at once (no route to any name server).
 class HostCheckerNamespaceTest : public ::testing::Test {
@@ -93,14 +93,14 @@ protected:
 
 TEST_F(HostCheckerNamespaceTest, ArpResolvesANeighbourButNotAnEmptyAddress)
 {
-    if (!makeLab({{"10.77.0.2"}}))
+    if (!makeLab({{"198.19.77.2"}}))
         GTEST_SKIP() << lab->failure().toStdString();
     discovery.Methods = TDiscoveryMethod::ARP;
     discovery.TimeOut = 2000;
-    EXPECT_EQ(check("10.77.0.2").resultCode, 1);
+    EXPECT_EQ(check("198.19.77.2").resultCode, 1);
 
     const Clock::time_point started = Clock::now();
-    EXPECT_EQ(check("10.77.0.99").resultCode, 0);
+    EXPECT_EQ(check("198.19.77.99").resultCode, 0);
     EXPECT_GE(Clock::now() - started, 2000ms); // a neighbour that may still answer is waited for
 
     // Not on the link (no route at all) and the scanner's own address: no neighbour
@@ -108,18 +108,18 @@ TEST_F(HostCheckerNamespaceTest, ArpResolvesANeighbourButNotAnEmptyAddress)
     discovery.TimeOut = 60000;
     const Clock::time_point offLink = Clock::now();
     EXPECT_EQ(check("10.78.0.2").resultCode, 0);
-    EXPECT_EQ(check("10.77.0.1").resultCode, 0);
+    EXPECT_EQ(check("198.19.77.1").resultCode, 0);
     EXPECT_LT(Clock::now() - offLink, 30s);
 }
 
 TEST_F(HostCheckerNamespaceTest, MethodsRunInOrderEachAfterThePreviousTimedOut)
 {
     // The host ignores ICMP echo and answers NetBIOS.
-    if (!makeLab({{"10.77.0.2"}, true}, true))
+    if (!makeLab({{"198.19.77.2"}, true}, true))
         GTEST_SKIP() << lab->failure().toStdString();
     discovery.TimeOut = 600;
     const Clock::time_point started = Clock::now();
-    EXPECT_EQ(check("10.77.0.2").resultCode, 1);
+    EXPECT_EQ(check("198.19.77.2").resultCode, 1);
     const std::vector<NetBiosResponder::Request> requests = responder->requests();
     ASSERT_EQ(requests.size(), 1u);
     // NetBIOS was asked only once the ICMP echo had waited its full time-out.
@@ -128,13 +128,13 @@ TEST_F(HostCheckerNamespaceTest, MethodsRunInOrderEachAfterThePreviousTimedOut)
     // A silent address costs all three time-outs, one after another.
     discovery.TimeOut = 300;
     const Clock::time_point silentStarted = Clock::now();
-    EXPECT_EQ(check("10.77.0.50").resultCode, 0);
+    EXPECT_EQ(check("198.19.77.50").resultCode, 0);
     EXPECT_GE(Clock::now() - silentStarted, 900ms);
 }
 
 TEST_F(HostCheckerNamespaceTest, SweepFindsExactlyTheAnsweringAddresses)
 {
-    if (!makeLab({{"10.77.0.2", "10.77.0.30", "10.77.0.200"}}))
+    if (!makeLab({{"198.19.77.2", "198.19.77.30", "198.19.77.200"}}))
         GTEST_SKIP() << lab->failure().toStdString();
     if (!checker->available())
         GTEST_SKIP() << "no ICMP socket";
@@ -143,7 +143,7 @@ TEST_F(HostCheckerNamespaceTest, SweepFindsExactlyTheAnsweringAddresses)
     uint32_t first = 0;
     uint32_t last = 0;
     // The whole /24 including the network and broadcast ends (the broadcast send is refused).
-    ASSERT_TRUE(ParseIPRange("10.77.0.0/24", first, last));
+    ASSERT_TRUE(ParseIPRange("198.19.77.0/24", first, last));
     for (uint32_t address : IPRangeAddresses(first, last))
         start(address);
     ASSERT_TRUE(dispatcher.pumpUntil([&] { return deliveries.size() == 256; }, 60s));
@@ -157,13 +157,13 @@ TEST_F(HostCheckerNamespaceTest, SweepFindsExactlyTheAnsweringAddresses)
             EXPECT_EQ(result.resultCode, 0);
         }
     }
-    // 10.77.0.1 is the scanner's own address, which answers its own echo.
-    EXPECT_EQ(found, (std::set<QString>{"10.77.0.1", "10.77.0.2", "10.77.0.30", "10.77.0.200"}));
+    // 198.19.77.1 is the scanner's own address, which answers its own echo.
+    EXPECT_EQ(found, (std::set<QString>{"198.19.77.1", "198.19.77.2", "198.19.77.30", "198.19.77.200"}));
 }
 
 TEST_F(HostCheckerNamespaceTest, UnprivilegedPingSocketIsPreferredAndMatchesRepliesBySequence)
 {
-    NetworkLab::Options options{{"10.77.0.2"}};
+    NetworkLab::Options options{{"198.19.77.2"}};
     options.scannerAllowsPingSockets = true;
     if (!makeLab(options))
         GTEST_SKIP() << lab->failure().toStdString();
@@ -177,16 +177,16 @@ TEST_F(HostCheckerNamespaceTest, UnprivilegedPingSocketIsPreferredAndMatchesRepl
     discovery.TimeOut = 500;
     // The checker of this lab was opened with the ping socket as well.
     for (int round = 0; round < 3; ++round)
-        start(Ip("10.77.0.2"));
-    start(Ip("10.77.0.99"));
-    ASSERT_TRUE(dispatcher.pumpUntil([&] { return deliveries.size() == 2 && deliveries[Ip("10.77.0.2")] == 3; }, 60s));
-    EXPECT_EQ(results[Ip("10.77.0.2")].resultCode, 1);
-    EXPECT_EQ(results[Ip("10.77.0.99")].resultCode, 0);
+        start(Ip("198.19.77.2"));
+    start(Ip("198.19.77.99"));
+    ASSERT_TRUE(dispatcher.pumpUntil([&] { return deliveries.size() == 2 && deliveries[Ip("198.19.77.2")] == 3; }, 60s));
+    EXPECT_EQ(results[Ip("198.19.77.2")].resultCode, 1);
+    EXPECT_EQ(results[Ip("198.19.77.99")].resultCode, 0);
 }
 
 TEST_F(HostCheckerNamespaceTest, EchoRequestOnTheWireHasTheFixedDataAndTimeToLive64)
 {
-    NetworkLab::Options options{{"10.77.0.2"}};
+    NetworkLab::Options options{{"198.19.77.2"}};
     options.scannerDefaultTtl = 99; // so that 64 can only come from the checker
     if (!makeLab(options))
         GTEST_SKIP() << lab->failure().toStdString();
@@ -197,7 +197,7 @@ TEST_F(HostCheckerNamespaceTest, EchoRequestOnTheWireHasTheFixedDataAndTimeToLiv
     lab->runInHosts([&] { capture = socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP); });
     ASSERT_GE(capture, 0);
     discovery.Methods = TDiscoveryMethod::ICMP;
-    EXPECT_EQ(check("10.77.0.2").resultCode, 1);
+    EXPECT_EQ(check("198.19.77.2").resultCode, 1);
 
     int requests = 0;
     unsigned char packet[1500];
@@ -218,11 +218,11 @@ TEST_F(HostCheckerNamespaceTest, EchoRequestOnTheWireHasTheFixedDataAndTimeToLiv
 
 TEST_F(HostCheckerNamespaceTest, StopDuringManyOutstandingChecksEndsThemPromptly)
 {
-    if (!makeLab({{"10.77.0.2"}}))
+    if (!makeLab({{"198.19.77.2"}}))
         GTEST_SKIP() << lab->failure().toStdString();
     discovery.TimeOut = 30000;
     for (int host = 3; host <= 252; ++host)
-        start(Ip(QStringLiteral("10.77.0.%1").arg(host)));
+        start(Ip(QStringLiteral("198.19.77.%1").arg(host)));
     ASSERT_EQ(checker->outstanding(), 250);
     dispatcher.pumpFor(300ms);
     EXPECT_TRUE(deliveries.empty());
