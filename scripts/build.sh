@@ -3,5 +3,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 preset="${1:-default}"
+# ccache, where installed, keeps objects across build folders and clones (a CI run
+# after a developer's build of the same sources compiles almost nothing).
+if command -v ccache >/dev/null; then
+    export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
+    export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
+fi
 cmake --preset "$preset" -Wno-dev >/dev/null
 cmake --build --preset "$preset"

@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   # build
   g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins adwaita-icon-theme
+  ccache clang-format clang-tidy qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins adwaita-icon-theme
   libsmbclient-dev libcurl4-openssl-dev libgsf-1-dev libglib2.0-dev
   # test servers and independent readers
   samba smbclient python3 python3-pyftpdlib iproute2 python3-olefile libgsf-bin
@@ -42,7 +42,8 @@ if [ ! -e "$policy" ]; then
   $SUDO chmod +x "$policy"
   created_policy=1
 fi
-cleanup() { [ "$created_policy" = 1 ] && $SUDO rm -f "$policy"; }
+# An if, not "test && rm": under set -e the trap's last status would become the exit status.
+cleanup() { if [ "$created_policy" = 1 ]; then $SUDO rm -f "$policy"; fi; }
 trap cleanup EXIT
 
 export DEBIAN_FRONTEND=noninteractive
