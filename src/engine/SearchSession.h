@@ -15,8 +15,8 @@
 
 // Everything that belongs to one search: its stop request, the signal that wakes
 // its waits, its host queue, its log, its running workers, its hits not yet taken
-// by the main thread, and the copies of the
-// scope root, the IP discovery settings and the accounts it was started with. Two
+// by the main thread, and the copies of the scope root, the IP discovery settings
+// and the accounts it was started with. Two
 // sessions share nothing, so two searches in one process never see each other's
 // stop, log, queue or workers.
 //
