@@ -2,6 +2,7 @@
 
 #include "app/IconCache.h"
 #include "app/ResultsModel.h"
+#include "engine/HitDelivery.h"
 #include "engine/QueueThread.h"
 #include "engine/SearchSession.h"
 #include "model/ItemRecord.h"
@@ -26,7 +27,11 @@ std::shared_ptr<TSearchSession> TEngineSearchLink::start(const TThreadConfig& co
     services.Session = session;
     auto* queue = new TQueueThread(config, services);
     queue->FreeOnTerminate = true;
-    queue->OnTerminate = [onEnded = std::move(onEnded)](TEngineThread&) { onEnded(); };
+    // Every worker has delivered by now; whatever is still pending reaches the list first.
+    queue->OnTerminate = [services, onEnded = std::move(onEnded)](TEngineThread&) {
+        DeliverPendingHits(services);
+        onEnded();
+    };
     queue->Start();
     m_session = session;
     return session;
@@ -43,9 +48,9 @@ int TEngineSearchLink::runningWorkers()
     return m_session ? m_session->Workers().ThreadCount() : 0;
 }
 
-void TEngineSearchLink::AppendHit(const TItemRecord& hit)
+void TEngineSearchLink::AppendHits(const std::vector<TItemRecord>& hits)
 {
-    m_model.appendHit(hit);
+    m_model.appendHits(hits);
 }
 
 int32_t TEngineSearchLink::IconIndex(const THitIconRequest& request)

@@ -11,12 +11,14 @@ class TIconCache;
 class TResultsModel;
 
 // The engine's queue thread behind the window's seam: hits go into the results model
-// with their icons from the icon cache, errors that end an engine thread are shown in
-// an error box (the thread waits until it is closed).
+// in batches (one row insertion per wake-up, see HitDelivery.h) with their icons from
+// the icon cache, errors that end an engine thread are shown in an error box (the
+// thread waits until it is closed).
 //
-// Threading: start, requestStop and runningWorkers on the main thread; AppendHit and
-// IconIndex run on the main thread through the dispatcher; ReportError on the failing
-// engine thread. The services must outlive every search started here.
+// Threading: start, requestStop and runningWorkers on the main thread; AppendHits and
+// IconIndex run on the main thread in the wake-ups the workers post through the
+// dispatcher; ReportError on the failing engine thread. onEnded runs after every hit
+// of the search was appended. The services must outlive every search started here.
 class TEngineSearchLink : public TSearchEngineLink,
                           private HitSink,
                           private HitIconProvider,
@@ -36,7 +38,7 @@ public:
     int runningWorkers() override;
 
 private:
-    void AppendHit(const TItemRecord& hit) override;
+    void AppendHits(const std::vector<TItemRecord>& hits) override;
     int32_t IconIndex(const THitIconRequest& request) override;
     void ReportError(const QString& message) override;
 

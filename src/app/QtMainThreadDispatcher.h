@@ -12,12 +12,12 @@
 #include <thread>
 
 // The engine's way to the main thread, on the Qt event loop. Calls from engine threads
-// are queued; one posted event runs the queued calls in order. While calls keep coming
-// (workers delivering hits wait for each call and queue the next at once) the main
-// thread stays with them for a short time slice, waiting briefly for the next call
-// instead of going back to sleep in the event loop: every hit costs one hand-over, not
-// one event-loop turn. After the slice the event loop runs (painting, timers, input)
-// and the rest follows with the next event.
+// are queued; one posted event runs the queued calls in order (first queued, first
+// run: a worker's hit wake-ups run before its termination handler). While calls keep
+// coming (the hit wake-ups of busy workers, each carrying a batch) the main thread
+// stays with them for a short time slice, waiting briefly for the next call instead
+// of going back to sleep in the event loop. After the slice the event loop runs
+// (painting, timers, input) and the rest follows with the next event.
 // synchronize waits for its call; an exception thrown by the call is rethrown in the
 // calling thread. Calls also run inside nested event loops (message boxes, the wait
 // when the window closes during a search), which the engine's end protocol needs.

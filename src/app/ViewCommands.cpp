@@ -82,13 +82,23 @@ void TViewCommands::install()
 {
     QAction* showLog = m_window.action(TCommand::ViewShowLog);
     QAction* showThreads = m_window.action(TCommand::ViewShowThreads);
-    // The views follow the search control's session: the running search's, or the last one's.
-    setHandler(TCommand::ViewShowLog, [this, showLog] {
-        ToggleLogView(showLog, &m_window, [this] { return SessionLog(m_window.searchControl().session()); });
+    // The views follow the search control's session: the running search's, or the last
+    // one's. They refresh on their source's change notices; a new session is a change
+    // of the source itself, which the control signals.
+    TSearchControl* search = &m_window.searchControl();
+    setHandler(TCommand::ViewShowLog, [this, showLog, search] {
+        TLogEngineForm* form =
+            ToggleLogView(showLog, &m_window, [search] { return SessionLog(search->session()); });
+        if (form)
+            connect(search, &TSearchControl::sessionChanged, form, &TLogEngineForm::synchronize,
+                    Qt::UniqueConnection);
     });
-    setHandler(TCommand::ViewShowThreads, [this, showThreads] {
-        ToggleThreadView(showThreads, &m_window,
-                         [this] { return SessionWorkers(m_window.searchControl().session()); });
+    setHandler(TCommand::ViewShowThreads, [this, showThreads, search] {
+        TThreadViewForm* form =
+            ToggleThreadView(showThreads, &m_window, [search] { return SessionWorkers(search->session()); });
+        if (form)
+            connect(search, &TSearchControl::sessionChanged, form, &TThreadViewForm::refresh,
+                    Qt::UniqueConnection);
     });
 
     setHandler(TCommand::About, [this] { ShowAboutBox(VendorSiteUrl(), &m_window, m_runDialog); });

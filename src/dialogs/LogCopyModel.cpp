@@ -15,6 +15,21 @@ TLogCopyModel::TLogCopyModel(TEngineSearchLog& log, QObject* parent)
 {
 }
 
+TLogCopyModel::~TLogCopyModel()
+{
+    follow(nullptr);
+}
+
+void TLogCopyModel::follow(std::shared_ptr<TEngineSearchLog> log)
+{
+    if (m_log)
+        m_log->SetOnChange({});
+    m_log = std::move(log);
+    // Hooked before the copy is taken: a line added after this is either copied or notified.
+    if (m_log)
+        m_log->SetOnChange(m_notice.Hook());
+}
+
 int TLogCopyModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : static_cast<int>(m_entries.size());
@@ -48,7 +63,7 @@ bool TLogCopyModel::synchronize()
     std::shared_ptr<TEngineSearchLog> log = m_source ? m_source() : nullptr;
     if (log.get() != m_log.get()) {
         // Another session: its log replaces the copy whatever its flags say.
-        m_log = std::move(log);
+        follow(std::move(log));
         if (m_log)
             m_log->WithLock([](TSearchLogState& state) { state.Rebuild = true; });
         else if (!m_entries.isEmpty()) {

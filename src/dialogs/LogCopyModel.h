@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dialogs/ChangeNotice.h"
 #include "engine/SearchLog.h"
 
 #include <QAbstractListModel>
@@ -15,6 +16,12 @@
 // the entries that are new since the last call unless the log was cleared (Rebuild,
 // or fewer entries than the copy) or the source now gives another log (a new search
 // session), when it copies the whole log again. Main thread only.
+//
+// Change notification: the model hooks the log it copies from (SetOnChange; moved
+// when the source gives another log, removed when the model goes) and emits
+// logChanged() on the main thread, coalesced (see TChangeNotice): the owner
+// synchronizes then, no timer needed. A new source (a new search) is noticed at the
+// next synchronize(); the owner calls it when the session changes.
 class TLogCopyModel : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -24,6 +31,7 @@ public:
     explicit TLogCopyModel(LogSource source, QObject* parent = nullptr);
     // Always the one log (tests, a single search).
     explicit TLogCopyModel(TEngineSearchLog& log, QObject* parent = nullptr);
+    ~TLogCopyModel() override;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -41,11 +49,18 @@ public:
     // One icon per log kind (info, scope, computer, error); other kinds show none.
     static QIcon KindIcon(TSearchLogKind kind);
 
+Q_SIGNALS:
+    // The log copied from has changed since this was last emitted (queued, coalesced).
+    void logChanged();
+
 private:
+    void follow(std::shared_ptr<TEngineSearchLog> log);
+
     static constexpr int kKindCount = 4;
 
     LogSource m_source;
     std::shared_ptr<TEngineSearchLog> m_log; // the log the copy was taken from
     QIcon m_icons[kKindCount];
     QList<TSearchLogEntry> m_entries;
+    TChangeNotice m_notice{*this, [this] { Q_EMIT logChanged(); }};
 };

@@ -56,9 +56,7 @@ void TLogEngineForm::setUp()
     layout->addWidget(m_list);
     layout->addLayout(buttons);
 
-    m_timer.setInterval(kRefreshIntervalMs);
-    connect(&m_timer, &QTimer::timeout, this, &TLogEngineForm::synchronize);
-    m_timer.start();
+    connect(&m_model, &TLogCopyModel::logChanged, this, &TLogEngineForm::synchronize);
 }
 
 void TLogEngineForm::showEvent(QShowEvent* event)
@@ -71,7 +69,6 @@ void TLogEngineForm::showEvent(QShowEvent* event)
 
 void TLogEngineForm::synchronize()
 {
-    // Follow the newest lines while the user looks at the end of the list.
     const QScrollBar* bar = m_list->verticalScrollBar();
     const bool atEnd = bar->value() == bar->maximum();
     if (m_model.synchronize() && atEnd)

@@ -3,22 +3,19 @@
 #include "dialogs/LogCopyModel.h"
 #include "dialogs/ToolWindow.h"
 
-#include <QTimer>
-
 #include <functional>
 
 class QPushButton;
 class QTreeView;
 
-// "Search Log": the search log as a list with an icon per kind, kept current once a
-// second from the window's own copy of the log (see TLogCopyModel), and saved as a
-// text file with "&Save". Showing the window copies the whole log afresh.
-// Main thread only.
+// "Search Log": the search log as a list with an icon per kind, kept current from the
+// window's own copy of the log (see TLogCopyModel), and saved as a text file with
+// "&Save". Showing the window copies the whole log afresh. The copy follows the log's
+// change notices (a burst of lines costs a few updates); whoever switches the source
+// to another search's log calls synchronize(). Main thread only.
 class TLogEngineForm : public TToolWindow {
     Q_OBJECT
 public:
-    static constexpr int kRefreshIntervalMs = 1000;
-
     // Asks where to save; an empty name cancels. The standard one is the program's
     // save dialog (FileDialogs(): ".txt" added, an existing file replaced only after
     // the user confirmed it).
@@ -33,12 +30,14 @@ public:
     // The "&Save" button: nothing for an empty list; otherwise asks for a name and
     // writes the shown lines. A failure shows "Unable to save the file (%s)".
     void save();
+    // Brings the list up to date (new lines, or the source's new log), keeping the
+    // newest line in view while the user looks at the end of the list.
+    void synchronize();
 
     TLogCopyModel& model() { return m_model; }
     QTreeView* listView() const { return m_list; }
     QPushButton* saveButton() const { return m_saveButton; }
     QPushButton* closeButton() const { return m_closeButton; }
-    QTimer& timer() { return m_timer; }
 
     static QString DefaultSaveName(QWidget* owner);
 
@@ -47,13 +46,11 @@ protected:
 
 private:
     void setUp();
-    void synchronize();
 
     TLogCopyModel m_model;
     QTreeView* m_list = nullptr;
     QPushButton* m_saveButton = nullptr;
     QPushButton* m_closeButton = nullptr;
-    QTimer m_timer;
     SaveNameRequester m_requestSaveName = DefaultSaveName;
 };
 

@@ -62,19 +62,28 @@ TThreadViewForm::TThreadViewForm(TWorkerActivitySource& source, QWidget* parent)
     layout->addWidget(m_list);
     layout->addLayout(buttons);
 
-    m_timer.setInterval(kRefreshIntervalMs);
+    m_timer.setInterval(kActivityIntervalMs);
     connect(&m_timer, &QTimer::timeout, this, &TThreadViewForm::refresh);
-    m_timer.start();
+    m_source.SetOnChange(m_notice.Hook());
     refresh();
+}
+
+TThreadViewForm::~TThreadViewForm()
+{
+    // No notice may be queued to a window that is gone.
+    m_source.SetOnChange({});
 }
 
 void TThreadViewForm::refresh()
 {
     const std::vector<TWorkerActivityLine> lines = m_source.ReadActivities();
     if (lines.empty()) {
+        m_timer.stop();
         m_list->clear();
         return;
     }
+    if (!m_timer.isActive())
+        m_timer.start();
 
     QSet<const void*> running;
     for (const TWorkerActivityLine& line : lines)

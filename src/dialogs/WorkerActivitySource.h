@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 // One running worker as the thread view sees it. `worker` identifies the worker
@@ -21,4 +22,8 @@ class TWorkerActivitySource {
 public:
     virtual ~TWorkerActivitySource() = default;
     virtual std::vector<TWorkerActivityLine> ReadActivities() = 0;
+    // Calls onChange (on any thread, quickly, never waiting for the main thread) when
+    // a worker joins or leaves; empty stops it. Activity changes are not notified.
+    // The default source notifies nothing.
+    virtual void SetOnChange(std::function<void()> onChange) { static_cast<void>(onChange); }
 };

@@ -1,6 +1,7 @@
 #include "engine/DequeueThread.h"
 
 #include "engine/EngineErrorReporter.h"
+#include "engine/HitDelivery.h"
 #include "engine/SearchSession.h"
 #include "engine/WorkerThread.h"
 #include "model/Error.h"
@@ -17,9 +18,12 @@ void TDequeueThread::StartWorker(const QString& name)
     TWorkerThread* worker =
         CreateWorker ? CreateWorker(name, FConfig, FServices) : new TWorkerThread(name, FConfig, FServices);
     worker->FreeOnTerminate = true;
-    // The handler keeps the session alive until the worker has left its list.
-    worker->OnTerminate = [session = FServices.Session](TEngineThread& thread) {
-        WorkerThreadTerminated(session->Workers(), thread);
+    // The handler keeps the session alive until the worker has left its list. Hits
+    // still pending go to the window first: the search ends only after every worker
+    // has left, so its end handler sees every hit.
+    worker->OnTerminate = [services = FServices](TEngineThread& thread) {
+        DeliverPendingHits(services);
+        WorkerThreadTerminated(services.Session->Workers(), thread);
     };
     // Registered before it starts, so it is listed for as long as it runs.
     Session().Workers().AddThread(worker);

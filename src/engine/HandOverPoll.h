@@ -4,10 +4,9 @@
 #include <thread>
 
 // Before a thread sleeps on the other side of a hand-over between an engine thread and
-// the main thread, it polls this long: a worker handed its result usually queues its
-// next call within microseconds, and the main thread usually runs a call as briefly, so
-// a poll costs far less than the futex sleep and wake-up it saves (one pair per hit
-// otherwise).
+// the main thread, it polls this long: busy workers usually post their next hit
+// wake-up within microseconds, and the main thread usually runs a call as briefly, so
+// a poll costs far less than the futex sleep and wake-up it saves.
 inline constexpr auto kHandOverPoll = std::chrono::microseconds(40);
 
 // Returns once ready() holds or kHandOverPoll has passed.

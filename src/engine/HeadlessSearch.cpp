@@ -1,6 +1,7 @@
 #include "engine/HeadlessSearch.h"
 
 #include "engine/EngineErrorReporter.h"
+#include "engine/HitDelivery.h"
 #include "engine/HitSink.h"
 #include "engine/QueueThread.h"
 #include "model/Error.h"
@@ -16,11 +17,13 @@ public:
         : m_items(items), m_onHit(onHit)
     {
     }
-    void AppendHit(const TItemRecord& hit) override
+    void AppendHits(const std::vector<TItemRecord>& hits) override
     {
-        m_items.append(hit);
-        if (m_onHit)
-            m_onHit(hit);
+        for (const TItemRecord& hit : hits) {
+            m_items.append(hit);
+            if (m_onHit)
+                m_onHit(hit);
+        }
     }
 
 private:
@@ -57,7 +60,10 @@ THeadlessSearchResult THeadlessSearch::Run(const TThreadConfig& config, const TS
     auto* queue = new TQueueThread(config, services);
     queue->CreateWorker = CreateWorker;
     queue->FreeOnTerminate = true;
-    queue->OnTerminate = [&finished](TEngineThread&) { finished = true; };
+    queue->OnTerminate = [&finished, &services](TEngineThread&) {
+        DeliverPendingHits(services);
+        finished = true;
+    };
     try {
         queue->Start();
     } catch (...) {

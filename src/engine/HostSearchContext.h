@@ -17,7 +17,8 @@ public:
     // Some mask of the worker's file-mask list matches the entry name.
     virtual bool FileNameMatches(const QString& name) const = 0;
     virtual void SetActivity(TWorkerActivity kind, const QString& text) = 0;
-    // Hands the hit to the main thread; returns once it has been appended.
+    // Hands the hit on to the main thread, which appends it later in delivery order;
+    // returns at once unless too many hits are pending (see TPendingHits).
     virtual void DeliverHit(const TItemRecord& hit) = 0;
     // The search's stop request: walks test it before every entry.
     virtual std::stop_token StopToken() const = 0;

@@ -12,7 +12,7 @@
 
 // A main-thread dispatcher without an event loop, for tests and headless runs: calls
 // from other threads are queued, and the main thread (the one that created the
-// dispatcher) runs them while it pumps.
+// dispatcher) runs them while it pumps, in the order they were queued.
 //
 // Threading contract: synchronize and post may be called from any thread; the pump
 // functions only on the main thread. An exception thrown by a synchronized call is

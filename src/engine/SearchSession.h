@@ -2,6 +2,7 @@
 
 #include "model/Account.h"
 #include "engine/JobQueue.h"
+#include "engine/PendingHits.h"
 #include "engine/ScopeRoot.h"
 #include "engine/SearchLog.h"
 #include "engine/SearchSignal.h"
@@ -13,8 +14,9 @@
 #include <vector>
 
 // Everything that belongs to one search: its stop request, the signal that wakes
-// its waits, its host queue, its log, its running workers, and the copies of the
-// scope root, the IP discovery settings and the accounts it was started with. Two
+// its waits, its host queue, its log, its running workers, its hits not yet taken
+// by the main thread, and the copies of the scope root, the IP discovery settings
+// and the accounts it was started with. Two
 // sessions share nothing, so two searches in one process never see each other's
 // stop, log, queue or workers.
 //
@@ -41,6 +43,7 @@ public:
     TJobQueue& Jobs() { return m_jobs; }
     TEngineSearchLog& Log() { return m_log; }
     TWorkerThreadList& Workers() { return m_workers; }
+    TPendingHits& PendingHits() { return m_pendingHits; }
 
     const TScopeRoot& Root() const { return m_root; }
     const TDiscoveryOptions& Discovery() const { return m_discovery; }
@@ -52,6 +55,7 @@ private:
     TJobQueue m_jobs{m_signal};
     TEngineSearchLog m_log;
     TWorkerThreadList m_workers{m_signal};
+    TPendingHits m_pendingHits;
     const TScopeRoot m_root;
     const TDiscoveryOptions m_discovery;
     const std::vector<TUnicodeAccount> m_accounts;

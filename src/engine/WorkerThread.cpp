@@ -2,8 +2,7 @@
 
 #include "engine/EngineErrorReporter.h"
 #include "engine/FolderWalk.h"
-#include "engine/HitIconProvider.h"
-#include "engine/HitSink.h"
+#include "engine/HitDelivery.h"
 #include "engine/SearchSession.h"
 #include "engine/ports/ShareClient.h"
 #include "model/DelimitedText.h"
@@ -106,16 +105,7 @@ bool TWorkerThread::FileNameMatches(const QString& name) const
 
 void TWorkerThread::DeliverHit(const TItemRecord& hit)
 {
-    FHit = hit;
-    FHit.ImageIndex = -1;
-    Synchronize([this] { AppendHit(); });
-}
-
-void TWorkerThread::AppendHit()
-{
-    FHit.ImageIndex = FServices.Icons ? FServices.Icons->IconIndex(IconRequestFor(FHit)) : -1;
-    if (FServices.Hits)
-        FServices.Hits->AppendHit(FHit);
+    QueueHit(FServices, hit);
 }
 
 void TWorkerThread::Execute()

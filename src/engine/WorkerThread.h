@@ -15,13 +15,16 @@ class ShareClient;
 
 // Searches one host: logs on, lists the shares allowed by the hidden-share rule,
 // walks each share, then (FTP modes 1 and 2) searches the host's FTP server through
-// the FTP hook. Every hit goes to the main thread one at a time; the worker waits
-// until it has been appended. The thread view reads the worker's activity.
+// the FTP hook. Every hit goes on the session's pending list (HitDelivery.h); the
+// main thread takes the hits in batches, so the worker does not wait for the window
+// (unless the pending list is full). The thread view reads the worker's activity.
 //
 // Threading: the dequeue thread creates, registers and starts it; it frees itself.
 // GetActivity may be called from any thread (the thread view holds the worker
 // list's lock while it calls it). The session's stop is tested before every share
-// and, by the walk, before every entry; its log and account copy are the worker's.
+// and, by the walk, before every entry, and ends a wait on a full pending list; its
+// log and account copy are the worker's. Hits still pending when the worker ends are
+// delivered by its termination handler (see TDequeueThread).
 // services.Session must be set.
 class TWorkerThread : public TEngineThread, public HostSearchContext {
 public:
@@ -44,7 +47,6 @@ protected:
 
 private:
     void SearchShares();
-    void AppendHit();
 
     TAccountMaskList FAccountMasks;
     TWorkerActivity FActivityKind = waConnecting;
@@ -54,7 +56,6 @@ private:
     TFileMaskList FFolderMasks;
     const TThreadConfig FConfig;
     const QString FHost;
-    TItemRecord FHit;
     const TSearchServices FServices;
 };
 

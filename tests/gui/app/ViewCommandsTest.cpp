@@ -1,11 +1,13 @@
 #include "app/ResultFileOperations.h"
 #include "app/ResultsModel.h"
 #include "app/ResultsView.h"
+#include "app/SearchControl.h"
 #include "app/ViewCommands.h"
 #include "dialogs/AboutBox.h"
 #include "dialogs/FilePropertiesDialog.h"
 #include "dialogs/LogEngineForm.h"
 #include "dialogs/ThreadViewForm.h"
+#include "engine/SearchSession.h"
 #include "files/IniFile.h"
 #include "model/DateTime.h"
 #include "store/Settings.h"
@@ -138,6 +140,29 @@ TEST_F(ViewCommandsTest, MonitoringWindowsFollowTheirCheckItems)
     settle();
     EXPECT_FALSE(action(TCommand::ViewShowLog)->isChecked());
     EXPECT_EQ(OpenWindow<TLogEngineForm>(), nullptr);
+}
+
+TEST_F(ViewCommandsTest, TheOpenLogWindowFollowsANewSearchsLogWithoutATimer)
+{
+    Settings.CompleteMessage = false;
+    action(TCommand::ViewShowLog)->trigger();
+    TLogEngineForm* log = OpenWindow<TLogEngineForm>();
+    ASSERT_NE(log, nullptr);
+    EXPECT_EQ(log->model().rowCount(), 0);
+
+    engine->holdAfterHits = true;
+    typeAndEnter(window->maskBox(), "*.txt");
+    const std::shared_ptr<TSearchSession> session = window->searchControl().session();
+    ASSERT_TRUE(session);
+    session->Log().AddEntry(TSearchLogKind::Info, QStringLiteral("Search started."));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(log->model().rowCount(), 1);
+    EXPECT_EQ(log->model().entries()[0].Text, QStringLiteral("Search started."));
+
+    engine->requestStop();
+    ASSERT_TRUE(processUntil([&] { return !window->searchControl().running(); }));
+    log->close();
+    settle();
 }
 
 TEST_F(ViewCommandsTest, AboutShowsTheAboutBoxOfThisBuild)

@@ -14,10 +14,13 @@
 #include <QImage>
 #include <QPixmap>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
 #include <QTest>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
+#include <thread>
 #include <utility>
 
 namespace {
@@ -75,7 +78,6 @@ TEST_F(LogEngineFormTest, ShowingTheWindowCopiesTheWholeLogWithAnIconPerKind)
     EXPECT_EQ(form.size(), QSize(404, 303));
     EXPECT_EQ(form.model().headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Event"));
     EXPECT_EQ(form.listView()->header()->sectionSize(0), 370);
-    EXPECT_EQ(form.timer().interval(), 1000);
     EXPECT_EQ(Rows(form.model()), QStringList({QStringLiteral("Search started in mode 'Entire network' with root ''."),
                                                QStringLiteral("Computer \\\\ALPHA enqueued."),
                                                QStringLiteral("IP Range is invalid (10.0.0.x)")}));
@@ -157,15 +159,67 @@ TEST_F(LogEngineFormTest, ANewSearchEmptiesTheListAndShowsItsOwnLines)
     EXPECT_EQ(Rows(form.model()), QStringList{QStringLiteral("Opening Microsoft Windows Network...")});
 }
 
-TEST_F(LogEngineFormTest, TheTimerKeepsTheListCurrent)
+TEST_F(LogEngineFormTest, ALineAddedAfterOpeningShowsWithTheNextEventsWithoutATimer)
 {
     TLogEngineForm form(log);
     form.show();
-    form.timer().setInterval(10);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(form.findChildren<QTimer*>().isEmpty());
 
     log.AddEntry(TSearchLogKind::Info, QStringLiteral("Finishing search..."));
+    // The notice is queued, not run inside the log's AddEntry.
+    EXPECT_EQ(form.model().rowCount(), 3);
+    QCoreApplication::processEvents();
 
-    EXPECT_TRUE(QTest::qWaitFor([&] { return form.model().rowCount() == 4; }, 2000));
+    ASSERT_EQ(form.model().rowCount(), 4);
+    EXPECT_EQ(Rows(form.model())[3], QStringLiteral("Finishing search..."));
+}
+
+TEST_F(LogEngineFormTest, ABurstOfLinesFromAnEngineThreadCostsOneRefresh)
+{
+    TLogEngineForm form(log);
+    form.show();
+    QCoreApplication::processEvents();
+    QSignalSpy notices(&form.model(), &TLogCopyModel::logChanged);
+
+    std::thread engine([this] {
+        for (int i = 0; i < 10000; ++i)
+            log.AddEntry(TSearchLogKind::Computer, QStringLiteral("Computer \\H%1 enqueued.").arg(i));
+    });
+    engine.join();
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(notices.count(), 1);
+    ASSERT_EQ(form.model().rowCount(), 10003);
+    EXPECT_EQ(Rows(form.model()).last(), QStringLiteral("Computer \\H9999 enqueued."));
+    // The next line is noticed again.
+    log.AddEntry(TSearchLogKind::Info, QStringLiteral("Search finished."));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(notices.count(), 2);
+    EXPECT_EQ(form.model().rowCount(), 10004);
+}
+
+TEST_F(LogEngineFormTest, TheNoticesFollowTheLogOfTheSourcesNewSession)
+{
+    auto first = std::make_shared<TSearchSession>();
+    std::shared_ptr<TSearchSession> current = first;
+    TLogCopyModel model([&current] { return SessionLog(current); });
+    model.synchronize();
+    QSignalSpy notices(&model, &TLogCopyModel::logChanged);
+    first->Log().AddEntry(TSearchLogKind::Info, QStringLiteral("first search"));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(notices.count(), 1);
+
+    current = std::make_shared<TSearchSession>();
+    model.synchronize();
+    first->Log().AddEntry(TSearchLogKind::Info, QStringLiteral("late line of the old search"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(notices.count(), 1);
+    current->Log().AddEntry(TSearchLogKind::Info, QStringLiteral("Search started."));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(notices.count(), 2);
+    model.synchronize();
+    EXPECT_EQ(Rows(model), QStringList{QStringLiteral("Search started.")});
 }
 
 TEST_F(LogEngineFormTest, SavingWritesTheShownLinesInWindows1252WithCrLf)

@@ -18,6 +18,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
+#include <thread>
 
 namespace {
 
@@ -30,8 +32,10 @@ struct FakeActivities : TWorkerActivitySource {
         ++reads;
         return lines;
     }
+    void SetOnChange(std::function<void()> handler) override { onChange = std::move(handler); }
     std::vector<TWorkerActivityLine> lines;
     int reads = 0;
+    std::function<void()> onChange;
 };
 
 // Centred, give or take the window frame (it is only known once the window shows).
@@ -116,13 +120,44 @@ TEST_F(ThreadViewFormTest, NoWorkersLeaveTheListEmpty)
     EXPECT_EQ(form.listView()->topLevelItemCount(), 0);
 }
 
-TEST_F(ThreadViewFormTest, TheTimerRefreshesTheList)
+TEST_F(ThreadViewFormTest, AWorkerJoiningOrLeavingRefreshesTheListWithoutATimer)
 {
+    auto form = std::make_unique<TThreadViewForm>(source);
+    EXPECT_FALSE(form->timer().isActive()); // nothing shown, nothing to reread
+    ASSERT_TRUE(source.onChange);
+
+    source.lines = {{&workerA, waSearching, QStringLiteral("\\\\ALPHA\\c")}};
+    // Notices from an engine thread, many at once: one refresh, queued to the main thread.
+    std::thread engine([this] {
+        for (int i = 0; i < 1000; ++i)
+            source.onChange();
+    });
+    engine.join();
+    EXPECT_EQ(form->listView()->topLevelItemCount(), 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(source.reads, 2);
+    EXPECT_EQ(Captions(*form), QStringList{QStringLiteral("\\\\ALPHA\\c")});
+    EXPECT_TRUE(form->timer().isActive());
+
+    source.lines.clear();
+    source.onChange();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->listView()->topLevelItemCount(), 0);
+    EXPECT_FALSE(form->timer().isActive());
+
+    // A window that is gone takes its hook away.
+    form.reset();
+    EXPECT_FALSE(source.onChange);
+}
+
+TEST_F(ThreadViewFormTest, TheTimerRereadsActivityTextsWhileWorkersAreShown)
+{
+    source.lines = {{&workerA, waConnecting, QStringLiteral("\\\\ALPHA")}};
     TThreadViewForm form(source);
     form.timer().setInterval(10);
     source.lines = {{&workerA, waSearching, QStringLiteral("\\\\ALPHA\\c")}};
 
-    EXPECT_TRUE(QTest::qWaitFor([&] { return form.listView()->topLevelItemCount() == 1; }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Captions(form) == QStringList{QStringLiteral("\\\\ALPHA\\c")}; }, 2000));
 }
 
 TEST_F(ThreadViewFormTest, TheActionOpensOneWindowCentredOnTheMainWindow)

@@ -58,4 +58,39 @@ TEST(WorkerListActivitiesTest, FollowsTheSessionTheSourceGives)
     first->Workers().RemoveThread(&alpha);
 }
 
+TEST(WorkerListActivitiesTest, TheChangeHandlerFollowsTheListTheSourceGives)
+{
+    PumpDispatcher dispatcher;
+    TSearchServices services;
+    services.Dispatcher = &dispatcher;
+    TWorkerThread alpha(QStringLiteral("\\\\ALPHA"), TThreadConfig(), services);
+    auto first = std::make_shared<TSearchSession>();
+    std::shared_ptr<TSearchSession> current = first;
+    int calls = 0;
+    {
+        TWorkerListActivities source([&current] { return SessionWorkers(current); });
+        source.SetOnChange([&] { ++calls; });
+        first->Workers().AddThread(&alpha);
+        EXPECT_EQ(calls, 1);
+
+        // A new search: the next reading moves the handler to its list.
+        current = std::make_shared<TSearchSession>();
+        EXPECT_TRUE(source.ReadActivities().empty());
+        first->Workers().RemoveThread(&alpha);
+        EXPECT_EQ(calls, 1);
+        current->Workers().AddThread(&alpha);
+        EXPECT_EQ(calls, 2);
+
+        source.SetOnChange({});
+        current->Workers().RemoveThread(&alpha);
+        EXPECT_EQ(calls, 2);
+        source.SetOnChange([&] { ++calls; });
+        current->Workers().AddThread(&alpha);
+        EXPECT_EQ(calls, 3);
+    }
+    // The source is gone, and its handler with it.
+    current->Workers().RemoveThread(&alpha);
+    EXPECT_EQ(calls, 3);
+}
+
 } // namespace

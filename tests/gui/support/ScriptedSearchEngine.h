@@ -11,7 +11,7 @@
 #include <vector>
 
 // A search engine for window tests: a thread that delivers the scripted hits through
-// the dispatcher (each delivery waits for the main thread, as a worker's does), stops
+// the dispatcher (each delivery waits for the main thread), stops
 // between hits when its session's stop is set, and then ends the search on the main thread.
 class TScriptedSearchEngine : public TSearchEngineLink {
 public:

@@ -265,17 +265,23 @@ TEST_F(WorkerThreadTest, InvalidAccountMaskEndsTheWorkerToo)
     EXPECT_EQ(net.clientsCreated(), 0);
 }
 
-TEST_F(WorkerThreadTest, HitIsAppendedBeforeTheWalkGoesOn)
+TEST_F(WorkerThreadTest, TheWalkGoesOnWithoutWaitingForTheMainThread)
 {
     net.addFile("\\\\HOST\\docs\\sub\\c.txt");
-    int appendedWhenSubListed = -1;
-    net.onListFolder([&](const QString& folder) {
-        if (folder == "\\\\HOST\\docs\\sub")
-            appendedWhenSubListed = static_cast<int>(items.size());
-    });
-    RunWorker();
-    // a.txt and the folder sub itself were appended on the main thread before sub was listed.
-    EXPECT_EQ(appendedWhenSubListed, 2);
+    auto* worker = new TWorkerThread("\\\\HOST", config, Services());
+    bool ended = false;
+    worker->FreeOnTerminate = true;
+    worker->OnTerminate = [&](TEngineThread&) { ended = true; };
+    worker->Start();
+    // The main thread runs nothing meanwhile: every hit waits on the pending list.
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (session->PendingHits().Count() < 4 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(1ms);
+    EXPECT_EQ(session->PendingHits().Count(), 4u);
+    EXPECT_TRUE(items.isEmpty());
+
+    ASSERT_TRUE(dispatcher.pumpUntil([&] { return ended; }, 60s));
+    ASSERT_TRUE(TEngineThread::WaitForAllEnded(60s));
     EXPECT_EQ(HitNames(), std::vector<QString>({"\\\\HOST\\docs\\a.txt", "\\\\HOST\\docs\\sub",
                                                 "\\\\HOST\\docs\\sub\\c.txt", "\\\\HOST\\data\\b.txt"}));
 }
