@@ -41,30 +41,29 @@ class InstantShareClient : public ShareClient {
 public:
     explicit InstantShareClient(int workMs) : m_workMs(workMs) {}
 
-    PlatformError listShares(const QString&, std::vector<ShareInfo>& shares) override
+    Result<std::vector<ShareInfo>> listShares(const QString&) override
     {
         const Clock::time_point start = Clock::now();
         if (m_workMs > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(m_workMs));
-        shares = {{QStringLiteral("pub"), ShareType::Disk}, {QStringLiteral("IPC$"), ShareType::Ipc}};
+        std::vector<ShareInfo> shares{{QStringLiteral("pub"), ShareType::Disk},
+                                      {QStringLiteral("IPC$"), ShareType::Ipc}};
         g_workMicros += std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
-        return {};
+        return shares;
     }
-    PlatformError connect(const QString&, const std::optional<QString>&, const std::optional<QString>&) override
+    Result<void> connect(const QString&, const std::optional<QString>&, const std::optional<QString>&) override
     {
         return {};
     }
     void cancelConnection(const QString&) override {}
-    PlatformError listFolder(const QString&, std::vector<ShareDirEntry>& entries) override
+    Result<std::vector<ShareDirEntry>> listFolder(const QString&) override
     {
-        entries = {{QStringLiteral("report.doc"), 0x20, 1234, 1'600'000'000},
-                   {QStringLiteral("notes.txt"), 0x20, 99, 1'600'000'000}};
-        return {};
+        return std::vector<ShareDirEntry>{{QStringLiteral("report.doc"), 0x20, 1234, 1'600'000'000},
+                                          {QStringLiteral("notes.txt"), 0x20, 99, 1'600'000'000}};
     }
-    std::unique_ptr<ByteSource> openFile(const QString&, PlatformError& error) override
+    Result<std::unique_ptr<ByteSource>> openFile(const QString&) override
     {
-        error = PlatformError{ENOENT, QStringLiteral("no content here")};
-        return nullptr;
+        return PlatformError{ENOENT, QStringLiteral("no content here")};
     }
 
 private:
@@ -138,11 +137,9 @@ int RunPool(const Options& options)
         }
         threads.emplace_back([&, host] {
             auto client = clients.create({});
-            std::vector<ShareInfo> shares;
-            client->listShares(host, shares);
-            std::vector<ShareDirEntry> entries;
-            client->listFolder(host + QStringLiteral("\\pub"), entries);
-            for (const ShareDirEntry& entry : entries) {
+            (void)client->listShares(host); // the host's work; its shares are known
+            const Result<std::vector<ShareDirEntry>> entries = client->listFolder(host + QStringLiteral("\\pub"));
+            for (const ShareDirEntry& entry : entries.value()) {
                 if (entry.name.endsWith(QStringLiteral(".doc")))
                     dispatcher.synchronize([&] { ++hits; });
             }

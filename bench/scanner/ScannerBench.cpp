@@ -112,13 +112,12 @@ int Scan(TTextLogic logic, TTextEncoding encoding, const QString& text, const st
     const size_t chunkSize = chunkKib ? static_cast<size_t>(std::atoll(chunkKib)) << 10 : kScanChunkSize;
     int matching = 0;
     for (const QString& path : paths) {
-        PlatformError error;
-        const auto source = LocalFileSource::open(path, error);
+        const auto source = LocalFileSource::open(path);
         if (!source) {
-            fprintf(stderr, "%s: %s\n", qPrintable(path), qPrintable(error.message));
+            fprintf(stderr, "%s: %s\n", qPrintable(path), qPrintable(source.error().message));
             continue;
         }
-        if (FileContainsText(*source, text, logic, encoding, chunkSize))
+        if (FileContainsText(*source.value(), text, logic, encoding, chunkSize))
             ++matching;
     }
     printf("%d\n", matching);

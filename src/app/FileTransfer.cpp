@@ -212,7 +212,7 @@ TFileTransfer::Outcome TFileTransfer::copyFile(const QString& source, const QStr
             return error;
         const auto discard = [&](const PlatformError& why) {
             writer.reset();
-            to.removeFile(temporary);
+            (void)to.removeFile(temporary); // the first failure is the one to report
             return why;
         };
         for (int64_t offset = 0;;) {
@@ -235,7 +235,7 @@ TFileTransfer::Outcome TFileTransfer::copyFile(const QString& source, const QStr
             return discard(error);
         writer.reset();
         if (error = to.rename(temporary, target, replace); error.failed()) {
-            to.removeFile(temporary);
+            (void)to.removeFile(temporary); // the first failure is the one to report
             return error;
         }
         return PlatformError{};

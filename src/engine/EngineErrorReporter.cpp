@@ -1,5 +1,7 @@
 #include "engine/EngineErrorReporter.h"
 
+#include "model/LogCategories.h"
+
 #include <cstdio>
 
 namespace {
@@ -15,6 +17,7 @@ void WriteLine(const QString& message)
 
 void ReportEngineError(EngineErrorReporter* reporter, const QString& message)
 {
+    qCDebug(kestrovaEngine) << "Engine thread error:" << message;
     if (reporter)
         reporter->ReportError(message);
     else

@@ -2,6 +2,7 @@
 
 #include "engine/ContentScanner.h"
 #include "model/DateTime.h"
+#include "model/LogCategories.h"
 
 #include <QCryptographicHash>
 #include <algorithm>
@@ -62,15 +63,18 @@ void TFolderWalk::SearchFolder(const QString& folder, int depth)
 {
     const bool candidates = EntriesAreCandidates(folder);
 
-    std::vector<ShareDirEntry> entries;
-    const PlatformError error = m_client.listFolder(folder, entries);
-    if (error.failed()) {
+    Result<std::vector<ShareDirEntry>> listing = m_client.listFolder(folder);
+    if (!listing) {
+        const PlatformError& error = listing.error();
+        qCDebug(kestrovaSmb) << "Cannot list" << folder << "at depth" << depth << "- error" << error.code
+                             << error.message;
         if (depth == 0) {
             m_context.AddLogEntry(TSearchLogKind::Computer, QStringLiteral("Cannot search %1: error code %2 (%3)")
                                                .arg(folder, QString::number(error.code), error.message));
         }
         return;
     }
+    const std::vector<ShareDirEntry> entries = std::move(listing).value();
     if (depth == 0)
         m_context.AddLogEntry(TSearchLogKind::Computer, QStringLiteral("Searching %1...").arg(folder));
 
@@ -142,11 +146,13 @@ bool TFolderWalk::TestEntry(const QString& folder, const TSearchRec& entry)
 bool TFolderWalk::ContentMatches(const QString& path)
 {
     m_context.SetActivity(waScanning, path);
-    PlatformError error;
-    const std::unique_ptr<ByteSource> source = m_client.openFile(path, error);
-    if (!source)
+    const Result<std::unique_ptr<ByteSource>> source = m_client.openFile(path);
+    if (!source) {
+        qCDebug(kestrovaSmb) << "Cannot open" << path << "for the content test - error" << source.error().code
+                             << source.error().message;
         return false;
+    }
     const TThreadConfig& config = m_context.Config();
-    return FileContainsText(*source, config.SearchText, config.Logic, config.Encoding, kScanChunkSize,
+    return FileContainsText(*source.value(), config.SearchText, config.Logic, config.Encoding, kScanChunkSize,
                             m_context.StopToken());
 }

@@ -2,6 +2,7 @@
 
 #include "engine/SearchLog.h"
 #include "model/DateTime.h"
+#include "model/LogCategories.h"
 
 #include <vector>
 
@@ -21,8 +22,11 @@ void FtpSearchHost(const QString& host, FtpClientFactory& clientFactory, HostSea
     const QString server = host.mid(2);
     const std::unique_ptr<FtpClient> client = clientFactory.create(context.StopToken());
     // A server that is absent or refuses anonymous users is no finding: silent.
-    if (!client->login(server))
+    if (const Result<void> loggedIn = client->login(server); !loggedIn) {
+        qCDebug(kestrovaFtp) << "No anonymous FTP on" << server << "- error" << loggedIn.error().code
+                             << loggedIn.error().message;
         return;
+    }
     FtpWalkGuard guard;
     FtpSearchFolder(*client, server, QString(), context, guard);
     client->logout();
@@ -31,10 +35,16 @@ void FtpSearchHost(const QString& host, FtpClientFactory& clientFactory, HostSea
 void FtpSearchFolder(FtpClient& client, const QString& server, const QString& path, HostSearchContext& context,
                      FtpWalkGuard& guard)
 {
-    std::vector<FtpListEntry> entries;
     const std::stop_token stop = context.StopToken();
-    if (!client.list(path, entries) || stop.stop_requested())
+    Result<std::vector<FtpListEntry>> listing = client.list(path);
+    if (!listing) {
+        qCDebug(kestrovaFtp) << "Cannot list" << FtpLocation(server, path) << "- error" << listing.error().code
+                             << listing.error().message;
         return;
+    }
+    if (stop.stop_requested())
+        return;
+    std::vector<FtpListEntry> entries = std::move(listing).value();
     // Once per folder: a server whose listing the parser cannot read would
     // otherwise look like a server without files.
     if (const FtpUnreadableLines unreadable = client.unreadableLines(); unreadable.count > 0)

@@ -143,9 +143,9 @@ void TQueueThread::EnumerateResource(const TNetResource* resource)
     if (resource)
         Session().Log().AddEntry(TSearchLogKind::Scope, QStringLiteral("Opening %1...").arg(resource->RemoteName));
 
-    PlatformError error;
-    const std::unique_ptr<NetworkEnumeration> enumeration = FServices.Browser->open(resource, error, Session().StopToken());
-    if (!enumeration) {
+    const Result<std::unique_ptr<NetworkEnumeration>> opened = FServices.Browser->open(resource, Session().StopToken());
+    if (!opened) {
+        const PlatformError& error = opened.error();
         const QString code = QString::number(error.code);
         if (resource) {
             Session().Log().AddEntry(TSearchLogKind::Error, QStringLiteral("Cannot open the network resource \"%1\": %2 (%3)")
@@ -158,15 +158,15 @@ void TQueueThread::EnumerateResource(const TNetResource* resource)
         return;
     }
 
-    std::vector<TNetResource> entries;
+    NetworkEnumeration& enumeration = *opened.value();
     while (!Session().StopRequested()) {
-        entries.clear();
-        error = PlatformError{};
-        const EnumResult result = enumeration->next(kEnumerationBatch, entries, error);
-        if (result == EnumResult::Error) {
-            Session().Log().AddEntry(TSearchLogKind::Error, QStringLiteral("Error opening resource: ") + error.message);
+        const Result<NetworkChunk> chunk = enumeration.next(kEnumerationBatch);
+        if (!chunk) {
+            Session().Log().AddEntry(TSearchLogKind::Error, QStringLiteral("Error opening resource: ") + chunk.error().message);
             break;
         }
+        const EnumResult result = chunk.value().state;
+        const std::vector<TNetResource>& entries = chunk.value().entries;
         // The end normally comes without entries; any that do come with it are still handled.
         if (result == EnumResult::NoMoreItems && entries.empty())
             break;

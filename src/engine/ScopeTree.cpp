@@ -16,18 +16,16 @@ void FillNode(NetworkBrowser& browser, TScopeNode& node, int depth, const std::f
 {
     if (keepGoing && !keepGoing())
         return;
-    PlatformError error;
-    const std::unique_ptr<NetworkEnumeration> enumeration =
-        browser.open(node.Resource ? &*node.Resource : nullptr, error);
-    if (!enumeration)
+    // The scope tree shows what could be browsed; a container that cannot be is left empty.
+    const Result<std::unique_ptr<NetworkEnumeration>> opened = browser.open(node.Resource ? &*node.Resource : nullptr);
+    if (!opened)
         return;
-    std::vector<TNetResource> entries;
     for (;;) {
-        const EnumResult result = enumeration->next(kEntriesPerCall, entries, error);
+        const Result<NetworkChunk> chunk = opened.value()->next(kEntriesPerCall);
         // An empty chunk that claims more would otherwise be asked for again and again.
-        if ((result != EnumResult::Entries && result != EnumResult::MoreEntries) || entries.empty())
+        if (!chunk || chunk.value().state == EnumResult::NoMoreItems || chunk.value().entries.empty())
             return;
-        for (const TNetResource& entry : entries) {
+        for (const TNetResource& entry : chunk.value().entries) {
             TScopeNode& child = node.Children.emplace_back();
             child.Caption = entry.RemoteName;
             child.Resource = entry;

@@ -1,6 +1,7 @@
 #include "engine/ShareAccess.h"
 
 #include "model/Error.h"
+#include "model/LogCategories.h"
 
 #include <optional>
 
@@ -40,10 +41,13 @@ bool TShareAccess::EnumHostShares(const QString& host, QStringList& shares)
 {
     shares.clear();
     try {
-        std::vector<ShareInfo> listed;
-        if (m_client.listShares(host, listed).failed())
+        const Result<std::vector<ShareInfo>> listed = m_client.listShares(host);
+        if (!listed) {
+            qCDebug(kestrovaSmb) << "Cannot list the shares of" << host << "- error" << listed.error().code
+                                 << listed.error().message;
             return false;
-        for (const auto& share : listed) {
+        }
+        for (const auto& share : listed.value()) {
             if (ShareTakenForSearch(share, m_hiddenResSearchMethod))
                 shares.append(share.name);
         }
@@ -59,15 +63,26 @@ bool TShareAccess::LogonTo(const QString& remotePath, QString& userName)
     for (const auto& account : m_accountMasks) {
         if (!account->Matches(remotePath))
             continue;
-        const bool connected = !m_client.connect(remotePath, account->UserName, account->Password).failed() ||
-                               !m_client.connect(remotePath, account->UserName, std::nullopt).failed() ||
-                               !m_client.connect(remotePath, std::nullopt, account->Password).failed();
+        const bool connected = Connect(remotePath, account->UserName, account->Password) ||
+                               Connect(remotePath, account->UserName, std::nullopt) ||
+                               Connect(remotePath, std::nullopt, account->Password);
         if (connected) {
             userName = account->UserName;
             return true;
         }
     }
     return false;
+}
+
+bool TShareAccess::Connect(const QString& remotePath, const std::optional<QString>& user,
+                           const std::optional<QString>& password)
+{
+    const Result<void> connected = m_client.connect(remotePath, user, password);
+    // Who tried, never the password.
+    qCDebug(kestrovaSmb) << "Logon to" << remotePath << "as" << (user ? *user : QStringLiteral("<current user>"))
+                         << (password ? "with" : "without") << "password:" << connected.error().code
+                         << connected.error().message;
+    return connected.ok();
 }
 
 void TShareAccess::CancelConnection(const QString& remotePath)

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 using TAccountMaskList = std::vector<std::unique_ptr<TAccountMask>>;
@@ -43,6 +44,10 @@ public:
     void CancelConnection(const QString& remotePath);
 
 private:
+    // One logon attempt, traced with its outcome.
+    bool Connect(const QString& remotePath, const std::optional<QString>& user,
+                 const std::optional<QString>& password);
+
     ShareClient& m_client;
     const TAccountMaskList& m_accountMasks;
     const THiddenShareMode m_hiddenResSearchMethod;

@@ -2,6 +2,7 @@
 
 #include "model/DateTime.h"
 #include "model/Error.h"
+#include "model/LogCategories.h"
 #include "platform/FtpListParser.h"
 #include "platform/FtpUrl.h"
 
@@ -68,7 +69,7 @@ void CurlFtpClient::setUpHandle()
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, m_errorBuffer);
 }
 
-bool CurlFtpClient::login(const QString& server)
+Result<void> CurlFtpClient::login(const QString& server)
 {
     m_loggedIn = false;
     m_connectionEnded = false;
@@ -79,7 +80,8 @@ bool CurlFtpClient::login(const QString& server)
     if (m_serverUrl.isEmpty()) {
         m_lastFailure = FtpFailure::Protocol;
         m_lastError = PlatformError{CURLE_URL_MALFORMAT, QStringLiteral("Not a host name: ") + server};
-        return false;
+        qCDebug(kestrovaFtp) << "FTP login refused before connecting:" << m_lastError.message;
+        return m_lastError;
     }
     setUpHandle();
     // A request without a body for the login directory connects, logs in and
@@ -98,7 +100,7 @@ bool CurlFtpClient::login(const QString& server)
     m_system = FtpSystemFromSystReply(m_systReply);
     learnEntryPath();
     m_loggedIn = true;
-    return true;
+    return {};
 }
 
 void CurlFtpClient::learnEntryPath()
@@ -126,16 +128,18 @@ QByteArray CurlFtpClient::serverPath(const QString& path) const
     return absolute + (folder.isEmpty() ? QByteArray("/") : folder);
 }
 
-bool CurlFtpClient::list(const QString& path, std::vector<FtpListEntry>& entries)
+Result<std::vector<FtpListEntry>> CurlFtpClient::list(const QString& path)
 {
-    entries.clear();
     m_unreadable = {};
-    if (!m_loggedIn || m_connectionEnded)
-        return false;
+    if (!m_loggedIn || m_connectionEnded) {
+        // The failure that ended the connection says why; a client never logged in has none.
+        return m_lastError.failed() ? m_lastError
+                                    : PlatformError{CURLE_FAILED_INIT, QStringLiteral("Not logged in")};
+    }
     if (m_options.stop.stop_requested()) {
         m_lastFailure = FtpFailure::Stopped;
         m_connectionEnded = true;
-        return false;
+        return PlatformError{CURLE_ABORTED_BY_CALLBACK, QStringLiteral("Stopped")};
     }
     const CURLcode code = perform(FtpFolderUrl(m_serverUrl, serverPath(path), m_absolutePaths), true);
     if (code != CURLE_OK)
@@ -147,6 +151,7 @@ bool CurlFtpClient::list(const QString& path, std::vector<FtpListEntry>& entries
     m_unreadable.count = parsed.unreadableLines;
     if (parsed.unreadableLines > 0)
         m_unreadable.first = FtpLineLogText(parsed.firstUnreadableLine);
+    std::vector<FtpListEntry> entries;
     entries.reserve(parsed.entries.size());
     for (const FtpRawEntry& raw : parsed.entries) {
         entries.push_back(ToFtpListEntry(raw));
@@ -159,7 +164,7 @@ bool CurlFtpClient::list(const QString& path, std::vector<FtpListEntry>& entries
         if (childBytes != childPath.toUtf8())
             m_rawPaths.insert(childPath, childBytes);
     }
-    return true;
+    return entries;
 }
 
 void CurlFtpClient::logout()
@@ -178,16 +183,18 @@ CURLcode CurlFtpClient::perform(const QByteArray& url, bool listing)
     return curl_easy_perform(m_curl.get());
 }
 
-bool CurlFtpClient::fail(CURLcode code)
+PlatformError CurlFtpClient::fail(CURLcode code)
 {
     long reply = 0;
     curl_easy_getinfo(m_curl.get(), CURLINFO_RESPONSE_CODE, &reply);
     m_lastFailure = ClassifyFtpFailure(code, reply);
     m_lastError = FtpPlatformError(code, reply, m_errorBuffer);
+    qCDebug(kestrovaFtp) << "FTP request to" << m_serverUrl << "failed: CURLcode" << int(code) << "reply" << reply
+                         << m_lastError.message;
     if (FtpFailureEndsConnection(m_lastFailure))
         m_connectionEnded = true;
     m_body = QByteArray();
-    return false;
+    return m_lastError;
 }
 
 size_t CurlFtpClient::writeData(char* data, size_t size, size_t count, void* self)

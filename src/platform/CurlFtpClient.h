@@ -40,8 +40,8 @@ public:
     explicit CurlFtpClient(const FtpClientOptions& options = {});
     ~CurlFtpClient() override;
 
-    bool login(const QString& server) override;
-    bool list(const QString& path, std::vector<FtpListEntry>& entries) override;
+    Result<void> login(const QString& server) override;
+    Result<std::vector<FtpListEntry>> list(const QString& path) override;
     FtpUnreadableLines unreadableLines() const override { return m_unreadable; }
     void logout() override;
 
@@ -52,7 +52,7 @@ public:
 private:
     void setUpHandle();
     CURLcode perform(const QByteArray& url, bool listing);
-    bool fail(CURLcode code);
+    PlatformError fail(CURLcode code);
     void learnEntryPath();
     // The folder as the server spells it, from its root or the login directory.
     QByteArray serverPath(const QString& path) const;

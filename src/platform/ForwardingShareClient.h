@@ -12,25 +12,19 @@ class ForwardingShareClient : public ShareClient {
 public:
     explicit ForwardingShareClient(std::unique_ptr<ShareClient> inner) : m_inner(std::move(inner)) {}
 
-    PlatformError listShares(const QString& host, std::vector<ShareInfo>& shares) override
-    {
-        return m_inner->listShares(host, shares);
-    }
-    PlatformError connect(const QString& remotePath, const std::optional<QString>& user,
-                          const std::optional<QString>& password) override
+    Result<std::vector<ShareInfo>> listShares(const QString& host) override { return m_inner->listShares(host); }
+    Result<void> connect(const QString& remotePath, const std::optional<QString>& user,
+                         const std::optional<QString>& password) override
     {
         return m_inner->connect(remotePath, user, password);
     }
     void cancelConnection(const QString& remotePath) override { m_inner->cancelConnection(remotePath); }
-    PlatformError listFolder(const QString& folder, std::vector<ShareDirEntry>& entries) override
+    Result<std::vector<ShareDirEntry>> listFolder(const QString& folder) override
     {
-        return m_inner->listFolder(folder, entries);
+        return m_inner->listFolder(folder);
     }
     void prefetchFolder(const QString& folder) override { m_inner->prefetchFolder(folder); }
-    std::unique_ptr<ByteSource> openFile(const QString& path, PlatformError& error) override
-    {
-        return m_inner->openFile(path, error);
-    }
+    Result<std::unique_ptr<ByteSource>> openFile(const QString& path) override { return m_inner->openFile(path); }
 
 protected:
     ShareClient& inner() { return *m_inner; }

@@ -2,6 +2,9 @@
 
 #include "platform/DatagramSocket.h"
 
+#include "engine/ports/PlatformError.h"
+#include "model/LogCategories.h"
+
 #include <netinet/in.h>
 #include <netinet/ip.h>
 #include <netinet/ip_icmp.h>
@@ -50,11 +53,15 @@ IcmpEchoChannel::IcmpEchoChannel()
 {
     m_socket.reset(socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_ICMP));
     if (!m_socket.valid()) {
+        // Ping sockets need the group in net.ipv4.ping_group_range; raw ones CAP_NET_RAW.
+        qCDebug(kestrovaProbe) << "ICMP ping socket refused:" << PlatformError::fromErrno(errno).message;
         m_socket.reset(socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP));
         m_raw = m_socket.valid();
     }
-    if (!m_socket.valid())
+    if (!m_socket.valid()) {
+        qCDebug(kestrovaProbe) << "ICMP raw socket refused, no ICMP probes:" << PlatformError::fromErrno(errno).message;
         return;
+    }
     m_identifier = NextIdentifier();
     setsockopt(m_socket.get(), IPPROTO_IP, IP_TTL, &kTimeToLive, sizeof kTimeToLive);
     RaiseSocketBuffers(m_socket.get(), kSocketBufferBytes);

@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-std::unique_ptr<LocalFileSource> LocalFileSource::open(const QString& path, PlatformError& error)
+Result<std::unique_ptr<LocalFileSource>> LocalFileSource::open(const QString& path)
 {
     const QByteArray name = QFile::encodeName(path);
     // O_NONBLOCK keeps open() from waiting for a writer when the path is a FIFO;
@@ -17,31 +17,22 @@ std::unique_ptr<LocalFileSource> LocalFileSource::open(const QString& path, Plat
     do {
         descriptor = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     } while (descriptor < 0 && errno == EINTR);
-    if (descriptor < 0) {
-        error = PlatformError::fromErrno(errno);
-        return nullptr;
-    }
+    if (descriptor < 0)
+        return PlatformError::fromErrno(errno);
     std::unique_ptr<LocalFileSource> source(new LocalFileSource(descriptor));
 
     struct stat status {};
-    if (fstat(descriptor, &status) != 0) {
-        error = PlatformError::fromErrno(errno);
-        return nullptr;
-    }
-    if (S_ISDIR(status.st_mode)) {
-        error = PlatformError::fromErrno(EISDIR);
-        return nullptr;
-    }
-    if (!S_ISREG(status.st_mode)) {
-        error = PlatformError{EINVAL, QStringLiteral("Not a regular file")};
-        return nullptr;
-    }
+    if (fstat(descriptor, &status) != 0)
+        return PlatformError::fromErrno(errno);
+    if (S_ISDIR(status.st_mode))
+        return PlatformError::fromErrno(EISDIR);
+    if (!S_ISREG(status.st_mode))
+        return PlatformError{EINVAL, QStringLiteral("Not a regular file")};
     const int flags = fcntl(descriptor, F_GETFL);
     if (flags >= 0)
         fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK);
     // The content scan reads each file once from start to end.
     posix_fadvise(descriptor, 0, 0, POSIX_FADV_SEQUENTIAL);
-    error = PlatformError{};
     return source;
 }
 

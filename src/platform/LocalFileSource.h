@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/ports/ByteSource.h"
-#include "engine/ports/PlatformError.h"
+#include "engine/ports/Result.h"
 
 #include <QString>
 #include <cstdint>
@@ -11,10 +11,10 @@
 // no shared file position, so reads need no lock. Owns the descriptor.
 class LocalFileSource : public ByteSource {
 public:
-    // Opens path read-only. Null, with error filled in from errno, when the file
-    // cannot be opened or is not a regular file (a folder, a FIFO or a device would
-    // block or never end).
-    static std::unique_ptr<LocalFileSource> open(const QString& path, PlatformError& error);
+    // Opens path read-only. The error comes from errno when the file cannot be
+    // opened or is not a regular file (a folder, a FIFO or a device would block or
+    // never end).
+    static Result<std::unique_ptr<LocalFileSource>> open(const QString& path);
 
     ~LocalFileSource() override;
     LocalFileSource(const LocalFileSource&) = delete;

@@ -23,7 +23,7 @@ PlatformError LastError()
     return PlatformError::fromErrno(errno);
 }
 
-PlatformError Result(int returned)
+PlatformError OutcomeOf(int returned)
 {
     return returned == 0 ? PlatformError{} : LastError();
 }
@@ -114,7 +114,12 @@ PlatformError LocalFileStore::list(const QString& folder, std::vector<FileStoreE
 
 std::unique_ptr<ByteSource> LocalFileStore::openRead(const QString& path, PlatformError& error)
 {
-    return LocalFileSource::open(path, error);
+    Result<std::unique_ptr<LocalFileSource>> opened = LocalFileSource::open(path);
+    if (!opened) {
+        error = opened.error();
+        return nullptr;
+    }
+    return std::move(opened).value();
 }
 
 std::unique_ptr<FileStoreWriter> LocalFileStore::create(const QString& path, bool exclusive, PlatformError& error)
@@ -131,17 +136,17 @@ std::unique_ptr<FileStoreWriter> LocalFileStore::create(const QString& path, boo
 
 PlatformError LocalFileStore::removeFile(const QString& path)
 {
-    return Result(::unlink(Native(path).constData()));
+    return OutcomeOf(::unlink(Native(path).constData()));
 }
 
 PlatformError LocalFileStore::makeFolder(const QString& path)
 {
-    return Result(::mkdir(Native(path).constData(), 0777));
+    return OutcomeOf(::mkdir(Native(path).constData(), 0777));
 }
 
 PlatformError LocalFileStore::removeFolder(const QString& path)
 {
-    return Result(::rmdir(Native(path).constData()));
+    return OutcomeOf(::rmdir(Native(path).constData()));
 }
 
 PlatformError LocalFileStore::rename(const QString& path, const QString& newPath, bool replace)
@@ -149,7 +154,7 @@ PlatformError LocalFileStore::rename(const QString& path, const QString& newPath
     const QByteArray from = Native(path);
     const QByteArray to = Native(newPath);
     if (replace)
-        return Result(::rename(from.constData(), to.constData()));
+        return OutcomeOf(::rename(from.constData(), to.constData()));
     if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
         return {};
     if (errno != EINVAL)
@@ -158,5 +163,5 @@ PlatformError LocalFileStore::rename(const QString& path, const QString& newPath
     struct stat status {};
     if (::lstat(to.constData(), &status) == 0)
         return PlatformError::fromErrno(EEXIST);
-    return Result(::rename(from.constData(), to.constData()));
+    return OutcomeOf(::rename(from.constData(), to.constData()));
 }

@@ -2,6 +2,9 @@
 
 #include "platform/DatagramSocket.h"
 
+#include "engine/ports/PlatformError.h"
+#include "model/LogCategories.h"
+
 #include <linux/neighbour.h>
 #include <linux/netlink.h>
 #include <linux/rtnetlink.h>
@@ -47,12 +50,18 @@ NeighbourChannel::NeighbourChannel()
         sockaddr_nl local{};
         local.nl_family = AF_NETLINK;
         local.nl_groups = RTMGRP_NEIGH;
-        if (bind(m_netlink.get(), reinterpret_cast<sockaddr*>(&local), sizeof local) != 0)
+        if (bind(m_netlink.get(), reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+            qCDebug(kestrovaProbe) << "Netlink bind refused, no ARP probes:" << PlatformError::fromErrno(errno).message;
             m_netlink.reset();
-        else
+        } else {
             RaiseSocketBuffers(m_netlink.get(), kNetlinkBufferBytes);
+        }
+    } else {
+        qCDebug(kestrovaProbe) << "Netlink socket refused, no ARP probes:" << PlatformError::fromErrno(errno).message;
     }
     m_prompt.reset(socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_UDP));
+    if (!m_prompt.valid())
+        qCDebug(kestrovaProbe) << "ARP prompt socket refused:" << PlatformError::fromErrno(errno).message;
 }
 
 ProbeStatus NeighbourChannel::begin(ProbeId id, uint32_t address)

@@ -2,6 +2,9 @@
 
 #include "platform/DatagramSocket.h"
 
+#include "engine/ports/PlatformError.h"
+#include "model/LogCategories.h"
+
 #include <netinet/in.h>
 #include <sys/socket.h>
 
@@ -24,8 +27,10 @@ uint16_t MillisecondTicks()
 NetBiosStatusChannel::NetBiosStatusChannel(uint16_t port) : m_port(port)
 {
     m_socket.reset(socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_UDP));
-    if (!m_socket.valid())
+    if (!m_socket.valid()) {
+        qCDebug(kestrovaProbe) << "NetBIOS socket refused, no NetBIOS probes:" << PlatformError::fromErrno(errno).message;
         return;
+    }
     RaiseSocketBuffers(m_socket.get(), kSocketBufferBytes);
     EnableQueuedErrors(m_socket.get());
 }

@@ -2,6 +2,8 @@
 
 #include "platform/SmbAgentProtocol.h"
 
+#include "model/LogCategories.h"
+
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QMutex>
@@ -65,7 +67,7 @@ QStringList SmbAgentProcess::agentCommand()
     return {QFileInfo(self).absolutePath() + QLatin1Char('/') + QStringLiteral(KESTROVA_SMB_AGENT_NAME)};
 }
 
-PlatformError SmbAgentProcess::start()
+Result<void> SmbAgentProcess::start()
 {
     QStringList command = agentCommand();
     if (m_options.browse)
@@ -102,11 +104,13 @@ PlatformError SmbAgentProcess::start()
     }
     m_pid = pid;
     m_fd = sockets[0];
+    qCDebug(kestrovaSmb) << "SMB agent started, pid" << pid << command;
     return {};
 }
 
 PlatformError SmbAgentProcess::die(const PlatformError& reason)
 {
+    qCDebug(kestrovaSmb) << "SMB agent, pid" << m_pid << "is dead:" << reason.code << reason.message;
     endProcess(0);
     m_dead = true;
     m_deathReason = reason;
@@ -128,6 +132,7 @@ void SmbAgentProcess::endProcess(int waitMs)
         if (done == m_pid || (done < 0 && errno != EINTR))
             break;
         if (timer.elapsed() >= waitMs) {
+            qCDebug(kestrovaSmb) << "SMB agent, pid" << m_pid << "killed: it did not end within" << waitMs << "ms";
             ::kill(m_pid, SIGKILL);
             while (::waitpid(m_pid, nullptr, 0) < 0 && errno == EINTR) {
             }
@@ -138,16 +143,15 @@ void SmbAgentProcess::endProcess(int waitMs)
     m_pid = 0;
 }
 
-PlatformError SmbAgentProcess::send(const QByteArray& request)
+Result<void> SmbAgentProcess::send(const QByteArray& request)
 {
     if (m_dead)
         return m_deathReason;
     if (StopDue(m_options))
         return agentError(ECANCELED, QStringLiteral("Stopped"));
     if (m_fd < 0) {
-        PlatformError error = start();
-        if (error.failed())
-            return die(error);
+        if (Result<void> started = start(); !started)
+            return die(started.error());
     }
     if (writeFrame(m_fd, request) != IoStatus::Ok)
         return die(agentError(EPIPE, QStringLiteral("The SMB agent has ended")));
@@ -165,7 +169,7 @@ bool SmbAgentProcess::replyReady() const
     return ready > 0;
 }
 
-PlatformError SmbAgentProcess::receive(QByteArray& reply, int timeoutMs)
+Result<QByteArray> SmbAgentProcess::receive(int timeoutMs)
 {
     if (timeoutMs < 0)
         timeoutMs = m_options.callTimeoutMs;
@@ -204,14 +208,12 @@ PlatformError SmbAgentProcess::receive(QByteArray& reply, int timeoutMs)
     }
     if (in.type() != MessageType::Ok)
         return die(agentError(EPROTO, QStringLiteral("The SMB agent sent a corrupted reply")));
-    reply = payload;
-    return {};
+    return payload;
 }
 
-PlatformError SmbAgentProcess::call(const QByteArray& request, QByteArray& reply, int timeoutMs)
+Result<QByteArray> SmbAgentProcess::call(const QByteArray& request, int timeoutMs)
 {
-    PlatformError error = send(request);
-    if (error.failed())
-        return error;
-    return receive(reply, timeoutMs);
+    if (Result<void> sent = send(request); !sent)
+        return sent.error();
+    return receive(timeoutMs);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ports/PlatformError.h"
+#include "engine/ports/Result.h"
 
 #include <QByteArray>
 #include <QString>
@@ -40,14 +40,14 @@ public:
     SmbAgentProcess(const SmbAgentProcess&) = delete;
     SmbAgentProcess& operator=(const SmbAgentProcess&) = delete;
 
-    // Sends a request and waits for its reply. On success reply holds the Ok
-    // payload; an Error reply or any failure of the agent comes back as the error.
+    // Sends a request and waits for its reply: the Ok payload, or an Error reply
+    // or any failure of the agent as the error.
     // timeoutMs < 0 stands for the options' callTimeoutMs.
-    PlatformError call(const QByteArray& request, QByteArray& reply, int timeoutMs = -1);
+    Result<QByteArray> call(const QByteArray& request, int timeoutMs = -1);
     // The two halves of call, so that requests to several agents can be in
     // flight at once. Each send must be followed by exactly one receive.
-    PlatformError send(const QByteArray& request);
-    PlatformError receive(QByteArray& reply, int timeoutMs = -1);
+    Result<void> send(const QByteArray& request);
+    Result<QByteArray> receive(int timeoutMs = -1);
 
     // A reply (or the agent's end) is waiting to be received: receive will not block.
     bool replyReady() const;
@@ -66,7 +66,7 @@ public:
     static QStringList agentCommand();
 
 private:
-    PlatformError start();
+    Result<void> start();
     PlatformError die(const PlatformError& reason);
     void endProcess(int waitMs);
 

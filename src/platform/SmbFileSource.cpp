@@ -15,8 +15,8 @@ SmbFileSource::~SmbFileSource()
 {
     if (m_agent->isDead())
         return;
-    QByteArray reply;
-    m_agent->call(PayloadWriter(MessageType::CloseFile).u32(m_handle).payload(), reply);
+    // Nothing to do about a close that fails: the agent forgets the handle when it ends.
+    (void)m_agent->call(PayloadWriter(MessageType::CloseFile).u32(m_handle).payload());
 }
 
 int64_t SmbFileSource::read(int64_t offset, char* buffer, int64_t length)
@@ -26,13 +26,11 @@ int64_t SmbFileSource::read(int64_t offset, char* buffer, int64_t length)
     int64_t done = 0;
     while (done < length) {
         auto chunk = uint32_t(std::min<int64_t>(length - done, kMaxReadLength));
-        QByteArray reply;
-        PlatformError error = m_agent->call(
-            PayloadWriter(MessageType::ReadFile).u32(m_handle).i64(offset + done).u32(chunk).payload(),
-            reply);
-        if (error.failed())
+        const Result<QByteArray> reply = m_agent->call(
+            PayloadWriter(MessageType::ReadFile).u32(m_handle).i64(offset + done).u32(chunk).payload());
+        if (!reply)
             return -1;
-        PayloadReader in(reply);
+        PayloadReader in(reply.value());
         QByteArray data = in.bytes();
         if (!in.complete() || data.size() > qsizetype(chunk))
             return -1;

@@ -41,23 +41,23 @@ void SmbFileStore::logOnFor(const QString& path)
 PlatformError SmbFileStore::stat(const QString& path, FileStoreStat& stat)
 {
     logOnFor(path);
-    ShareFileStat found;
-    if (PlatformError error = m_client.stat(path, found); error.failed())
-        return error;
-    stat.folder = found.folder;
-    stat.size = found.size;
-    stat.writeTime = found.writeTime;
+    const Result<ShareFileStat> found = m_client.stat(path);
+    if (!found)
+        return found.error();
+    stat.folder = found.value().folder;
+    stat.size = found.value().size;
+    stat.writeTime = found.value().writeTime;
     return {};
 }
 
 PlatformError SmbFileStore::list(const QString& folder, std::vector<FileStoreEntry>& entries)
 {
     logOnFor(folder);
-    std::vector<ShareDirEntry> listed;
-    if (PlatformError error = m_client.listFolder(folder, listed); error.failed())
-        return error;
+    const Result<std::vector<ShareDirEntry>> listed = m_client.listFolder(folder);
+    if (!listed)
+        return listed.error();
     entries.clear();
-    for (const ShareDirEntry& entry : listed) {
+    for (const ShareDirEntry& entry : listed.value()) {
         if (entry.name == u"." || entry.name == u"..")
             continue;
         entries.push_back({entry.name, (entry.attributes & kAttrDirectory) != 0, entry.size});
@@ -68,16 +68,23 @@ PlatformError SmbFileStore::list(const QString& folder, std::vector<FileStoreEnt
 std::unique_ptr<ByteSource> SmbFileStore::openRead(const QString& path, PlatformError& error)
 {
     logOnFor(path);
-    return m_client.openFile(path, error);
+    Result<std::unique_ptr<ByteSource>> opened = m_client.openFile(path);
+    if (!opened) {
+        error = opened.error();
+        return nullptr;
+    }
+    return std::move(opened).value();
 }
 
 std::unique_ptr<FileStoreWriter> SmbFileStore::create(const QString& path, bool exclusive, PlatformError& error)
 {
     logOnFor(path);
-    std::unique_ptr<SmbFileWriter> writer = m_client.createFile(path, exclusive, error);
-    if (!writer)
+    Result<std::unique_ptr<SmbFileWriter>> writer = m_client.createFile(path, exclusive);
+    if (!writer) {
+        error = writer.error();
         return nullptr;
-    return std::make_unique<SmbStoreWriter>(std::move(writer));
+    }
+    return std::make_unique<SmbStoreWriter>(std::move(writer).value());
 }
 
 PlatformError SmbFileStore::removeFile(const QString& path)

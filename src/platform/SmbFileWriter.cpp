@@ -14,7 +14,7 @@ SmbFileWriter::SmbFileWriter(std::shared_ptr<SmbAgentProcess> agent, uint32_t ha
 SmbFileWriter::~SmbFileWriter()
 {
     if (m_open && !m_agent->isDead())
-        close();
+        (void)close(); // a destructor has no one to tell
 }
 
 PlatformError SmbFileWriter::write(const char* data, int64_t length)
@@ -22,12 +22,10 @@ PlatformError SmbFileWriter::write(const char* data, int64_t length)
     int64_t done = 0;
     while (done < length) {
         const auto block = uint32_t(std::min<int64_t>(length - done, kMaxWriteLength));
-        QByteArray reply;
-        PlatformError error = m_agent->call(
-            PayloadWriter(MessageType::WriteFile).u32(m_handle).i64(m_offset).bytes(data + done, block).payload(),
-            reply);
-        if (error.failed())
-            return error;
+        const Result<QByteArray> reply = m_agent->call(
+            PayloadWriter(MessageType::WriteFile).u32(m_handle).i64(m_offset).bytes(data + done, block).payload());
+        if (!reply)
+            return reply.error();
         done += block;
         m_offset += block;
     }
@@ -39,6 +37,5 @@ PlatformError SmbFileWriter::close()
     if (!m_open)
         return {};
     m_open = false;
-    QByteArray reply;
-    return m_agent->call(PayloadWriter(MessageType::CloseFile).u32(m_handle).payload(), reply);
+    return m_agent->call(PayloadWriter(MessageType::CloseFile).u32(m_handle).payload()).error();
 }

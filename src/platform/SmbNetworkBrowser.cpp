@@ -3,6 +3,8 @@
 #include "platform/SmbAgentProtocol.h"
 #include "platform/UncPath.h"
 
+#include "model/LogCategories.h"
+
 #include <cerrno>
 
 using namespace SmbAgentProtocol;
@@ -34,18 +36,17 @@ ResourceListEnumeration::ResourceListEnumeration(std::vector<TNetResource> resou
 {
 }
 
-EnumResult ResourceListEnumeration::next(int maxEntries, std::vector<TNetResource>& entries,
-                                         PlatformError& error)
+Result<NetworkChunk> ResourceListEnumeration::next(int maxEntries)
 {
-    entries.clear();
-    error = {};
+    NetworkChunk chunk;
     if (m_position >= m_resources.size())
-        return EnumResult::NoMoreItems;
+        return chunk;
     size_t count = std::min(m_resources.size() - m_position, size_t(std::max(maxEntries, 1)));
-    entries.assign(m_resources.begin() + qsizetype(m_position),
-                   m_resources.begin() + qsizetype(m_position + count));
+    chunk.entries.assign(m_resources.begin() + qsizetype(m_position),
+                         m_resources.begin() + qsizetype(m_position + count));
     m_position += count;
-    return m_position < m_resources.size() ? EnumResult::MoreEntries : EnumResult::Entries;
+    chunk.state = m_position < m_resources.size() ? EnumResult::MoreEntries : EnumResult::Entries;
+    return chunk;
 }
 
 SmbNetworkBrowser::SmbNetworkBrowser(const SmbAgentOptions& options) : m_options(options)
@@ -112,24 +113,23 @@ std::optional<TNetResource> SmbNetworkBrowser::resourceFor(const TNetResource* c
     }
 }
 
-std::unique_ptr<NetworkEnumeration> SmbNetworkBrowser::open(const TNetResource* container,
-                                                            PlatformError& error, std::stop_token stop)
+Result<std::unique_ptr<NetworkEnumeration>> SmbNetworkBrowser::open(const TNetResource* container,
+                                                                    std::stop_token stop)
 {
     QString url = urlFor(container);
-    if (url.isEmpty()) {
-        error = PlatformError{EINVAL, QStringLiteral("Not a browsable network container: %1")
-                                          .arg(container ? container->RemoteName : QString())};
-        return nullptr;
-    }
+    if (url.isEmpty())
+        return PlatformError{EINVAL, QStringLiteral("Not a browsable network container: %1")
+                                         .arg(container ? container->RemoteName : QString())};
     QMutexLocker lock(&m_mutex);
     if (!m_agent || m_agent->isDead())
         m_agent = std::make_unique<SmbAgentProcess>(m_options);
     m_agent->setStop(std::move(stop));
-    QByteArray reply;
-    error = m_agent->call(PayloadWriter(MessageType::ListEntries).string(url).payload(), reply);
-    if (error.failed())
-        return nullptr;
-    PayloadReader in(reply);
+    const Result<QByteArray> reply = m_agent->call(PayloadWriter(MessageType::ListEntries).string(url).payload());
+    if (!reply) {
+        qCDebug(kestrovaSmb) << "Browse list of" << url << "failed:" << reply.error().code << reply.error().message;
+        return reply.error();
+    }
+    PayloadReader in(reply.value());
     uint32_t count = in.u32();
     std::vector<TNetResource> resources;
     for (uint32_t i = 0; i < count && in.ok(); ++i) {
@@ -139,9 +139,7 @@ std::unique_ptr<NetworkEnumeration> SmbNetworkBrowser::open(const TNetResource* 
         if (auto resource = resourceFor(container, name, type, comment))
             resources.push_back(*resource);
     }
-    if (!in.complete()) {
-        error = PlatformError{EPROTO, QStringLiteral("The SMB agent sent a corrupted reply")};
-        return nullptr;
-    }
+    if (!in.complete())
+        return PlatformError{EPROTO, QStringLiteral("The SMB agent sent a corrupted reply")};
     return std::make_unique<ResourceListEnumeration>(std::move(resources));
 }

@@ -18,7 +18,7 @@ constexpr int32_t kResourceDisplayTypeShare = 3;
 class ResourceListEnumeration : public NetworkEnumeration {
 public:
     explicit ResourceListEnumeration(std::vector<TNetResource> resources);
-    EnumResult next(int maxEntries, std::vector<TNetResource>& entries, PlatformError& error) override;
+    Result<NetworkChunk> next(int maxEntries) override;
 
 private:
     std::vector<TNetResource> m_resources;
@@ -38,8 +38,8 @@ public:
     explicit SmbNetworkBrowser(const SmbAgentOptions& options = defaultOptions());
     ~SmbNetworkBrowser() override;
 
-    std::unique_ptr<NetworkEnumeration> open(const TNetResource* container, PlatformError& error,
-                                             std::stop_token stop = {}) override;
+    Result<std::unique_ptr<NetworkEnumeration>> open(const TNetResource* container,
+                                                     std::stop_token stop = {}) override;
 
     static SmbAgentOptions defaultOptions();
     // The resource for one listed entry below container (null: the top), or

@@ -5,6 +5,8 @@
 #include "platform/SmbFileWriter.h"
 #include "platform/UncPath.h"
 
+#include "model/LogCategories.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <pwd.h>
@@ -33,7 +35,7 @@ PlatformError corruptedReply()
     return PlatformError{EPROTO, QStringLiteral("The SMB agent sent a corrupted reply")};
 }
 
-PlatformError parseFolderListing(const QByteArray& reply, std::vector<ShareDirEntry>& entries)
+Result<std::vector<ShareDirEntry>> parseFolderListing(const QByteArray& reply)
 {
     PayloadReader in(reply);
     uint32_t count = in.u32();
@@ -49,8 +51,7 @@ PlatformError parseFolderListing(const QByteArray& reply, std::vector<ShareDirEn
     }
     if (!in.complete())
         return corruptedReply();
-    entries = std::move(listed);
-    return {};
+    return listed;
 }
 
 // "No user" in a logon attempt means the name the process runs under.
@@ -86,22 +87,21 @@ ShareType SmbShareClient::shareTypeFromSmbc(uint32_t smbcType)
     }
 }
 
-PlatformError SmbShareClient::checkHost(const QString& host)
+Result<void> SmbShareClient::checkHost(const QString& host)
 {
     QString key = host.toLower();
     if (auto found = m_probedHosts.constFind(key); found != m_probedHosts.constEnd())
         return *found;
-    QByteArray reply;
-    PlatformError error = m_agent->call(PayloadWriter(MessageType::Probe)
-                                            .string(host)
-                                            .u16(kSmbPort)
-                                            .u32(uint32_t(m_agent->options().probeTimeoutMs))
-                                            .payload(),
-                                        reply, m_agent->options().probeTimeoutMs + kResolveAllowanceMs);
+    const Result<QByteArray> reply = m_agent->call(PayloadWriter(MessageType::Probe)
+                                                       .string(host)
+                                                       .u16(kSmbPort)
+                                                       .u32(uint32_t(m_agent->options().probeTimeoutMs))
+                                                       .payload(),
+                                                   m_agent->options().probeTimeoutMs + kResolveAllowanceMs);
     // A failed call (stop, dead agent) says nothing about the host: not cached.
-    if (error.failed())
-        return error;
-    PayloadReader in(reply);
+    if (!reply)
+        return reply.error();
+    PayloadReader in(reply.value());
     int32_t result = in.i32();
     if (!in.complete())
         return corruptedReply();
@@ -110,25 +110,24 @@ PlatformError SmbShareClient::checkHost(const QString& host)
     if (result != 0 && result != kProbeUnresolved) {
         outcome = PlatformError::fromErrno(result);
         outcome.message = QStringLiteral("%1 (SMB port of %2)").arg(outcome.message, host);
+        qCDebug(kestrovaSmb) << "SMB port probe of" << host << "failed:" << outcome.code << outcome.message;
     }
     m_probedHosts.insert(key, outcome);
     return outcome;
 }
 
-PlatformError SmbShareClient::listShares(const QString& host, std::vector<ShareInfo>& shares)
+Result<std::vector<ShareInfo>> SmbShareClient::listShares(const QString& host)
 {
-    shares.clear();
     auto path = UncPath::parse(host);
     if (!path)
         return invalidPath(host);
-    if (PlatformError error = checkHost(path->host()); error.failed())
-        return error;
-    QByteArray reply;
-    PlatformError error = m_agent->call(
-        PayloadWriter(MessageType::ListEntries).string(path->hostPath().toUrl()).payload(), reply);
-    if (error.failed())
-        return error;
-    PayloadReader in(reply);
+    if (Result<void> reached = checkHost(path->host()); !reached)
+        return reached.error();
+    const Result<QByteArray> reply =
+        m_agent->call(PayloadWriter(MessageType::ListEntries).string(path->hostPath().toUrl()).payload());
+    if (!reply)
+        return reply.error();
+    PayloadReader in(reply.value());
     uint32_t count = in.u32();
     std::vector<ShareInfo> listed;
     for (uint32_t i = 0; i < count && in.ok(); ++i) {
@@ -140,18 +139,17 @@ PlatformError SmbShareClient::listShares(const QString& host, std::vector<ShareI
     }
     if (!in.complete())
         return corruptedReply();
-    shares = std::move(listed);
-    return {};
+    return listed;
 }
 
-PlatformError SmbShareClient::connect(const QString& remotePath, const std::optional<QString>& user,
-                                      const std::optional<QString>& password)
+Result<void> SmbShareClient::connect(const QString& remotePath, const std::optional<QString>& user,
+                                     const std::optional<QString>& password)
 {
     auto path = UncPath::parse(remotePath);
     if (!path || !path->components().isEmpty())
         return invalidPath(remotePath);
-    if (PlatformError error = checkHost(path->host()); error.failed())
-        return error;
+    if (Result<void> reached = checkHost(path->host()); !reached)
+        return reached;
     QString userName = user.value_or(currentUserName());
     QString workgroup;
     // Accounts may be written DOMAIN\user.
@@ -167,11 +165,12 @@ PlatformError SmbShareClient::connect(const QString& remotePath, const std::opti
                              .string(password.value_or(QString()))
                              .string(workgroup)
                              .payload();
-    QByteArray reply;
-    PlatformError error = m_agent->call(request, reply);
-    if (!error.failed() && m_agent->options().prefetchAgents > 0)
+    const Result<QByteArray> reply = m_agent->call(request);
+    if (!reply)
+        return reply.error();
+    if (m_agent->options().prefetchAgents > 0)
         m_credentialLog.push_back(request);
-    return error;
+    return {};
 }
 
 void SmbShareClient::cancelConnection(const QString& remotePath)
@@ -181,28 +180,26 @@ void SmbShareClient::cancelConnection(const QString& remotePath)
         return;
     QByteArray request =
         PayloadWriter(MessageType::Cancel).string(path->host()).string(path->share()).payload();
-    QByteArray reply;
-    m_agent->call(request, reply);
+    // The outcome is of no use: the credentials are forgotten either way.
+    (void)m_agent->call(request);
     if (m_agent->options().prefetchAgents > 0)
         m_credentialLog.push_back(request);
 }
 
-PlatformError SmbShareClient::listFolder(const QString& folder, std::vector<ShareDirEntry>& entries)
+Result<std::vector<ShareDirEntry>> SmbShareClient::listFolder(const QString& folder)
 {
-    entries.clear();
     auto path = UncPath::parse(folder);
     if (!path || path->isHost())
         return invalidPath(folder);
-    if (PlatformError error = checkHost(path->host()); error.failed())
-        return error;
-    if (PlatformError error; takePrefetched(path->toUnc(), entries, error))
-        return error;
-    QByteArray reply;
-    PlatformError error =
-        m_agent->call(PayloadWriter(MessageType::ListFolder).string(path->toUrl()).payload(), reply);
-    if (error.failed())
-        return error;
-    return parseFolderListing(reply, entries);
+    if (Result<void> reached = checkHost(path->host()); !reached)
+        return reached.error();
+    if (auto prefetched = takePrefetched(path->toUnc()))
+        return std::move(*prefetched);
+    const Result<QByteArray> reply =
+        m_agent->call(PayloadWriter(MessageType::ListFolder).string(path->toUrl()).payload());
+    if (!reply)
+        return reply.error();
+    return parseFolderListing(reply.value());
 }
 
 SmbShareClient::Helper* SmbShareClient::idleHelper()
@@ -241,9 +238,9 @@ void SmbShareClient::prefetchFolder(const QString& folder)
 
 void SmbShareClient::collectReply(Helper& helper)
 {
-    QByteArray reply;
-    PlatformError error = helper.agent->receive(reply);
-    m_prefetched.insert(helper.pendingFolder, Prefetched{error, reply});
+    const Result<QByteArray> reply = helper.agent->receive();
+    m_prefetched.insert(helper.pendingFolder,
+                        Prefetched{reply.error(), reply ? reply.value() : QByteArray()});
     helper.pendingFolder.clear();
 }
 
@@ -268,23 +265,21 @@ void SmbShareClient::dispatchNoted()
         Helper* helper = idleHelper();
         if (!helper)
             return;
-        for (; helper->replayed < m_credentialLog.size(); ++helper->replayed) {
-            QByteArray reply;
-            helper->agent->call(m_credentialLog[helper->replayed], reply);
-        }
+        // A replay that fails shows in the helper's listing, which the main agent then repeats.
+        for (; helper->replayed < m_credentialLog.size(); ++helper->replayed)
+            (void)helper->agent->call(m_credentialLog[helper->replayed]);
         QString url = UncPath::parse(unc)->toUrl();
         m_noted.pop_back();
-        if (helper->agent->send(PayloadWriter(MessageType::ListFolder).string(url).payload()).failed())
+        if (!helper->agent->send(PayloadWriter(MessageType::ListFolder).string(url).payload()))
             continue; // that helper is dead now: the folder is listed directly
         helper->pendingFolder = unc;
     }
 }
 
-bool SmbShareClient::takePrefetched(const QString& folder, std::vector<ShareDirEntry>& entries,
-                                    PlatformError& error)
+std::optional<Result<std::vector<ShareDirEntry>>> SmbShareClient::takePrefetched(const QString& folder)
 {
     if (m_helpers.empty() && m_noted.empty())
-        return false;
+        return std::nullopt;
     // Asked for now: no helper needs to start on it any more.
     m_noted.erase(std::remove(m_noted.begin(), m_noted.end(), folder), m_noted.end());
     collectReplies();
@@ -296,143 +291,135 @@ bool SmbShareClient::takePrefetched(const QString& folder, std::vector<ShareDirE
     }
     auto found = m_prefetched.find(folder);
     if (found == m_prefetched.end())
-        return false;
+        return std::nullopt;
     const Prefetched prefetched = found.value();
     m_prefetched.erase(found);
-    error = prefetched.error;
-    if (!error.failed())
-        error = parseFolderListing(prefetched.reply, entries);
+    Result<std::vector<ShareDirEntry>> listing =
+        prefetched.error.failed() ? Result<std::vector<ShareDirEntry>>(prefetched.error)
+                                  : parseFolderListing(prefetched.reply);
     // The helper that waited is free again.
     dispatchNoted();
-    if (!error.failed()) {
+    if (listing) {
         ++m_prefetchedListings;
-        return true;
+        return listing;
     }
     // A stop holds for the main agent as well; any other failure is
     // confirmed (or not) by the main agent itself.
-    return error.code == ECANCELED;
+    if (listing.error().code == ECANCELED)
+        return listing;
+    return std::nullopt;
 }
 
-std::unique_ptr<ByteSource> SmbShareClient::openFile(const QString& filePath, PlatformError& error)
+Result<std::unique_ptr<ByteSource>> SmbShareClient::openFile(const QString& filePath)
 {
-    auto path = UncPath::parse(filePath);
-    if (!path || path->components().isEmpty()) {
-        error = invalidPath(filePath);
-        return nullptr;
-    }
-    error = checkHost(path->host());
-    if (error.failed())
-        return nullptr;
-    QByteArray reply;
-    error = m_agent->call(PayloadWriter(MessageType::OpenFile).string(path->toUrl()).payload(), reply);
-    if (error.failed())
-        return nullptr;
-    PayloadReader in(reply);
+    const Result<UncPath> path = reachFile(filePath);
+    if (!path)
+        return path.error();
+    const Result<QByteArray> reply =
+        m_agent->call(PayloadWriter(MessageType::OpenFile).string(path.value().toUrl()).payload());
+    if (!reply)
+        return reply.error();
+    PayloadReader in(reply.value());
     uint32_t handle = in.u32();
     int64_t size = in.i64();
-    if (!in.complete()) {
-        error = corruptedReply();
-        return nullptr;
-    }
+    if (!in.complete())
+        return corruptedReply();
     return std::make_unique<SmbFileSource>(m_agent, handle, size);
 }
 
-PlatformError SmbShareClient::reachFile(const QString& filePath, std::optional<UncPath>& parsed)
+Result<UncPath> SmbShareClient::reachFile(const QString& filePath)
 {
-    parsed = UncPath::parse(filePath);
+    std::optional<UncPath> parsed = UncPath::parse(filePath);
     if (!parsed || parsed->components().isEmpty())
         return invalidPath(filePath);
-    return checkHost(parsed->host());
+    if (Result<void> reached = checkHost(parsed->host()); !reached)
+        return reached.error();
+    return std::move(*parsed);
 }
 
 PlatformError SmbShareClient::simpleCall(const QByteArray& request)
 {
-    QByteArray reply;
-    PlatformError error = m_agent->call(request, reply);
-    if (!error.failed() && !PayloadReader(reply).complete())
+    const Result<QByteArray> reply = m_agent->call(request);
+    if (!reply)
+        return reply.error();
+    if (!PayloadReader(reply.value()).complete())
         return corruptedReply();
-    return error;
+    return {};
 }
 
-PlatformError SmbShareClient::stat(const QString& filePath, ShareFileStat& stat)
+Result<ShareFileStat> SmbShareClient::stat(const QString& filePath)
 {
-    std::optional<UncPath> path;
-    if (PlatformError error = reachFile(filePath, path); error.failed())
-        return error;
-    QByteArray reply;
-    if (PlatformError error = m_agent->call(PayloadWriter(MessageType::Stat).string(path->toUrl()).payload(), reply);
-        error.failed())
-        return error;
-    PayloadReader in(reply);
+    const Result<UncPath> path = reachFile(filePath);
+    if (!path)
+        return path.error();
+    const Result<QByteArray> reply =
+        m_agent->call(PayloadWriter(MessageType::Stat).string(path.value().toUrl()).payload());
+    if (!reply)
+        return reply.error();
+    PayloadReader in(reply.value());
     ShareFileStat result;
     result.folder = in.u8() != 0;
     result.size = in.i64();
     result.writeTime = in.i64();
     if (!in.complete())
         return corruptedReply();
-    stat = result;
-    return {};
+    return result;
 }
 
 PlatformError SmbShareClient::removeFile(const QString& filePath)
 {
-    std::optional<UncPath> path;
-    if (PlatformError error = reachFile(filePath, path); error.failed())
-        return error;
-    return simpleCall(PayloadWriter(MessageType::RemoveFile).string(path->toUrl()).payload());
+    const Result<UncPath> path = reachFile(filePath);
+    if (!path)
+        return path.error();
+    return simpleCall(PayloadWriter(MessageType::RemoveFile).string(path.value().toUrl()).payload());
 }
 
 PlatformError SmbShareClient::makeFolder(const QString& folderPath)
 {
-    std::optional<UncPath> path;
-    if (PlatformError error = reachFile(folderPath, path); error.failed())
-        return error;
-    return simpleCall(PayloadWriter(MessageType::MakeFolder).string(path->toUrl()).payload());
+    const Result<UncPath> path = reachFile(folderPath);
+    if (!path)
+        return path.error();
+    return simpleCall(PayloadWriter(MessageType::MakeFolder).string(path.value().toUrl()).payload());
 }
 
 PlatformError SmbShareClient::removeFolder(const QString& folderPath)
 {
-    std::optional<UncPath> path;
-    if (PlatformError error = reachFile(folderPath, path); error.failed())
-        return error;
-    return simpleCall(PayloadWriter(MessageType::RemoveFolder).string(path->toUrl()).payload());
+    const Result<UncPath> path = reachFile(folderPath);
+    if (!path)
+        return path.error();
+    return simpleCall(PayloadWriter(MessageType::RemoveFolder).string(path.value().toUrl()).payload());
 }
 
 PlatformError SmbShareClient::rename(const QString& filePath, const QString& newFilePath, bool replace)
 {
-    std::optional<UncPath> path;
-    if (PlatformError error = reachFile(filePath, path); error.failed())
-        return error;
+    const Result<UncPath> path = reachFile(filePath);
+    if (!path)
+        return path.error();
     auto newPath = UncPath::parse(newFilePath);
     if (!newPath || newPath->components().isEmpty())
         return invalidPath(newFilePath);
-    if (newPath->sharePath().toUnc().compare(path->sharePath().toUnc(), Qt::CaseInsensitive) != 0)
+    if (newPath->sharePath().toUnc().compare(path.value().sharePath().toUnc(), Qt::CaseInsensitive) != 0)
         return PlatformError::fromErrno(EXDEV);
     return simpleCall(PayloadWriter(MessageType::Rename)
-                          .string(path->toUrl())
+                          .string(path.value().toUrl())
                           .string(newPath->toUrl())
                           .u8(replace ? 1 : 0)
                           .payload());
 }
 
-std::unique_ptr<SmbFileWriter> SmbShareClient::createFile(const QString& filePath, bool exclusive,
-                                                          PlatformError& error)
+Result<std::unique_ptr<SmbFileWriter>> SmbShareClient::createFile(const QString& filePath, bool exclusive)
 {
-    std::optional<UncPath> path;
-    error = reachFile(filePath, path);
-    if (error.failed())
-        return nullptr;
-    QByteArray reply;
-    error = m_agent->call(
-        PayloadWriter(MessageType::CreateFile).string(path->toUrl()).u8(exclusive ? 1 : 0).payload(), reply);
-    if (error.failed())
-        return nullptr;
-    PayloadReader in(reply);
+    const Result<UncPath> path = reachFile(filePath);
+    if (!path)
+        return path.error();
+    const Result<QByteArray> reply = m_agent->call(
+        PayloadWriter(MessageType::CreateFile).string(path.value().toUrl()).u8(exclusive ? 1 : 0).payload());
+    if (!reply)
+        return reply.error();
+    PayloadReader in(reply.value());
     uint32_t handle = in.u32();
-    if (!in.complete()) {
-        error = corruptedReply();
-        return nullptr;
-    }
+    if (!in.complete())
+        return corruptedReply();
     return std::make_unique<SmbFileWriter>(m_agent, handle);
 }
 

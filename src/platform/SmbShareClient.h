@@ -38,17 +38,17 @@ public:
     explicit SmbShareClient(const SmbAgentOptions& options = {});
     ~SmbShareClient() override;
 
-    PlatformError listShares(const QString& host, std::vector<ShareInfo>& shares) override;
-    PlatformError connect(const QString& remotePath, const std::optional<QString>& user,
-                          const std::optional<QString>& password) override;
+    Result<std::vector<ShareInfo>> listShares(const QString& host) override;
+    Result<void> connect(const QString& remotePath, const std::optional<QString>& user,
+                         const std::optional<QString>& password) override;
     void cancelConnection(const QString& remotePath) override;
-    PlatformError listFolder(const QString& folder, std::vector<ShareDirEntry>& entries) override;
-    std::unique_ptr<ByteSource> openFile(const QString& path, PlatformError& error) override;
+    Result<std::vector<ShareDirEntry>> listFolder(const QString& folder) override;
+    Result<std::unique_ptr<ByteSource>> openFile(const QString& path) override;
     void prefetchFolder(const QString& folder) override;
 
     // Changing files on shares, for the file operations on results (a search never
     // writes). Paths and host probing as for the calls above.
-    PlatformError stat(const QString& path, ShareFileStat& stat);
+    Result<ShareFileStat> stat(const QString& path);
     PlatformError removeFile(const QString& path);
     PlatformError makeFolder(const QString& path);
     // The folder must be empty.
@@ -57,8 +57,8 @@ public:
     // with EEXIST; libsmbclient alone would silently replace it.
     PlatformError rename(const QString& path, const QString& newPath, bool replace);
     // A new file to write; exclusive fails with EEXIST when the file exists,
-    // otherwise an existing file is emptied. Null with the error on failure.
-    std::unique_ptr<SmbFileWriter> createFile(const QString& path, bool exclusive, PlatformError& error);
+    // otherwise an existing file is emptied.
+    Result<std::unique_ptr<SmbFileWriter>> createFile(const QString& path, bool exclusive);
 
     // The agent serving this client; tests end it to simulate a crash.
     SmbAgentProcess& agent() { return *m_agent; }
@@ -80,15 +80,16 @@ private:
         QByteArray reply;
     };
 
-    PlatformError checkHost(const QString& host);
+    Result<void> checkHost(const QString& host);
     // Parses a path below a share and probes its host.
-    PlatformError reachFile(const QString& path, std::optional<UncPath>& parsed);
+    Result<UncPath> reachFile(const QString& path);
     PlatformError simpleCall(const QByteArray& request);
     Helper* idleHelper();
     void collectReplies();
     void collectReply(Helper& helper);
     void dispatchNoted();
-    bool takePrefetched(const QString& folder, std::vector<ShareDirEntry>& entries, PlatformError& error);
+    // The listing of folder when a helper's outcome settles it, else nothing.
+    std::optional<Result<std::vector<ShareDirEntry>>> takePrefetched(const QString& folder);
 
     std::shared_ptr<SmbAgentProcess> m_agent;
     QHash<QString, PlatformError> m_probedHosts; // lower-case host -> probe outcome

@@ -1,5 +1,8 @@
 #include "platform/TcpConnectChannel.h"
 
+#include "engine/ports/PlatformError.h"
+#include "model/LogCategories.h"
+
 #include <netinet/in.h>
 #include <sys/epoll.h>
 #include <sys/socket.h>
@@ -55,6 +58,7 @@ ProbeStatus TcpConnectChannel::begin(ProbeId id, uint32_t address)
         const int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
         if (fd < 0) {
             // Out of descriptors is this process's trouble, not the host's answer.
+            qCDebug(kestrovaProbe) << "TCP probe socket refused:" << PlatformError::fromErrno(errno).message;
             for (int open : probe.sockets)
                 ::close(open);
             return ProbeStatus::Failed;

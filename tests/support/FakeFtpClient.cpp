@@ -1,5 +1,7 @@
 #include "support/FakeFtpClient.h"
 
+#include <cerrno>
+
 FtpListEntry& FakeFtpServer::add(const QString& folder, const QString& name, bool directory, int64_t size,
                                  double dateTime)
 {
@@ -40,24 +42,26 @@ QString FakeFtpServer::resolve(QString path) const
     return path;
 }
 
-bool FakeFtpClient::login(const QString& server)
+Result<void> FakeFtpClient::login(const QString& server)
 {
     m_server.calls << QStringLiteral("login ") + server;
     m_loggedIn = server == m_server.acceptedServer;
-    return m_loggedIn;
+    if (!m_loggedIn)
+        return PlatformError{ECONNREFUSED, QStringLiteral("No FTP server on ") + server};
+    return {};
 }
 
-bool FakeFtpClient::list(const QString& path, std::vector<FtpListEntry>& entries)
+Result<std::vector<FtpListEntry>> FakeFtpClient::list(const QString& path)
 {
     m_server.calls << QStringLiteral("list ") + path;
-    entries.clear();
     m_unreadable = {};
     const QString folder = m_server.resolve(path);
-    if (!m_loggedIn || m_server.unlistable.contains(folder) || !m_server.folders.contains(folder))
-        return false;
-    entries = m_server.folders.value(folder);
+    if (!m_loggedIn)
+        return PlatformError{ENOTCONN, QStringLiteral("Not logged in")};
+    if (m_server.unlistable.contains(folder) || !m_server.folders.contains(folder))
+        return PlatformError{ENOENT, QStringLiteral("Cannot list ") + path};
     m_unreadable = m_server.unreadable.value(folder);
-    return true;
+    return m_server.folders.value(folder);
 }
 
 void FakeFtpClient::logout()

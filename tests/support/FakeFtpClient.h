@@ -37,8 +37,8 @@ public:
         : m_server(server)
     {
     }
-    bool login(const QString& server) override;
-    bool list(const QString& path, std::vector<FtpListEntry>& entries) override;
+    Result<void> login(const QString& server) override;
+    Result<std::vector<FtpListEntry>> list(const QString& path) override;
     FtpUnreadableLines unreadableLines() const override { return m_unreadable; }
     void logout() override;
 

@@ -74,15 +74,20 @@ void SmbBrowseNet::runAgentsInClient() const
 std::vector<TNetResource> BrowseAll(NetworkBrowser& browser, const TNetResource* container, PlatformError& error)
 {
     std::vector<TNetResource> all;
-    auto enumeration = browser.open(container, error);
-    if (!enumeration)
+    error = {};
+    auto enumeration = browser.open(container);
+    if (!enumeration) {
+        error = enumeration.error();
         return all;
-    std::vector<TNetResource> chunk;
+    }
     for (;;) {
-        chunk.clear();
-        const EnumResult result = enumeration->next(512, chunk, error);
-        all.insert(all.end(), chunk.begin(), chunk.end());
-        if (result == EnumResult::NoMoreItems || result == EnumResult::Error)
+        const Result<NetworkChunk> chunk = enumeration.value()->next(512);
+        if (!chunk) {
+            error = chunk.error();
+            return all;
+        }
+        all.insert(all.end(), chunk.value().entries.begin(), chunk.value().entries.end());
+        if (chunk.value().state == EnumResult::NoMoreItems)
             return all;
     }
 }

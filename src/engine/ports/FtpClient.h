@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/ports/Result.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -32,10 +34,10 @@ class FtpClient {
 public:
     virtual ~FtpClient() = default;
     // Connects to the server (port 21) and logs in as "anonymous".
-    virtual bool login(const QString& server) = 0;
+    virtual Result<void> login(const QString& server) = 0;
     // Lists a folder ("" = the login directory, else /a/b); entries in listing
-    // order, "." and ".." dropped. False when the listing failed.
-    virtual bool list(const QString& path, std::vector<FtpListEntry>& entries) = 0;
+    // order, "." and ".." dropped.
+    virtual Result<std::vector<FtpListEntry>> list(const QString& path) = 0;
     // What the last successful list() could not read (count 0 when nothing).
     virtual FtpUnreadableLines unreadableLines() const { return {}; }
     virtual void logout() = 0;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ports/PlatformError.h"
+#include "engine/ports/Result.h"
 
 #include <QString>
 
@@ -33,7 +33,12 @@ enum class EnumResult {
     Entries,     // entries returned, maybe more to come
     MoreEntries, // entries returned and more are waiting
     NoMoreItems, // the enumeration is over
-    Error,       // the error is filled in
+};
+
+// One step of an enumeration.
+struct NetworkChunk {
+    EnumResult state = EnumResult::NoMoreItems;
+    std::vector<TNetResource> entries;
 };
 
 // An open enumeration below one container. Calls are bounded in time and give up
@@ -42,15 +47,14 @@ class NetworkEnumeration {
 public:
     virtual ~NetworkEnumeration() = default;
     // Up to maxEntries further entries.
-    virtual EnumResult next(int maxEntries, std::vector<TNetResource>& entries, PlatformError& error) = 0;
+    virtual Result<NetworkChunk> next(int maxEntries) = 0;
 };
 
 class NetworkBrowser {
 public:
     virtual ~NetworkBrowser() = default;
-    // Opens an enumeration below container (null: the top of the network). Null
-    // with the error filled in when it cannot be opened.
-    // Gives up soon after stop is requested (a default token never stops).
-    virtual std::unique_ptr<NetworkEnumeration> open(const TNetResource* container, PlatformError& error,
-                                                     std::stop_token stop = {}) = 0;
+    // Opens an enumeration below container (null: the top of the network), never
+    // null on success. Gives up soon after stop is requested (a default token never stops).
+    virtual Result<std::unique_ptr<NetworkEnumeration>> open(const TNetResource* container,
+                                                             std::stop_token stop = {}) = 0;
 };

@@ -4,7 +4,7 @@
 
 // Outcome of a platform call: code 0 is success; otherwise the platform's code
 // (errno, CURLcode, ...) and its message text.
-struct PlatformError {
+struct [[nodiscard]] PlatformError {
     int code = 0;
     QString message;
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/ports/ByteSource.h"
-#include "engine/ports/PlatformError.h"
+#include "engine/ports/Result.h"
 
 #include <QString>
 
@@ -36,22 +36,22 @@ public:
     virtual ~ShareClient() = default;
 
     // The shares of \\HOST with their types, in the order the host reports them.
-    virtual PlatformError listShares(const QString& host, std::vector<ShareInfo>& shares) = 0;
+    virtual Result<std::vector<ShareInfo>> listShares(const QString& host) = 0;
     // One connection attempt to \\HOST or \\HOST\share. No user means the current
     // user's name; no password means an empty one. On success later calls for that
     // path (and below it) use these credentials.
-    virtual PlatformError connect(const QString& remotePath, const std::optional<QString>& user,
-                                  const std::optional<QString>& password) = 0;
+    virtual Result<void> connect(const QString& remotePath, const std::optional<QString>& user,
+                                 const std::optional<QString>& password) = 0;
     // Drops the connection to that path and forgets its credentials; outcome ignored.
     virtual void cancelConnection(const QString& remotePath) = 0;
     // Every entry of the folder, "." and ".." included if the server sends them.
-    virtual PlatformError listFolder(const QString& folder, std::vector<ShareDirEntry>& entries) = 0;
+    virtual Result<std::vector<ShareDirEntry>> listFolder(const QString& folder) = 0;
     // A hint that listFolder(folder) will follow soon: a client may start the
     // listing now, in parallel with other work. Listings still reach the caller
     // only through listFolder, in the order it asks for them.
     virtual void prefetchFolder(const QString& folder) { (void)folder; }
-    // A reader of the file's bytes, or null with the error filled in.
-    virtual std::unique_ptr<ByteSource> openFile(const QString& path, PlatformError& error) = 0;
+    // A reader of the file's bytes, never null on success.
+    virtual Result<std::unique_ptr<ByteSource>> openFile(const QString& path) = 0;
 };
 
 class ShareClientFactory {

@@ -3,10 +3,12 @@
 #include "support/FtpTestOptions.h"
 #include "support/FtpTestServer.h"
 #include "support/TempDir.h"
+#include "support/TraceCapture.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QJsonObject>
+#include <QLoggingCategory>
 
 #include <gtest/gtest.h>
 
@@ -21,6 +23,14 @@
 namespace {
 
 const QString kAddress = QStringLiteral("127.0.3.1");
+
+// The listing into entries; false when it failed.
+bool List(FtpClient& client, const QString& path, std::vector<FtpListEntry>& entries)
+{
+    Result<std::vector<FtpListEntry>> listing = client.list(path);
+    entries = listing ? std::move(listing).value() : std::vector<FtpListEntry>();
+    return listing.ok();
+}
 
 #define START_OR_SKIP(server, expression)                                                     \
     QString why;                                                                              \
@@ -110,7 +120,7 @@ TEST_F(CurlFtpClientTest, ListsTheLoginDirectoryAndFoldersBelowIt)
     ASSERT_TRUE(client.login(kAddress)) << client.lastError().message.toStdString();
 
     std::vector<FtpListEntry> entries;
-    ASSERT_TRUE(client.list("", entries));
+    ASSERT_TRUE(List(client, "", entries));
     EXPECT_EQ(NamesOf(entries).names, QStringList({"odd", "pub", "readme.txt"}));
     EXPECT_EQ(NamesOf(entries).folders, QStringList({"odd", "pub"}));
     for (const FtpListEntry& entry : entries) {
@@ -119,9 +129,9 @@ TEST_F(CurlFtpClientTest, ListsTheLoginDirectoryAndFoldersBelowIt)
             EXPECT_GT(entry.dateTime, EncodeDateTime({2020, 1, 1}));
         }
     }
-    ASSERT_TRUE(client.list("/pub", entries));
+    ASSERT_TRUE(List(client, "/pub", entries));
     EXPECT_EQ(NamesOf(entries).names, QStringList({"a.txt", "sub"}));
-    ASSERT_TRUE(client.list("/pub/sub", entries));
+    ASSERT_TRUE(List(client, "/pub/sub", entries));
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].name, "b.txt");
     EXPECT_EQ(entries[0].size, 2);
@@ -135,11 +145,11 @@ TEST_F(CurlFtpClientTest, PathsWithAwkwardCharactersList)
     CurlFtpClient client(TestFtpOptions(server->port()));
     ASSERT_TRUE(client.login(kAddress));
     std::vector<FtpListEntry> folders;
-    ASSERT_TRUE(client.list("/odd", folders));
+    ASSERT_TRUE(List(client, "/odd", folders));
     ASSERT_EQ(folders.size(), 6u);
     for (const FtpListEntry& folder : folders) {
         std::vector<FtpListEntry> inside;
-        ASSERT_TRUE(client.list("/odd/" + folder.name, inside)) << folder.name.toStdString() << ": "
+        ASSERT_TRUE(List(client, "/odd/" + folder.name, inside)) << folder.name.toStdString() << ": "
                                                                  << client.lastError().message.toStdString();
         ASSERT_EQ(inside.size(), 1u) << folder.name.toStdString();
         EXPECT_EQ(inside[0].name, "inside " + folder.name + ".txt");
@@ -155,10 +165,10 @@ TEST_F(CurlFtpClientTest, OneLoginServesEveryListingWithAbsolutePaths)
     CurlFtpClient client(TestFtpOptions(server->port()));
     ASSERT_TRUE(client.login(kAddress));
     std::vector<FtpListEntry> entries;
-    ASSERT_TRUE(client.list("", entries));
-    ASSERT_TRUE(client.list("/pub", entries));
-    ASSERT_TRUE(client.list("/pub/sub", entries));
-    ASSERT_TRUE(client.list("/pub", entries));
+    ASSERT_TRUE(List(client, "", entries));
+    ASSERT_TRUE(List(client, "/pub", entries));
+    ASSERT_TRUE(List(client, "/pub/sub", entries));
+    ASSERT_TRUE(List(client, "/pub", entries));
     client.logout();
 
     const QByteArray log = server->commandLog();
@@ -184,11 +194,11 @@ TEST_F(CurlFtpClientTest, AsksSystOnceAndReportsUnreadableListingLines)
     CurlFtpClient client(TestFtpOptions(server->port()));
     ASSERT_TRUE(client.login(kAddress)) << client.lastError().message.toStdString();
     std::vector<FtpListEntry> entries;
-    ASSERT_TRUE(client.list("", entries));
+    ASSERT_TRUE(List(client, "", entries));
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(client.unreadableLines().count, 2);
     EXPECT_EQ(client.unreadableLines().first, QString::fromUtf8("?garbage 42 é"));
-    ASSERT_TRUE(client.list("/pub", entries));
+    ASSERT_TRUE(List(client, "/pub", entries));
     EXPECT_EQ(client.unreadableLines().count, 0);
     client.logout();
     EXPECT_EQ(server->commandLog().count("SYST"), 1);
@@ -203,8 +213,8 @@ TEST_F(CurlFtpClientTest, PathsStartAtTheLoginDirectory)
     CurlFtpClient client(TestFtpOptions(server->port()));
     ASSERT_TRUE(client.login(kAddress));
     std::vector<FtpListEntry> entries;
-    ASSERT_TRUE(client.list("", entries));
-    ASSERT_TRUE(client.list("/pub", entries));
+    ASSERT_TRUE(List(client, "", entries));
+    ASSERT_TRUE(List(client, "/pub", entries));
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].name, "in-pub");
     EXPECT_TRUE(server->commandLog().contains("CWD /home/ftp/pub\n"));
@@ -219,16 +229,16 @@ TEST_F(CurlFtpClientTest, ALoginDirectoryThatIsNoUnixPathIsLeftRelatively)
     CurlFtpClient client(TestFtpOptions(server->port()));
     ASSERT_TRUE(client.login(kAddress));
     std::vector<FtpListEntry> entries;
-    ASSERT_TRUE(client.list("", entries));
+    ASSERT_TRUE(List(client, "", entries));
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].name, "SUB");
     EXPECT_TRUE(entries[0].isDirectory);
     for (int round = 0; round < 2; ++round) {
-        ASSERT_TRUE(client.list("/SUB", entries)) << client.lastError().message.toStdString();
+        ASSERT_TRUE(List(client, "/SUB", entries)) << client.lastError().message.toStdString();
         ASSERT_EQ(entries.size(), 1u);
         EXPECT_EQ(entries[0].name, "FILE.TXT");
         EXPECT_EQ(entries[0].size, 4 * 512);
-        ASSERT_TRUE(client.list("", entries)) << client.lastError().message.toStdString();
+        ASSERT_TRUE(List(client, "", entries)) << client.lastError().message.toStdString();
         EXPECT_EQ(entries[0].name, "SUB");
     }
 }
@@ -241,10 +251,10 @@ TEST_F(CurlFtpClientTest, LegacyEncodedNamesAreDecodedAndAskedForWithTheServersB
     CurlFtpClient client(TestFtpOptions(server->port()));
     ASSERT_TRUE(client.login(kAddress));
     std::vector<FtpListEntry> entries;
-    ASSERT_TRUE(client.list("", entries));
+    ASSERT_TRUE(List(client, "", entries));
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].name, QString::fromUtf8("café"));
-    ASSERT_TRUE(client.list(QString::fromUtf8("/café"), entries)) << client.lastError().message.toStdString();
+    ASSERT_TRUE(List(client, QString::fromUtf8("/café"), entries)) << client.lastError().message.toStdString();
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].name, QString::fromUtf8("crème.txt"));
     EXPECT_TRUE(server->commandLog().contains("CWD /caf\xe9\n"));
@@ -257,11 +267,11 @@ TEST_F(CurlFtpClientTest, AMissingFolderFailsAloneAndTheConnectionGoesOn)
     CurlFtpClient client(TestFtpOptions(server->port()));
     ASSERT_TRUE(client.login(kAddress));
     std::vector<FtpListEntry> entries;
-    EXPECT_FALSE(client.list("/no such folder", entries));
+    EXPECT_FALSE(List(client, "/no such folder", entries));
     EXPECT_EQ(client.lastFailure(), FtpFailure::FolderUnavailable);
     EXPECT_TRUE(entries.empty());
-    EXPECT_FALSE(client.list("/readme.txt", entries)); // a file is no folder
-    EXPECT_TRUE(client.list("/pub", entries));
+    EXPECT_FALSE(List(client, "/readme.txt", entries)); // a file is no folder
+    EXPECT_TRUE(List(client, "/pub", entries));
     EXPECT_EQ(entries.size(), 2u);
 }
 
@@ -274,7 +284,7 @@ TEST_F(CurlFtpClientTest, RefusedAnonymousLoginFails)
         EXPECT_EQ(client.lastFailure(), FtpFailure::LoginRefused) << refuse;
         EXPECT_EQ(client.lastError().code, CURLE_LOGIN_DENIED) << client.lastError().message.toStdString();
         std::vector<FtpListEntry> entries;
-        EXPECT_FALSE(client.list("", entries));
+        EXPECT_FALSE(List(client, "", entries));
     }
 }
 
@@ -285,9 +295,31 @@ TEST_F(CurlFtpClientTest, NoServerFailsAtOnce)
     CurlFtpClient client(TestFtpOptions(port));
     QElapsedTimer timer;
     timer.start();
-    EXPECT_FALSE(client.login(kAddress));
+    const Result<void> login = client.login(kAddress);
+    EXPECT_FALSE(login);
+    EXPECT_EQ(login.error().code, CURLE_COULDNT_CONNECT);
     EXPECT_EQ(client.lastFailure(), FtpFailure::NoServer);
     EXPECT_LT(timer.elapsed(), 2000);
+}
+
+TEST_F(CurlFtpClientTest, AFailedConnectLeavesADeveloperTraceWhenAskedFor)
+{
+    const uint16_t port = UnusedPort(kAddress);
+    ASSERT_NE(port, 0);
+    CurlFtpClient quiet(TestFtpOptions(port));
+    {
+        // Off by default: nothing reaches the handler without the rule.
+        TraceCapture trace("kestrova.ftp");
+        QLoggingCategory::setFilterRules(QString());
+        EXPECT_FALSE(quiet.login(kAddress));
+        EXPECT_TRUE(trace.messages().isEmpty()) << trace.messages().join(u'\n').toStdString();
+    }
+    TraceCapture trace("kestrova.ftp");
+    CurlFtpClient client(TestFtpOptions(port));
+    EXPECT_FALSE(client.login(kAddress));
+    const QString line = trace.find(QStringLiteral("CURLcode %1").arg(int(CURLE_COULDNT_CONNECT)));
+    EXPECT_FALSE(line.isEmpty()) << trace.messages().join(u'\n').toStdString();
+    EXPECT_TRUE(line.contains(QStringLiteral("reply 0"))) << line.toStdString();
 }
 
 TEST_F(CurlFtpClientTest, HostNamesThatWouldRedirectTheRequestAreRefused)
@@ -320,13 +352,13 @@ TEST_F(CurlFtpClientTest, AConnectionDroppedInTheMiddleOfAListingEndsTheClient)
     CurlFtpClient client(TestFtpOptions(server->port()));
     ASSERT_TRUE(client.login(kAddress));
     std::vector<FtpListEntry> entries;
-    ASSERT_TRUE(client.list("", entries));
+    ASSERT_TRUE(List(client, "", entries));
     QElapsedTimer timer;
     timer.start();
-    EXPECT_FALSE(client.list("/big", entries));
+    EXPECT_FALSE(List(client, "/big", entries));
     EXPECT_TRUE(entries.empty()); // half a listing is no listing
     EXPECT_EQ(client.lastFailure(), FtpFailure::ConnectionLost) << client.lastError().message.toStdString();
-    EXPECT_FALSE(client.list("", entries)); // no reconnecting: the host is done
+    EXPECT_FALSE(List(client, "", entries)); // no reconnecting: the host is done
     EXPECT_LT(timer.elapsed(), 5000);
     EXPECT_EQ(server->commandLog().count("USER"), 1);
 }
@@ -340,7 +372,7 @@ TEST_F(CurlFtpClientTest, AServerThatNeverConnectsBackEndsWithinTheTimeouts)
     std::vector<FtpListEntry> entries;
     QElapsedTimer timer;
     timer.start();
-    EXPECT_FALSE(client.list("", entries));
+    EXPECT_FALSE(List(client, "", entries));
     EXPECT_EQ(client.lastFailure(), FtpFailure::DataConnection) << client.lastError().message.toStdString();
     EXPECT_LT(timer.elapsed(), 8000);
 }
@@ -354,7 +386,7 @@ TEST_F(CurlFtpClientTest, AStalledListingEndsWithinTheTimeouts)
     std::vector<FtpListEntry> entries;
     QElapsedTimer timer;
     timer.start();
-    EXPECT_FALSE(client.list("", entries));
+    EXPECT_FALSE(List(client, "", entries));
     EXPECT_EQ(client.lastFailure(), FtpFailure::TimedOut) << client.lastError().message.toStdString();
     EXPECT_LT(timer.elapsed(), 8000);
 }
@@ -390,7 +422,7 @@ TEST_F(CurlFtpClientTest, StopIsNoticedWithinASecondWhateverTheServerIsDoing)
         {
             DelayedStop stop(source, 300);
             std::vector<FtpListEntry> entries;
-            const bool done = c.loginWaits ? client.login(kAddress) : client.list("", entries);
+            const bool done = c.loginWaits ? client.login(kAddress).ok() : List(client, "", entries);
             EXPECT_FALSE(done) << c.what;
             EXPECT_EQ(client.lastFailure(), FtpFailure::Stopped) << c.what;
         }
@@ -410,9 +442,9 @@ TEST_F(CurlFtpClientTest, AnOversizedListingFailsAloneAndTheConnectionGoesOn)
     CurlFtpClient client(options);
     ASSERT_TRUE(client.login(kAddress));
     std::vector<FtpListEntry> entries;
-    EXPECT_FALSE(client.list("/big", entries));
+    EXPECT_FALSE(List(client, "/big", entries));
     EXPECT_EQ(client.lastFailure(), FtpFailure::TooLarge) << client.lastError().message.toStdString();
-    EXPECT_TRUE(client.list("", entries));
+    EXPECT_TRUE(List(client, "", entries));
     EXPECT_EQ(entries.size(), 1u);
 }
 
@@ -426,7 +458,7 @@ TEST_F(CurlFtpClientTest, TheProgramsClientUsesPort21)
     const std::unique_ptr<FtpClient> client = factory.create({});
     ASSERT_TRUE(client->login(QStringLiteral("127.0.3.21")));
     std::vector<FtpListEntry> entries;
-    ASSERT_TRUE(client->list("/pub", entries));
+    ASSERT_TRUE(List(*client, "/pub", entries));
     EXPECT_EQ(NamesOf(entries).names, QStringList({"a.txt", "sub"}));
 }
 

@@ -2,6 +2,7 @@
 #include "platform/SmbShareClient.h"
 #include "support/SilentTcpServer.h"
 #include "support/SmbFixture.h"
+#include "support/ShareClientCalls.h"
 
 #include <QElapsedTimer>
 #include <cerrno>
@@ -59,7 +60,7 @@ TEST_F(SmbAgentFailureTest, StopEndsACallBlockedInTheNetworkWithinASecond)
     QElapsedTimer timer;
     timer.start();
     std::vector<ShareInfo> shares;
-    PlatformError error = client.listShares(hangingHost(), shares);
+    PlatformError error = ListShares(client, hangingHost(), shares);
     qint64 elapsed = timer.elapsed();
     stopper.join();
     EXPECT_EQ(error.code, ECANCELED);
@@ -73,7 +74,7 @@ TEST_F(SmbAgentFailureTest, CallsAfterAStopFailAtOnceWithoutStartingAnAgent)
     stop.request_stop();
     SmbShareClient client(stoppable());
     std::vector<ShareDirEntry> entries;
-    EXPECT_EQ(client.listFolder(hostUnc(2) + QStringLiteral("\\public"), entries).code, ECANCELED);
+    EXPECT_EQ(ListFolder(client, hostUnc(2) + QStringLiteral("\\public"), entries).code, ECANCELED);
     EXPECT_EQ(client.agent().pid(), 0);
 }
 
@@ -88,13 +89,13 @@ TEST_F(SmbAgentFailureTest, AnAgentThatDoesNotAnswerInTimeIsEnded)
     QElapsedTimer timer;
     timer.start();
     std::vector<ShareInfo> shares;
-    PlatformError error = client.listShares(hangingHost(), shares);
+    PlatformError error = ListShares(client, hangingHost(), shares);
     EXPECT_EQ(error.code, ETIMEDOUT);
     EXPECT_FALSE(error.message.isEmpty());
     EXPECT_LT(timer.elapsed(), 5000);
     // Later calls fail at once with the same reason.
     timer.restart();
-    EXPECT_EQ(client.listShares(hangingHost(), shares).code, ETIMEDOUT);
+    EXPECT_EQ(ListShares(client, hangingHost(), shares).code, ETIMEDOUT);
     EXPECT_LT(timer.elapsed(), 100);
 }
 
@@ -104,15 +105,15 @@ TEST_F(SmbAgentFailureTest, HostWithNothingListeningFailsFast)
     QElapsedTimer timer;
     timer.start();
     std::vector<ShareInfo> shares;
-    PlatformError error = client.listShares(silentHostUnc(), shares);
+    PlatformError error = ListShares(client, silentHostUnc(), shares);
     EXPECT_EQ(error.code, ECONNREFUSED);
     EXPECT_TRUE(error.message.contains(QString::fromLocal8Bit(strerror(ECONNREFUSED))))
         << error.message.toStdString();
     EXPECT_LT(timer.elapsed(), 3000);
     // The probe's verdict stands for the rest of this client's calls.
     std::vector<ShareDirEntry> entries;
-    EXPECT_EQ(client.listFolder(silentHostUnc() + QStringLiteral("\\share"), entries).code, ECONNREFUSED);
-    EXPECT_EQ(client.connect(silentHostUnc(), QStringLiteral("user"), QStringLiteral("pw")).code,
+    EXPECT_EQ(ListFolder(client, silentHostUnc() + QStringLiteral("\\share"), entries).code, ECONNREFUSED);
+    EXPECT_EQ(Connect(client, silentHostUnc(), QStringLiteral("user"), QStringLiteral("pw")).code,
               ECONNREFUSED);
 }
 
@@ -121,7 +122,7 @@ TEST_F(SmbAgentFailureTest, MissingAgentProgramIsAnErrorNotACrash)
     SmbAgentProcess::setAgentCommand({QStringLiteral("/nonexistent/kestrova-smb-agent")});
     SmbShareClient client;
     std::vector<ShareInfo> shares;
-    PlatformError error = client.listShares(hostUnc(2), shares);
+    PlatformError error = ListShares(client, hostUnc(2), shares);
     EXPECT_EQ(error.code, ENOENT);
     EXPECT_TRUE(error.message.contains(QStringLiteral("/nonexistent/kestrova-smb-agent")));
 }
@@ -143,9 +144,9 @@ TEST_F(SmbAgentFailureTest, KilledAgentFailsTheNextCallsWithoutHanging)
     SmbShareClient client;
     std::vector<ShareDirEntry> entries;
     const QString folder = hostUnc(2) + QStringLiteral("\\public");
-    ASSERT_FALSE(client.listFolder(folder, entries).failed());
+    ASSERT_FALSE(ListFolder(client, folder, entries).failed());
     PlatformError openError;
-    auto source = client.openFile(folder + QStringLiteral("\\readme.txt"), openError);
+    auto source = OpenFile(client, folder + QStringLiteral("\\readme.txt"), openError);
     ASSERT_TRUE(source);
 
     pid_t pid = client.agent().pid();
@@ -154,10 +155,10 @@ TEST_F(SmbAgentFailureTest, KilledAgentFailsTheNextCallsWithoutHanging)
 
     QElapsedTimer timer;
     timer.start();
-    PlatformError error = client.listFolder(folder, entries);
+    PlatformError error = ListFolder(client, folder, entries);
     EXPECT_EQ(error.code, EPIPE);
     EXPECT_TRUE(entries.empty());
-    EXPECT_TRUE(client.listFolder(folder, entries).failed());
+    EXPECT_TRUE(ListFolder(client, folder, entries).failed());
     char buffer[4];
     EXPECT_EQ(source->read(0, buffer, sizeof buffer), -1);
     EXPECT_LT(timer.elapsed(), 2000);
@@ -171,7 +172,7 @@ TEST_F(SmbAgentFailureTest, FileSourceMayOutliveItsClient)
     {
         SmbShareClient client;
         PlatformError error;
-        source = client.openFile(hostUnc(2) + QStringLiteral("\\public\\readme.txt"), error);
+        source = OpenFile(client, hostUnc(2) + QStringLiteral("\\public\\readme.txt"), error);
         ASSERT_TRUE(source);
     }
     char buffer[6];
@@ -186,7 +187,7 @@ TEST_F(SmbAgentFailureTest, ClientsEndTheirAgentsWhenTheyGo)
     {
         SmbShareClient client;
         std::vector<ShareInfo> shares;
-        ASSERT_FALSE(client.listShares(hostUnc(3), shares).failed());
+        ASSERT_FALSE(ListShares(client, hostUnc(3), shares).failed());
         pid = client.agent().pid();
         ASSERT_TRUE(processExists(pid));
     }

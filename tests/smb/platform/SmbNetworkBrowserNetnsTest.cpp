@@ -66,11 +66,10 @@ TEST_F(SmbNetworkBrowserNetnsTest, UnknownWorkgroupIsAnErrorWithACode)
     SmbNetworkBrowser browser;
     TNetResource missing =
         *SmbNetworkBrowser::resourceFor(nullptr, QStringLiteral("NOSUCHGROUP"), 1, QString());
-    PlatformError error;
-    auto enumeration = browser.open(&missing, error);
+    auto enumeration = browser.open(&missing);
     EXPECT_FALSE(enumeration);
-    EXPECT_TRUE(error.failed());
-    EXPECT_FALSE(error.message.isEmpty());
+    EXPECT_TRUE(enumeration.error().failed());
+    EXPECT_FALSE(enumeration.error().message.isEmpty());
 }
 
 TEST_F(SmbNetworkBrowserNetnsTest, StoppedBrowseFailsAndTheNextOpenStartsAFreshAgent)
@@ -78,9 +77,9 @@ TEST_F(SmbNetworkBrowserNetnsTest, StoppedBrowseFailsAndTheNextOpenStartsAFreshA
     SmbNetworkBrowser browser;
     std::stop_source stop;
     stop.request_stop();
-    PlatformError error;
-    EXPECT_FALSE(browser.open(nullptr, error, stop.get_token()));
-    EXPECT_EQ(error.code, ECANCELED);
+    const auto stopped = browser.open(nullptr, stop.get_token());
+    EXPECT_FALSE(stopped);
+    EXPECT_EQ(stopped.error().code, ECANCELED);
     std::vector<TNetResource> groups = BrowseUntil(browser, nullptr, {kWorkgroup}, 90);
     EXPECT_NE(NamedResource(groups, kWorkgroup), nullptr);
 }

@@ -9,7 +9,7 @@ public:
     {
     }
 
-    EnumResult next(int maxEntries, std::vector<TNetResource>& entries, PlatformError& error) override
+    Result<NetworkChunk> next(int maxEntries) override
     {
         if (m_browser.m_nextHook)
             m_browser.m_nextHook(m_container);
@@ -17,19 +17,19 @@ public:
         {
             std::lock_guard lock(m_browser.m_mutex);
             auto failure = m_browser.m_nextErrors.find(m_container);
-            if (failure != m_browser.m_nextErrors.end() && failure->second.callIndex == call) {
-                error = failure->second.error;
-                return EnumResult::Error;
-            }
+            if (failure != m_browser.m_nextErrors.end() && failure->second.callIndex == call)
+                return failure->second.error;
         }
+        NetworkChunk chunk;
         if (m_position >= m_entries.size())
-            return EnumResult::NoMoreItems;
+            return chunk;
         const size_t count = std::min<size_t>(
             {static_cast<size_t>(maxEntries), size_t(m_browser.m_batchSize), m_entries.size() - m_position});
-        entries.assign(m_entries.begin() + static_cast<long>(m_position),
-                       m_entries.begin() + static_cast<long>(m_position + count));
+        chunk.entries.assign(m_entries.begin() + static_cast<long>(m_position),
+                             m_entries.begin() + static_cast<long>(m_position + count));
         m_position += count;
-        return m_position < m_entries.size() ? EnumResult::MoreEntries : EnumResult::Entries;
+        chunk.state = m_position < m_entries.size() ? EnumResult::MoreEntries : EnumResult::Entries;
+        return chunk;
     }
 
 private:
@@ -82,15 +82,13 @@ std::vector<QString> FakeNetworkBrowser::openedContainers()
     return m_opened;
 }
 
-std::unique_ptr<NetworkEnumeration> FakeNetworkBrowser::open(const TNetResource* container,
-                                                             PlatformError& error, std::stop_token)
+Result<std::unique_ptr<NetworkEnumeration>> FakeNetworkBrowser::open(const TNetResource* container,
+                                                                     std::stop_token)
 {
     const QString name = container ? container->RemoteName : QString();
     std::lock_guard lock(m_mutex);
     m_opened.push_back(name);
-    if (auto failure = m_openErrors.find(name); failure != m_openErrors.end()) {
-        error = failure->second;
-        return nullptr;
-    }
+    if (auto failure = m_openErrors.find(name); failure != m_openErrors.end())
+        return failure->second;
     return std::make_unique<Enumeration>(*this, name, m_entries[name]);
 }

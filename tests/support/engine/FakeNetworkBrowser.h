@@ -27,8 +27,8 @@ public:
 
     std::vector<QString> openedContainers();
 
-    std::unique_ptr<NetworkEnumeration> open(const TNetResource* container, PlatformError& error,
-                                             std::stop_token stop = {}) override;
+    Result<std::unique_ptr<NetworkEnumeration>> open(const TNetResource* container,
+                                                     std::stop_token stop = {}) override;
 
 private:
     class Enumeration;

@@ -192,7 +192,7 @@ QString FakeShareNetwork::resolve(const QString& path) const
     return resolved;
 }
 
-PlatformError FakeShareNetwork::listShares(const QString& host, std::vector<ShareInfo>& shares)
+Result<std::vector<ShareInfo>> FakeShareNetwork::listShares(const QString& host)
 {
     std::function<void(const QString&)> hook;
     {
@@ -208,12 +208,11 @@ PlatformError FakeShareNetwork::listShares(const QString& host, std::vector<Shar
     auto found = m_shares.find(host);
     if (found == m_shares.end())
         return Errno(EHOSTUNREACH);
-    shares = found->second;
-    return {};
+    return found->second;
 }
 
-PlatformError FakeShareNetwork::connect(const QString& path, const std::optional<QString>& user,
-                                        const std::optional<QString>& password)
+Result<void> FakeShareNetwork::connect(const QString& path, const std::optional<QString>& user,
+                                       const std::optional<QString>& password)
 {
     std::lock_guard lock(m_mutex);
     const auto& accepted = m_credentials[path];
@@ -233,7 +232,7 @@ void FakeShareNetwork::cancelConnection(const QString& path)
     m_connected.erase(std::remove(m_connected.begin(), m_connected.end(), path), m_connected.end());
 }
 
-PlatformError FakeShareNetwork::listFolder(const QString& folder, std::vector<ShareDirEntry>& entries)
+Result<std::vector<ShareDirEntry>> FakeShareNetwork::listFolder(const QString& folder)
 {
     std::function<void(const QString&)> hook;
     {
@@ -261,7 +260,7 @@ PlatformError FakeShareNetwork::listFolder(const QString& folder, std::vector<Sh
         return Errno(ENOENT);
     if ((found->second.entry.attributes & 0x10) == 0)
         return Errno(ENOTDIR);
-    entries.clear();
+    std::vector<ShareDirEntry> entries;
     if (m_dotEntries) {
         ShareDirEntry self = found->second.entry;
         self.name = QStringLiteral(".");
@@ -273,21 +272,17 @@ PlatformError FakeShareNetwork::listFolder(const QString& folder, std::vector<Sh
     }
     for (const QString& child : found->second.children)
         entries.push_back(m_nodes[child].entry);
-    return {};
+    return entries;
 }
 
-std::unique_ptr<ByteSource> FakeShareNetwork::openFile(const QString& path, PlatformError& error)
+Result<std::unique_ptr<ByteSource>> FakeShareNetwork::openFile(const QString& path)
 {
     std::lock_guard lock(m_mutex);
     m_opened.push_back(path);
     auto found = m_nodes.find(resolve(path));
-    if (found == m_nodes.end()) {
-        error = Errno(ENOENT);
-        return nullptr;
-    }
-    if (found->second.entry.attributes & 0x10) {
-        error = Errno(EISDIR);
-        return nullptr;
-    }
+    if (found == m_nodes.end())
+        return Errno(ENOENT);
+    if (found->second.entry.attributes & 0x10)
+        return Errno(EISDIR);
     return std::make_unique<MemoryByteSource>(found->second.content);
 }

@@ -57,12 +57,12 @@ public:
     int clientsCreated() const { return m_clientsCreated.load(); }
 
     // The client side (used by FakeShareClient).
-    PlatformError listShares(const QString& host, std::vector<ShareInfo>& shares);
-    PlatformError connect(const QString& path, const std::optional<QString>& user,
+    Result<std::vector<ShareInfo>> listShares(const QString& host);
+    Result<void> connect(const QString& path, const std::optional<QString>& user,
                           const std::optional<QString>& password);
     void cancelConnection(const QString& path);
-    PlatformError listFolder(const QString& folder, std::vector<ShareDirEntry>& entries);
-    std::unique_ptr<ByteSource> openFile(const QString& path, PlatformError& error);
+    Result<std::vector<ShareDirEntry>> listFolder(const QString& folder);
+    Result<std::unique_ptr<ByteSource>> openFile(const QString& path);
     void prefetchFolder(const QString& folder);
     void countClient() { ++m_clientsCreated; }
 
@@ -100,24 +100,18 @@ private:
 class FakeShareClient : public ShareClient {
 public:
     explicit FakeShareClient(FakeShareNetwork& network) : m_network(network) {}
-    PlatformError listShares(const QString& host, std::vector<ShareInfo>& shares) override
-    {
-        return m_network.listShares(host, shares);
-    }
-    PlatformError connect(const QString& remotePath, const std::optional<QString>& user,
-                          const std::optional<QString>& password) override
+    Result<std::vector<ShareInfo>> listShares(const QString& host) override { return m_network.listShares(host); }
+    Result<void> connect(const QString& remotePath, const std::optional<QString>& user,
+                         const std::optional<QString>& password) override
     {
         return m_network.connect(remotePath, user, password);
     }
     void cancelConnection(const QString& remotePath) override { m_network.cancelConnection(remotePath); }
-    PlatformError listFolder(const QString& folder, std::vector<ShareDirEntry>& entries) override
+    Result<std::vector<ShareDirEntry>> listFolder(const QString& folder) override
     {
-        return m_network.listFolder(folder, entries);
+        return m_network.listFolder(folder);
     }
-    std::unique_ptr<ByteSource> openFile(const QString& path, PlatformError& error) override
-    {
-        return m_network.openFile(path, error);
-    }
+    Result<std::unique_ptr<ByteSource>> openFile(const QString& path) override { return m_network.openFile(path); }
     void prefetchFolder(const QString& folder) override { m_network.prefetchFolder(folder); }
 
 private:

@@ -303,11 +303,10 @@ TEST_F(FolderWalkTest, SubfoldersAreAnnouncedLastToFirstAndAllOfThemListedLater)
 class EndlessShareClient : public FakeShareClient {
 public:
     using FakeShareClient::FakeShareClient;
-    PlatformError listFolder(const QString& folder, std::vector<ShareDirEntry>& entries) override
+    Result<std::vector<ShareDirEntry>> listFolder(const QString& folder) override
     {
         deepest = folder;
-        entries = {{"deeper", 0x10, 0, 1'600'000'000 + ++listings}};
-        return {};
+        return std::vector<ShareDirEntry>{{"deeper", 0x10, 0, 1'600'000'000 + ++listings}};
     }
     QString deepest;
     int listings = 0;

@@ -15,9 +15,8 @@ constexpr TTextLogic kAll = TTextLogic::All, kNone = TTextLogic::None;
 
 bool ScanFile(const QString& path, const QString& text, TTextLogic logic)
 {
-    PlatformError error;
-    auto source = LocalFileSource::open(path, error);
-    return source && FileContainsText(*source, text, logic, TTextEncoding::Ansi);
+    const auto source = LocalFileSource::open(path);
+    return source && FileContainsText(*source.value(), text, logic, TTextEncoding::Ansi);
 }
 
 // Where a sparse file reads fast: on tmpfs a hole reads from the shared zero page,
@@ -47,9 +46,9 @@ TEST(LocalFileScanTest, FindsTermNearTheEndOfAFileLargerThan4GiB)
         ::close(descriptor);
         ASSERT_TRUE(written);
     }
-    PlatformError error;
-    auto source = LocalFileSource::open(path, error);
-    ASSERT_TRUE(source);
+    auto opened = LocalFileSource::open(path);
+    ASSERT_TRUE(opened);
+    const auto& source = opened.value();
     EXPECT_EQ(source->size(), size);
     char buffer[6] = {};
     EXPECT_EQ(source->read(termOffset, buffer, 6), 6);

@@ -2,6 +2,7 @@
 
 #include "model/Error.h"
 #include "support/QStringPrinter.h"
+#include "support/TraceCapture.h"
 #include "support/engine/FakeShareNetwork.h"
 
 #include <cerrno>
@@ -55,7 +56,7 @@ TEST_F(ShareAccessTest, FailedShareListGivesNoShares)
 class ThrowingShareClient : public FakeShareClient {
 public:
     using FakeShareClient::FakeShareClient;
-    PlatformError listShares(const QString&, std::vector<ShareInfo>&) override
+    Result<std::vector<ShareInfo>> listShares(const QString&) override
     {
         throw std::runtime_error("pipe broke");
     }
@@ -143,6 +144,38 @@ TEST_F(ShareAccessTest, CancelConnectionDropsIt)
 TEST(BuildAccountMasksTest, InvalidComputerMaskRaises)
 {
     EXPECT_THROW(BuildAccountMasks({{"\\\\[", "u", "p"}}), EKestrovaError);
+}
+
+TEST_F(ShareAccessTest, AFailedShareListLeavesATraceWithItsCode)
+{
+    net.failShareList("\\\\HOST", EACCES, "Access denied");
+    TraceCapture trace("kestrova.smb");
+    QStringList shares;
+    TAccountMaskList none;
+    EXPECT_FALSE(TShareAccess(client, none, THiddenShareMode::CommonOnly).EnumHostShares("\\\\HOST", shares));
+    const QString line = trace.find("Cannot list the shares of");
+    EXPECT_TRUE(line.contains("\\\\HOST")) << line.toStdString();
+    EXPECT_TRUE(line.contains(QString::number(EACCES))) << line.toStdString();
+    EXPECT_TRUE(line.contains("Access denied")) << line.toStdString();
+}
+
+TEST_F(ShareAccessTest, EveryLogonAttemptIsTracedWithoutItsPassword)
+{
+    net.acceptCredentials("\\\\HOST", std::nullopt, QString("secret-pw"));
+    const auto masks = BuildAccountMasks({{"\\\\HOST", "first", "secret-pw"}});
+    TraceCapture trace("kestrova.smb");
+    QString userName;
+    EXPECT_TRUE(TShareAccess(client, masks, THiddenShareMode::CommonOnly).LogonTo("\\\\HOST", userName));
+    QStringList logons;
+    for (const QString& message : trace.messages())
+        if (message.contains("Logon to"))
+            logons << message;
+    ASSERT_EQ(logons.size(), 3) << trace.messages().join('\n').toStdString();
+    EXPECT_TRUE(logons[0].contains("first") && logons[0].contains(QString::number(EACCES))) << logons[0].toStdString();
+    EXPECT_TRUE(logons[1].contains("without password")) << logons[1].toStdString();
+    EXPECT_TRUE(logons[2].contains("<current user>") && logons[2].contains(": 0")) << logons[2].toStdString();
+    for (const QString& message : trace.messages())
+        EXPECT_FALSE(message.contains("secret-pw")) << message.toStdString();
 }
 
 } // namespace

@@ -13,8 +13,9 @@ namespace {
 
 std::unique_ptr<LocalFileSource> Open(const QString& path, PlatformError& error)
 {
-    error = PlatformError{-1, QStringLiteral("untouched")};
-    return LocalFileSource::open(path, error);
+    Result<std::unique_ptr<LocalFileSource>> opened = LocalFileSource::open(path);
+    error = opened.error();
+    return opened ? std::move(opened).value() : nullptr;
 }
 
 TEST(LocalFileSourceTest, ReadsAtAnyOffset)

@@ -69,9 +69,9 @@ TEST(SmbNetworkBrowserTest, TopOfTheNetworkAndUnbrowsableContainers)
     EXPECT_EQ(SmbNetworkBrowser::urlFor(&odd), QStringLiteral("smb://A%40B%3AC"));
 
     SmbNetworkBrowser browser;
-    PlatformError error;
-    EXPECT_FALSE(browser.open(&share, error));
-    EXPECT_EQ(error.code, EINVAL);
+    const auto opened = browser.open(&share);
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(opened.error().code, EINVAL);
 }
 
 TEST(SmbNetworkBrowserTest, EnumerationHandsOutChunksThenSaysNoMore)
@@ -80,20 +80,23 @@ TEST(SmbNetworkBrowserTest, EnumerationHandsOutChunksThenSaysNoMore)
     for (int i = 0; i < 5; ++i)
         all.push_back(server(QStringLiteral("S%1").arg(i)));
     ResourceListEnumeration enumeration(all);
-    std::vector<TNetResource> chunk;
-    PlatformError error;
-    EXPECT_EQ(enumeration.next(2, chunk, error), EnumResult::MoreEntries);
-    ASSERT_EQ(chunk.size(), 2u);
-    EXPECT_EQ(chunk[0].RemoteName, QStringLiteral("\\\\S0"));
-    EXPECT_EQ(enumeration.next(2, chunk, error), EnumResult::MoreEntries);
-    EXPECT_EQ(chunk[1].RemoteName, QStringLiteral("\\\\S3"));
-    EXPECT_EQ(enumeration.next(2, chunk, error), EnumResult::Entries);
-    ASSERT_EQ(chunk.size(), 1u);
-    EXPECT_EQ(chunk[0].RemoteName, QStringLiteral("\\\\S4"));
-    EXPECT_EQ(enumeration.next(2, chunk, error), EnumResult::NoMoreItems);
-    EXPECT_TRUE(chunk.empty());
-    EXPECT_FALSE(error.failed());
+    Result<NetworkChunk> chunk = enumeration.next(2);
+    ASSERT_TRUE(chunk);
+    EXPECT_EQ(chunk.value().state, EnumResult::MoreEntries);
+    ASSERT_EQ(chunk.value().entries.size(), 2u);
+    EXPECT_EQ(chunk.value().entries[0].RemoteName, QStringLiteral("\\\\S0"));
+    chunk = enumeration.next(2);
+    EXPECT_EQ(chunk.value().state, EnumResult::MoreEntries);
+    EXPECT_EQ(chunk.value().entries[1].RemoteName, QStringLiteral("\\\\S3"));
+    chunk = enumeration.next(2);
+    EXPECT_EQ(chunk.value().state, EnumResult::Entries);
+    ASSERT_EQ(chunk.value().entries.size(), 1u);
+    EXPECT_EQ(chunk.value().entries[0].RemoteName, QStringLiteral("\\\\S4"));
+    chunk = enumeration.next(2);
+    ASSERT_TRUE(chunk);
+    EXPECT_EQ(chunk.value().state, EnumResult::NoMoreItems);
+    EXPECT_TRUE(chunk.value().entries.empty());
 
     ResourceListEnumeration empty({});
-    EXPECT_EQ(empty.next(512, chunk, error), EnumResult::NoMoreItems);
+    EXPECT_EQ(empty.next(512).value().state, EnumResult::NoMoreItems);
 }

@@ -1,0 +1,7 @@
+#include "model/LogCategories.h"
+
+// QtWarningMsg: only warnings and worse are on unless the logging rules say otherwise.
+Q_LOGGING_CATEGORY(kestrovaSmb, "kestrova.smb", QtWarningMsg)
+Q_LOGGING_CATEGORY(kestrovaFtp, "kestrova.ftp", QtWarningMsg)
+Q_LOGGING_CATEGORY(kestrovaProbe, "kestrova.probe", QtWarningMsg)
+Q_LOGGING_CATEGORY(kestrovaEngine, "kestrova.engine", QtWarningMsg)
