@@ -1,5 +1,9 @@
 #include "agent/SmbContext.h"
 
+#include "model/Error.h"
+
+#include <QtGlobal>
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -35,8 +39,7 @@ SmbContext::SmbContext(bool browse, int requestTimeoutMs)
     if (!m_context)
         throw std::runtime_error("smbc_new_context failed");
 
-    const char* debug = std::getenv("KESTROVA_SMB_DEBUG");
-    smbc_setDebug(m_context, debug ? std::atoi(debug) : 0);
+    smbc_setDebug(m_context, qEnvironmentVariableIntValue("KESTROVA_SMB_DEBUG"));
     // The default debug sink is stdout; keep it off the protocol stream.
     smbc_setOptionDebugToStderr(m_context, 1);
     smbc_setOptionUserData(m_context, this);
@@ -60,7 +63,7 @@ SmbContext::SmbContext(bool browse, int requestTimeoutMs)
         int error = errno;
         smbc_free_context(m_context, 1);
         m_context = nullptr;
-        throw std::runtime_error(std::string("smbc_init_context failed: ") + std::strerror(error));
+        throw std::runtime_error("smbc_init_context failed: " + ErrnoText(error).toStdString());
     }
     smbc_set_context(m_context);
 }

@@ -122,7 +122,7 @@ QString TFileTransfer::copyNameFor(const QString& target)
     FileStore& store = m_stores.storeFor(target);
     FileStoreStat stat;
     for (int number = 1;; ++number) {
-        const QString copy = Join(folder, stem + QStringLiteral(" - Copy") +
+        QString copy = Join(folder, stem + QStringLiteral(" - Copy") +
                                               (number > 1 ? QStringLiteral(" (%1)").arg(number) : QString()) +
                                               extension);
         if (!Exists(store, copy, stat))

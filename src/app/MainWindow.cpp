@@ -383,9 +383,9 @@ const TItemList& TMainWindow::resultList() const
     return m_model->items();
 }
 
-void TMainWindow::setCommandHandler(TCommand command, std::function<void()> handler)
+void TMainWindow::setCommandHandler(TCommand command, const std::function<void()>& handler)
 {
-    m_handlers.insert(command, std::move(handler));
+    m_handlers.insert(command, handler);
 }
 
 void TMainWindow::threadCounterTimer()

@@ -67,7 +67,7 @@ public:
     void updateCommandAvailability();
 
     // Replaces the handler of a command whose own window is built elsewhere.
-    void setCommandHandler(TCommand command, std::function<void()> handler);
+    void setCommandHandler(TCommand command, const std::function<void()>& handler);
     bool hasCommandHandler(TCommand command) const;
     // Whether the command's action runs a handler (the rest act on their own).
     static bool RunsThroughHandler(TCommand command);

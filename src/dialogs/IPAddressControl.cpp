@@ -144,7 +144,7 @@ bool TIPAddressControl::eventFilter(QObject* watched, QEvent* event)
     }
     if (key->key() == Qt::Key_Right && field->cursorPosition() == field->text().size() && index < 3) {
         focusField(index + 1, false);
-        m_fields[size_t(index + 1)]->setCursorPosition(0);
+        m_fields[static_cast<size_t>(index) + 1]->setCursorPosition(0);
         return true;
     }
     if (key->key() == Qt::Key_Left && field->cursorPosition() == 0 && index > 0) {

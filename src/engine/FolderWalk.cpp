@@ -6,6 +6,7 @@
 
 #include <QCryptographicHash>
 #include <algorithm>
+#include <ranges>
 
 namespace {
 
@@ -119,8 +120,8 @@ void TFolderWalk::HintSubfolders(const QString& folder, const std::vector<ShareD
         if (subfolder.size() <= kMaxWalkPathLength)
             subfolders.push_back(std::move(subfolder));
     }
-    for (auto it = subfolders.rbegin(); it != subfolders.rend(); ++it)
-        m_client.prefetchFolder(*it);
+    for (const QString& subfolder : std::ranges::reverse_view(subfolders))
+        m_client.prefetchFolder(subfolder);
 }
 
 bool TFolderWalk::TestEntry(const QString& folder, const TSearchRec& entry)

@@ -16,7 +16,7 @@ namespace {
 
 [[noreturn]] void RaiseErrno(const QString& what, const QString& path, int error)
 {
-    throw EKestrovaError(QStringLiteral("%1 %2: %3").arg(what, path, QString::fromLocal8Bit(strerror(error))),
+    throw EKestrovaError(QStringLiteral("%1 %2: %3").arg(what, path, ErrnoText(error)),
                          error);
 }
 
@@ -28,7 +28,7 @@ QString ResolveTarget(const QString& path)
     if (info.isSymLink()) {
         // canonicalFilePath follows a chain of links but is empty for a dangling one.
         const QString canonical = info.canonicalFilePath();
-        const QString target = canonical.isEmpty() ? info.symLinkTarget() : canonical;
+        QString target = canonical.isEmpty() ? info.symLinkTarget() : canonical;
         if (!target.isEmpty())
             return target;
     }

@@ -16,7 +16,7 @@ constexpr qsizetype kBufferSize = 1 << 20;
 
 [[noreturn]] void RaiseErrno(const QString& what, int error)
 {
-    throw EKestrovaError(what + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error)), error);
+    throw EKestrovaError(what + QStringLiteral(": ") + ErrnoText(error), error);
 }
 
 } // namespace

@@ -24,3 +24,6 @@ private:
 
 // The message of any exception, for handlers that show "prefix: " + message.
 QString ExceptionMessage(const std::exception& error);
+
+// The system's text for an errno value; safe on any thread (strerror is not).
+QString ErrnoText(int error);

@@ -119,7 +119,7 @@ void CurlFtpClient::learnEntryPath()
 
 QByteArray CurlFtpClient::serverPath(const QString& path) const
 {
-    const QByteArray folder = m_rawPaths.value(path, path.toUtf8());
+    QByteArray folder = m_rawPaths.value(path, path.toUtf8());
     if (!m_absolutePaths)
         return folder;
     QByteArray absolute = m_entryPath;

@@ -9,7 +9,7 @@ FileStores::FileStores(std::unique_ptr<FileStore> local, NetworkStoreFactory net
 }
 
 std::unique_ptr<FileStores> FileStores::Standard(const std::function<bool()>& stopRequested,
-                                                 std::function<void(ShareClient&, const QString&)> logon)
+                                                 const std::function<void(ShareClient&, const QString&)>& logon)
 {
     SmbAgentOptions options;
     options.stopRequested = stopRequested;

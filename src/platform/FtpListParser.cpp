@@ -184,6 +184,7 @@ FtpListing ParseFtpListing(const QByteArray& listing, const DateTimeParts& now, 
     // The date format of an AS/400 job holds for the whole listing.
     if (!as400Dates.empty()) {
         std::vector<As400Stamp> stamps;
+        stamps.reserve(as400Dates.size());
         for (const auto& item : as400Dates)
             stamps.push_back(item.second);
         const As400DateOrder order = DecideAs400DateOrder(stamps);

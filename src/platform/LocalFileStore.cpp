@@ -90,7 +90,8 @@ PlatformError LocalFileStore::list(const QString& folder, std::vector<FileStoreE
         return LastError();
     std::vector<FileStoreEntry> listed;
     errno = 0;
-    while (const dirent* entry = ::readdir(directory)) {
+    // readdir is safe here: glibc locks each stream, and this one is ours alone.
+    while (const dirent* entry = ::readdir(directory)) { // NOLINT(concurrency-mt-unsafe)
         const QString name = QFile::decodeName(entry->d_name);
         if (name == u"." || name == u"..")
             continue;

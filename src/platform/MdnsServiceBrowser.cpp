@@ -144,6 +144,7 @@ std::vector<TDiscoveredHost> MdnsServiceBrowser::browse(const QStringList& servi
         return {};
     const std::vector<UniqueFd> listeners = OpenGroupListeners(interfaces, kIpv4Group, ipv6Group, kMdnsPort);
     std::vector<int> fds;
+    fds.reserve(senders.size() + listeners.size());
     for (const TMulticastSender& sender : senders)
         fds.push_back(sender.socket.get());
     for (const UniqueFd& listener : listeners)
@@ -156,7 +157,7 @@ std::vector<TDiscoveredHost> MdnsServiceBrowser::browse(const QStringList& servi
     SendToAll(senders, browseQuery);
 
     BrowseState state(serviceTypes);
-    StopWaker waker(stop);
+    StopWaker waker(std::move(stop));
     const Clock::time_point started = Clock::now();
     const Clock::time_point deadline = started + m_options.window;
     bool repeated = false;

@@ -84,6 +84,7 @@ Result<void> SmbAgentProcess::start()
     posix_spawn_file_actions_adddup2(&actions, sockets[1], STDOUT_FILENO);
 
     std::vector<QByteArray> arguments;
+    arguments.reserve(static_cast<size_t>(command.size()));
     for (const QString& argument : command)
         arguments.push_back(argument.toLocal8Bit());
     std::vector<char*> argv;

@@ -57,7 +57,10 @@ Result<std::vector<ShareDirEntry>> parseFolderListing(const QByteArray& reply)
 // "No user" in a logon attempt means the name the process runs under.
 QString currentUserName()
 {
-    if (passwd* entry = ::getpwuid(::geteuid()))
+    passwd record{};
+    passwd* entry = nullptr;
+    char buffer[1024];
+    if (::getpwuid_r(::geteuid(), &record, buffer, sizeof buffer, &entry) == 0 && entry)
         return QString::fromLocal8Bit(entry->pw_name);
     return qEnvironmentVariable("USER");
 }

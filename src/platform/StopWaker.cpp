@@ -30,6 +30,7 @@ int RemainingMs(std::chrono::steady_clock::time_point deadline)
 std::vector<int> StopWaker::waitReadable(const std::vector<int>& fds, std::chrono::steady_clock::time_point deadline)
 {
     std::vector<pollfd> polled;
+    polled.reserve(fds.size() + 1);
     for (int fd : fds)
         polled.push_back({fd, POLLIN, 0});
     polled.push_back({m_event.get(), POLLIN, 0});

@@ -43,7 +43,7 @@ QStringList OrderedXAddrs(const Wsd::Endpoint& endpoint, const QString& sourceAd
 } // namespace
 
 bool FetchComputerMetadata(const Wsd::Endpoint& endpoint, TDiscoveredHost& host, std::chrono::milliseconds timeout,
-                           std::stop_token stop)
+                           const std::stop_token& stop)
 {
     const QByteArray request = Wsd::BuildMetadataGet(Wsd::NewMessageId(), endpoint.address);
     for (const QString& xaddr : OrderedXAddrs(endpoint, host.address)) {

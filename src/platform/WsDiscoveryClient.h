@@ -42,4 +42,4 @@ private:
 // host's name and workgroup or domain; false when none answered with a computer.
 // Blocks for at most timeout per XAddr; returns promptly on a stop request.
 bool FetchComputerMetadata(const Wsd::Endpoint& endpoint, TDiscoveredHost& host, std::chrono::milliseconds timeout,
-                           std::stop_token stop);
+                           const std::stop_token& stop);

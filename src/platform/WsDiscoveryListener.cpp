@@ -29,7 +29,7 @@ bool WsDiscoveryListener::start()
                                    Wsd::kPort);
     if (m_sockets.empty())
         return false;
-    m_thread = std::jthread([this](std::stop_token stop) { run(stop); });
+    m_thread = std::jthread([this](std::stop_token stop) { run(std::move(stop)); });
     return true;
 }
 
@@ -44,7 +44,7 @@ void WsDiscoveryListener::stop()
 
 void WsDiscoveryListener::run(std::stop_token stop)
 {
-    StopWaker waker(stop);
+    StopWaker waker(std::move(stop));
     std::vector<int> fds;
     for (const UniqueFd& socket : m_sockets)
         fds.push_back(socket.get());

@@ -24,11 +24,6 @@ namespace {
 constexpr unsigned char kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
 constexpr qsizetype kBufferSize = 256 * 1024;
 
-QString ErrnoText(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
 [[noreturn]] void RaiseErrno(const QString& what, int error)
 {
     throw EKestrovaError(what + QStringLiteral(": ") + ErrnoText(error), error);

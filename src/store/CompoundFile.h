@@ -9,10 +9,11 @@
 
 class TAtomicFile;
 
-struct _GsfInput;
-struct _GsfInfile;
-struct _GsfOutput;
-struct _GsfOutfile;
+// libgsf's own struct tags, declared here to keep its headers out of ours.
+struct _GsfInput;   // NOLINT(bugprone-reserved-identifier)
+struct _GsfInfile;  // NOLINT(bugprone-reserved-identifier)
+struct _GsfOutput;  // NOLINT(bugprone-reserved-identifier)
+struct _GsfOutfile; // NOLINT(bugprone-reserved-identifier)
 
 // Compound files (OLE2 structured storage) through libgsf, reduced to what results
 // files need: named streams in the root storage, read and written in order. Every

@@ -1,11 +1,8 @@
 #include "engine/ports/PlatformError.h"
 
-#include <cstring>
+#include "model/Error.h"
 
 PlatformError PlatformError::fromErrno(int errnoValue)
 {
-    char buffer[256] = {};
-    // GNU strerror_r returns the message, which may or may not be in buffer.
-    const char* text = strerror_r(errnoValue, buffer, sizeof buffer);
-    return PlatformError{errnoValue, QString::fromLocal8Bit(text)};
+    return PlatformError{errnoValue, ErrnoText(errnoValue)};
 }
