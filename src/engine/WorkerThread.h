@@ -28,11 +28,11 @@ public:
     TWorkerThread(const QString& host, const TThreadConfig& config, const TSearchServices& services);
     ~TWorkerThread() override;
 
-    const QString& Host() const { return FHost; }
+    const QString& Host() const { return m_host; }
     void GetActivity(TWorkerActivity& kind, QString& text) const;
 
     // HostSearchContext
-    const TThreadConfig& Config() const override { return FConfig; }
+    const TThreadConfig& Config() const override { return m_config; }
     bool FileNameMatches(const QString& name) const override;
     void SetActivity(TWorkerActivity kind, const QString& text) override;
     void DeliverHit(const TItemRecord& hit) override;
@@ -46,16 +46,16 @@ private:
     void SearchShares();
     void AppendHit();
 
-    TAccountMaskList FAccountMasks;
-    TWorkerActivity FActivityKind = waConnecting;
-    QString FActivityText;
-    mutable std::mutex FLock;
-    TFileMaskList FFileMasks;
-    TFileMaskList FFolderMasks;
-    const TThreadConfig FConfig;
-    const QString FHost;
-    TItemRecord FHit;
-    const TSearchServices FServices;
+    TAccountMaskList m_accountMasks;
+    TWorkerActivity m_activityKind = waConnecting;
+    QString m_activityText;
+    mutable std::mutex m_lock;
+    TFileMaskList m_fileMasks;
+    TFileMaskList m_folderMasks;
+    const TThreadConfig m_config;
+    const QString m_host;
+    TItemRecord m_hit;
+    const TSearchServices m_services;
 };
 
 // The host string of the FTP part: \\HOST becomes ftp://HOST.
