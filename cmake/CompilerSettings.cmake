@@ -1,6 +1,7 @@
 # Warnings and sanitizers shared by every target of the project.
 add_library(kestrova_options INTERFACE)
-target_compile_options(kestrova_options INTERFACE -Wall -Wextra)
+target_compile_options(kestrova_options INTERFACE -Wall -Wextra
+  $<$<COMPILE_LANGUAGE:CXX>:-Wshadow -Wnon-virtual-dtor -Woverloaded-virtual -Wold-style-cast>)
 if(KESTROVA_WERROR)
   target_compile_options(kestrova_options INTERFACE -Werror)
 endif()

@@ -9,19 +9,19 @@
 #include <algorithm>
 
 TDequeueThread::TDequeueThread(const TThreadConfig& config, const TSearchServices& services)
-    : TEngineThread(*services.Dispatcher), FConfig(config), FServices(services)
+    : TEngineThread(*services.Dispatcher), m_config(config), m_services(services)
 {
 }
 
 void TDequeueThread::StartWorker(const QString& name)
 {
     TWorkerThread* worker =
-        CreateWorker ? CreateWorker(name, FConfig, FServices) : new TWorkerThread(name, FConfig, FServices);
+        CreateWorker ? CreateWorker(name, m_config, m_services) : new TWorkerThread(name, m_config, m_services);
     worker->FreeOnTerminate = true;
     // The handler keeps the session alive until the worker has left its list. Hits
     // still pending go to the window first: the search ends only after every worker
     // has left, so its end handler sees every hit.
-    worker->OnTerminate = [services = FServices](TEngineThread& thread) {
+    worker->OnTerminate = [services = m_services](TEngineThread& thread) {
         DeliverPendingHits(services);
         WorkerThreadTerminated(services.Session->Workers(), thread);
     };
@@ -39,7 +39,7 @@ void TDequeueThread::StartWorker(const QString& name)
 bool TDequeueThread::RunPass()
 {
     // A limit below 1 could never take the end marker, and the search would never end.
-    const int maxThreads = std::max(FConfig.MaxThreads, 1);
+    const int maxThreads = std::max(m_config.MaxThreads, 1);
     int running = Session().Workers().ThreadCount();
     while (running < maxThreads) {
         QString name;
@@ -66,7 +66,7 @@ void TDequeueThread::Execute()
         }
     } catch (const std::exception& error) {
         const QString message = QStringLiteral("TDequeueThread") + ExceptionMessage(error);
-        ReportEngineError(FServices.Errors, message);
+        ReportEngineError(m_services.Errors, message);
     }
     // Also after an error: the search must not end while its workers still deliver hits.
     Session().Signal().WaitUntil([this] { return Session().Workers().ThreadCount() == 0; }, kFinalWaitPause);

@@ -34,11 +34,11 @@ protected:
     void Execute() override;
 
 private:
-    TSearchSession& Session() const { return *FServices.Session; }
+    TSearchSession& Session() const { return *m_services.Session; }
     // One pass: starts workers while slots are free. True if it took the end marker.
     bool RunPass();
     void StartWorker(const QString& name);
 
-    const TThreadConfig FConfig;
-    const TSearchServices FServices;
+    const TThreadConfig m_config;
+    const TSearchServices m_services;
 };

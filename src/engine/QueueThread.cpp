@@ -26,7 +26,7 @@ QString SearchModeName(TSearchType searchMethod)
 }
 
 TQueueThread::TQueueThread(const TThreadConfig& config, const TSearchServices& services)
-    : TEngineThread(*services.Dispatcher), FConfig(config), FRoot(services.Session->Root()), FServices(services)
+    : TEngineThread(*services.Dispatcher), m_config(config), m_root(services.Session->Root()), m_services(services)
 {
 }
 
@@ -43,7 +43,7 @@ void TQueueThread::EnqueueComputer(const QString& name)
 
 bool TQueueThread::MatchesMask(const QString& name) const
 {
-    return std::any_of(FMasks.begin(), FMasks.end(), [&](const auto& mask) { return mask->Matches(name); });
+    return std::any_of(m_masks.begin(), m_masks.end(), [&](const auto& mask) { return mask->Matches(name); });
 }
 
 void TQueueThread::EnqueueEndMarker()
@@ -53,7 +53,7 @@ void TQueueThread::EnqueueEndMarker()
 
 void TQueueThread::Execute()
 {
-    TDequeueThread dequeue(FConfig, FServices);
+    TDequeueThread dequeue(m_config, m_services);
     dequeue.CreateWorker = CreateWorker;
     dequeue.Start();
 
@@ -61,9 +61,9 @@ void TQueueThread::Execute()
     QString failure;
     bool markerQueued = false;
     try {
-        const QString root = FRoot.Assigned ? FRoot.Resource.RemoteName : QStringLiteral("Entire Network");
+        const QString root = m_root.Assigned ? m_root.Resource.RemoteName : QStringLiteral("Entire Network");
         Session().Log().AddEntry(TSearchLogKind::Info, QStringLiteral("Search started in mode '%1' with root '%2'.")
-                                       .arg(SearchModeName(FConfig.SearchMethod), root));
+                                       .arg(SearchModeName(m_config.SearchMethod), root));
         RunSearchType();
         WaitForCheckers();
         EnqueueEndMarker();
@@ -85,15 +85,15 @@ void TQueueThread::Execute()
 
     if (failed) {
         const QString message = QStringLiteral("TQueueThread: ") + failure;
-        ReportEngineError(FServices.Errors, message);
+        ReportEngineError(m_services.Errors, message);
     }
 }
 
 void TQueueThread::RunSearchType()
 {
-    const QStringList list = SplitCommaText(FConfig.ResList);
-    const TNetResource* root = FRoot.Assigned ? &FRoot.Resource : nullptr;
-    switch (FConfig.SearchMethod) {
+    const QStringList list = SplitCommaText(m_config.ResList);
+    const TNetResource* root = m_root.Assigned ? &m_root.Resource : nullptr;
+    switch (m_config.SearchMethod) {
     case TSearchType::EntireNetwork:
         EnumerateResource(root);
         break;
@@ -102,7 +102,7 @@ void TQueueThread::RunSearchType()
         EnumerateResource(root);
         break;
     case TSearchType::SpecifiedComputers:
-        if (FConfig.ResList.contains(u'*') || FConfig.ResList.contains(u'?')) {
+        if (m_config.ResList.contains(u'*') || m_config.ResList.contains(u'?')) {
             BuildComputerMasks(list);
             EnumerateResource(root);
         } else {
@@ -121,13 +121,13 @@ void TQueueThread::RunSearchType()
 void TQueueThread::BuildComputerMasks(const QStringList& list)
 {
     for (const QString& entry : list)
-        FMasks.push_back(std::make_unique<TComputerMask>(entry));
+        m_masks.push_back(std::make_unique<TComputerMask>(entry));
 }
 
 void TQueueThread::HandleServer(const QString& name)
 {
-    const bool skipped = (FConfig.SearchMethod == TSearchType::ExcludedComputers && MatchesMask(name)) ||
-                         (FConfig.SearchMethod == TSearchType::SpecifiedComputers && !MatchesMask(name));
+    const bool skipped = (m_config.SearchMethod == TSearchType::ExcludedComputers && MatchesMask(name)) ||
+                         (m_config.SearchMethod == TSearchType::SpecifiedComputers && !MatchesMask(name));
     if (skipped)
         Session().Log().AddEntry(TSearchLogKind::Info, QStringLiteral("Computer ") + name + QStringLiteral(" skipped"));
     else
@@ -138,12 +138,12 @@ void TQueueThread::EnumerateResource(const TNetResource* resource)
 {
     if (Session().StopRequested())
         return;
-    if (!FServices.Browser)
+    if (!m_services.Browser)
         RaiseError(QStringLiteral("No network browser available"));
     if (resource)
         Session().Log().AddEntry(TSearchLogKind::Scope, QStringLiteral("Opening %1...").arg(resource->RemoteName));
 
-    const Result<std::unique_ptr<NetworkEnumeration>> opened = FServices.Browser->open(resource, Session().StopToken());
+    const Result<std::unique_ptr<NetworkEnumeration>> opened = m_services.Browser->open(resource, Session().StopToken());
     if (!opened) {
         const PlatformError& error = opened.error();
         const QString code = QString::number(error.code);
@@ -187,14 +187,14 @@ void TQueueThread::EnumerateResource(const TNetResource* resource)
 
 void TQueueThread::SearchIpRanges(const QStringList& list)
 {
-    FCheckerCount.store(0);
+    m_checkerCount.store(0);
     for (const QString& entry : list) {
         uint32_t first = 0;
         uint32_t last = 0;
         if (!ParseIPRange(entry, first, last, &Session().Log()))
             continue;
         // Without a probe facility, or once stopped, every address is passed over.
-        if (!FServices.HostChecker || !FServices.HostChecker->available() || Session().StopRequested())
+        if (!m_services.HostChecker || !m_services.HostChecker->available() || Session().StopRequested())
             continue;
         for (const uint32_t address : IPRangeAddresses(first, last)) {
             if (Session().StopRequested())
@@ -202,7 +202,7 @@ void TQueueThread::SearchIpRanges(const QStringList& list)
             StartHostCheck(address);
             // A negative limit would never let the wait end.
             const int limit = std::max<int>(Session().Discovery().MaxThreads, 0);
-            Session().Signal().WaitUntil([&] { return FCheckerCount.load() <= limit || Session().StopRequested(); },
+            Session().Signal().WaitUntil([&] { return m_checkerCount.load() <= limit || Session().StopRequested(); },
                                    kCheckerPause);
         }
     }
@@ -210,14 +210,14 @@ void TQueueThread::SearchIpRanges(const QStringList& list)
 
 void TQueueThread::StartHostCheck(uint32_t address)
 {
-    FCheckerCount.fetch_add(1);
+    m_checkerCount.fetch_add(1);
     try {
-        FServices.HostChecker->start(address, Session().Discovery(), Session().StopToken(),
+        m_services.HostChecker->start(address, Session().Discovery(), Session().StopToken(),
                                      [this, address](const THostCheckResult& result) {
                                          HostCheckerTerminated(address, result);
                                      });
     } catch (...) {
-        FCheckerCount.fetch_sub(1);
+        m_checkerCount.fetch_sub(1);
         throw;
     }
 }
@@ -230,11 +230,11 @@ void TQueueThread::HostCheckerTerminated(uint32_t address, const THostCheckResul
         const bool named = Session().Discovery().ResolveAddress && !result.hostName.isEmpty();
         EnqueueComputer(QStringLiteral("\\\\") + (named ? result.hostName : IpToText(address)));
     }
-    FCheckerCount.fetch_sub(1);
+    m_checkerCount.fetch_sub(1);
     Session().Signal().Notify();
 }
 
 void TQueueThread::WaitForCheckers()
 {
-    Session().Signal().WaitUntil([this] { return FCheckerCount.load() == 0; }, kCheckerPause);
+    Session().Signal().WaitUntil([this] { return m_checkerCount.load() == 0; }, kCheckerPause);
 }

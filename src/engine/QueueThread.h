@@ -43,7 +43,7 @@ public:
     bool MatchesMask(const QString& name) const;
     // Main thread: one host check has ended.
     void HostCheckerTerminated(uint32_t address, const THostCheckResult& result);
-    int CheckerCount() const { return FCheckerCount.load(); }
+    int CheckerCount() const { return m_checkerCount.load(); }
 
     // Passed to the dequeue thread (tests replace the workers).
     TDequeueThread::WorkerFactory CreateWorker;
@@ -52,7 +52,7 @@ protected:
     void Execute() override;
 
 private:
-    TSearchSession& Session() const { return *FServices.Session; }
+    TSearchSession& Session() const { return *m_services.Session; }
     void RunSearchType();
     void EnumerateResource(const TNetResource* resource);
     void HandleServer(const QString& name);
@@ -62,11 +62,11 @@ private:
     void WaitForCheckers();
     void EnqueueEndMarker();
 
-    std::atomic<int> FCheckerCount{0};
-    const TThreadConfig FConfig;
-    const TScopeRoot FRoot;
-    std::vector<std::unique_ptr<TComputerMask>> FMasks;
-    const TSearchServices FServices;
+    std::atomic<int> m_checkerCount{0};
+    const TThreadConfig m_config;
+    const TScopeRoot m_root;
+    std::vector<std::unique_ptr<TComputerMask>> m_masks;
+    const TSearchServices m_services;
 };
 
 // "Entire Network", "Excluded Computers", "Specified Computers", "IP Address Range";

@@ -67,8 +67,8 @@ THitIconRequest IconRequestFor(const TItemRecord& hit)
 
 TWorkerThread::TWorkerThread(const QString& host, const TThreadConfig& config,
                              const TSearchServices& services)
-    : TEngineThread(*services.Dispatcher), FActivityText(host), FConfig(config), FHost(host),
-      FServices(services)
+    : TEngineThread(*services.Dispatcher), m_activityText(host), m_config(config), m_host(host),
+      m_services(services)
 {
 }
 
@@ -76,90 +76,90 @@ TWorkerThread::~TWorkerThread() = default;
 
 void TWorkerThread::GetActivity(TWorkerActivity& kind, QString& text) const
 {
-    std::lock_guard lock(FLock);
-    kind = FActivityKind;
-    text = FActivityText;
+    std::lock_guard lock(m_lock);
+    kind = m_activityKind;
+    text = m_activityText;
 }
 
 void TWorkerThread::SetActivity(TWorkerActivity kind, const QString& text)
 {
-    std::lock_guard lock(FLock);
-    FActivityKind = kind;
-    FActivityText = text;
+    std::lock_guard lock(m_lock);
+    m_activityKind = kind;
+    m_activityText = text;
 }
 
 std::stop_token TWorkerThread::StopToken() const
 {
-    return FServices.Session->StopToken();
+    return m_services.Session->StopToken();
 }
 
 void TWorkerThread::AddLogEntry(TSearchLogKind kind, const QString& text)
 {
-    FServices.Session->Log().AddEntry(kind, text);
+    m_services.Session->Log().AddEntry(kind, text);
 }
 
 bool TWorkerThread::FileNameMatches(const QString& name) const
 {
-    return AnyMaskMatches(FFileMasks, name);
+    return AnyMaskMatches(m_fileMasks, name);
 }
 
 void TWorkerThread::DeliverHit(const TItemRecord& hit)
 {
-    QueueHit(FServices, hit);
+    QueueHit(m_services, hit);
 }
 
 void TWorkerThread::Execute()
 {
     try {
-        FFileMasks = BuildFileMasks(FConfig.FileMasks);
-        FAccountMasks = BuildAccountMasks(FServices.Session->Accounts());
-        FFolderMasks = BuildFolderMasks(FConfig.FolderList);
-        SetActivity(waConnecting, FHost);
+        m_fileMasks = BuildFileMasks(m_config.FileMasks);
+        m_accountMasks = BuildAccountMasks(m_services.Session->Accounts());
+        m_folderMasks = BuildFolderMasks(m_config.FolderList);
+        SetActivity(waConnecting, m_host);
 
         // An Unknown mode searches neither shares nor FTP.
-        const TFtpMode mode = FConfig.FtpSearchMode;
+        const TFtpMode mode = m_config.FtpSearchMode;
         if (mode == TFtpMode::SharesOnly || mode == TFtpMode::SharesAndFtp)
             SearchShares();
         if (mode == TFtpMode::SharesAndFtp || mode == TFtpMode::FtpOnly) {
-            SetActivity(waConnecting, FtpActivityText(FHost));
-            if (FServices.FtpSearch)
-                FServices.FtpSearch(FHost, *this);
+            SetActivity(waConnecting, FtpActivityText(m_host));
+            if (m_services.FtpSearch)
+                m_services.FtpSearch(m_host, *this);
         }
     } catch (const std::exception& error) {
         const QString message =
             QStringLiteral("Worker thread unhandled expception: ") + ExceptionMessage(error);
-        ReportEngineError(FServices.Errors, message);
+        ReportEngineError(m_services.Errors, message);
     }
 }
 
 void TWorkerThread::SearchShares()
 {
-    if (!FServices.ShareClients)
+    if (!m_services.ShareClients)
         RaiseError(QStringLiteral("No share client available"));
-    const std::unique_ptr<ShareClient> client = FServices.ShareClients->create(StopToken());
-    TShareAccess access(*client, FAccountMasks, FConfig.HiddenResSearchMethod);
+    const std::unique_ptr<ShareClient> client = m_services.ShareClients->create(StopToken());
+    TShareAccess access(*client, m_accountMasks, m_config.HiddenResSearchMethod);
 
     QString userName;
-    const bool hostLogon = access.LogonTo(FHost, userName);
+    const bool hostLogon = access.LogonTo(m_host, userName);
     if (hostLogon)
-        AddLogEntry(TSearchLogKind::Computer, QStringLiteral("Logged to %1 as %2").arg(FHost, userName));
-    ConnectionGuard hostConnection(access, FHost, hostLogon && FConfig.AutoUnmount);
+        AddLogEntry(TSearchLogKind::Computer, QStringLiteral("Logged to %1 as %2").arg(m_host, userName));
+    ConnectionGuard hostConnection(access, m_host, hostLogon && m_config.AutoUnmount);
 
     QStringList shares;
-    if (!access.EnumHostShares(FHost, shares)) {
-        AddLogEntry(TSearchLogKind::Computer, QStringLiteral("No folders found on %1").arg(FHost));
+    if (!access.EnumHostShares(m_host, shares)) {
+        AddLogEntry(TSearchLogKind::Computer, QStringLiteral("No folders found on %1").arg(m_host));
         return;
     }
     AddLogEntry(TSearchLogKind::Computer, QStringLiteral("Found %1 folders on %2: %3")
-                                       .arg(QString::number(shares.size()), FHost, JoinCommaText(shares)));
-    TFolderWalk walk(*client, *this, FFolderMasks);
+                                       .arg(QString::number(shares.size()), m_host, JoinCommaText(shares)));
+    TFolderWalk walk(*client, *this, m_folderMasks);
     for (const QString& share : shares) {
-        if (FServices.Session->StopRequested())
+        if (m_services.Session->StopRequested())
             break;
-        const QString path = FHost + u'\\' + share;
+        const QString path = m_host + u'\\' + share;
         QString shareUser;
         const bool shareLogon = access.LogonTo(path, shareUser);
-        ConnectionGuard shareConnection(access, path, shareLogon && FConfig.AutoUnmount);
+        ConnectionGuard shareConnection(access, path, shareLogon && m_config.AutoUnmount);
         walk.SearchFolder(path, 0);
     }
 }

@@ -31,11 +31,11 @@ public:
     TWorkerThread(const QString& host, const TThreadConfig& config, const TSearchServices& services);
     ~TWorkerThread() override;
 
-    const QString& Host() const { return FHost; }
+    const QString& Host() const { return m_host; }
     void GetActivity(TWorkerActivity& kind, QString& text) const;
 
     // HostSearchContext
-    const TThreadConfig& Config() const override { return FConfig; }
+    const TThreadConfig& Config() const override { return m_config; }
     bool FileNameMatches(const QString& name) const override;
     void SetActivity(TWorkerActivity kind, const QString& text) override;
     void DeliverHit(const TItemRecord& hit) override;
@@ -48,15 +48,15 @@ protected:
 private:
     void SearchShares();
 
-    TAccountMaskList FAccountMasks;
-    TWorkerActivity FActivityKind = waConnecting;
-    QString FActivityText;
-    mutable std::mutex FLock;
-    TFileMaskList FFileMasks;
-    TFileMaskList FFolderMasks;
-    const TThreadConfig FConfig;
-    const QString FHost;
-    const TSearchServices FServices;
+    TAccountMaskList m_accountMasks;
+    TWorkerActivity m_activityKind = waConnecting;
+    QString m_activityText;
+    mutable std::mutex m_lock;
+    TFileMaskList m_fileMasks;
+    TFileMaskList m_folderMasks;
+    const TThreadConfig m_config;
+    const QString m_host;
+    const TSearchServices m_services;
 };
 
 // The host string of the FTP part: \\HOST becomes ftp://HOST.

@@ -238,11 +238,6 @@ bool TIniFile::SectionExists(const QString& section) const
     return m_sectionIndex.contains(Fold(section));
 }
 
-bool TIniFile::ValueExists(const QString& section, const QString& key) const
-{
-    return FindLine(section, key) != nullptr;
-}
-
 QString TIniFile::ReadString(const QString& section, const QString& key, const QString& defaultValue) const
 {
     const Line* line = FindLine(section, key);

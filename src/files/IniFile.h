@@ -43,7 +43,6 @@ public:
     const QString& FileName() const { return m_fileName; }
 
     bool SectionExists(const QString& section) const;
-    bool ValueExists(const QString& section, const QString& key) const;
 
     QString ReadString(const QString& section, const QString& key, const QString& defaultValue) const;
     // Decimal with an optional sign, or "0x"/"0X" and up to eight hexadecimal digits

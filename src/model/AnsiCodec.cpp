@@ -50,7 +50,7 @@ QString FromAnsi(const char* bytes, qsizetype length)
     QChar* out = text.data();
     for (qsizetype i = 0; i < length; ++i) {
         const auto byte = static_cast<unsigned char>(bytes[i]);
-        out[i] = (byte >= 0x80 && byte < 0xA0) ? QChar(kHighControls[byte - 0x80]) : QChar(byte);
+        out[i] = (byte >= 0x80 && byte < 0xA0) ? QChar(kHighControls[byte - 0x80]) : QChar(static_cast<char16_t>(byte));
     }
     return text;
 }

@@ -41,6 +41,12 @@ bool SendNetlink(int fd, Request& request)
     return sent >= 0;
 }
 
+// NLMSG_DATA casts its argument C-style; the payload follows the aligned header.
+char* MessagePayload(nlmsghdr* header)
+{
+    return reinterpret_cast<char*>(header) + NLMSG_ALIGN(sizeof(nlmsghdr));
+}
+
 } // namespace
 
 NeighbourChannel::NeighbourChannel()
@@ -197,13 +203,13 @@ void NeighbourChannel::collect(std::vector<ProbeOutcome>& outcomes)
                 if (header->nlmsg_seq == m_dumpSequence)
                     m_dumpSequence = 0;
             } else if (header->nlmsg_type == NLMSG_ERROR) {
-                const auto* error = static_cast<const nlmsgerr*>(NLMSG_DATA(header));
+                const auto* error = reinterpret_cast<const nlmsgerr*>(MessagePayload(header));
                 if (header->nlmsg_seq == m_dumpSequence)
                     m_dumpSequence = 0;
                 else if (error->error != 0)
                     handleRoute(header->nlmsg_seq, -error->error, false, outcomes);
             } else if (header->nlmsg_type == RTM_NEWROUTE) {
-                const auto* route = static_cast<const rtmsg*>(NLMSG_DATA(header));
+                const auto* route = reinterpret_cast<const rtmsg*>(MessagePayload(header));
                 bool viaGateway = false;
                 unsigned int length = RTM_PAYLOAD(header);
                 for (auto* attribute = RTM_RTA(route); RTA_OK(attribute, length);
@@ -215,14 +221,14 @@ void NeighbourChannel::collect(std::vector<ProbeOutcome>& outcomes)
                 // neighbour; RTN_LOCAL and RTN_BROADCAST are ours or everyone's.
                 handleRoute(header->nlmsg_seq, 0, route->rtm_type == RTN_UNICAST && !viaGateway, outcomes);
             } else if (header->nlmsg_type == RTM_NEWNEIGH) {
-                const auto* entry = static_cast<const ndmsg*>(NLMSG_DATA(header));
+                const auto* entry = reinterpret_cast<const ndmsg*>(MessagePayload(header));
                 if (entry->ndm_family != AF_INET || !(entry->ndm_state & kResolvedStates))
                     continue;
                 uint32_t destination = 0;
                 bool hasDestination = false;
                 bool hasHardwareAddress = false;
                 unsigned int length = header->nlmsg_len - NLMSG_LENGTH(sizeof(ndmsg));
-                for (auto* attribute = reinterpret_cast<rtattr*>(reinterpret_cast<char*>(NLMSG_DATA(header)) +
+                for (auto* attribute = reinterpret_cast<rtattr*>(MessagePayload(header) +
                                                                  NLMSG_ALIGN(sizeof(ndmsg)));
                      RTA_OK(attribute, length); attribute = RTA_NEXT(attribute, length)) {
                     if (attribute->rta_type == NDA_DST && RTA_PAYLOAD(attribute) == sizeof destination) {

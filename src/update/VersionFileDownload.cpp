@@ -57,7 +57,7 @@ QByteArray TVersionFileDownload::fetch(const QString& address, const QString& no
 
     bool credentialsDeclined = false;
     const QMetaObject::Connection proxyPrompt = QObject::connect(
-        &m_manager, &QNetworkAccessManager::proxyAuthenticationRequired,
+        &m_manager, &QNetworkAccessManager::proxyAuthenticationRequired, &m_manager,
         [&](const QNetworkProxy& proxy, QAuthenticator* authenticator) {
             QString user;
             QString password;
@@ -77,7 +77,7 @@ QByteArray TVersionFileDownload::fetch(const QString& address, const QString& no
     QEventLoop loop;
     QTimer deadline;
     deadline.setSingleShot(true);
-    QObject::connect(reply.get(), &QNetworkReply::readyRead, [&] {
+    QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, [&] {
         body += reply->read(kMaxBodySize + 1 - body.size());
         if (body.size() > kMaxBodySize) {
             tooLarge = true;
@@ -85,7 +85,7 @@ QByteArray TVersionFileDownload::fetch(const QString& address, const QString& no
         }
     });
     QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&deadline, &QTimer::timeout, [&] {
+    QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
         timedOut = true;
         reply->abort();
     });
