@@ -1,6 +1,7 @@
 #include "agent/AgentServer.h"
 
 #include "agent/PortProbe.h"
+#include "model/Error.h"
 
 #include <cerrno>
 #include <cstring>
@@ -21,7 +22,7 @@ QByteArray errorReply(int code, const QString& context = {})
 {
     if (code == 0)
         code = EIO;
-    QString text = QString::fromLocal8Bit(std::strerror(code));
+    QString text = ErrnoText(code);
     if (!context.isEmpty())
         text = context + QStringLiteral(": ") + text;
     return PayloadWriter(MessageType::Error).i32(code).string(text).payload();

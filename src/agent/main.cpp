@@ -18,7 +18,8 @@
 
 // Samba's libraries keep talloc memory until the process ends; under
 // LeakSanitizer builds that is not ours to report.
-extern "C" const char* __lsan_default_suppressions()
+// The name is LeakSanitizer's own hook, hence reserved.
+extern "C" const char* __lsan_default_suppressions() // NOLINT(bugprone-reserved-identifier)
 {
     return "leak:libtalloc.so\nleak:libsmbclient.so\nleak:libsmbconf.so\nleak:libsamba\n";
 }

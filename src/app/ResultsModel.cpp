@@ -108,7 +108,7 @@ void TResultsModel::appendHit(const TItemRecord& record)
 void TResultsModel::appendHits(const std::vector<TItemRecord>& records)
 {
     m_rowCountTimer.stop();
-    const qsizetype count = qsizetype(m_queued.size() + records.size());
+    const qsizetype count = static_cast<qsizetype>(m_queued.size()) + static_cast<qsizetype>(records.size());
     if (count == 0)
         return;
     const int first = rowCount();

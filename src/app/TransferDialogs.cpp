@@ -15,7 +15,7 @@ int ProgressUnits(int64_t bytes)
 
 } // namespace
 
-TTransferDialogs::TTransferDialogs(QWidget* owner, const QString& caption) : m_owner(owner)
+TTransferDialogs::TTransferDialogs(QWidget* owner, const QString& caption)
 {
     m_progress = new QProgressDialog(caption, QStringLiteral("Cancel"), 0, 0, owner);
     m_progress->setObjectName(QStringLiteral("TransferProgress"));

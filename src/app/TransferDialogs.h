@@ -26,6 +26,5 @@ public:
     QProgressDialog* progressDialog() const { return m_progress; }
 
 private:
-    QWidget* m_owner;
     QPointer<QProgressDialog> m_progress;
 };

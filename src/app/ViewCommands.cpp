@@ -73,9 +73,9 @@ void TViewCommands::setDialogRunner(DialogRunner runner)
         m_fileOperations->setDialogRunner([](QDialog& dialog) { dialog.exec(); });
 }
 
-void TViewCommands::setHandler(TCommand command, std::function<void()> handler)
+void TViewCommands::setHandler(TCommand command, const std::function<void()>& handler)
 {
-    m_window.setCommandHandler(command, std::move(handler));
+    m_window.setCommandHandler(command, handler);
 }
 
 void TViewCommands::install()

@@ -52,7 +52,7 @@ protected:
 
 private:
     void install();
-    void setHandler(TCommand command, std::function<void()> handler);
+    void setHandler(TCommand command, const std::function<void()>& handler);
 
     TMainWindow& m_window;
     std::unique_ptr<TOnlineVersionCheck> m_versionCheck;

@@ -16,7 +16,8 @@ constexpr int kWorkerRole = Qt::UserRole;
 
 const void* WorkerOf(const QTreeWidgetItem* item)
 {
-    return reinterpret_cast<const void*>(item->data(0, kWorkerRole).value<quintptr>());
+    // The item keeps the worker's address only to tell workers apart; it is never used as a pointer.
+    return reinterpret_cast<const void*>(item->data(0, kWorkerRole).value<quintptr>()); // NOLINT(performance-no-int-to-ptr)
 }
 
 QIcon ActivityIcon(const QStyle* style, int kind)

@@ -25,5 +25,6 @@ public:
     // Calls onChange (on any thread, quickly, never waiting for the main thread) when
     // a worker joins or leaves; empty stops it. Activity changes are not notified.
     // The default source notifies nothing.
-    virtual void SetOnChange(std::function<void()> onChange) { static_cast<void>(onChange); }
+    // By value: the sources that notify keep the function.
+    virtual void SetOnChange(std::function<void()> /*onChange*/) {} // NOLINT(performance-unnecessary-value-param)
 };

@@ -14,7 +14,8 @@
 // microseconds per call here, too slow for reports of a million rows. Names of days,
 // months and the AM/PM texts come from the locale given at construction. The zone
 // token "t" writes nothing: the values are local wall-clock times without a zone.
-class TDateTimePattern {
+// clang-tidy 14 reports a reserved name from code the compiler generates for this class.
+class TDateTimePattern { // NOLINT(bugprone-reserved-identifier)
 public:
     TDateTimePattern() = default;
     TDateTimePattern(const QString& pattern, const QLocale& locale);

@@ -29,7 +29,7 @@ bool FolderIsWritable(const QString& folder)
 
 QString UserConfigFolder()
 {
-    const QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
+    QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (!configHome.isEmpty() && QDir::isAbsolutePath(configHome))
         return configHome;
     return QDir::homePath() + QStringLiteral("/.config");
@@ -61,7 +61,7 @@ void WriteAutoUpdateSettings(TIniFile& ini, const TAutoUpdateSettings& settings)
 
 QString SettingsFilePath(const QString& programPath)
 {
-    const QString besideProgram = ReplaceFileExtension(programPath, QStringLiteral(".ini"));
+    QString besideProgram = ReplaceFileExtension(programPath, QStringLiteral(".ini"));
     if (!programPath.isEmpty() && FolderIsWritable(QFileInfo(besideProgram).absolutePath()))
         return besideProgram;
     return UserConfigFolder() + QStringLiteral("/kestrova/kestrova.ini");

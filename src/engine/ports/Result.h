@@ -24,7 +24,8 @@ public:
         requires(std::is_constructible_v<T, U &&> && !std::is_same_v<std::remove_cvref_t<U>, T> &&
                  !std::is_same_v<std::remove_cvref_t<U>, PlatformError> &&
                  !std::is_same_v<std::remove_cvref_t<U>, Result>)
-    Result(U&& value) : m_outcome(std::in_place_index<0>, std::forward<U>(value))
+    // The constraint keeps Result itself out, which clang-tidy 14 does not read.
+    Result(U&& value) : m_outcome(std::in_place_index<0>, std::forward<U>(value)) // NOLINT(bugprone-forwarding-reference-overload)
     {
     }
     // A failure; the error must carry a code.
