@@ -113,8 +113,10 @@ TEST_F(ShareSearchFailureTest, StopDuringAWalkEndsTheWorkerAndStillDropsItsConne
     EXPECT_TRUE(result.Stopped);
     ASSERT_TRUE(sinceStop.isValid());
     EXPECT_LT(sinceStop.elapsed(), 5000);
-    // The public share alone holds more than 40 entries.
-    EXPECT_LT(result.Items.size(), 20);
+    // The public share alone holds more than 40 entries. Hits reach the main thread in
+    // batches, so those a worker queued before the stop still arrive (one batch); the
+    // walk itself ends at the stop and never reaches the end of the share.
+    EXPECT_LT(result.Items.size(), 40);
     EXPECT_TRUE(result.Errors.empty());
     // Share first (its guard is the inner one), then the host.
     EXPECT_EQ(search.shareClients.cancelledConnections(), QStringList({host + "\\public", host}));
