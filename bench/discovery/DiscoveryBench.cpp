@@ -14,7 +14,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -59,8 +58,9 @@ private:
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: discovery_bench [--max-threads N] [--timeout MS] [--method BITS] [--resolve] "
-                         "[--netbios-port P] RANGE...\n");
+    std::fprintf(stderr,
+                 "usage: discovery_bench [--max-threads N] [--timeout MS] [--method BITS] [--resolve] "
+                 "[--netbios-port P] RANGE...\n");
     return 2;
 }
 
@@ -123,8 +123,7 @@ int main(int argc, char** argv)
     }
     while (outstanding > 0)
         dispatcher.pump();
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::printf("swept %llu addresses, %d up, %.2f s (MaxThreads %d, TimeOut %d ms, Method %d)\n",
                 static_cast<unsigned long long>(probed), reachable, seconds, IPDiscovery.MaxThreads.load(),
                 IPDiscovery.TimeOut.load(), IPDiscovery.Method.load());

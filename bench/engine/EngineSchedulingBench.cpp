@@ -17,7 +17,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -51,7 +50,8 @@ public:
         g_workMicros += std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
         return shares;
     }
-    Result<void> connect(const QString&, const std::optional<QString>&, const std::optional<QString>&) override
+    Result<void> connect(const QString&, const std::optional<QString>&,
+                         const std::optional<QString>&) override
     {
         return {};
     }
@@ -73,7 +73,10 @@ private:
 class InstantShareClients : public ShareClientFactory {
 public:
     explicit InstantShareClients(int workMs) : m_workMs(workMs) {}
-    std::unique_ptr<ShareClient> create(std::stop_token) override { return std::make_unique<InstantShareClient>(m_workMs); }
+    std::unique_ptr<ShareClient> create(std::stop_token) override
+    {
+        return std::make_unique<InstantShareClient>(m_workMs);
+    }
 
 private:
     const int m_workMs;
@@ -138,7 +141,8 @@ int RunPool(const Options& options)
         threads.emplace_back([&, host] {
             auto client = clients.create({});
             (void)client->listShares(host); // the host's work; its shares are known
-            const Result<std::vector<ShareDirEntry>> entries = client->listFolder(host + QStringLiteral("\\pub"));
+            const Result<std::vector<ShareDirEntry>> entries =
+                client->listFolder(host + QStringLiteral("\\pub"));
             for (const ShareDirEntry& entry : entries.value()) {
                 if (entry.name.endsWith(QStringLiteral(".doc")))
                     dispatcher.synchronize([&] { ++hits; });
@@ -162,7 +166,8 @@ int RunPool(const Options& options)
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: kestrova-engine-bench engine|pool [--hosts N] [--max-threads N] [--work-ms MS]\n");
+    std::fprintf(stderr,
+                 "usage: kestrova-engine-bench engine|pool [--hosts N] [--max-threads N] [--work-ms MS]\n");
     return 2;
 }
 
@@ -197,8 +202,9 @@ int main(int argc, char** argv)
     const int parallel = std::min(options.maxThreads, options.hosts);
     const double ownPerHostMs = g_workMicros.load() / 1000.0 / parallel / options.hosts;
     const double overheadPerHostMs = wallMs / options.hosts - ownPerHostMs;
-    std::printf("%s hosts %d threads %d wall_ms %.1f hits %d own_ms_per_host %.2f overhead_ms_per_host %.2f\n",
-                options.engine ? "engine" : "pool", options.hosts, options.maxThreads, wallMs, hits, ownPerHostMs,
-                overheadPerHostMs);
+    std::printf(
+        "%s hosts %d threads %d wall_ms %.1f hits %d own_ms_per_host %.2f overhead_ms_per_host %.2f\n",
+        options.engine ? "engine" : "pool", options.hosts, options.maxThreads, wallMs, hits, ownPerHostMs,
+        overheadPerHostMs);
     return hits == options.hosts ? 0 : 1;
 }

@@ -10,7 +10,6 @@
 
 #include <QElapsedTimer>
 #include <QString>
-
 #include <cstdio>
 #include <cstdlib>
 

@@ -12,7 +12,6 @@
 
 #include <QElapsedTimer>
 #include <QFile>
-
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
@@ -37,8 +36,8 @@ TItemList MakeRecords(int count)
                                  .arg(i, 7, 10, QLatin1Char('0'))
                                  .arg(folder ? QString() : QStringLiteral(".txt"));
         const double date = 40000.0 + next() % 9000 + (next() % 86400) / 86400.0;
-        list.append(MakeItemRecord(name, folder ? 0x10 : (0x20 | (next() % 8)), static_cast<int32_t>(i % 12), date,
-                                   folder ? 0 : static_cast<int64_t>(next() % 100000000)));
+        list.append(MakeItemRecord(name, folder ? 0x10 : (0x20 | (next() % 8)), static_cast<int32_t>(i % 12),
+                                   date, folder ? 0 : static_cast<int64_t>(next() % 100000000)));
     }
     return list;
 }
@@ -49,7 +48,8 @@ TIconList MakeIcons(int count)
     for (int i = 0; i < count; ++i) {
         TIconImage icon(16, 16);
         for (size_t p = 0; p < icon.Pixels.size(); ++p)
-            icon.Pixels[p] = static_cast<uint32_t>((p * 16 + i) % 256) << 24 | static_cast<uint32_t>(p * 977 + i);
+            icon.Pixels[p] =
+                static_cast<uint32_t>((p * 16 + i) % 256) << 24 | static_cast<uint32_t>(p * 977 + i);
         icons.append(icon);
     }
     return icons;
@@ -85,7 +85,7 @@ void WriteTsv(const QString& path, const TItemList& list)
 
 double CpuSeconds()
 {
-    timespec now {};
+    timespec now{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
@@ -106,8 +106,8 @@ void Time(const char* name, int repeats, const std::function<void()>& step)
     }
     std::sort(wall.begin(), wall.end());
     std::sort(cpu.begin(), cpu.end());
-    std::printf("%-10s min %.3f s  median %.3f s  (%d runs)   cpu min %.3f s  median %.3f s\n", name, wall.front(),
-                wall[wall.size() / 2], repeats, cpu.front(), cpu[cpu.size() / 2]);
+    std::printf("%-10s min %.3f s  median %.3f s  (%d runs)   cpu min %.3f s  median %.3f s\n", name,
+                wall.front(), wall[wall.size() / 2], repeats, cpu.front(), cpu[cpu.size() / 2]);
     std::fflush(stdout);
 }
 

@@ -75,7 +75,7 @@ QList<TUnicodeAccount> TAccountList::Snapshot() const
     QList<TUnicodeAccount> copy;
     copy.reserve(m_accounts.size());
     for (const TUnicodeAccount& account : m_accounts)
-        copy.append(TUnicodeAccount(OwnCopy(account.Computer), OwnCopy(account.UserName),
-                                    OwnCopy(account.Password)));
+        copy.append(
+            TUnicodeAccount(OwnCopy(account.Computer), OwnCopy(account.UserName), OwnCopy(account.Password)));
     return copy;
 }

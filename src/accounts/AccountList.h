@@ -3,7 +3,6 @@
 #include "model/Account.h"
 
 #include <QList>
-
 #include <mutex>
 
 // The ordered list of stored accounts. The process-wide instance is AccountList.

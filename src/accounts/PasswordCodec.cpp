@@ -3,7 +3,6 @@
 #include "model/AnsiCodec.h"
 
 #include <QByteArray>
-
 #include <array>
 
 namespace {

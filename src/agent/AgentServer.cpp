@@ -432,7 +432,8 @@ QByteArray AgentServer::rename(PayloadReader& in)
     // again), so "do not replace" has to be checked first. A target that is the
     // source under another spelling (a change of case) is no other file.
     if (!replace) {
-        struct stat source {}, target {};
+        struct stat source {
+        }, target{};
         errno = 0;
         if (smbc_getFunctionStat(context)(context, newUrl.c_str(), &target) == 0) {
             const bool same = smbc_getFunctionStat(context)(context, url.c_str(), &source) == 0 &&

@@ -3,7 +3,6 @@
 #include "model/Error.h"
 
 #include <QtGlobal>
-
 #include <algorithm>
 #include <cctype>
 #include <cerrno>

@@ -20,9 +20,11 @@ TEngineSearchLink::TEngineSearchLink(MainThreadDispatcher& dispatcher, TResultsM
     m_services.Errors = this;
 }
 
-std::shared_ptr<TSearchSession> TEngineSearchLink::start(const TThreadConfig& config, std::function<void()> onEnded)
+std::shared_ptr<TSearchSession> TEngineSearchLink::start(const TThreadConfig& config,
+                                                         std::function<void()> onEnded)
 {
-    std::shared_ptr<TSearchSession> session = m_newSession ? m_newSession() : std::make_shared<TSearchSession>();
+    std::shared_ptr<TSearchSession> session =
+        m_newSession ? m_newSession() : std::make_shared<TSearchSession>();
     TSearchServices services = m_services;
     services.Session = session;
     auto* queue = new TQueueThread(config, services);

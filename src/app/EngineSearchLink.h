@@ -33,7 +33,8 @@ public:
     TEngineSearchLink(MainThreadDispatcher& dispatcher, TResultsModel& model, TIconCache& icons,
                       const TSearchServices& services, SessionFactory newSession);
 
-    std::shared_ptr<TSearchSession> start(const TThreadConfig& config, std::function<void()> onEnded) override;
+    std::shared_ptr<TSearchSession> start(const TThreadConfig& config,
+                                          std::function<void()> onEnded) override;
     void requestStop() override;
     int runningWorkers() override;
 

@@ -66,8 +66,7 @@ int64_t TFileTransfer::sizeOf(const QString& path)
     return total;
 }
 
-template <typename Step>
-TFileTransfer::Outcome TFileTransfer::withRetry(const QString& what, Step step)
+template <typename Step> TFileTransfer::Outcome TFileTransfer::withRetry(const QString& what, Step step)
 {
     for (;;) {
         bool cancelled = false;
@@ -122,15 +121,16 @@ QString TFileTransfer::copyNameFor(const QString& target)
     FileStore& store = m_stores.storeFor(target);
     FileStoreStat stat;
     for (int number = 1;; ++number) {
-        QString copy = Join(folder, stem + QStringLiteral(" - Copy") +
-                                              (number > 1 ? QStringLiteral(" (%1)").arg(number) : QString()) +
-                                              extension);
+        QString copy =
+            Join(folder, stem + QStringLiteral(" - Copy") +
+                             (number > 1 ? QStringLiteral(" (%1)").arg(number) : QString()) + extension);
         if (!Exists(store, copy, stat))
             return copy;
     }
 }
 
-TFileTransfer::Outcome TFileTransfer::transferItem(const QString& source, const QString& givenTarget, bool move)
+TFileTransfer::Outcome TFileTransfer::transferItem(const QString& source, const QString& givenTarget,
+                                                   bool move)
 {
     const QString what = QStringLiteral("Cannot %1 \"%2\"").arg(m_verb, source);
     FileStore& from = m_stores.storeFor(source);
@@ -145,7 +145,8 @@ TFileTransfer::Outcome TFileTransfer::transferItem(const QString& source, const 
             return Outcome::Done; // already where it is to go
         target = copyNameFor(target);
     } else if (sourceStat.folder && IsSameOrBelow(target, source)) {
-        return m_ui.failure(what + QStringLiteral(": The destination folder is a subfolder of the source folder.")) ==
+        return m_ui.failure(
+                   what + QStringLiteral(": The destination folder is a subfolder of the source folder.")) ==
                        TTransferUi::Failure::Abort
                    ? Outcome::Stop
                    : Outcome::Skipped;
@@ -158,7 +159,8 @@ TFileTransfer::Outcome TFileTransfer::transferItem(const QString& source, const 
     bool replace = false;
     if (Exists(to, target, targetStat)) {
         if (targetStat.folder)
-            return m_ui.failure(what + QStringLiteral(": A folder named \"%1\" exists already.").arg(target)) ==
+            return m_ui.failure(what +
+                                QStringLiteral(": A folder named \"%1\" exists already.").arg(target)) ==
                            TTransferUi::Failure::Abort
                        ? Outcome::Stop
                        : Outcome::Skipped;

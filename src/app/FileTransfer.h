@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <cstdint>
 
 // What a copy or move asks the user. The GUI answers with dialogs; tests script it.
@@ -58,8 +57,7 @@ private:
     // Asks about an existing target; Skipped or Stop end the item.
     Outcome resolveConflict(const QString& target, bool& replace);
     // Runs step until it succeeds, or the user ignores (Skipped) or aborts (Stop).
-    template <typename Step>
-    Outcome withRetry(const QString& what, Step step);
+    template <typename Step> Outcome withRetry(const QString& what, Step step);
     int64_t sizeOf(const QString& path);
     QString copyNameFor(const QString& target);
 

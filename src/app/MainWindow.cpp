@@ -106,7 +106,8 @@ TMainWindow::TMainWindow(const Options& options, QWidget* parent)
         Q_EMIT searchEnded();
         // After the engine's end handler has returned.
         if (m_closeRequested)
-            QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { close(); }, Qt::QueuedConnection);
     });
 
     QHash<TCommand, QAction*> selectedCommands;

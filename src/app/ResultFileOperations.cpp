@@ -11,7 +11,6 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QInputDialog>
-
 #include <algorithm>
 #include <cerrno>
 
@@ -20,7 +19,8 @@ using namespace FileStorePath;
 namespace {
 
 // The system's text for a name it cannot take.
-const QString kInvalidName = QStringLiteral("The filename, directory name, or volume label syntax is incorrect.");
+const QString kInvalidName =
+    QStringLiteral("The filename, directory name, or volume label syntax is incorrect.");
 
 QString ChooseFolder(QWidget* owner, const QString& startFolder)
 {
@@ -210,8 +210,9 @@ void TResultFileOperations::RenameFile(int row)
     if (!m_requestName(m_mainWindow, NameOf(oldPath), newName) || newName.isEmpty())
         return;
     const QString newPath = FolderOf(oldPath) + newName;
-    const PlatformError error = IsPlainName(newName) ? stores().storeFor(oldPath).rename(oldPath, newPath, false)
-                                                    : PlatformError{EINVAL, kInvalidName};
+    const PlatformError error = IsPlainName(newName)
+                                    ? stores().storeFor(oldPath).rename(oldPath, newPath, false)
+                                    : PlatformError{EINVAL, kInvalidName};
     if (error.failed()) {
         showError(QStringLiteral("Renaming failed: ") + error.message);
         return;
@@ -244,9 +245,10 @@ void TResultFileOperations::MapNetworkDrive(int row)
 {
     const TItemList& records = m_results.items();
     if (row < 0 || row >= records.size()) {
-        showInfo(QStringLiteral("Kestrova reaches the shares of the network by itself and needs no drive letter. "
-                                "To work with a share in other programs, open it in your file manager "
-                                "(smb://HOST/share); the desktop connects it there."));
+        showInfo(
+            QStringLiteral("Kestrova reaches the shares of the network by itself and needs no drive letter. "
+                           "To work with a share in other programs, open it in your file manager "
+                           "(smb://HOST/share); the desktop connects it there."));
         return;
     }
     const auto path = UncPath::parse(records.at(row).FileName);
@@ -261,6 +263,7 @@ void TResultFileOperations::MapNetworkDrive(int row)
 
 void TResultFileOperations::UnmapNetworkDrive()
 {
-    showInfo(QStringLiteral("Kestrova connects no drive letters. Shares the desktop connected are disconnected "
-                            "in your file manager (eject or unmount the share there)."));
+    showInfo(
+        QStringLiteral("Kestrova connects no drive letters. Shares the desktop connected are disconnected "
+                       "in your file manager (eject or unmount the share there)."));
 }

@@ -8,7 +8,6 @@
 #include <QList>
 #include <QLocale>
 #include <QTimer>
-
 #include <vector>
 
 // The results view's model and the owner of the result list: a virtual table over the

@@ -3,9 +3,9 @@
 #include "accounts/AccountList.h"
 #include "app/EngineSearchLink.h"
 #include "app/MainWindow.h"
-#include "model/DiscoverySettings.h"
 #include "engine/FtpSearch.h"
 #include "engine/SearchSession.h"
+#include "model/DiscoverySettings.h"
 #include "platform/CurlFtpClient.h"
 #include "platform/HostChecker.h"
 #include "platform/SmbNetworkBrowser.h"
@@ -66,8 +66,9 @@ private:
     static std::shared_ptr<TSearchSession> NewSession()
     {
         const QList<TUnicodeAccount> accounts = AccountList.Snapshot();
-        return std::make_shared<TSearchSession>(SearchScopeRoot, IPDiscovery.Snapshot(),
-                                                std::vector<TUnicodeAccount>(accounts.begin(), accounts.end()));
+        return std::make_shared<TSearchSession>(
+            SearchScopeRoot, IPDiscovery.Snapshot(),
+            std::vector<TUnicodeAccount>(accounts.begin(), accounts.end()));
     }
 };
 

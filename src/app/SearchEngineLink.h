@@ -16,7 +16,8 @@ public:
     // Starts the search (the queue thread) in a new session and returns that session
     // (its log, workers and stop). onEnded runs on the main thread once the search
     // has ended: every host searched or stop honoured, every worker gone.
-    virtual std::shared_ptr<TSearchSession> start(const TThreadConfig& config, std::function<void()> onEnded) = 0;
+    virtual std::shared_ptr<TSearchSession> start(const TThreadConfig& config,
+                                                  std::function<void()> onEnded) = 0;
     // Asks the running search to stop (its session's stop) and wakes the engine's waits.
     virtual void requestStop() = 0;
     // Workers running now (the thread panel adds one for the queue thread).

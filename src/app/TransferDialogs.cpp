@@ -37,27 +37,37 @@ TTransferUi::Conflict TTransferDialogs::conflict(const QString& target)
 {
     const auto answer = ShowMessageBox(
         m_progress, QMessageBox::Question, QStringLiteral("Confirm File Replace"),
-        QStringLiteral("This folder already contains a file named \"%1\".\n\nDo you want to replace it?").arg(target),
-        QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No | QMessageBox::NoToAll | QMessageBox::Cancel,
+        QStringLiteral("This folder already contains a file named \"%1\".\n\nDo you want to replace it?")
+            .arg(target),
+        QMessageBox::Yes | QMessageBox::YesToAll | QMessageBox::No | QMessageBox::NoToAll |
+            QMessageBox::Cancel,
         QMessageBox::No);
     switch (answer) {
-    case QMessageBox::Yes: return Conflict::Replace;
-    case QMessageBox::YesToAll: return Conflict::ReplaceAll;
-    case QMessageBox::No: return Conflict::Skip;
-    case QMessageBox::NoToAll: return Conflict::SkipAll;
-    default: return Conflict::Cancel;
+    case QMessageBox::Yes:
+        return Conflict::Replace;
+    case QMessageBox::YesToAll:
+        return Conflict::ReplaceAll;
+    case QMessageBox::No:
+        return Conflict::Skip;
+    case QMessageBox::NoToAll:
+        return Conflict::SkipAll;
+    default:
+        return Conflict::Cancel;
     }
 }
 
 TTransferUi::Failure TTransferDialogs::failure(const QString& message)
 {
-    const auto answer = ShowMessageBox(m_progress, QMessageBox::Warning, DefaultBoxCaption(), message,
-                                       QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore,
-                                       QMessageBox::Abort);
+    const auto answer =
+        ShowMessageBox(m_progress, QMessageBox::Warning, DefaultBoxCaption(), message,
+                       QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore, QMessageBox::Abort);
     switch (answer) {
-    case QMessageBox::Retry: return Failure::Retry;
-    case QMessageBox::Ignore: return Failure::Ignore;
-    default: return Failure::Abort;
+    case QMessageBox::Retry:
+        return Failure::Retry;
+    case QMessageBox::Ignore:
+        return Failure::Ignore;
+    default:
+        return Failure::Abort;
     }
 }
 

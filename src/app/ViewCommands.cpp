@@ -18,7 +18,6 @@
 #include <QDialog>
 #include <QEvent>
 #include <QTimer>
-
 #include <algorithm>
 
 namespace {
@@ -112,7 +111,8 @@ void TViewCommands::install()
     setHandler(TCommand::Copy, [this, &files] { files.CopyFiles(selectedRows()); });
     setHandler(TCommand::Move, [this, &files] { files.MoveFiles(selectedRows()); });
     setHandler(TCommand::Delete, [this, &files] { files.DeleteFiles(selectedRows()); });
-    setHandler(TCommand::Rename, [this, &files] { files.RenameFile(m_window.resultsView()->firstSelectedRow()); });
+    setHandler(TCommand::Rename,
+               [this, &files] { files.RenameFile(m_window.resultsView()->firstSelectedRow()); });
     setHandler(TCommand::Properties,
                [this, &files] { files.ShowProperties(m_window.resultsView()->firstSelectedRow()); });
     setHandler(TCommand::MapDriveForFile,

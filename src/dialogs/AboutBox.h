@@ -2,7 +2,6 @@
 
 #include <QDialog>
 #include <QUrl>
-
 #include <functional>
 
 class QLabel;

@@ -29,15 +29,16 @@ QString TypeOf(const TItemRecord& record)
 {
     if (IsFolderItem(record))
         return QStringLiteral("Folder");
-    const QMimeType type =
-        QMimeDatabase().mimeTypeForFile(FileStorePath::NameOf(record.FileName), QMimeDatabase::MatchExtension);
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(FileStorePath::NameOf(record.FileName),
+                                                           QMimeDatabase::MatchExtension);
     return type.comment();
 }
 
 } // namespace
 
-TFilePropertiesDialog::TFilePropertiesDialog(const TItemRecord& record, const std::optional<FileStoreStat>& now,
-                                             const QString& nowError, QWidget* parent)
+TFilePropertiesDialog::TFilePropertiesDialog(const TItemRecord& record,
+                                             const std::optional<FileStoreStat>& now, const QString& nowError,
+                                             QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("FilePropertiesDialog"));

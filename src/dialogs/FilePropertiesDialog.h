@@ -4,7 +4,6 @@
 #include "platform/FileStore.h"
 
 #include <QDialog>
-
 #include <optional>
 
 class QFormLayout;

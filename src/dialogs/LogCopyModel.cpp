@@ -11,7 +11,8 @@ TLogCopyModel::TLogCopyModel(LogSource source, QObject* parent)
 }
 
 TLogCopyModel::TLogCopyModel(TEngineSearchLog& log, QObject* parent)
-    : TLogCopyModel([&log] { return std::shared_ptr<TEngineSearchLog>(std::shared_ptr<void>(), &log); }, parent)
+    : TLogCopyModel([&log] { return std::shared_ptr<TEngineSearchLog>(std::shared_ptr<void>(), &log); },
+                    parent)
 {
 }
 
@@ -112,10 +113,15 @@ QIcon TLogCopyModel::KindIcon(TSearchLogKind kind)
 {
     const QStyle* style = QApplication::style();
     switch (kind) {
-    case TSearchLogKind::Info: return style->standardIcon(QStyle::SP_MessageBoxInformation);
-    case TSearchLogKind::Scope: return style->standardIcon(QStyle::SP_DriveNetIcon);
-    case TSearchLogKind::Computer: return style->standardIcon(QStyle::SP_ComputerIcon);
-    case TSearchLogKind::Error: return style->standardIcon(QStyle::SP_MessageBoxCritical);
-    default: return {};
+    case TSearchLogKind::Info:
+        return style->standardIcon(QStyle::SP_MessageBoxInformation);
+    case TSearchLogKind::Scope:
+        return style->standardIcon(QStyle::SP_DriveNetIcon);
+    case TSearchLogKind::Computer:
+        return style->standardIcon(QStyle::SP_ComputerIcon);
+    case TSearchLogKind::Error:
+        return style->standardIcon(QStyle::SP_MessageBoxCritical);
+    default:
+        return {};
     }
 }

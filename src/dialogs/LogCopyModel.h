@@ -6,7 +6,6 @@
 #include <QAbstractListModel>
 #include <QIcon>
 #include <QList>
-
 #include <functional>
 #include <memory>
 

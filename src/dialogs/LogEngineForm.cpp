@@ -92,12 +92,12 @@ void TLogEngineForm::save()
 
 QString TLogEngineForm::DefaultSaveName(QWidget* owner)
 {
-    return FileDialogs().saveFileName(owner, QStringLiteral("Save Log"), QStringLiteral("Text files (*.txt)|*.txt"),
-                                      QStringLiteral(".txt"));
+    return FileDialogs().saveFileName(owner, QStringLiteral("Save Log"),
+                                      QStringLiteral("Text files (*.txt)|*.txt"), QStringLiteral(".txt"));
 }
 
 TLogEngineForm* ToggleLogView(QAction* action, QWidget* mainWindow, TLogCopyModel::LogSource source)
 {
-    return ToggleToolWindow<TLogEngineForm>(action, mainWindow,
-                                            [&] { return new TLogEngineForm(std::move(source), mainWindow); });
+    return ToggleToolWindow<TLogEngineForm>(
+        action, mainWindow, [&] { return new TLogEngineForm(std::move(source), mainWindow); });
 }

@@ -134,20 +134,22 @@ void TSearchScopeForm::refresh()
     showBuilding(true);
     m_stop = std::stop_source();
     const quint64 number = ++m_buildNumber;
-    m_build = std::async(std::launch::async, [this, browser = m_browser.get(), stop = m_stop.get_token(), number] {
-        // Told on the window's thread, also when the build fails. The window waits for
-        // this thread before it goes, so the window is there to be told.
-        struct Notice {
-            TSearchScopeForm* form;
-            quint64 number;
-            ~Notice()
-            {
-                QMetaObject::invokeMethod(
-                    form, [form = form, number = number] { form->finishBuild(number); }, Qt::QueuedConnection);
-            }
-        } notice{this, number};
-        return BuildScopeTree(*browser, [&stop] { return !stop.stop_requested(); });
-    });
+    m_build =
+        std::async(std::launch::async, [this, browser = m_browser.get(), stop = m_stop.get_token(), number] {
+            // Told on the window's thread, also when the build fails. The window waits for
+            // this thread before it goes, so the window is there to be told.
+            struct Notice {
+                TSearchScopeForm* form;
+                quint64 number;
+                ~Notice()
+                {
+                    QMetaObject::invokeMethod(
+                        form, [form = form, number = number] { form->finishBuild(number); },
+                        Qt::QueuedConnection);
+                }
+            } notice{this, number};
+            return BuildScopeTree(*browser, [&stop] { return !stop.stop_requested(); });
+        });
 }
 
 void TSearchScopeForm::finishBuild(quint64 number)

@@ -66,8 +66,8 @@ private:
     void addNode(QTreeWidgetItem* item, const TScopeNode& node);
 
     std::shared_ptr<NetworkBrowser> m_browser;
-    std::stop_source m_stop;          // of the build in progress
-    std::future<TScopeNode> m_build;  // valid while a build is in progress
+    std::stop_source m_stop;         // of the build in progress
+    std::future<TScopeNode> m_build; // valid while a build is in progress
     quint64 m_buildNumber = 0;
     QTreeWidget* m_tree;
     TScopeBuildNotice* m_notice;

@@ -17,16 +17,21 @@ constexpr int kWorkerRole = Qt::UserRole;
 const void* WorkerOf(const QTreeWidgetItem* item)
 {
     // The item keeps the worker's address only to tell workers apart; it is never used as a pointer.
-    return reinterpret_cast<const void*>(item->data(0, kWorkerRole).value<quintptr>()); // NOLINT(performance-no-int-to-ptr)
+    return reinterpret_cast<const void*>(
+        item->data(0, kWorkerRole).value<quintptr>()); // NOLINT(performance-no-int-to-ptr)
 }
 
 QIcon ActivityIcon(const QStyle* style, int kind)
 {
     switch (kind) {
-    case waConnecting: return style->standardIcon(QStyle::SP_ComputerIcon);
-    case waSearching: return style->standardIcon(QStyle::SP_DirIcon);
-    case waScanning: return style->standardIcon(QStyle::SP_FileIcon);
-    default: return {};
+    case waConnecting:
+        return style->standardIcon(QStyle::SP_ComputerIcon);
+    case waSearching:
+        return style->standardIcon(QStyle::SP_DirIcon);
+    case waScanning:
+        return style->standardIcon(QStyle::SP_FileIcon);
+    default:
+        return {};
     }
 }
 
@@ -111,8 +116,8 @@ void TThreadViewForm::refresh()
 
 TThreadViewForm* ToggleThreadView(QAction* action, QWidget* mainWindow, TWorkerActivitySource& source)
 {
-    return ToggleToolWindow<TThreadViewForm>(
-        action, mainWindow, [&] { return new TThreadViewForm(source, mainWindow); });
+    return ToggleToolWindow<TThreadViewForm>(action, mainWindow,
+                                             [&] { return new TThreadViewForm(source, mainWindow); });
 }
 
 TThreadViewForm* ToggleThreadView(QAction* action, QWidget* mainWindow,

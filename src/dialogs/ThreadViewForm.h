@@ -5,7 +5,6 @@
 #include "dialogs/WorkerActivitySource.h"
 
 #include <QTimer>
-
 #include <functional>
 #include <memory>
 

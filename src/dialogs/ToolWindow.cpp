@@ -5,8 +5,8 @@
 #include <QHideEvent>
 
 TToolWindow::TToolWindow(const QString& caption, QSize clientSize, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint |
-                          Qt::WindowTitleHint)
+    : QDialog(parent,
+              Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);

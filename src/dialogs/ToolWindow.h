@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QDialog>
 #include <QPointer>
-
 #include <functional>
 
 // The base of the modeless monitoring windows ("Working Threads", "Search Log"):

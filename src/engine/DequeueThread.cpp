@@ -15,8 +15,8 @@ TDequeueThread::TDequeueThread(const TThreadConfig& config, const TSearchService
 
 void TDequeueThread::StartWorker(const QString& name)
 {
-    TWorkerThread* worker =
-        CreateWorker ? CreateWorker(name, m_config, m_services) : new TWorkerThread(name, m_config, m_services);
+    TWorkerThread* worker = CreateWorker ? CreateWorker(name, m_config, m_services)
+                                         : new TWorkerThread(name, m_config, m_services);
     worker->FreeOnTerminate = true;
     // The handler keeps the session alive until the worker has left its list. Hits
     // still pending go to the window first: the search ends only after every worker

@@ -6,9 +6,8 @@ constexpr char16_t kDottedCapitalI = 0x0130;
 
 qsizetype CharWidthAt(const QString& text, qsizetype pos)
 {
-    return text.at(pos).isHighSurrogate() && pos + 1 < text.size() && text.at(pos + 1).isLowSurrogate()
-        ? 2
-        : 1;
+    return text.at(pos).isHighSurrogate() && pos + 1 < text.size() && text.at(pos + 1).isLowSurrogate() ? 2
+                                                                                                        : 1;
 }
 
 } // namespace

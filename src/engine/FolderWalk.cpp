@@ -70,8 +70,9 @@ void TFolderWalk::SearchFolder(const QString& folder, int depth)
         qCDebug(kestrovaSmb) << "Cannot list" << folder << "at depth" << depth << "- error" << error.code
                              << error.message;
         if (depth == 0) {
-            m_context.AddLogEntry(TSearchLogKind::Computer, QStringLiteral("Cannot search %1: error code %2 (%3)")
-                                               .arg(folder, QString::number(error.code), error.message));
+            m_context.AddLogEntry(TSearchLogKind::Computer,
+                                  QStringLiteral("Cannot search %1: error code %2 (%3)")
+                                      .arg(folder, QString::number(error.code), error.message));
         }
         return;
     }

@@ -32,14 +32,14 @@ void FtpSearchHost(const QString& host, FtpClientFactory& clientFactory, HostSea
     client->logout();
 }
 
-void FtpSearchFolder(FtpClient& client, const QString& server, const QString& path, HostSearchContext& context,
-                     FtpWalkGuard& guard)
+void FtpSearchFolder(FtpClient& client, const QString& server, const QString& path,
+                     HostSearchContext& context, FtpWalkGuard& guard)
 {
     const std::stop_token stop = context.StopToken();
     Result<std::vector<FtpListEntry>> listing = client.list(path);
     if (!listing) {
-        qCDebug(kestrovaFtp) << "Cannot list" << FtpLocation(server, path) << "- error" << listing.error().code
-                             << listing.error().message;
+        qCDebug(kestrovaFtp) << "Cannot list" << FtpLocation(server, path) << "- error"
+                             << listing.error().code << listing.error().message;
         return;
     }
     if (stop.stop_requested())
@@ -48,9 +48,10 @@ void FtpSearchFolder(FtpClient& client, const QString& server, const QString& pa
     // Once per folder: a server whose listing the parser cannot read would
     // otherwise look like a server without files.
     if (const FtpUnreadableLines unreadable = client.unreadableLines(); unreadable.count > 0)
-        context.AddLogEntry(TSearchLogKind::Computer, QStringLiteral("Cannot read %1 line(s) of the listing of %2: %3")
-                                           .arg(QString::number(unreadable.count), FtpLocation(server, path),
-                                                unreadable.first));
+        context.AddLogEntry(
+            TSearchLogKind::Computer,
+            QStringLiteral("Cannot read %1 line(s) of the listing of %2: %3")
+                .arg(QString::number(unreadable.count), FtpLocation(server, path), unreadable.first));
     if (!guard.enter(entries))
         return;
     context.SetActivity(waSearching, FtpLocation(server, path));

@@ -22,8 +22,8 @@ void FtpSearchHost(const QString& host, FtpClientFactory& clientFactory, HostSea
 
 // Lists one folder ("" for the login directory, else "/a/b"), tests all its
 // entries, then walks its subfolders depth first in listing order.
-void FtpSearchFolder(FtpClient& client, const QString& server, const QString& path, HostSearchContext& context,
-                     FtpWalkGuard& guard);
+void FtpSearchFolder(FtpClient& client, const QString& server, const QString& path,
+                     HostSearchContext& context, FtpWalkGuard& guard);
 
 // Tests one entry of the folder `path`; delivers it and returns true when it is a hit.
 bool TestFtpEntry(const QString& path, const FtpListEntry& entry, const QString& server,

@@ -1,7 +1,6 @@
 #include "engine/FtpWalkGuard.h"
 
 #include <QCryptographicHash>
-
 #include <algorithm>
 
 bool FtpWalkGuard::enter(const std::vector<FtpListEntry>& entries)

@@ -5,7 +5,6 @@
 #include <QByteArray>
 #include <QSet>
 #include <QString>
-
 #include <vector>
 
 // Keeps one host's FTP walk finite. Links listed as links are never walked, but

@@ -3,7 +3,6 @@
 #include "model/ItemRecord.h"
 
 #include <QString>
-
 #include <vector>
 
 // Where delivered hits go, on the main thread: the GUI's result model, or a plain

@@ -73,8 +73,8 @@ bool ParseIPRange(const QString& text, uint32_t& first, uint32_t& last, TEngineS
     if (log && valid) {
         // The count is unsigned: a range may hold more than 2^31 addresses.
         log->AddEntry(TSearchLogKind::Scope,
-                      QStringLiteral("IP Range of %1 addresses is valid (").arg(IPRangeCount(first, last)) + text +
-                          u')');
+                      QStringLiteral("IP Range of %1 addresses is valid (").arg(IPRangeCount(first, last)) +
+                          text + u')');
     } else if (log) {
         log->AddEntry(TSearchLogKind::Error, QStringLiteral("IP Range is invalid (") + text + u')');
     }

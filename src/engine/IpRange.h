@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <cstdint>
 #include <iterator>
 
@@ -60,7 +59,10 @@ public:
 
     private:
         friend class IPRangeAddresses;
-        Iterator(uint32_t firstHostOrder, uint64_t offset) : m_firstHostOrder(firstHostOrder), m_offset(offset) {}
+        Iterator(uint32_t firstHostOrder, uint64_t offset)
+            : m_firstHostOrder(firstHostOrder), m_offset(offset)
+        {
+        }
         uint32_t m_firstHostOrder = 0;
         // 64 bits so that a range ending at the top of the address space terminates.
         uint64_t m_offset = 0;

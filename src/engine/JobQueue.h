@@ -3,7 +3,6 @@
 #include "engine/LockContainers.h"
 
 #include <QString>
-
 #include <deque>
 
 class TSearchSignal;

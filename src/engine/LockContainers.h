@@ -11,22 +11,19 @@
 // Nesting rule of the engine: the worker list's lock may be held while a worker's
 // own activity lock is taken (the thread view reads every worker's activity that
 // way); never the other way round, and no other lock is taken inside either.
-template <typename T>
-class TSynchronized {
+template <typename T> class TSynchronized {
 public:
     TSynchronized() = default;
     explicit TSynchronized(T value) : m_value(std::move(value)) {}
     TSynchronized(const TSynchronized&) = delete;
     TSynchronized& operator=(const TSynchronized&) = delete;
 
-    template <typename Fn>
-    decltype(auto) withLock(Fn&& fn)
+    template <typename Fn> decltype(auto) withLock(Fn&& fn)
     {
         std::lock_guard lock(m_mutex);
         return std::forward<Fn>(fn)(m_value);
     }
-    template <typename Fn>
-    decltype(auto) withLock(Fn&& fn) const
+    template <typename Fn> decltype(auto) withLock(Fn&& fn) const
     {
         std::lock_guard lock(m_mutex);
         return std::forward<Fn>(fn)(m_value);

@@ -20,9 +20,8 @@ char32_t FoldAscii(char32_t ch)
 // is one character of two units, anything else (a lone surrogate too) one unit.
 qsizetype CharWidth(const char16_t* text, qsizetype size, qsizetype pos)
 {
-    return QChar::isHighSurrogate(text[pos]) && pos + 1 < size && QChar::isLowSurrogate(text[pos + 1])
-        ? 2
-        : 1;
+    return QChar::isHighSurrogate(text[pos]) && pos + 1 < size && QChar::isLowSurrogate(text[pos + 1]) ? 2
+                                                                                                       : 1;
 }
 
 char32_t CodePointAt(const char16_t* text, qsizetype size, qsizetype pos)
@@ -80,9 +79,8 @@ struct TMask::Element {
         case Kind::AnyChar:
             return CharWidth(name, size, pos);
         case Kind::Set:
-            return IsMember(FoldAscii(CodePointAt(name, size, pos))) != negated
-                ? CharWidth(name, size, pos)
-                : -1;
+            return IsMember(FoldAscii(CodePointAt(name, size, pos))) != negated ? CharWidth(name, size, pos)
+                                                                                : -1;
         case Kind::Pair:
             return pos + 1 < size && name[pos] == first && name[pos + 1] == second ? 2 : -1;
         case Kind::End:
@@ -96,7 +94,8 @@ struct TMask::Element {
 class TMask::Compiler {
 public:
     Compiler(const QString& pattern, const QString& shownText)
-        : m_text(reinterpret_cast<const char16_t*>(pattern.utf16())), m_size(pattern.size()), m_shownText(shownText)
+        : m_text(reinterpret_cast<const char16_t*>(pattern.utf16())), m_size(pattern.size()),
+          m_shownText(shownText)
     {
     }
 
@@ -146,8 +145,8 @@ public:
 private:
     [[noreturn]] void Fail(qsizetype pos) const
     {
-        RaiseError(QStringLiteral("'%1' is an invalid mask at (%2)")
-                       .arg(m_shownText, QString::number(pos + 1)));
+        RaiseError(
+            QStringLiteral("'%1' is an invalid mask at (%2)").arg(m_shownText, QString::number(pos + 1)));
     }
 
     // Gives the element starting at the current position the pending '*', and
@@ -211,7 +210,7 @@ private:
         }
         if (!element.HasMembers())
             Fail(m_pos); // "[]", "[!]"
-        ++m_pos; // ']'
+        ++m_pos;         // ']'
     }
 
     const char16_t* m_text;
@@ -222,10 +221,7 @@ private:
     int m_skipCount = 0;
 };
 
-TMask::TMask(const QString& mask)
-    : TMask(mask, mask)
-{
-}
+TMask::TMask(const QString& mask) : TMask(mask, mask) {}
 
 TMask::TMask(const QString& pattern, const QString& shownText)
     : m_elements(Compiler(pattern, shownText).Run())

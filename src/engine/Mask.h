@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <vector>
 
 // A compiled whole-name wildcard pattern: '*', '?', sets "[a-c]" and "[!a]".

@@ -3,7 +3,6 @@
 #include "engine/FileMask.h"
 
 #include <QString>
-
 #include <memory>
 #include <vector>
 

@@ -1,6 +1,5 @@
 #include "engine/PatternScan.h"
 
-
 #include <algorithm>
 #include <cstring>
 #include <memory>

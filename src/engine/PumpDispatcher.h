@@ -47,5 +47,4 @@ private:
     std::condition_variable m_queued;
     std::deque<std::function<void()>> m_calls;
     std::atomic<bool> m_callQueued{false}; // m_calls is not empty; read without the lock
-
 };

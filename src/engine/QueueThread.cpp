@@ -26,7 +26,8 @@ QString SearchModeName(TSearchType searchMethod)
 }
 
 TQueueThread::TQueueThread(const TThreadConfig& config, const TSearchServices& services)
-    : TEngineThread(*services.Dispatcher), m_config(config), m_root(services.Session->Root()), m_services(services)
+    : TEngineThread(*services.Dispatcher), m_config(config), m_root(services.Session->Root()),
+      m_services(services)
 {
 }
 
@@ -62,8 +63,9 @@ void TQueueThread::Execute()
     bool markerQueued = false;
     try {
         const QString root = m_root.Assigned ? m_root.Resource.RemoteName : QStringLiteral("Entire Network");
-        Session().Log().AddEntry(TSearchLogKind::Info, QStringLiteral("Search started in mode '%1' with root '%2'.")
-                                       .arg(SearchModeName(m_config.SearchMethod), root));
+        Session().Log().AddEntry(TSearchLogKind::Info,
+                                 QStringLiteral("Search started in mode '%1' with root '%2'.")
+                                     .arg(SearchModeName(m_config.SearchMethod), root));
         RunSearchType();
         WaitForCheckers();
         EnqueueEndMarker();
@@ -129,7 +131,8 @@ void TQueueThread::HandleServer(const QString& name)
     const bool skipped = (m_config.SearchMethod == TSearchType::ExcludedComputers && MatchesMask(name)) ||
                          (m_config.SearchMethod == TSearchType::SpecifiedComputers && !MatchesMask(name));
     if (skipped)
-        Session().Log().AddEntry(TSearchLogKind::Info, QStringLiteral("Computer ") + name + QStringLiteral(" skipped"));
+        Session().Log().AddEntry(TSearchLogKind::Info,
+                                 QStringLiteral("Computer ") + name + QStringLiteral(" skipped"));
     else
         EnqueueComputer(name);
 }
@@ -141,15 +144,18 @@ void TQueueThread::EnumerateResource(const TNetResource* resource)
     if (!m_services.Browser)
         RaiseError(QStringLiteral("No network browser available"));
     if (resource)
-        Session().Log().AddEntry(TSearchLogKind::Scope, QStringLiteral("Opening %1...").arg(resource->RemoteName));
+        Session().Log().AddEntry(TSearchLogKind::Scope,
+                                 QStringLiteral("Opening %1...").arg(resource->RemoteName));
 
-    const Result<std::unique_ptr<NetworkEnumeration>> opened = m_services.Browser->open(resource, Session().StopToken());
+    const Result<std::unique_ptr<NetworkEnumeration>> opened =
+        m_services.Browser->open(resource, Session().StopToken());
     if (!opened) {
         const PlatformError& error = opened.error();
         const QString code = QString::number(error.code);
         if (resource) {
-            Session().Log().AddEntry(TSearchLogKind::Error, QStringLiteral("Cannot open the network resource \"%1\": %2 (%3)")
-                                            .arg(resource->RemoteName, error.message, code));
+            Session().Log().AddEntry(TSearchLogKind::Error,
+                                     QStringLiteral("Cannot open the network resource \"%1\": %2 (%3)")
+                                         .arg(resource->RemoteName, error.message, code));
         } else {
             Session().Log().AddEntry(
                 TSearchLogKind::Error,
@@ -162,7 +168,8 @@ void TQueueThread::EnumerateResource(const TNetResource* resource)
     while (!Session().StopRequested()) {
         const Result<NetworkChunk> chunk = enumeration.next(kEnumerationBatch);
         if (!chunk) {
-            Session().Log().AddEntry(TSearchLogKind::Error, QStringLiteral("Error opening resource: ") + chunk.error().message);
+            Session().Log().AddEntry(TSearchLogKind::Error,
+                                     QStringLiteral("Error opening resource: ") + chunk.error().message);
             break;
         }
         const EnumResult result = chunk.value().state;
@@ -170,7 +177,8 @@ void TQueueThread::EnumerateResource(const TNetResource* resource)
         // The end normally comes without entries; any that do come with it are still handled.
         if (result == EnumResult::NoMoreItems && entries.empty())
             break;
-        Session().Log().AddEntry(TSearchLogKind::Scope, QStringLiteral("Found %1 resources").arg(entries.size()));
+        Session().Log().AddEntry(TSearchLogKind::Scope,
+                                 QStringLiteral("Found %1 resources").arg(entries.size()));
         for (const TNetResource& entry : entries) {
             const bool server = entry.DisplayType == kResourceDisplayTypeServer;
             if (!server || Session().StopRequested()) {
@@ -202,8 +210,8 @@ void TQueueThread::SearchIpRanges(const QStringList& list)
             StartHostCheck(address);
             // A negative limit would never let the wait end.
             const int limit = std::max<int>(Session().Discovery().MaxThreads, 0);
-            Session().Signal().WaitUntil([&] { return m_checkerCount.load() <= limit || Session().StopRequested(); },
-                                   kCheckerPause);
+            Session().Signal().WaitUntil(
+                [&] { return m_checkerCount.load() <= limit || Session().StopRequested(); }, kCheckerPause);
         }
     }
 }
@@ -212,10 +220,9 @@ void TQueueThread::StartHostCheck(uint32_t address)
 {
     m_checkerCount.fetch_add(1);
     try {
-        m_services.HostChecker->start(address, Session().Discovery(), Session().StopToken(),
-                                     [this, address](const THostCheckResult& result) {
-                                         HostCheckerTerminated(address, result);
-                                     });
+        m_services.HostChecker->start(
+            address, Session().Discovery(), Session().StopToken(),
+            [this, address](const THostCheckResult& result) { HostCheckerTerminated(address, result); });
     } catch (...) {
         m_checkerCount.fetch_sub(1);
         throw;

@@ -17,7 +17,8 @@ void FillNode(NetworkBrowser& browser, TScopeNode& node, int depth, const std::f
     if (keepGoing && !keepGoing())
         return;
     // The scope tree shows what could be browsed; a container that cannot be is left empty.
-    const Result<std::unique_ptr<NetworkEnumeration>> opened = browser.open(node.Resource ? &*node.Resource : nullptr);
+    const Result<std::unique_ptr<NetworkEnumeration>> opened =
+        browser.open(node.Resource ? &*node.Resource : nullptr);
     if (!opened)
         return;
     for (;;) {

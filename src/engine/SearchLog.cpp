@@ -27,7 +27,8 @@ std::vector<TSearchLogEntry> TEngineSearchLog::Snapshot() const
 
 int TEngineSearchLog::Count() const
 {
-    return m_state.withLock([](const TSearchLogState& state) { return static_cast<int>(state.Entries.size()); });
+    return m_state.withLock(
+        [](const TSearchLogState& state) { return static_cast<int>(state.Entries.size()); });
 }
 
 void TEngineSearchLog::SetOnChange(std::function<void()> onChange)

@@ -3,7 +3,6 @@
 #include "engine/LockContainers.h"
 
 #include <QString>
-
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -48,11 +47,7 @@ public:
     int Count() const;
 
     // Runs fn on the log's state under its lock (fn must not call back into the log).
-    template <typename Fn>
-    decltype(auto) WithLock(Fn&& fn)
-    {
-        return m_state.withLock(std::forward<Fn>(fn));
-    }
+    template <typename Fn> decltype(auto) WithLock(Fn&& fn) { return m_state.withLock(std::forward<Fn>(fn)); }
 
     // Set before the search starts (or from the thread that owns the reader); the
     // handler must stay valid until it is replaced or the log is gone.

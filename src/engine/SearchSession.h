@@ -1,12 +1,12 @@
 #pragma once
 
-#include "model/Account.h"
 #include "engine/JobQueue.h"
 #include "engine/PendingHits.h"
 #include "engine/ScopeRoot.h"
 #include "engine/SearchLog.h"
 #include "engine/SearchSignal.h"
 #include "engine/WorkerThreadList.h"
+#include "model/Account.h"
 #include "model/DiscoveryOptions.h"
 
 #include <memory>

@@ -6,10 +6,10 @@
 #include <functional>
 #include <mutex>
 
-// Wakes the waits of one search early (each search session has its own). The engine waits with fixed upper bounds (100 ms
-// for host checks, 500 ms and 1000 ms in the worker pool); whatever those waits are
-// for (a name queued, a worker or host check ended, stop pressed) notifies this
-// signal, so a wait returns as soon as there may be something to do.
+// Wakes the waits of one search early (each search session has its own). The engine waits with fixed upper
+// bounds (100 ms for host checks, 500 ms and 1000 ms in the worker pool); whatever those waits are for (a
+// name queued, a worker or host check ended, stop pressed) notifies this signal, so a wait returns as soon as
+// there may be something to do.
 //
 // A waiter reads Generation() before it tests its condition and then waits for the
 // generation to change, so a notification between the test and the wait is not lost.
@@ -28,4 +28,3 @@ private:
     std::condition_variable m_changed;
     uint64_t m_generation = 0;
 };
-

@@ -79,7 +79,8 @@ bool TShareAccess::Connect(const QString& remotePath, const std::optional<QStrin
 {
     const Result<void> connected = m_client.connect(remotePath, user, password);
     // Who tried, never the password.
-    qCDebug(kestrovaSmb) << "Logon to" << remotePath << "as" << (user ? *user : QStringLiteral("<current user>"))
+    qCDebug(kestrovaSmb) << "Logon to" << remotePath << "as"
+                         << (user ? *user : QStringLiteral("<current user>"))
                          << (password ? "with" : "without") << "password:" << connected.error().code
                          << connected.error().message;
     return connected.ok();

@@ -150,8 +150,9 @@ void TWorkerThread::SearchShares()
         AddLogEntry(TSearchLogKind::Computer, QStringLiteral("No folders found on %1").arg(m_host));
         return;
     }
-    AddLogEntry(TSearchLogKind::Computer, QStringLiteral("Found %1 folders on %2: %3")
-                                       .arg(QString::number(shares.size()), m_host, JoinCommaText(shares)));
+    AddLogEntry(TSearchLogKind::Computer,
+                QStringLiteral("Found %1 folders on %2: %3")
+                    .arg(QString::number(shares.size()), m_host, JoinCommaText(shares)));
     TFolderWalk walk(*client, *this, m_folderMasks);
     for (const QString& share : shares) {
         if (m_services.Session->StopRequested())

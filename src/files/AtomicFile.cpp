@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -16,8 +15,7 @@ namespace {
 
 [[noreturn]] void RaiseErrno(const QString& what, const QString& path, int error)
 {
-    throw EKestrovaError(QStringLiteral("%1 %2: %3").arg(what, path, ErrnoText(error)),
-                         error);
+    throw EKestrovaError(QStringLiteral("%1 %2: %3").arg(what, path, ErrnoText(error)), error);
 }
 
 // The file the bytes finally belong to: a symbolic link is followed so that the link
@@ -75,8 +73,8 @@ TAtomicFile::TAtomicFile(const QString& path, TPermissions permissions) : m_targ
         RaiseErrno(QStringLiteral("Cannot write"), m_target, EISDIR);
 
     // mkstemp creates the file with mode 0600 and O_EXCL, so nobody else can have it open.
-    QByteArray tempName =
-        QFile::encodeName(m_folder + QStringLiteral("/.") + targetInfo.fileName() + QStringLiteral(".XXXXXX"));
+    QByteArray tempName = QFile::encodeName(m_folder + QStringLiteral("/.") + targetInfo.fileName() +
+                                            QStringLiteral(".XXXXXX"));
     m_fd = ::mkostemp(tempName.data(), O_CLOEXEC);
     if (m_fd < 0)
         RaiseErrno(QStringLiteral("Cannot create a temporary file in"), m_folder, errno);

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <functional>
 
 // A new version of a file, written into a temporary file in the same folder, flushed

@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
-
 #include <algorithm>
 #include <cmath>
 
@@ -153,10 +152,10 @@ bool ParseInteger(const QString& text, int32_t& value)
 
 void CheckName(const QString& name, const char* what)
 {
-    const bool bad = TrimBlanks(name).isEmpty() || name != TrimBlanks(name) ||
-                     std::any_of(name.cbegin(), name.cend(), IsLineBreak) ||
-                     (QByteArrayView(what) == "key" ? name.contains(u'=') || name.startsWith(u'[')
-                                                    : name.contains(u']'));
+    const bool bad =
+        TrimBlanks(name).isEmpty() || name != TrimBlanks(name) ||
+        std::any_of(name.cbegin(), name.cend(), IsLineBreak) ||
+        (QByteArrayView(what) == "key" ? name.contains(u'=') || name.startsWith(u'[') : name.contains(u']'));
     if (bad)
         throw EKestrovaError(QStringLiteral("Invalid INI %1 name \"%2\"").arg(QLatin1StringView(what), name));
 }

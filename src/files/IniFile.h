@@ -4,7 +4,6 @@
 #include <QHash>
 #include <QList>
 #include <QString>
-
 #include <cstdint>
 #include <functional>
 
@@ -76,7 +75,7 @@ public:
 
 private:
     struct Line {
-        QString text;     // the whole line as it is written
+        QString text;      // the whole line as it is written
         QString foldedKey; // case-folded key of a "key=value" line, else empty
     };
     struct Section {

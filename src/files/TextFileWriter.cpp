@@ -4,7 +4,6 @@
 #include "model/Error.h"
 
 #include <QFile>
-
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>

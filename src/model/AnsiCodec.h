@@ -8,4 +8,7 @@
 // converter writes them; the five bytes 1252 leaves undefined map to U+0081 etc.
 QByteArray ToAnsi(const QString& text);
 QString FromAnsi(const char* bytes, qsizetype length);
-inline QString FromAnsi(const QByteArray& bytes) { return FromAnsi(bytes.constData(), bytes.size()); }
+inline QString FromAnsi(const QByteArray& bytes)
+{
+    return FromAnsi(bytes.constData(), bytes.size());
+}

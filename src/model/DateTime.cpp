@@ -49,8 +49,8 @@ int DaysInMonth(int year, int month)
 bool TryEncodeDateTime(const DateTimeParts& p, double& dateTime)
 {
     if (p.year < 1 || p.year > 9999 || p.month < 1 || p.month > 12 || p.day < 1 ||
-        p.day > DaysInMonth(p.year, p.month) || p.hour < 0 || p.hour > 23 || p.minute < 0 ||
-        p.minute > 59 || p.second < 0 || p.second > 59 || p.msec < 0 || p.msec > 999)
+        p.day > DaysInMonth(p.year, p.month) || p.hour < 0 || p.hour > 23 || p.minute < 0 || p.minute > 59 ||
+        p.second < 0 || p.second > 59 || p.msec < 0 || p.msec > 999)
         return false;
     const double date = static_cast<double>(DaysFromCivil(p.year, p.month, p.day) - kEpochOffset);
     const double time =

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDateTime>
-
 #include <cstdint>
 
 // TDateTime values: days since 1899-12-30, the fraction being the time of day (for

@@ -1,7 +1,6 @@
 #include "model/DateTimePattern.h"
 
 #include <QDate>
-
 #include <cstring>
 
 namespace {
@@ -95,14 +94,14 @@ TDateTimePattern::TDateTimePattern(const QString& pattern, const QLocale& locale
         switch (ch.unicode()) {
         case 'd':
             repeat = std::min<qsizetype>(repeat, 4);
-            add(repeat == 1 ? TField::Day
+            add(repeat == 1   ? TField::Day
                 : repeat == 2 ? TField::Day2
                 : repeat == 3 ? TField::DayShortName
                               : TField::DayLongName);
             break;
         case 'M':
             repeat = std::min<qsizetype>(repeat, 4);
-            add(repeat == 1 ? TField::Month
+            add(repeat == 1   ? TField::Month
                 : repeat == 2 ? TField::Month2
                 : repeat == 3 ? TField::MonthShortName
                               : TField::MonthLongName);
@@ -209,28 +208,64 @@ void TDateTimePattern::appendTo(QString& out, const DateTimeParts& p) const
     const int hour12 = p.hour % 12 == 0 ? 12 : p.hour % 12;
     for (const TToken& token : m_tokens) {
         switch (token.field) {
-        case TField::Literal: put(token.literal); break;
-        case TField::Day: put(m_plain[p.day % 100]); break;
-        case TField::Day2: put(m_padded[p.day % 100]); break;
-        case TField::DayShortName: put(m_dayShort[QDate(p.year, p.month, p.day).dayOfWeek() - 1]); break;
-        case TField::DayLongName: put(m_dayLong[QDate(p.year, p.month, p.day).dayOfWeek() - 1]); break;
-        case TField::Month: put(m_plain[p.month % 100]); break;
-        case TField::Month2: put(m_padded[p.month % 100]); break;
-        case TField::MonthShortName: put(m_monthShort[p.month - 1]); break;
-        case TField::MonthLongName: put(m_monthLong[p.month - 1]); break;
-        case TField::Year2: put(m_padded[p.year % 100]); break;
+        case TField::Literal:
+            put(token.literal);
+            break;
+        case TField::Day:
+            put(m_plain[p.day % 100]);
+            break;
+        case TField::Day2:
+            put(m_padded[p.day % 100]);
+            break;
+        case TField::DayShortName:
+            put(m_dayShort[QDate(p.year, p.month, p.day).dayOfWeek() - 1]);
+            break;
+        case TField::DayLongName:
+            put(m_dayLong[QDate(p.year, p.month, p.day).dayOfWeek() - 1]);
+            break;
+        case TField::Month:
+            put(m_plain[p.month % 100]);
+            break;
+        case TField::Month2:
+            put(m_padded[p.month % 100]);
+            break;
+        case TField::MonthShortName:
+            put(m_monthShort[p.month - 1]);
+            break;
+        case TField::MonthLongName:
+            put(m_monthLong[p.month - 1]);
+            break;
+        case TField::Year2:
+            put(m_padded[p.year % 100]);
+            break;
         case TField::Year4:
             put(m_padded[p.year / 100 % 100]);
             put(m_padded[p.year % 100]);
             break;
-        case TField::Hour24: put(m_plain[p.hour]); break;
-        case TField::Hour24x2: put(m_padded[p.hour]); break;
-        case TField::Hour12: put(m_plain[hour12]); break;
-        case TField::Hour12x2: put(m_padded[hour12]); break;
-        case TField::Minute: put(m_plain[p.minute]); break;
-        case TField::Minute2: put(m_padded[p.minute]); break;
-        case TField::Second: put(m_plain[p.second]); break;
-        case TField::Second2: put(m_padded[p.second]); break;
+        case TField::Hour24:
+            put(m_plain[p.hour]);
+            break;
+        case TField::Hour24x2:
+            put(m_padded[p.hour]);
+            break;
+        case TField::Hour12:
+            put(m_plain[hour12]);
+            break;
+        case TField::Hour12x2:
+            put(m_padded[hour12]);
+            break;
+        case TField::Minute:
+            put(m_plain[p.minute]);
+            break;
+        case TField::Minute2:
+            put(m_padded[p.minute]);
+            break;
+        case TField::Second:
+            put(m_plain[p.second]);
+            break;
+        case TField::Second2:
+            put(m_padded[p.second]);
+            break;
         case TField::Msec3:
         case TField::Msec: {
             QString ms = m_plain[p.msec / 100] + m_padded[p.msec % 100];
@@ -243,8 +278,12 @@ void TDateTimePattern::appendTo(QString& out, const DateTimeParts& p) const
             put(ms);
             break;
         }
-        case TField::AmPmUpper: put(p.hour < 12 ? m_amUpper : m_pmUpper); break;
-        case TField::AmPmLower: put(p.hour < 12 ? m_amLower : m_pmLower); break;
+        case TField::AmPmUpper:
+            put(p.hour < 12 ? m_amUpper : m_pmUpper);
+            break;
+        case TField::AmPmLower:
+            put(p.hour < 12 ? m_amLower : m_pmLower);
+            break;
         }
     }
     out.append(reinterpret_cast<const QChar*>(buffer), used);

@@ -4,7 +4,6 @@
 
 #include <QLocale>
 #include <QString>
-
 #include <array>
 #include <vector>
 
@@ -33,9 +32,29 @@ public:
 
 private:
     enum class TField {
-        Literal, Day, Day2, DayShortName, DayLongName, Month, Month2, MonthShortName, MonthLongName,
-        Year2, Year4, Hour24, Hour24x2, Hour12, Hour12x2, Minute, Minute2, Second, Second2,
-        Msec, Msec3, AmPmUpper, AmPmLower
+        Literal,
+        Day,
+        Day2,
+        DayShortName,
+        DayLongName,
+        Month,
+        Month2,
+        MonthShortName,
+        MonthLongName,
+        Year2,
+        Year4,
+        Hour24,
+        Hour24x2,
+        Hour12,
+        Hour12x2,
+        Minute,
+        Minute2,
+        Second,
+        Second2,
+        Msec,
+        Msec3,
+        AmPmUpper,
+        AmPmLower
     };
     struct TToken {
         TField field;

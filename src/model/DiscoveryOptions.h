@@ -57,8 +57,8 @@ constexpr TDiscoveryMethods operator|(TDiscoveryMethod a, TDiscoveryMethod b)
 // The IP discovery values one search works with, copied from the program's settings
 // when the search starts, so that a search never sees another's (or a later) change.
 struct TDiscoveryOptions {
-    int32_t TimeOut = 1000;     // ms per probe method
-    int32_t MaxThreads = 10;    // checks running at once
+    int32_t TimeOut = 1000;      // ms per probe method
+    int32_t MaxThreads = 10;     // checks running at once
     bool ResolveAddress = false; // reverse lookup of reachable addresses
     TDiscoveryMethods Methods = TDiscoveryMethods::All();
 

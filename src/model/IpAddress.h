@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <cstdint>
 
 // IPv4 addresses travel as 32-bit values in network byte order; they are swapped

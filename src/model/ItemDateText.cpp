@@ -7,11 +7,16 @@ namespace {
 QString PatternFor(int dateFormat, const QLocale& locale)
 {
     switch (dateFormat) {
-    case 0: return locale.dateFormat(QLocale::ShortFormat);
-    case 1: return locale.dateFormat(QLocale::LongFormat);
-    case 2: return locale.dateFormat(QLocale::ShortFormat) + u' ' + LocaleShortTimePattern(locale);
-    case 3: return locale.dateFormat(QLocale::LongFormat) + u' ' + LocaleLongTimePattern(locale);
-    default: return QString();
+    case 0:
+        return locale.dateFormat(QLocale::ShortFormat);
+    case 1:
+        return locale.dateFormat(QLocale::LongFormat);
+    case 2:
+        return locale.dateFormat(QLocale::ShortFormat) + u' ' + LocaleShortTimePattern(locale);
+    case 3:
+        return locale.dateFormat(QLocale::LongFormat) + u' ' + LocaleLongTimePattern(locale);
+    default:
+        return QString();
     }
 }
 

@@ -4,7 +4,6 @@
 #include <QLocale>
 #include <QString>
 #include <QStringView>
-
 #include <cstdint>
 
 // One hit of a search: a file or folder on a share (UNC path) or on an FTP server

@@ -1,16 +1,15 @@
 #pragma once
 
 #include <QString>
-
 #include <cstdint>
 
 // One entry of a folder listing as the walk sees it.
 struct TSearchRec {
     QString Name;
-    int32_t Attr = 0;     // Windows attribute bits
+    int32_t Attr = 0; // Windows attribute bits
     uint32_t SizeHigh = 0;
     uint32_t SizeLow = 0;
-    int32_t Time = 0;     // last-write time, local, packed MS-DOS form
+    int32_t Time = 0; // last-write time, local, packed MS-DOS form
 };
 
 inline int64_t SearchRecSize(const TSearchRec& rec)

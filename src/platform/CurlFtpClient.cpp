@@ -7,7 +7,6 @@
 #include "platform/FtpUrl.h"
 
 #include <QSysInfo>
-
 #include <memory>
 
 namespace {
@@ -27,8 +26,7 @@ long WholeSeconds(int milliseconds)
 
 } // namespace
 
-CurlFtpClient::CurlFtpClient(const FtpClientOptions& options)
-    : m_options(options)
+CurlFtpClient::CurlFtpClient(const FtpClientOptions& options) : m_options(options)
 {
     setUpHandle();
 }
@@ -189,8 +187,8 @@ PlatformError CurlFtpClient::fail(CURLcode code)
     curl_easy_getinfo(m_curl.get(), CURLINFO_RESPONSE_CODE, &reply);
     m_lastFailure = ClassifyFtpFailure(code, reply);
     m_lastError = FtpPlatformError(code, reply, m_errorBuffer);
-    qCDebug(kestrovaFtp) << "FTP request to" << m_serverUrl << "failed: CURLcode" << int(code) << "reply" << reply
-                         << m_lastError.message;
+    qCDebug(kestrovaFtp) << "FTP request to" << m_serverUrl << "failed: CURLcode" << int(code) << "reply"
+                         << reply << m_lastError.message;
     if (FtpFailureEndsConnection(m_lastFailure))
         m_connectionEnded = true;
     m_body = QByteArray();

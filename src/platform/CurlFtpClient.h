@@ -9,7 +9,6 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
-
 #include <cstdint>
 #include <stop_token>
 
@@ -69,7 +68,7 @@ private:
     bool m_loggedIn = false;
     bool m_connectionEnded = false;
     QByteArray m_body;
-    QByteArray m_systReply;      // the server's answer to SYST, empty when it gave none
+    QByteArray m_systReply; // the server's answer to SYST, empty when it gave none
     FtpSystem m_system = FtpSystem::Unknown;
     FtpUnreadableLines m_unreadable;
     // Paths whose names were not UTF-8: the bytes to ask the server for.
@@ -81,10 +80,7 @@ private:
 
 class CurlFtpClientFactory : public FtpClientFactory {
 public:
-    explicit CurlFtpClientFactory(const FtpClientOptions& options = {})
-        : m_options(options)
-    {
-    }
+    explicit CurlFtpClientFactory(const FtpClientOptions& options = {}) : m_options(options) {}
     std::unique_ptr<FtpClient> create(std::stop_token stop) override;
 
 private:

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <curl/curl.h>
-
 #include <memory>
 
 // Owns a libcurl easy handle. Creating one makes sure libcurl's global set-up has

@@ -1,11 +1,10 @@
 #include "platform/DatagramSocket.h"
 
+#include <cerrno>
+#include <cstring>
 #include <linux/errqueue.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-
-#include <cerrno>
-#include <cstring>
 
 void RaiseSocketBuffers(int fd, int bytes)
 {
@@ -26,7 +25,8 @@ int SendDatagram(int fd, const void* data, size_t size, uint32_t address, uint16
     for (int attempt = 0; attempt < 2; ++attempt) {
         ssize_t sent;
         do {
-            sent = sendto(fd, data, size, MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&target), sizeof target);
+            sent = sendto(fd, data, size, MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&target),
+                          sizeof target);
         } while (sent < 0 && errno == EINTR);
         if (sent >= 0)
             return 0;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-
 #include <cstddef>
 #include <cstdint>
 #include <vector>

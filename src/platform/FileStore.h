@@ -4,7 +4,6 @@
 #include "engine/ports/PlatformError.h"
 
 #include <QString>
-
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -42,7 +41,8 @@ public:
     virtual PlatformError list(const QString& folder, std::vector<FileStoreEntry>& entries) = 0;
     virtual std::unique_ptr<ByteSource> openRead(const QString& path, PlatformError& error) = 0;
     // exclusive: fails with EEXIST when the file exists; else an existing file is emptied.
-    virtual std::unique_ptr<FileStoreWriter> create(const QString& path, bool exclusive, PlatformError& error) = 0;
+    virtual std::unique_ptr<FileStoreWriter> create(const QString& path, bool exclusive,
+                                                    PlatformError& error) = 0;
     virtual PlatformError removeFile(const QString& path) = 0;
     virtual PlatformError makeFolder(const QString& path) = 0;
     // The folder must be empty.

@@ -8,13 +8,15 @@ FileStores::FileStores(std::unique_ptr<FileStore> local, NetworkStoreFactory net
 {
 }
 
-std::unique_ptr<FileStores> FileStores::Standard(const std::function<bool()>& stopRequested,
-                                                 const std::function<void(ShareClient&, const QString&)>& logon)
+std::unique_ptr<FileStores>
+FileStores::Standard(const std::function<bool()>& stopRequested,
+                     const std::function<void(ShareClient&, const QString&)>& logon)
 {
     SmbAgentOptions options;
     options.stopRequested = stopRequested;
-    return std::make_unique<FileStores>(std::make_unique<LocalFileStore>(),
-                                        [options, logon] { return std::make_unique<SmbFileStore>(options, logon); });
+    return std::make_unique<FileStores>(std::make_unique<LocalFileStore>(), [options, logon] {
+        return std::make_unique<SmbFileStore>(options, logon);
+    });
 }
 
 FileStore& FileStores::storeFor(const QString& path)

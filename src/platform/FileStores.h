@@ -15,8 +15,9 @@ public:
 
     FileStores(std::unique_ptr<FileStore> local, NetworkStoreFactory network);
     // The local file system and an SmbFileStore with the given options and logon hook.
-    static std::unique_ptr<FileStores> Standard(const std::function<bool()>& stopRequested,
-                                                const std::function<void(ShareClient&, const QString&)>& logon);
+    static std::unique_ptr<FileStores>
+    Standard(const std::function<bool()>& stopRequested,
+             const std::function<void(ShareClient&, const QString&)>& logon);
 
     FileStore& storeFor(const QString& path);
     // Whether a rename can join the two paths (the same store; the caller still

@@ -12,7 +12,10 @@ class ForwardingShareClient : public ShareClient {
 public:
     explicit ForwardingShareClient(std::unique_ptr<ShareClient> inner) : m_inner(std::move(inner)) {}
 
-    Result<std::vector<ShareInfo>> listShares(const QString& host) override { return m_inner->listShares(host); }
+    Result<std::vector<ShareInfo>> listShares(const QString& host) override
+    {
+        return m_inner->listShares(host);
+    }
     Result<void> connect(const QString& remotePath, const std::optional<QString>& user,
                          const std::optional<QString>& password) override
     {
@@ -24,7 +27,10 @@ public:
         return m_inner->listFolder(folder);
     }
     void prefetchFolder(const QString& folder) override { m_inner->prefetchFolder(folder); }
-    Result<std::unique_ptr<ByteSource>> openFile(const QString& path) override { return m_inner->openFile(path); }
+    Result<std::unique_ptr<ByteSource>> openFile(const QString& path) override
+    {
+        return m_inner->openFile(path);
+    }
 
 protected:
     ShareClient& inner() { return *m_inner; }

@@ -12,7 +12,7 @@ FtpFailure ClassifyFtpFailure(CURLcode code, long replyCode)
         return FtpFailure::NoServer;
     case CURLE_LOGIN_DENIED:
         return FtpFailure::LoginRefused;
-    case CURLE_REMOTE_ACCESS_DENIED:     // CWD refused (550)
+    case CURLE_REMOTE_ACCESS_DENIED: // CWD refused (550)
     case CURLE_REMOTE_FILE_NOT_FOUND:
     case CURLE_FTP_COULDNT_RETR_FILE:
         return FtpFailure::FolderUnavailable;

@@ -1,12 +1,10 @@
 #include "platform/FtpListFields.h"
 
 #include <QDateTime>
-
 #include <array>
 #include <limits>
 
-FtpLine::FtpLine(std::string_view line)
-    : text(line)
+FtpLine::FtpLine(std::string_view line) : text(line)
 {
     size_t i = 0;
     while (i < line.size()) {

@@ -3,7 +3,6 @@
 #include "model/DateTime.h"
 
 #include <QByteArray>
-
 #include <cstdint>
 #include <string_view>
 #include <vector>

@@ -1,7 +1,6 @@
 #include "platform/FtpListFields.h"
 
 #include <QString>
-
 #include <string>
 #include <unordered_map>
 

@@ -1,9 +1,7 @@
 #include "platform/FtpUrl.h"
 
 #include <QList>
-
 #include <curl/curl.h>
-
 #include <memory>
 
 namespace {

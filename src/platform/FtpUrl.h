@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <cstdint>
 
 // How the client spells FTP URLs for libcurl.

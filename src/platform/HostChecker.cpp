@@ -8,12 +8,11 @@
 #include "platform/NetBiosStatusChannel.h"
 #include "platform/ReverseLookupChannel.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
-
-#include <algorithm>
-#include <cerrno>
 
 namespace {
 
@@ -56,7 +55,8 @@ HostChecker::HostChecker(MainThreadDispatcher& dispatcher, HostProbeChannels cha
         event.data.u32 = tag;
         if (epoll_ctl(m_epoll.get(), EPOLL_CTL_ADD, fd, &event) != 0) {
             const PlatformError error = PlatformError::fromErrno(errno);
-            throw EKestrovaError(QStringLiteral("Cannot set up the host checker: ") + error.message, error.code);
+            throw EKestrovaError(QStringLiteral("Cannot set up the host checker: ") + error.message,
+                                 error.code);
         }
     };
     watch(m_wakeup.get(), kWakeupTag);

@@ -81,8 +81,8 @@ private:
         Callback onTerminated;
         TDiscoveryOptions options;
         std::stop_token stop;
-        int stage = kIcmp;     // the probe in flight, or the next to try
-        bool probing = false;  // a probe of stage is pending in its channel
+        int stage = kIcmp;    // the probe in flight, or the next to try
+        bool probing = false; // a probe of stage is pending in its channel
         Clock::time_point deadline{};
         bool reachable = false;
         QString hostName;

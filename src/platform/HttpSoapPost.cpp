@@ -4,12 +4,10 @@
 #include "platform/StopWaker.h"
 
 #include <QUrl>
-
+#include <cerrno>
 #include <netdb.h>
 #include <poll.h>
 #include <sys/socket.h>
-
-#include <cerrno>
 
 namespace {
 
@@ -100,8 +98,9 @@ std::optional<THttpReply> ParseHttpResponse(const QByteArray& data, bool complet
     return reply;
 }
 
-std::optional<THttpReply> PostSoap(const QString& url, const QByteArray& body, std::chrono::milliseconds timeout,
-                                   std::stop_token stop, PlatformError& error)
+std::optional<THttpReply> PostSoap(const QString& url, const QByteArray& body,
+                                   std::chrono::milliseconds timeout, std::stop_token stop,
+                                   PlatformError& error)
 {
     const Clock::time_point deadline = Clock::now() + timeout;
     const QUrl parsed(url);
@@ -147,9 +146,10 @@ std::optional<THttpReply> PostSoap(const QString& url, const QByteArray& body, s
     QByteArray request = "POST " + parsed.path(QUrl::FullyEncoded).toLatin1();
     if (request.endsWith(' '))
         request.append('/');
-    request += " HTTP/1.1\r\nHost: " + parsed.authority(QUrl::FullyEncoded).toLatin1() +
-               "\r\nContent-Type: application/soap+xml\r\nContent-Length: " + QByteArray::number(body.size()) +
-               "\r\nConnection: close\r\n\r\n" + body;
+    request +=
+        " HTTP/1.1\r\nHost: " + parsed.authority(QUrl::FullyEncoded).toLatin1() +
+        "\r\nContent-Type: application/soap+xml\r\nContent-Length: " + QByteArray::number(body.size()) +
+        "\r\nConnection: close\r\n\r\n" + body;
     for (qsizetype sent = 0; sent < request.size();) {
         const ssize_t written = ::send(fd.get(), request.constData() + sent,
                                        static_cast<size_t>(request.size() - sent), MSG_NOSIGNAL);

@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <chrono>
 #include <optional>
 #include <stop_token>
@@ -22,8 +21,9 @@ struct THttpReply {
 
 constexpr int kMaxHttpReplySize = 96 * 1024;
 
-std::optional<THttpReply> PostSoap(const QString& url, const QByteArray& body, std::chrono::milliseconds timeout,
-                                   std::stop_token stop, PlatformError& error);
+std::optional<THttpReply> PostSoap(const QString& url, const QByteArray& body,
+                                   std::chrono::milliseconds timeout, std::stop_token stop,
+                                   PlatformError& error);
 
 // The body of a complete HTTP/1.x response (Content-Length, chunked, or up to the
 // end of the connection when complete is true); nullopt while more bytes are

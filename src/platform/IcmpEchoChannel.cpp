@@ -1,19 +1,17 @@
 #include "platform/IcmpEchoChannel.h"
 
-#include "platform/DatagramSocket.h"
-
 #include "engine/ports/PlatformError.h"
 #include "model/LogCategories.h"
+#include "platform/DatagramSocket.h"
 
+#include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <netinet/in.h>
 #include <netinet/ip.h>
 #include <netinet/ip_icmp.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include <atomic>
-#include <cerrno>
-#include <cstring>
 
 namespace {
 
@@ -59,7 +57,8 @@ IcmpEchoChannel::IcmpEchoChannel()
         m_raw = m_socket.valid();
     }
     if (!m_socket.valid()) {
-        qCDebug(kestrovaProbe) << "ICMP raw socket refused, no ICMP probes:" << PlatformError::fromErrno(errno).message;
+        qCDebug(kestrovaProbe) << "ICMP raw socket refused, no ICMP probes:"
+                               << PlatformError::fromErrno(errno).message;
         return;
     }
     m_identifier = NextIdentifier();
@@ -97,7 +96,8 @@ ProbeStatus IcmpEchoChannel::begin(ProbeId id, uint32_t address)
     while (m_pendingByKey.count(Key(address, sequence)))
         sequence = m_nextSequence++;
     const QByteArray request = BuildEchoRequest(m_identifier, sequence);
-    if (SendDatagram(m_socket.get(), request.constData(), static_cast<size_t>(request.size()), address, 0) != 0)
+    if (SendDatagram(m_socket.get(), request.constData(), static_cast<size_t>(request.size()), address, 0) !=
+        0)
         return ProbeStatus::Failed; // e.g. EACCES for a broadcast address, ENETUNREACH
     m_pendingByKey.emplace(Key(address, sequence), id);
     m_keyById.emplace(id, Key(address, sequence));
@@ -113,7 +113,8 @@ void IcmpEchoChannel::cancel(ProbeId id)
     m_keyById.erase(found);
 }
 
-void IcmpEchoChannel::settle(uint32_t address, uint16_t sequence, bool answered, std::vector<ProbeOutcome>& outcomes)
+void IcmpEchoChannel::settle(uint32_t address, uint16_t sequence, bool answered,
+                             std::vector<ProbeOutcome>& outcomes)
 {
     const auto found = m_pendingByKey.find(Key(address, sequence));
     if (found == m_pendingByKey.end())

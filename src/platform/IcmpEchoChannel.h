@@ -4,7 +4,6 @@
 #include "platform/ProbeChannel.h"
 
 #include <QByteArray>
-
 #include <unordered_map>
 
 // ICMP echo: one request per probe with the 32 data bytes

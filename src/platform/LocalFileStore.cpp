@@ -3,7 +3,6 @@
 #include "platform/LocalFileSource.h"
 
 #include <QFile>
-
 #include <cerrno>
 #include <cstdio>
 #include <dirent.h>
@@ -123,7 +122,8 @@ std::unique_ptr<ByteSource> LocalFileStore::openRead(const QString& path, Platfo
     return std::move(opened).value();
 }
 
-std::unique_ptr<FileStoreWriter> LocalFileStore::create(const QString& path, bool exclusive, PlatformError& error)
+std::unique_ptr<FileStoreWriter> LocalFileStore::create(const QString& path, bool exclusive,
+                                                        PlatformError& error)
 {
     const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (exclusive ? O_EXCL : O_TRUNC);
     const int descriptor = ::open(Native(path).constData(), flags, 0666);

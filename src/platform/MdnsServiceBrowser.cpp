@@ -24,9 +24,9 @@ QString Key(const QString& name)
 }
 
 struct Instance {
-    QString name;        // full instance name
+    QString name; // full instance name
     QString serviceType;
-    QString target;      // SRV target host; empty until known
+    QString target; // SRV target host; empty until known
     QString senderAddress;
     bool srvAsked = false;
 };
@@ -135,11 +135,13 @@ void SendToAll(const std::vector<TMulticastSender>& senders, const QByteArray& q
 
 } // namespace
 
-std::vector<TDiscoveredHost> MdnsServiceBrowser::browse(const QStringList& serviceTypes, std::stop_token stop) const
+std::vector<TDiscoveredHost> MdnsServiceBrowser::browse(const QStringList& serviceTypes,
+                                                        std::stop_token stop) const
 {
     const std::vector<TMulticastInterface> interfaces = MulticastInterfaces();
     const char* ipv6Group = m_options.ipv6 ? kIpv6Group : nullptr;
-    const std::vector<TMulticastSender> senders = OpenMulticastSenders(interfaces, kIpv4Group, ipv6Group, kMdnsPort);
+    const std::vector<TMulticastSender> senders =
+        OpenMulticastSenders(interfaces, kIpv4Group, ipv6Group, kMdnsPort);
     if (senders.empty() || serviceTypes.isEmpty())
         return {};
     const std::vector<UniqueFd> listeners = OpenGroupListeners(interfaces, kIpv4Group, ipv6Group, kMdnsPort);
@@ -163,7 +165,8 @@ std::vector<TDiscoveredHost> MdnsServiceBrowser::browse(const QStringList& servi
     bool repeated = false;
     while (!waker.stopRequested() && Clock::now() < deadline) {
         const Clock::time_point repeatAt = started + kRepeatDelay;
-        const std::vector<int> ready = waker.waitReadable(fds, repeated ? deadline : std::min(deadline, repeatAt));
+        const std::vector<int> ready =
+            waker.waitReadable(fds, repeated ? deadline : std::min(deadline, repeatAt));
         if (!repeated && Clock::now() >= repeatAt) {
             repeated = true;
             SendToAll(senders, browseQuery);

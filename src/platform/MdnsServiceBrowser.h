@@ -3,7 +3,6 @@
 #include "platform/DiscoveredHost.h"
 
 #include <QStringList>
-
 #include <chrono>
 #include <stop_token>
 #include <vector>

@@ -1,10 +1,9 @@
 #include "platform/MulticastInterfaces.h"
 
+#include <algorithm>
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <netinet/in.h>
-
-#include <algorithm>
 
 std::vector<TMulticastInterface> MulticastInterfaces()
 {

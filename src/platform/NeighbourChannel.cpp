@@ -1,19 +1,17 @@
 #include "platform/NeighbourChannel.h"
 
-#include "platform/DatagramSocket.h"
-
 #include "engine/ports/PlatformError.h"
 #include "model/LogCategories.h"
+#include "platform/DatagramSocket.h"
 
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
 #include <linux/neighbour.h>
 #include <linux/netlink.h>
 #include <linux/rtnetlink.h>
-#include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-
-#include <cerrno>
-#include <cstring>
 
 namespace {
 
@@ -29,14 +27,14 @@ constexpr uint16_t kPromptPort = 9;
 // States in which an entry holds a hardware address learned from the link.
 constexpr uint16_t kResolvedStates = NUD_REACHABLE | NUD_STALE | NUD_DELAY | NUD_PROBE | NUD_PERMANENT;
 
-template <typename Request>
-bool SendNetlink(int fd, Request& request)
+template <typename Request> bool SendNetlink(int fd, Request& request)
 {
     sockaddr_nl kernel{};
     kernel.nl_family = AF_NETLINK;
     ssize_t sent;
     do {
-        sent = sendto(fd, &request, request.header.nlmsg_len, 0, reinterpret_cast<sockaddr*>(&kernel), sizeof kernel);
+        sent = sendto(fd, &request, request.header.nlmsg_len, 0, reinterpret_cast<sockaddr*>(&kernel),
+                      sizeof kernel);
     } while (sent < 0 && errno == EINTR);
     return sent >= 0;
 }
@@ -57,13 +55,15 @@ NeighbourChannel::NeighbourChannel()
         local.nl_family = AF_NETLINK;
         local.nl_groups = RTMGRP_NEIGH;
         if (bind(m_netlink.get(), reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
-            qCDebug(kestrovaProbe) << "Netlink bind refused, no ARP probes:" << PlatformError::fromErrno(errno).message;
+            qCDebug(kestrovaProbe) << "Netlink bind refused, no ARP probes:"
+                                   << PlatformError::fromErrno(errno).message;
             m_netlink.reset();
         } else {
             RaiseSocketBuffers(m_netlink.get(), kNetlinkBufferBytes);
         }
     } else {
-        qCDebug(kestrovaProbe) << "Netlink socket refused, no ARP probes:" << PlatformError::fromErrno(errno).message;
+        qCDebug(kestrovaProbe) << "Netlink socket refused, no ARP probes:"
+                               << PlatformError::fromErrno(errno).message;
     }
     m_prompt.reset(socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_UDP));
     if (!m_prompt.valid())
@@ -151,7 +151,8 @@ void NeighbourChannel::settle(ProbeId id, bool answered, std::vector<ProbeOutcom
     outcomes.push_back(ProbeOutcome{id, answered, {}});
 }
 
-void NeighbourChannel::handleRoute(uint32_t sequence, int error, bool isNeighbour, std::vector<ProbeOutcome>& outcomes)
+void NeighbourChannel::handleRoute(uint32_t sequence, int error, bool isNeighbour,
+                                   std::vector<ProbeOutcome>& outcomes)
 {
     const auto found = m_probeByRouteSequence.find(sequence);
     if (found == m_probeByRouteSequence.end())
@@ -228,8 +229,8 @@ void NeighbourChannel::collect(std::vector<ProbeOutcome>& outcomes)
                 bool hasDestination = false;
                 bool hasHardwareAddress = false;
                 unsigned int length = header->nlmsg_len - NLMSG_LENGTH(sizeof(ndmsg));
-                for (auto* attribute = reinterpret_cast<rtattr*>(MessagePayload(header) +
-                                                                 NLMSG_ALIGN(sizeof(ndmsg)));
+                for (auto* attribute =
+                         reinterpret_cast<rtattr*>(MessagePayload(header) + NLMSG_ALIGN(sizeof(ndmsg)));
                      RTA_OK(attribute, length); attribute = RTA_NEXT(attribute, length)) {
                     if (attribute->rta_type == NDA_DST && RTA_PAYLOAD(attribute) == sizeof destination) {
                         std::memcpy(&destination, RTA_DATA(attribute), sizeof destination);

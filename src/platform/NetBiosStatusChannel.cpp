@@ -1,15 +1,13 @@
 #include "platform/NetBiosStatusChannel.h"
 
-#include "platform/DatagramSocket.h"
-
 #include "engine/ports/PlatformError.h"
 #include "model/LogCategories.h"
-
-#include <netinet/in.h>
-#include <sys/socket.h>
+#include "platform/DatagramSocket.h"
 
 #include <cerrno>
 #include <chrono>
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 namespace {
 
@@ -28,7 +26,8 @@ NetBiosStatusChannel::NetBiosStatusChannel(uint16_t port) : m_port(port)
 {
     m_socket.reset(socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_UDP));
     if (!m_socket.valid()) {
-        qCDebug(kestrovaProbe) << "NetBIOS socket refused, no NetBIOS probes:" << PlatformError::fromErrno(errno).message;
+        qCDebug(kestrovaProbe) << "NetBIOS socket refused, no NetBIOS probes:"
+                               << PlatformError::fromErrno(errno).message;
         return;
     }
     RaiseSocketBuffers(m_socket.get(), kSocketBufferBytes);
@@ -41,10 +40,10 @@ QByteArray NetBiosStatusChannel::BuildNodeStatusRequest(uint16_t transactionId)
     request.reserve(50);
     request.append(static_cast<char>(transactionId & 0xFF));
     request.append(static_cast<char>(transactionId >> 8));
-    request.append("\x00\x10", 2);             // flags
-    request.append("\x00\x01", 2);             // questions
+    request.append("\x00\x10", 2);                 // flags
+    request.append("\x00\x01", 2);                 // questions
     request.append("\x00\x00\x00\x00\x00\x00", 6); // answers, authority, additional
-    request.append('\x20');                    // length of the encoded name
+    request.append('\x20');                        // length of the encoded name
     // "*" padded with zero bytes, first-level encoded: each half-byte + 'A'.
     request.append("CKAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA", 32);
     request.append('\x00');
@@ -58,7 +57,8 @@ ProbeStatus NetBiosStatusChannel::begin(ProbeId id, uint32_t address)
     if (!m_socket.valid())
         return ProbeStatus::Failed;
     const QByteArray request = BuildNodeStatusRequest(MillisecondTicks());
-    if (SendDatagram(m_socket.get(), request.constData(), static_cast<size_t>(request.size()), address, m_port) != 0)
+    if (SendDatagram(m_socket.get(), request.constData(), static_cast<size_t>(request.size()), address,
+                     m_port) != 0)
         return ProbeStatus::Failed;
     m_pendingByAddress.emplace(address, id);
     m_addressById.emplace(id, address);

@@ -4,7 +4,6 @@
 #include "platform/ProbeChannel.h"
 
 #include <QByteArray>
-
 #include <unordered_map>
 
 // NetBIOS node status: the 50-byte wildcard-name status request to UDP port 137;

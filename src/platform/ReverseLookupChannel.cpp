@@ -2,16 +2,15 @@
 
 #include "platform/FileDescriptor.h"
 
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
-#include <unistd.h>
-
-#include <condition_variable>
-#include <deque>
-#include <mutex>
 #include <thread>
+#include <unistd.h>
 #include <unordered_set>
 
 namespace {
@@ -44,7 +43,8 @@ void ReverseLookupChannel::State::helperLoop()
     std::unique_lock guard(lock);
     for (;;) {
         ++idleHelpers;
-        const bool woken = workAvailable.wait_for(guard, kIdleExit, [&] { return closing || !queue.empty(); });
+        const bool woken =
+            workAvailable.wait_for(guard, kIdleExit, [&] { return closing || !queue.empty(); });
         --idleHelpers;
         if (closing || !woken) {
             --helpers;
@@ -94,8 +94,8 @@ QString ReverseLookupChannel::LookupName(uint32_t address)
     socketAddress.sin_family = AF_INET;
     socketAddress.sin_addr.s_addr = address;
     char host[NI_MAXHOST] = {};
-    if (getnameinfo(reinterpret_cast<const sockaddr*>(&socketAddress), sizeof socketAddress, host, sizeof host,
-                    nullptr, 0, NI_NAMEREQD) != 0)
+    if (getnameinfo(reinterpret_cast<const sockaddr*>(&socketAddress), sizeof socketAddress, host,
+                    sizeof host, nullptr, 0, NI_NAMEREQD) != 0)
         return {};
     return QString::fromUtf8(host);
 }

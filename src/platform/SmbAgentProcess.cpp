@@ -1,8 +1,7 @@
 #include "platform/SmbAgentProcess.h"
 
-#include "platform/SmbAgentProtocol.h"
-
 #include "model/LogCategories.h"
+#include "platform/SmbAgentProtocol.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -133,7 +132,8 @@ void SmbAgentProcess::endProcess(int waitMs)
         if (done == m_pid || (done < 0 && errno != EINTR))
             break;
         if (timer.elapsed() >= waitMs) {
-            qCDebug(kestrovaSmb) << "SMB agent, pid" << m_pid << "killed: it did not end within" << waitMs << "ms";
+            qCDebug(kestrovaSmb) << "SMB agent, pid" << m_pid << "killed: it did not end within" << waitMs
+                                 << "ms";
             ::kill(m_pid, SIGKILL);
             while (::waitpid(m_pid, nullptr, 0) < 0 && errno == EINTR) {
             }

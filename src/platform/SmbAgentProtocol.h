@@ -16,13 +16,12 @@
 //   ListEntries  url                            -> count u32, {name, smbcType u32, comment}*
 //   Connect      url, server, share, user, password, workgroup -> (nothing)
 //   Cancel       server, share                  -> (nothing)
-//   ListFolder   url                            -> count u32, {name, attributes u32, size i64, writeTime i64}*
-//   OpenFile     url                            -> handle u32, size i64
-//   ReadFile     handle u32, offset i64, length u32 -> bytes
-//   CloseFile    handle u32                     -> (nothing); an error when written data could not be stored
-//   CreateFile   url, exclusive u8              -> handle u32 (new file, or an emptied one unless exclusive)
-//   WriteFile    handle u32, offset i64, bytes  -> (nothing); all bytes are written or it fails
-//   Stat         url                            -> folder u8, size i64, writeTime i64
+//   ListFolder   url                            -> count u32, {name, attributes u32, size i64, writeTime
+//   i64}* OpenFile     url                            -> handle u32, size i64 ReadFile     handle u32, offset
+//   i64, length u32 -> bytes CloseFile    handle u32                     -> (nothing); an error when written
+//   data could not be stored CreateFile   url, exclusive u8              -> handle u32 (new file, or an
+//   emptied one unless exclusive) WriteFile    handle u32, offset i64, bytes  -> (nothing); all bytes are
+//   written or it fails Stat         url                            -> folder u8, size i64, writeTime i64
 //   RemoveFile   url                            -> (nothing)
 //   MakeFolder   url                            -> (nothing)
 //   RemoveFolder url                            -> (nothing); the folder must be empty

@@ -76,7 +76,8 @@ std::unique_ptr<ByteSource> SmbFileStore::openRead(const QString& path, Platform
     return std::move(opened).value();
 }
 
-std::unique_ptr<FileStoreWriter> SmbFileStore::create(const QString& path, bool exclusive, PlatformError& error)
+std::unique_ptr<FileStoreWriter> SmbFileStore::create(const QString& path, bool exclusive,
+                                                      PlatformError& error)
 {
     logOnFor(path);
     Result<std::unique_ptr<SmbFileWriter>> writer = m_client.createFile(path, exclusive);

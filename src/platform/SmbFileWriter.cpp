@@ -22,8 +22,11 @@ PlatformError SmbFileWriter::write(const char* data, int64_t length)
     int64_t done = 0;
     while (done < length) {
         const auto block = uint32_t(std::min<int64_t>(length - done, kMaxWriteLength));
-        const Result<QByteArray> reply = m_agent->call(
-            PayloadWriter(MessageType::WriteFile).u32(m_handle).i64(m_offset).bytes(data + done, block).payload());
+        const Result<QByteArray> reply = m_agent->call(PayloadWriter(MessageType::WriteFile)
+                                                           .u32(m_handle)
+                                                           .i64(m_offset)
+                                                           .bytes(data + done, block)
+                                                           .payload());
         if (!reply)
             return reply.error();
         done += block;

@@ -1,9 +1,8 @@
 #include "platform/SmbNetworkBrowser.h"
 
+#include "model/LogCategories.h"
 #include "platform/SmbAgentProtocol.h"
 #include "platform/UncPath.h"
-
-#include "model/LogCategories.h"
 
 #include <cerrno>
 
@@ -124,9 +123,11 @@ Result<std::unique_ptr<NetworkEnumeration>> SmbNetworkBrowser::open(const TNetRe
     if (!m_agent || m_agent->isDead())
         m_agent = std::make_unique<SmbAgentProcess>(m_options);
     m_agent->setStop(std::move(stop));
-    const Result<QByteArray> reply = m_agent->call(PayloadWriter(MessageType::ListEntries).string(url).payload());
+    const Result<QByteArray> reply =
+        m_agent->call(PayloadWriter(MessageType::ListEntries).string(url).payload());
     if (!reply) {
-        qCDebug(kestrovaSmb) << "Browse list of" << url << "failed:" << reply.error().code << reply.error().message;
+        qCDebug(kestrovaSmb) << "Browse list of" << url << "failed:" << reply.error().code
+                             << reply.error().message;
         return reply.error();
     }
     PayloadReader in(reply.value());

@@ -1,11 +1,10 @@
 #include "platform/SmbShareClient.h"
 
+#include "model/LogCategories.h"
 #include "platform/SmbAgentProtocol.h"
 #include "platform/SmbFileSource.h"
 #include "platform/SmbFileWriter.h"
 #include "platform/UncPath.h"
-
-#include "model/LogCategories.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -297,9 +296,9 @@ std::optional<Result<std::vector<ShareDirEntry>>> SmbShareClient::takePrefetched
         return std::nullopt;
     const Prefetched prefetched = found.value();
     m_prefetched.erase(found);
-    Result<std::vector<ShareDirEntry>> listing =
-        prefetched.error.failed() ? Result<std::vector<ShareDirEntry>>(prefetched.error)
-                                  : parseFolderListing(prefetched.reply);
+    Result<std::vector<ShareDirEntry>> listing = prefetched.error.failed()
+                                                     ? Result<std::vector<ShareDirEntry>>(prefetched.error)
+                                                     : parseFolderListing(prefetched.reply);
     // The helper that waited is free again.
     dispatchNoted();
     if (listing) {

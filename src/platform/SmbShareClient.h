@@ -97,8 +97,8 @@ private:
     // helper replays to reach the main agent's logon state.
     std::vector<QByteArray> m_credentialLog;
     std::vector<Helper> m_helpers;
-    std::vector<QString> m_noted;             // folders to prefetch; the last is needed soonest
-    QHash<QString, Prefetched> m_prefetched;  // UNC -> a helper's finished listing
+    std::vector<QString> m_noted;            // folders to prefetch; the last is needed soonest
+    QHash<QString, Prefetched> m_prefetched; // UNC -> a helper's finished listing
     int m_prefetchedListings = 0;
 };
 

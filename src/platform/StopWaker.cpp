@@ -1,10 +1,9 @@
 #include "platform/StopWaker.h"
 
+#include <cerrno>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
-
-#include <cerrno>
 
 StopWaker::StopWaker(std::stop_token token) : m_token(std::move(token))
 {
@@ -12,8 +11,8 @@ StopWaker::StopWaker(std::stop_token token) : m_token(std::move(token))
     const int fd = m_event.get();
     m_callback.emplace(m_token, std::function<void()>([fd] {
                            const uint64_t one = 1;
-                           if (fd >= 0)
-                               [[maybe_unused]] const ssize_t written = ::write(fd, &one, sizeof one);
+                           if (fd >= 0) [[maybe_unused]]
+                               const ssize_t written = ::write(fd, &one, sizeof one);
                        }));
 }
 
@@ -21,13 +20,15 @@ namespace {
 
 int RemainingMs(std::chrono::steady_clock::time_point deadline)
 {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     return left.count() <= 0 ? 0 : static_cast<int>(std::min<long long>(left.count(), 60'000));
 }
 
 } // namespace
 
-std::vector<int> StopWaker::waitReadable(const std::vector<int>& fds, std::chrono::steady_clock::time_point deadline)
+std::vector<int> StopWaker::waitReadable(const std::vector<int>& fds,
+                                         std::chrono::steady_clock::time_point deadline)
 {
     std::vector<pollfd> polled;
     polled.reserve(fds.size() + 1);

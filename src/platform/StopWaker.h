@@ -22,7 +22,8 @@ public:
     // Waits until one of fds is readable (POLLIN), the deadline passes or a stop is
     // requested. Returns the descriptors that are readable (empty on time-out or
     // stop).
-    std::vector<int> waitReadable(const std::vector<int>& fds, std::chrono::steady_clock::time_point deadline);
+    std::vector<int> waitReadable(const std::vector<int>& fds,
+                                  std::chrono::steady_clock::time_point deadline);
     // The same for one descriptor and any event mask (POLLOUT for a connect);
     // returns its revents or 0.
     short waitFor(int fd, short events, std::chrono::steady_clock::time_point deadline);

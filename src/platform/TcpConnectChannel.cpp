@@ -3,12 +3,11 @@
 #include "engine/ports/PlatformError.h"
 #include "model/LogCategories.h"
 
+#include <cerrno>
 #include <netinet/in.h>
 #include <sys/epoll.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include <cerrno>
 
 TcpConnectChannel::TcpConnectChannel(std::vector<uint16_t> ports) : m_ports(std::move(ports))
 {

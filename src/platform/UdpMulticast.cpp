@@ -1,10 +1,9 @@
 #include "platform/UdpMulticast.h"
 
 #include <arpa/inet.h>
-#include <net/if.h>
-
 #include <cerrno>
 #include <cstring>
+#include <net/if.h>
 
 QString TSocketAddress::addressText() const
 {
@@ -19,7 +18,8 @@ QString TSocketAddress::addressText() const
         inet_ntop(AF_INET6, &v6->sin6_addr, text, sizeof text);
         QString result = QString::fromLatin1(text);
         char name[IF_NAMESIZE] = {};
-        if (IN6_IS_ADDR_LINKLOCAL(&v6->sin6_addr) && v6->sin6_scope_id != 0 && if_indextoname(v6->sin6_scope_id, name))
+        if (IN6_IS_ADDR_LINKLOCAL(&v6->sin6_addr) && v6->sin6_scope_id != 0 &&
+            if_indextoname(v6->sin6_scope_id, name))
             result += u'%' + QString::fromLocal8Bit(name);
         return result;
     }
@@ -61,8 +61,7 @@ std::optional<TSocketAddress> TSocketAddress::Ipv6(const char* text, uint16_t po
 
 namespace {
 
-template <typename T>
-bool SetOption(int fd, int level, int name, const T& value)
+template <typename T> bool SetOption(int fd, int level, int name, const T& value)
 {
     return setsockopt(fd, level, name, &value, sizeof value) == 0;
 }
@@ -120,8 +119,8 @@ UniqueFd OpenSharedPort(int family, uint16_t port)
 } // namespace
 
 std::vector<TMulticastSender> OpenMulticastSenders(const std::vector<TMulticastInterface>& interfaces,
-                                                   const char* ipv4Group, const char* ipv6Group, uint16_t port,
-                                                   uint16_t bindPort)
+                                                   const char* ipv4Group, const char* ipv6Group,
+                                                   uint16_t port, uint16_t bindPort)
 {
     std::vector<TMulticastSender> senders;
     for (const TMulticastInterface& interface : interfaces) {
@@ -133,7 +132,8 @@ std::vector<TMulticastSender> OpenMulticastSenders(const std::vector<TMulticastI
         }
         if (interface.hasIpv6 && ipv6Group) {
             UniqueFd fd = OpenIpv6Sender(interface.index, bindPort);
-            const std::optional<TSocketAddress> group = TSocketAddress::Ipv6(ipv6Group, port, interface.index);
+            const std::optional<TSocketAddress> group =
+                TSocketAddress::Ipv6(ipv6Group, port, interface.index);
             if (fd.valid() && group)
                 senders.push_back({std::move(fd), *group, interface.name});
         }
@@ -194,8 +194,9 @@ bool ReceiveFrom(int fd, QByteArray& datagram, TSocketAddress& source, int maxSi
     source.length = sizeof source.storage;
     ssize_t received;
     do {
-        received = recvfrom(fd, datagram.data(), static_cast<size_t>(datagram.size()), MSG_DONTWAIT | MSG_TRUNC,
-                            reinterpret_cast<sockaddr*>(&source.storage), &source.length);
+        received =
+            recvfrom(fd, datagram.data(), static_cast<size_t>(datagram.size()), MSG_DONTWAIT | MSG_TRUNC,
+                     reinterpret_cast<sockaddr*>(&source.storage), &source.length);
     } while (received < 0 && errno == EINTR);
     if (received < 0)
         return false;

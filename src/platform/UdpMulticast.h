@@ -5,12 +5,10 @@
 
 #include <QByteArray>
 #include <QString>
-
-#include <netinet/in.h>
-#include <sys/socket.h>
-
 #include <cstdint>
+#include <netinet/in.h>
 #include <optional>
+#include <sys/socket.h>
 #include <vector>
 
 // UDP sockets for multicast discovery protocols (WS-Discovery, mDNS), opened per

@@ -6,7 +6,6 @@
 #include "platform/UdpMulticast.h"
 
 #include <QUrl>
-
 #include <map>
 #include <set>
 #include <thread>
@@ -42,8 +41,8 @@ QStringList OrderedXAddrs(const Wsd::Endpoint& endpoint, const QString& sourceAd
 
 } // namespace
 
-bool FetchComputerMetadata(const Wsd::Endpoint& endpoint, TDiscoveredHost& host, std::chrono::milliseconds timeout,
-                           const std::stop_token& stop)
+bool FetchComputerMetadata(const Wsd::Endpoint& endpoint, TDiscoveredHost& host,
+                           std::chrono::milliseconds timeout, const std::stop_token& stop)
 {
     const QByteArray request = Wsd::BuildMetadataGet(Wsd::NewMessageId(), endpoint.address);
     for (const QString& xaddr : OrderedXAddrs(endpoint, host.address)) {
@@ -85,14 +84,16 @@ std::vector<TDiscoveredHost> WsDiscoveryClient::discover(std::stop_token stop) c
     bool repeated = false;
     while (!waker.stopRequested() && Clock::now() < deadline) {
         const Clock::time_point repeatAt = started + kProbeRepeatDelay;
-        const std::vector<int> ready = waker.waitReadable(fds, repeated ? deadline : std::min(deadline, repeatAt));
+        const std::vector<int> ready =
+            waker.waitReadable(fds, repeated ? deadline : std::min(deadline, repeatAt));
         if (!repeated && Clock::now() >= repeatAt) {
             repeated = true;
             for (const TMulticastSender& sender : senders)
                 SendTo(sender.socket.get(), probe, sender.group);
         }
         for (int fd : ready) {
-            const size_t senderIndex = static_cast<size_t>(std::find(fds.begin(), fds.end(), fd) - fds.begin());
+            const size_t senderIndex =
+                static_cast<size_t>(std::find(fds.begin(), fds.end(), fd) - fds.begin());
             QByteArray datagram;
             TSocketAddress source;
             bool truncated = false;
@@ -101,7 +102,8 @@ std::vector<TDiscoveredHost> WsDiscoveryClient::discover(std::stop_token stop) c
                     continue;
                 const std::optional<Wsd::Message> message = Wsd::ParseMessage(datagram);
                 if (!message || !ourIds.count(message->relatesTo) ||
-                    (message->action != Wsd::Action::ProbeMatches && message->action != Wsd::Action::ResolveMatches))
+                    (message->action != Wsd::Action::ProbeMatches &&
+                     message->action != Wsd::Action::ResolveMatches))
                     continue;
                 for (const Wsd::Endpoint& endpoint : message->endpoints) {
                     if (endpoint.address.isEmpty() || !endpoint.isComputer())
@@ -115,7 +117,8 @@ std::vector<TDiscoveredHost> WsDiscoveryClient::discover(std::stop_token stop) c
                         const QString resolveId = Wsd::NewMessageId();
                         ourIds.insert(resolveId);
                         const TMulticastSender& sender = senders[senderIndex];
-                        SendTo(sender.socket.get(), Wsd::BuildResolve(resolveId, endpoint.address), sender.group);
+                        SendTo(sender.socket.get(), Wsd::BuildResolve(resolveId, endpoint.address),
+                               sender.group);
                         entry.resolveSent = true;
                     }
                 }
@@ -136,9 +139,8 @@ std::vector<TDiscoveredHost> WsDiscoveryClient::discover(std::stop_token stop) c
     for (size_t first = 0; first < hosts.size() && !stop.stop_requested(); first += batch) {
         std::vector<std::jthread> workers;
         for (size_t i = first; i < std::min(hosts.size(), first + batch); ++i) {
-            workers.emplace_back([&, i] {
-                FetchComputerMetadata(endpoints[i], hosts[i], m_options.metadataTimeout, stop);
-            });
+            workers.emplace_back(
+                [&, i] { FetchComputerMetadata(endpoints[i], hosts[i], m_options.metadataTimeout, stop); });
         }
     }
     return hosts;

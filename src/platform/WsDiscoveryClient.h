@@ -41,5 +41,5 @@ private:
 // Fetches one endpoint's metadata (each XAddr in turn until one answers) and fills
 // host's name and workgroup or domain; false when none answered with a computer.
 // Blocks for at most timeout per XAddr; returns promptly on a stop request.
-bool FetchComputerMetadata(const Wsd::Endpoint& endpoint, TDiscoveredHost& host, std::chrono::milliseconds timeout,
-                           const std::stop_token& stop);
+bool FetchComputerMetadata(const Wsd::Endpoint& endpoint, TDiscoveredHost& host,
+                           std::chrono::milliseconds timeout, const std::stop_token& stop);

@@ -13,7 +13,8 @@ constexpr size_t kRememberedMessages = 64;
 
 } // namespace
 
-WsDiscoveryListener::WsDiscoveryListener(Callback callback, bool ipv6) : m_callback(std::move(callback)), m_ipv6(ipv6)
+WsDiscoveryListener::WsDiscoveryListener(Callback callback, bool ipv6)
+    : m_callback(std::move(callback)), m_ipv6(ipv6)
 {
 }
 
@@ -56,9 +57,12 @@ void WsDiscoveryListener::run(std::stop_token stop)
             QByteArray datagram;
             TSocketAddress source;
             bool truncated = false;
-            while (!waker.stopRequested() && ReceiveFrom(fd, datagram, source, Wsd::kMaxMessageSize, truncated)) {
-                const std::optional<Wsd::Message> message = truncated ? std::nullopt : Wsd::ParseMessage(datagram);
-                if (!message || (message->action != Wsd::Action::Hello && message->action != Wsd::Action::Bye))
+            while (!waker.stopRequested() &&
+                   ReceiveFrom(fd, datagram, source, Wsd::kMaxMessageSize, truncated)) {
+                const std::optional<Wsd::Message> message =
+                    truncated ? std::nullopt : Wsd::ParseMessage(datagram);
+                if (!message ||
+                    (message->action != Wsd::Action::Hello && message->action != Wsd::Action::Bye))
                     continue;
                 if (!message->messageId.isEmpty()) {
                     if (std::find(recent.begin(), recent.end(), message->messageId) != recent.end())
@@ -68,7 +72,8 @@ void WsDiscoveryListener::run(std::stop_token stop)
                         recent.pop_front();
                 }
                 for (const Wsd::Endpoint& endpoint : message->endpoints)
-                    m_callback(TWsAnnouncement{message->action == Wsd::Action::Hello, endpoint, source.addressText()});
+                    m_callback(TWsAnnouncement{message->action == Wsd::Action::Hello, endpoint,
+                                               source.addressText()});
             }
         }
     }

@@ -15,8 +15,8 @@
 // stop(). stop() (and the destructor) ends the thread within a few milliseconds
 // and returns after it has ended: no callback runs after stop() returned.
 struct TWsAnnouncement {
-    bool hello = true;       // false: Bye
-    Wsd::Endpoint endpoint;  // a Hello from Windows may carry no XAddrs
+    bool hello = true;      // false: Bye
+    Wsd::Endpoint endpoint; // a Hello from Windows may carry no XAddrs
     QString sourceAddress;
 };
 

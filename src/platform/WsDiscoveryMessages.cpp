@@ -4,7 +4,6 @@
 #include <QUuid>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
-
 #include <functional>
 
 namespace Wsd {
@@ -98,8 +97,9 @@ bool WalkEnvelope(const QByteArray& data, const std::function<void(const XmlEven
 Action ActionOf(const QString& uri)
 {
     static const std::pair<const char*, Action> kSuffixes[] = {
-        {"/Probe", Action::Probe},   {"/ProbeMatches", Action::ProbeMatches}, {"/Resolve", Action::Resolve},
-        {"/ResolveMatches", Action::ResolveMatches}, {"/Hello", Action::Hello}, {"/Bye", Action::Bye},
+        {"/Probe", Action::Probe},     {"/ProbeMatches", Action::ProbeMatches},
+        {"/Resolve", Action::Resolve}, {"/ResolveMatches", Action::ResolveMatches},
+        {"/Hello", Action::Hello},     {"/Bye", Action::Bye},
     };
     for (const QString& ns : {kDiscovery, kDiscovery11}) {
         for (const auto& [suffix, action] : kSuffixes) {
@@ -164,12 +164,13 @@ QString NewMessageId()
 
 QByteArray BuildProbe(const QString& messageId)
 {
-    return BuildEnvelope(kDiscoveryTo, kDiscovery + QStringLiteral("/Probe"), messageId, [](QXmlStreamWriter& w) {
-        w.writeStartElement(kDiscovery, QStringLiteral("Probe"));
-        // wsdd compares this text literally, so the prefix must be wsdp.
-        w.writeTextElement(kDiscovery, QStringLiteral("Types"), QStringLiteral("wsdp:Device"));
-        w.writeEndElement();
-    });
+    return BuildEnvelope(
+        kDiscoveryTo, kDiscovery + QStringLiteral("/Probe"), messageId, [](QXmlStreamWriter& w) {
+            w.writeStartElement(kDiscovery, QStringLiteral("Probe"));
+            // wsdd compares this text literally, so the prefix must be wsdp.
+            w.writeTextElement(kDiscovery, QStringLiteral("Types"), QStringLiteral("wsdp:Device"));
+            w.writeEndElement();
+        });
 }
 
 QByteArray BuildResolve(const QString& messageId, const QString& endpointAddress)
@@ -263,7 +264,8 @@ std::optional<ComputerInfo> ParseMetadata(const QByteArray& data)
         const int depth = static_cast<int>(event.path.size());
         if (name.is(kDeviceProfile, "Relationship")) {
             inHostRelationship =
-                event.start && event.attributes.value(QStringLiteral("Type")).endsWith(QLatin1String("/host"));
+                event.start &&
+                event.attributes.value(QStringLiteral("Type")).endsWith(QLatin1String("/host"));
         } else if (name.is(kDeviceProfile, "Host") && inHostRelationship) {
             hostDepth = event.start ? depth : 0;
         } else if (!event.start && hostDepth > 0 && depth == hostDepth + 1 && name.is(kPub, "Computer")) {

@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-
 #include <optional>
 #include <vector>
 
@@ -35,9 +34,9 @@ enum class Action {
 
 // One endpoint a message talks about (a ProbeMatch, ResolveMatch, Hello or Bye).
 struct Endpoint {
-    QString address;     // the endpoint reference, usually urn:uuid:...
-    QStringList types;   // qualified names as written ("wsdp:Device", "pub:Computer")
-    QStringList xaddrs;  // transport addresses (http://198.18.0.2:5357/...)
+    QString address;    // the endpoint reference, usually urn:uuid:...
+    QStringList types;  // qualified names as written ("wsdp:Device", "pub:Computer")
+    QStringList xaddrs; // transport addresses (http://198.18.0.2:5357/...)
     QString metadataVersion;
 
     // Whether Types names a computer (pub:Computer under any prefix).

@@ -5,7 +5,6 @@
 #include "model/Error.h"
 
 #include <QCollator>
-
 #include <algorithm>
 #include <vector>
 
@@ -55,7 +54,8 @@ void CheckLine(const QString& line, const TItemRecord& item)
 {
     if (line.contains(u'\r') || line.contains(u'\n'))
         throw EKestrovaError(
-            QStringLiteral("The name \"%1\" holds a line break and cannot be written to a batch file").arg(item.FileName));
+            QStringLiteral("The name \"%1\" holds a line break and cannot be written to a batch file")
+                .arg(item.FileName));
     if (FromAnsi(ToAnsi(line)) != line)
         throw EKestrovaError(QStringLiteral("The line for \"%1\" holds characters that a batch file in the "
                                             "Windows-1252 code page cannot hold")
@@ -96,10 +96,18 @@ QStringList BuildBatchLines(const TItemList& list, const QString& batchTemplate,
         QString line;
         for (const TTemplatePart& part : parts) {
             switch (part.kind) {
-            case TPart::Text: line += part.text; break;
-            case TPart::FileName: line += BatchQuote(item.FileName); break;
-            case TPart::Folder: line += BatchQuote(BatchFolder(item.FileName)); break;
-            case TPart::Computer: line += BatchQuote(BatchComputer(item.FileName)); break;
+            case TPart::Text:
+                line += part.text;
+                break;
+            case TPart::FileName:
+                line += BatchQuote(item.FileName);
+                break;
+            case TPart::Folder:
+                line += BatchQuote(BatchFolder(item.FileName));
+                break;
+            case TPart::Computer:
+                line += BatchQuote(BatchComputer(item.FileName));
+                break;
             }
         }
         CheckLine(line, item);

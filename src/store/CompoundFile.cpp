@@ -5,7 +5,8 @@
 
 #include <QFile>
 #include <QFileInfo>
-
+#include <cerrno>
+#include <cstring>
 #include <gsf/gsf-infile-msole.h>
 #include <gsf/gsf-infile.h>
 #include <gsf/gsf-input-stdio.h>
@@ -14,9 +15,6 @@
 #include <gsf/gsf-outfile.h>
 #include <gsf/gsf-output-stdio.h>
 #include <gsf/gsf-output.h>
-
-#include <cerrno>
-#include <cstring>
 #include <unistd.h>
 
 namespace {
@@ -44,7 +42,8 @@ QString TakeMessage(GError* error, const QString& fallback)
 // ---- reading ---------------------------------------------------------------
 
 TCompoundStreamReader::TCompoundStreamReader(_GsfInput* input, const QString& name)
-    : m_input(input), m_name(name), m_size(static_cast<uint64_t>(std::max<gsf_off_t>(gsf_input_size(input), 0)))
+    : m_input(input), m_name(name),
+      m_size(static_cast<uint64_t>(std::max<gsf_off_t>(gsf_input_size(input), 0)))
 {
 }
 
@@ -63,21 +62,23 @@ void TCompoundStreamReader::refill()
         return;
     if (!gsf_input_read(m_input, static_cast<size_t>(chunk), reinterpret_cast<guint8*>(m_buffer.data()))) {
         m_buffer.clear();
-        throw EKestrovaError(QStringLiteral("The stream \"%1\" is damaged: reading %2 bytes at offset %3 failed")
-                                 .arg(m_name)
-                                 .arg(chunk)
-                                 .arg(m_consumed));
+        throw EKestrovaError(
+            QStringLiteral("The stream \"%1\" is damaged: reading %2 bytes at offset %3 failed")
+                .arg(m_name)
+                .arg(chunk)
+                .arg(m_consumed));
     }
 }
 
 void TCompoundStreamReader::read(char* target, size_t count)
 {
     if (count > remaining())
-        throw EKestrovaError(QStringLiteral("The stream \"%1\" ends after %2 bytes; %3 more were expected at offset %4")
-                                 .arg(m_name)
-                                 .arg(m_size)
-                                 .arg(count)
-                                 .arg(m_consumed));
+        throw EKestrovaError(
+            QStringLiteral("The stream \"%1\" ends after %2 bytes; %3 more were expected at offset %4")
+                .arg(m_name)
+                .arg(m_size)
+                .arg(count)
+                .arg(m_consumed));
     while (count > 0) {
         if (m_bufferPos == m_buffer.size())
             refill();

@@ -35,7 +35,7 @@ void AppendHeaders(QByteArray& out, int width, int height, int bitCount, uint32_
     StoreLE32(info, kInfoHeaderSize);
     StoreLE32(info + 4, static_cast<uint32_t>(width));
     StoreLE32(info + 8, static_cast<uint32_t>(height)); // positive: rows bottom-up
-    StoreLE16(info + 12, 1);                              // planes
+    StoreLE16(info + 12, 1);                            // planes
     StoreLE16(info + 14, static_cast<uint16_t>(bitCount));
     StoreLE32(info + 20, static_cast<uint32_t>(imageSize)); // compression 0 at +16
     out.append(header, sizeof header);
@@ -62,7 +62,8 @@ TDibView TDibView::read(TByteReader& in, const char* what)
         Damaged(what, QStringLiteral("unsupported colour depth of %1 bits").arg(bitCount));
     if (compression != 0)
         Damaged(what, QStringLiteral("unsupported bitmap compression %1").arg(compression));
-    if (width <= 0 || width > kMaxDimension || height == 0 || height > kMaxDimension || height < -kMaxDimension)
+    if (width <= 0 || width > kMaxDimension || height == 0 || height > kMaxDimension ||
+        height < -kMaxDimension)
         Damaged(what, QStringLiteral("invalid bitmap size %1 x %2").arg(width).arg(height));
 
     TDibView view;
@@ -93,10 +94,14 @@ unsigned TDibView::index(int x, int y) const
 {
     const unsigned char* r = row(y);
     switch (m_bitCount) {
-    case 1: return (r[x >> 3] >> (7 - (x & 7))) & 1u;
-    case 4: return (r[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0Fu;
-    case 8: return r[x];
-    default: return 0;
+    case 1:
+        return (r[x >> 3] >> (7 - (x & 7))) & 1u;
+    case 4:
+        return (r[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0Fu;
+    case 8:
+        return r[x];
+    default:
+        return 0;
     }
 }
 
@@ -118,7 +123,8 @@ uint32_t TDibView::argb(int x, int y) const
         const unsigned char* p = r + 4 * x;
         return (uint32_t{p[3]} << 24) | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
     }
-    default: return m_palette[index(x, y)];
+    default:
+        return m_palette[index(x, y)];
     }
 }
 

@@ -3,7 +3,6 @@
 #include "store/ByteReader.h"
 
 #include <QByteArray>
-
 #include <cstdint>
 #include <vector>
 

@@ -1,7 +1,6 @@
 #include "store/GLibLogCapture.h"
 
 #include <glib.h>
-
 #include <mutex>
 
 namespace {

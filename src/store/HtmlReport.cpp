@@ -19,7 +19,8 @@ QString HeaderCell(const QString& caption)
 QString TitleText(const TReportSettings& settings)
 {
     const QString pattern = QStringLiteral("dddd, dd MMMM yyyy HH") +
-                            TDateTimePattern::quoted(LocaleTimeSeparator(settings.Locale)) + QStringLiteral("mm");
+                            TDateTimePattern::quoted(LocaleTimeSeparator(settings.Locale)) +
+                            QStringLiteral("mm");
     const QDateTime now = settings.ReportTime.isValid() ? settings.ReportTime : QDateTime::currentDateTime();
     return QStringLiteral("Kestrova Report ") +
            TDateTimePattern(pattern, settings.Locale).format(DateTimeFromQDateTime(now));
@@ -71,7 +72,8 @@ void ExportToHtml(const QString& path, const TItemList& list, const TReportSetti
         out.writeUtf8ByteOrderMark();
         out.writeLine(QStringLiteral("<HTML>"));
         out.writeLine(QStringLiteral("<HEAD>"));
-        out.writeLine(QStringLiteral("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=utf-8\">"));
+        out.writeLine(
+            QStringLiteral("<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=utf-8\">"));
         out.writeLine(QStringLiteral("<TITLE>") + title + QStringLiteral("</TITLE>"));
         out.writeLine(QStringLiteral("</HEAD>"));
         out.writeLine(QStringLiteral("<BODY>"));

@@ -111,14 +111,15 @@ TIconList ReadImageListStream(const char* data, size_t size)
     if (hasMask) {
         mask = TDibView::read(in, "Image list mask bitmap");
         if (mask.width() != colour.width() || mask.height() != colour.height())
-            throw EKestrovaError(QStringLiteral("Image list: the mask bitmap is %1 x %2, the colour bitmap %3 x %4")
-                                     .arg(mask.width())
-                                     .arg(mask.height())
-                                     .arg(colour.width())
-                                     .arg(colour.height()));
+            throw EKestrovaError(
+                QStringLiteral("Image list: the mask bitmap is %1 x %2, the colour bitmap %3 x %4")
+                    .arg(mask.width())
+                    .arg(mask.height())
+                    .arg(colour.width())
+                    .arg(colour.height()));
         if (mask.bitCount() > 8)
-            throw EKestrovaError(QStringLiteral("Image list: the mask bitmap has %1 bits per pixel")
-                                     .arg(mask.bitCount()));
+            throw EKestrovaError(
+                QStringLiteral("Image list: the mask bitmap has %1 bits per pixel").arg(mask.bitCount()));
     }
 
     TIconList icons;
@@ -131,12 +132,13 @@ TIconList ReadImageListStream(const char* data, size_t size)
     const int perRow = colour.width() / cx;
     const int rows = colour.height() / cy;
     if (static_cast<int64_t>(perRow) * rows < count)
-        throw EKestrovaError(QStringLiteral("Image list: a bitmap of %1 x %2 cannot hold %3 images of %4 x %5")
-                                 .arg(colour.width())
-                                 .arg(colour.height())
-                                 .arg(count)
-                                 .arg(cx)
-                                 .arg(cy));
+        throw EKestrovaError(
+            QStringLiteral("Image list: a bitmap of %1 x %2 cannot hold %3 images of %4 x %5")
+                .arg(colour.width())
+                .arg(colour.height())
+                .arg(count)
+                .arg(cx)
+                .arg(cy));
 
     icons.reserve(count);
     for (int i = 0; i < count; ++i) {

@@ -4,7 +4,8 @@
 #include "model/DelimitedText.h"
 #include "store/Settings.h"
 
-TThreadConfig MakeThreadConfig(const TSettings& settings, const QString& fileMasksText, const QString& searchText)
+TThreadConfig MakeThreadConfig(const TSettings& settings, const QString& fileMasksText,
+                               const QString& searchText)
 {
     TThreadConfig config;
     config.MaxThreads = settings.MaxThreads;

@@ -8,13 +8,20 @@ namespace {
 QLatin1StringView EntityFor(char16_t ch, TMarkup markup)
 {
     switch (ch) {
-    case u'&': return QLatin1StringView("&amp;");
-    case u'<': return QLatin1StringView("&lt;");
-    case u'>': return QLatin1StringView("&gt;");
-    case u'"': return QLatin1StringView("&quot;");
-    case u'\'': return markup == TMarkup::XmlAttribute ? QLatin1StringView("&apos;") : QLatin1StringView();
-    case u' ': return markup == TMarkup::XmlAttribute ? QLatin1StringView("&#32;") : QLatin1StringView();
-    default: return QLatin1StringView();
+    case u'&':
+        return QLatin1StringView("&amp;");
+    case u'<':
+        return QLatin1StringView("&lt;");
+    case u'>':
+        return QLatin1StringView("&gt;");
+    case u'"':
+        return QLatin1StringView("&quot;");
+    case u'\'':
+        return markup == TMarkup::XmlAttribute ? QLatin1StringView("&apos;") : QLatin1StringView();
+    case u' ':
+        return markup == TMarkup::XmlAttribute ? QLatin1StringView("&#32;") : QLatin1StringView();
+    default:
+        return QLatin1StringView();
     }
 }
 

@@ -4,7 +4,6 @@
 #include "store/ReportExport.h"
 
 #include <QString>
-
 #include <exception>
 #include <new>
 
@@ -15,9 +14,12 @@ enum class TNameColumns { FullName, NameAndLocation, NameOnly };
 inline TNameColumns NameColumnsFor(int fileNameDisplayFormat)
 {
     switch (fileNameDisplayFormat) {
-    case 0: return TNameColumns::FullName;
-    case 1: return TNameColumns::NameAndLocation;
-    default: return TNameColumns::NameOnly;
+    case 0:
+        return TNameColumns::FullName;
+    case 1:
+        return TNameColumns::NameAndLocation;
+    default:
+        return TNameColumns::NameOnly;
     }
 }
 
@@ -28,8 +30,7 @@ inline QString ByteCountText(const TItemRecord& item)
 }
 
 // Runs one export, putting the format's prefix in front of any failure's message.
-template <class TBody>
-void RunExport(const QString& prefix, TBody&& body)
+template <class TBody> void RunExport(const QString& prefix, TBody&& body)
 {
     try {
         body();

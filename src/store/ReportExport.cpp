@@ -4,8 +4,14 @@ void ExportReport(TReportFormat format, const QString& path, const TItemList& li
                   const TReportSettings& settings)
 {
     switch (format) {
-    case TReportFormat::Html: ExportToHtml(path, list, settings); break;
-    case TReportFormat::Xml: ExportToXml(path, list, settings); break;
-    case TReportFormat::Csv: ExportToCsv(path, list, settings); break;
+    case TReportFormat::Html:
+        ExportToHtml(path, list, settings);
+        break;
+    case TReportFormat::Xml:
+        ExportToXml(path, list, settings);
+        break;
+    case TReportFormat::Csv:
+        ExportToCsv(path, list, settings);
+        break;
     }
 }

@@ -31,7 +31,8 @@ void WriteRecord(TCompoundFileWriter& file, const TItemRecord& item)
 {
     const qsizetype units = item.FileName.size();
     if (units > (qsizetype{UINT32_MAX} - kRecordHeaderSize) / 2)
-        throw EKestrovaError(QStringLiteral("A file name is too long to be saved (%1 characters)").arg(units));
+        throw EKestrovaError(
+            QStringLiteral("A file name is too long to be saved (%1 characters)").arg(units));
     char header[kRecordHeaderSize] = {};
     StoreLE32(header, static_cast<uint32_t>(kRecordHeaderSize + 2 * units));
     StoreLE32(header + 4, static_cast<uint32_t>(item.Attrs));
@@ -79,12 +80,13 @@ void LoadRecords(TCompoundStreamReader& stream, TItemList& list)
     char header[kRecordHeaderSize];
     while (consumed < length) {
         const auto damaged = [&](const QString& problem) {
-            return EKestrovaError(QStringLiteral("The stream \"%1\" is damaged: record %2 at offset %3 %4; %2 records "
-                                                 "were read")
-                                      .arg(QLatin1String(kRecordStream))
-                                      .arg(list.size())
-                                      .arg(consumed)
-                                      .arg(problem));
+            return EKestrovaError(
+                QStringLiteral("The stream \"%1\" is damaged: record %2 at offset %3 %4; %2 records "
+                               "were read")
+                    .arg(QLatin1String(kRecordStream))
+                    .arg(list.size())
+                    .arg(consumed)
+                    .arg(problem));
         };
         // Record numbers in messages count from 0, so "record N" equals the
         // number of records read before it.
@@ -147,7 +149,8 @@ void LoadResultsFromFile(const QString& path, TItemList& list, TIconList& icons)
             // itself than the missing stream of the newer form.
             if (!legacyFailure.isEmpty())
                 throw EKestrovaError(legacyFailure);
-            throw EKestrovaError(QStringLiteral("The file holds no stream \"%1\"").arg(QLatin1String(kRecordStream)));
+            throw EKestrovaError(
+                QStringLiteral("The file holds no stream \"%1\"").arg(QLatin1String(kRecordStream)));
         }
         LoadRecords(*stream, list);
         icons = ReadIcons(file);

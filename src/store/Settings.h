@@ -23,7 +23,7 @@ struct TSettings {
     // "Filters"
     bool FilterByDate = false;
     bool FilterBySize = false;
-    double DateFrom = 0;           // date-time (days since 1899-12-30)
+    double DateFrom = 0; // date-time (days since 1899-12-30)
     double DateTo = 0;
     TSizeUnit SizeMultipleFrom = TSizeUnit::Bytes;   // unit of SizeFrom
     TSizeUnit SizeMultipleTo = TSizeUnit::Kilobytes; // unit of SizeTo
@@ -33,7 +33,7 @@ struct TSettings {
     TTextLogic Logic = TTextLogic::Any;
     TTextEncoding Encoding = TTextEncoding::Ansi;
     // "Misc"
-    int32_t PingTimeOutMs = 500;   // kept from file to file; nothing reads it
+    int32_t PingTimeOutMs = 500; // kept from file to file; nothing reads it
     // "View"
     uint8_t FileNameDisplayFormat = 1; // 8 bits: a larger stored value keeps its low byte
     int32_t DateFormat = 0;
@@ -52,8 +52,8 @@ struct TSettings {
     // "Lists"
     QStringList ResList;
     QStringList FolderList;
-    QStringList History;           // items of the name-mask box, newest first
-    QStringList TextHistory;       // items of the content box
+    QStringList History;     // items of the name-mask box, newest first
+    QStringList TextHistory; // items of the content box
 
     friend bool operator==(const TSettings&, const TSettings&) = default;
 };

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <cstdint>
 
 class TIniFile;
@@ -10,9 +9,9 @@ class TWindowGeometry;
 // The update checker's state, section "AutoUpdate". It is kept in the settings file
 // only, never in a profile. The process-wide instance is AutoUpdateSettings.
 struct TAutoUpdateSettings {
-    bool QueryForAutoCheck = true;  // the first-start question is still to be asked
+    bool QueryForAutoCheck = true; // the first-start question is still to be asked
     bool AutoCheckEnabled = false;
-    int32_t LastAutoCheckDate = 0;  // whole days since 1899-12-30 (local date)
+    int32_t LastAutoCheckDate = 0; // whole days since 1899-12-30 (local date)
 
     friend bool operator==(const TAutoUpdateSettings&, const TAutoUpdateSettings&) = default;
 };

@@ -20,7 +20,8 @@ void ReadWindowGeometry(const TIniFile& ini, TWindowGeometry& window)
         const int height = ini.ReadInteger(kView, QStringLiteral("Height"), present.Height);
         const int top =
             ini.ReadInteger(kView, QStringLiteral("Top"), screen.height() / 2 - present.Height / 2);
-        const int left = ini.ReadInteger(kView, QStringLiteral("Left"), screen.width() / 2 - present.Width / 2);
+        const int left =
+            ini.ReadInteger(kView, QStringLiteral("Left"), screen.width() / 2 - present.Width / 2);
         window.SetBounds({left, top, width, height});
     }
 

@@ -11,8 +11,8 @@ void ExportToXml(const QString& path, const TItemList& list, const TReportSettin
         // The date always uses '-'; the time uses the locale's separator.
         const QString separator = TDateTimePattern::quoted(LocaleTimeSeparator(settings.Locale));
         const TDateTimePattern datePattern(QStringLiteral("yyyy-MM-dd"), settings.Locale);
-        const TDateTimePattern timePattern(QStringLiteral("HH") + separator + QStringLiteral("mm") + separator +
-                                               QStringLiteral("ss"),
+        const TDateTimePattern timePattern(QStringLiteral("HH") + separator + QStringLiteral("mm") +
+                                               separator + QStringLiteral("ss"),
                                            settings.Locale);
 
         TTextFileWriter out(path, TTextFileWriter::TEncoding::Utf8);

@@ -7,7 +7,6 @@
 
 #include <QAction>
 #include <QWidget>
-
 #include <cmath>
 
 namespace {
@@ -38,10 +37,10 @@ private:
 
 } // namespace
 
-TOnlineVersionCheck::TOnlineVersionCheck(const QString& versionFileAddress, const QString& downloadPageAddress,
-                                         TAutoUpdateSettings& settings)
-    : m_versionFileAddress(versionFileAddress), m_downloadPageAddress(downloadPageAddress), m_settings(settings),
-      m_now(NowDateTime), m_localVersion(LocalVersionText())
+TOnlineVersionCheck::TOnlineVersionCheck(const QString& versionFileAddress,
+                                         const QString& downloadPageAddress, TAutoUpdateSettings& settings)
+    : m_versionFileAddress(versionFileAddress), m_downloadPageAddress(downloadPageAddress),
+      m_settings(settings), m_now(NowDateTime), m_localVersion(LocalVersionText())
 {
     m_download.setCredentialsPrompt([this](const QString& proxy, QString& user, QString& password) {
         return windows().askProxyCredentials(m_mainWindow, Texts, proxy, user, password);
@@ -123,7 +122,8 @@ bool TOnlineVersionCheck::CheckNow(bool silent)
     const QString title = ApplicationTitle();
     QString remote;
     try {
-        WaitWindowShown wait(windows(), mainWindowVisible(), m_mainWindow, Texts.Checking + QStringLiteral(" ..."));
+        WaitWindowShown wait(windows(), mainWindowVisible(), m_mainWindow,
+                             Texts.Checking + QStringLiteral(" ..."));
         try {
             remote = ReadRemoteVersion();
         } catch (const EKestrovaError& error) {
@@ -141,7 +141,8 @@ bool TOnlineVersionCheck::CheckNow(bool silent)
 
     try {
         if (remote != m_localVersion)
-            windows().showUpdateFound(m_mainWindow, Texts, {title, m_localVersion, remote, m_downloadPageAddress});
+            windows().showUpdateFound(m_mainWindow, Texts,
+                                      {title, m_localVersion, remote, m_downloadPageAddress});
         else if (!silent)
             ShowMessageBox(m_mainWindow, QMessageBox::Information, title, Texts.NoNewVersion);
     } catch (const std::exception& error) {

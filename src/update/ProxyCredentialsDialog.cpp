@@ -27,7 +27,8 @@ TProxyCredentialsDialog::TProxyCredentialsDialog(const TUpdateCheckTexts& texts,
     connect(m_buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     QPushButton* ok = m_buttons->button(QDialogButtonBox::Ok);
     ok->setEnabled(false);
-    connect(m_user, &QLineEdit::textChanged, ok, [ok](const QString& text) { ok->setEnabled(!text.isEmpty()); });
+    connect(m_user, &QLineEdit::textChanged, ok,
+            [ok](const QString& text) { ok->setEnabled(!text.isEmpty()); });
 
     auto* fields = new QFormLayout;
     fields->addRow(QStringLiteral("&User name:"), m_user);

@@ -5,7 +5,8 @@
 // Every text the update check shows, in one place so that they can be replaced
 // together (a translation replaces the whole set). "%1" stands for the program's title.
 struct TUpdateCheckTexts {
-    QString AutoCheckQuestion = QStringLiteral("Would you like to check for new versions of %1 automatically?");
+    QString AutoCheckQuestion =
+        QStringLiteral("Would you like to check for new versions of %1 automatically?");
     QString Checking = QStringLiteral("Checking for Update");
     QString UpdateFoundCaption = QStringLiteral("Update Found");
     QString NewVersionAvailable = QStringLiteral("New version of %1 is available!");

@@ -27,10 +27,11 @@ public:
     virtual void showWait(QWidget* mainWindow, const QString& text) = 0;
     virtual void hideWait() = 0;
     // The modal "Update Found" window.
-    virtual void showUpdateFound(QWidget* mainWindow, const TUpdateCheckTexts& texts, const TUpdateFound& found) = 0;
+    virtual void showUpdateFound(QWidget* mainWindow, const TUpdateCheckTexts& texts,
+                                 const TUpdateFound& found) = 0;
     // Asks for the proxy's user name and password; false when the user declines.
-    virtual bool askProxyCredentials(QWidget* mainWindow, const TUpdateCheckTexts& texts, const QString& proxy,
-                                     QString& user, QString& password) = 0;
+    virtual bool askProxyCredentials(QWidget* mainWindow, const TUpdateCheckTexts& texts,
+                                     const QString& proxy, QString& user, QString& password) = 0;
 };
 
 // The real windows.
@@ -39,7 +40,8 @@ public:
     ~TWidgetUpdateCheckWindows() override;
     void showWait(QWidget* mainWindow, const QString& text) override;
     void hideWait() override;
-    void showUpdateFound(QWidget* mainWindow, const TUpdateCheckTexts& texts, const TUpdateFound& found) override;
+    void showUpdateFound(QWidget* mainWindow, const TUpdateCheckTexts& texts,
+                         const TUpdateFound& found) override;
     bool askProxyCredentials(QWidget* mainWindow, const TUpdateCheckTexts& texts, const QString& proxy,
                              QString& user, QString& password) override;
 

@@ -22,7 +22,8 @@ TUpdateFoundDialog::TUpdateFoundDialog(const TUpdateCheckTexts& texts, const TUp
                                        QWidget* mainWindow)
     : QDialog(mainWindow, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                               Qt::WindowCloseButtonHint),
-      m_downloadPage(found.downloadPageUrl), m_openUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); })
+      m_downloadPage(found.downloadPageUrl),
+      m_openUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); })
 {
     setObjectName(QStringLiteral("UpdateFoundDialog"));
     setWindowTitle(texts.UpdateFoundCaption);

@@ -5,7 +5,6 @@
 
 #include <QDialog>
 #include <QUrl>
-
 #include <functional>
 
 class QGroupBox;
@@ -22,7 +21,8 @@ public:
     // application took it.
     using UrlOpener = std::function<bool(const QUrl&)>;
 
-    TUpdateFoundDialog(const TUpdateCheckTexts& texts, const TUpdateFound& found, QWidget* mainWindow = nullptr);
+    TUpdateFoundDialog(const TUpdateCheckTexts& texts, const TUpdateFound& found,
+                       QWidget* mainWindow = nullptr);
 
     void setUrlOpener(UrlOpener opener) { m_openUrl = std::move(opener); }
 

@@ -10,7 +10,6 @@
 #include <QNetworkRequest>
 #include <QTimer>
 #include <QUrl>
-
 #include <memory>
 
 namespace {
@@ -56,19 +55,20 @@ QByteArray TVersionFileDownload::fetch(const QString& address, const QString& no
     request.setRawHeader("Pragma", "no-cache");
 
     bool credentialsDeclined = false;
-    const QMetaObject::Connection proxyPrompt = QObject::connect(
-        &m_manager, &QNetworkAccessManager::proxyAuthenticationRequired, &m_manager,
-        [&](const QNetworkProxy& proxy, QAuthenticator* authenticator) {
-            QString user;
-            QString password;
-            const QString name = QStringLiteral("%1:%2").arg(proxy.hostName()).arg(proxy.port());
-            if (!m_prompt || !m_prompt(name, user, password)) {
-                credentialsDeclined = true;
-                return; // no credentials: the reply ends with the proxy's 407
-            }
-            authenticator->setUser(user);
-            authenticator->setPassword(password);
-        });
+    const QMetaObject::Connection proxyPrompt =
+        QObject::connect(&m_manager, &QNetworkAccessManager::proxyAuthenticationRequired, &m_manager,
+                         [&](const QNetworkProxy& proxy, QAuthenticator* authenticator) {
+                             QString user;
+                             QString password;
+                             const QString name =
+                                 QStringLiteral("%1:%2").arg(proxy.hostName()).arg(proxy.port());
+                             if (!m_prompt || !m_prompt(name, user, password)) {
+                                 credentialsDeclined = true;
+                                 return; // no credentials: the reply ends with the proxy's 407
+                             }
+                             authenticator->setUser(user);
+                             authenticator->setPassword(password);
+                         });
 
     const std::unique_ptr<QNetworkReply, DeleteLater> reply(m_manager.get(request));
     QByteArray body;
@@ -105,7 +105,8 @@ QByteArray TVersionFileDownload::fetch(const QString& address, const QString& no
         RaiseError(InternetErrorText(kInternetTimeout));
     if (tooLarge)
         return body;
-    if ((status == kProxyAuthenticationRequired || error == QNetworkReply::ProxyAuthenticationRequiredError) &&
+    if ((status == kProxyAuthenticationRequired ||
+         error == QNetworkReply::ProxyAuthenticationRequiredError) &&
         credentialsDeclined)
         RaiseError(noCredentialsText);
     if (error != QNetworkReply::NoError && status == 0)

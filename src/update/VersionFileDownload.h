@@ -4,7 +4,6 @@
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QString>
-
 #include <functional>
 #include <optional>
 

@@ -8,8 +8,7 @@
 #include <QIcon>
 #include <QLabel>
 
-TWaitWindow::TWaitWindow(QWidget* mainWindow)
-    : QWidget(mainWindow, Qt::Dialog | Qt::FramelessWindowHint)
+TWaitWindow::TWaitWindow(QWidget* mainWindow) : QWidget(mainWindow, Qt::Dialog | Qt::FramelessWindowHint)
 {
     setObjectName(QStringLiteral("WaitWindow"));
     setWindowModality(Qt::ApplicationModal);

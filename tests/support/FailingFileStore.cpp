@@ -39,7 +39,8 @@ std::unique_ptr<ByteSource> FailingFileStore::openRead(const QString& path, Plat
     return m_inner.openRead(path, error);
 }
 
-std::unique_ptr<FileStoreWriter> FailingFileStore::create(const QString& path, bool exclusive, PlatformError& error)
+std::unique_ptr<FileStoreWriter> FailingFileStore::create(const QString& path, bool exclusive,
+                                                          PlatformError& error)
 {
     if (failing(path)) {
         error = Refused();

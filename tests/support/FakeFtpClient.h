@@ -6,7 +6,6 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
-
 #include <memory>
 #include <vector>
 
@@ -14,14 +13,14 @@
 // below it) -> its listing. Shared by every client its factory creates, which
 // record what they were asked.
 struct FakeFtpServer {
-    QString acceptedServer;              // login succeeds only for this name
+    QString acceptedServer; // login succeeds only for this name
     QMap<QString, std::vector<FtpListEntry>> folders;
-    QSet<QString> unlistable;            // folders whose listing fails
+    QSet<QString> unlistable;                     // folders whose listing fails
     QMap<QString, FtpUnreadableLines> unreadable; // folder -> the lines its listing could not read
     // Links the server follows when listing: path -> the folder it shows
     // ("/pub/up" -> "" makes /pub/up/pub/up/... list like the login directory).
     QMap<QString, QString> links;
-    QStringList calls;                   // "login NAME", "list PATH", "logout"
+    QStringList calls; // "login NAME", "list PATH", "logout"
 
     // Adds an entry to a folder (creating the folder's listing if needed); a
     // folder entry also gets an empty listing of its own unless it has one.
@@ -33,10 +32,7 @@ struct FakeFtpServer {
 
 class FakeFtpClient : public FtpClient {
 public:
-    explicit FakeFtpClient(FakeFtpServer& server)
-        : m_server(server)
-    {
-    }
+    explicit FakeFtpClient(FakeFtpServer& server) : m_server(server) {}
     Result<void> login(const QString& server) override;
     Result<std::vector<FtpListEntry>> list(const QString& path) override;
     FtpUnreadableLines unreadableLines() const override { return m_unreadable; }
@@ -50,11 +46,11 @@ private:
 
 class FakeFtpClientFactory : public FtpClientFactory {
 public:
-    explicit FakeFtpClientFactory(FakeFtpServer& server)
-        : m_server(server)
+    explicit FakeFtpClientFactory(FakeFtpServer& server) : m_server(server) {}
+    std::unique_ptr<FtpClient> create(std::stop_token) override
     {
+        return std::make_unique<FakeFtpClient>(m_server);
     }
-    std::unique_ptr<FtpClient> create(std::stop_token) override { return std::make_unique<FakeFtpClient>(m_server); }
 
 private:
     FakeFtpServer& m_server;

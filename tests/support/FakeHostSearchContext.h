@@ -5,7 +5,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <functional>
 #include <memory>
 #include <utility>
@@ -29,7 +28,10 @@ public:
 
     const TThreadConfig& Config() const override { return config; }
     bool FileNameMatches(const QString& name) const override { return nameMatches(name); }
-    void SetActivity(TWorkerActivity kind, const QString& text) override { activities.emplace_back(kind, text); }
+    void SetActivity(TWorkerActivity kind, const QString& text) override
+    {
+        activities.emplace_back(kind, text);
+    }
     void DeliverHit(const TItemRecord& hit) override;
     std::stop_token StopToken() const override { return stop.get_token(); }
     void AddLogEntry(TSearchLogKind kind, const QString& text) override { log.AddEntry(kind, text); }

@@ -24,7 +24,8 @@ bool FixtureServerProcess::start(const QStringList& arguments, const QString& de
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     m_process.start(kPython, arguments);
     if (!m_process.waitForStarted(kStartTimeoutMs)) {
-        why = QStringLiteral("cannot start ") + arguments.value(0) + QStringLiteral(": ") + m_process.errorString();
+        why = QStringLiteral("cannot start ") + arguments.value(0) + QStringLiteral(": ") +
+              m_process.errorString();
         return false;
     }
     // Ready once it prints the port it listens on.
@@ -44,8 +45,8 @@ bool FixtureServerProcess::start(const QStringList& arguments, const QString& de
     }
     m_process.waitForFinished(500);
     const QByteArray errors = m_process.readAllStandardError().trimmed();
-    unavailable = m_process.state() == QProcess::NotRunning && m_process.exitStatus() == QProcess::NormalExit &&
-                  m_process.exitCode() == kExitUnavailable;
+    unavailable = m_process.state() == QProcess::NotRunning &&
+                  m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == kExitUnavailable;
     why = QStringLiteral("%1 did not start: %2")
               .arg(description, errors.isEmpty() ? QStringLiteral("no readiness line") : QString(errors));
     return false;

@@ -5,7 +5,6 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
-
 #include <cstdint>
 
 // A test server of tests/fixtures/ (a Python script) in a child process. The script

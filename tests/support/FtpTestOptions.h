@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <cstdint>
 
 // Client limits for tests: short enough that a misbehaving server costs a couple

@@ -12,8 +12,8 @@ QString Fixture(const char* name)
 
 } // namespace
 
-std::unique_ptr<FtpTestServer> FtpTestServer::serveFolder(const QString& address, const QString& root, QString& why,
-                                                          uint16_t port)
+std::unique_ptr<FtpTestServer> FtpTestServer::serveFolder(const QString& address, const QString& root,
+                                                          QString& why, uint16_t port)
 {
     std::unique_ptr<FtpTestServer> server(new FtpTestServer);
     server->m_address = address;
@@ -47,8 +47,8 @@ std::unique_ptr<FtpTestServer> FtpTestServer::serveScript(const QString& address
 std::unique_ptr<FtpTestServer> FtpTestServer::start(std::unique_ptr<FtpTestServer> server,
                                                     const QStringList& arguments, QString& why)
 {
-    if (!server->m_process.start(arguments, QStringLiteral("the test FTP server on ") + server->m_address, why,
-                                 s_unavailable))
+    if (!server->m_process.start(arguments, QStringLiteral("the test FTP server on ") + server->m_address,
+                                 why, s_unavailable))
         return nullptr;
     server->m_port = server->m_process.port();
     return server;

@@ -6,7 +6,6 @@
 #include <QJsonObject>
 #include <QString>
 #include <QTemporaryDir>
-
 #include <cstdint>
 #include <memory>
 
@@ -19,8 +18,8 @@
 class FtpTestServer {
 public:
     // pyftpdlib serving `root` read-only to anonymous users.
-    static std::unique_ptr<FtpTestServer> serveFolder(const QString& address, const QString& root, QString& why,
-                                                      uint16_t port = 0);
+    static std::unique_ptr<FtpTestServer> serveFolder(const QString& address, const QString& root,
+                                                      QString& why, uint16_t port = 0);
     // The scripted server of tests/fixtures/scripted_ftp_server.py.
     static std::unique_ptr<FtpTestServer> serveScript(const QString& address, const QJsonObject& script,
                                                       QString& why);
@@ -41,8 +40,8 @@ public:
 
 private:
     FtpTestServer() = default;
-    static std::unique_ptr<FtpTestServer> start(std::unique_ptr<FtpTestServer> server, const QStringList& arguments,
-                                                QString& why);
+    static std::unique_ptr<FtpTestServer> start(std::unique_ptr<FtpTestServer> server,
+                                                const QStringList& arguments, QString& why);
 
     std::unique_ptr<QTemporaryDir> m_workDir; // script and command log of a scripted server
     QString m_address;

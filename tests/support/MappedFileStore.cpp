@@ -22,7 +22,8 @@ std::unique_ptr<ByteSource> MappedFileStore::openRead(const QString& path, Platf
     return m_local.openRead(localPath(path), error);
 }
 
-std::unique_ptr<FileStoreWriter> MappedFileStore::create(const QString& path, bool exclusive, PlatformError& error)
+std::unique_ptr<FileStoreWriter> MappedFileStore::create(const QString& path, bool exclusive,
+                                                         PlatformError& error)
 {
     return m_local.create(localPath(path), exclusive, error);
 }

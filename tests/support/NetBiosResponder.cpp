@@ -3,10 +3,9 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include <stdexcept>
 
 NetBiosResponder::NetBiosResponder(const QString& address, uint16_t port, Mode mode) : m_mode(mode)
 {
@@ -42,17 +41,17 @@ std::vector<NetBiosResponder::Request> NetBiosResponder::requests() const
 QByteArray NetBiosResponder::BuildNodeStatusReply(const QByteArray& request, const QByteArray& name)
 {
     QByteArray reply;
-    reply.append(request.left(2));                      // transaction identifier
-    reply.append("\x84\x00", 2);                        // response, authoritative
+    reply.append(request.left(2));                       // transaction identifier
+    reply.append("\x84\x00", 2);                         // response, authoritative
     reply.append("\x00\x00\x00\x01\x00\x00\x00\x00", 8); // one answer
-    reply.append(request.mid(12, 34));                  // the question name
-    reply.append("\x00\x21\x00\x01", 4);                // node status, IN
-    reply.append("\x00\x00\x00\x00", 4);                // time to live
+    reply.append(request.mid(12, 34));                   // the question name
+    reply.append("\x00\x21\x00\x01", 4);                 // node status, IN
+    reply.append("\x00\x00\x00\x00", 4);                 // time to live
     QByteArray data;
     data.append('\x01'); // one name
     data.append(name.leftJustified(15, ' ', true));
-    data.append('\x00');          // workstation service
-    data.append("\x04\x00", 2);   // active, unique
+    data.append('\x00');               // workstation service
+    data.append("\x04\x00", 2);        // active, unique
     data.append(QByteArray(46, '\0')); // unit identifier (MAC) and statistics
     reply.append(static_cast<char>(data.size() >> 8));
     reply.append(static_cast<char>(data.size() & 0xFF));
@@ -69,8 +68,8 @@ void NetBiosResponder::serve()
         char buffer[2048];
         sockaddr_in peer{};
         socklen_t peerLength = sizeof peer;
-        const ssize_t received =
-            recvfrom(m_socket, buffer, sizeof buffer, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&peer), &peerLength);
+        const ssize_t received = recvfrom(m_socket, buffer, sizeof buffer, MSG_DONTWAIT,
+                                          reinterpret_cast<sockaddr*>(&peer), &peerLength);
         if (received < 0)
             continue;
         const QByteArray request(buffer, static_cast<qsizetype>(received));

@@ -2,18 +2,16 @@
 
 #include <QDir>
 #include <QRegularExpression>
-
-#include <fcntl.h>
-#include <signal.h>
-#include <sched.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <cerrno>
 #include <exception>
+#include <fcntl.h>
+#include <sched.h>
+#include <signal.h>
 #include <stdexcept>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -91,10 +89,13 @@ NetworkLab::NetworkLab(const Options& options)
     RemoveStaleLabs();
     if (!ip({"netns", "add", m_scanner}) || !ip({"netns", "add", m_hosts}))
         return;
-    bool ok = ip({"-n", m_scanner, "link", "add", "kv0", "type", "veth", "peer", "name", "kv1", "netns", m_hosts}) &&
-              ip({"-n", m_scanner, "addr", "add", QStringLiteral("%1/24").arg(kScannerAddress), "dev", "kv0"}) &&
-              ip({"-n", m_scanner, "link", "set", "kv0", "up"}) && ip({"-n", m_scanner, "link", "set", "lo", "up"}) &&
-              ip({"-n", m_hosts, "link", "set", "kv1", "up"}) && ip({"-n", m_hosts, "link", "set", "lo", "up"});
+    bool ok =
+        ip({"-n", m_scanner, "link", "add", "kv0", "type", "veth", "peer", "name", "kv1", "netns",
+            m_hosts}) &&
+        ip({"-n", m_scanner, "addr", "add", QStringLiteral("%1/24").arg(kScannerAddress), "dev", "kv0"}) &&
+        ip({"-n", m_scanner, "link", "set", "kv0", "up"}) &&
+        ip({"-n", m_scanner, "link", "set", "lo", "up"}) && ip({"-n", m_hosts, "link", "set", "kv1", "up"}) &&
+        ip({"-n", m_hosts, "link", "set", "lo", "up"});
     for (const QString& address : options.hostAddresses)
         ok = ok && ip({"-n", m_hosts, "addr", "add", address + QStringLiteral("/24"), "dev", "kv1"});
     if (ok && options.hostsIgnorePing)
@@ -121,7 +122,8 @@ bool NetworkLab::writeSetting(const QString& name, const char* path, const QByte
     runIn(name, [&] {
         // /proc/sys/net shows the network namespace of the thread that opens it.
         const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
-        written = fd >= 0 && ::write(fd, value.constData(), static_cast<size_t>(value.size())) == value.size();
+        written =
+            fd >= 0 && ::write(fd, value.constData(), static_cast<size_t>(value.size())) == value.size();
         if (fd >= 0)
             ::close(fd);
     });

@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <functional>
 
 // Two network namespaces made for one test and deleted afterwards, joined by a veth
@@ -17,9 +16,9 @@ public:
 
     struct Options {
         QStringList hostAddresses;
-        bool hostsIgnorePing = false; // the hosts' kernel does not answer ICMP echo
+        bool hostsIgnorePing = false;          // the hosts' kernel does not answer ICMP echo
         bool scannerAllowsPingSockets = false; // open net.ipv4.ping_group_range in the scanner
-        int scannerDefaultTtl = 0; // net.ipv4.ip_default_ttl in the scanner; 0 keeps 64
+        int scannerDefaultTtl = 0;             // net.ipv4.ip_default_ttl in the scanner; 0 keeps 64
     };
 
     explicit NetworkLab(const Options& options);

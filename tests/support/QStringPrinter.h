@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <ostream>
 
 // Lets GoogleTest show a QString as text in failure messages instead of its

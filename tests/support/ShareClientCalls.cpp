@@ -2,8 +2,7 @@
 
 namespace {
 
-template <typename T>
-PlatformError Unpack(Result<T>&& result, T& out)
+template <typename T> PlatformError Unpack(Result<T>&& result, T& out)
 {
     out = result ? std::move(result).value() : T();
     return result.error();

@@ -3,7 +3,6 @@
 #include "engine/ports/ShareClient.h"
 
 #include <QString>
-
 #include <memory>
 #include <optional>
 #include <vector>

@@ -71,7 +71,8 @@ void SmbBrowseNet::runAgentsInClient() const
                                       QStringLiteral(KESTROVA_BINARY_DIR "/" KESTROVA_SMB_AGENT_NAME)});
 }
 
-std::vector<TNetResource> BrowseAll(NetworkBrowser& browser, const TNetResource* container, PlatformError& error)
+std::vector<TNetResource> BrowseAll(NetworkBrowser& browser, const TNetResource* container,
+                                    PlatformError& error)
 {
     std::vector<TNetResource> all;
     error = {};

@@ -34,7 +34,8 @@ private:
 };
 
 // Every entry below container (null: the top), up to the end or the first error.
-std::vector<TNetResource> BrowseAll(NetworkBrowser& browser, const TNetResource* container, PlatformError& error);
+std::vector<TNetResource> BrowseAll(NetworkBrowser& browser, const TNetResource* container,
+                                    PlatformError& error);
 // The entry of that remote name (case-insensitive), or null.
 const TNetResource* NamedResource(const std::vector<TNetResource>& resources, const QString& remoteName);
 // Browse lists fill as the election ends and servers announce themselves: asks

@@ -1,7 +1,6 @@
 #include "support/TraceCapture.h"
 
 #include <QLoggingCategory>
-
 #include <atomic>
 
 namespace {
@@ -29,7 +28,8 @@ void TraceCapture::handle(QtMsgType type, const QMessageLogContext& context, con
     TraceCapture* capture = g_active;
     if (!capture)
         return;
-    if (type == QtDebugMsg && capture->m_category == QLatin1String(context.category ? context.category : "")) {
+    if (type == QtDebugMsg &&
+        capture->m_category == QLatin1String(context.category ? context.category : "")) {
         std::lock_guard lock(capture->m_mutex);
         capture->m_messages << message;
         return;

@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <mutex>
 
 // Turns on the debug messages of one logging category and collects them, from

@@ -3,7 +3,6 @@
 #include "engine/ports/Result.h"
 
 #include <QString>
-
 #include <cstdint>
 #include <memory>
 #include <stop_token>
@@ -18,10 +17,10 @@
 struct FtpListEntry {
     QString name;
     bool isDirectory = false;
-    bool isSymlink = false;   // reported by its own name, never walked into
-    int64_t size = 0;         // bytes; listed sizes past INT64_MAX arrive as INT64_MAX
-    double dateTime = 0.0;    // local time as parsed (TDateTime)
-    QString uniqueId;         // the server's id of the object (MLSD "unique"), empty when unknown
+    bool isSymlink = false; // reported by its own name, never walked into
+    int64_t size = 0;       // bytes; listed sizes past INT64_MAX arrive as INT64_MAX
+    double dateTime = 0.0;  // local time as parsed (TDateTime)
+    QString uniqueId;       // the server's id of the object (MLSD "unique"), empty when unknown
 };
 
 // Lines of a listing that no known layout could read.

@@ -3,7 +3,6 @@
 #include "model/DiscoveryOptions.h"
 
 #include <QString>
-
 #include <cstdint>
 #include <functional>
 #include <stop_token>

@@ -3,7 +3,6 @@
 #include "engine/ports/Result.h"
 
 #include <QString>
-
 #include <cstdint>
 #include <memory>
 #include <stop_token>

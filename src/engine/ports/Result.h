@@ -3,7 +3,6 @@
 #include "engine/ports/PlatformError.h"
 
 #include <QtGlobal>
-
 #include <type_traits>
 #include <utility>
 #include <variant>
@@ -15,17 +14,18 @@
 //
 // The accessors never throw. value() of a failure is a programming error (asserted
 // in debug builds); error() of a success is an empty PlatformError (code 0).
-template <typename T>
-class [[nodiscard]] Result {
+template <typename T> class [[nodiscard]] Result {
 public:
     Result(T value) : m_outcome(std::in_place_index<0>, std::move(value)) {}
     // Anything T is built from (std::unique_ptr<Derived> for std::unique_ptr<Base>).
     template <typename U>
-        requires(std::is_constructible_v<T, U &&> && !std::is_same_v<std::remove_cvref_t<U>, T> &&
-                 !std::is_same_v<std::remove_cvref_t<U>, PlatformError> &&
-                 !std::is_same_v<std::remove_cvref_t<U>, Result>)
-    // The constraint keeps Result itself out, which clang-tidy 14 does not read.
-    Result(U&& value) : m_outcome(std::in_place_index<0>, std::forward<U>(value)) // NOLINT(bugprone-forwarding-reference-overload)
+    requires(std::is_constructible_v<T, U&&> && !std::is_same_v<std::remove_cvref_t<U>, T> &&
+             !std::is_same_v<std::remove_cvref_t<U>, PlatformError> &&
+             !std::is_same_v<std::remove_cvref_t<U>, Result>)
+        // The constraint keeps Result itself out, which clang-tidy 14 does not read.
+        Result(U&& value)
+        : m_outcome(std::in_place_index<0>,
+                    std::forward<U>(value)) // NOLINT(bugprone-forwarding-reference-overload)
     {
     }
     // A failure; the error must carry a code.
@@ -65,8 +65,7 @@ private:
 
 // A call that only succeeds or fails. A PlatformError with code 0 is a success,
 // as PlatformError itself defines, so a call can hand on another's outcome.
-template <>
-class [[nodiscard]] Result<void> {
+template <> class [[nodiscard]] Result<void> {
 public:
     Result() = default;
     Result(PlatformError error) : m_error(std::move(error)) {}

@@ -4,7 +4,6 @@
 #include "engine/ports/Result.h"
 
 #include <QString>
-
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -26,9 +25,9 @@ struct ShareInfo {
 
 struct ShareDirEntry {
     QString name;
-    uint32_t attributes = 0;  // Windows attribute bits (read-only, hidden, system, directory, archive)
+    uint32_t attributes = 0; // Windows attribute bits (read-only, hidden, system, directory, archive)
     int64_t size = 0;
-    int64_t writeTime = 0;    // last write, seconds since the Unix epoch (UTC)
+    int64_t writeTime = 0; // last write, seconds since the Unix epoch (UTC)
 };
 
 class ShareClient {

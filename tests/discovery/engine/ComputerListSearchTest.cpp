@@ -91,7 +91,8 @@ TEST_F(ComputerListSearchTest, OneWorkerAtATimeSearchesTheHostsOneAfterAnother)
         if (hostOrder.isEmpty() || hostOrder.back() != host)
             hostOrder.append(host);
     }
-    EXPECT_EQ(hostOrder, QStringList({hostUnc(5), hostUnc(2), hostUnc(3)})) << ItemNames(result).join("\n").toStdString();
+    EXPECT_EQ(hostOrder, QStringList({hostUnc(5), hostUnc(2), hostUnc(3)}))
+        << ItemNames(result).join("\n").toStdString();
     EXPECT_TRUE(ItemNames(result).contains(hostUnc(5) + "\\pub\\pub.txt"));
     EXPECT_TRUE(result.Errors.empty());
 }
@@ -152,8 +153,8 @@ TEST_F(ComputerListSearchTest, SharesAndFtpReportTheShareHitsFirst)
     const THeadlessSearchResult result = search.run(config);
 
     EXPECT_EQ(ItemNames(result).mid(0, 4),
-              QStringList({hostUnc(3) + "\\docs\\letters\\letter.doc", FtpUrl("/top.doc"), FtpUrl("/pub/ftp-a.doc"),
-                           FtpUrl("/pub/sub/ftp-b.doc")}))
+              QStringList({hostUnc(3) + "\\docs\\letters\\letter.doc", FtpUrl("/top.doc"),
+                           FtpUrl("/pub/ftp-a.doc"), FtpUrl("/pub/sub/ftp-b.doc")}))
         << ItemNames(result).join("\n").toStdString();
     EXPECT_EQ(ItemNames(result).mid(4), QStringList({hostUnc(2) + "\\public\\docs\\report.doc"}));
     for (const TItemRecord& item : result.Items) {

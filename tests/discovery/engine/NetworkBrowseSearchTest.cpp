@@ -37,7 +37,6 @@ protected:
         config.FileMasks = "*.txt";
     }
 
-
     static QStringList SortedNames(const THeadlessSearchResult& result)
     {
         QStringList found = ItemNames(result);
@@ -60,7 +59,8 @@ TEST_F(NetworkBrowseSearchTest, EntireNetworkFindsTheFilesOfEveryBrowsedServer)
     const THeadlessSearchResult result = search.run(config);
 
     const QStringList log = LogTexts(result);
-    EXPECT_EQ(SortedNames(result), QStringList({"\\\\KBROWSE1\\pub\\pub.txt", "\\\\KBROWSE2\\docs\\docs.txt"}))
+    EXPECT_EQ(SortedNames(result),
+              QStringList({"\\\\KBROWSE1\\pub\\pub.txt", "\\\\KBROWSE2\\docs\\docs.txt"}))
         << log.join("\n").toStdString();
     EXPECT_EQ(log.front(), "Search started in mode 'Entire Network' with root 'Entire Network'.");
     EXPECT_GE(log.indexOf("Opening " + SmbBrowseNet::kWorkgroup + "..."), 0) << log.join("\n").toStdString();
@@ -80,8 +80,10 @@ TEST_F(NetworkBrowseSearchTest, ExcludedComputersBelowTheChosenRootAreSkipped)
     const THeadlessSearchResult result = search.run(config, root);
 
     const QStringList log = LogTexts(result);
-    EXPECT_EQ(SortedNames(result), QStringList({"\\\\KBROWSE1\\pub\\pub.txt"})) << log.join("\n").toStdString();
-    EXPECT_EQ(log.front(), "Search started in mode 'Excluded Computers' with root '" + SmbBrowseNet::kWorkgroup + "'.");
+    EXPECT_EQ(SortedNames(result), QStringList({"\\\\KBROWSE1\\pub\\pub.txt"}))
+        << log.join("\n").toStdString();
+    EXPECT_EQ(log.front(),
+              "Search started in mode 'Excluded Computers' with root '" + SmbBrowseNet::kWorkgroup + "'.");
     EXPECT_GE(log.indexOf("Computer \\\\KBROWSE2 skipped"), 0) << log.join("\n").toStdString();
     EXPECT_EQ(log.indexOf("Computer \\\\KBROWSE2 enqueued."), -1);
 }
@@ -94,7 +96,8 @@ TEST_F(NetworkBrowseSearchTest, AComputerMaskKeepsOnlyTheMatchingServers)
     const THeadlessSearchResult result = search.run(config);
 
     const QStringList log = LogTexts(result);
-    EXPECT_EQ(SortedNames(result), QStringList({"\\\\KBROWSE2\\docs\\docs.txt"})) << log.join("\n").toStdString();
+    EXPECT_EQ(SortedNames(result), QStringList({"\\\\KBROWSE2\\docs\\docs.txt"}))
+        << log.join("\n").toStdString();
     EXPECT_GE(log.indexOf("Computer \\\\KBROWSE1 skipped"), 0);
     EXPECT_GE(log.indexOf("Computer \\\\KBROWSE2 enqueued."), 0);
 }

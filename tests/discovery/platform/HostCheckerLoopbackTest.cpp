@@ -1,17 +1,15 @@
 #include "engine/PumpDispatcher.h"
+#include "model/DiscoveryOptions.h"
 #include "model/DiscoverySettings.h"
 #include "model/IpAddress.h"
-#include "model/DiscoveryOptions.h"
-#include <stop_token>
 #include "platform/HostChecker.h"
 #include "platform/NetBiosStatusChannel.h"
 #include "support/NetBiosResponder.h"
 
 #include <gtest/gtest.h>
-
-#include <netdb.h>
-
 #include <map>
+#include <netdb.h>
+#include <stop_token>
 
 namespace {
 
@@ -93,7 +91,8 @@ TEST_F(HostCheckerLoopbackTest, NetBiosNodeStatusIsAnsweredByTheResponder)
     const std::vector<NetBiosResponder::Request> requests = answering->requests();
     ASSERT_EQ(requests.size(), 1u);
     // Only the tick-count identifier may differ from the fixed request.
-    EXPECT_EQ(requests[0].bytes.mid(2).toHex(), NetBiosStatusChannel::BuildNodeStatusRequest(0).mid(2).toHex());
+    EXPECT_EQ(requests[0].bytes.mid(2).toHex(),
+              NetBiosStatusChannel::BuildNodeStatusRequest(0).mid(2).toHex());
 }
 
 TEST_F(HostCheckerLoopbackTest, NetBiosShortReplySilenceAndClosedPortAreNoAnswer)
@@ -178,10 +177,11 @@ TEST_F(HostCheckerLoopbackTest, ABurstOfAThousandEchoesIsAllAnswered)
     for (int round = 0; round < 4; ++round) {
         for (int host = 0; host < 256; ++host) {
             const uint32_t address = Ip(QStringLiteral("127.0.2.%1").arg(host));
-            checker->start(address, discovery, stop.get_token(), [&, address](const THostCheckResult& result) {
-                ++delivered;
-                answered[address] += result.resultCode == 1;
-            });
+            checker->start(address, discovery, stop.get_token(),
+                           [&, address](const THostCheckResult& result) {
+                               ++delivered;
+                               answered[address] += result.resultCode == 1;
+                           });
         }
     }
     ASSERT_TRUE(dispatcher.pumpUntil([&] { return delivered == 1024; }, 60s));

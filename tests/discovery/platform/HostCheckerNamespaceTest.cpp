@@ -1,22 +1,20 @@
 #include "engine/IpRange.h"
 #include "engine/PumpDispatcher.h"
+#include "model/DiscoveryOptions.h"
 #include "model/DiscoverySettings.h"
 #include "model/IpAddress.h"
-#include "model/DiscoveryOptions.h"
-#include <stop_token>
 #include "platform/HostChecker.h"
 #include "platform/IcmpEchoChannel.h"
 #include "support/NetBiosResponder.h"
 #include "support/NetworkLab.h"
 
 #include <gtest/gtest.h>
-
+#include <map>
 #include <netinet/in.h>
+#include <set>
+#include <stop_token>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include <map>
-#include <set>
 
 namespace {
 
@@ -63,9 +61,11 @@ protected:
             return false;
         }
         if (withResponder)
-            lab->runInHosts([&] { responder = std::make_unique<NetBiosResponder>(options.hostAddresses.front()); });
+            lab->runInHosts(
+                [&] { responder = std::make_unique<NetBiosResponder>(options.hostAddresses.front()); });
         const uint16_t port = responder ? responder->port() : 137;
-        lab->runInScanner([&] { checker = std::make_unique<HostChecker>(dispatcher, OpenSystemProbeChannels(port)); });
+        lab->runInScanner(
+            [&] { checker = std::make_unique<HostChecker>(dispatcher, OpenSystemProbeChannels(port)); });
         return true;
     }
     void start(uint32_t address)
@@ -179,7 +179,8 @@ TEST_F(HostCheckerNamespaceTest, UnprivilegedPingSocketIsPreferredAndMatchesRepl
     for (int round = 0; round < 3; ++round)
         start(Ip("198.19.77.2"));
     start(Ip("198.19.77.99"));
-    ASSERT_TRUE(dispatcher.pumpUntil([&] { return deliveries.size() == 2 && deliveries[Ip("198.19.77.2")] == 3; }, 60s));
+    ASSERT_TRUE(dispatcher.pumpUntil(
+        [&] { return deliveries.size() == 2 && deliveries[Ip("198.19.77.2")] == 3; }, 60s));
     EXPECT_EQ(results[Ip("198.19.77.2")].resultCode, 1);
     EXPECT_EQ(results[Ip("198.19.77.99")].resultCode, 0);
 }

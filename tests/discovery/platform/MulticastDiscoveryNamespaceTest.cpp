@@ -1,24 +1,21 @@
 #include "model/IpAddress.h"
 #include "platform/MdnsServiceBrowser.h"
 #include "platform/MulticastInterfaces.h"
-#include "platform/UdpMulticast.h"
 #include "platform/TcpConnectChannel.h"
+#include "platform/UdpMulticast.h"
 #include "platform/WsDiscoveryClient.h"
 #include "platform/WsDiscoveryListener.h"
 #include "support/RunProgram.h"
 
-#include <gtest/gtest.h>
-
 #include <QDir>
-
+#include <exception>
 #include <fcntl.h>
+#include <gtest/gtest.h>
+#include <mutex>
 #include <poll.h>
 #include <sched.h>
-#include <unistd.h>
-
-#include <exception>
-#include <mutex>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -34,8 +31,8 @@ public:
     DiscoveryNet()
     {
         m_dir = QStringLiteral("/tmp/kestrova-discovery-net-%1").arg(getpid());
-        const TProgramResult result =
-            RunProgram(FixturePath(QStringLiteral("discovery-net.sh")), {QStringLiteral("start"), m_dir}, 60000);
+        const TProgramResult result = RunProgram(FixturePath(QStringLiteral("discovery-net.sh")),
+                                                 {QStringLiteral("start"), m_dir}, 60000);
         if (result.exitCode == 0)
             m_client = QString::fromLocal8Bit(result.output).trimmed();
         else
@@ -118,7 +115,9 @@ TEST_F(MulticastDiscoveryNamespaceTest, MdnsBrowseFindsTheSmbService)
     EXPECT_EQ(hosts[0].source, DiscoverySource::Mdns);
     // Nobody offers FTP here.
     std::vector<TDiscoveredHost> ftp;
-    g_net->runInClient([&] { ftp = MdnsServiceBrowser({800ms, true}).browse({QStringLiteral("_ftp._tcp.local")}, {}); });
+    g_net->runInClient([&] {
+        ftp = MdnsServiceBrowser({800ms, true}).browse({QStringLiteral("_ftp._tcp.local")}, {});
+    });
     EXPECT_TRUE(ftp.empty());
 }
 

@@ -1,16 +1,14 @@
 #include "model/IpAddress.h"
 #include "platform/TcpConnectChannel.h"
 
-#include <gtest/gtest.h>
-
 #include <arpa/inet.h>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <map>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include <cstdlib>
-#include <map>
 
 namespace {
 

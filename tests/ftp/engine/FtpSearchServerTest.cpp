@@ -9,9 +9,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QJsonObject>
-
 #include <gtest/gtest.h>
-
 #include <thread>
 
 namespace {
@@ -19,13 +17,13 @@ namespace {
 const QString kAddress = QStringLiteral("127.0.3.2");
 const QString kHost = QStringLiteral("\\\\127.0.3.2");
 
-#define START_OR_SKIP(server, expression)                                                     \
-    QString why;                                                                              \
-    auto server = (expression);                                                               \
-    if (!server) {                                                                            \
-        if (FtpTestServer::unavailable())                                                     \
-            GTEST_SKIP() << why.toStdString();                                                \
-        FAIL() << why.toStdString();                                                          \
+#define START_OR_SKIP(server, expression)                                                                    \
+    QString why;                                                                                             \
+    auto server = (expression);                                                                              \
+    if (!server) {                                                                                           \
+        if (FtpTestServer::unavailable())                                                                    \
+            GTEST_SKIP() << why.toStdString();                                                               \
+        FAIL() << why.toStdString();                                                                         \
     }
 
 QString Url(const QString& path)
@@ -105,13 +103,14 @@ TEST_F(FtpSearchServerTest, AConnectionDroppedMidListingEndsTheHostPromptly)
     QByteArray big;
     for (int i = 0; i < 3000; ++i)
         big += "-rw-r--r-- 1 u g 1 Jan  5  2020 file" + QByteArray::number(i) + ".txt\r\n";
-    QJsonObject listings{
-        {"/", "drwxr-xr-x 2 u g 0 Jan  5  2020 first\r\ndrwxr-xr-x 2 u g 0 Jan  5  2020 big\r\n"
-              "drwxr-xr-x 2 u g 0 Jan  5  2020 after\r\n"},
-        {"/first", "-rw-r--r-- 1 u g 1 Jan  5  2020 early.txt\r\n"},
-        {"/big", QString::fromLatin1(big)},
-        {"/after", "-rw-r--r-- 1 u g 1 Jan  5  2020 late.txt\r\n"}};
-    START_OR_SKIP(server, FtpTestServer::serveScript(kAddress, {{"listings", listings}, {"drop", "/big"}}, why));
+    QJsonObject listings{{"/",
+                          "drwxr-xr-x 2 u g 0 Jan  5  2020 first\r\ndrwxr-xr-x 2 u g 0 Jan  5  2020 big\r\n"
+                          "drwxr-xr-x 2 u g 0 Jan  5  2020 after\r\n"},
+                         {"/first", "-rw-r--r-- 1 u g 1 Jan  5  2020 early.txt\r\n"},
+                         {"/big", QString::fromLatin1(big)},
+                         {"/after", "-rw-r--r-- 1 u g 1 Jan  5  2020 late.txt\r\n"}};
+    START_OR_SKIP(server,
+                  FtpTestServer::serveScript(kAddress, {{"listings", listings}, {"drop", "/big"}}, why));
     context.nameMatches = [](const QString& name) { return name.endsWith(QStringLiteral(".txt")); };
 
     QElapsedTimer timer;
@@ -149,9 +148,11 @@ TEST_F(FtpSearchServerTest, StopDuringAWalkEndsItPromptly)
 
 TEST_F(FtpSearchServerTest, StopWhileTheServerStallsEndsWithinASecond)
 {
-    QJsonObject listings{{"/", "drwxr-xr-x 2 u g 0 Jan  5  2020 slow\r\n"},
-                         {"/slow", "-rw-r--r-- 1 u g 1 Jan  5  2020 a\r\n-rw-r--r-- 1 u g 1 Jan  5  2020 b\r\n"}};
-    START_OR_SKIP(server, FtpTestServer::serveScript(kAddress, {{"listings", listings}, {"stall", "/slow"}}, why));
+    QJsonObject listings{
+        {"/", "drwxr-xr-x 2 u g 0 Jan  5  2020 slow\r\n"},
+        {"/slow", "-rw-r--r-- 1 u g 1 Jan  5  2020 a\r\n-rw-r--r-- 1 u g 1 Jan  5  2020 b\r\n"}};
+    START_OR_SKIP(server,
+                  FtpTestServer::serveScript(kAddress, {{"listings", listings}, {"stall", "/slow"}}, why));
     FtpClientOptions patient = TestFtpOptions(server->port());
     patient.stallTimeoutMs = 60000;
     patient.responseTimeoutMs = 60000;

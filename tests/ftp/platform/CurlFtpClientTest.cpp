@@ -1,5 +1,6 @@
-#include "model/DateTime.h"
 #include "platform/CurlFtpClient.h"
+
+#include "model/DateTime.h"
 #include "support/FtpTestOptions.h"
 #include "support/FtpTestServer.h"
 #include "support/TempDir.h"
@@ -9,16 +10,13 @@
 #include <QElapsedTimer>
 #include <QJsonObject>
 #include <QLoggingCategory>
-
-#include <gtest/gtest.h>
-
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <stop_token>
+#include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -32,13 +30,13 @@ bool List(FtpClient& client, const QString& path, std::vector<FtpListEntry>& ent
     return listing.ok();
 }
 
-#define START_OR_SKIP(server, expression)                                                     \
-    QString why;                                                                              \
-    auto server = (expression);                                                               \
-    if (!server) {                                                                            \
-        if (FtpTestServer::unavailable())                                                     \
-            GTEST_SKIP() << why.toStdString();                                                \
-        FAIL() << why.toStdString();                                                          \
+#define START_OR_SKIP(server, expression)                                                                    \
+    QString why;                                                                                             \
+    auto server = (expression);                                                                              \
+    if (!server) {                                                                                           \
+        if (FtpTestServer::unavailable())                                                                    \
+            GTEST_SKIP() << why.toStdString();                                                               \
+        FAIL() << why.toStdString();                                                                         \
     }
 
 // A port on the address that was free a moment ago: nothing listens on it.
@@ -80,9 +78,9 @@ class DelayedStop {
 public:
     DelayedStop(std::stop_source& source, int delayMs)
         : m_thread([&source, delayMs] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
-            source.request_stop();
-        })
+              std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+              source.request_stop();
+          })
     {
     }
     ~DelayedStop() { m_thread.join(); }
@@ -101,9 +99,9 @@ protected:
         tree.write("readme.txt", "hello\n");
         tree.write("pub/a.txt", "a");
         tree.write("pub/sub/b.txt", "bb");
-        for (const QString& awkward : {QStringLiteral("with blank"), QStringLiteral("hash#tag"),
-                                       QStringLiteral("per%25cent"), QStringLiteral("what?"),
-                                       QStringLiteral("semi;colon+and&"), QStringLiteral("ünïcødé ✓")}) {
+        for (const QString& awkward :
+             {QStringLiteral("with blank"), QStringLiteral("hash#tag"), QStringLiteral("per%25cent"),
+              QStringLiteral("what?"), QStringLiteral("semi;colon+and&"), QStringLiteral("ünïcødé ✓")}) {
             ASSERT_TRUE(root.mkpath("odd/" + awkward));
             tree.write("odd/" + awkward + "/inside " + awkward + ".txt", "x");
         }
@@ -149,8 +147,8 @@ TEST_F(CurlFtpClientTest, PathsWithAwkwardCharactersList)
     ASSERT_EQ(folders.size(), 6u);
     for (const FtpListEntry& folder : folders) {
         std::vector<FtpListEntry> inside;
-        ASSERT_TRUE(List(client, "/odd/" + folder.name, inside)) << folder.name.toStdString() << ": "
-                                                                 << client.lastError().message.toStdString();
+        ASSERT_TRUE(List(client, "/odd/" + folder.name, inside))
+            << folder.name.toStdString() << ": " << client.lastError().message.toStdString();
         ASSERT_EQ(inside.size(), 1u) << folder.name.toStdString();
         EXPECT_EQ(inside[0].name, "inside " + folder.name + ".txt");
     }
@@ -209,7 +207,8 @@ TEST_F(CurlFtpClientTest, PathsStartAtTheLoginDirectory)
     // A login directory below the root: "/pub" of the walk is /home/ftp/pub.
     QJsonObject listings{{"/home/ftp", "drwxr-xr-x 2 u g 0 Jan  5  2020 pub\r\n"},
                          {"/home/ftp/pub", "-rw-r--r-- 1 u g 1 Jan  5  2020 in-pub\r\n"}};
-    START_OR_SKIP(server, FtpTestServer::serveScript(kAddress, {{"listings", listings}, {"pwd", "/home/ftp"}}, why));
+    START_OR_SKIP(server,
+                  FtpTestServer::serveScript(kAddress, {{"listings", listings}, {"pwd", "/home/ftp"}}, why));
     CurlFtpClient client(TestFtpOptions(server->port()));
     ASSERT_TRUE(client.login(kAddress));
     std::vector<FtpListEntry> entries;
@@ -245,8 +244,9 @@ TEST_F(CurlFtpClientTest, ALoginDirectoryThatIsNoUnixPathIsLeftRelatively)
 
 TEST_F(CurlFtpClientTest, LegacyEncodedNamesAreDecodedAndAskedForWithTheServersBytes)
 {
-    QJsonObject listings{{"/", ScriptBytes("drwxr-xr-x 2 u g 0 Jan  5  2020 caf\xe9\r\n")},
-                         {ScriptBytes("/caf\xe9"), ScriptBytes("-rw-r--r-- 1 u g 1 Jan  5  2020 cr\xe8me.txt\r\n")}};
+    QJsonObject listings{
+        {"/", ScriptBytes("drwxr-xr-x 2 u g 0 Jan  5  2020 caf\xe9\r\n")},
+        {ScriptBytes("/caf\xe9"), ScriptBytes("-rw-r--r-- 1 u g 1 Jan  5  2020 cr\xe8me.txt\r\n")}};
     START_OR_SKIP(server, FtpTestServer::serveScript(kAddress, {{"listings", listings}}, why));
     CurlFtpClient client(TestFtpOptions(server->port()));
     ASSERT_TRUE(client.login(kAddress));
@@ -254,7 +254,8 @@ TEST_F(CurlFtpClientTest, LegacyEncodedNamesAreDecodedAndAskedForWithTheServersB
     ASSERT_TRUE(List(client, "", entries));
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].name, QString::fromUtf8("café"));
-    ASSERT_TRUE(List(client, QString::fromUtf8("/café"), entries)) << client.lastError().message.toStdString();
+    ASSERT_TRUE(List(client, QString::fromUtf8("/café"), entries))
+        << client.lastError().message.toStdString();
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].name, QString::fromUtf8("crème.txt"));
     EXPECT_TRUE(server->commandLog().contains("CWD /caf\xe9\n"));
@@ -347,8 +348,10 @@ TEST_F(CurlFtpClientTest, AConnectionDroppedInTheMiddleOfAListingEndsTheClient)
     QByteArray big;
     for (int i = 0; i < 2000; ++i)
         big += "-rw-r--r-- 1 u g 1 Jan  5  2020 file" + QByteArray::number(i) + "\r\n";
-    QJsonObject listings{{"/", "drwxr-xr-x 2 u g 0 Jan  5  2020 big\r\n"}, {"/big", QString::fromLatin1(big)}};
-    START_OR_SKIP(server, FtpTestServer::serveScript(kAddress, {{"listings", listings}, {"drop", "/big"}}, why));
+    QJsonObject listings{{"/", "drwxr-xr-x 2 u g 0 Jan  5  2020 big\r\n"},
+                         {"/big", QString::fromLatin1(big)}};
+    START_OR_SKIP(server,
+                  FtpTestServer::serveScript(kAddress, {{"listings", listings}, {"drop", "/big"}}, why));
     CurlFtpClient client(TestFtpOptions(server->port()));
     ASSERT_TRUE(client.login(kAddress));
     std::vector<FtpListEntry> entries;
@@ -366,7 +369,8 @@ TEST_F(CurlFtpClientTest, AConnectionDroppedInTheMiddleOfAListingEndsTheClient)
 TEST_F(CurlFtpClientTest, AServerThatNeverConnectsBackEndsWithinTheTimeouts)
 {
     QJsonObject listings{{"/", "-rw-r--r-- 1 u g 1 Jan  5  2020 f\r\n"}};
-    START_OR_SKIP(server, FtpTestServer::serveScript(kAddress, {{"listings", listings}, {"no_connect", true}}, why));
+    START_OR_SKIP(server,
+                  FtpTestServer::serveScript(kAddress, {{"listings", listings}, {"no_connect", true}}, why));
     CurlFtpClient client(TestFtpOptions(server->port()));
     ASSERT_TRUE(client.login(kAddress));
     std::vector<FtpListEntry> entries;
@@ -380,7 +384,8 @@ TEST_F(CurlFtpClientTest, AServerThatNeverConnectsBackEndsWithinTheTimeouts)
 TEST_F(CurlFtpClientTest, AStalledListingEndsWithinTheTimeouts)
 {
     QJsonObject listings{{"/", "-rw-r--r-- 1 u g 1 Jan  5  2020 f\r\n-rw-r--r-- 1 u g 1 Jan  5  2020 g\r\n"}};
-    START_OR_SKIP(server, FtpTestServer::serveScript(kAddress, {{"listings", listings}, {"stall", "/"}}, why));
+    START_OR_SKIP(server,
+                  FtpTestServer::serveScript(kAddress, {{"listings", listings}, {"stall", "/"}}, why));
     CurlFtpClient client(TestFtpOptions(server->port()));
     ASSERT_TRUE(client.login(kAddress));
     std::vector<FtpListEntry> entries;
@@ -435,7 +440,8 @@ TEST_F(CurlFtpClientTest, AnOversizedListingFailsAloneAndTheConnectionGoesOn)
     QByteArray big;
     for (int i = 0; i < 100; ++i)
         big += "-rw-r--r-- 1 u g 1 Jan  5  2020 file" + QByteArray::number(i) + "\r\n";
-    QJsonObject listings{{"/", "drwxr-xr-x 2 u g 0 Jan  5  2020 big\r\n"}, {"/big", QString::fromLatin1(big)}};
+    QJsonObject listings{{"/", "drwxr-xr-x 2 u g 0 Jan  5  2020 big\r\n"},
+                         {"/big", QString::fromLatin1(big)}};
     START_OR_SKIP(server, FtpTestServer::serveScript(kAddress, {{"listings", listings}}, why));
     FtpClientOptions options = TestFtpOptions(server->port());
     options.maxListingBytes = 1000;

@@ -1,7 +1,6 @@
 #include "app/CommandLineSession.h"
 
 #include "app/SearchControl.h"
-#include "app/SearchControl.h"
 #include "engine/SearchSession.h"
 #include "store/Settings.h"
 #include "support/MainWindowFixture.h"

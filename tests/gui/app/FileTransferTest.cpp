@@ -1,4 +1,5 @@
 #include "app/FileTransfer.h"
+
 #include "platform/LocalFileStore.h"
 #include "support/FailingFileStore.h"
 #include "support/MappedFileStore.h"
@@ -9,10 +10,8 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-
-#include <gtest/gtest.h>
-
 #include <deque>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -106,8 +105,8 @@ TEST_F(FileTransferTest, CopiesFilesAndWholeFoldersAndLeavesTheSources)
 
     EXPECT_TRUE(run({a, source.file(QStringLiteral("tree"))}, target.path(), false));
 
-    EXPECT_EQ(Tree(target.path()),
-              QStringList({QStringLiteral("a.txt"), QStringLiteral("tree/one.txt"), QStringLiteral("tree/sub/two.bin")}));
+    EXPECT_EQ(Tree(target.path()), QStringList({QStringLiteral("a.txt"), QStringLiteral("tree/one.txt"),
+                                                QStringLiteral("tree/sub/two.bin")}));
     EXPECT_EQ(Read(target.file(QStringLiteral("tree/sub/two.bin"))), QByteArray(3 * 1024 * 1024 + 17, 'x'));
     EXPECT_EQ(Read(a), QByteArray("alpha"));
     EXPECT_EQ(ui.lastDone, 5 + 1 + 3 * 1024 * 1024 + 17);
@@ -127,7 +126,8 @@ TEST_F(FileTransferTest, AnExistingFileIsReplacedOnlyWhenTheUserSaysSo)
 
     EXPECT_TRUE(run({a, b, c}, target.path(), false));
 
-    EXPECT_EQ(ui.conflicts, QStringList({target.file(QStringLiteral("a.txt")), target.file(QStringLiteral("b.txt"))}));
+    EXPECT_EQ(ui.conflicts,
+              QStringList({target.file(QStringLiteral("a.txt")), target.file(QStringLiteral("b.txt"))}));
     EXPECT_EQ(Read(target.file(QStringLiteral("a.txt"))), QByteArray("old a"));
     EXPECT_EQ(Read(target.file(QStringLiteral("b.txt"))), QByteArray("new b"));
     EXPECT_EQ(Read(target.file(QStringLiteral("c.txt"))), QByteArray("new c"));
@@ -171,8 +171,8 @@ TEST_F(FileTransferTest, CopyingOntoItselfMakesNumberedCopiesAndMovingDoesNothin
     EXPECT_TRUE(run({a}, source.path(), true));
 
     EXPECT_EQ(Tree(source.path()),
-              QStringList({QStringLiteral("report.final - Copy (2).txt"), QStringLiteral("report.final - Copy.txt"),
-                           QStringLiteral("report.final.txt")}));
+              QStringList({QStringLiteral("report.final - Copy (2).txt"),
+                           QStringLiteral("report.final - Copy.txt"), QStringLiteral("report.final.txt")}));
     EXPECT_TRUE(ui.conflicts.isEmpty());
 }
 
@@ -184,7 +184,8 @@ TEST_F(FileTransferTest, AFolderIsNeverCopiedIntoItself)
     EXPECT_TRUE(run({source.file(QStringLiteral("tree"))}, source.file(QStringLiteral("tree/sub")), false));
 
     ASSERT_EQ(ui.failures.size(), 1);
-    EXPECT_TRUE(ui.failures[0].endsWith(QStringLiteral("The destination folder is a subfolder of the source folder.")));
+    EXPECT_TRUE(ui.failures[0].endsWith(
+        QStringLiteral("The destination folder is a subfolder of the source folder.")));
     EXPECT_EQ(Tree(source.file(QStringLiteral("tree"))), QStringList{QStringLiteral("one.txt")});
 }
 
@@ -198,8 +199,8 @@ TEST_F(FileTransferTest, AMoveWithinOneStoreRenamesAndAcrossStoresCopiesThenDele
 
     EXPECT_TRUE(run({local, remoteFile, remoteFolder}, target.path(), true));
 
-    EXPECT_EQ(Tree(target.path()), QStringList({QStringLiteral("folder/deep/x.txt"), QStringLiteral("local.txt"),
-                                                QStringLiteral("remote.txt")}));
+    EXPECT_EQ(Tree(target.path()), QStringList({QStringLiteral("folder/deep/x.txt"),
+                                                QStringLiteral("local.txt"), QStringLiteral("remote.txt")}));
     EXPECT_EQ(Read(target.file(QStringLiteral("remote.txt"))), QByteArray("R"));
     EXPECT_FALSE(QFile::exists(local));
     EXPECT_EQ(Tree(network.file(QStringLiteral("HOST/share/dir"))), QStringList());
@@ -220,7 +221,8 @@ TEST_F(FileTransferTest, AFolderMovedOnlyInPartKeepsWhatStayed)
 
     EXPECT_EQ(Read(target.file(QStringLiteral("folder/a.txt"))), QByteArray("old a"));
     EXPECT_EQ(Read(target.file(QStringLiteral("folder/b.txt"))), QByteArray("new b"));
-    EXPECT_EQ(Tree(network.file(QStringLiteral("HOST/share/dir/folder"))), QStringList{QStringLiteral("a.txt")});
+    EXPECT_EQ(Tree(network.file(QStringLiteral("HOST/share/dir/folder"))),
+              QStringList{QStringLiteral("a.txt")});
     EXPECT_TRUE(ui.failures.isEmpty());
 }
 

@@ -3,7 +3,6 @@
 #include "app/ResultsView.h"
 #include "app/SearchControl.h"
 #include "dialogs/FindDialog.h"
-#include "app/SearchControl.h"
 #include "engine/SearchSession.h"
 #include "files/IniFile.h"
 #include "store/Settings.h"

@@ -1,13 +1,14 @@
-#include "app/FileTransfer.h"
 #include "app/ResultFileOperations.h"
+
+#include "app/FileTransfer.h"
 #include "app/ResultsModel.h"
 #include "app/TransferDialogs.h"
 #include "dialogs/FilePropertiesDialog.h"
 #include "platform/LocalFileStore.h"
 #include "store/Settings.h"
 #include "support/FailingFileStore.h"
-#include "support/MappedFileStore.h"
 #include "support/GuiTestApplication.h"
+#include "support/MappedFileStore.h"
 #include "support/QStringPrinter.h"
 #include "support/RecordingMessageBoxes.h"
 #include "support/TempDir.h"
@@ -15,7 +16,6 @@
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -39,8 +39,9 @@ protected:
         failing = failingLocal.get();
         operations.setStores(std::make_unique<FileStores>(
             std::move(failingLocal), [this] { return std::make_unique<MappedFileStore>(network.path()); }));
-        QObject::connect(&results, &QAbstractItemModel::rowsRemoved,
-                         [this](const QModelIndex&, int first, int last) { removedRows += last - first + 1; });
+        QObject::connect(
+            &results, &QAbstractItemModel::rowsRemoved,
+            [this](const QModelIndex&, int first, int last) { removedRows += last - first + 1; });
         QObject::connect(&results, &QAbstractItemModel::dataChanged,
                          [this](const QModelIndex& first) { changedRows.append(first.row()); });
         operations.setFolderChooser([this](QWidget*, const QString& start) {
@@ -170,7 +171,8 @@ TEST_F(ResultFileOperationsTest, RenamingOnAShareKeepsTheFolderAndTheOtherFields
     operations.RenameFile(0);
 
     EXPECT_EQ(offered, QStringLiteral("a.txt"));
-    EXPECT_EQ(results.items()[0], MakeItemRecord(QStringLiteral("\\\\HOST\\share\\dir\\b.txt"), 0x21, 7, 45000.5, 8));
+    EXPECT_EQ(results.items()[0],
+              MakeItemRecord(QStringLiteral("\\\\HOST\\share\\dir\\b.txt"), 0x21, 7, 45000.5, 8));
     EXPECT_TRUE(QFile::exists(network.file(QStringLiteral("HOST/share/dir/b.txt"))));
     EXPECT_FALSE(QFile::exists(network.file(QStringLiteral("HOST/share/dir/a.txt"))));
     EXPECT_EQ(changedRows, QList<int>{0});
@@ -193,9 +195,10 @@ TEST_F(ResultFileOperationsTest, RenamingNeverOverwritesNorLeavesTheFolder)
     operations.RenameFile(0);
 
     EXPECT_EQ(boxes.texts(),
-              QStringList({QStringLiteral("Renaming failed: File exists"),
-                           QStringLiteral("Renaming failed: The filename, directory name, or volume label syntax is "
-                                          "incorrect.")}));
+              QStringList(
+                  {QStringLiteral("Renaming failed: File exists"),
+                   QStringLiteral("Renaming failed: The filename, directory name, or volume label syntax is "
+                                  "incorrect.")}));
     EXPECT_EQ(boxes.shown[0].icon, QMessageBox::Critical);
     EXPECT_EQ(results.items()[0].FileName, a);
     QFile check(b);

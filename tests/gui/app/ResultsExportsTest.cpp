@@ -1,8 +1,8 @@
 #include "app/ResultsExports.h"
 
 #include "app/ResultsModel.h"
-#include "dialogs/BatchFileDialog.h"
 #include "app/SearchControl.h"
+#include "dialogs/BatchFileDialog.h"
 #include "engine/SearchSession.h"
 #include "store/Settings.h"
 #include "support/MainWindowFixture.h"

@@ -43,12 +43,14 @@ public:
     explicit RowMirror(TResultsModel& model) : m_model(model)
     {
         m_names = Names(model);
-        QObject::connect(&model, &QAbstractItemModel::rowsInserted, [this](const QModelIndex&, int first, int last) {
-            for (int row = first; row <= last; ++row)
-                m_names.insert(row, ExtractFileName(m_model.items().at(row).FileName));
-        });
-        QObject::connect(&model, &QAbstractItemModel::rowsRemoved,
-                         [this](const QModelIndex&, int first, int last) { m_names.remove(first, last - first + 1); });
+        QObject::connect(&model, &QAbstractItemModel::rowsInserted,
+                         [this](const QModelIndex&, int first, int last) {
+                             for (int row = first; row <= last; ++row)
+                                 m_names.insert(row, ExtractFileName(m_model.items().at(row).FileName));
+                         });
+        QObject::connect(
+            &model, &QAbstractItemModel::rowsRemoved,
+            [this](const QModelIndex&, int first, int last) { m_names.remove(first, last - first + 1); });
         QObject::connect(&model, &QAbstractItemModel::modelReset, [this] { m_names = Names(m_model); });
     }
     const QStringList& names() const { return m_names; }
@@ -129,7 +131,8 @@ TEST_F(ResultsModelTest, UpdateReplaceAndClearKeepTheViewInStep)
 
     model.appendHit(Record("\\\\H\\s\\queued"));
     model.replaceItems({Record("\\\\H\\s\\loaded")});
-    EXPECT_FALSE(QTest::qWaitFor([&] { return model.rowCount() != 1; }, 2 * TResultsModel::kRowCountInterval));
+    EXPECT_FALSE(
+        QTest::qWaitFor([&] { return model.rowCount() != 1; }, 2 * TResultsModel::kRowCountInterval));
     EXPECT_EQ(Names(model), QStringList{"loaded"}); // the queued hit went with the old list
     EXPECT_EQ(view.names(), Names(model));
 

@@ -4,7 +4,6 @@
 #include "app/SearchControl.h"
 #include "app/SearchEngineFactory.h"
 #include "engine/EngineThread.h"
-#include "app/SearchControl.h"
 #include "engine/SearchSession.h"
 #include "store/Settings.h"
 #include "support/GuiTestApplication.h"

@@ -1,8 +1,9 @@
+#include "app/ViewCommands.h"
+
 #include "app/ResultFileOperations.h"
 #include "app/ResultsModel.h"
 #include "app/ResultsView.h"
 #include "app/SearchControl.h"
-#include "app/ViewCommands.h"
 #include "dialogs/AboutBox.h"
 #include "dialogs/FilePropertiesDialog.h"
 #include "dialogs/LogEngineForm.h"
@@ -23,7 +24,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
-
 #include <cmath>
 
 namespace {
@@ -44,8 +44,7 @@ struct RecordingUpdateWindows : TUpdateCheckWindows {
     std::vector<TUpdateFound> found;
 };
 
-template <typename Window>
-Window* OpenWindow()
+template <typename Window> Window* OpenWindow()
 {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         if (auto* window = qobject_cast<Window*>(widget); window && window->isVisible())
@@ -84,20 +83,25 @@ protected:
         window->resultsView()->clearSelection();
         for (const int row : rows)
             window->resultsView()->selectionModel()->select(window->resultsModel().index(row, 0),
-                                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+                                                            QItemSelectionModel::Select |
+                                                                QItemSelectionModel::Rows);
         window->updateCommandAvailability();
     }
     // Serves the version file with body on a loopback address, or skips the test.
     bool serveVersion(const QString& body)
     {
         QString why;
-        server = HttpTestServer::start(QStringLiteral("127.0.5.3"),
-                                       HttpRouteScript(QStringLiteral("/products/kestrova/version.txt"), body), why);
+        server = HttpTestServer::start(
+            QStringLiteral("127.0.5.3"),
+            HttpRouteScript(QStringLiteral("/products/kestrova/version.txt"), body), why);
         if (!server && !HttpTestServer::unavailable())
             ADD_FAILURE() << why.toStdString();
         return server != nullptr;
     }
-    static void settle() { processUntil([] { return false; }, 50); }
+    static void settle()
+    {
+        processUntil([] { return false; }, 50);
+    }
 
     TempDir files;
     RecordingMessageBoxes boxes;
@@ -112,8 +116,9 @@ TEST_F(ViewCommandsTest, MonitoringWindowsFollowTheirCheckItems)
         QAction* item = action(command);
         item->trigger();
         EXPECT_TRUE(item->isChecked());
-        QWidget* shown = command == TCommand::ViewShowLog ? static_cast<QWidget*>(OpenWindow<TLogEngineForm>())
-                                                          : OpenWindow<TThreadViewForm>();
+        QWidget* shown = command == TCommand::ViewShowLog
+                             ? static_cast<QWidget*>(OpenWindow<TLogEngineForm>())
+                             : OpenWindow<TThreadViewForm>();
         ASSERT_NE(shown, nullptr);
         // A second window is never made while one is open.
         item->setChecked(false);
@@ -193,8 +198,9 @@ TEST_F(ViewCommandsTest, CheckNowReadsTheVendorsVersionFile)
 
     action(TCommand::CheckNow)->trigger();
 
-    EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral(
-                                 "No new version is available at this time. You are using the latest version.")});
+    EXPECT_EQ(boxes.texts(),
+              QStringList{QStringLiteral(
+                  "No new version is available at this time. You are using the latest version.")});
     EXPECT_EQ(server->requests().size(), 1);
     // A manual check leaves the automatic checks' date alone.
     const int32_t before = AutoUpdateSettings.LastAutoCheckDate;
@@ -209,8 +215,8 @@ TEST_F(ViewCommandsTest, FirstStartAsksOnceAndTheAnswerIsWrittenAtExit)
     window->show();
     ASSERT_TRUE(processUntil([&] { return !boxes.shown.isEmpty(); }, 5000));
 
-    EXPECT_EQ(boxes.texts(),
-              QStringList{QStringLiteral("Would you like to check for new versions of Kestrova automatically?")});
+    EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral(
+                                 "Would you like to check for new versions of Kestrova automatically?")});
     EXPECT_TRUE(action(TCommand::AutoCheckEnabled)->isChecked());
     destroyWindow();
     {
@@ -270,7 +276,8 @@ TEST_F(ViewCommandsTest, DeleteWorksOnTheSelectedRowsAndShortensTheView)
 
     action(TCommand::Delete)->trigger();
 
-    EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("Are you sure you want to delete the selected file(s)?")});
+    EXPECT_EQ(boxes.texts(),
+              QStringList{QStringLiteral("Are you sure you want to delete the selected file(s)?")});
     EXPECT_FALSE(QFile::exists(first));
     EXPECT_TRUE(QFile::exists(second));
     EXPECT_FALSE(QFile::exists(third));

@@ -1,4 +1,5 @@
 #include "dialogs/AboutBox.h"
+
 #include "support/GuiTestApplication.h"
 #include "support/QStringPrinter.h"
 #include "support/RecordingMessageBoxes.h"
@@ -6,7 +7,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
-
 #include <gtest/gtest.h>
 
 namespace {

@@ -1,9 +1,9 @@
 #include "dialogs/ChangeNotice.h"
+
 #include "support/GuiTestApplication.h"
 
 #include <QCoreApplication>
 #include <QObject>
-
 #include <gtest/gtest.h>
 #include <memory>
 #include <thread>

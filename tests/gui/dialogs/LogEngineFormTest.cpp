@@ -1,4 +1,5 @@
 #include "dialogs/LogEngineForm.h"
+
 #include "dialogs/LogExport.h"
 #include "engine/SearchSession.h"
 #include "support/GuiTestApplication.h"
@@ -15,10 +16,9 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
-
 #include <gtest/gtest.h>
 #include <thread>
 #include <utility>
@@ -44,7 +44,8 @@ protected:
     void SetUp() override
     {
         EnsureGuiApplication();
-        log.AddEntry(TSearchLogKind::Info, QStringLiteral("Search started in mode 'Entire network' with root ''."));
+        log.AddEntry(TSearchLogKind::Info,
+                     QStringLiteral("Search started in mode 'Entire network' with root ''."));
         log.AddEntry(TSearchLogKind::Computer, QStringLiteral("Computer \\\\ALPHA enqueued."));
         log.AddEntry(TSearchLogKind::Error, QStringLiteral("IP Range is invalid (10.0.0.x)"));
         markSeen();
@@ -60,7 +61,8 @@ protected:
     }
     std::pair<bool, bool> flags()
     {
-        return log.WithLock([](const TSearchLogState& state) { return std::pair(state.Changed, state.Rebuild); });
+        return log.WithLock(
+            [](const TSearchLogState& state) { return std::pair(state.Changed, state.Rebuild); });
     }
 
     TEngineSearchLog log;
@@ -76,11 +78,13 @@ TEST_F(LogEngineFormTest, ShowingTheWindowCopiesTheWholeLogWithAnIconPerKind)
 
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Search Log"));
     EXPECT_EQ(form.size(), QSize(404, 303));
-    EXPECT_EQ(form.model().headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Event"));
+    EXPECT_EQ(form.model().headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
+              QStringLiteral("Event"));
     EXPECT_EQ(form.listView()->header()->sectionSize(0), 370);
-    EXPECT_EQ(Rows(form.model()), QStringList({QStringLiteral("Search started in mode 'Entire network' with root ''."),
-                                               QStringLiteral("Computer \\\\ALPHA enqueued."),
-                                               QStringLiteral("IP Range is invalid (10.0.0.x)")}));
+    EXPECT_EQ(Rows(form.model()),
+              QStringList({QStringLiteral("Search started in mode 'Entire network' with root ''."),
+                           QStringLiteral("Computer \\\\ALPHA enqueued."),
+                           QStringLiteral("IP Range is invalid (10.0.0.x)")}));
     const auto image = [](const QIcon& icon) { return icon.pixmap(16, 16).toImage(); };
     const auto rowImage = [&](int row) {
         return image(form.model().data(form.model().index(row), Qt::DecorationRole).value<QIcon>());
@@ -92,7 +96,8 @@ TEST_F(LogEngineFormTest, ShowingTheWindowCopiesTheWholeLogWithAnIconPerKind)
     for (int kind = 0; kind <= 3; ++kind) {
         EXPECT_FALSE(TLogCopyModel::KindIcon(kindOf(kind)).isNull());
         for (int other = kind + 1; other <= 3; ++other)
-            EXPECT_NE(image(TLogCopyModel::KindIcon(kindOf(kind))), image(TLogCopyModel::KindIcon(kindOf(other))));
+            EXPECT_NE(image(TLogCopyModel::KindIcon(kindOf(kind))),
+                      image(TLogCopyModel::KindIcon(kindOf(other))));
     }
     EXPECT_EQ(flags(), std::pair(false, false));
 }
@@ -143,7 +148,8 @@ TEST_F(LogEngineFormTest, ANewSearchEmptiesTheListAndShowsItsOwnLines)
     log.ClearEntries();
     log.AddEntry(TSearchLogKind::Info, QStringLiteral("Search started in mode 'IP range' with root ''."));
     form.model().synchronize();
-    EXPECT_EQ(Rows(form.model()), QStringList{QStringLiteral("Search started in mode 'IP range' with root ''.")});
+    EXPECT_EQ(Rows(form.model()),
+              QStringList{QStringLiteral("Search started in mode 'IP range' with root ''.")});
 
     // A log shorter than the copy is copied afresh even without Rebuild.
     log.AddEntry(TSearchLogKind::Info, QStringLiteral("Finishing search..."));
@@ -235,7 +241,8 @@ TEST_F(LogEngineFormTest, SavingWritesTheShownLinesInWindows1252WithCrLf)
     // The program's save dialog is asked (the standard requester).
     struct SaveDialog : TFileDialogs {
         QString openFileName(QWidget*, const QString&, const QString&) override { return {}; }
-        QString saveFileName(QWidget*, const QString&, const QString& filter, const QString& suffix, int*) override
+        QString saveFileName(QWidget*, const QString&, const QString& filter, const QString& suffix,
+                             int*) override
         {
             asked.append(filter + u' ' + suffix);
             return path;

@@ -1,4 +1,5 @@
 #include "dialogs/ThreadViewForm.h"
+
 #include "support/GuiTestApplication.h"
 #include "support/QStringPrinter.h"
 #include "support/RecordingMessageBoxes.h"
@@ -8,16 +9,14 @@
 #include <QIcon>
 #include <QImage>
 #include <QPixmap>
-#include <QScreen>
-#include <QWindow>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTreeWidget>
-
-#include <gtest/gtest.h>
-
+#include <QWindow>
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <memory>
 #include <thread>
 
@@ -82,12 +81,15 @@ TEST_F(ThreadViewFormTest, ShowsEachWorkerWithTheIconOfItsActivity)
     EXPECT_TRUE(form.timer().isActive());
     // Filled once when the window is made.
     EXPECT_EQ(source.reads, 1);
-    EXPECT_EQ(Captions(form), QStringList({QStringLiteral("\\\\ALPHA"), QStringLiteral("\\\\BETA\\docs\\report.doc"),
-                                           QStringLiteral("\\\\GAMMA")}));
+    EXPECT_EQ(Captions(form),
+              QStringList({QStringLiteral("\\\\ALPHA"), QStringLiteral("\\\\BETA\\docs\\report.doc"),
+                           QStringLiteral("\\\\GAMMA")}));
     const auto image = [](const QIcon& icon) { return icon.pixmap(16, 16).toImage(); };
     const QStyle* style = form.style();
-    EXPECT_EQ(image(form.listView()->topLevelItem(0)->icon(0)), image(style->standardIcon(QStyle::SP_ComputerIcon)));
-    EXPECT_EQ(image(form.listView()->topLevelItem(1)->icon(0)), image(style->standardIcon(QStyle::SP_FileIcon)));
+    EXPECT_EQ(image(form.listView()->topLevelItem(0)->icon(0)),
+              image(style->standardIcon(QStyle::SP_ComputerIcon)));
+    EXPECT_EQ(image(form.listView()->topLevelItem(1)->icon(0)),
+              image(style->standardIcon(QStyle::SP_FileIcon)));
     EXPECT_TRUE(form.listView()->topLevelItem(2)->icon(0).isNull());
 }
 
@@ -104,7 +106,8 @@ TEST_F(ThreadViewFormTest, LinesChangeInPlaceEndedWorkersGoAndNewOnesComeAtTheBo
                     {&workerB, waSearching, QStringLiteral("\\\\BETA\\share\\dir")}};
     form.refresh();
 
-    EXPECT_EQ(Captions(form), QStringList({QStringLiteral("\\\\BETA\\share\\dir"), QStringLiteral("\\\\GAMMA")}));
+    EXPECT_EQ(Captions(form),
+              QStringList({QStringLiteral("\\\\BETA\\share\\dir"), QStringLiteral("\\\\GAMMA")}));
     EXPECT_EQ(form.listView()->topLevelItem(0), betaLine);
     EXPECT_FALSE(betaLine->icon(0).isNull());
 }
@@ -157,7 +160,8 @@ TEST_F(ThreadViewFormTest, TheTimerRereadsActivityTextsWhileWorkersAreShown)
     form.timer().setInterval(10);
     source.lines = {{&workerA, waSearching, QStringLiteral("\\\\ALPHA\\c")}};
 
-    EXPECT_TRUE(QTest::qWaitFor([&] { return Captions(form) == QStringList{QStringLiteral("\\\\ALPHA\\c")}; }, 2000));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return Captions(form) == QStringList{QStringLiteral("\\\\ALPHA\\c")}; }, 2000));
 }
 
 TEST_F(ThreadViewFormTest, TheActionOpensOneWindowCentredOnTheMainWindow)

@@ -1,7 +1,8 @@
 #include "dialogs/WorkerListActivities.h"
+
 #include "engine/PumpDispatcher.h"
-#include "engine/WorkerThread.h"
 #include "engine/SearchSession.h"
+#include "engine/WorkerThread.h"
 #include "support/QStringPrinter.h"
 
 #include <gtest/gtest.h>

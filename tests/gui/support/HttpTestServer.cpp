@@ -53,6 +53,6 @@ QJsonArray HttpTestServer::requests() const
 QJsonObject HttpRouteScript(const QString& path, const QString& body, int status)
 {
     return QJsonObject{
-        {QStringLiteral("routes"),
-         QJsonObject{{path, QJsonObject{{QStringLiteral("status"), status}, {QStringLiteral("body"), body}}}}}};
+        {QStringLiteral("routes"), QJsonObject{{path, QJsonObject{{QStringLiteral("status"), status},
+                                                                  {QStringLiteral("body"), body}}}}}};
 }

@@ -6,7 +6,6 @@
 #include <QJsonObject>
 #include <QString>
 #include <QTemporaryDir>
-
 #include <memory>
 
 // The scripted HTTP server (and proxy) of tests/fixtures/http_test_server.py in a
@@ -17,7 +16,8 @@
 //   if (!server) GTEST_SKIP() << why;   // when unavailable(), else FAIL()
 class HttpTestServer {
 public:
-    static std::unique_ptr<HttpTestServer> start(const QString& address, const QJsonObject& script, QString& why);
+    static std::unique_ptr<HttpTestServer> start(const QString& address, const QJsonObject& script,
+                                                 QString& why);
     ~HttpTestServer();
 
     // "http://address:port" without a trailing slash.

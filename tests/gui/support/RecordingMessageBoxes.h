@@ -3,7 +3,6 @@
 #include "widgets/MessageBoxes.h"
 
 #include <QList>
-
 #include <deque>
 
 // Message boxes for tests: records every box and answers from a queue (the box's

@@ -18,7 +18,8 @@ public:
     explicit TScriptedSearchEngine(MainThreadDispatcher& dispatcher) : m_dispatcher(dispatcher) {}
     ~TScriptedSearchEngine() override;
 
-    std::shared_ptr<TSearchSession> start(const TThreadConfig& config, std::function<void()> onEnded) override;
+    std::shared_ptr<TSearchSession> start(const TThreadConfig& config,
+                                          std::function<void()> onEnded) override;
     void requestStop() override;
     int runningWorkers() override { return m_running.load() ? 1 : 0; }
 

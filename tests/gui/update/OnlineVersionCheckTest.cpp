@@ -1,16 +1,15 @@
-#include "support/HttpTestServer.h"
+#include "update/OnlineVersionCheck.h"
+
 #include "support/GuiTestApplication.h"
+#include "support/HttpTestServer.h"
 #include "support/QStringPrinter.h"
 #include "support/RecordingMessageBoxes.h"
-#include "update/OnlineVersionCheck.h"
 
 #include <QAction>
 #include <QJsonArray>
 #include <QWidget>
-
-#include <gtest/gtest.h>
-
 #include <deque>
+#include <gtest/gtest.h>
 #include <memory>
 
 namespace {
@@ -69,9 +68,9 @@ protected:
     // A check of the server's version file, local version 9.0.1, today kToday.
     std::unique_ptr<TOnlineVersionCheck> makeCheck(const QString& site)
     {
-        auto check = std::make_unique<TOnlineVersionCheck>(TOnlineVersionCheck::VersionFileAddress(site),
-                                                            TOnlineVersionCheck::DownloadPageAddress(site),
-                                                            settings);
+        auto check =
+            std::make_unique<TOnlineVersionCheck>(TOnlineVersionCheck::VersionFileAddress(site),
+                                                  TOnlineVersionCheck::DownloadPageAddress(site), settings);
         check->setWindows(&windows);
         check->setLocalVersion(QStringLiteral("9.0.1"));
         check->setClock([] { return kToday; });
@@ -125,7 +124,8 @@ TEST_F(OnlineVersionCheckTest, AnyOtherVersionOpensTheResultWindowEvenAnOlderOne
     EXPECT_EQ(windows.found[0].localVersion, QStringLiteral("9.0.1"));
     EXPECT_EQ(windows.found[0].remoteVersion, QStringLiteral("9.0.0"));
     EXPECT_EQ(windows.found[0].programTitle, QStringLiteral("Kestrova"));
-    EXPECT_EQ(windows.found[0].downloadPageUrl, server->origin() + QStringLiteral("/products/kestrova/?from=au"));
+    EXPECT_EQ(windows.found[0].downloadPageUrl,
+              server->origin() + QStringLiteral("/products/kestrova/?from=au"));
     EXPECT_TRUE(boxes.shown.isEmpty());
 }
 
@@ -133,7 +133,8 @@ TEST_F(OnlineVersionCheckTest, UnreadableAnswersAreRemoteErrorsInAnErrorBox)
 {
     QJsonObject routes{
         {kVersionPath, QJsonObject{{QStringLiteral("body"), QStringLiteral("9.0.1 beta")}}},
-        {QStringLiteral("/empty/products/kestrova/version.txt"), QJsonObject{{QStringLiteral("body"), QString()}}},
+        {QStringLiteral("/empty/products/kestrova/version.txt"),
+         QJsonObject{{QStringLiteral("body"), QString()}}},
     };
     serve(QJsonObject{{QStringLiteral("routes"), routes}});
 
@@ -142,11 +143,13 @@ TEST_F(OnlineVersionCheckTest, UnreadableAnswersAreRemoteErrorsInAnErrorBox)
     // No route: the server's 404 page is read like any answer.
     EXPECT_FALSE(makeCheck(server->origin() + QStringLiteral("/missing"))->CheckNow(false));
 
-    EXPECT_EQ(boxes.texts(),
-              QStringList({kRemoteError + QStringLiteral("The server has returned an unrecognized answer: 9.0.1 beta"),
-                           kRemoteError + QStringLiteral("The server has returned no data"),
-                           kRemoteError +
-                               QStringLiteral("The server has returned an unrecognized answer: <html><body>Not ")}));
+    EXPECT_EQ(
+        boxes.texts(),
+        QStringList(
+            {kRemoteError + QStringLiteral("The server has returned an unrecognized answer: 9.0.1 beta"),
+             kRemoteError + QStringLiteral("The server has returned no data"),
+             kRemoteError +
+                 QStringLiteral("The server has returned an unrecognized answer: <html><body>Not ")}));
     for (const TMessageBoxRequest& box : boxes.shown) {
         EXPECT_EQ(box.icon, QMessageBox::Critical);
         EXPECT_EQ(box.caption, QStringLiteral("Error"));
@@ -231,7 +234,8 @@ TEST_F(OnlineVersionCheckTest, DecliningTheProxyCredentialsFailsWithItsOwnMessag
     EXPECT_FALSE(check->CheckNow(false));
 
     EXPECT_EQ(windows.proxies.size(), 1);
-    EXPECT_EQ(boxes.texts(), QStringList{kRemoteError + QStringLiteral("No proxy user name and password specified")});
+    EXPECT_EQ(boxes.texts(),
+              QStringList{kRemoteError + QStringLiteral("No proxy user name and password specified")});
 }
 
 TEST_F(OnlineVersionCheckTest, AutomaticChecksComeAfterMoreThanSevenWholeDaysEitherWay)
@@ -285,7 +289,8 @@ TEST_F(OnlineVersionCheckTest, TheFirstStartQuestionComesOnceAndSetsTheMenuItem)
     check->AskForAutoCheck(&autoCheckItem);
 
     ASSERT_EQ(boxes.shown.size(), 1);
-    EXPECT_EQ(boxes.shown[0].text, QStringLiteral("Would you like to check for new versions of Kestrova automatically?"));
+    EXPECT_EQ(boxes.shown[0].text,
+              QStringLiteral("Would you like to check for new versions of Kestrova automatically?"));
     EXPECT_EQ(boxes.shown[0].caption, QStringLiteral("Kestrova"));
     EXPECT_EQ(boxes.shown[0].buttons, QMessageBox::Yes | QMessageBox::No);
     EXPECT_TRUE(settings.AutoCheckEnabled);

@@ -13,7 +13,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-
 #include <gtest/gtest.h>
 
 namespace {

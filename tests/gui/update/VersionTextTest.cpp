@@ -1,7 +1,8 @@
+#include "update/VersionText.h"
+
 #include "model/Error.h"
 #include "support/QStringPrinter.h"
 #include "update/NetworkFailureText.h"
-#include "update/VersionText.h"
 
 #include <gtest/gtest.h>
 

@@ -7,9 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <gtest/gtest.h>
-
 #include <csignal>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 // Searches of the Samba test hosts where something goes wrong or is cut short: hosts
@@ -31,7 +30,8 @@ std::vector<pid_t> RunningAgents()
         for (const QByteArray& pid : children.readAll().split(' ')) {
             if (pid.trimmed().isEmpty())
                 continue;
-            const QString exe = QFileInfo("/proc/" + QString::fromLatin1(pid.trimmed()) + "/exe").symLinkTarget();
+            const QString exe =
+                QFileInfo("/proc/" + QString::fromLatin1(pid.trimmed()) + "/exe").symLinkTarget();
             if (QFileInfo(exe).fileName() == "kestrova-smb-agent")
                 agents.push_back(pid.trimmed().toInt());
         }
@@ -173,7 +173,8 @@ TEST_F(ShareSearchFailureTest, LinkBackToTheShareRootIsNotWalkedRoundAndRound)
 
     QStringList names = ItemNames(result);
     names.sort();
-    EXPECT_EQ(names, QStringList({Public("loop\\inner\\file.txt"), Public("loop\\inner\\up"), Public("readme.txt")}));
+    EXPECT_EQ(names, QStringList(
+                         {Public("loop\\inner\\file.txt"), Public("loop\\inner\\up"), Public("readme.txt")}));
     EXPECT_TRUE(result.Errors.empty());
 }
 

@@ -224,7 +224,8 @@ TEST_F(ShareSearchTest, PrefetchAgentsChangeNeitherTheHitsNorTheirOrder)
     EXPECT_TRUE(prefetched.Errors.empty());
     // The same records in the same depth-first order.
     EXPECT_EQ(prefetched.Items, direct.Items);
-    EXPECT_EQ(LogLinesStartingWith(prefetched, "Cannot search"), LogLinesStartingWith(direct, "Cannot search"));
+    EXPECT_EQ(LogLinesStartingWith(prefetched, "Cannot search"),
+              LogLinesStartingWith(direct, "Cannot search"));
 }
 
 TEST_F(ShareSearchTest, FourWorkersOnFourHostsFindWhatOneAtATimeFinds)
@@ -245,9 +246,9 @@ TEST_F(ShareSearchTest, FourWorkersOnFourHostsFindWhatOneAtATimeFinds)
     const QStringList expected = Sorted(ItemNames(oneAtATime));
     EXPECT_EQ(Sorted(ItemNames(atOnce)), expected);
     for (int host : {2, 3, 4, 5}) {
-        EXPECT_TRUE(std::any_of(expected.begin(), expected.end(),
-                                [&](const QString& name) { return name.startsWith(hostUnc(host) + "\\"); }))
-            << host;
+        EXPECT_TRUE(std::any_of(expected.begin(), expected.end(), [&](const QString& name) {
+            return name.startsWith(hostUnc(host) + "\\");
+        })) << host;
     }
     // The same records, not only the same names.
     const auto serial = ByName(oneAtATime);

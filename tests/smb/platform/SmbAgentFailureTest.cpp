@@ -1,13 +1,13 @@
-#include <stop_token>
 #include "platform/SmbShareClient.h"
+#include "support/ShareClientCalls.h"
 #include "support/SilentTcpServer.h"
 #include "support/SmbFixture.h"
-#include "support/ShareClientCalls.h"
 
 #include <QElapsedTimer>
 #include <cerrno>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <stop_token>
 #include <thread>
 
 using namespace SmbFixture;

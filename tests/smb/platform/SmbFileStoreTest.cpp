@@ -1,7 +1,8 @@
 #include "platform/SmbFileStore.h"
+
 #include "support/QStringPrinter.h"
-#include "support/SmbFixture.h"
 #include "support/ShareClientCalls.h"
+#include "support/SmbFixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,19 +22,24 @@ protected:
     {
         KESTROVA_REQUIRE_SMB_FIXTURE();
         share = hostUnc(3) + QStringLiteral("\\scratch");
-        folder = share + QStringLiteral("\\test-%1-%2")
-                             .arg(::getpid())
-                             .arg(QString::fromLatin1(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        store = std::make_unique<SmbFileStore>(SmbAgentOptions{}, [this](ShareClient& client, const QString& path) {
-            logons.append(path);
-            (void)client.connect(path, alice().name, alice().password); // a refused logon shows in the calls after it
-        });
+        folder =
+            share +
+            QStringLiteral("\\test-%1-%2")
+                .arg(::getpid())
+                .arg(QString::fromLatin1(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        store = std::make_unique<SmbFileStore>(
+            SmbAgentOptions{}, [this](ShareClient& client, const QString& path) {
+                logons.append(path);
+                (void)client.connect(path, alice().name,
+                                     alice().password); // a refused logon shows in the calls after it
+            });
         ASSERT_FALSE(store->makeFolder(folder).failed());
     }
     void TearDown() override
     {
         if (!folder.isEmpty())
-            QDir(shareDir(3, QStringLiteral("scratch")) + u'/' + folder.mid(share.size() + 1)).removeRecursively();
+            QDir(shareDir(3, QStringLiteral("scratch")) + u'/' + folder.mid(share.size() + 1))
+                .removeRecursively();
     }
 
     QString path(const QString& name) const { return folder + u'\\' + name; }
@@ -148,17 +154,20 @@ TEST_F(SmbFileStoreTest, WithoutTheLogonTheShareRefusesAndAStoppedSearchStopsNot
     SmbFileStore anonymous;
     PlatformError error;
     EXPECT_FALSE(anonymous.create(path(QStringLiteral("guest.txt")), true, error));
-    EXPECT_TRUE(error.code == EACCES || error.code == EPERM) << error.code << " " << error.message.toStdString();
+    EXPECT_TRUE(error.code == EACCES || error.code == EPERM)
+        << error.code << " " << error.message.toStdString();
 
     // A stopped search's token does not reach file operations: they bring their
     // own stop check and carry on.
     SmbAgentOptions options;
     options.stopRequested = [] { return false; };
     SmbFileStore own(options, [](ShareClient& client, const QString& path) {
-        (void)client.connect(path, alice().name, alice().password); // a refused logon shows in the calls after it
+        (void)client.connect(path, alice().name,
+                             alice().password); // a refused logon shows in the calls after it
     });
     const PlatformError written = [&] {
-        std::unique_ptr<FileStoreWriter> writer = own.create(path(QStringLiteral("after-stop.txt")), true, error);
+        std::unique_ptr<FileStoreWriter> writer =
+            own.create(path(QStringLiteral("after-stop.txt")), true, error);
         return writer ? writer->finish() : error;
     }();
     EXPECT_FALSE(written.failed()) << written.message.toStdString();

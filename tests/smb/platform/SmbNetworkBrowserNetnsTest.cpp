@@ -1,9 +1,9 @@
-#include <stop_token>
 #include "platform/SmbNetworkBrowser.h"
 #include "support/SmbBrowseNet.h"
 
 #include <gtest/gtest.h>
 #include <memory>
+#include <stop_token>
 
 // Browsing a NetBIOS network that lives wholly in network namespaces the test
 // creates (tests/fixtures/smb-browse-net.sh): a master browser and a second

@@ -1,7 +1,7 @@
 #include "platform/SmbShareClient.h"
 
-#include "support/SmbFixture.h"
 #include "support/ShareClientCalls.h"
+#include "support/SmbFixture.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -290,7 +290,7 @@ TEST_F(SmbShareClientTest, CancelledConnectionForgetsItsCredentials)
 TEST_F(SmbShareClientTest, DomainPrefixedUserNamesLogOn)
 {
     PlatformError error = Connect(client, path(5, QStringLiteral("team")),
-                                         QStringLiteral("KESTROVA\\") + bob().name, bob().password);
+                                  QStringLiteral("KESTROVA\\") + bob().name, bob().password);
     EXPECT_FALSE(error.failed()) << error.message.toStdString();
 }
 

@@ -1,9 +1,9 @@
-#include "model/Error.h"
 #include "store/BatchFile.h"
+
+#include "model/Error.h"
 #include "support/TempDir.h"
 
 #include <QFile>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -73,8 +73,9 @@ TEST(BatchFileTest, DuplicatesAreSkippedOnlyWhenAsked)
               (QStringList{"cd \"\\\\PC1\\s\\Zeta\"", "cd \"\\\\PC1\\s\\docs\"", "cd \"\\\\PC1\\s\\docs\"",
                            "cd \"\\\\PC1\\s\\DOCS\"", "cd \"\\\\PC1\\s\\alpha\""}));
     // Sorted without regard to case; of lines equal but for case the first stays.
-    EXPECT_EQ(BuildBatchLines(list, "cd <FD>", true),
-              (QStringList{"cd \"\\\\PC1\\s\\alpha\"", "cd \"\\\\PC1\\s\\docs\"", "cd \"\\\\PC1\\s\\Zeta\""}));
+    EXPECT_EQ(
+        BuildBatchLines(list, "cd <FD>", true),
+        (QStringList{"cd \"\\\\PC1\\s\\alpha\"", "cd \"\\\\PC1\\s\\docs\"", "cd \"\\\\PC1\\s\\Zeta\""}));
     EXPECT_EQ(BuildBatchLines(list, "echo done", false).size(), 5);
     EXPECT_EQ(BuildBatchLines(list, "echo done", true), QStringList{"echo done"});
 }

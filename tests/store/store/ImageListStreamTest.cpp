@@ -1,10 +1,10 @@
-#include "model/Error.h"
 #include "store/ImageListStream.h"
+
+#include "model/Error.h"
 #include "support/IconSamples.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -72,7 +72,8 @@ uint32_t StoredValue(int bits, int i, int x, int y)
 {
     if (bits <= 8)
         return static_cast<uint32_t>((x + 3 * y + 5 * i) % (1 << bits));
-    return static_cast<uint32_t>(x * 15) << 16 | static_cast<uint32_t>(y * 15) << 8 | static_cast<uint32_t>(i * 60);
+    return static_cast<uint32_t>(x * 15) << 16 | static_cast<uint32_t>(y * 15) << 8 |
+           static_cast<uint32_t>(i * 60);
 }
 
 uint32_t ExpectedColour(int bits, uint32_t stored)
@@ -113,9 +114,15 @@ void AppendBitmap(QByteArray& out, int bits, int width, int height,
         for (int x = 0; x < width; ++x) {
             const uint32_t v = value(x, y);
             switch (bits) {
-            case 1: row[x / 8] = static_cast<char>(row[x / 8] | (v ? 0x80 >> (x % 8) : 0)); break;
-            case 4: row[x / 2] = static_cast<char>(row[x / 2] | (x % 2 ? v : v << 4)); break;
-            case 8: row[x] = static_cast<char>(v); break;
+            case 1:
+                row[x / 8] = static_cast<char>(row[x / 8] | (v ? 0x80 >> (x % 8) : 0));
+                break;
+            case 4:
+                row[x / 2] = static_cast<char>(row[x / 2] | (x % 2 ? v : v << 4));
+                break;
+            case 8:
+                row[x] = static_cast<char>(v);
+                break;
             case 16: {
                 const uint32_t packed = ((v >> 19) & 31) << 10 | ((v >> 11) & 31) << 5 | ((v >> 3) & 31);
                 row[2 * x] = static_cast<char>(packed);
@@ -155,7 +162,8 @@ QByteArray OneColumnStream(uint16_t version, int bits, int count, int heightSign
         Put16(out, 0xFFFF);
     const int height = (count + 1) * 16;
     AppendBitmap(
-        out, bits, 16, height, [&](int x, int y) { return StoredValue(bits, y / 16, x, y % 16); }, heightSign);
+        out, bits, 16, height, [&](int x, int y) { return StoredValue(bits, y / 16, x, y % 16); },
+        heightSign);
     AppendBitmap(out, 1, 16, height, [](int x, int y) { return x == y % 16 ? 1u : 0u; });
     return out;
 }
@@ -165,11 +173,11 @@ QByteArray OneColumnStream(uint16_t version, int bits, int count, int heightSign
 TEST(ImageListStreamTest, WritesThePortableHeaderFourImagesARow)
 {
     const QByteArray stream = WriteImageListStream(SampleIcons(5));
-    EXPECT_EQ(U16(stream, 0), 0x4C49);  // "IL"
-    EXPECT_EQ(U16(stream, 2), 0x0101);  // version
-    EXPECT_EQ(U16(stream, 4), 5);       // images
-    EXPECT_EQ(U16(stream, 6), 6);       // capacity: count + 1
-    EXPECT_EQ(U16(stream, 8), 4);       // growth step
+    EXPECT_EQ(U16(stream, 0), 0x4C49); // "IL"
+    EXPECT_EQ(U16(stream, 2), 0x0101); // version
+    EXPECT_EQ(U16(stream, 4), 5);      // images
+    EXPECT_EQ(U16(stream, 6), 6);      // capacity: count + 1
+    EXPECT_EQ(U16(stream, 8), 4);      // growth step
     EXPECT_EQ(U16(stream, 10), 16);
     EXPECT_EQ(U16(stream, 12), 16);
     EXPECT_EQ(U32(stream, 14), 0xFFFFFFFFu);
@@ -180,13 +188,13 @@ TEST(ImageListStreamTest, WritesThePortableHeaderFourImagesARow)
     EXPECT_EQ(stream.mid(kColourHeader, 2), "BM");
     EXPECT_EQ(U32(stream, kColourHeader + 2), 54u); // the stream's quirk: headers only
     EXPECT_EQ(U32(stream, kColourInfo), 40u);
-    EXPECT_EQ(U32(stream, kColourInfo + 4), 64u);   // 4 images of 16
-    EXPECT_EQ(U32(stream, kColourInfo + 8), 32u);   // ceil(6 / 4) rows of 16, bottom-up
+    EXPECT_EQ(U32(stream, kColourInfo + 4), 64u); // 4 images of 16
+    EXPECT_EQ(U32(stream, kColourInfo + 8), 32u); // ceil(6 / 4) rows of 16, bottom-up
     EXPECT_EQ(U16(stream, kColourInfo + 14), 32);
     const qsizetype mask = kColourPixels + 64 * 32 * 4;
     EXPECT_EQ(stream.mid(mask, 2), "BM");
-    EXPECT_EQ(U16(stream, mask + 14 + 14), 1);      // 1 bit
-    EXPECT_EQ(U32(stream, mask + 14 + 40), 0u);     // palette: black,
+    EXPECT_EQ(U16(stream, mask + 14 + 14), 1);         // 1 bit
+    EXPECT_EQ(U32(stream, mask + 14 + 40), 0u);        // palette: black,
     EXPECT_EQ(U32(stream, mask + 14 + 44), 0xFFFFFFu); // white
     EXPECT_EQ(stream.size(), mask + 14 + 40 + 8 + 8 * 32);
 }
@@ -265,8 +273,8 @@ TEST_P(ImageListDepthTest, ReadsOneColumnFormsAtEveryDepth)
             for (int y = 0; y < 16; ++y) {
                 for (int x = 0; x < 16; ++x) {
                     const uint32_t expected = x == y ? 0 : ExpectedColour(bits, StoredValue(bits, i, x, y));
-                    ASSERT_EQ(icons[i].pixel(x, y), expected)
-                        << "bits " << bits << " image " << i << " at " << x << "," << y << " sign " << heightSign;
+                    ASSERT_EQ(icons[i].pixel(x, y), expected) << "bits " << bits << " image " << i << " at "
+                                                              << x << "," << y << " sign " << heightSign;
                 }
             }
         }
@@ -274,7 +282,8 @@ TEST_P(ImageListDepthTest, ReadsOneColumnFormsAtEveryDepth)
 }
 
 INSTANTIATE_TEST_SUITE_P(Forms, ImageListDepthTest,
-                         ::testing::Combine(::testing::Values(uint16_t{0x0600}, uint16_t{0x0620}, uint16_t{0x0101}),
+                         ::testing::Combine(::testing::Values(uint16_t{0x0600}, uint16_t{0x0620},
+                                                              uint16_t{0x0101}),
                                             ::testing::Values(1, 4, 8, 16, 24, 32)));
 
 // ---- damaged streams ---------------------------------------------------------------
@@ -301,15 +310,20 @@ TEST(ImageListStreamTest, DamagedHeadersGiveClearMessages)
     EXPECT_TRUE(damaged([](QByteArray& b) { Set16(b, kColourInfo + 14, 2); }).contains("2 bits"));
     EXPECT_TRUE(damaged([](QByteArray& b) { Set32(b, kColourInfo + 16, 1); }).contains("compression"));
     EXPECT_TRUE(damaged([](QByteArray& b) { Set32(b, kColourInfo + 4, 0); }).contains("invalid bitmap size"));
-    EXPECT_TRUE(damaged([](QByteArray& b) { Set32(b, kColourInfo + 8, 0x7FFFFFFF); }).contains("invalid bitmap size"));
-    EXPECT_TRUE(damaged([](QByteArray& b) { Set32(b, kColourInfo + 8, 0x80000000u); }).contains("invalid bitmap size"));
+    EXPECT_TRUE(damaged([](QByteArray& b) {
+                    Set32(b, kColourInfo + 8, 0x7FFFFFFF);
+                }).contains("invalid bitmap size"));
+    EXPECT_TRUE(damaged([](QByteArray& b) {
+                    Set32(b, kColourInfo + 8, 0x80000000u);
+                }).contains("invalid bitmap size"));
     // A height within limits but far beyond the data.
     EXPECT_TRUE(damaged([](QByteArray& b) { Set32(b, kColourInfo + 8, 0x10000); }).contains("cut short"));
     EXPECT_TRUE(damaged([](QByteArray& b) { Set16(b, 10, 0); }).contains("invalid image size"));
     EXPECT_TRUE(damaged([](QByteArray& b) { Set16(b, 4, 9); }).contains("cannot hold 9 images"));
     EXPECT_TRUE(damaged([](QByteArray& b) { Set16(b, 12, 17); }).contains("cannot hold"));
     const qsizetype maskInfo = kColourPixels + 64 * 16 * 4 + 14;
-    EXPECT_TRUE(damaged([&](QByteArray& b) { Set32(b, maskInfo + 4, 32); }).contains("mask bitmap is 32 x 16"));
+    EXPECT_TRUE(
+        damaged([&](QByteArray& b) { Set32(b, maskInfo + 4, 32); }).contains("mask bitmap is 32 x 16"));
 }
 
 TEST(ImageListStreamTest, SurvivesEverySingleByteCorruptionOfTheHeaders)

@@ -1,10 +1,10 @@
+#include "store/ReportExport.h"
+
 #include "model/DateTime.h"
 #include "model/Error.h"
-#include "store/ReportExport.h"
 #include "support/TempDir.h"
 
 #include <QFile>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -90,14 +90,14 @@ TEST_F(ReportExportTest, HtmlFullNamesInFourColumns)
 {
     ExportToHtml(path, Records(), Settings(0));
     const QByteArray expected =
-        kBom +
-        Lines(HtmlHead(false) +
-              Row({"<A HREF=\"file://PC1/share/docs/a b.txt\">\\\\PC1\\share\\docs\\a b.txt</A>", "0.98 KB",
-                   "5 Feb 2024 14:30:15", "AR"}) +
-              Row({"<A HREF=\"file://PC1/share/docs\">\\\\PC1\\share\\docs</A>", "", "5 Feb 2024 09:05:00", ""}) +
-              Row({"<A HREF=\"ftp://HOST/pub/big.iso\">ftp://HOST/pub/big.iso</A>", "5.00 GB",
-                   "5 Feb 2024 23:59:58", ""}) +
-              QStringList{"</TABLE></BODY></HTML>"});
+        kBom + Lines(HtmlHead(false) +
+                     Row({"<A HREF=\"file://PC1/share/docs/a b.txt\">\\\\PC1\\share\\docs\\a b.txt</A>",
+                          "0.98 KB", "5 Feb 2024 14:30:15", "AR"}) +
+                     Row({"<A HREF=\"file://PC1/share/docs\">\\\\PC1\\share\\docs</A>", "",
+                          "5 Feb 2024 09:05:00", ""}) +
+                     Row({"<A HREF=\"ftp://HOST/pub/big.iso\">ftp://HOST/pub/big.iso</A>", "5.00 GB",
+                          "5 Feb 2024 23:59:58", ""}) +
+                     QStringList{"</TABLE></BODY></HTML>"});
     EXPECT_EQ(ReadFile(path), expected);
 }
 
@@ -108,12 +108,12 @@ TEST_F(ReportExportTest, HtmlNameAndLocationInFiveColumns)
         kBom +
         Lines(HtmlHead(true) +
               Row({"<A HREF=\"file://PC1/share/docs/a b.txt\">a b.txt</A>",
-                   "<A HREF=\"file://PC1/share/docs\">\\\\PC1\\share\\docs</A>", "0.98 KB", "5 Feb 2024 14:30:15",
-                   "AR"}) +
-              Row({"<A HREF=\"file://PC1/share/docs\">docs</A>", "<A HREF=\"file://PC1/share\">\\\\PC1\\share</A>", "",
-                   "5 Feb 2024 09:05:00", ""}) +
-              Row({"<A HREF=\"ftp://HOST/pub/big.iso\">big.iso</A>", "<A HREF=\"ftp://HOST/pub\">ftp://HOST/pub</A>",
-                   "5.00 GB", "5 Feb 2024 23:59:58", ""}) +
+                   "<A HREF=\"file://PC1/share/docs\">\\\\PC1\\share\\docs</A>", "0.98 KB",
+                   "5 Feb 2024 14:30:15", "AR"}) +
+              Row({"<A HREF=\"file://PC1/share/docs\">docs</A>",
+                   "<A HREF=\"file://PC1/share\">\\\\PC1\\share</A>", "", "5 Feb 2024 09:05:00", ""}) +
+              Row({"<A HREF=\"ftp://HOST/pub/big.iso\">big.iso</A>",
+                   "<A HREF=\"ftp://HOST/pub\">ftp://HOST/pub</A>", "5.00 GB", "5 Feb 2024 23:59:58", ""}) +
               QStringList{"</TABLE></BODY></HTML>"});
     EXPECT_EQ(ReadFile(path), expected);
 }
@@ -122,10 +122,10 @@ TEST_F(ReportExportTest, HtmlShortNamesForFormatTwoAndUnknownFormats)
 {
     for (int format : {2, 7, -1}) {
         ExportToHtml(path, {Records()[0]}, Settings(format, 0));
-        const QByteArray expected =
-            kBom + Lines(HtmlHead(false) +
-                         Row({"<A HREF=\"file://PC1/share/docs/a b.txt\">a b.txt</A>", "0.98 KB", "5 Feb 2024", "AR"}) +
-                         QStringList{"</TABLE></BODY></HTML>"});
+        const QByteArray expected = kBom + Lines(HtmlHead(false) +
+                                                 Row({"<A HREF=\"file://PC1/share/docs/a b.txt\">a b.txt</A>",
+                                                      "0.98 KB", "5 Feb 2024", "AR"}) +
+                                                 QStringList{"</TABLE></BODY></HTML>"});
         EXPECT_EQ(ReadFile(path), expected) << format;
     }
 }
@@ -133,15 +133,17 @@ TEST_F(ReportExportTest, HtmlShortNamesForFormatTwoAndUnknownFormats)
 TEST_F(ReportExportTest, HtmlEscapesNamesSoTheyCannotInjectMarkup)
 {
     const TItemList list = {
-        MakeItemRecord(QStringLiteral("\\\\PC1\\s\\<script>alert(\"x&y\")</script>.txt"), 0, 0, When(1, 0, 0), 5),
+        MakeItemRecord(QStringLiteral("\\\\PC1\\s\\<script>alert(\"x&y\")</script>.txt"), 0, 0, When(1, 0, 0),
+                       5),
         MakeItemRecord(QStringLiteral("ftp://HOST/a\"><img src=x onerror=alert(1)>"), 0, 0, When(1, 0, 0), 5),
     };
     ExportToHtml(path, list, Settings(1));
     const QString html = QString::fromUtf8(ReadFile(path));
     EXPECT_FALSE(html.contains("<script", Qt::CaseInsensitive));
     EXPECT_FALSE(html.contains("<img", Qt::CaseInsensitive));
-    EXPECT_TRUE(html.contains("<A HREF=\"file://PC1/s/&lt;script&gt;alert(&quot;x&amp;y&quot;)&lt;/script&gt;.txt\">"
-                              "&lt;script&gt;alert(&quot;x&amp;y&quot;)&lt;/script&gt;.txt</A>"));
+    EXPECT_TRUE(
+        html.contains("<A HREF=\"file://PC1/s/&lt;script&gt;alert(&quot;x&amp;y&quot;)&lt;/script&gt;.txt\">"
+                      "&lt;script&gt;alert(&quot;x&amp;y&quot;)&lt;/script&gt;.txt</A>"));
     EXPECT_TRUE(html.contains("<A HREF=\"ftp://HOST/a&quot;&gt;&lt;img src=x onerror=alert(1)&gt;\">"));
     EXPECT_EQ(HtmlEscape("a&b"), "a&amp;b");
     EXPECT_EQ(HtmlEscape("plain"), "plain");
@@ -162,19 +164,22 @@ TEST_F(ReportExportTest, XmlItemsPerNameFormat)
     const QByteArray head = kBom + "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<searchresult>\r\n";
     const QByteArray tail = "</searchresult>\r\n";
     ExportToXml(path, Records(), Settings(0));
-    EXPECT_EQ(ReadFile(path),
-              head + Lines({" <item name=\"\\\\PC1\\share\\docs\\a&#32;b.txt\" size=\"1000\" date=\"2024-02-05\" "
-                            "time=\"14:30:15\" attr=\"AR\"/>",
-                            " <item name=\"\\\\PC1\\share\\docs\" size=\"0\" date=\"2024-02-05\" time=\"09:05:00\" "
-                            "attr=\"\"/>",
-                            " <item name=\"ftp://HOST/pub/big.iso\" size=\"5368709120\" date=\"2024-02-05\" "
-                            "time=\"23:59:58\" attr=\"\"/>"}) +
-                  tail);
+    EXPECT_EQ(
+        ReadFile(path),
+        head +
+            Lines({" <item name=\"\\\\PC1\\share\\docs\\a&#32;b.txt\" size=\"1000\" date=\"2024-02-05\" "
+                   "time=\"14:30:15\" attr=\"AR\"/>",
+                   " <item name=\"\\\\PC1\\share\\docs\" size=\"0\" date=\"2024-02-05\" time=\"09:05:00\" "
+                   "attr=\"\"/>",
+                   " <item name=\"ftp://HOST/pub/big.iso\" size=\"5368709120\" date=\"2024-02-05\" "
+                   "time=\"23:59:58\" attr=\"\"/>"}) +
+            tail);
     ExportToXml(path, {Records()[0]}, Settings(1));
-    EXPECT_EQ(ReadFile(path), head +
-                                  Lines({" <item name=\"a&#32;b.txt\" location=\"\\\\PC1\\share\\docs\" size=\"1000\" "
-                                         "date=\"2024-02-05\" time=\"14:30:15\" attr=\"AR\"/>"}) +
-                                  tail);
+    EXPECT_EQ(ReadFile(path),
+              head +
+                  Lines({" <item name=\"a&#32;b.txt\" location=\"\\\\PC1\\share\\docs\" size=\"1000\" "
+                         "date=\"2024-02-05\" time=\"14:30:15\" attr=\"AR\"/>"}) +
+                  tail);
     for (int format : {2, 9}) {
         ExportToXml(path, {Records()[0]}, Settings(format));
         EXPECT_EQ(ReadFile(path), head +
@@ -187,14 +192,17 @@ TEST_F(ReportExportTest, XmlItemsPerNameFormat)
 
 TEST_F(ReportExportTest, XmlEscapesAttributesAndUsesTheLocaleTimeSeparator)
 {
-    EXPECT_EQ(XmlEscape("a \"b\" & 'c' <d>"), "a&#32;&quot;b&quot;&#32;&amp;&#32;&apos;c&apos;&#32;&lt;d&gt;");
+    EXPECT_EQ(XmlEscape("a \"b\" & 'c' <d>"),
+              "a&#32;&quot;b&quot;&#32;&amp;&#32;&apos;c&apos;&#32;&lt;d&gt;");
     EXPECT_EQ(XmlEscape(QStringLiteral("ünï😀")), QStringLiteral("ünï😀"));
-    const TItemList list = {MakeItemRecord(QStringLiteral("\\\\PC\\s\\R&D ünï.txt"), 0x22, 0, When(7, 8, 9), -2)};
+    const TItemList list = {
+        MakeItemRecord(QStringLiteral("\\\\PC\\s\\R&D ünï.txt"), 0x22, 0, When(7, 8, 9), -2)};
     ExportToXml(path, list, Settings(0, 0, QLocale(QLocale::Finnish, QLocale::Finland)));
     const QByteArray xml = ReadFile(path);
     // -2 bytes read as all 64 bits unsigned, as the size field always is.
-    EXPECT_TRUE(xml.contains(" <item name=\"\\\\PC\\s\\R&amp;D&#32;\xC3\xBCn\xC3\xAF.txt\" size=\"18446744073709551614\" "
-                             "date=\"2024-02-05\" time=\"07.08.09\" attr=\"AH\"/>\r\n"))
+    EXPECT_TRUE(xml.contains(
+        " <item name=\"\\\\PC\\s\\R&amp;D&#32;\xC3\xBCn\xC3\xAF.txt\" size=\"18446744073709551614\" "
+        "date=\"2024-02-05\" time=\"07.08.09\" attr=\"AH\"/>\r\n"))
         << xml.toStdString();
 }
 
@@ -214,9 +222,11 @@ TEST_F(ReportExportTest, CsvFieldsSeparatorsAndAnsi)
 
 TEST_F(ReportExportTest, CsvDoublesQuotesAndWritesWindows1252)
 {
-    const TItemList list = {MakeItemRecord(QStringLiteral("\\\\PC\\s\\say \"hi\" café €5 Жук.txt"), 0, 0, 0.0, 1)};
+    const TItemList list = {
+        MakeItemRecord(QStringLiteral("\\\\PC\\s\\say \"hi\" café €5 Жук.txt"), 0, 0, 0.0, 1)};
     ExportToCsv(path, list, Settings(1, 9));
-    EXPECT_EQ(ReadFile(path), QByteArray("\"say \"\"hi\"\" caf\xE9 \x80") + "5 ???.txt\",\"\\\\PC\\s\",1,,\r\n");
+    EXPECT_EQ(ReadFile(path),
+              QByteArray("\"say \"\"hi\"\" caf\xE9 \x80") + "5 ???.txt\",\"\\\\PC\\s\",1,,\r\n");
 }
 
 TEST_F(ReportExportTest, EmptyListsGiveFrameOnly)
@@ -246,7 +256,8 @@ TEST_F(ReportExportTest, FailuresCarryTheFormatsPrefix)
             ADD_FAILURE() << c.prefix << "no error";
         } catch (const EKestrovaError& error) {
             EXPECT_TRUE(error.message().startsWith(c.prefix)) << error.message().toStdString();
-            EXPECT_TRUE(error.message().contains("No such file or directory")) << error.message().toStdString();
+            EXPECT_TRUE(error.message().contains("No such file or directory"))
+                << error.message().toStdString();
         }
     }
     // Writing into a full device: the failure surfaces at the write, not silently.

@@ -10,10 +10,8 @@
 
 #include <QCryptographicHash>
 #include <QDir>
-
-#include <gtest/gtest.h>
-
 #include <cstring>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -87,8 +85,7 @@ TEST(ResultsFileInteropTest, OlefileReadsOurStreamsAndRecords)
     // Two icons: capacity 3, one bitmap row of four 16 x 16 cells.
     expected << "images 4c49 0101 2 3 4 16 16 ffffffff 0021"
              << "bitmap colour BM 40 64 16 1 32 0"
-             << "bitmap mask BM 40 64 16 1 1 0"
-             << QStringLiteral("images-end %1 %1").arg(images.size());
+             << "bitmap mask BM 40 64 16 1 1 0" << QStringLiteral("images-end %1 %1").arg(images.size());
     EXPECT_EQ(QString::fromUtf8(result.output).split('\n', Qt::SkipEmptyParts), expected);
 }
 
@@ -104,8 +101,9 @@ TEST(ResultsFileInteropTest, LoadsFilesWrittenByOtherWriters)
     const QString iconFile = WriteStreamFile(dir, "images", WriteImageListStream(icons));
 
     const QString perlFile = dir.file("perl.dat");
-    TProgramResult perl = RunProgram("/usr/bin/perl", {FixturePath("ole_write.pl"), perlFile,
-                                                       "mainlist_unicode=" + recordFile, "images=" + iconFile});
+    TProgramResult perl =
+        RunProgram("/usr/bin/perl", {FixturePath("ole_write.pl"), perlFile, "mainlist_unicode=" + recordFile,
+                                     "images=" + iconFile});
     ASSERT_EQ(perl.exitCode, 0) << perl.errors.toStdString();
     // "gsf createole" names each stream after its file.
     const QString gsfFile = dir.file("gsf.dat");
@@ -132,9 +130,10 @@ TEST(ResultsFileInteropTest, LoadsOlderFormWrittenByPerl)
     std::memcpy(legacy.data() + 544, &time, 8);
     std::memcpy(legacy.data() + 560, "\\\\OLD\\docs\\b", 12);
     const QString path = dir.file("old.dat");
-    TProgramResult perl = RunProgram(
-        "/usr/bin/perl", {FixturePath("ole_write.pl"), path, "mainlist=" + WriteStreamFile(dir, "mainlist", legacy),
-                          "images=" + WriteStreamFile(dir, "images", WriteImageListStream({}))});
+    TProgramResult perl =
+        RunProgram("/usr/bin/perl",
+                   {FixturePath("ole_write.pl"), path, "mainlist=" + WriteStreamFile(dir, "mainlist", legacy),
+                    "images=" + WriteStreamFile(dir, "images", WriteImageListStream({}))});
     ASSERT_EQ(perl.exitCode, 0) << perl.errors.toStdString();
 
     TItemList loaded;

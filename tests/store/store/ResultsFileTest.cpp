@@ -1,18 +1,17 @@
+#include "store/ResultsFile.h"
+
 #include "model/DateTime.h"
 #include "model/Error.h"
 #include "store/CompoundFile.h"
 #include "store/ImageListStream.h"
-#include "store/ResultsFile.h"
 #include "support/IconSamples.h"
 #include "support/TempDir.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
-#include <gtest/gtest.h>
-
 #include <csignal>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -141,7 +140,8 @@ TEST(ResultsFileTest, EmptyListGivesEmptyRecordStream)
 TEST(ResultsFileTest, FileThatIsNoCompoundFileIsCorrupted)
 {
     TempDir dir;
-    for (const QByteArray& content : {QByteArray("just some text\r\n"), QByteArray(), QByteArray("\xD0\xCF\x11\xE0")}) {
+    for (const QByteArray& content :
+         {QByteArray("just some text\r\n"), QByteArray(), QByteArray("\xD0\xCF\x11\xE0")}) {
         const QString path = dir.write("text.dat", content);
         TItemList list = SampleRecords();
         TIconList icons = SampleIcons(2);
@@ -181,8 +181,8 @@ TEST(ResultsFileTest, BadRecordLengthsEndTheLoadKeepingEarlierRecords)
     } cases[] = {
         {RecordBytes(10, ""), "record 2 at offset 70 has the invalid length 10"},
         {RecordBytes(31, ""), "has the invalid length 31"},
-        {RecordBytes(35, "x"), "has the invalid length 35"},          // odd: half a code unit
-        {RecordBytes(40, "x"), "has the invalid length 40"},          // past the end
+        {RecordBytes(35, "x"), "has the invalid length 35"}, // odd: half a code unit
+        {RecordBytes(40, "x"), "has the invalid length 40"}, // past the end
         {RecordBytes(0xFFFFFFF0u, "x"), "has the invalid length 4294967280"},
         {QByteArray(20, '\x22'), "record 2 at offset 70 is cut short after 20 bytes"},
     };
@@ -260,7 +260,7 @@ TEST(ResultsFileTest, LegacyRecordsAreReadAndAShortRestIgnored)
     put(1, 536, &oldDate, 8);
     put(1, 544, &oldTime, 8);
     put(1, 552, &minusOne, 4);
-    legacy[560 + 521] = 'X'; // in the unread gap
+    legacy[560 + 521] = 'X';                     // in the unread gap
     std::memset(legacy.data() + 1120, 0x41, 10); // the ignored rest
 
     const QString path = dir.file("old.dat");
@@ -288,8 +288,9 @@ TEST(ResultsFileTest, FailedLegacyAttemptFallsBackKeepingItsRecords)
     // Older records without icons, newer records with them: both sets load, as the
     // older form's failure sends the load on to the newer form.
     const QString both = dir.file("both.dat");
-    WriteCompound(both, {{"mainlist", legacy}, {"mainlist_unicode", RecordBytes(38, "new")},
-                         {"images", QByteArray("IL")}});
+    WriteCompound(
+        both,
+        {{"mainlist", legacy}, {"mainlist_unicode", RecordBytes(38, "new")}, {"images", QByteArray("IL")}});
     TItemList list;
     TIconList icons;
     const QString message = LoadError(both, list, icons);
@@ -359,11 +360,9 @@ TEST(ResultsFileTest, MillionRecordsSaveAndLoad)
     TItemList list;
     list.reserve(1000000);
     for (int i = 0; i < 1000000; ++i)
-        list.append(MakeItemRecord(QStringLiteral("\\\\HOST%1\\share\\folder %2\\document-%3.txt")
-                                       .arg(i % 50)
-                                       .arg(i % 1000)
-                                       .arg(i),
-                                   i % 64, i % 7 - 1, 40000.0 + i / 1000.0, int64_t{i} * 4099));
+        list.append(MakeItemRecord(
+            QStringLiteral("\\\\HOST%1\\share\\folder %2\\document-%3.txt").arg(i % 50).arg(i % 1000).arg(i),
+            i % 64, i % 7 - 1, 40000.0 + i / 1000.0, int64_t{i} * 4099));
     const QString path = dir.file("million.dat");
     SaveResultsToFile(path, list, SampleIcons(6));
     TItemList loaded;

@@ -59,7 +59,7 @@ public:
     // The client side (used by FakeShareClient).
     Result<std::vector<ShareInfo>> listShares(const QString& host);
     Result<void> connect(const QString& path, const std::optional<QString>& user,
-                          const std::optional<QString>& password);
+                         const std::optional<QString>& password);
     void cancelConnection(const QString& path);
     Result<std::vector<ShareDirEntry>> listFolder(const QString& folder);
     Result<std::unique_ptr<ByteSource>> openFile(const QString& path);
@@ -100,7 +100,10 @@ private:
 class FakeShareClient : public ShareClient {
 public:
     explicit FakeShareClient(FakeShareNetwork& network) : m_network(network) {}
-    Result<std::vector<ShareInfo>> listShares(const QString& host) override { return m_network.listShares(host); }
+    Result<std::vector<ShareInfo>> listShares(const QString& host) override
+    {
+        return m_network.listShares(host);
+    }
     Result<void> connect(const QString& remotePath, const std::optional<QString>& user,
                          const std::optional<QString>& password) override
     {
@@ -111,7 +114,10 @@ public:
     {
         return m_network.listFolder(folder);
     }
-    Result<std::unique_ptr<ByteSource>> openFile(const QString& path) override { return m_network.openFile(path); }
+    Result<std::unique_ptr<ByteSource>> openFile(const QString& path) override
+    {
+        return m_network.openFile(path);
+    }
     void prefetchFolder(const QString& folder) override { m_network.prefetchFolder(folder); }
 
 private:

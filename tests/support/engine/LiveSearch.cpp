@@ -4,7 +4,8 @@
 #include "model/DiscoverySettings.h"
 
 LiveSearch::LiveSearch(uint16_t netBiosPort, const SmbAgentOptions& smbOptions)
-    : smbClients(smbOptions), hostChecker(std::make_unique<HostChecker>(dispatcher, OpenSystemProbeChannels(netBiosPort))),
+    : smbClients(smbOptions),
+      hostChecker(std::make_unique<HostChecker>(dispatcher, OpenSystemProbeChannels(netBiosPort))),
       hostChecks(std::make_unique<RecordingHostChecker>(*hostChecker))
 {
 }

@@ -14,13 +14,14 @@ void RecordingHostChecker::start(uint32_t address, const TDiscoveryOptions& opti
     }
     if (beforeStart)
         beforeStart(index);
-    m_inner.start(address, options, stop, [this, dotted, onTerminated = std::move(onTerminated)](const THostCheckResult& result) {
-        {
-            std::lock_guard lock(m_mutex);
-            m_results[dotted] = result.resultCode;
-        }
-        onTerminated(result);
-    });
+    m_inner.start(address, options, stop,
+                  [this, dotted, onTerminated = std::move(onTerminated)](const THostCheckResult& result) {
+                      {
+                          std::lock_guard lock(m_mutex);
+                          m_results[dotted] = result.resultCode;
+                      }
+                      onTerminated(result);
+                  });
 }
 
 std::vector<RecordingHostChecker::Start> RecordingHostChecker::starts() const

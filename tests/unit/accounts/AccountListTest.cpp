@@ -1,10 +1,10 @@
 #include "accounts/AccountList.h"
+
 #include "model/Error.h"
 
 #include <atomic>
-#include <thread>
-
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 

@@ -1,5 +1,6 @@
-#include "accounts/AccountList.h"
 #include "accounts/AccountStorage.h"
+
+#include "accounts/AccountList.h"
 #include "files/IniFile.h"
 #include "support/TempDir.h"
 
@@ -27,16 +28,18 @@ TEST(AccountStorageTest, KeysInOrderWithEncodedPasswords)
     list.Add({"PC1", "anna", "abc"});
     list.Add({"\\\\SRV\\share", "dom\\bob", ""});
     SaveAccounts(ini, list);
-    EXPECT_EQ(ini.ToBytes(), QByteArray("[Accounts]\r\nCount=2\r\n"
-                                        "Computer-0=PC1\r\nUsername-0=anna\r\nPassword-0=YWJj\r\n"
-                                        "Computer-1=\\\\SRV\\share\r\nUsername-1=dom\\bob\r\nPassword-1=\r\n"));
+    EXPECT_EQ(ini.ToBytes(),
+              QByteArray("[Accounts]\r\nCount=2\r\n"
+                         "Computer-0=PC1\r\nUsername-0=anna\r\nPassword-0=YWJj\r\n"
+                         "Computer-1=\\\\SRV\\share\r\nUsername-1=dom\\bob\r\nPassword-1=\r\n"));
 }
 
 TEST(AccountStorageTest, ReadsByCountAlone)
 {
     TempDir dir;
-    const TIniFile ini(dir.write("a.ini", "[Accounts]\nCount=3\nComputer-0=PC1\nUsername-0=u\nPassword-0=cA==\n"
-                                          "Computer-5=ignored\n"));
+    const TIniFile ini(dir.write("a.ini",
+                                 "[Accounts]\nCount=3\nComputer-0=PC1\nUsername-0=u\nPassword-0=cA==\n"
+                                 "Computer-5=ignored\n"));
     TAccountList list;
     LoadAccounts(ini, list);
     EXPECT_EQ(list.Snapshot(), QList<TUnicodeAccount>({{"PC1", "u", "p"}, {}, {}}));
@@ -44,9 +47,9 @@ TEST(AccountStorageTest, ReadsByCountAlone)
     for (const char* count : {"abc", "-4", ""}) {
         TempDir other;
         TAccountList none;
-        LoadAccounts(TIniFile(other.write("b.ini", QByteArray("[Accounts]\nCount=") + count +
-                                                       "\nComputer-0=PC1\n")),
-                     none);
+        LoadAccounts(
+            TIniFile(other.write("b.ini", QByteArray("[Accounts]\nCount=") + count + "\nComputer-0=PC1\n")),
+            none);
         EXPECT_EQ(none.Count(), 0) << count;
     }
 }
@@ -82,12 +85,14 @@ TEST(AccountStorageTest, AShorterListLeavesOldKeysThatAreIgnored)
 TEST(AccountStorageTest, LoadingAppendsSoAProfileLoadedTwiceDoublesItsAccounts)
 {
     TempDir dir;
-    const TIniFile ini(dir.write("p.ini", "[Accounts]\nCount=1\nComputer-0=PC1\nUsername-0=u\nPassword-0=cA==\n"));
+    const TIniFile ini(
+        dir.write("p.ini", "[Accounts]\nCount=1\nComputer-0=PC1\nUsername-0=u\nPassword-0=cA==\n"));
     TAccountList list;
     list.Add({"existing", "", ""});
     LoadAccounts(ini, list);
     LoadAccounts(ini, list);
-    EXPECT_EQ(list.Snapshot(), QList<TUnicodeAccount>({{"existing", "", ""}, {"PC1", "u", "p"}, {"PC1", "u", "p"}}));
+    EXPECT_EQ(list.Snapshot(),
+              QList<TUnicodeAccount>({{"existing", "", ""}, {"PC1", "u", "p"}, {"PC1", "u", "p"}}));
 }
 
 TEST(AccountStorageTest, AHugeCountIsCappedInsteadOfExhaustingMemory)

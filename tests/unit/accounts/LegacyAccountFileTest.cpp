@@ -1,15 +1,14 @@
-#include "accounts/AccountList.h"
 #include "accounts/LegacyAccountFile.h"
+
+#include "accounts/AccountList.h"
 #include "model/Error.h"
 #include "support/TempDir.h"
 
 #include <QFile>
-
+#include <gtest/gtest.h>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -38,9 +37,10 @@ TEST(LegacyAccountFileTest, TwoRecordsAreImportedInOrderAndTheFileDeleted)
     TAccountList list;
     list.Add({"from settings", "", ""});
     EXPECT_EQ(ImportLegacyAccountFile(path, list), 2);
-    EXPECT_EQ(list.Snapshot(), QList<TUnicodeAccount>({{"from settings", "", ""},
-                                                       {"PC1", "anna", "secret"},
-                                                       {"\\\\SRV\\docs", QString::fromUtf8("caf\xC3\xA9"), ""}}));
+    EXPECT_EQ(list.Snapshot(),
+              QList<TUnicodeAccount>({{"from settings", "", ""},
+                                      {"PC1", "anna", "secret"},
+                                      {"\\\\SRV\\docs", QString::fromUtf8("caf\xC3\xA9"), ""}}));
     EXPECT_FALSE(QFile::exists(path));
 }
 
@@ -101,7 +101,8 @@ TEST(LegacyAccountFileTest, AccountsArePersistedBeforeTheFileGoes)
     EXPECT_FALSE(QFile::exists(path));
 
     const QString again = dir.write("k2.dat", Record("PC2", "u", "p"));
-    EXPECT_THROW(ImportLegacyAccountFile(again, list, [] { throw EKestrovaError("disk full"); }), EKestrovaError);
+    EXPECT_THROW(ImportLegacyAccountFile(again, list, [] { throw EKestrovaError("disk full"); }),
+                 EKestrovaError);
     EXPECT_TRUE(QFile::exists(again)); // its accounts are stored nowhere else yet
 }
 

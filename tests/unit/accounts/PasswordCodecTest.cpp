@@ -1,4 +1,5 @@
 #include "accounts/PasswordCodec.h"
+
 #include "model/AnsiCodec.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 #include "engine/ContentScanner.h"
 
 #include "model/Error.h"
-#include <stop_token>
 #include "support/MemoryByteSource.h"
 
 #include <gtest/gtest.h>
+#include <stop_token>
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include "engine/FileMask.h"
-#include "support/QStringPrinter.h"
+
 #include "model/Error.h"
+#include "support/QStringPrinter.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>
-
 #include <memory>
 
 namespace {

@@ -61,7 +61,8 @@ TEST_F(FolderWalkTest, WalksDepthFirstInListingOrderAndLogsTheShareOnce)
     EXPECT_EQ(hits, std::vector<QString>({kShare + "\\b.txt", kShare + "\\sub", kShare + "\\sub\\c.txt",
                                           kShare + "\\sub\\deeper", kShare + "\\sub\\deeper\\d.txt",
                                           kShare + "\\a.txt"}));
-    EXPECT_EQ(Log(), std::vector<TSearchLogEntry>({{TSearchLogKind::Computer, "Searching " + kShare + "..."}}));
+    EXPECT_EQ(Log(),
+              std::vector<TSearchLogEntry>({{TSearchLogKind::Computer, "Searching " + kShare + "..."}}));
 }
 
 TEST_F(FolderWalkTest, HitCarriesAttributesSizeAndPackedTime)
@@ -177,9 +178,10 @@ TEST_F(FolderWalkTest, ShareThatCannotBeListedGivesOneLineAndNoSearchingLine)
 {
     net.failList(kShare, 53, "The network path was not found.");
     Walk();
-    EXPECT_EQ(Log(), std::vector<TSearchLogEntry>(
-                         {{TSearchLogKind::Computer, "Cannot search " + kShare +
-                                           ": error code 53 (The network path was not found.)"}}));
+    EXPECT_EQ(Log(),
+              std::vector<TSearchLogEntry>(
+                  {{TSearchLogKind::Computer,
+                    "Cannot search " + kShare + ": error code 53 (The network path was not found.)"}}));
 }
 
 TEST_F(FolderWalkTest, FolderBelowTheRootThatCannotBeListedIsSkippedSilently)

@@ -1,4 +1,5 @@
 #include "engine/FtpSearch.h"
+
 #include "engine/SearchLog.h"
 #include "model/DateTime.h"
 #include "support/FakeFtpClient.h"
@@ -45,14 +46,14 @@ TEST_F(FtpSearchTest, TestsAFoldersEntriesBeforeWalkingItsSubfoldersDepthFirst)
 
     search();
 
-    EXPECT_EQ(context.hitNames(), QStringList({"ftp://HOST/top.txt", "ftp://HOST/pub/a.txt", "ftp://HOST/pub/z.txt",
-                                               "ftp://HOST/pub/sub/b.txt", "ftp://HOST/pub/sub/deeper/c.txt",
-                                               "ftp://HOST/pub/next/d.txt"}));
-    EXPECT_EQ(server.calls, QStringList({"login HOST", "list ", "list /pub", "list /pub/sub", "list /pub/sub/deeper",
-                                         "list /pub/next", "logout"}));
-    EXPECT_EQ(context.activityTexts(),
-              QStringList({"ftp://HOST", "ftp://HOST/pub", "ftp://HOST/pub/sub", "ftp://HOST/pub/sub/deeper",
-                           "ftp://HOST/pub/next"}));
+    EXPECT_EQ(context.hitNames(),
+              QStringList({"ftp://HOST/top.txt", "ftp://HOST/pub/a.txt", "ftp://HOST/pub/z.txt",
+                           "ftp://HOST/pub/sub/b.txt", "ftp://HOST/pub/sub/deeper/c.txt",
+                           "ftp://HOST/pub/next/d.txt"}));
+    EXPECT_EQ(server.calls, QStringList({"login HOST", "list ", "list /pub", "list /pub/sub",
+                                         "list /pub/sub/deeper", "list /pub/next", "logout"}));
+    EXPECT_EQ(context.activityTexts(), QStringList({"ftp://HOST", "ftp://HOST/pub", "ftp://HOST/pub/sub",
+                                                    "ftp://HOST/pub/sub/deeper", "ftp://HOST/pub/next"}));
     for (const auto& activity : context.activities)
         EXPECT_EQ(activity.first, waSearching);
 }
@@ -155,7 +156,8 @@ TEST_F(FtpSearchTest, UnreadableListingLinesAreLoggedOncePerFolder)
         }
     }
     ASSERT_EQ(texts.size(), 1u); // neither the login directory nor /pub/clean
-    EXPECT_EQ(texts[0], QStringLiteral("Cannot read 3 line(s) of the listing of ftp://HOST/pub: ?? odd line"));
+    EXPECT_EQ(texts[0],
+              QStringLiteral("Cannot read 3 line(s) of the listing of ftp://HOST/pub: ?? odd line"));
     // The readable entries of that folder are still searched.
     EXPECT_EQ(context.hitNames(), QStringList({"ftp://HOST/pub/a.txt"}));
 }

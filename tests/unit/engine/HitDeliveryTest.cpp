@@ -25,7 +25,8 @@ namespace {
 // stops early on the search's stop like a walk.
 class ProducingWorker : public TWorkerThread {
 public:
-    ProducingWorker(const QString& host, const TThreadConfig& config, const TSearchServices& services, int count)
+    ProducingWorker(const QString& host, const TThreadConfig& config, const TSearchServices& services,
+                    int count)
         : TWorkerThread(host, config, services), m_count(count)
     {
     }
@@ -69,7 +70,10 @@ public:
 
 class HitDeliveryTest : public ::testing::Test {
 protected:
-    void TearDown() override { ASSERT_TRUE(dispatcher.pumpUntil([] { return TEngineThread::LiveCount() == 0; }, 60s)); }
+    void TearDown() override
+    {
+        ASSERT_TRUE(dispatcher.pumpUntil([] { return TEngineThread::LiveCount() == 0; }, 60s));
+    }
 
     TSearchServices Services()
     {
@@ -99,7 +103,8 @@ TEST_F(HitDeliveryTest, ManyHitsOfSeveralWorkersArriveCompleteInEachWorkersOrder
     bool ended = false;
     qsizetype hitsAtEnd = -1;
     auto* queue = new TQueueThread(config, Services());
-    queue->CreateWorker = [](const QString& host, const TThreadConfig& workerConfig, const TSearchServices& services) {
+    queue->CreateWorker = [](const QString& host, const TThreadConfig& workerConfig,
+                             const TSearchServices& services) {
         return new ProducingWorker(host, workerConfig, services, kHitsEach);
     };
     queue->FreeOnTerminate = true;
@@ -139,7 +144,8 @@ TEST_F(HitDeliveryTest, AWorkerBlockedOnAFullPendingListEndsOnStop)
     worker->Start();
     // The main thread takes nothing: the worker fills the list and waits.
     const auto deadline = std::chrono::steady_clock::now() + 60s;
-    while (session->PendingHits().Count() < TPendingHits::kMaxPending && std::chrono::steady_clock::now() < deadline)
+    while (session->PendingHits().Count() < TPendingHits::kMaxPending &&
+           std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(1ms);
     ASSERT_EQ(session->PendingHits().Count(), TPendingHits::kMaxPending);
     std::this_thread::sleep_for(TPendingHits::kFullWait * 2);

@@ -1,11 +1,10 @@
 #include "engine/IpRange.h"
+
 #include "engine/SearchLog.h"
 #include "model/IpAddress.h"
 
 #include <QStringList>
-
 #include <gtest/gtest.h>
-
 #include <vector>
 
 namespace {
@@ -98,7 +97,8 @@ TEST_F(IpRangeTest, EntryTextIsNeverTreatedAsAFormat)
 {
     EXPECT_EQ(ParseLogged("%1 %d %s-x", false).Text, "IP Range is invalid (%1 %d %s-x)");
     // A valid entry cannot hold '%', but the count placeholder must not leak either.
-    EXPECT_EQ(ParseLogged("10.0.0.1 -10.0.0.2", true).Text, "IP Range of 2 addresses is valid (10.0.0.1 -10.0.0.2)");
+    EXPECT_EQ(ParseLogged("10.0.0.1 -10.0.0.2", true).Text,
+              "IP Range of 2 addresses is valid (10.0.0.1 -10.0.0.2)");
 }
 
 TEST_F(IpRangeTest, AddressesFollowInetAddrRules)

@@ -1,6 +1,7 @@
 #include "engine/MaskLists.h"
-#include "support/QStringPrinter.h"
+
 #include "model/Error.h"
+#include "support/QStringPrinter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "engine/FileMask.h"
 #include "engine/Mask.h"
-#include "support/QStringPrinter.h"
+
+#include "engine/FileMask.h"
 #include "model/Error.h"
+#include "support/QStringPrinter.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>
-
 #include <random>
 #include <vector>
 
@@ -120,8 +120,8 @@ TEST(MaskTest, SetMembersAboveCode255)
 
 TEST(MaskTest, SurrogatePairsAreOneCharacter)
 {
-    const QString grin = QString::fromUtf8("\xF0\x9F\x98\x80");  // U+1F600
-    const QString beam = QString::fromUtf8("\xF0\x9F\x98\x81");  // U+1F601, same high unit
+    const QString grin = QString::fromUtf8("\xF0\x9F\x98\x80"); // U+1F600
+    const QString beam = QString::fromUtf8("\xF0\x9F\x98\x81"); // U+1F601, same high unit
     ASSERT_EQ(grin.size(), 2);
 
     EXPECT_TRUE(TMask(grin + "*").Matches(grin + ".txt"));

@@ -1,10 +1,10 @@
 #include "engine/PatternScan.h"
 
-#include <stop_token>
 #include "support/MemoryByteSource.h"
 
 #include <gtest/gtest.h>
 #include <random>
+#include <stop_token>
 
 namespace {
 

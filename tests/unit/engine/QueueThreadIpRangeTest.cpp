@@ -59,7 +59,8 @@ TEST_F(QueueThreadIpRangeTest, ReachableAddressesAreQueuedByNameOrAddress)
     const auto result = Run();
     EXPECT_EQ(result.Log.front().Text,
               "Search started in mode 'IP Address Range' with root 'Entire Network'.");
-    EXPECT_TRUE(Logged(result, {TSearchLogKind::Scope, "IP Range of 20 addresses is valid (127.0.0.1-127.0.0.20)"}));
+    EXPECT_TRUE(
+        Logged(result, {TSearchLogKind::Scope, "IP Range of 20 addresses is valid (127.0.0.1-127.0.0.20)"}));
     EXPECT_TRUE(Logged(result, {TSearchLogKind::Error, "IP Range is invalid (bogus)"}));
     EXPECT_TRUE(Logged(result, {TSearchLogKind::Computer, "Computer \\\\host3 enqueued."}));
     EXPECT_EQ(checker.startedAddresses().size(), 20u);
@@ -121,7 +122,8 @@ TEST_F(QueueThreadIpRangeTest, NoProbingFacilityMeansNoChecks)
     config.ResList = "127.0.0.1-127.0.0.9";
     const auto result = Run();
     EXPECT_TRUE(checker.startedAddresses().empty());
-    EXPECT_TRUE(Logged(result, {TSearchLogKind::Scope, "IP Range of 9 addresses is valid (127.0.0.1-127.0.0.9)"}));
+    EXPECT_TRUE(
+        Logged(result, {TSearchLogKind::Scope, "IP Range of 9 addresses is valid (127.0.0.1-127.0.0.9)"}));
     EXPECT_EQ(result.Log.back().Text, "Search finished.");
 }
 

@@ -56,7 +56,8 @@ TEST_F(QueueThreadTest, EntireNetworkEnqueuesEveryServerDepthFirst)
 {
     const auto result = Run();
     EXPECT_EQ(result.Log, Entries({
-                              {TSearchLogKind::Info, "Search started in mode 'Entire Network' with root 'Entire Network'."},
+                              {TSearchLogKind::Info,
+                               "Search started in mode 'Entire Network' with root 'Entire Network'."},
                               {TSearchLogKind::Scope, "Found 2 resources"},
                               {TSearchLogKind::Scope, "Opening WORKGROUP..."},
                               {TSearchLogKind::Scope, "Found 4 resources"},
@@ -93,12 +94,12 @@ TEST_F(QueueThreadTest, ExcludedComputersAreSkippedWithALogLine)
     const auto result = Run();
     EXPECT_EQ(result.Log.front().Text,
               "Search started in mode 'Excluded Computers' with root 'Entire Network'.");
-    EXPECT_NE(
-        std::find(result.Log.begin(), result.Log.end(), TSearchLogEntry{TSearchLogKind::Info, "Computer \\\\BETA skipped"}),
-        result.Log.end());
-    EXPECT_NE(
-        std::find(result.Log.begin(), result.Log.end(), TSearchLogEntry{TSearchLogKind::Info, "Computer \\\\BOX1 skipped"}),
-        result.Log.end());
+    EXPECT_NE(std::find(result.Log.begin(), result.Log.end(),
+                        TSearchLogEntry{TSearchLogKind::Info, "Computer \\\\BETA skipped"}),
+              result.Log.end());
+    EXPECT_NE(std::find(result.Log.begin(), result.Log.end(),
+                        TSearchLogEntry{TSearchLogKind::Info, "Computer \\\\BOX1 skipped"}),
+              result.Log.end());
     EXPECT_EQ(gate.started(), std::vector<QString>({"\\\\ALPHA", "\\\\GAMMA"}));
 }
 
@@ -118,15 +119,15 @@ TEST_F(QueueThreadTest, SpecifiedComputersWithoutWildcardsAreQueuedAsWrittenWith
     config.SearchMethod = TSearchType::SpecifiedComputers;
     config.ResList = "\\\\ZED,\\\\10.0.0.7,\\\\ALPHA";
     const auto result = Run();
-    EXPECT_EQ(result.Log,
-              Entries({
-                  {TSearchLogKind::Info, "Search started in mode 'Specified Computers' with root 'Entire Network'."},
-                  {TSearchLogKind::Computer, "Computer \\\\ZED enqueued."},
-                  {TSearchLogKind::Computer, "Computer \\\\10.0.0.7 enqueued."},
-                  {TSearchLogKind::Computer, "Computer \\\\ALPHA enqueued."},
-                  {TSearchLogKind::Info, "Finishing search..."},
-                  {TSearchLogKind::Info, "Search finished."},
-              }));
+    EXPECT_EQ(result.Log, Entries({
+                              {TSearchLogKind::Info,
+                               "Search started in mode 'Specified Computers' with root 'Entire Network'."},
+                              {TSearchLogKind::Computer, "Computer \\\\ZED enqueued."},
+                              {TSearchLogKind::Computer, "Computer \\\\10.0.0.7 enqueued."},
+                              {TSearchLogKind::Computer, "Computer \\\\ALPHA enqueued."},
+                              {TSearchLogKind::Info, "Finishing search..."},
+                              {TSearchLogKind::Info, "Search finished."},
+                          }));
     EXPECT_EQ(gate.started(), std::vector<QString>({"\\\\ZED", "\\\\10.0.0.7", "\\\\ALPHA"}));
     EXPECT_TRUE(browser.openedContainers().empty());
 }
@@ -139,7 +140,8 @@ TEST_F(QueueThreadTest, RootThatCannotBeOpenedIsLoggedAndTheSearchEnds)
         result.Log,
         Entries({
             {TSearchLogKind::Info, "Search started in mode 'Entire Network' with root 'Entire Network'."},
-            {TSearchLogKind::Error, "Cannot open root network resource: The network is not present or not started. (1222)"},
+            {TSearchLogKind::Error,
+             "Cannot open root network resource: The network is not present or not started. (1222)"},
             {TSearchLogKind::Info, "Finishing search..."},
             {TSearchLogKind::Info, "Search finished."},
         }));
@@ -169,10 +171,10 @@ TEST_F(QueueThreadTest, BrowseErrorsEndOnlyTheirBranch)
     WorkerGate second;
     search.CreateWorker = second.factory();
     result = search.Run(config, root);
-    EXPECT_NE(
-        std::find(result.Log.begin(), result.Log.end(),
-                  TSearchLogEntry{TSearchLogKind::Error, "Error opening resource: An unexpected network error occurred."}),
-        result.Log.end());
+    EXPECT_NE(std::find(result.Log.begin(), result.Log.end(),
+                        TSearchLogEntry{TSearchLogKind::Error,
+                                        "Error opening resource: An unexpected network error occurred."}),
+              result.Log.end());
     EXPECT_EQ(second.started(), std::vector<QString>({"\\\\B1"}));
     EXPECT_EQ(result.Log.back().Text, "Search finished.");
 }
@@ -182,7 +184,8 @@ TEST_F(QueueThreadTest, EntriesComeInBatches)
     browser.setBatchSize(3);
     const auto result = Run();
     EXPECT_EQ(result.Log[3], (TSearchLogEntry{TSearchLogKind::Scope, "Found 3 resources"}));
-    EXPECT_NE(std::find(result.Log.begin(), result.Log.end(), TSearchLogEntry{TSearchLogKind::Scope, "Found 1 resources"}),
+    EXPECT_NE(std::find(result.Log.begin(), result.Log.end(),
+                        TSearchLogEntry{TSearchLogKind::Scope, "Found 1 resources"}),
               result.Log.end());
     EXPECT_EQ(gate.started().size(), 4u);
 }

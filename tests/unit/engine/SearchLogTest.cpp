@@ -2,10 +2,9 @@
 
 #include <QStringList>
 #include <gtest/gtest.h>
-
 #include <set>
-#include <utility>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -14,7 +13,8 @@ TEST(SearchLogTest, FlagsFollowAddAndClear)
 {
     TEngineSearchLog log;
     const auto flags = [&log] {
-        return log.WithLock([](const TSearchLogState& state) { return std::pair(state.Changed, state.Rebuild); });
+        return log.WithLock(
+            [](const TSearchLogState& state) { return std::pair(state.Changed, state.Rebuild); });
     };
     EXPECT_EQ(flags(), std::pair(false, false));
     log.AddEntry(TSearchLogKind::Scope, "Opening \\\\WG...");

@@ -171,7 +171,8 @@ TEST_F(ShareAccessTest, EveryLogonAttemptIsTracedWithoutItsPassword)
         if (message.contains("Logon to"))
             logons << message;
     ASSERT_EQ(logons.size(), 3) << trace.messages().join('\n').toStdString();
-    EXPECT_TRUE(logons[0].contains("first") && logons[0].contains(QString::number(EACCES))) << logons[0].toStdString();
+    EXPECT_TRUE(logons[0].contains("first") && logons[0].contains(QString::number(EACCES)))
+        << logons[0].toStdString();
     EXPECT_TRUE(logons[1].contains("without password")) << logons[1].toStdString();
     EXPECT_TRUE(logons[2].contains("<current user>") && logons[2].contains(": 0")) << logons[2].toStdString();
     for (const QString& message : trace.messages())

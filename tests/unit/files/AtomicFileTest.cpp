@@ -1,4 +1,5 @@
 #include "files/AtomicFile.h"
+
 #include "files/IniFile.h"
 #include "model/Error.h"
 #include "support/TempDir.h"
@@ -6,11 +7,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
+#include <gtest/gtest.h>
 #include <stdexcept>
 #include <sys/stat.h>
-
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include "files/IniFile.h"
+
 #include "model/DateTime.h"
 #include "model/Error.h"
 #include "support/TempDir.h"
 
 #include <QFile>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -74,11 +74,12 @@ TEST(IniFileTest, WritingKeepsPlacesAndOtherLinesAndAppendsInWriteOrder)
 TEST(IniFileTest, IntegersAndBooleans)
 {
     TempDir dir;
-    const QString path = dir.write("n.ini", "[N]\n"
-                                            "dec=263\nneg=-42\nplus=+8\nhex=0x1F\nhexupper=0XfF\nall=0xFFFFFFFF\n"
-                                            "min=-2147483648\nbig=2147483648\nlonghex=0x100000000\n"
-                                            "junk=12abc\nempty=\nbare=0x\nspace=1 2\nsign=-\n"
-                                            "two=2\nzero=0\nyes=yes\n");
+    const QString path =
+        dir.write("n.ini", "[N]\n"
+                           "dec=263\nneg=-42\nplus=+8\nhex=0x1F\nhexupper=0XfF\nall=0xFFFFFFFF\n"
+                           "min=-2147483648\nbig=2147483648\nlonghex=0x100000000\n"
+                           "junk=12abc\nempty=\nbare=0x\nspace=1 2\nsign=-\n"
+                           "two=2\nzero=0\nyes=yes\n");
     const TIniFile ini(path);
     EXPECT_EQ(ini.ReadInteger("N", "dec", 0), 263);
     EXPECT_EQ(ini.ReadInteger("N", "neg", 0), -42);

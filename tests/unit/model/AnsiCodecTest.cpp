@@ -20,8 +20,8 @@ TEST(AnsiCodecTest, EveryByteRoundTrips)
 TEST(AnsiCodecTest, MissingCharactersBecomeOneQuestionMarkEach)
 {
     EXPECT_EQ(ToAnsi(QStringLiteral("Жук")), "???");
-    EXPECT_EQ(ToAnsi(QStringLiteral("a😀b")), "a?b");                        // a surrogate pair is one character
-    EXPECT_EQ(ToAnsi(QString(QChar(0xD800)) + QStringLiteral("x")), "?x");  // an unpaired surrogate
+    EXPECT_EQ(ToAnsi(QStringLiteral("a😀b")), "a?b"); // a surrogate pair is one character
+    EXPECT_EQ(ToAnsi(QString(QChar(0xD800)) + QStringLiteral("x")), "?x"); // an unpaired surrogate
     EXPECT_EQ(ToAnsi(QStringLiteral("€ café")), "\x80 caf\xE9");
     EXPECT_EQ(ToAnsi(QString()), QByteArray());
 }

@@ -1,13 +1,12 @@
-#include "model/DateTime.h"
 #include "model/DateTimePattern.h"
+
+#include "model/DateTime.h"
 #include "model/ItemDateText.h"
 #include "model/LocaleFormats.h"
 
 #include <QDateTime>
-
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 
 namespace {
@@ -31,7 +30,7 @@ TEST(DateTimePatternTest, FormatsLikeQLocaleForManyPatternsAndLocales)
 {
     const QList<DateTimeParts> values = {
         {2024, 2, 29, 0, 5, 9, 7},  {2024, 2, 29, 12, 0, 0, 120}, {1999, 12, 31, 23, 59, 59, 999},
-        {1900, 1, 1, 11, 30, 0, 0}, {1, 1, 1, 13, 1, 2, 300},      {2107, 7, 4, 9, 45, 30, 50},
+        {1900, 1, 1, 11, 30, 0, 0}, {1, 1, 1, 13, 1, 2, 300},     {2107, 7, 4, 9, 45, 30, 50},
     };
     for (const QLocale& locale : Locales()) {
         QStringList patterns = {locale.dateFormat(QLocale::ShortFormat),
@@ -46,8 +45,8 @@ TEST(DateTimePatternTest, FormatsLikeQLocaleForManyPatternsAndLocales)
         for (const QString& pattern : patterns) {
             const TDateTimePattern compiled(pattern, locale);
             for (const DateTimeParts& p : values) {
-                const QDateTime reference(QDate(p.year, p.month, p.day), QTime(p.hour, p.minute, p.second, p.msec),
-                                          Qt::UTC);
+                const QDateTime reference(QDate(p.year, p.month, p.day),
+                                          QTime(p.hour, p.minute, p.second, p.msec), Qt::UTC);
                 ASSERT_EQ(compiled.format(EncodeDateTime(p)), locale.toString(reference, pattern))
                     << locale.name().toStdString() << " pattern " << pattern.toStdString() << " " << p.year;
             }

@@ -1,9 +1,8 @@
 #include "model/DateTime.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <ctime>
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,4 +1,5 @@
 #include "model/DelimitedText.h"
+
 #include "model/ThreadConfig.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,6 @@
-#include "model/AnsiCodec.h"
 #include "model/IpAddress.h"
+
+#include "model/AnsiCodec.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +9,9 @@ namespace {
 TEST(IpAddressTest, TextToIpFollowsInetAddrRules)
 {
     EXPECT_EQ(TextToIp("192.168.1.10"), SwapByteOrder32(0xC0A8010A));
-    EXPECT_EQ(TextToIp("10.1"), SwapByteOrder32(0x0A000001));       // shortened form
-    EXPECT_EQ(TextToIp("0x7f.1"), SwapByteOrder32(0x7F000001));      // hexadecimal part
-    EXPECT_EQ(TextToIp("010.0.0.1"), SwapByteOrder32(0x08000001));   // octal part
+    EXPECT_EQ(TextToIp("10.1"), SwapByteOrder32(0x0A000001));      // shortened form
+    EXPECT_EQ(TextToIp("0x7f.1"), SwapByteOrder32(0x7F000001));    // hexadecimal part
+    EXPECT_EQ(TextToIp("010.0.0.1"), SwapByteOrder32(0x08000001)); // octal part
     EXPECT_EQ(TextToIp(""), kInaddrNone);
     EXPECT_EQ(TextToIp("host.example"), kInaddrNone);
     EXPECT_EQ(TextToIp("1.2.3.256"), kInaddrNone);

@@ -84,8 +84,8 @@ TEST(ItemRecordTest, AttributesTextInFixedOrder)
 
 TEST(ItemRecordTest, ViewsAndAppendersMatchTheStringFunctions)
 {
-    for (const char* name : {"\\\\H\\s\\dir\\a.txt", "ftp://HOST/pub/readme.txt", "ftp://HOST/name", "C:\\file.txt",
-                             "\\\\file", "C:file", "file", ""}) {
+    for (const char* name : {"\\\\H\\s\\dir\\a.txt", "ftp://HOST/pub/readme.txt", "ftp://HOST/name",
+                             "C:\\file.txt", "\\\\file", "C:file", "file", ""}) {
         const TItemRecord item = File(QString::fromLatin1(name), 0, kAttrArchive | kAttrSystem);
         EXPECT_EQ(ItemNameView(item), ItemName(item)) << name;
         EXPECT_EQ(ItemLocationView(item), ItemLocation(item)) << name;

@@ -16,7 +16,8 @@ TEST(LogCategoriesTest, CategoriesCarryTheDocumentedNames)
 
 TEST(LogCategoriesTest, DebugAndInfoAreOffAndWarningsOnByDefault)
 {
-    for (const QLoggingCategory* category : {&kestrovaSmb(), &kestrovaFtp(), &kestrovaProbe(), &kestrovaEngine()}) {
+    for (const QLoggingCategory* category :
+         {&kestrovaSmb(), &kestrovaFtp(), &kestrovaProbe(), &kestrovaEngine()}) {
         EXPECT_FALSE(category->isDebugEnabled()) << category->categoryName();
         EXPECT_FALSE(category->isInfoEnabled()) << category->categoryName();
         EXPECT_TRUE(category->isWarningEnabled()) << category->categoryName();

@@ -1,7 +1,6 @@
 #include "platform/DnsMessage.h"
 
 #include <gtest/gtest.h>
-
 #include <random>
 
 namespace {
@@ -15,7 +14,10 @@ public:
         return *this;
     }
     Packet& u16(int value) { return u8(value >> 8).u8(value & 0xFF); }
-    Packet& u32(uint32_t value) { return u16(static_cast<int>(value >> 16)).u16(static_cast<int>(value & 0xFFFF)); }
+    Packet& u32(uint32_t value)
+    {
+        return u16(static_cast<int>(value >> 16)).u16(static_cast<int>(value & 0xFFFF));
+    }
     Packet& name(const QByteArray& dotted)
     {
         for (const QByteArray& label : dotted.split('.'))

@@ -1,14 +1,13 @@
 #include "platform/FileStore.h"
+
 #include "platform/LocalFileStore.h"
 #include "support/QStringPrinter.h"
 #include "support/TempDir.h"
 
 #include <QFile>
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cerrno>
+#include <gtest/gtest.h>
 
 using namespace FileStorePath;
 
@@ -22,7 +21,8 @@ QByteArray Read(const QString& path)
 
 TEST(FileStorePathTest, SplitsUncAndLocalPathsAtTheirOwnSeparator)
 {
-    EXPECT_EQ(FolderOf(QStringLiteral("\\\\HOST\\share\\dir\\a.txt")), QStringLiteral("\\\\HOST\\share\\dir\\"));
+    EXPECT_EQ(FolderOf(QStringLiteral("\\\\HOST\\share\\dir\\a.txt")),
+              QStringLiteral("\\\\HOST\\share\\dir\\"));
     EXPECT_EQ(NameOf(QStringLiteral("\\\\HOST\\share\\dir\\a.txt")), QStringLiteral("a.txt"));
     // A colon in a local name is part of the name.
     EXPECT_EQ(FolderOf(QStringLiteral("/tmp/x/at 10:30.txt")), QStringLiteral("/tmp/x/"));
@@ -31,8 +31,10 @@ TEST(FileStorePathTest, SplitsUncAndLocalPathsAtTheirOwnSeparator)
     EXPECT_EQ(FolderOf(QStringLiteral("C:\\data\\a.txt")), QStringLiteral("C:\\data\\"));
     EXPECT_EQ(NameOf(QStringLiteral("C:a.txt")), QStringLiteral("a.txt"));
 
-    EXPECT_EQ(Join(QStringLiteral("\\\\HOST\\share"), QStringLiteral("a")), QStringLiteral("\\\\HOST\\share\\a"));
-    EXPECT_EQ(Join(QStringLiteral("\\\\HOST\\share\\"), QStringLiteral("a")), QStringLiteral("\\\\HOST\\share\\a"));
+    EXPECT_EQ(Join(QStringLiteral("\\\\HOST\\share"), QStringLiteral("a")),
+              QStringLiteral("\\\\HOST\\share\\a"));
+    EXPECT_EQ(Join(QStringLiteral("\\\\HOST\\share\\"), QStringLiteral("a")),
+              QStringLiteral("\\\\HOST\\share\\a"));
     EXPECT_EQ(Join(QStringLiteral("/tmp"), QStringLiteral("a")), QStringLiteral("/tmp/a"));
     EXPECT_EQ(Join(QStringLiteral("/"), QStringLiteral("a")), QStringLiteral("/a"));
 }
@@ -43,7 +45,8 @@ TEST(FileStorePathTest, BelowMeansInsideTheFolderNotJustAPrefix)
     EXPECT_TRUE(IsSameOrBelow(QStringLiteral("/a/b/c"), QStringLiteral("/a/b/")));
     EXPECT_FALSE(IsSameOrBelow(QStringLiteral("/a/bc"), QStringLiteral("/a/b")));
     EXPECT_FALSE(IsSameOrBelow(QStringLiteral("/A/b/c"), QStringLiteral("/a/b")));
-    EXPECT_TRUE(IsSameOrBelow(QStringLiteral("\\\\host\\Share\\Dir\\x"), QStringLiteral("\\\\HOST\\share\\dir")));
+    EXPECT_TRUE(
+        IsSameOrBelow(QStringLiteral("\\\\host\\Share\\Dir\\x"), QStringLiteral("\\\\HOST\\share\\dir")));
     EXPECT_TRUE(IsSameOrBelow(QStringLiteral("/x"), QStringLiteral("/")));
 }
 

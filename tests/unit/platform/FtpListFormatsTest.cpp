@@ -2,7 +2,6 @@
 #include "platform/FtpListParser.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 

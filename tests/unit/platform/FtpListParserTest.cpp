@@ -1,9 +1,8 @@
 #include "platform/FtpListParser.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <ctime>
+#include <gtest/gtest.h>
 #include <random>
 
 namespace {
@@ -131,20 +130,22 @@ TEST(FtpListParserTest, WindowsLinesWithBothClocksAndYearWidths)
 
 TEST(FtpListParserTest, VmsListingsWithWrappedEntries)
 {
-    const auto entries = Parse("\r\n"
-                               "Directory DISK$PUB:[ANONYMOUS]\r\n"
-                               "\r\n"
-                               "README.TXT;3           2/3        5-JAN-2020 12:34:56 [SYSTEM]  (RWED,RWED,RE,RE)\r\n"
-                               "SOFTWARE.DIR;1         1/3       17-MAR-1998 08:00    [SYSTEM]  (RWE,RWE,RE,RE)\r\n"
-                               "A_VERY_LONG_FILE_NAME_THAT_WRAPS.TXT;12\r\n"
-                               "                      10/12      29-FEB-2000 23:59:59.99 [GROUP,OWNER] (RWED,RWED,,)\r\n"
-                               "NOSIZE.COM;1  1-APR-2001 10:00 [SYSTEM] (RWED,RWED,RE,)\r\n"
-                               "\r\n"
-                               "Total of 4 files, 14/21 blocks.\r\n");
+    const auto entries =
+        Parse("\r\n"
+              "Directory DISK$PUB:[ANONYMOUS]\r\n"
+              "\r\n"
+              "README.TXT;3           2/3        5-JAN-2020 12:34:56 [SYSTEM]  (RWED,RWED,RE,RE)\r\n"
+              "SOFTWARE.DIR;1         1/3       17-MAR-1998 08:00    [SYSTEM]  (RWE,RWE,RE,RE)\r\n"
+              "A_VERY_LONG_FILE_NAME_THAT_WRAPS.TXT;12\r\n"
+              "                      10/12      29-FEB-2000 23:59:59.99 [GROUP,OWNER] (RWED,RWED,,)\r\n"
+              "NOSIZE.COM;1  1-APR-2001 10:00 [SYSTEM] (RWED,RWED,RE,)\r\n"
+              "\r\n"
+              "Total of 4 files, 14/21 blocks.\r\n");
     ASSERT_EQ(entries.size(), 4u);
     ExpectEntry(entries[0], "README.TXT", false, 2 * 512, At(2020, 1, 5, 12, 34, 56));
     ExpectEntry(entries[1], "SOFTWARE", true, 512, At(1998, 3, 17, 8, 0));
-    ExpectEntry(entries[2], "A_VERY_LONG_FILE_NAME_THAT_WRAPS.TXT", false, 10 * 512, At(2000, 2, 29, 23, 59, 59));
+    ExpectEntry(entries[2], "A_VERY_LONG_FILE_NAME_THAT_WRAPS.TXT", false, 10 * 512,
+                At(2000, 2, 29, 23, 59, 59));
     ExpectEntry(entries[3], "NOSIZE.COM", false, 0, At(2001, 4, 1, 10, 0));
 }
 
@@ -183,13 +184,14 @@ private:
 
 TEST_F(FtpListParserZoneTest, MlsdFactLines)
 {
-    const auto entries = Parse("type=cdir;modify=20240101000000;unique=801U1; /pub\r\n"
-                               "type=pdir;modify=20240101000000; ..\r\n"
-                               "type=dir;modify=20240102030405;unique=801U2;perm=flcdmpe; sub dir\r\n"
-                               "type=file;size=6000000000;modify=20240102030405.123;UNIX.mode=0644; a; b.txt\r\n"
-                               "Type=File;Size=1;Modify=19991231235959; upper.txt\r\n"
-                               "type=OS.unix=slink:/pub/a b;size=3; link\r\n"
-                               "size=5; untyped\r\n");
+    const auto entries =
+        Parse("type=cdir;modify=20240101000000;unique=801U1; /pub\r\n"
+              "type=pdir;modify=20240101000000; ..\r\n"
+              "type=dir;modify=20240102030405;unique=801U2;perm=flcdmpe; sub dir\r\n"
+              "type=file;size=6000000000;modify=20240102030405.123;UNIX.mode=0644; a; b.txt\r\n"
+              "Type=File;Size=1;Modify=19991231235959; upper.txt\r\n"
+              "type=OS.unix=slink:/pub/a b;size=3; link\r\n"
+              "size=5; untyped\r\n");
     ASSERT_EQ(entries.size(), 5u);
     ExpectEntry(entries[0], "sub dir", true, 0, At(2024, 1, 1, 22, 4, 5));
     EXPECT_EQ(entries[0].uniqueId, "801U2");
@@ -331,7 +333,8 @@ TEST(FtpListParserTest, MutatedListingsNeverYieldUnusableEntries)
         "type=file;size=6000000000;modify=20240102030405.123; a; b.txt\r\n",
         "       73098  A          04-06-97  15:21  OS2 HELP.INF\r\n",
         "QSYS           77824 02/23/00 15:09:55 *DIR       QOpenSys/\r\n",
-        "Volume Unit    Referred Ext Used Recfm Lrecl BlkSz Dsorg Dsname\r\nWYNK01 3390 2020/01/05 1 15 FB 80 6160 PO X\r\n",
+        "Volume Unit    Referred Ext Used Recfm Lrecl BlkSz Dsorg Dsname\r\nWYNK01 3390 2020/01/05 1 15 FB "
+        "80 6160 PO X\r\n",
         "d [RWCEAFMS] Supervisor           512 Jan 05 12:34 SYSTEM\r\n",
     };
     std::mt19937 random(20240615);

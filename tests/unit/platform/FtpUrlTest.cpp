@@ -1,5 +1,6 @@
-#include "platform/FtpFailure.h"
 #include "platform/FtpUrl.h"
+
+#include "platform/FtpFailure.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,8 @@ TEST(FtpUrlTest, ServerUrlsTakePlainHostNamesAndAddressesOnly)
     EXPECT_EQ(FtpServerUrl("my_pc.lan", 21), "ftp://my_pc.lan:21/");
     EXPECT_EQ(FtpServerUrl("fe80::1", 21), "ftp://[fe80::1]:21/");
     // Anything that would change the user, host, port or path of the request.
-    for (const char* name : {"", "user@host", "host:99", "host/x", "a b", "host#1", "host?x", "[::1]", "h%41"})
+    for (const char* name :
+         {"", "user@host", "host:99", "host/x", "a b", "host#1", "host?x", "[::1]", "h%41"})
         EXPECT_TRUE(FtpServerUrl(QString::fromLatin1(name), 21).isEmpty()) << name;
 }
 
@@ -56,9 +58,9 @@ TEST(FtpFailureTest, OnlyFolderAndSizeFailuresKeepTheConnection)
     EXPECT_FALSE(FtpFailureEndsConnection(FtpFailure::None));
     EXPECT_FALSE(FtpFailureEndsConnection(FtpFailure::FolderUnavailable));
     EXPECT_FALSE(FtpFailureEndsConnection(FtpFailure::TooLarge));
-    for (FtpFailure failure : {FtpFailure::Stopped, FtpFailure::NoServer, FtpFailure::LoginRefused,
-                               FtpFailure::DataConnection, FtpFailure::ConnectionLost, FtpFailure::TimedOut,
-                               FtpFailure::Protocol})
+    for (FtpFailure failure :
+         {FtpFailure::Stopped, FtpFailure::NoServer, FtpFailure::LoginRefused, FtpFailure::DataConnection,
+          FtpFailure::ConnectionLost, FtpFailure::TimedOut, FtpFailure::Protocol})
         EXPECT_TRUE(FtpFailureEndsConnection(failure)) << static_cast<int>(failure);
 }
 
@@ -67,7 +69,8 @@ TEST(FtpFailureTest, ErrorsCarryTheCodeLibcurlsTextAndTheReply)
     const PlatformError error = FtpPlatformError(CURLE_LOGIN_DENIED, 530, "Access denied: 530\n");
     EXPECT_EQ(error.code, CURLE_LOGIN_DENIED);
     EXPECT_TRUE(error.message.startsWith(QString::fromUtf8(curl_easy_strerror(CURLE_LOGIN_DENIED))));
-    EXPECT_TRUE(error.message.contains("Access denied: 530 (server reply 530)")) << error.message.toStdString();
+    EXPECT_TRUE(error.message.contains("Access denied: 530 (server reply 530)"))
+        << error.message.toStdString();
     EXPECT_FALSE(FtpPlatformError(CURLE_OK, 226, "").failed());
 }
 

@@ -1,21 +1,19 @@
+#include "platform/HostChecker.h"
+
 #include "engine/PumpDispatcher.h"
+#include "model/DiscoveryOptions.h"
 #include "model/DiscoverySettings.h"
 #include "model/Error.h"
 #include "model/IpAddress.h"
-#include "model/DiscoveryOptions.h"
-#include <stop_token>
 #include "platform/FileDescriptor.h"
-#include "platform/HostChecker.h"
-
-#include <gtest/gtest.h>
-
-#include <sys/eventfd.h>
-#include <unistd.h>
 
 #include <QDir>
-
+#include <gtest/gtest.h>
 #include <map>
 #include <mutex>
+#include <stop_token>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 namespace {
 
@@ -318,7 +316,8 @@ TEST_F(HostCheckerTest, AProbeThatRaisesGivesResultTwoAndSparesOtherChecks)
 
 int ThreadCount()
 {
-    return static_cast<int>(QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
+    return static_cast<int>(
+        QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
 }
 
 TEST_F(HostCheckerTest, ThousandOutstandingChecksNeedNoThreadsAndEachEndsOnce)
@@ -333,7 +332,8 @@ TEST_F(HostCheckerTest, ThousandOutstandingChecksNeedNoThreadsAndEachEndsOnce)
     EXPECT_LE(ThreadCount(), threadsBefore + 1);
     // Every other address answers; the rest are refused.
     for (int i = 0; i < 1000; ++i)
-        fakes[kIcmp]->answer(SwapByteOrder32(SwapByteOrder32(Address(0)) + static_cast<uint32_t>(i)), i % 2 == 0);
+        fakes[kIcmp]->answer(SwapByteOrder32(SwapByteOrder32(Address(0)) + static_cast<uint32_t>(i)),
+                             i % 2 == 0);
     ASSERT_TRUE(dispatcher.pumpUntil([&] { return deliveries.size() == 1000; }, 10s));
     dispatcher.pumpFor(50ms);
     int reachable = 0;

@@ -7,7 +7,8 @@ namespace {
 TEST(HttpSoapPostTest, ContentLengthBodyIsCutAtItsLength)
 {
     QString error;
-    const QByteArray response = "HTTP/1.1 200 OK\r\nContent-Type: application/soap+xml\r\nContent-Length: 5\r\n\r\nhello";
+    const QByteArray response =
+        "HTTP/1.1 200 OK\r\nContent-Type: application/soap+xml\r\nContent-Length: 5\r\n\r\nhello";
     EXPECT_FALSE(ParseHttpResponse(response.left(response.size() - 1), false, error));
     EXPECT_TRUE(error.isEmpty());
     const std::optional<THttpReply> reply = ParseHttpResponse(response + "trailing", false, error);
@@ -21,12 +22,14 @@ TEST(HttpSoapPostTest, ContentLengthBodyIsCutAtItsLength)
 TEST(HttpSoapPostTest, ChunkedAndCloseDelimitedBodiesAreRead)
 {
     QString error;
-    const QByteArray chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n4;x=y\r\ndefg\r\n0\r\n\r\n";
+    const QByteArray chunked =
+        "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n4;x=y\r\ndefg\r\n0\r\n\r\n";
     const std::optional<THttpReply> reply = ParseHttpResponse(chunked, false, error);
     ASSERT_TRUE(reply);
     EXPECT_EQ(reply->body, QByteArray("abcdefg"));
     EXPECT_FALSE(ParseHttpResponse(chunked.left(chunked.size() - 8), false, error));
-    EXPECT_FALSE(ParseHttpResponse("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n", false, error));
+    EXPECT_FALSE(
+        ParseHttpResponse("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n", false, error));
     EXPECT_FALSE(error.isEmpty());
 
     error.clear();
@@ -48,10 +51,12 @@ TEST(HttpSoapPostTest, NonHttpRepliesAreErrors)
 TEST(HttpSoapPostTest, OnlyNumericHttpAddressesAreAsked)
 {
     PlatformError error;
-    EXPECT_FALSE(PostSoap(QStringLiteral("https://198.18.0.2/x"), "x", std::chrono::milliseconds(100), {}, error));
+    EXPECT_FALSE(
+        PostSoap(QStringLiteral("https://198.18.0.2/x"), "x", std::chrono::milliseconds(100), {}, error));
     EXPECT_TRUE(error.failed());
     error = {};
-    EXPECT_FALSE(PostSoap(QStringLiteral("http://some-name/x"), "x", std::chrono::milliseconds(100), {}, error));
+    EXPECT_FALSE(
+        PostSoap(QStringLiteral("http://some-name/x"), "x", std::chrono::milliseconds(100), {}, error));
     EXPECT_TRUE(error.message.contains(QStringLiteral("numeric")));
 }
 

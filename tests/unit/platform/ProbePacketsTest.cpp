@@ -41,7 +41,8 @@ TEST(ProbePacketsTest, EchoRequestCarriesTheFixedDataAndAValidChecksum)
         sum = (sum & 0xFFFF) + (sum >> 16);
     EXPECT_EQ(sum, 0xFFFFu);
     // Different sequences give different checksums (the field is really computed).
-    EXPECT_NE(IcmpEchoChannel::BuildEchoRequest(0x1234, 1).mid(2, 2), IcmpEchoChannel::BuildEchoRequest(0x1234, 2).mid(2, 2));
+    EXPECT_NE(IcmpEchoChannel::BuildEchoRequest(0x1234, 1).mid(2, 2),
+              IcmpEchoChannel::BuildEchoRequest(0x1234, 2).mid(2, 2));
 }
 
 } // namespace

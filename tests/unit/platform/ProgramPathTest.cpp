@@ -1,7 +1,6 @@
 #include "platform/ProgramPath.h"
 
 #include <QFileInfo>
-
 #include <gtest/gtest.h>
 
 namespace {

@@ -1,10 +1,8 @@
 #include "platform/WsDiscoveryMessages.h"
 
 #include <QXmlStreamReader>
-
-#include <gtest/gtest.h>
-
 #include <chrono>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -52,7 +50,8 @@ const char* const kBye = R"(<soap:Envelope xmlns:soap="http://www.w3.org/2003/05
 <wsa:MessageID>urn:uuid:bye-1</wsa:MessageID></soap:Header>
 <soap:Body><wsd:Bye><wsa:EndpointReference><wsa:Address>urn:uuid:host-9</wsa:Address></wsa:EndpointReference></wsd:Bye></soap:Body></soap:Envelope>)";
 
-QByteArray Metadata(const QString& computer, const char* relationshipType = "http://schemas.xmlsoap.org/ws/2006/02/devprof/host")
+QByteArray Metadata(const QString& computer,
+                    const char* relationshipType = "http://schemas.xmlsoap.org/ws/2006/02/devprof/host")
 {
     return QStringLiteral(R"(<?xml version="1.0"?>
 <soap:Envelope xmlns:soap="http://www.w3.org/2003/05/soap-envelope" xmlns:wsa="http://schemas.xmlsoap.org/ws/2004/08/addressing"
@@ -94,7 +93,8 @@ TEST(WsDiscoveryMessagesTest, ProbeAsksForDevicesUnderItsMessageId)
     EXPECT_NE(id, Wsd::NewMessageId());
     const QByteArray probe = Wsd::BuildProbe(id);
     EXPECT_EQ(ElementText(probe, "MessageID"), id);
-    EXPECT_EQ(ElementText(probe, "Action"), QStringLiteral("http://schemas.xmlsoap.org/ws/2005/04/discovery/Probe"));
+    EXPECT_EQ(ElementText(probe, "Action"),
+              QStringLiteral("http://schemas.xmlsoap.org/ws/2005/04/discovery/Probe"));
     EXPECT_EQ(ElementText(probe, "To"), QStringLiteral("urn:schemas-xmlsoap-org:ws:2005:04:discovery"));
     EXPECT_EQ(ElementText(probe, "Types"), QStringLiteral("wsdp:Device"));
     EXPECT_TRUE(probe.contains("xmlns:wsdp=\"http://schemas.xmlsoap.org/ws/2006/02/devprof\""));
@@ -108,12 +108,15 @@ TEST(WsDiscoveryMessagesTest, ProbeAsksForDevicesUnderItsMessageId)
 
 TEST(WsDiscoveryMessagesTest, ResolveAndGetNameTheEndpoint)
 {
-    const QByteArray resolve = Wsd::BuildResolve(QStringLiteral("urn:uuid:r"), QStringLiteral("urn:uuid:host-9"));
+    const QByteArray resolve =
+        Wsd::BuildResolve(QStringLiteral("urn:uuid:r"), QStringLiteral("urn:uuid:host-9"));
     EXPECT_EQ(ElementText(resolve, "Address"), QStringLiteral("urn:uuid:host-9"));
     EXPECT_EQ(Wsd::ParseMessage(resolve)->action, Wsd::Action::Resolve);
-    const QByteArray get = Wsd::BuildMetadataGet(QStringLiteral("urn:uuid:g"), QStringLiteral("urn:uuid:host-9"));
+    const QByteArray get =
+        Wsd::BuildMetadataGet(QStringLiteral("urn:uuid:g"), QStringLiteral("urn:uuid:host-9"));
     EXPECT_EQ(ElementText(get, "To"), QStringLiteral("urn:uuid:host-9"));
-    EXPECT_EQ(ElementText(get, "Action"), QStringLiteral("http://schemas.xmlsoap.org/ws/2004/09/transfer/Get"));
+    EXPECT_EQ(ElementText(get, "Action"),
+              QStringLiteral("http://schemas.xmlsoap.org/ws/2004/09/transfer/Get"));
     // Characters that XML must escape stay intact.
     const QByteArray odd = Wsd::BuildResolve(QStringLiteral("urn:uuid:r"), QStringLiteral("a<b&c"));
     EXPECT_EQ(ElementText(odd, "Address"), QStringLiteral("a<b&c"));
@@ -155,7 +158,8 @@ TEST(WsDiscoveryMessagesTest, HelloAndByeAreReadWhateverThePrefixes)
 
 TEST(WsDiscoveryMessagesTest, MetadataGivesNameAndWorkgroupOrDomain)
 {
-    const std::optional<Wsd::ComputerInfo> workgroup = Wsd::ParseMetadata(Metadata("KHOST/Workgroup:KESTROVALAB"));
+    const std::optional<Wsd::ComputerInfo> workgroup =
+        Wsd::ParseMetadata(Metadata("KHOST/Workgroup:KESTROVALAB"));
     ASSERT_TRUE(workgroup);
     EXPECT_EQ(workgroup->name, QStringLiteral("KHOST"));
     EXPECT_EQ(workgroup->workgroup, QStringLiteral("KESTROVALAB"));
@@ -176,7 +180,8 @@ TEST(WsDiscoveryMessagesTest, MetadataWithoutAHostComputerNamesNothing)
 {
     EXPECT_FALSE(Wsd::ParseMetadata(Metadata("")));
     EXPECT_FALSE(Wsd::ParseMetadata(Metadata("/Workgroup:X")));
-    EXPECT_FALSE(Wsd::ParseMetadata(Metadata("KHOST/Workgroup:X", "http://schemas.xmlsoap.org/ws/2006/02/devprof/hosted")));
+    EXPECT_FALSE(Wsd::ParseMetadata(
+        Metadata("KHOST/Workgroup:X", "http://schemas.xmlsoap.org/ws/2006/02/devprof/hosted")));
     EXPECT_FALSE(Wsd::ParseMetadata(kProbeMatches));
 }
 
@@ -211,9 +216,10 @@ TEST(WsDiscoveryMessagesTest, EntityDeclarationsAreRefusedNotExpanded)
                     .arg(QChar(u'a' + level))
                     .arg(QChar(u'a' + level - 1))
                     .toLatin1();
-    bomb += "]><soap:Envelope xmlns:soap=\"http://www.w3.org/2003/05/soap-envelope\"><soap:Header>"
-            "<wsa:MessageID xmlns:wsa=\"http://schemas.xmlsoap.org/ws/2004/08/addressing\">&j;</wsa:MessageID>"
-            "</soap:Header><soap:Body/></soap:Envelope>";
+    bomb +=
+        "]><soap:Envelope xmlns:soap=\"http://www.w3.org/2003/05/soap-envelope\"><soap:Header>"
+        "<wsa:MessageID xmlns:wsa=\"http://schemas.xmlsoap.org/ws/2004/08/addressing\">&j;</wsa:MessageID>"
+        "</soap:Header><soap:Body/></soap:Envelope>";
     const auto started = std::chrono::steady_clock::now();
     EXPECT_FALSE(Wsd::ParseMessage(bomb));
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));

@@ -1,5 +1,6 @@
-#include "model/DateTime.h"
 #include "store/MakeThreadConfig.h"
+
+#include "model/DateTime.h"
 #include "store/Settings.h"
 
 #include <gtest/gtest.h>
@@ -38,7 +39,8 @@ TEST(MakeThreadConfigTest, CopiesTheSettingsAndTheBoxTextsAsTheyStand)
     EXPECT_EQ(c.SearchText, " budget ");
     // 2021-03-05 00:00:00 and 2021-03-06 17:30:58 (the odd second dropped), packed.
     EXPECT_EQ(c.DateFrom, static_cast<int32_t>((41u << 25) | (3u << 21) | (5u << 16)));
-    EXPECT_EQ(c.DateTo, static_cast<int32_t>((41u << 25) | (3u << 21) | (6u << 16) | (17u << 11) | (30u << 5) | 29u));
+    EXPECT_EQ(c.DateTo,
+              static_cast<int32_t>((41u << 25) | (3u << 21) | (6u << 16) | (17u << 11) | (30u << 5) | 29u));
     EXPECT_EQ(c.ResList, "\\\\PC1,\"PC 2\",\"a,b\"");
     EXPECT_EQ(c.FolderList, "*\\Docs,\"say \"\"hi\"\"\"");
 }

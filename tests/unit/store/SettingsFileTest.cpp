@@ -1,17 +1,16 @@
+#include "store/SettingsFile.h"
+
 #include "accounts/AccountList.h"
 #include "accounts/AccountStorage.h"
 #include "files/IniFile.h"
 #include "model/DateTime.h"
 #include "store/Settings.h"
-#include "store/SettingsFile.h"
 #include "store/WindowGeometry.h"
 #include "support/TempDir.h"
 
 #include <QDir>
 #include <QFile>
-
 #include <cmath>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -96,7 +95,8 @@ TEST_F(SettingsFileTest, ProfilesNeverHoldTheUpdateSection)
     SaveProfile(profile, window);
     EXPECT_FALSE(TIniFile(profile).SectionExists("AutoUpdate"));
 
-    const QString withSection = dir.write("other.ini", "[AutoUpdate]\nAutoCheckEnabled=0\nLastAutoCheckDate=1\n");
+    const QString withSection =
+        dir.write("other.ini", "[AutoUpdate]\nAutoCheckEnabled=0\nLastAutoCheckDate=1\n");
     LoadProfile(withSection, window);
     EXPECT_EQ(AutoUpdateSettings, TAutoUpdateSettings({false, true, 40000}));
 }

@@ -1,6 +1,6 @@
 #include "accounts/AccountList.h"
-#include "model/DiscoverySettings.h"
 #include "files/IniFile.h"
+#include "model/DiscoverySettings.h"
 #include "store/MakeThreadConfig.h"
 #include "store/Settings.h"
 #include "store/WindowGeometry.h"
@@ -168,8 +168,7 @@ TEST_F(SettingsModesTest, StoredUnitsScaleTheBoundsAsTheyAlwaysDid)
 TEST_F(SettingsModesTest, AnUnknownModeReachesTheSearchAsUnknown)
 {
     TIniFile ini(dir.file("unknown.ini"));
-    for (const char* key :
-         {"SearchMethod", "HiddenResSearchMethod", "FoldersSearchMethod", "FtpSearchMode"})
+    for (const char* key : {"SearchMethod", "HiddenResSearchMethod", "FoldersSearchMethod", "FtpSearchMode"})
         ini.WriteInteger("Misc", key, 7);
     ini.WriteInteger("TextSearch", "Logic", 3);
     ini.WriteInteger("TextSearch", "Encoding", -3);

@@ -1,9 +1,10 @@
+#include "store/Settings.h"
+
 #include "accounts/AccountList.h"
 #include "files/IniFile.h"
 #include "model/DateTime.h"
 #include "model/DiscoverySettings.h"
 #include "platform/ProgramPath.h"
-#include "store/Settings.h"
 #include "store/WindowGeometry.h"
 #include "support/TempDir.h"
 
@@ -86,7 +87,8 @@ TEST(SettingsTest, AFreshStartGivesTheDefaults)
     EXPECT_EQ(s.DateTo, s.DateFrom);
     EXPECT_EQ(s.InitialDir, ProgramFolder());
     EXPECT_FALSE(s.InitialDir.isEmpty());
-    EXPECT_TRUE(s.ResList.isEmpty() && s.FolderList.isEmpty() && s.History.isEmpty() && s.TextHistory.isEmpty());
+    EXPECT_TRUE(s.ResList.isEmpty() && s.FolderList.isEmpty() && s.History.isEmpty() &&
+                s.TextHistory.isEmpty());
 
     EXPECT_EQ(state.discovery.TimeOut, 1000);
     EXPECT_EQ(state.discovery.MaxThreads, 10);
@@ -103,19 +105,21 @@ TEST(SettingsTest, ANewFileHasTheWritingOrder)
     state.accounts.Add({"PC1", "anna", "abc"});
     TIniFile ini(dir.file("new.ini"));
     state.Write(ini);
-    EXPECT_EQ(QString::fromUtf8(ini.ToBytes()),
-              "[Accounts]\r\nCount=1\r\nComputer-0=PC1\r\nUsername-0=anna\r\nPassword-0=YWJj\r\n\r\n"
-              "[IPDiscovery]\r\nTimeOut=1000\r\nMaxThreads=10\r\nResolveAddress=0\r\nMethod=7\r\n\r\n"
-              "[Filters]\r\nFilterByDate=1\r\nFilterBySize=1\r\nDateFrom=2020-01-31\r\nDateTo=2024-12-01\r\n"
-              "SizeMultipleFrom=0\r\nSizeMultipleTo=2\r\nSizeFrom=5\r\nSizeTo=-1\r\n\r\n"
-              "[TextSearch]\r\nLogic=2\r\nEncoding=1\r\n\r\n"
-              "[Misc]\r\nPingTimeOutMs=750\r\nDrawGrid=0\r\nSearchMethod=3\r\nMinToTray=1\r\n"
-              "HiddenResSearchMethod=2\r\nFoldersSearchMethod=1\r\nMaxThreads=255\r\nEnableTextSearch=1\r\n"
-              "CompleteMessage=0\r\nAutoUnmount=1\r\nInitialDir=\" /home/anna/My Files \"\r\nFtpSearchMode=1\r\n\r\n"
-              "[View]\r\nFileNameDisplayFormat=2\r\nDateFormat=3\r\nMaximized=0\r\nLeft=100\r\nTop=50\r\n"
-              "Width=800\r\nHeight=600\r\n\r\n"
-              "[Lists]\r\nResList=192.168.1.1-192.168.1.20,10.0.0.5\r\n"
-              "FolderList=\\\\*\\Docs*,~a~~b~,~with blank~,\r\nHistory=~*.doc, *.xls~,*.txt\r\nTextHistory=~~\r\n");
+    EXPECT_EQ(
+        QString::fromUtf8(ini.ToBytes()),
+        "[Accounts]\r\nCount=1\r\nComputer-0=PC1\r\nUsername-0=anna\r\nPassword-0=YWJj\r\n\r\n"
+        "[IPDiscovery]\r\nTimeOut=1000\r\nMaxThreads=10\r\nResolveAddress=0\r\nMethod=7\r\n\r\n"
+        "[Filters]\r\nFilterByDate=1\r\nFilterBySize=1\r\nDateFrom=2020-01-31\r\nDateTo=2024-12-01\r\n"
+        "SizeMultipleFrom=0\r\nSizeMultipleTo=2\r\nSizeFrom=5\r\nSizeTo=-1\r\n\r\n"
+        "[TextSearch]\r\nLogic=2\r\nEncoding=1\r\n\r\n"
+        "[Misc]\r\nPingTimeOutMs=750\r\nDrawGrid=0\r\nSearchMethod=3\r\nMinToTray=1\r\n"
+        "HiddenResSearchMethod=2\r\nFoldersSearchMethod=1\r\nMaxThreads=255\r\nEnableTextSearch=1\r\n"
+        "CompleteMessage=0\r\nAutoUnmount=1\r\nInitialDir=\" /home/anna/My Files "
+        "\"\r\nFtpSearchMode=1\r\n\r\n"
+        "[View]\r\nFileNameDisplayFormat=2\r\nDateFormat=3\r\nMaximized=0\r\nLeft=100\r\nTop=50\r\n"
+        "Width=800\r\nHeight=600\r\n\r\n"
+        "[Lists]\r\nResList=192.168.1.1-192.168.1.20,10.0.0.5\r\n"
+        "FolderList=\\\\*\\Docs*,~a~~b~,~with blank~,\r\nHistory=~*.doc, *.xls~,*.txt\r\nTextHistory=~~\r\n");
 }
 
 TEST(SettingsTest, AProfileWrittenAndReadBackGivesTheSameSettings)
@@ -171,7 +175,8 @@ TEST(SettingsTest, EightBitSettingsKeepTheLowByte)
 {
     TempDir dir;
     SettingsState state;
-    state.Read(TIniFile(dir.write("m.ini", "[IPDiscovery]\nMethod=263\n[View]\nFileNameDisplayFormat=0x102\n")));
+    state.Read(
+        TIniFile(dir.write("m.ini", "[IPDiscovery]\nMethod=263\n[View]\nFileNameDisplayFormat=0x102\n")));
     EXPECT_EQ(state.discovery.Method, 7);
     EXPECT_EQ(state.settings.FileNameDisplayFormat, 2);
 }
@@ -193,7 +198,8 @@ TEST(SettingsTest, ListTextQuotingAndSplitting)
     EXPECT_EQ(ini.ReadString("Lists", "ResList", "x"), "~~");
     EXPECT_EQ(ReadListText(ini, "Lists", "ResList"), QStringList({""}));
     WriteListText(ini, "Lists", "ResList", {"tab\there", QString("ctl") + QChar(1), "x,y", "plain", ""});
-    EXPECT_EQ(ini.ReadString("Lists", "ResList", ""), QString("~tab\there~,~ctl") + QChar(1) + "~,~x,y~,plain,");
+    EXPECT_EQ(ini.ReadString("Lists", "ResList", ""),
+              QString("~tab\there~,~ctl") + QChar(1) + "~,~x,y~,plain,");
 }
 
 TEST(SettingsTest, ListsLongerThanTheOldValueLimitRoundTrip)

@@ -1,5 +1,6 @@
-#include "files/IniFile.h"
 #include "store/WindowGeometry.h"
+
+#include "files/IniFile.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

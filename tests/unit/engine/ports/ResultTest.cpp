@@ -1,8 +1,7 @@
 #include "engine/ports/Result.h"
 
-#include <gtest/gtest.h>
-
 #include <cerrno>
+#include <gtest/gtest.h>
 #include <memory>
 #include <vector>
 
