@@ -68,21 +68,22 @@ int Usage()
 
 int main(int argc, char** argv)
 {
+    TIPDiscoverySettings discovery;
     QStringList ranges;
     uint16_t netBiosPort = 137;
     for (int i = 1; i < argc; ++i) {
         const QString argument = QString::fromLocal8Bit(argv[i]);
         const bool hasValue = i + 1 < argc;
         if (argument == "--max-threads" && hasValue)
-            IPDiscovery.MaxThreads = std::atoi(argv[++i]);
+            discovery.MaxThreads = std::atoi(argv[++i]);
         else if (argument == "--timeout" && hasValue)
-            IPDiscovery.TimeOut = std::atoi(argv[++i]);
+            discovery.TimeOut = std::atoi(argv[++i]);
         else if (argument == "--method" && hasValue)
-            IPDiscovery.Method = static_cast<uint8_t>(std::atoi(argv[++i]));
+            discovery.Method = static_cast<uint8_t>(std::atoi(argv[++i]));
         else if (argument == "--netbios-port" && hasValue)
             netBiosPort = static_cast<uint16_t>(std::atoi(argv[++i]));
         else if (argument == "--resolve")
-            IPDiscovery.ResolveAddress = true;
+            discovery.ResolveAddress = true;
         else if (argument.startsWith("--"))
             return Usage();
         else
@@ -110,14 +111,14 @@ int main(int argc, char** argv)
         for (uint32_t address : IPRangeAddresses(first, last)) {
             ++outstanding;
             ++probed;
-            checker.start(address, IPDiscovery.Snapshot(), {}, [&, address](const THostCheckResult& result) {
+            checker.start(address, discovery.Snapshot(), {}, [&, address](const THostCheckResult& result) {
                 --outstanding;
                 if (result.resultCode != 1)
                     return;
                 ++reachable;
                 std::printf("up %s %s\n", qPrintable(IpToText(address)), qPrintable(result.hostName));
             });
-            while (outstanding > IPDiscovery.MaxThreads.load())
+            while (outstanding > discovery.MaxThreads.load())
                 dispatcher.pump();
         }
     }
@@ -125,7 +126,7 @@ int main(int argc, char** argv)
         dispatcher.pump();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::printf("swept %llu addresses, %d up, %.2f s (MaxThreads %d, TimeOut %d ms, Method %d)\n",
-                static_cast<unsigned long long>(probed), reachable, seconds, IPDiscovery.MaxThreads.load(),
-                IPDiscovery.TimeOut.load(), IPDiscovery.Method.load());
+                static_cast<unsigned long long>(probed), reachable, seconds, discovery.MaxThreads.load(),
+                discovery.TimeOut.load(), discovery.Method.load());
     return 0;
 }

@@ -2,8 +2,6 @@
 
 #include "model/Error.h"
 
-TAccountList AccountList;
-
 namespace {
 
 QString OwnCopy(const QString& text)

@@ -5,7 +5,7 @@
 #include <QList>
 #include <mutex>
 
-// The ordered list of stored accounts. The process-wide instance is AccountList.
+// The ordered list of stored accounts (the program's one list is in TProgramSettings).
 //
 // Threads: the account dialogs change the list on the main thread while every search
 // worker copies it when it starts. Every operation takes the list's own lock, and a
@@ -32,5 +32,3 @@ private:
     mutable std::mutex m_lock;
     QList<TUnicodeAccount> m_accounts;
 };
-
-extern TAccountList AccountList;

@@ -20,17 +20,17 @@ bool TCommandLineSession::applyStartSwitches()
     if (m_commandLine.isEmpty())
         return false;
     if (m_commandLine.hasRange()) {
-        Settings.SearchMethod = TSearchType::IpAddressRange;
-        Settings.ResList = QStringList{m_commandLine.lastRange()};
+        m_window.settings().Settings.SearchMethod = TSearchType::IpAddressRange;
+        m_window.settings().Settings.ResList = QStringList{m_commandLine.lastRange()};
     }
     const TCommandLine::SearchPreset preset = m_commandLine.searchPreset();
     if (preset.hasMask) {
-        Settings.CompleteMessage = false;
+        m_window.settings().Settings.CompleteMessage = false;
         m_window.maskBox()->setEditText(preset.mask);
     }
     if (preset.hasText) {
-        Settings.CompleteMessage = false;
-        Settings.EnableTextSearch = true;
+        m_window.settings().Settings.CompleteMessage = false;
+        m_window.settings().Settings.EnableTextSearch = true;
         m_window.textBox()->setEditText(preset.text);
         m_window.applyViewSettings();
     }

@@ -17,14 +17,17 @@ void InstallDialogCommands(TMainWindow& window, std::shared_ptr<NetworkBrowser> 
     window.setCommandHandler(TCommand::SearchScope, [owner, sharedBrowser] {
         if (!*sharedBrowser)
             *sharedBrowser = std::make_shared<SmbNetworkBrowser>();
-        if (TSearchScopeForm::Execute(owner, *sharedBrowser))
+        if (TSearchScopeForm::Execute(owner, *sharedBrowser, owner->scopeRoot()))
             owner->updateScopePanel();
     });
     window.setCommandHandler(TCommand::Config, [owner] {
-        if (TConfigForm::Execute(owner, [] { OpenManual(); }))
+        TProgramSettings& settings = owner->settings();
+        if (TConfigForm::Execute(owner, settings.Settings, settings.IPDiscovery, [] { OpenManual(); }))
             owner->applyViewSettings();
     });
-    window.setCommandHandler(TCommand::TextSearchOptions, [owner] { TTextOptionsForm::Execute(owner); });
-    window.setCommandHandler(TCommand::PasswordManagement,
-                             [owner] { TAccountsManagementForm::Execute(owner); });
+    window.setCommandHandler(TCommand::TextSearchOptions,
+                             [owner] { TTextOptionsForm::Execute(owner, owner->settings().Settings); });
+    window.setCommandHandler(TCommand::PasswordManagement, [owner] {
+        TAccountsManagementForm::Execute(owner, owner->settings().Accounts);
+    });
 }

@@ -95,7 +95,7 @@ TMainWindow::TMainWindow(const Options& options, QWidget* parent)
     createTrayIcon();
 
     m_search = new TSearchControl(
-        {m_maskBox, m_textBox, action(TCommand::Search)}, *m_model, *m_engine,
+        {m_maskBox, m_textBox, action(TCommand::Search)}, *m_model, *m_engine, m_settings.Settings,
         [this](const QString& text) { setStatusText(text); }, this);
     connect(m_search, &TSearchControl::started, this, [this] {
         m_model->setImageList(&m_iconCache.icons());
@@ -137,7 +137,7 @@ TMainWindow::TMainWindow(const Options& options, QWidget* parent)
     loadSettings();
     setStatusText(QStringLiteral("Ready"));
     try {
-        ImportLegacyAccounts(m_settingsPath);
+        ImportLegacyAccounts(m_settingsPath, m_settings.Accounts);
     } catch (const std::exception& error) {
         ShowError(ExceptionMessage(error));
     }
@@ -310,23 +310,23 @@ void TMainWindow::createTrayIcon()
 void TMainWindow::loadSettings()
 {
     try {
-        LoadSettings(m_settingsPath, *this);
+        LoadSettings(m_settingsPath, *this, m_settings);
     } catch (const std::exception& error) {
         // The defaults stay; the file is written anew at exit.
         ShowError(ExceptionMessage(error));
     }
     applyHistoriesFromSettings();
-    action(TCommand::AutoCheckEnabled)->setChecked(AutoUpdateSettings.AutoCheckEnabled);
+    action(TCommand::AutoCheckEnabled)->setChecked(m_settings.AutoUpdate.AutoCheckEnabled);
     applyViewSettings();
 }
 
 void TMainWindow::saveSettings()
 {
-    Settings.History = m_search->maskHistory();
-    Settings.TextHistory = m_search->textHistory();
-    AutoUpdateSettings.AutoCheckEnabled = action(TCommand::AutoCheckEnabled)->isChecked();
+    m_settings.Settings.History = m_search->maskHistory();
+    m_settings.Settings.TextHistory = m_search->textHistory();
+    m_settings.AutoUpdate.AutoCheckEnabled = action(TCommand::AutoCheckEnabled)->isChecked();
     try {
-        SaveSettings(m_settingsPath, *this);
+        SaveSettings(m_settingsPath, *this, m_settings);
     } catch (const std::exception& error) {
         ShowError(ExceptionMessage(error));
     }
@@ -334,14 +334,14 @@ void TMainWindow::saveSettings()
 
 void TMainWindow::applyHistoriesFromSettings()
 {
-    m_search->setHistories(Settings.History, Settings.TextHistory);
+    m_search->setHistories(m_settings.Settings.History, m_settings.Settings.TextHistory);
 }
 
 void TMainWindow::applyViewSettings()
 {
-    m_contentBar->setVisible(Settings.EnableTextSearch);
-    m_view->setDrawGrid(Settings.DrawGrid);
-    m_model->setDisplayFormats(Settings.FileNameDisplayFormat, Settings.DateFormat);
+    m_contentBar->setVisible(m_settings.Settings.EnableTextSearch);
+    m_view->setDrawGrid(m_settings.Settings.DrawGrid);
+    m_model->setDisplayFormats(m_settings.Settings.FileNameDisplayFormat, m_settings.Settings.DateFormat);
     m_view->layoutColumns();
     m_view->viewport()->update();
     updateScopePanel();
@@ -349,8 +349,8 @@ void TMainWindow::applyViewSettings()
 
 void TMainWindow::updateScopePanel()
 {
-    m_panels[3]->setText(SearchScopeRoot.Assigned ? SearchScopeRoot.Resource.RemoteName
-                                                  : QStringLiteral("Entire Network"));
+    m_panels[3]->setText(m_scopeRoot.Assigned ? m_scopeRoot.Resource.RemoteName
+                                              : QStringLiteral("Entire Network"));
 }
 
 QString TMainWindow::statusText() const
@@ -460,7 +460,7 @@ void TMainWindow::loadProfile()
     if (fileName.isEmpty())
         return;
     try {
-        LoadProfile(fileName, *this);
+        LoadProfile(fileName, *this, m_settings);
     } catch (const std::exception& error) {
         ShowError(QStringLiteral("Unable to load profile: ") + ExceptionMessage(error));
     }
@@ -475,10 +475,10 @@ void TMainWindow::saveProfile()
                                                         QStringLiteral(".ini"));
     if (fileName.isEmpty())
         return;
-    Settings.History = m_search->maskHistory();
-    Settings.TextHistory = m_search->textHistory();
+    m_settings.Settings.History = m_search->maskHistory();
+    m_settings.Settings.TextHistory = m_search->textHistory();
     try {
-        SaveProfile(fileName, *this);
+        SaveProfile(fileName, *this, m_settings);
     } catch (const std::exception& error) {
         ShowError(QStringLiteral("Unable to save profile: ") + ExceptionMessage(error));
     }
@@ -532,7 +532,8 @@ bool TMainWindow::trayIconVisible() const
 void TMainWindow::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && isMinimized() && Settings.MinToTray && m_trayIcon)
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && m_settings.Settings.MinToTray &&
+        m_trayIcon)
         QTimer::singleShot(0, this, &TMainWindow::minimizeToTray);
 }
 

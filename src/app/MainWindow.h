@@ -2,7 +2,9 @@
 
 #include "app/Commands.h"
 #include "app/IconCache.h"
+#include "engine/ScopeRoot.h"
 #include "model/ItemRecord.h"
+#include "store/SettingsFile.h"
 #include "store/WindowGeometry.h"
 
 #include <QHash>
@@ -43,6 +45,11 @@ public:
     // The engine that runs the searches (null: none, every start is refused). Not
     // owned; it must outlive every search it started.
     void setSearchEngine(TSearchEngineLink* engine);
+
+    // The program's settings (read at creation, written at destruction) and the root
+    // the scope browser chose: what the dialogs change and the next search copies.
+    TProgramSettings& settings() { return m_settings; }
+    TScopeRoot& scopeRoot() { return m_scopeRoot; }
 
     QAction* action(TCommand command) const { return m_actions.value(command); }
     QComboBox* maskBox() const { return m_maskBox; }
@@ -115,6 +122,8 @@ private:
     void shortcutToDesktop();
 
     QString m_settingsPath;
+    TProgramSettings m_settings;
+    TScopeRoot m_scopeRoot;
     TSearchEngineLink* m_engine;
     TIconCache m_iconCache;
     TResultsModel* m_model = nullptr;

@@ -37,9 +37,9 @@ bool RequestName(QWidget* owner, const QString& currentName, QString& newName)
 
 } // namespace
 
-TResultFileOperations::TResultFileOperations(TResultsModel& results, QWidget* mainWindow)
-    : m_results(results), m_mainWindow(mainWindow), m_chooseFolder(ChooseFolder), m_requestName(RequestName),
-      m_openUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
+TResultFileOperations::TResultFileOperations(TResultsModel& results, TSettings& settings, QWidget* mainWindow)
+    : m_results(results), m_settings(settings), m_mainWindow(mainWindow), m_chooseFolder(ChooseFolder),
+      m_requestName(RequestName), m_openUrl([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
       m_makeTransferUi([](QWidget* owner, bool move) -> std::unique_ptr<TTransferUi> {
           return std::make_unique<TTransferDialogs>(owner, move ? QStringLiteral("Moving...")
                                                                 : QStringLiteral("Copying..."));
@@ -122,10 +122,10 @@ void TResultFileOperations::transfer(const QList<int>& rows, bool move)
     sources.removeIf([](const QString& name) { return name.startsWith(QStringLiteral("ftp://")); });
     if (sources.isEmpty())
         return;
-    const QString folder = m_chooseFolder(m_mainWindow, Settings.InitialDir);
+    const QString folder = m_chooseFolder(m_mainWindow, m_settings.InitialDir);
     if (folder.isEmpty())
         return;
-    Settings.InitialDir = folder;
+    m_settings.InitialDir = folder;
 
     {
         std::unique_ptr<TTransferUi> ui = m_makeTransferUi(m_mainWindow, move);
@@ -150,7 +150,7 @@ void TResultFileOperations::transfer(const QList<int>& rows, bool move)
         }
         removeRecords(gone);
     }
-    Settings.InitialDir = folder;
+    m_settings.InitialDir = folder;
 }
 
 void TResultFileOperations::DeleteFiles(const QList<int>& rows)

@@ -14,6 +14,7 @@ class QDialog;
 class QWidget;
 class TResultsModel;
 class TTransferUi;
+struct TSettings;
 
 // The file operations of the results view's pop-up menu on the found files
 // themselves: Copy, Move, Delete, Rename, Properties and the network drive
@@ -44,7 +45,8 @@ public:
     // Runs a modal window (the properties); tests look at it instead.
     using DialogRunner = std::function<void(QDialog& dialog)>;
 
-    TResultFileOperations(TResultsModel& results, QWidget* mainWindow);
+    // settings: the program's settings (the copy/move target folder is kept in them).
+    TResultFileOperations(TResultsModel& results, TSettings& settings, QWidget* mainWindow);
     ~TResultFileOperations();
 
     // Logs on to a share before the first operation on it (see TShareAccess::LogonTo).
@@ -88,6 +90,7 @@ private:
     void showInfo(const QString& text);
 
     TResultsModel& m_results;
+    TSettings& m_settings;
     QPointer<QWidget> m_mainWindow;
     std::function<void(ShareClient&, const QString&)> m_logon;
     FolderChooser m_chooseFolder;

@@ -38,8 +38,8 @@ void TResultsExports::installCommands()
 TReportSettings TResultsExports::reportSettings() const
 {
     TReportSettings settings;
-    settings.FileNameDisplayFormat = Settings.FileNameDisplayFormat;
-    settings.DateFormat = Settings.DateFormat;
+    settings.FileNameDisplayFormat = m_window.settings().Settings.FileNameDisplayFormat;
+    settings.DateFormat = m_window.settings().Settings.DateFormat;
     settings.Locale = QLocale();
     return settings;
 }

@@ -47,8 +47,9 @@ void AddToHistory(QComboBox* box)
 } // namespace
 
 TSearchControl::TSearchControl(const Widgets& widgets, TResultsModel& model, TSearchEngineLink& engine,
-                               std::function<void(const QString&)> setStatusText, QObject* parent)
-    : QObject(parent), m_widgets(widgets), m_model(model), m_engine(&engine),
+                               const TSettings& settings, std::function<void(const QString&)> setStatusText,
+                               QObject* parent)
+    : QObject(parent), m_widgets(widgets), m_model(model), m_engine(&engine), m_settings(settings),
       m_setStatusText(std::move(setStatusText))
 {
 }
@@ -61,8 +62,8 @@ bool TSearchControl::execute()
     }
     try {
         const QString refusal = SearchRefusal(
-            TSearchRequest{Settings.SearchMethod, Settings.ResList, Settings.FoldersSearchMethod,
-                           Settings.FolderList, m_widgets.masks->currentText()});
+            TSearchRequest{m_settings.SearchMethod, m_settings.ResList, m_settings.FoldersSearchMethod,
+                           m_settings.FolderList, m_widgets.masks->currentText()});
         if (!refusal.isEmpty())
             RaiseError(refusal);
         startSearch();
@@ -82,7 +83,7 @@ void TSearchControl::startSearch()
     m_lastLogCount = 0; // the new session's log counts from zero
 
     const TThreadConfig config =
-        MakeThreadConfig(Settings, m_widgets.masks->currentText(), m_widgets.texts->currentText());
+        MakeThreadConfig(m_settings, m_widgets.masks->currentText(), m_widgets.texts->currentText());
     m_running = true;
     try {
         m_session = m_engine->start(config, [this] { searchEnded(); });
@@ -106,7 +107,7 @@ void TSearchControl::searchEnded()
     m_model.flushRowCount();
     m_running = false;
     showCommandState(false);
-    if (Settings.CompleteMessage)
+    if (m_settings.CompleteMessage)
         ShowInfo(QStringLiteral("Search completed. Found %1 files.").arg(m_model.items().size()));
     updateStatusFromLog();
     showResultSummary();

@@ -10,6 +10,7 @@ class QComboBox;
 class TResultsModel;
 class TSearchEngineLink;
 class TSearchSession;
+struct TSettings;
 
 // Starting, watching and ending searches from the main window: validation of what
 // the user typed, the two histories, the configuration built from the settings, the
@@ -31,8 +32,10 @@ public:
         QAction* command = nullptr; // Start/Stop
     };
 
+    // settings: the program's settings, read when a search starts and ends.
     TSearchControl(const Widgets& widgets, TResultsModel& model, TSearchEngineLink& engine,
-                   std::function<void(const QString&)> setStatusText, QObject* parent = nullptr);
+                   const TSettings& settings, std::function<void(const QString&)> setStatusText,
+                   QObject* parent = nullptr);
 
     // Start/Stop command, Enter in either box, "/mask:" of the command line. Refusals
     // and start errors are shown with ShowError; returns true when a search started.
@@ -72,6 +75,7 @@ private:
     Widgets m_widgets;
     TResultsModel& m_model;
     TSearchEngineLink* m_engine;
+    const TSettings& m_settings;
     std::function<void(const QString&)> m_setStatusText;
     int m_lastLogCount = 0;
     bool m_running = false;

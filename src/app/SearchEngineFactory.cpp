@@ -57,17 +57,18 @@ class TProgramSearchEngine : private TPlatformServices, public TEngineSearchLink
 public:
     TProgramSearchEngine(MainThreadDispatcher& dispatcher, TMainWindow& window)
         : TPlatformServices(dispatcher),
-          TEngineSearchLink(dispatcher, window.resultsModel(), window.iconCache(), services(), NewSession)
+          TEngineSearchLink(dispatcher, window.resultsModel(), window.iconCache(), services(),
+                            [&window] { return NewSession(window); })
     {
     }
 
 private:
     // The program's settings as they are when a search starts.
-    static std::shared_ptr<TSearchSession> NewSession()
+    static std::shared_ptr<TSearchSession> NewSession(TMainWindow& window)
     {
-        const QList<TUnicodeAccount> accounts = AccountList.Snapshot();
+        const QList<TUnicodeAccount> accounts = window.settings().Accounts.Snapshot();
         return std::make_shared<TSearchSession>(
-            SearchScopeRoot, IPDiscovery.Snapshot(),
+            window.scopeRoot(), window.settings().IPDiscovery.Snapshot(),
             std::vector<TUnicodeAccount>(accounts.begin(), accounts.end()));
     }
 };

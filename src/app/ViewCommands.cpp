@@ -25,9 +25,9 @@ namespace {
 // Before the first operation on a share: the stored accounts whose computer mask
 // matches, as a search would try them. An account list with a broken mask logs on
 // with none (the operation then reports the share's own refusal).
-void LogOnWithStoredAccounts(ShareClient& client, const QString& sharePath)
+void LogOnWithStoredAccounts(const TAccountList& list, ShareClient& client, const QString& sharePath)
 {
-    const QList<TUnicodeAccount> accounts = AccountList.Snapshot();
+    const QList<TUnicodeAccount> accounts = list.Snapshot();
     if (accounts.isEmpty())
         return;
     try {
@@ -42,12 +42,14 @@ void LogOnWithStoredAccounts(ShareClient& client, const QString& sharePath)
 } // namespace
 
 TViewCommands::TViewCommands(TMainWindow& window)
-    : QObject(&window), m_window(window),
-      m_fileOperations(std::make_unique<TResultFileOperations>(window.resultsModel(), &window))
+    : QObject(&window), m_window(window), m_fileOperations(std::make_unique<TResultFileOperations>(
+                                              window.resultsModel(), window.settings().Settings, &window))
 {
     setObjectName(QStringLiteral("ViewCommands"));
     setVendorSite(VendorSiteUrl());
-    m_fileOperations->setLogonHook(LogOnWithStoredAccounts);
+    m_fileOperations->setLogonHook([&window](ShareClient& client, const QString& sharePath) {
+        LogOnWithStoredAccounts(window.settings().Accounts, client, sharePath);
+    });
     install();
     // The start-up check waits until the window has appeared: a run that never shows
     // it (unattended, without a display) asks nobody and checks nothing.
@@ -59,7 +61,8 @@ TViewCommands::~TViewCommands() = default;
 void TViewCommands::setVendorSite(const QString& site)
 {
     m_versionCheck = std::make_unique<TOnlineVersionCheck>(TOnlineVersionCheck::VersionFileAddress(site),
-                                                           TOnlineVersionCheck::DownloadPageAddress(site));
+                                                           TOnlineVersionCheck::DownloadPageAddress(site),
+                                                           m_window.settings().AutoUpdate);
     m_versionCheck->setMainWindow(&m_window);
 }
 
@@ -105,7 +108,7 @@ void TViewCommands::install()
     // The item toggles itself; the check follows its mark at once (the window takes
     // the mark into the settings file at exit).
     connect(m_window.action(TCommand::AutoCheckEnabled), &QAction::toggled, this,
-            [](bool checked) { AutoUpdateSettings.AutoCheckEnabled = checked; });
+            [this](bool checked) { m_window.settings().AutoUpdate.AutoCheckEnabled = checked; });
 
     TResultFileOperations& files = *m_fileOperations;
     setHandler(TCommand::Copy, [this, &files] { files.CopyFiles(selectedRows()); });

@@ -68,9 +68,9 @@ TAccountsManagementForm::TAccountsManagementForm(TAccountList& accounts, QWidget
 
 TAccountsManagementForm::~TAccountsManagementForm() = default;
 
-void TAccountsManagementForm::Execute(QWidget* parent)
+void TAccountsManagementForm::Execute(QWidget* parent, TAccountList& accounts)
 {
-    TAccountsManagementForm form(AccountList, parent);
+    TAccountsManagementForm form(accounts, parent);
     form.exec();
 }
 

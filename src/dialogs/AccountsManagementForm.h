@@ -11,15 +11,15 @@ class TAccountListModel;
 // Cancel only close the window, so nothing is undone by Cancel.
 //
 // Entry point for the main window's "Password Management" command (Ctrl+P, available
-// also while a search runs):  TAccountsManagementForm::Execute(this);
+// also while a search runs):  TAccountsManagementForm::Execute(this, accounts);
 class TAccountsManagementForm : public QDialog {
     Q_OBJECT
 public:
     explicit TAccountsManagementForm(TAccountList& accounts, QWidget* parent = nullptr);
     ~TAccountsManagementForm() override;
 
-    // Shows the window modally over parent, working on the process-wide AccountList.
-    static void Execute(QWidget* parent);
+    // Shows the window modally over parent, working on accounts.
+    static void Execute(QWidget* parent, TAccountList& accounts);
 
     // The selected row, or -1.
     int selectedIndex() const;

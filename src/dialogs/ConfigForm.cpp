@@ -371,11 +371,6 @@ bool TConfigForm::Execute(QWidget* parent, TSettings& settings, TIPDiscoverySett
     return true;
 }
 
-bool TConfigForm::Execute(QWidget* parent, const std::function<void()>& openManual)
-{
-    return Execute(parent, Settings, IPDiscovery, openManual);
-}
-
 void TConfigForm::load(const TSettings& settings)
 {
     m_filterByDate->setChecked(settings.FilterByDate);

@@ -26,7 +26,7 @@ struct TSettings;
 // whatever happens to this one.
 //
 // Entry point for the main window's "&Options" command:
-//     if (TConfigForm::Execute(this, [] { OpenManual(); })) {
+//     if (TConfigForm::Execute(this, settings.Settings, settings.IPDiscovery, [] { OpenManual(); })) {
 //         // lay out the result columns again, ApplyViewSettings, UpdateScopePanel
 //     }
 class TConfigForm : public QDialog {
@@ -42,8 +42,6 @@ public:
     // back into settings. Returns whether OK was pressed.
     static bool Execute(QWidget* parent, TSettings& settings, TIPDiscoverySettings& discovery,
                         const std::function<void()>& openManual = {});
-    // The same on the process-wide Settings and IPDiscovery.
-    static bool Execute(QWidget* parent, const std::function<void()>& openManual = {});
 
     void load(const TSettings& settings);
     // Copies the controls into settings. A choice list or radio group showing no item

@@ -71,11 +71,6 @@ bool TIPScanOptionsForm::Execute(QWidget* parent, TIPDiscoverySettings& settings
     return true;
 }
 
-bool TIPScanOptionsForm::Execute(QWidget* parent)
-{
-    return Execute(parent, IPDiscovery);
-}
-
 void TIPScanOptionsForm::load(const TIPDiscoverySettings& settings)
 {
     m_timeOut->setValue(settings.TimeOut);

@@ -12,15 +12,14 @@ struct TIPDiscoverySettings;
 // reverse name lookup. OK refuses a choice without any method, with a warning.
 //
 // Entry point (the Options dialog's "Additional settings"):
-// TIPScanOptionsForm::Execute(parent) loads the process-wide IPDiscovery and writes
-// the four values back at once when the dialog closes with OK.
+// TIPScanOptionsForm::Execute(parent, discovery) loads the program's discovery
+// settings and writes the four values back at once when the dialog closes with OK.
 class TIPScanOptionsForm : public QDialog {
     Q_OBJECT
 public:
     explicit TIPScanOptionsForm(QWidget* parent = nullptr);
 
     static bool Execute(QWidget* parent, TIPDiscoverySettings& settings);
-    static bool Execute(QWidget* parent);
 
     void load(const TIPDiscoverySettings& settings);
     void store(TIPDiscoverySettings& settings) const;

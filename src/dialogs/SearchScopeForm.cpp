@@ -122,11 +122,6 @@ bool TSearchScopeForm::Execute(QWidget* parent, std::shared_ptr<NetworkBrowser> 
     return true;
 }
 
-bool TSearchScopeForm::Execute(QWidget* parent, std::shared_ptr<NetworkBrowser> browser)
-{
-    return Execute(parent, std::move(browser), SearchScopeRoot);
-}
-
 void TSearchScopeForm::refresh()
 {
     if (m_build.valid() || !m_browser)

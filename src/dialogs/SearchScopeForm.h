@@ -27,7 +27,7 @@ class TScopeBuildNotice;
 //
 // Entry point for the main window's "Search &Scope" command, with a browser of its
 // own (std::make_shared<SmbNetworkBrowser>(), kept for later uses):
-//     if (TSearchScopeForm::Execute(this, browser))
+//     if (TSearchScopeForm::Execute(this, browser, scopeRoot()))
 //         updateScopePanel();
 class TSearchScopeForm : public QDialog {
     Q_OBJECT
@@ -38,8 +38,6 @@ public:
     // Shows the window; on OK assigns the chosen container to root (AssignScopeRoot;
     // "Entire Network" clears it) and returns true. Cancel leaves root unchanged.
     static bool Execute(QWidget* parent, std::shared_ptr<NetworkBrowser> browser, TScopeRoot& root);
-    // The same for the process-wide SearchScopeRoot.
-    static bool Execute(QWidget* parent, std::shared_ptr<NetworkBrowser> browser);
 
     // Starts building the map (Refresh); nothing happens while a build runs.
     void refresh();

@@ -39,8 +39,3 @@ bool TTextOptionsForm::Execute(QWidget* parent, TSettings& settings)
     settings.Encoding = ModeOfItem<TTextEncoding>(form.m_encoding->itemIndex());
     return true;
 }
-
-bool TTextOptionsForm::Execute(QWidget* parent)
-{
-    return Execute(parent, Settings);
-}

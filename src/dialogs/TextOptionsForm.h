@@ -11,8 +11,8 @@ struct TSettings;
 // selects no item, and OK without a choice then stores Unknown.
 //
 // Entry point for the main window's "Text Search Options" command:
-// TTextOptionsForm::Execute(this) edits the process-wide Settings; the values take
-// effect at the next search start.
+// TTextOptionsForm::Execute(this, settings) edits the program's settings; the values
+// take effect at the next search start.
 class TTextOptionsForm : public QDialog {
     Q_OBJECT
 public:
@@ -21,7 +21,6 @@ public:
     // Fills the dialog from settings, shows it and, on OK only, writes Logic and
     // Encoding back. Returns whether OK was pressed.
     static bool Execute(QWidget* parent, TSettings& settings);
-    static bool Execute(QWidget* parent);
 
     TRadioGroup* keywords() const { return m_keywords; }
     TRadioGroup* encoding() const { return m_encoding; }

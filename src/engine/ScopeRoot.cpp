@@ -1,7 +1,5 @@
 #include "engine/ScopeRoot.h"
 
-TScopeRoot SearchScopeRoot;
-
 void AssignScopeRoot(TScopeRoot& root, const TNetResource* source)
 {
     ClearScopeRoot(root);

@@ -12,7 +12,3 @@ struct TScopeRoot {
 // Clears root, then copies source into it when source is present.
 void AssignScopeRoot(TScopeRoot& root, const TNetResource* source);
 void ClearScopeRoot(TScopeRoot& root);
-
-// The root the scope browser set for the next search (main thread only). Program
-// state like the settings: a search works with the copy its session took.
-extern TScopeRoot SearchScopeRoot;

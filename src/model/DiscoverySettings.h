@@ -20,6 +20,3 @@ struct TIPDiscoverySettings {
                 TDiscoveryMethods::FromBits(Method.load())};
     }
 };
-
-// The program's one instance (settings file, options dialogs, search start).
-extern TIPDiscoverySettings IPDiscovery;

@@ -18,6 +18,17 @@ std::string_view NameBeforeMarker(std::string_view rest, bool& folder)
     return rest;
 }
 
+// An entry of these listings: a folder's size is not a file size, so it is 0.
+FtpRawEntry MakeEntry(std::string_view name, bool folder, uint64_t size, const DateTimeParts& parts)
+{
+    FtpRawEntry entry;
+    entry.name = BytesOf(name);
+    entry.isDirectory = folder;
+    entry.size = folder ? 0 : size;
+    entry.dateTime = DateTimeOrZero(parts);
+    return entry;
+}
+
 } // namespace
 
 bool ParseVxWorksLine(const FtpLine& line, FtpRawEntry& entry)
@@ -31,11 +42,7 @@ bool ParseVxWorksLine(const FtpLine& line, FtpRawEntry& entry)
     const std::string_view name = NameBeforeMarker(line.restFrom(3), folder);
     if (name.empty())
         return false;
-    entry = FtpRawEntry{};
-    entry.name = BytesOf(name);
-    entry.isDirectory = folder;
-    entry.size = folder ? 0 : size;
-    entry.dateTime = DateTimeOrZero(parts);
+    entry = MakeEntry(name, folder, size, parts);
     return true;
 }
 
@@ -70,11 +77,7 @@ bool ParseOs9Line(const FtpLine& line, FtpRawEntry& entry)
     const std::string_view name = line.text.substr(count.offset + count.text.size() + 1);
     if (name.empty())
         return false;
-    entry = FtpRawEntry{};
-    entry.name = BytesOf(name);
-    entry.isDirectory = attributes[0] == 'd';
-    entry.size = entry.isDirectory ? 0 : size;
-    entry.dateTime = DateTimeOrZero({FullYear(year), month, day, hour, minute, 0, 0});
+    entry = MakeEntry(name, attributes[0] == 'd', size, {FullYear(year), month, day, hour, minute, 0, 0});
     return true;
 }
 
@@ -98,10 +101,6 @@ bool ParseNortelLine(const FtpLine& line, FtpRawEntry& entry)
         name.remove_prefix(1);
     if (name.empty())
         return false;
-    entry = FtpRawEntry{};
-    entry.name = BytesOf(name);
-    entry.isDirectory = folder;
-    entry.size = folder ? 0 : size;
-    entry.dateTime = DateTimeOrZero(parts);
+    entry = MakeEntry(name, folder, size, parts);
     return true;
 }

@@ -9,8 +9,6 @@
 #include "platform/ProgramPath.h"
 #include "store/WindowGeometry.h"
 
-TSettings Settings;
-
 namespace {
 
 const QString kDiscovery = QStringLiteral("IPDiscovery");
@@ -100,11 +98,6 @@ void ReadSettings(const TIniFile& ini, TWindowGeometry& window, TSettings& s, TA
     ReadWindowGeometry(ini, window);
 }
 
-void ReadSettings(const TIniFile& ini, TWindowGeometry& window)
-{
-    ReadSettings(ini, window, Settings, AccountList, IPDiscovery);
-}
-
 void WriteSettings(TIniFile& ini, const TWindowGeometry& window, const TSettings& s,
                    const TAccountList& accounts, const TIPDiscoverySettings& discovery)
 {
@@ -150,9 +143,4 @@ void WriteSettings(TIniFile& ini, const TWindowGeometry& window, const TSettings
     WriteListText(ini, kLists, QStringLiteral("TextHistory"), s.TextHistory);
 
     WriteWindowGeometry(ini, window);
-}
-
-void WriteSettings(TIniFile& ini, const TWindowGeometry& window)
-{
-    WriteSettings(ini, window, Settings, AccountList, IPDiscovery);
 }

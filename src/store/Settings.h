@@ -11,14 +11,13 @@ class TIniFile;
 class TWindowGeometry;
 struct TIPDiscoverySettings;
 
-// The user's settings, one field per INI key and named after it. The process-wide
-// instance is Settings; it belongs to the main thread (a search works on the copy
-// MakeThreadConfig takes when it starts). The "IPDiscovery" values live in the
-// engine's IPDiscovery, which host checks read while they run; the accounts in
-// AccountList. The initial values are the defaults, except the dates (the moment the
-// settings are read) and InitialDir (the program's folder), which ReadSettings sets.
-// The modes are read through ModeFromStored, so a stored integer outside a mode's
-// values arrives as its Unknown, and is written back as -1.
+// The user's settings, one field per INI key and named after it. The program's
+// instance (in TProgramSettings) belongs to the main thread; a search works on the
+// copy MakeThreadConfig takes when it starts. The "IPDiscovery" values and the
+// accounts are kept beside it in TProgramSettings. The initial values are the defaults, except the dates (the
+// moment the settings are read) and InitialDir (the program's folder), which ReadSettings sets. The modes are
+// read through ModeFromStored, so a stored integer outside a mode's values arrives as its Unknown, and is
+// written back as -1.
 struct TSettings {
     // "Filters"
     bool FilterByDate = false;
@@ -58,21 +57,16 @@ struct TSettings {
     friend bool operator==(const TSettings&, const TSettings&) = default;
 };
 
-extern TSettings Settings;
-
 // Reads a settings file or profile: the accounts first (appended to the list), then
 // every setting in its order, each key's stored value or its default, then the main
 // window's geometry. The caller applies the view settings afterwards.
 void ReadSettings(const TIniFile& ini, TWindowGeometry& window, TSettings& settings, TAccountList& accounts,
                   TIPDiscoverySettings& discovery);
-// The same for the process-wide Settings, AccountList and IPDiscovery.
-void ReadSettings(const TIniFile& ini, TWindowGeometry& window);
 
 // Writes every setting in the order a new file shows them, accounts first. Keys the
 // file holds and that are not written keep their values. Does not save the file.
 void WriteSettings(TIniFile& ini, const TWindowGeometry& window, const TSettings& settings,
                    const TAccountList& accounts, const TIPDiscoverySettings& discovery);
-void WriteSettings(TIniFile& ini, const TWindowGeometry& window);
 
 // A list as one value: items separated by ",", an item holding a blank, a control
 // character, "~" or "," enclosed in "~" with inner "~" doubled. Reading also splits

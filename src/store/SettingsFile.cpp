@@ -15,8 +15,6 @@
 #include <cmath>
 #include <unistd.h>
 
-TAutoUpdateSettings AutoUpdateSettings;
-
 namespace {
 
 const QString kAutoUpdate = QStringLiteral("AutoUpdate");
@@ -66,40 +64,41 @@ QString SettingsFilePath(const QString& programPath)
     return UserConfigFolder() + QStringLiteral("/kestrova/kestrova.ini");
 }
 
-void LoadSettings(const QString& settingsPath, TWindowGeometry& window)
+void LoadSettings(const QString& settingsPath, TWindowGeometry& window, TProgramSettings& settings)
 {
     const TIniFile ini(settingsPath);
-    ReadSettings(ini, window);
-    ReadAutoUpdateSettings(ini, AutoUpdateSettings);
+    ReadSettings(ini, window, settings.Settings, settings.Accounts, settings.IPDiscovery);
+    ReadAutoUpdateSettings(ini, settings.AutoUpdate);
 }
 
-void SaveSettings(const QString& settingsPath, const TWindowGeometry& window)
+void SaveSettings(const QString& settingsPath, const TWindowGeometry& window,
+                  const TProgramSettings& settings)
 {
     TIniFile ini(settingsPath);
-    WriteSettings(ini, window);
-    WriteAutoUpdateSettings(ini, AutoUpdateSettings);
+    WriteSettings(ini, window, settings.Settings, settings.Accounts, settings.IPDiscovery);
+    WriteAutoUpdateSettings(ini, settings.AutoUpdate);
     CreateFolderFor(settingsPath);
     ini.UpdateFile();
 }
 
-void LoadProfile(const QString& profilePath, TWindowGeometry& window)
+void LoadProfile(const QString& profilePath, TWindowGeometry& window, TProgramSettings& settings)
 {
     const TIniFile ini(profilePath);
-    ReadSettings(ini, window);
+    ReadSettings(ini, window, settings.Settings, settings.Accounts, settings.IPDiscovery);
 }
 
-void SaveProfile(const QString& profilePath, const TWindowGeometry& window)
+void SaveProfile(const QString& profilePath, const TWindowGeometry& window, const TProgramSettings& settings)
 {
     TIniFile ini(profilePath);
-    WriteSettings(ini, window);
+    WriteSettings(ini, window, settings.Settings, settings.Accounts, settings.IPDiscovery);
     ini.UpdateFile();
 }
 
-int ImportLegacyAccounts(const QString& settingsPath)
+int ImportLegacyAccounts(const QString& settingsPath, TAccountList& accounts)
 {
-    return ImportLegacyAccountFile(LegacyAccountFilePath(settingsPath), AccountList, [&settingsPath] {
+    return ImportLegacyAccountFile(LegacyAccountFilePath(settingsPath), accounts, [&settingsPath, &accounts] {
         TIniFile ini(settingsPath);
-        SaveAccounts(ini, AccountList);
+        SaveAccounts(ini, accounts);
         CreateFolderFor(settingsPath);
         ini.UpdateFile();
     });

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "accounts/AccountList.h"
+#include "model/DiscoverySettings.h"
+#include "store/Settings.h"
+
 #include <QString>
 #include <cstdint>
 
@@ -7,7 +11,7 @@ class TIniFile;
 class TWindowGeometry;
 
 // The update checker's state, section "AutoUpdate". It is kept in the settings file
-// only, never in a profile. The process-wide instance is AutoUpdateSettings.
+// only, never in a profile.
 struct TAutoUpdateSettings {
     bool QueryForAutoCheck = true; // the first-start question is still to be asked
     bool AutoCheckEnabled = false;
@@ -16,7 +20,15 @@ struct TAutoUpdateSettings {
     friend bool operator==(const TAutoUpdateSettings&, const TAutoUpdateSettings&) = default;
 };
 
-extern TAutoUpdateSettings AutoUpdateSettings;
+// What the settings file holds. The program has one, owned by the main window and
+// passed to what shows or changes it (dialogs, commands, the search start); a search
+// works on copies taken when it starts, never on these.
+struct TProgramSettings {
+    TSettings Settings;
+    TAccountList Accounts;
+    TIPDiscoverySettings IPDiscovery;
+    TAutoUpdateSettings AutoUpdate;
+};
 
 // LastAutoCheckDate defaults to today.
 void ReadAutoUpdateSettings(const TIniFile& ini, TAutoUpdateSettings& settings);
@@ -29,22 +41,23 @@ void WriteAutoUpdateSettings(TIniFile& ini, const TAutoUpdateSettings& settings)
 // settings too.
 QString SettingsFilePath(const QString& programPath);
 
-// At main window creation: the settings file's settings (ReadSettings on the
-// process-wide values), then its "AutoUpdate" section. A missing file gives the
-// defaults. Read errors raise EKestrovaError.
-void LoadSettings(const QString& settingsPath, TWindowGeometry& window);
+// At main window creation: the settings file's settings (ReadSettings), then its
+// "AutoUpdate" section. A missing file gives the defaults. Read errors raise
+// EKestrovaError.
+void LoadSettings(const QString& settingsPath, TWindowGeometry& window, TProgramSettings& settings);
 // At main window destruction: WriteSettings and the "AutoUpdate" section into the
 // file, which is then replaced atomically (its folder is created when missing).
-void SaveSettings(const QString& settingsPath, const TWindowGeometry& window);
+void SaveSettings(const QString& settingsPath, const TWindowGeometry& window,
+                  const TProgramSettings& settings);
 
 // "Load Profile" / "Save Profile": the same without the "AutoUpdate" section. Errors
 // raise EKestrovaError; a profile read halfway keeps what was read.
-void LoadProfile(const QString& profilePath, TWindowGeometry& window);
-void SaveProfile(const QString& profilePath, const TWindowGeometry& window);
+void LoadProfile(const QString& profilePath, TWindowGeometry& window, TProgramSettings& settings);
+void SaveProfile(const QString& profilePath, const TWindowGeometry& window, const TProgramSettings& settings);
 
 // Takes over the legacy account file beside the settings file (LegacyAccountFilePath)
-// into AccountList, once, right after LoadSettings. The accounts are written into the
+// into accounts, once, right after LoadSettings. The accounts are written into the
 // settings file's "Accounts" section before the legacy file is deleted, so a crash
 // before the program's exit cannot lose them. Returns the number imported; raises
 // EKestrovaError when the legacy file or the settings file cannot be read or written.
-int ImportLegacyAccounts(const QString& settingsPath);
+int ImportLegacyAccounts(const QString& settingsPath, TAccountList& accounts);

@@ -24,7 +24,7 @@ public:
     // The version file's and the download page's addresses (VersionFileAddress and
     // DownloadPageAddress of the vendor's site).
     TOnlineVersionCheck(const QString& versionFileAddress, const QString& downloadPageAddress,
-                        TAutoUpdateSettings& settings = AutoUpdateSettings);
+                        TAutoUpdateSettings& settings);
     ~TOnlineVersionCheck();
 
     TUpdateCheckTexts Texts;

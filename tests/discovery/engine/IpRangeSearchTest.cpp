@@ -21,10 +21,10 @@ protected:
     void SetUp() override
     {
         KESTROVA_REQUIRE_SMB_FIXTURE();
-        IPDiscovery.TimeOut = 1000;
-        IPDiscovery.MaxThreads = 10;
-        IPDiscovery.ResolveAddress = false;
-        IPDiscovery.Method = TDiscoveryMethods(TDiscoveryMethod::ICMP).Bits();
+        LiveSearchDiscovery.TimeOut = 1000;
+        LiveSearchDiscovery.MaxThreads = 10;
+        LiveSearchDiscovery.ResolveAddress = false;
+        LiveSearchDiscovery.Method = TDiscoveryMethods(TDiscoveryMethod::ICMP).Bits();
         config.SearchMethod = TSearchType::IpAddressRange;
         config.FileMasks = "*.doc";
         config.ResList = address(1) + "-" + address(6);
@@ -123,7 +123,7 @@ TEST_F(IpRangeSearchTest, StopInTheSweepStartsNoFurtherCheckAndStillEnds)
     LiveSearch search;
     if (!CanProbe(search))
         GTEST_SKIP() << "no ICMP socket";
-    IPDiscovery.MaxThreads = 1;
+    LiveSearchDiscovery.MaxThreads = 1;
     // The stop comes while the third address is being handed to the checker.
     search.hostChecks->beforeStart = [&search](int index) {
         if (index == 2)
@@ -154,7 +154,7 @@ TEST_F(IpRangeSearchTest, NoProbeMethodFindsNothing)
     LiveSearch search;
     if (!CanProbe(search))
         GTEST_SKIP() << "no ICMP socket";
-    IPDiscovery.Method = 0;
+    LiveSearchDiscovery.Method = 0;
     const THeadlessSearchResult result = search.run(config);
 
     EXPECT_EQ(Started(search), Addresses(1, 6));
@@ -175,7 +175,7 @@ TEST_F(IpRangeSearchTest, NetBiosAloneFindsTheHostThatAnswersIt)
     LiveSearch search(responder.port());
     if (!CanProbe(search))
         GTEST_SKIP() << "no ICMP socket";
-    IPDiscovery.Method = TDiscoveryMethods(TDiscoveryMethod::NetBios).Bits();
+    LiveSearchDiscovery.Method = TDiscoveryMethods(TDiscoveryMethod::NetBios).Bits();
     const THeadlessSearchResult result = search.run(config);
 
     EXPECT_EQ(Started(search), Addresses(1, 6));

@@ -39,7 +39,7 @@ TEST_F(CommandLineSessionTest, AMaskStartsOneSearchInLowerCaseWithoutTheCompleti
     EXPECT_EQ(engine->configs[0].FileMasks, "*.txt");
     EXPECT_EQ(engine->configs[0].SearchMethod, TSearchType::IpAddressRange);
     EXPECT_EQ(engine->configs[0].ResList, "127.0.4.2-127.0.4.3");
-    EXPECT_FALSE(Settings.CompleteMessage);
+    EXPECT_FALSE(window->settings().Settings.CompleteMessage);
     EXPECT_TRUE(prompts.infos.isEmpty());
     EXPECT_EQ(window->searchControl().maskHistory(), QStringList({"*.txt"}));
 }
@@ -62,12 +62,12 @@ TEST_F(CommandLineSessionTest, TextBeforeOrAfterTheMaskGivesTheSameSingleSearch)
 
 TEST_F(CommandLineSessionTest, RangeAloneChangesTheScopeButStartsNothing)
 {
-    Settings.ResList = {"old", "older"};
+    window->settings().Settings.ResList = {"old", "older"};
     auto run = session({"/range:10.0.0.1-10.0.0.5", "/Range:10.1.0.1-10.1.0.5"});
     EXPECT_FALSE(run->applyStartSwitches());
     EXPECT_FALSE(window->searchControl().running());
-    EXPECT_EQ(Settings.SearchMethod, TSearchType::IpAddressRange);
-    EXPECT_EQ(Settings.ResList, QStringList({"10.1.0.1-10.1.0.5"}));
+    EXPECT_EQ(window->settings().Settings.SearchMethod, TSearchType::IpAddressRange);
+    EXPECT_EQ(window->settings().Settings.ResList, QStringList({"10.1.0.1-10.1.0.5"}));
     EXPECT_FALSE(run->searchRefused());
 }
 

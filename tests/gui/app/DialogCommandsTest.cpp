@@ -31,13 +31,6 @@ namespace {
 
 class DialogCommandsTest : public MainWindowFixture {
 protected:
-    void TearDown() override
-    {
-        MainWindowFixture::TearDown();
-        ClearScopeRoot(SearchScopeRoot);
-        AccountList.Clear();
-    }
-
     // Starts a search with the mask and waits until it has ended; the configuration
     // it started with.
     TThreadConfig searchWith(const QString& mask)
@@ -132,7 +125,7 @@ TEST_F(DialogCommandsTest, EachCommandOpensItsDialogOverTheWindow)
     EXPECT_TRUE(prompts.errors.isEmpty());
     // Cancel changed nothing the window shows.
     EXPECT_EQ(window->panelText(3), "Entire Network");
-    EXPECT_FALSE(SearchScopeRoot.Assigned);
+    EXPECT_FALSE(window->scopeRoot().Assigned);
 }
 
 TEST_F(DialogCommandsTest, OptionsTakeEffectInTheWindowAndTheNextSearchOnOkOnly)
@@ -146,8 +139,8 @@ TEST_F(DialogCommandsTest, OptionsTakeEffectInTheWindowAndTheNextSearchOnOkOnly)
         ClickButton(dialog, "cancelButton");
     });
     EXPECT_TRUE(window->contentToolBar()->isHidden());
-    EXPECT_FALSE(Settings.EnableTextSearch);
-    EXPECT_EQ(Settings.MaxThreads, 10);
+    EXPECT_FALSE(window->settings().Settings.EnableTextSearch);
+    EXPECT_EQ(window->settings().Settings.MaxThreads, 10);
 
     dialogPrompts.inputAnswers = {QStringLiteral("pc1")};
     run(TCommand::Config, [](QDialog* dialog) {
@@ -197,13 +190,13 @@ TEST_F(DialogCommandsTest, TheChosenScopeBecomesTheRootAndShowsInThePanel)
     run(TCommand::SearchScope, [](QDialog* dialog) { ChooseScope(dialog, QStringLiteral("LAB")); });
     EXPECT_TRUE(prompts.errors.isEmpty());
     EXPECT_EQ(window->panelText(3), "LAB");
-    ASSERT_TRUE(SearchScopeRoot.Assigned);
-    EXPECT_EQ(SearchScopeRoot.Resource, FakeNetworkBrowser::Domain("LAB"));
+    ASSERT_TRUE(window->scopeRoot().Assigned);
+    EXPECT_EQ(window->scopeRoot().Resource, FakeNetworkBrowser::Domain("LAB"));
 
     // Cancel keeps the root; the browser made for the command is used again.
     run(TCommand::SearchScope, [](QDialog* dialog) { ClickButton(dialog, "cancelButton"); });
     EXPECT_EQ(window->panelText(3), "LAB");
-    EXPECT_EQ(SearchScopeRoot.Resource.RemoteName, "LAB");
+    EXPECT_EQ(window->scopeRoot().Resource.RemoteName, "LAB");
 
     // Re-applying the view settings (as after Options) keeps showing the root.
     window->applyViewSettings();
@@ -212,7 +205,7 @@ TEST_F(DialogCommandsTest, TheChosenScopeBecomesTheRootAndShowsInThePanel)
     run(TCommand::SearchScope,
         [](QDialog* dialog) { ChooseScope(dialog, QStringLiteral("Entire Network")); });
     EXPECT_EQ(window->panelText(3), "Entire Network");
-    EXPECT_FALSE(SearchScopeRoot.Assigned);
+    EXPECT_FALSE(window->scopeRoot().Assigned);
     const std::vector<QString> opened = browser->openedContainers();
     EXPECT_EQ(std::count(opened.begin(), opened.end(), QString()), 2);
 }
@@ -231,14 +224,13 @@ TEST_F(DialogCommandsTest, AccountsAddedInPasswordManagementAreSavedWithTheSetti
         // Cancel only closes: the account is already in the list.
         ClickButton(dialog, "cancelButton");
     });
-    ASSERT_EQ(AccountList.Count(), 1);
-    EXPECT_EQ(AccountList.Get(0).Computer, "\\\\fileserv");
+    ASSERT_EQ(window->settings().Accounts.Count(), 1);
+    EXPECT_EQ(window->settings().Accounts.Get(0).Computer, "\\\\fileserv");
 
     destroyWindow(); // writes the settings file
-    AccountList.Clear();
-    createWindow();
-    ASSERT_EQ(AccountList.Count(), 1);
-    const TUnicodeAccount stored = AccountList.Get(0);
+    createWindow();  // a new window reads it
+    ASSERT_EQ(window->settings().Accounts.Count(), 1);
+    const TUnicodeAccount stored = window->settings().Accounts.Get(0);
     EXPECT_EQ(stored.Computer, "\\\\fileserv");
     EXPECT_EQ(stored.UserName, "anna");
     EXPECT_EQ(stored.Password, "s3cret");

@@ -120,7 +120,7 @@ TEST_F(MainWindowTest, AWindowThatWasNeverShownStillClosesAndSaysSo)
 
 TEST_F(MainWindowTest, MinimisingWithoutANotificationAreaTakesTheNormalPath)
 {
-    Settings.MinToTray = true;
+    window->settings().Settings.MinToTray = true;
     window->show();
     window->showMinimized();
     processUntil([] { return false; }, 100);
@@ -133,7 +133,7 @@ TEST_F(MainWindowTest, MinimisingWithoutANotificationAreaTakesTheNormalPath)
 TEST_F(MainWindowTest, SettingsAreSavedAtDestructionAndReadAtCreation)
 {
     engine->hits = ShareHits(1);
-    Settings.CompleteMessage = false;
+    window->settings().Settings.CompleteMessage = false;
     typeAndEnter(window->maskBox(), "*.doc, *.xls");
     ASSERT_TRUE(processUntil([&] { return !window->searchControl().running(); }));
     typeAndEnter(window->maskBox(), "*.txt");
@@ -148,12 +148,11 @@ TEST_F(MainWindowTest, SettingsAreSavedAtDestructionAndReadAtCreation)
     EXPECT_EQ(ini.ReadInteger("Misc", "CompleteMessage", 1), 0);
     EXPECT_EQ(ini.ReadInteger("AutoUpdate", "AutoCheckEnabled", 0), 1);
 
-    Settings = TSettings();
     createWindow();
     EXPECT_EQ(window->searchControl().maskHistory(), QStringList({"*.txt", "*.doc, *.xls"}));
     EXPECT_TRUE(window->action(TCommand::AutoCheckEnabled)->isChecked());
     EXPECT_EQ(window->Bounds().Width, 700);
-    EXPECT_FALSE(Settings.CompleteMessage);
+    EXPECT_FALSE(window->settings().Settings.CompleteMessage);
 }
 
 TEST_F(MainWindowTest, ADamagedSettingsFolderIsReportedAndTheWindowStillOpens)
@@ -237,7 +236,7 @@ TEST_F(MainWindowTest, TheLocationColumnShowsOnlyInTheSeparateFormat)
     window->resize(800, 500);
     window->resultsView()->layoutColumns();
     EXPECT_FALSE(window->resultsView()->isColumnHidden(TResultsModel::LocationColumn));
-    Settings.FileNameDisplayFormat = 0;
+    window->settings().Settings.FileNameDisplayFormat = 0;
     window->applyViewSettings();
     EXPECT_TRUE(window->resultsView()->isColumnHidden(TResultsModel::LocationColumn));
     EXPECT_GT(window->resultsView()->columnWidth(TResultsModel::FileNameColumn), 0);

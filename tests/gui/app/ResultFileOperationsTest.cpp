@@ -48,7 +48,7 @@ protected:
             startFolders.append(start);
             return chosenFolder;
         });
-        Settings.InitialDir = QStringLiteral("/initial");
+        settings.InitialDir = QStringLiteral("/initial");
     }
 
     // A file in the work folder and its record.
@@ -65,7 +65,8 @@ protected:
     LocalFileStore local;
     FailingFileStore* failing = nullptr;
     TResultsModel results;
-    TResultFileOperations operations{results, nullptr};
+    TSettings settings;
+    TResultFileOperations operations{results, settings, nullptr};
     RecordingMessageBoxes boxes;
     int removedRows = 0; // as the model told the view
     QList<int> changedRows;
@@ -238,7 +239,7 @@ TEST_F(ResultFileOperationsTest, MoveDropsTheRecordsOfFilesThatLeftAndRemembersT
     operations.MoveFiles({0, 1});
 
     EXPECT_EQ(startFolders, QStringList{QStringLiteral("/initial")});
-    EXPECT_EQ(Settings.InitialDir, destination.path());
+    EXPECT_EQ(settings.InitialDir, destination.path());
     EXPECT_EQ(Names(results), QStringList({stays, unselected}));
     EXPECT_EQ(removedRows, 1);
     EXPECT_TRUE(QFile::exists(destination.file(QStringLiteral("moved.txt"))));
@@ -253,12 +254,12 @@ TEST_F(ResultFileOperationsTest, CopyKeepsTheListAndACancelledFolderChoiceChange
 
     chosenFolder.clear();
     operations.CopyFiles({0});
-    EXPECT_EQ(Settings.InitialDir, QStringLiteral("/initial"));
+    EXPECT_EQ(settings.InitialDir, QStringLiteral("/initial"));
     EXPECT_EQ(QDir(destination.path()).entryList(QDir::Files), QStringList());
 
     chosenFolder = destination.path();
     operations.CopyFiles({0});
-    EXPECT_EQ(Settings.InitialDir, destination.path());
+    EXPECT_EQ(settings.InitialDir, destination.path());
     EXPECT_EQ(QDir(destination.path()).entryList(QDir::Files), QStringList{QStringLiteral("a.txt")});
     EXPECT_EQ(Names(results), QStringList{a});
     EXPECT_EQ(removedRows, 0);

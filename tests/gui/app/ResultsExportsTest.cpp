@@ -66,7 +66,7 @@ protected:
     // A search that delivers the hits, so that records carry the icon cache's indexes.
     void searchFor(int count)
     {
-        Settings.CompleteMessage = false;
+        window->settings().Settings.CompleteMessage = false;
         engine->hits = ShareHits(count);
         engine->hits.push_back(MakeItemRecord("\\\\PC1\\share\\photo.png", 0x20, -1, 45000.5, 7));
         typeAndEnter(window->maskBox(), "*");

@@ -40,10 +40,10 @@ TEST_F(SearchControlTest, EnterInTheMaskBoxStartsASearchAndTheRowsArrive)
 
 TEST_F(SearchControlTest, TheConfigurationTakesTheBoxesAsTheyStandAndTheSettingsOfTheMoment)
 {
-    Settings.MaxThreads = 3;
-    Settings.EnableTextSearch = true;
-    Settings.SearchMethod = TSearchType::SpecifiedComputers;
-    Settings.ResList = {"\\\\PC1", "\\\\PC 2"};
+    window->settings().Settings.MaxThreads = 3;
+    window->settings().Settings.EnableTextSearch = true;
+    window->settings().Settings.SearchMethod = TSearchType::SpecifiedComputers;
+    window->settings().Settings.ResList = {"\\\\PC1", "\\\\PC 2"};
     window->textBox()->setEditText("Budget");
     typeAndEnter(window->maskBox(), "  *.doc ");
     ASSERT_TRUE(processUntil([&] { return !window->searchControl().running(); }));
@@ -64,12 +64,13 @@ TEST_F(SearchControlTest, RefusalsAreShownAndNothingChanges)
 {
     window->resultsModel().appendHits({ShareHits(1).front()});
 
-    Settings.SearchMethod = TSearchType::ExcludedComputers; // "Excluding these computers" with an empty list
+    window->settings().Settings.SearchMethod =
+        TSearchType::ExcludedComputers; // "Excluding these computers" with an empty list
     typeAndEnter(window->maskBox(), "*.doc");
-    Settings.SearchMethod = TSearchType::EntireNetwork;
-    Settings.FoldersSearchMethod = TFolderListMode::AllExceptSpecified;
+    window->settings().Settings.SearchMethod = TSearchType::EntireNetwork;
+    window->settings().Settings.FoldersSearchMethod = TFolderListMode::AllExceptSpecified;
     typeAndEnter(window->maskBox(), "*.doc");
-    Settings.FoldersSearchMethod = TFolderListMode::AllFolders;
+    window->settings().Settings.FoldersSearchMethod = TFolderListMode::AllFolders;
     typeAndEnter(window->maskBox(), " \t ");
 
     EXPECT_EQ(prompts.errors, QStringList({"No computers or IP ranges are specified",
@@ -82,7 +83,7 @@ TEST_F(SearchControlTest, RefusalsAreShownAndNothingChanges)
 
 TEST_F(SearchControlTest, EnterInTheContentBoxStopsARunningSearch)
 {
-    Settings.EnableTextSearch = true;
+    window->settings().Settings.EnableTextSearch = true;
     window->applyViewSettings();
     EXPECT_FALSE(window->contentToolBar()->isHidden());
     engine->hits = ShareHits(2);
@@ -101,7 +102,7 @@ TEST_F(SearchControlTest, EnterInTheContentBoxStopsARunningSearch)
 
 TEST_F(SearchControlTest, WithoutTheCompletionMessageTheEndOnlyChangesTheStatus)
 {
-    Settings.CompleteMessage = false;
+    window->settings().Settings.CompleteMessage = false;
     engine->hits = ShareHits(2);
     typeAndEnter(window->maskBox(), "*.txt");
     ASSERT_TRUE(processUntil([&] { return !window->searchControl().running(); }));
@@ -111,7 +112,7 @@ TEST_F(SearchControlTest, WithoutTheCompletionMessageTheEndOnlyChangesTheStatus)
 
 TEST_F(SearchControlTest, ANewSearchClearsTheResultsAndTheLogAndTheStatusFollowsTheNewestLine)
 {
-    Settings.CompleteMessage = false;
+    window->settings().Settings.CompleteMessage = false;
     engine->hits = ShareHits(2);
     typeAndEnter(window->maskBox(), "*.txt");
     ASSERT_TRUE(processUntil([&] { return !window->searchControl().running(); }));

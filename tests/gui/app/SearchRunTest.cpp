@@ -31,9 +31,9 @@ protected:
         window = std::make_unique<TMainWindow>(TMainWindow::Options{folder.file("kestrova.ini"), nullptr});
         engine = CreateSearchEngine(*dispatcher, *window);
         window->setSearchEngine(engine.get());
-        Settings.SearchMethod = TSearchType::SpecifiedComputers; // only these computers
-        Settings.ResList = {SmbFixture::hostUnc(2), SmbFixture::hostUnc(3)};
-        Settings.CompleteMessage = false;
+        window->settings().Settings.SearchMethod = TSearchType::SpecifiedComputers; // only these computers
+        window->settings().Settings.ResList = {SmbFixture::hostUnc(2), SmbFixture::hostUnc(3)};
+        window->settings().Settings.CompleteMessage = false;
     }
 
     void TearDown() override
@@ -49,7 +49,6 @@ protected:
         window.reset();
         engine.reset();
         dispatcher.reset();
-        Settings = TSettings();
     }
 
     static bool processUntil(const std::function<bool()>& done, int timeoutMs)

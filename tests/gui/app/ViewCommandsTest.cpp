@@ -149,7 +149,7 @@ TEST_F(ViewCommandsTest, MonitoringWindowsFollowTheirCheckItems)
 
 TEST_F(ViewCommandsTest, TheOpenLogWindowFollowsANewSearchsLogWithoutATimer)
 {
-    Settings.CompleteMessage = false;
+    window->settings().Settings.CompleteMessage = false;
     action(TCommand::ViewShowLog)->trigger();
     TLogEngineForm* log = OpenWindow<TLogEngineForm>();
     ASSERT_NE(log, nullptr);
@@ -203,9 +203,9 @@ TEST_F(ViewCommandsTest, CheckNowReadsTheVendorsVersionFile)
                   "No new version is available at this time. You are using the latest version.")});
     EXPECT_EQ(server->requests().size(), 1);
     // A manual check leaves the automatic checks' date alone.
-    const int32_t before = AutoUpdateSettings.LastAutoCheckDate;
+    const int32_t before = window->settings().AutoUpdate.LastAutoCheckDate;
     action(TCommand::CheckNow)->trigger();
-    EXPECT_EQ(AutoUpdateSettings.LastAutoCheckDate, before);
+    EXPECT_EQ(window->settings().AutoUpdate.LastAutoCheckDate, before);
 }
 
 TEST_F(ViewCommandsTest, FirstStartAsksOnceAndTheAnswerIsWrittenAtExit)
@@ -232,7 +232,7 @@ TEST_F(ViewCommandsTest, FirstStartAsksOnceAndTheAnswerIsWrittenAtExit)
     EXPECT_EQ(boxes.shown.size(), 1);
     EXPECT_TRUE(action(TCommand::AutoCheckEnabled)->isChecked());
     action(TCommand::AutoCheckEnabled)->trigger();
-    EXPECT_FALSE(AutoUpdateSettings.AutoCheckEnabled);
+    EXPECT_FALSE(window->settings().AutoUpdate.AutoCheckEnabled);
     destroyWindow();
     EXPECT_FALSE(TIniFile(settingsPath).ReadBool(kAutoUpdate, QStringLiteral("AutoCheckEnabled"), true));
 }
@@ -327,7 +327,7 @@ TEST_F(ViewCommandsTest, MoveTakesTheSelectedFilesAndTheirRecordsAway)
     EXPECT_TRUE(QFile::exists(target.file(QStringLiteral("two.txt"))));
     EXPECT_TRUE(QFile::exists(second));
     EXPECT_EQ(window->resultList().size(), 2);
-    EXPECT_EQ(Settings.InitialDir, target.path());
+    EXPECT_EQ(window->settings().Settings.InitialDir, target.path());
 
     QFile::remove(target.file(QStringLiteral("two.txt")));
     selectRows({0, 1});

@@ -28,7 +28,6 @@ void MainWindowFixture::TearDown()
     destroyWindow();
     engine.reset();
     dispatcher.reset();
-    Settings = TSettings();
 }
 
 void MainWindowFixture::createWindow()

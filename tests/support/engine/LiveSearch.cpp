@@ -22,8 +22,8 @@ THeadlessSearchResult LiveSearch::run(const TThreadConfig& config, const TScopeR
     services.Browser = &browser;
     services.HostChecker = hostChecks.get();
     THeadlessSearch search(dispatcher, services);
-    // The session copies the process's discovery settings, as the program does at a start.
-    search.Discovery = IPDiscovery.Snapshot();
+    // The session copies the discovery settings, as the program does at a start.
+    search.Discovery = LiveSearchDiscovery.Snapshot();
     search.Accounts = accounts;
     search.StopWhen = stopWhen;
     search.OnHit = onHit;
@@ -40,18 +40,20 @@ void LiveSearch::requestStop()
         search->Session()->RequestStop();
 }
 
+TIPDiscoverySettings LiveSearchDiscovery;
+
 DiscoverySettingsGuard::DiscoverySettingsGuard()
-    : m_timeOut(IPDiscovery.TimeOut.load()), m_maxThreads(IPDiscovery.MaxThreads.load()),
-      m_resolveAddress(IPDiscovery.ResolveAddress.load()), m_method(IPDiscovery.Method.load())
+    : m_timeOut(LiveSearchDiscovery.TimeOut.load()), m_maxThreads(LiveSearchDiscovery.MaxThreads.load()),
+      m_resolveAddress(LiveSearchDiscovery.ResolveAddress.load()), m_method(LiveSearchDiscovery.Method.load())
 {
 }
 
 DiscoverySettingsGuard::~DiscoverySettingsGuard()
 {
-    IPDiscovery.TimeOut = m_timeOut;
-    IPDiscovery.MaxThreads = m_maxThreads;
-    IPDiscovery.ResolveAddress = m_resolveAddress;
-    IPDiscovery.Method = m_method;
+    LiveSearchDiscovery.TimeOut = m_timeOut;
+    LiveSearchDiscovery.MaxThreads = m_maxThreads;
+    LiveSearchDiscovery.ResolveAddress = m_resolveAddress;
+    LiveSearchDiscovery.Method = m_method;
 }
 
 QStringList ItemNames(const THeadlessSearchResult& result)

@@ -2,6 +2,7 @@
 
 #include "engine/HeadlessSearch.h"
 #include "engine/PumpDispatcher.h"
+#include "model/DiscoverySettings.h"
 #include "platform/CurlFtpClient.h"
 #include "platform/HostChecker.h"
 #include "platform/SmbNetworkBrowser.h"
@@ -51,7 +52,11 @@ private:
     std::atomic<THeadlessSearch*> m_running{nullptr};
 };
 
-// The IPDiscovery settings of the process, restored when the guard goes.
+// The discovery settings a live search takes into its session, as the program's
+// window gives its own at a start; tests change them, and a guard restores them.
+extern TIPDiscoverySettings LiveSearchDiscovery;
+
+// Restores LiveSearchDiscovery when it goes.
 class DiscoverySettingsGuard {
 public:
     DiscoverySettingsGuard();

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
@@ -26,18 +27,13 @@ QByteArray Record(const char* computer, const char* user, const char* password)
     return record;
 }
 
-// These tests work on the process-wide values the program itself uses.
 class SettingsFileTest : public ::testing::Test {
 protected:
-    void SetUp() override { ResetGlobals(); }
-    void TearDown() override { ResetGlobals(); }
-    static void ResetGlobals()
-    {
-        Settings = TSettings();
-        AccountList.Clear();
-        AutoUpdateSettings = TAutoUpdateSettings();
-    }
+    void SetUp() override { ResetSettings(); }
+    void TearDown() override { ResetSettings(); }
+    void ResetSettings() { program = std::make_unique<TProgramSettings>(); }
 
+    std::unique_ptr<TProgramSettings> program;
     TempDir dir;
     THeadlessWindowGeometry window{QSize(1600, 900), TWindowBounds{10, 10, 640, 480}};
 };
@@ -65,48 +61,48 @@ TEST_F(SettingsFileTest, UserConfigFolderOtherwise)
 TEST_F(SettingsFileTest, SaveCreatesFolderAndFileAndLoadRestores)
 {
     const QString path = dir.file("config/kestrova/kestrova.ini");
-    Settings.MaxThreads = 33;
-    Settings.History = {"*.pdf"};
-    AccountList.Add({"PC1", "u", "p"});
-    AutoUpdateSettings = {false, true, 45000};
-    SaveSettings(path, window);
+    program->Settings.MaxThreads = 33;
+    program->Settings.History = {"*.pdf"};
+    program->Accounts.Add({"PC1", "u", "p"});
+    program->AutoUpdate = {false, true, 45000};
+    SaveSettings(path, window, *program);
     EXPECT_EQ(QFile(path).permissions() & (QFile::ReadOther | QFile::ReadGroup), QFile::Permissions());
 
-    ResetGlobals();
-    LoadSettings(path, window);
-    EXPECT_EQ(Settings.MaxThreads, 33);
-    EXPECT_EQ(Settings.History, QStringList({"*.pdf"}));
-    EXPECT_EQ(AccountList.Snapshot(), QList<TUnicodeAccount>({{"PC1", "u", "p"}}));
-    EXPECT_EQ(AutoUpdateSettings, TAutoUpdateSettings({false, true, 45000}));
+    ResetSettings();
+    LoadSettings(path, window, *program);
+    EXPECT_EQ(program->Settings.MaxThreads, 33);
+    EXPECT_EQ(program->Settings.History, QStringList({"*.pdf"}));
+    EXPECT_EQ(program->Accounts.Snapshot(), QList<TUnicodeAccount>({{"PC1", "u", "p"}}));
+    EXPECT_EQ(program->AutoUpdate, TAutoUpdateSettings({false, true, 45000}));
 }
 
 TEST_F(SettingsFileTest, AutoUpdateDefaultsAndTheDayNumberOfToday)
 {
-    LoadSettings(dir.file("none.ini"), window);
-    EXPECT_TRUE(AutoUpdateSettings.QueryForAutoCheck);
-    EXPECT_FALSE(AutoUpdateSettings.AutoCheckEnabled);
-    EXPECT_EQ(AutoUpdateSettings.LastAutoCheckDate, static_cast<int32_t>(std::floor(NowDateTime())));
+    LoadSettings(dir.file("none.ini"), window, *program);
+    EXPECT_TRUE(program->AutoUpdate.QueryForAutoCheck);
+    EXPECT_FALSE(program->AutoUpdate.AutoCheckEnabled);
+    EXPECT_EQ(program->AutoUpdate.LastAutoCheckDate, static_cast<int32_t>(std::floor(NowDateTime())));
 }
 
 TEST_F(SettingsFileTest, ProfilesNeverHoldTheUpdateSection)
 {
     const QString profile = dir.file("profile.ini");
-    AutoUpdateSettings = {false, true, 40000};
-    SaveProfile(profile, window);
+    program->AutoUpdate = {false, true, 40000};
+    SaveProfile(profile, window, *program);
     EXPECT_FALSE(TIniFile(profile).SectionExists("AutoUpdate"));
 
     const QString withSection =
         dir.write("other.ini", "[AutoUpdate]\nAutoCheckEnabled=0\nLastAutoCheckDate=1\n");
-    LoadProfile(withSection, window);
-    EXPECT_EQ(AutoUpdateSettings, TAutoUpdateSettings({false, true, 40000}));
+    LoadProfile(withSection, window, *program);
+    EXPECT_EQ(program->AutoUpdate, TAutoUpdateSettings({false, true, 40000}));
 }
 
 TEST_F(SettingsFileTest, LegacyAccountsAreStoredBeforeTheirFileIsDeleted)
 {
     const QString settingsPath = dir.write("kestrova.ini", "[Misc]\nMaxThreads=4\n");
     const QString legacyPath = dir.write("kestrova.dat", Record("PC9", "old", "pw"));
-    AccountList.Add({"PC1", "u", "p"});
-    EXPECT_EQ(ImportLegacyAccounts(settingsPath), 1);
+    program->Accounts.Add({"PC1", "u", "p"});
+    EXPECT_EQ(ImportLegacyAccounts(settingsPath, program->Accounts), 1);
     EXPECT_FALSE(QFile::exists(legacyPath));
 
     const TIniFile stored(settingsPath);
@@ -122,10 +118,10 @@ TEST_F(SettingsFileTest, AResultsFileUnderTheLegacyNameIsKept)
     QByteArray compound("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
     compound.append(192 * 4 - compound.size(), '\0');
     const QString legacyPath = dir.write("kestrova.dat", compound);
-    EXPECT_EQ(ImportLegacyAccounts(settingsPath), 0);
+    EXPECT_EQ(ImportLegacyAccounts(settingsPath, program->Accounts), 0);
     EXPECT_TRUE(QFile::exists(legacyPath));
     EXPECT_FALSE(QFile::exists(settingsPath));
-    EXPECT_EQ(AccountList.Count(), 0);
+    EXPECT_EQ(program->Accounts.Count(), 0);
 }
 
 } // namespace

@@ -1,3 +1,0 @@
-#include "model/DiscoverySettings.h"
-
-TIPDiscoverySettings IPDiscovery;
