@@ -15,13 +15,17 @@ bool IsDotEntry(const QString& name)
     return name == u"." || name == u"..";
 }
 
-// What a looped folder repeats exactly: every entry but "..", in listing order.
-QByteArray ListingIdentity(const std::vector<ShareDirEntry>& entries)
+// What a looped folder repeats exactly: every entry but "..", in listing order. Also
+// counts the entries other than "." and "..".
+QByteArray ListingIdentity(const std::vector<ShareDirEntry>& entries, int& children)
 {
     QCryptographicHash hash(QCryptographicHash::Sha1);
+    children = 0;
     for (const auto& entry : entries) {
         if (entry.name == u"..")
             continue;
+        if (entry.name != u".")
+            ++children;
         const QByteArray name = entry.name.toUtf8();
         const int64_t numbers[] = {name.size(), entry.attributes, entry.size, entry.writeTime};
         hash.addData(QByteArrayView(reinterpret_cast<const char*>(numbers), sizeof numbers));
@@ -80,9 +84,10 @@ void TFolderWalk::SearchFolder(const QString& folder, int depth)
     if (depth == 0)
         m_context.AddLogEntry(TSearchLogKind::Computer, QStringLiteral("Searching %1...").arg(folder));
 
-    QByteArray identity = ListingIdentity(entries);
-    if (std::find(m_ancestorIdentities.begin(), m_ancestorIdentities.end(), identity) !=
-        m_ancestorIdentities.end())
+    int children = 0;
+    QByteArray identity = ListingIdentity(entries, children);
+    if (children > 1 && std::find(m_ancestorIdentities.begin(), m_ancestorIdentities.end(), identity) !=
+                            m_ancestorIdentities.end())
         return;
     m_ancestorIdentities.push_back(std::move(identity));
     struct PopOnExit {
@@ -103,7 +108,7 @@ void TFolderWalk::SearchFolder(const QString& folder, int depth)
             TestEntry(folder, entry);
         if (SearchRecIsFolder(entry)) {
             const QString subfolder = folder + u'\\' + entry.Name;
-            if (subfolder.size() <= kMaxWalkPathLength)
+            if (depth < kMaxWalkDepth && subfolder.size() <= kMaxWalkPathLength)
                 SearchFolder(subfolder, depth + 1);
         }
     }

@@ -248,6 +248,26 @@ TEST_F(FolderWalkTest, LinkLoopWithoutDotEntriesIsRecognisedToo)
     EXPECT_EQ(Walk(), std::vector<QString>({kShare + "\\a", kShare + "\\a\\one.txt", kShare + "\\a\\self"}));
 }
 
+TEST_F(FolderWalkTest, ChainOfSingleFoldersWithEqualTimesIsWalkedToTheEnd)
+{
+    net.sendDotEntries(true);
+    net.addFile(kShare + "\\a\\a\\a\\a\\found.txt");
+    context.config.FileMasks = "*.txt";
+    EXPECT_EQ(Walk(), std::vector<QString>({kShare + "\\a\\a\\a\\a\\found.txt"}));
+}
+
+TEST_F(FolderWalkTest, LoopThroughAFolderHoldingOnlyTheLinkEndsAtTheDepthBound)
+{
+    net.sendDotEntries(true);
+    net.linkFolder(kShare + "\\a\\self", kShare + "\\a");
+    net.addFile(kShare + "\\z.txt");
+    context.config.FileMasks = "*.txt";
+    EXPECT_EQ(Walk(), std::vector<QString>({kShare + "\\z.txt"}));
+    // Share, a, then a\self, a\self\self, ... down to the depth bound and no further.
+    const auto listed = net.listedFolders();
+    EXPECT_EQ(listed.size(), size_t(TFolderWalk::kMaxWalkDepth) + 1);
+}
+
 TEST_F(FolderWalkTest, SiblingsWithEqualListingsAreBothWalked)
 {
     net.addFile(kShare + "\\copy1\\same.txt");
@@ -308,8 +328,9 @@ public:
     Result<std::vector<ShareDirEntry>> listFolder(const QString& folder) override
     {
         deepest = folder;
-        return std::vector<ShareDirEntry>{{"deeper", 0x10, 0, 1'600'000'000 + ++listings}};
+        return std::vector<ShareDirEntry>{{name, 0x10, 0, 1'600'000'000 + ++listings}};
     }
+    QString name = "deeper";
     QString deepest;
     int listings = 0;
 };
@@ -317,12 +338,14 @@ public:
 TEST_F(FolderWalkTest, WalkNeverDescendsPastThePathLengthLimit)
 {
     EndlessShareClient endless(net);
+    endless.name = QString(70, u'n'); // the path limit comes before the depth bound
     context.config.FileMasks = "*.none";
     context.useFileMasks(context.config.FileMasks);
     TFolderWalk walk(endless, context, folderMasks);
     walk.SearchFolder(kShare, 0);
     EXPECT_LE(endless.deepest.size(), TFolderWalk::kMaxWalkPathLength);
-    EXPECT_GT(endless.deepest.size(), TFolderWalk::kMaxWalkPathLength - 8);
+    // The next level would have passed the limit.
+    EXPECT_GT(endless.deepest.size() + 1 + endless.name.size(), TFolderWalk::kMaxWalkPathLength);
 }
 
 } // namespace
