@@ -6,9 +6,28 @@
 
 #include <QCryptographicHash>
 #include <algorithm>
+#include <cerrno>
 #include <ranges>
+#include <utility>
 
 namespace {
+
+// Whether a failed listing says more than that this one folder is closed to the user.
+bool IsServerFailure(const PlatformError& error)
+{
+    switch (error.code) {
+    case EACCES:
+    case EPERM:
+    case ENOENT:
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case ELOOP:
+    case ECANCELED:
+        return false;
+    default:
+        return true;
+    }
+}
 
 bool IsDotEntry(const QString& name)
 {
@@ -73,7 +92,11 @@ void TFolderWalk::SearchFolder(const QString& folder, int depth)
         const PlatformError& error = listing.error();
         qCDebug(kestrovaSmb) << "Cannot list" << folder << "at depth" << depth << "- error" << error.code
                              << error.message;
-        if (depth == 0) {
+        // A share that cannot be listed is always named; below it a folder the user may
+        // not read is skipped silently, but a server gone or hung in the middle of the
+        // walk is named once (it fails every listing after it).
+        if (depth == 0 || (IsServerFailure(error) && !m_context.StopToken().stop_requested() &&
+                           !std::exchange(m_serverFailureLogged, true))) {
             m_context.AddLogEntry(TSearchLogKind::Computer,
                                   QStringLiteral("Cannot search %1: error code %2 (%3)")
                                       .arg(folder, QString::number(error.code), error.message));

@@ -26,6 +26,10 @@
 // kMaxWalkDepth levels below the share nor into a path longer than
 // kMaxWalkPathLength characters (the rule and bound of the FTP walk's guard).
 //
+// A folder below the share that cannot be listed is skipped; when the reason is the
+// server (gone, hung, the connection lost) rather than the folder's permissions,
+// the first such failure of the walk is logged like a share that cannot be listed.
+//
 // Runs on the worker's thread. The context's stop token is tested before every
 // entry; the content scan tests it too. Log lines go to the context's log.
 class TFolderWalk {
@@ -55,6 +59,7 @@ private:
     HostSearchContext& m_context;
     const TFileMaskList& m_folderMasks;
     std::vector<QByteArray> m_ancestorIdentities;
+    bool m_serverFailureLogged = false;
 };
 
 // A listed share entry as the walk's tests see it (time packed in local time).
