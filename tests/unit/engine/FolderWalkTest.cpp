@@ -194,6 +194,21 @@ TEST_F(FolderWalkTest, FolderBelowTheRootThatCannotBeListedIsSkippedSilently)
     EXPECT_EQ(Log().size(), 1u); // only "Searching ..."
 }
 
+TEST_F(FolderWalkTest, AServerLostBelowTheRootIsLoggedOnceAndTheWalkGoesOn)
+{
+    net.addFile(kShare + "\\gone\\x.txt");
+    net.addFile(kShare + "\\gone too\\y.txt");
+    net.addFile(kShare + "\\z.txt");
+    net.failList(kShare + "\\gone", ECONNRESET, "Connection reset by peer");
+    net.failList(kShare + "\\gone too", ECONNRESET, "Connection reset by peer");
+    EXPECT_EQ(Walk(), std::vector<QString>({kShare + "\\gone", kShare + "\\gone too", kShare + "\\z.txt"}));
+    EXPECT_EQ(Log(), std::vector<TSearchLogEntry>(
+                         {{TSearchLogKind::Computer, "Searching " + kShare + "..."},
+                          {TSearchLogKind::Computer, "Cannot search " + kShare + "\\gone: error code " +
+                                                         QString::number(ECONNRESET) +
+                                                         " (Connection reset by peer)"}}));
+}
+
 TEST_F(FolderWalkTest, ErrorTextWithPercentSignsIsLoggedLiterally)
 {
     const QString share = "\\\\HOST\\100%1";
