@@ -53,7 +53,7 @@ int64_t TFileTransfer::sizeOf(const QString& path)
 {
     FileStore& store = m_stores.storeFor(path);
     FileStoreStat stat;
-    if (store.stat(path, stat).failed())
+    if (store.stat(path, stat).failed() || stat.link)
         return 0;
     if (!stat.folder)
         return stat.size;
@@ -151,6 +151,8 @@ TFileTransfer::Outcome TFileTransfer::transferItem(const QString& source, const 
                    ? Outcome::Stop
                    : Outcome::Skipped;
     }
+    if (sourceStat.link)
+        return transferLink(source, target, move);
     if (sourceStat.folder)
         return transferFolder(source, target, move);
 
@@ -286,4 +288,20 @@ TFileTransfer::Outcome TFileTransfer::transferFolder(const QString& source, cons
         return Outcome::Done;
     return withRetry(QStringLiteral("Cannot delete \"%1\"").arg(source),
                      [&](bool&) { return from.removeFolder(source); });
+}
+
+TFileTransfer::Outcome TFileTransfer::transferLink(const QString& source, const QString& target, bool move)
+{
+    // Within one file system a rename moves the link itself. A copy would have to follow
+    // it, out of the tree perhaps, and a move would then delete what it points to.
+    if (move && m_stores.sameStore(source, target)) {
+        bool renamed = false;
+        const Outcome outcome = moveByRename(source, target, false, renamed);
+        if (renamed || outcome != Outcome::Done)
+            return outcome;
+    }
+    return m_ui.failure(QStringLiteral("Cannot %1 \"%2\": It is a symbolic link, which is not copied.")
+                            .arg(m_verb, source)) == TTransferUi::Failure::Abort
+               ? Outcome::Stop
+               : Outcome::Skipped;
 }

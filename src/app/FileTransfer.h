@@ -35,6 +35,9 @@ public:
 //   by one).
 // - A move within one store is a rename; otherwise a copy, after which each source
 //   file that arrived is deleted (a folder once it is empty).
+// - A symbolic link is moved by a rename within its file system and otherwise
+//   skipped, saying so: it is never followed, so nothing outside the tree is
+//   copied or deleted.
 // - A folder is never copied into itself; copying a file onto itself makes
 //   "name - Copy.ext"; moving it onto itself does nothing.
 // Main thread; every wait is bounded by the stores.
@@ -53,6 +56,7 @@ private:
     Outcome transferItem(const QString& source, const QString& target, bool move);
     Outcome copyFile(const QString& source, const QString& target, bool replace);
     Outcome transferFolder(const QString& source, const QString& target, bool move);
+    Outcome transferLink(const QString& source, const QString& target, bool move);
     Outcome moveByRename(const QString& source, const QString& target, bool replace, bool& renamed);
     // Asks about an existing target; Skipped or Stop end the item.
     Outcome resolveConflict(const QString& target, bool& replace);

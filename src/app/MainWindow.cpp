@@ -10,6 +10,7 @@
 #include "app/ViewCommands.h"
 #include "engine/ScopeRoot.h"
 #include "model/Error.h"
+#include "platform/FileStore.h"
 #include "store/Settings.h"
 #include "store/SettingsFile.h"
 #include "widgets/FileDialogs.h"
@@ -460,6 +461,9 @@ void TMainWindow::loadProfile()
     if (fileName.isEmpty())
         return;
     try {
+        // A maximised window keeps no bounds of its own: leave that state so that the
+        // profile's bounds apply (a profile saved maximised maximises it again).
+        setWindowState(windowState() & ~Qt::WindowMaximized);
         LoadProfile(fileName, *this, m_settings);
     } catch (const std::exception& error) {
         ShowError(QStringLiteral("Unable to load profile: ") + ExceptionMessage(error));
@@ -503,6 +507,10 @@ void TMainWindow::shortcutToDesktop()
     const QString name = ExtractFileName(record.FileName);
     const qsizetype dot = name.lastIndexOf(u'.');
     const QString linkName = (dot > 0 ? name.left(dot) : name) + QStringLiteral(".desktop");
+    // A name from a results file may carry "/" or ".." and would point outside the desktop.
+    if (!FileStorePath::IsPlainName(linkName))
+        RaiseError(QStringLiteral("Cannot create a shortcut named \"%1\": the name is not a plain file name")
+                       .arg(linkName));
     CreateShortcut(record.FileName, QString(), ExtractFilePath(record.FileName), desktop + u'/' + linkName);
     ShowInfo(QStringLiteral("Shortcut to \"%1\" created").arg(name));
 }

@@ -62,16 +62,16 @@ void TQtMainThreadDispatcher::enqueue(const std::shared_ptr<Call>& call)
     }
     m_queued.notify_one();
     if (postEvent)
-        QMetaObject::invokeMethod(
-            this, [this] { runPending(); }, Qt::QueuedConnection);
+        postRunPending();
 }
 
 int TQtMainThreadDispatcher::runPending()
 {
     const auto deadline = std::chrono::steady_clock::now() + kSlice;
     int ran = 0;
-    std::deque<std::shared_ptr<Call>> calls;
     std::unique_lock lock(m_mutex);
+    // This event has started: calls queued from now on need an event of their own.
+    m_eventPosted = false;
     for (;;) {
         if (m_calls.empty()) {
             lock.unlock();
@@ -81,39 +81,52 @@ int TQtMainThreadDispatcher::runPending()
                 !m_queued.wait_for(lock, kNextCallWait, [this] { return !m_calls.empty(); }))
                 break;
         }
-        calls.swap(m_calls);
-        m_callQueued.store(false, std::memory_order_relaxed);
+        // One call at a time off the shared queue: a call that opens a nested event loop
+        // (an error box waiting for the user) leaves the calls behind it where that loop's
+        // event finds them, so other workers' deliveries and ends go on meanwhile.
+        std::shared_ptr<Call> call = std::move(m_calls.front());
+        m_calls.pop_front();
+        const bool behind = !m_calls.empty();
+        m_callQueued.store(behind, std::memory_order_relaxed);
+        const bool postEvent = behind && !m_eventPosted;
+        if (postEvent)
+            m_eventPosted = true;
         lock.unlock();
-        ran += static_cast<int>(calls.size());
-        runCalls(calls);
+        if (postEvent)
+            postRunPending();
+        ++ran;
+        runCall(*call);
         lock.lock();
         if (std::chrono::steady_clock::now() >= deadline)
             break;
     }
-    const bool more = !m_calls.empty();
-    m_eventPosted = more;
+    const bool postEvent = !m_calls.empty() && !m_eventPosted;
+    if (postEvent)
+        m_eventPosted = true;
     lock.unlock();
-    if (more)
-        QMetaObject::invokeMethod(
-            this, [this] { runPending(); }, Qt::QueuedConnection);
+    if (postEvent)
+        postRunPending();
     return ran;
 }
 
-void TQtMainThreadDispatcher::runCalls(std::deque<std::shared_ptr<Call>>& calls)
+void TQtMainThreadDispatcher::postRunPending()
 {
-    for (const std::shared_ptr<Call>& call : calls) {
-        try {
-            call->fn();
-        } catch (...) {
-            if (call->synchronous)
-                call->error = std::current_exception();
-            else
-                QTextStream(stderr) << "Kestrova: a call from an engine thread failed" << Qt::endl;
-        }
-        if (call->synchronous) {
-            call->done.store(true, std::memory_order_release);
-            call->done.notify_one();
-        }
+    QMetaObject::invokeMethod(
+        this, [this] { runPending(); }, Qt::QueuedConnection);
+}
+
+void TQtMainThreadDispatcher::runCall(Call& call)
+{
+    try {
+        call.fn();
+    } catch (...) {
+        if (call.synchronous)
+            call.error = std::current_exception();
+        else
+            QTextStream(stderr) << "Kestrova: a call from an engine thread failed" << Qt::endl;
     }
-    calls.clear();
+    if (call.synchronous) {
+        call.done.store(true, std::memory_order_release);
+        call.done.notify_one();
+    }
 }

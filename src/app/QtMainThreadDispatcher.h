@@ -20,7 +20,9 @@
 // (painting, timers, input) and the rest follows with the next event.
 // synchronize waits for its call; an exception thrown by the call is rethrown in the
 // calling thread. Calls also run inside nested event loops (message boxes, the wait
-// when the window closes during a search), which the engine's end protocol needs.
+// when the window closes during a search), which the engine's end protocol needs; a
+// call that itself opens one (an error box) holds up only its own thread, the calls
+// queued behind it run in that loop.
 //
 // Threading contract: create on the main thread and keep it alive while any engine
 // thread may call it; synchronize/post from any thread. The main thread must keep
@@ -47,7 +49,8 @@ private:
     };
 
     void enqueue(const std::shared_ptr<Call>& call);
-    void runCalls(std::deque<std::shared_ptr<Call>>& calls);
+    void postRunPending();
+    static void runCall(Call& call);
 
     const std::thread::id m_mainThread;
     std::mutex m_mutex;

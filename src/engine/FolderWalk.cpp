@@ -6,22 +6,45 @@
 
 #include <QCryptographicHash>
 #include <algorithm>
+#include <cerrno>
 #include <ranges>
+#include <utility>
 
 namespace {
+
+// Whether a failed listing says more than that this one folder is closed to the user.
+bool IsServerFailure(const PlatformError& error)
+{
+    switch (error.code) {
+    case EACCES:
+    case EPERM:
+    case ENOENT:
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case ELOOP:
+    case ECANCELED:
+        return false;
+    default:
+        return true;
+    }
+}
 
 bool IsDotEntry(const QString& name)
 {
     return name == u"." || name == u"..";
 }
 
-// What a looped folder repeats exactly: every entry but "..", in listing order.
-QByteArray ListingIdentity(const std::vector<ShareDirEntry>& entries)
+// What a looped folder repeats exactly: every entry but "..", in listing order. Also
+// counts the entries other than "." and "..".
+QByteArray ListingIdentity(const std::vector<ShareDirEntry>& entries, int& children)
 {
     QCryptographicHash hash(QCryptographicHash::Sha1);
+    children = 0;
     for (const auto& entry : entries) {
         if (entry.name == u"..")
             continue;
+        if (entry.name != u".")
+            ++children;
         const QByteArray name = entry.name.toUtf8();
         const int64_t numbers[] = {name.size(), entry.attributes, entry.size, entry.writeTime};
         hash.addData(QByteArrayView(reinterpret_cast<const char*>(numbers), sizeof numbers));
@@ -69,7 +92,11 @@ void TFolderWalk::SearchFolder(const QString& folder, int depth)
         const PlatformError& error = listing.error();
         qCDebug(kestrovaSmb) << "Cannot list" << folder << "at depth" << depth << "- error" << error.code
                              << error.message;
-        if (depth == 0) {
+        // A share that cannot be listed is always named; below it a folder the user may
+        // not read is skipped silently, but a server gone or hung in the middle of the
+        // walk is named once (it fails every listing after it).
+        if (depth == 0 || (IsServerFailure(error) && !m_context.StopToken().stop_requested() &&
+                           !std::exchange(m_serverFailureLogged, true))) {
             m_context.AddLogEntry(TSearchLogKind::Computer,
                                   QStringLiteral("Cannot search %1: error code %2 (%3)")
                                       .arg(folder, QString::number(error.code), error.message));
@@ -80,9 +107,10 @@ void TFolderWalk::SearchFolder(const QString& folder, int depth)
     if (depth == 0)
         m_context.AddLogEntry(TSearchLogKind::Computer, QStringLiteral("Searching %1...").arg(folder));
 
-    QByteArray identity = ListingIdentity(entries);
-    if (std::find(m_ancestorIdentities.begin(), m_ancestorIdentities.end(), identity) !=
-        m_ancestorIdentities.end())
+    int children = 0;
+    QByteArray identity = ListingIdentity(entries, children);
+    if (children > 1 && std::find(m_ancestorIdentities.begin(), m_ancestorIdentities.end(), identity) !=
+                            m_ancestorIdentities.end())
         return;
     m_ancestorIdentities.push_back(std::move(identity));
     struct PopOnExit {
@@ -103,7 +131,7 @@ void TFolderWalk::SearchFolder(const QString& folder, int depth)
             TestEntry(folder, entry);
         if (SearchRecIsFolder(entry)) {
             const QString subfolder = folder + u'\\' + entry.Name;
-            if (subfolder.size() <= kMaxWalkPathLength)
+            if (depth < kMaxWalkDepth && subfolder.size() <= kMaxWalkPathLength)
                 SearchFolder(subfolder, depth + 1);
         }
     }

@@ -19,14 +19,23 @@
 // level. The walk remembers the identity of each folder on the current path (the
 // names, attributes, sizes and times of its entries, "." included, ".." not, which
 // is what a looped folder repeats exactly) and does not enter a folder whose
-// listing repeats an ancestor's. As a backstop it never descends into a path longer
-// than kMaxWalkPathLength characters.
+// listing of two entries or more repeats an ancestor's. A folder holding a single
+// entry may repeat its ancestors legitimately (a\a\a made by mkdir -p, unpacked
+// or copied with equal times), so such a folder is walked; a loop through one is
+// ended by the depth bound. As backstops the walk never goes deeper than
+// kMaxWalkDepth levels below the share nor into a path longer than
+// kMaxWalkPathLength characters (the rule and bound of the FTP walk's guard).
+//
+// A folder below the share that cannot be listed is skipped; when the reason is the
+// server (gone, hung, the connection lost) rather than the folder's permissions,
+// the first such failure of the walk is logged like a share that cannot be listed.
 //
 // Runs on the worker's thread. The context's stop token is tested before every
 // entry; the content scan tests it too. Log lines go to the context's log.
 class TFolderWalk {
 public:
     static constexpr int kMaxWalkPathLength = 4096;
+    static constexpr int kMaxWalkDepth = 100;
     // Subfolders of a listed folder (the first kPrefetchHints of them) are announced
     // to the client as listings to come, last to first, so that the latest
     // announcement is always the walk's next listing and a client with spare
@@ -50,6 +59,7 @@ private:
     HostSearchContext& m_context;
     const TFileMaskList& m_folderMasks;
     std::vector<QByteArray> m_ancestorIdentities;
+    bool m_serverFailureLogged = false;
 };
 
 // A listed share entry as the walk's tests see it (time packed in local time).

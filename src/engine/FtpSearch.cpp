@@ -38,8 +38,15 @@ void FtpSearchFolder(FtpClient& client, const QString& server, const QString& pa
     const std::stop_token stop = context.StopToken();
     Result<std::vector<FtpListEntry>> listing = client.list(path);
     if (!listing) {
-        qCDebug(kestrovaFtp) << "Cannot list" << FtpLocation(server, path) << "- error"
-                             << listing.error().code << listing.error().message;
+        const PlatformError& error = listing.error();
+        qCDebug(kestrovaFtp) << "Cannot list" << FtpLocation(server, path) << "- error" << error.code
+                             << error.message;
+        // A dropped or silent server must not pass for one without files.
+        if (!stop.stop_requested() && guard.firstFailure())
+            context.AddLogEntry(
+                TSearchLogKind::Computer,
+                QStringLiteral("Cannot search %1: error code %2 (%3)")
+                    .arg(FtpLocation(server, path), QString::number(error.code), error.message));
         return;
     }
     if (stop.stop_requested())

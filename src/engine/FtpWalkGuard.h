@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QSet>
 #include <QString>
+#include <utility>
 #include <vector>
 
 // Keeps one host's FTP walk finite. Links listed as links are never walked, but
@@ -30,10 +31,14 @@ public:
     void leave();
     // Whether a listed entry is a folder to walk into from the current folder.
     bool shouldWalk(const FtpListEntry& entry);
+    // True for the first failed listing of the host only: a lost connection fails
+    // every listing after it, and one line in the log says it.
+    bool firstFailure() { return !std::exchange(m_failed, true); }
 
 private:
     static QByteArray fingerprint(const std::vector<FtpListEntry>& entries);
 
     std::vector<QByteArray> m_ancestors; // fingerprints of the folders being walked
     QSet<QString> m_walkedIds;
+    bool m_failed = false;
 };

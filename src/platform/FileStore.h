@@ -16,6 +16,9 @@ struct FileStoreStat {
     bool folder = false;
     int64_t size = 0;
     int64_t writeTime = 0; // seconds since the Unix epoch (UTC)
+    // A symbolic link; the fields above describe what it points to (nothing for a
+    // dangling one). Copies never follow one: it may lead out of the copied tree.
+    bool link = false;
 };
 
 struct FileStoreEntry {

@@ -73,9 +73,16 @@ private:
 
 PlatformError LocalFileStore::stat(const QString& path, FileStoreStat& stat)
 {
+    const QByteArray native = Native(path);
     struct stat status {};
-    if (::stat(Native(path).constData(), &status) != 0)
+    if (::lstat(native.constData(), &status) != 0)
         return LastError();
+    stat = {};
+    if (S_ISLNK(status.st_mode)) {
+        stat.link = true;
+        if (::stat(native.constData(), &status) != 0)
+            return {}; // dangling: a link and nothing more
+    }
     stat.folder = S_ISDIR(status.st_mode);
     stat.size = status.st_size;
     stat.writeTime = status.st_mtime;

@@ -24,7 +24,7 @@ std::unique_ptr<FtpTestServer> FtpTestServer::serveFolder(const QString& address
 }
 
 std::unique_ptr<FtpTestServer> FtpTestServer::serveScript(const QString& address, const QJsonObject& script,
-                                                          QString& why)
+                                                          QString& why, uint16_t port)
 {
     std::unique_ptr<FtpTestServer> server(new FtpTestServer);
     server->m_address = address;
@@ -39,8 +39,8 @@ std::unique_ptr<FtpTestServer> FtpTestServer::serveScript(const QString& address
     file.close();
     return start(std::move(server),
                  {Fixture("scripted_ftp_server.py"), QStringLiteral("--address"), address,
-                  QStringLiteral("--script"), scriptPath, QStringLiteral("--log"),
-                  server->m_workDir->filePath(QStringLiteral("commands.log"))},
+                  QStringLiteral("--port"), QString::number(port), QStringLiteral("--script"), scriptPath,
+                  QStringLiteral("--log"), server->m_workDir->filePath(QStringLiteral("commands.log"))},
                  why);
 }
 

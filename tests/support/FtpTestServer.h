@@ -22,7 +22,7 @@ public:
                                                       QString& why, uint16_t port = 0);
     // The scripted server of tests/fixtures/scripted_ftp_server.py.
     static std::unique_ptr<FtpTestServer> serveScript(const QString& address, const QJsonObject& script,
-                                                      QString& why);
+                                                      QString& why, uint16_t port = 0);
 
     ~FtpTestServer();
     FtpTestServer(const FtpTestServer&) = delete;

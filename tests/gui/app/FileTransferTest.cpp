@@ -209,6 +209,28 @@ TEST_F(FileTransferTest, AMoveWithinOneStoreRenamesAndAcrossStoresCopiesThenDele
     EXPECT_EQ(ui.lastTotal, 2);
 }
 
+TEST_F(FileTransferTest, AMovedFolderHoldingALinkToAnotherFolderLeavesThatFolderAlone)
+{
+    TempDir outside;
+    Put(outside, QStringLiteral("keep/precious.txt"), "P");
+    Put(source, QStringLiteral("tree/own.txt"), "O");
+    ASSERT_TRUE(QFile::link(outside.file(QStringLiteral("keep")), source.file(QStringLiteral("tree/link"))));
+    ui.failureAnswers = {TTransferUi::Failure::Ignore};
+
+    EXPECT_TRUE(run({source.file(QStringLiteral("tree"))}, QStringLiteral("\\\\HOST\\share\\dir"), true));
+
+    EXPECT_EQ(Read(outside.file(QStringLiteral("keep/precious.txt"))), QByteArray("P"));
+    EXPECT_EQ(Tree(network.file(QStringLiteral("HOST/share/dir/tree"))),
+              QStringList({QStringLiteral("own.txt")}));
+    ASSERT_EQ(ui.failures.size(), 1);
+    EXPECT_TRUE(ui.failures[0].contains("symbolic link")) << ui.failures[0].toStdString();
+    // The link stays behind with its folder, still pointing where it did.
+    EXPECT_EQ(QFileInfo(source.file(QStringLiteral("tree/link"))).symLinkTarget(),
+              outside.file(QStringLiteral("keep")));
+    EXPECT_FALSE(QFile::exists(source.file(QStringLiteral("tree/own.txt"))));
+    EXPECT_EQ(ui.lastTotal, 1); // the bytes behind the link are not counted either
+}
+
 TEST_F(FileTransferTest, AFolderMovedOnlyInPartKeepsWhatStayed)
 {
     const QString remoteFolder = QStringLiteral("\\\\HOST\\share\\dir\\folder");

@@ -15,6 +15,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -278,6 +279,69 @@ TEST_F(MainWindowTest, ProfilesCarryTheHistoriesAndBadProfilesAreReported)
     window->action(TCommand::LoadProfile)->trigger();
     ASSERT_EQ(prompts.errors.size(), 1);
     EXPECT_TRUE(prompts.errors[0].startsWith("Unable to load profile: "));
+}
+
+// The desktop folder is read from the user-dirs file below XDG_CONFIG_HOME while this lives.
+class DesktopFolderOverride {
+public:
+    explicit DesktopFolderOverride(const TempDir& folder)
+        : m_saved(qgetenv("XDG_CONFIG_HOME")), m_hadValue(qEnvironmentVariableIsSet("XDG_CONFIG_HOME"))
+    {
+        desktop = folder.file("home/Desktop");
+        QDir().mkpath(desktop);
+        QDir().mkpath(folder.file("config"));
+        folder.write("config/user-dirs.dirs", "XDG_DESKTOP_DIR=\"" + desktop.toUtf8() + "\"\n");
+        qputenv("XDG_CONFIG_HOME", folder.file("config").toUtf8());
+    }
+    ~DesktopFolderOverride()
+    {
+        if (m_hadValue)
+            qputenv("XDG_CONFIG_HOME", m_saved);
+        else
+            qunsetenv("XDG_CONFIG_HOME");
+    }
+    QString desktop;
+
+private:
+    QByteArray m_saved;
+    bool m_hadValue;
+};
+
+TEST_F(MainWindowTest, AShortcutNameThatWouldLeaveTheDesktopIsRefused)
+{
+    DesktopFolderOverride desktop(folder);
+    fillList({MakeItemRecord("\\\\PC1\\s\\../../escape.txt", 0, -1, 0, 1),
+              MakeItemRecord("\\\\PC1\\s\\report.txt", 0, -1, 0, 1)});
+    window->resultsView()->selectRow(0);
+    window->action(TCommand::ShortcutToDesktop)->setEnabled(true);
+    window->action(TCommand::ShortcutToDesktop)->trigger();
+    EXPECT_FALSE(QFile::exists(folder.file("escape.desktop")));
+    EXPECT_EQ(QDir(folder.path()).entryList({"*.desktop"}), QStringList());
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_TRUE(prompts.errors[0].contains("escape.desktop"));
+
+    window->resultsView()->selectRow(1);
+    window->action(TCommand::ShortcutToDesktop)->trigger();
+    EXPECT_TRUE(QFile::exists(desktop.desktop + "/report.desktop"));
+    EXPECT_EQ(prompts.errors.size(), 1);
+}
+
+TEST_F(MainWindowTest, AProfileLoadedIntoAMaximisedWindowBringsItsBounds)
+{
+    AnsweringDialogs dialogs;
+    dialogs.answer =
+        folder.write("normal.ini", "[View]\nMaximized=0\nLeft=30\nTop=40\nWidth=640\nHeight=420\n");
+    window->Maximize();
+    ASSERT_TRUE(window->IsMaximized());
+    window->action(TCommand::LoadProfile)->trigger();
+    EXPECT_FALSE(window->IsMaximized());
+    EXPECT_EQ(window->Bounds().Width, 640);
+    EXPECT_EQ(window->Bounds().Height, 420);
+
+    dialogs.answer = folder.write("maximised.ini", "[View]\nMaximized=1\n");
+    window->action(TCommand::LoadProfile)->trigger();
+    EXPECT_TRUE(window->IsMaximized());
+    EXPECT_TRUE(prompts.errors.isEmpty());
 }
 
 TEST_F(MainWindowTest, EveryCommandOfTheTableIsWired)

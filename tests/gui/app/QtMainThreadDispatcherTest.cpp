@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <atomic>
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -100,6 +102,41 @@ TEST_F(QtMainThreadDispatcherTest, CallsAlsoRunInsideANestedEventLoop)
     nested.exec();
     thread.join();
     EXPECT_TRUE(delivered);
+}
+
+// A call that waits for the user (an error box's nested event loop) must not hold up
+// the other threads: their calls, synchronous and posted, run while it is open.
+TEST_F(QtMainThreadDispatcherTest, ACallWaitingInANestedLoopLetsOtherThreadsCallsRun)
+{
+    TQtMainThreadDispatcher dispatcher;
+    std::atomic<bool> boxOpen{false};
+    std::atomic<bool> otherSynchronized{false}, otherPosted{false};
+    bool sawOthersWhileOpen = false;
+    std::thread failing([&] {
+        dispatcher.synchronize([&] {
+            QEventLoop box;
+            QTimer poll;
+            QObject::connect(&poll, &QTimer::timeout, &box, [&] {
+                if (otherSynchronized && otherPosted)
+                    box.quit();
+            });
+            poll.start(5);
+            QTimer::singleShot(3000, &box, &QEventLoop::quit); // the user never answers
+            boxOpen = true;
+            box.exec();
+            sawOthersWhileOpen = otherSynchronized && otherPosted;
+        });
+    });
+    std::thread other([&] {
+        while (!boxOpen)
+            std::this_thread::yield();
+        dispatcher.post([&] { otherPosted = true; });
+        dispatcher.synchronize([&] { otherSynchronized = true; });
+    });
+    EXPECT_TRUE(ProcessUntil([&] { return otherSynchronized && otherPosted && boxOpen; }));
+    failing.join();
+    other.join();
+    EXPECT_TRUE(sawOthersWhileOpen);
 }
 
 } // namespace

@@ -1,4 +1,6 @@
 #include "support/QStringPrinter.h"
+#include "support/RunProgram.h"
+#include "support/SilentTcpServer.h"
 #include "support/SmbFixture.h"
 #include "support/engine/LiveSearch.h"
 
@@ -7,13 +9,21 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QTemporaryDir>
+#include <atomic>
+#include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <memory>
+#include <thread>
 #include <unistd.h>
 
 // Searches of the Samba test hosts where something goes wrong or is cut short: hosts
 // with nothing listening, shares that refuse a listing, a stop in the middle of a
-// walk, an agent that dies, a folder that links back above itself.
+// walk, an agent that dies or hangs, hosts that never answer, a folder that links
+// back above itself. Where a stop ends the search, the time from the stop to the
+// search's end is printed ("stop took N ms"; bench/faults collects these figures).
 namespace {
 
 using SmbFixture::hostUnc;
@@ -38,6 +48,75 @@ std::vector<pid_t> RunningAgents()
     }
     return agents;
 }
+
+// Sends sig to every SMB agent of this process that runs now; returns their ids.
+std::vector<pid_t> SignalRunningAgents(int sig)
+{
+    std::vector<pid_t> agents = RunningAgents();
+    for (pid_t pid : agents)
+        ::kill(pid, sig);
+    return agents;
+}
+
+// Lets agents stopped by a test go on (they are ended by their clients; an agent
+// whose client is gone ends when its pipe closes).
+void ContinueAgents(const std::vector<pid_t>& agents)
+{
+    for (pid_t pid : agents)
+        ::kill(pid, SIGCONT);
+}
+
+// Milliseconds from a stop request to the end of the search (the hit-count or
+// timer condition that asked for the stop starts the clock).
+void ReportStopTime(const char* what, qint64 ms)
+{
+    std::printf("stop took %lld ms: %s\n", static_cast<long long>(ms), what);
+}
+
+// Samba hosts of one test alone: the fixture script on another loopback network
+// (127.<third octet of the test network>.250) with a folder of its own, so that
+// killing one of them disturbs no other test running at the same time.
+class PrivateSambaHosts {
+public:
+    PrivateSambaHosts() : m_net("127." + SmbFixture::network().section('.', 2, 2) + ".250") { start(); }
+    ~PrivateSambaHosts() { run("stop"); }
+    PrivateSambaHosts(const PrivateSambaHosts&) = delete;
+    PrivateSambaHosts& operator=(const PrivateSambaHosts&) = delete;
+
+    // Starts the hosts, or starts again those that were killed.
+    void start()
+    {
+        const TProgramResult result = run("start");
+        m_error = result.exitCode == 0 ? QString() : QString::fromUtf8(result.output + result.errors);
+    }
+    const QString& error() const { return m_error; }
+    QString unc(int host) const { return "\\\\" + m_net + "." + QString::number(host); }
+
+    // SIGKILL to the host's smbd and every process of its group (the one serving
+    // a connection too): the server is gone without a word.
+    bool kill(int host) const
+    {
+        QFile pidFile(m_dir.filePath(QStringLiteral("host%1/run/smbd.pid").arg(host)));
+        if (!pidFile.open(QIODevice::ReadOnly))
+            return false;
+        const pid_t pid = pidFile.readAll().trimmed().toInt();
+        if (pid <= 0)
+            return false;
+        ::kill(-pid, SIGKILL);
+        return ::kill(pid, SIGKILL) == 0 || errno == ESRCH;
+    }
+
+private:
+    TProgramResult run(const char* action) const
+    {
+        return RunProgram("/usr/bin/env", {"KESTROVA_TEST_NET=" + m_net, FixturePath("smb-servers.sh"),
+                                           QString::fromLatin1(action), m_dir.path()});
+    }
+
+    QString m_net;
+    QTemporaryDir m_dir{QDir::tempPath() + "/kestrova-smb-private-XXXXXX"};
+    QString m_error;
+};
 
 class ShareSearchFailureTest : public ::testing::Test {
 protected:
@@ -162,6 +241,199 @@ TEST_F(ShareSearchFailureTest, AgentKilledInTheMiddleOfAWalkEndsThatHostsSearchO
     EXPECT_FALSE(names.contains(Public("docs\\report.doc")));
     EXPECT_FALSE(names.contains(Public("docs\\sub\\notes.txt")));
     EXPECT_GE(LogIndex(result, "Search finished."), 0);
+}
+
+TEST_F(ShareSearchFailureTest, ServerKilledInTheMiddleOfAWalkEndsThatHostsSearchOnly)
+{
+    PrivateSambaHosts hosts;
+    if (!hosts.error().isEmpty())
+        GTEST_SKIP() << "private Samba hosts did not start: " << hosts.error().toStdString();
+    config.ResList = hosts.unc(3) + "," + hosts.unc(2);
+    config.MaxThreads = 1; // host 3 first, then host 2
+    // The server goes just before the walk lists a folder below the share.
+    const QString breakAt = hosts.unc(3) + "\\docs\\letters";
+    LiveSearch search;
+    std::atomic<bool> killed{false};
+    search.shareClients.beforeList = [&](const QString& folder) {
+        if (folder == breakAt && !killed)
+            killed = hosts.kill(3);
+    };
+    QElapsedTimer timer;
+    timer.start();
+    const THeadlessSearchResult result = search.run(config);
+
+    ASSERT_TRUE(killed) << "the host's smbd could not be killed";
+    EXPECT_FALSE(result.Stopped);
+    EXPECT_LT(timer.elapsed(), 60000);
+    EXPECT_TRUE(result.Errors.empty());
+    const QStringList names = ItemNames(result);
+    EXPECT_TRUE(names.contains(hosts.unc(2) + "\\public\\readme.txt")) << names.join("\n").toStdString();
+    EXPECT_TRUE(names.contains(hosts.unc(2) + "\\public\\docs\\report.doc"));
+    EXPECT_TRUE(names.contains(hosts.unc(3) + "\\docs\\manual.pdf")); // listed before the kill
+    EXPECT_FALSE(names.contains(breakAt + "\\letter.doc"));
+    EXPECT_FALSE(LogLinesStartingWith(result, "Cannot search " + hosts.unc(3) + "\\").isEmpty())
+        << LogTexts(result).join("\n").toStdString();
+    EXPECT_GE(LogIndex(result, "Search finished."), 0);
+
+    // Again with a stop right after the kill: the search ends within a second.
+    hosts.start();
+    ASSERT_TRUE(hosts.error().isEmpty()) << hosts.error().toStdString();
+    LiveSearch stopped;
+    killed = false;
+    QElapsedTimer sinceStop;
+    stopped.shareClients.beforeList = search.shareClients.beforeList;
+    stopped.stopWhen = [&] {
+        if (killed && !sinceStop.isValid())
+            sinceStop.start();
+        return sinceStop.isValid();
+    };
+    const THeadlessSearchResult cut = stopped.run(config);
+    const qint64 stopMs = sinceStop.isValid() ? sinceStop.elapsed() : -1;
+    ASSERT_TRUE(cut.Stopped);
+    ReportStopTime("smbd killed in a walk", stopMs);
+    EXPECT_LT(stopMs, 3000);
+}
+
+TEST_F(ShareSearchFailureTest, AgentHangingInsideAListingTimesOutAndTheOtherHostIsSearched)
+{
+    config.ResList = hostUnc(2) + "," + hostUnc(3);
+    config.MaxThreads = 1; // one host at a time: the agents running are host 2's
+    SmbAgentOptions options;
+    options.callTimeoutMs = 1500; // the program waits 120 s for a huge listing
+    LiveSearch search(137, options);
+    std::vector<pid_t> stopped;
+    search.onHit = [&](const TItemRecord& hit) {
+        if (stopped.empty() && hit.FileName.startsWith(hostUnc(2) + "\\"))
+            stopped = SignalRunningAgents(SIGSTOP);
+    };
+    QElapsedTimer timer;
+    timer.start();
+    const THeadlessSearchResult result = search.run(config);
+    ContinueAgents(stopped);
+
+    ASSERT_FALSE(stopped.empty()) << "no agent found to stop";
+    EXPECT_FALSE(result.Stopped);
+    EXPECT_LT(timer.elapsed(), 60000);
+    const QStringList names = ItemNames(result);
+    for (const QString& name :
+         {hostUnc(3) + "\\docs\\letters\\letter.doc", hostUnc(3) + "\\docs\\manual.pdf"})
+        EXPECT_TRUE(names.contains(name)) << name.toStdString();
+    EXPECT_FALSE(names.contains(Public("docs\\sub\\notes.txt")));
+    // The hung host's listings after the hang fail with the time-out, and say so.
+    const QStringList failures = LogLinesStartingWith(result, "Cannot search " + hostUnc(2) + "\\")
+                                     .filter(": error code " + QString::number(ETIMEDOUT) + " (");
+    EXPECT_FALSE(failures.isEmpty()) << LogTexts(result).join("\n").toStdString();
+    EXPECT_GE(LogIndex(result, "Search finished."), 0);
+}
+
+TEST_F(ShareSearchFailureTest, StopEndsASearchWhoseAgentHangsWithinASecond)
+{
+    config.ResList = hostUnc(2) + "," + hostUnc(3);
+    config.MaxThreads = 1;
+    LiveSearch search; // the agent's own time-out (two minutes) is far away
+    std::vector<pid_t> stopped;
+    QElapsedTimer sinceHang, sinceStop;
+    search.onHit = [&](const TItemRecord& hit) {
+        if (stopped.empty() && hit.FileName.startsWith(hostUnc(2) + "\\")) {
+            stopped = SignalRunningAgents(SIGSTOP);
+            sinceHang.start();
+        }
+    };
+    search.stopWhen = [&] {
+        // Long enough after the hang for the worker to wait on the agent.
+        if (!sinceStop.isValid() && sinceHang.isValid() && sinceHang.elapsed() >= 300)
+            sinceStop.start();
+        return sinceStop.isValid();
+    };
+    const THeadlessSearchResult result = search.run(config);
+    const qint64 stopMs = sinceStop.isValid() ? sinceStop.elapsed() : -1;
+    ContinueAgents(stopped);
+
+    ASSERT_FALSE(stopped.empty()) << "no agent found to stop";
+    ASSERT_TRUE(result.Stopped);
+    ReportStopTime("SMB agent hung (SIGSTOP) in a listing", stopMs);
+    EXPECT_LT(stopMs, 3000); // 1 s wanted; the bound leaves room for a loaded machine
+    EXPECT_TRUE(result.Errors.empty());
+}
+
+// 200 listed hosts: the four Samba hosts, six addresses where nothing listens
+// (refused at once) and 190 that take connections and never say a word.
+class ManyHostsSearch {
+public:
+    ManyHostsSearch()
+    {
+        QStringList hosts;
+        for (int host = 2; host <= 5; ++host)
+            hosts.append(hostUnc(host));
+        for (int host = 10; host <= 15; ++host)
+            hosts.append(hostUnc(host));
+        for (int host = 60; host < 250; ++host) {
+            servers.push_back(std::make_unique<SilentTcpServer>(SmbFixture::address(host), 445));
+            if (!servers.back()->ok())
+                whyNot = servers.back()->error();
+            hosts.append(hostUnc(host));
+        }
+        list = hosts.join(',');
+    }
+    std::vector<std::unique_ptr<SilentTcpServer>> servers;
+    QString list;
+    QString whyNot;
+};
+
+TEST_F(ShareSearchFailureTest, TwoHundredHostsOfWhichMostNeverAnswerEndWithEveryHitOfTheOthers)
+{
+    ManyHostsSearch hosts;
+    if (!hosts.whyNot.isEmpty())
+        GTEST_SKIP() << "cannot listen on port 445: " << hosts.whyNot.toStdString();
+    config.ResList = hosts.list;
+    config.FileMasks = "*.doc";
+    config.MaxThreads = 50;
+    SmbAgentOptions options;
+    options.requestTimeoutMs = 1000; // the program's 10 s would make this test long
+    options.callTimeoutMs = 3000;
+    LiveSearch search(137, options);
+    QElapsedTimer timer;
+    timer.start();
+    const THeadlessSearchResult result = search.run(config);
+    std::printf("200 hosts, 190 silent: search ended by itself after %lld ms\n",
+                static_cast<long long>(timer.elapsed()));
+
+    EXPECT_FALSE(result.Stopped);
+    EXPECT_TRUE(result.Errors.empty());
+    const QStringList names = ItemNames(result);
+    for (const QString& name : {Public("docs\\report.doc"), hostUnc(3) + "\\docs\\letters\\letter.doc"})
+        EXPECT_TRUE(names.contains(name)) << name.toStdString();
+    // Every silent host is named in the log as failed.
+    int silentLogged = 0;
+    for (int host = 60; host < 250; ++host)
+        silentLogged += LogLinesStartingWith(result, "No folders found on " + hostUnc(host)).size() > 0 ||
+                        LogLinesStartingWith(result, "Cannot search " + hostUnc(host)).size() > 0;
+    EXPECT_EQ(silentLogged, 190) << LogTexts(result).mid(0, 40).join("\n").toStdString();
+    EXPECT_GE(LogIndex(result, "Search finished."), 0);
+}
+
+TEST_F(ShareSearchFailureTest, StopEndsASearchOfTwoHundredMostlySilentHostsWithinASecond)
+{
+    ManyHostsSearch hosts;
+    if (!hosts.whyNot.isEmpty())
+        GTEST_SKIP() << "cannot listen on port 445: " << hosts.whyNot.toStdString();
+    config.ResList = hosts.list;
+    config.MaxThreads = 50;
+    LiveSearch search; // the program's own time-outs: only the stop ends this soon
+    QElapsedTimer started, sinceStop;
+    started.start();
+    search.stopWhen = [&] {
+        if (!sinceStop.isValid() && started.elapsed() >= 1500)
+            sinceStop.start();
+        return sinceStop.isValid();
+    };
+    const THeadlessSearchResult result = search.run(config);
+    const qint64 stopMs = sinceStop.isValid() ? sinceStop.elapsed() : -1;
+
+    ASSERT_TRUE(result.Stopped);
+    ReportStopTime("200 hosts, 190 silent", stopMs);
+    EXPECT_LT(stopMs, 3000);
+    EXPECT_TRUE(result.Errors.empty());
 }
 
 TEST_F(ShareSearchFailureTest, LinkBackToTheShareRootIsNotWalkedRoundAndRound)

@@ -19,6 +19,13 @@ public:
         ForwardingShareClient::cancelConnection(remotePath);
     }
 
+    Result<std::vector<ShareDirEntry>> listFolder(const QString& folder) override
+    {
+        if (m_owner.beforeList)
+            m_owner.beforeList(folder);
+        return ForwardingShareClient::listFolder(folder);
+    }
+
 private:
     CountingShareClients& m_owner;
 };

@@ -194,6 +194,21 @@ TEST_F(FolderWalkTest, FolderBelowTheRootThatCannotBeListedIsSkippedSilently)
     EXPECT_EQ(Log().size(), 1u); // only "Searching ..."
 }
 
+TEST_F(FolderWalkTest, AServerLostBelowTheRootIsLoggedOnceAndTheWalkGoesOn)
+{
+    net.addFile(kShare + "\\gone\\x.txt");
+    net.addFile(kShare + "\\gone too\\y.txt");
+    net.addFile(kShare + "\\z.txt");
+    net.failList(kShare + "\\gone", ECONNRESET, "Connection reset by peer");
+    net.failList(kShare + "\\gone too", ECONNRESET, "Connection reset by peer");
+    EXPECT_EQ(Walk(), std::vector<QString>({kShare + "\\gone", kShare + "\\gone too", kShare + "\\z.txt"}));
+    EXPECT_EQ(Log(), std::vector<TSearchLogEntry>(
+                         {{TSearchLogKind::Computer, "Searching " + kShare + "..."},
+                          {TSearchLogKind::Computer, "Cannot search " + kShare + "\\gone: error code " +
+                                                         QString::number(ECONNRESET) +
+                                                         " (Connection reset by peer)"}}));
+}
+
 TEST_F(FolderWalkTest, ErrorTextWithPercentSignsIsLoggedLiterally)
 {
     const QString share = "\\\\HOST\\100%1";
@@ -246,6 +261,26 @@ TEST_F(FolderWalkTest, LinkLoopWithoutDotEntriesIsRecognisedToo)
     net.addFile(kShare + "\\a\\one.txt");
     net.linkFolder(kShare + "\\a\\self", kShare + "\\a");
     EXPECT_EQ(Walk(), std::vector<QString>({kShare + "\\a", kShare + "\\a\\one.txt", kShare + "\\a\\self"}));
+}
+
+TEST_F(FolderWalkTest, ChainOfSingleFoldersWithEqualTimesIsWalkedToTheEnd)
+{
+    net.sendDotEntries(true);
+    net.addFile(kShare + "\\a\\a\\a\\a\\found.txt");
+    context.config.FileMasks = "*.txt";
+    EXPECT_EQ(Walk(), std::vector<QString>({kShare + "\\a\\a\\a\\a\\found.txt"}));
+}
+
+TEST_F(FolderWalkTest, LoopThroughAFolderHoldingOnlyTheLinkEndsAtTheDepthBound)
+{
+    net.sendDotEntries(true);
+    net.linkFolder(kShare + "\\a\\self", kShare + "\\a");
+    net.addFile(kShare + "\\z.txt");
+    context.config.FileMasks = "*.txt";
+    EXPECT_EQ(Walk(), std::vector<QString>({kShare + "\\z.txt"}));
+    // Share, a, then a\self, a\self\self, ... down to the depth bound and no further.
+    const auto listed = net.listedFolders();
+    EXPECT_EQ(listed.size(), size_t(TFolderWalk::kMaxWalkDepth) + 1);
 }
 
 TEST_F(FolderWalkTest, SiblingsWithEqualListingsAreBothWalked)
@@ -308,8 +343,9 @@ public:
     Result<std::vector<ShareDirEntry>> listFolder(const QString& folder) override
     {
         deepest = folder;
-        return std::vector<ShareDirEntry>{{"deeper", 0x10, 0, 1'600'000'000 + ++listings}};
+        return std::vector<ShareDirEntry>{{name, 0x10, 0, 1'600'000'000 + ++listings}};
     }
+    QString name = "deeper";
     QString deepest;
     int listings = 0;
 };
@@ -317,12 +353,14 @@ public:
 TEST_F(FolderWalkTest, WalkNeverDescendsPastThePathLengthLimit)
 {
     EndlessShareClient endless(net);
+    endless.name = QString(70, u'n'); // the path limit comes before the depth bound
     context.config.FileMasks = "*.none";
     context.useFileMasks(context.config.FileMasks);
     TFolderWalk walk(endless, context, folderMasks);
     walk.SearchFolder(kShare, 0);
     EXPECT_LE(endless.deepest.size(), TFolderWalk::kMaxWalkPathLength);
-    EXPECT_GT(endless.deepest.size(), TFolderWalk::kMaxWalkPathLength - 8);
+    // The next level would have passed the limit.
+    EXPECT_GT(endless.deepest.size() + 1 + endless.name.size(), TFolderWalk::kMaxWalkPathLength);
 }
 
 } // namespace
