@@ -45,7 +45,7 @@ cat "$work/cert.pem" "$work/key.pem" >"$work/server.pem"
 # Starts the server in the given TLS mode ("off" or "optional") and sets $port.
 start_server() {
     /usr/bin/python3 tests/fixtures/ftp_server.py --address "$address" --port 0 --root "$work/tree" \
-        --tls "$1" --cert "$work/server.pem" >"$work/server.out" 2>"$work/server.err" &
+        --tls "$1" --cert "$work/server.pem" --log "$work/commands.log" >"$work/server.out" 2>"$work/server.err" &
     server_pid=$!
     for _ in $(seq 50); do
         grep -q '^PORT ' "$work/server.out" 2>/dev/null && break
@@ -67,11 +67,17 @@ echo "Tree: $entries entries ($(find "$work/tree" -mindepth 1 -type d | wc -l) f
 row mode run "kestrova wall ms" "kestrova cpu ms" "lftp wall ms" "lftp cpu ms"
 for mode in $modes; do
     case "$mode" in
-    plain) start_server off; lftp_tls="set ftp:ssl-allow true" ;; # tries AUTH TLS, as Kestrova does
-    tls) start_server optional; lftp_tls="set ftp:ssl-force true; set ftp:ssl-protect-list true; set ssl:verify-certificate false" ;;
+    plain) start_server off; lftp_tls="set ftp:ssl-allow-anonymous true" ;; # tries AUTH TLS, as Kestrova does
+    tls)
+        start_server optional
+        # lftp uses TLS for anonymous logins only when told to.
+        lftp_tls="set ftp:ssl-allow-anonymous true; set ftp:ssl-force true; set ftp:ssl-protect-list true"
+        lftp_tls="$lftp_tls; set ssl:verify-certificate false"
+        ;;
     *) echo "Unknown mode $mode (plain or tls)" >&2; exit 1 ;;
     esac
     : >"$work/results"
+    : >"$work/commands.log"
     for run in $(seq "$runs"); do
         read -r ours_wall ours_cpu < <(measure "$driver" "$address" "$port" 1)
         found="$(awk '{print $2}' "$work/stdout")"
@@ -83,7 +89,9 @@ for mode in $modes; do
     row "$mode" median \
         "$(awk '{print $1}' "$work/results" | median)" "$(awk '{print $2}' "$work/results" | median)" \
         "$(awk '{print $3}' "$work/results" | median)" "$(awk '{print $4}' "$work/results" | median)"
-    echo "$mode: entries found: kestrova $found, lftp $lftp_found"
+    echo "$mode: entries found: kestrova $found, lftp $lftp_found;" \
+        "listings encrypted: $(grep -c 'LIST data=tls' "$work/commands.log" || true)," \
+        "in plain text: $(grep -c 'LIST data=plain' "$work/commands.log" || true)"
     stop_server
 done
 echo "Load average: $(cut -d' ' -f1-3 /proc/loadavg)"
