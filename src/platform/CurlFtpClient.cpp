@@ -8,6 +8,8 @@
 
 #include <QSysInfo>
 #include <memory>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -29,9 +31,16 @@ long WholeSeconds(int milliseconds)
 CurlFtpClient::CurlFtpClient(const FtpClientOptions& options) : m_options(options)
 {
     setUpHandle();
+    m_stopCallback.emplace(m_options.stop, std::function<void()>([this] { shutDownSockets(); }));
 }
 
-CurlFtpClient::~CurlFtpClient() = default;
+CurlFtpClient::~CurlFtpClient()
+{
+    // libcurl closes its sockets through closeSocket(), which needs the members
+    // declared after the handle.
+    m_stopCallback.reset();
+    m_curl.reset();
+}
 
 void CurlFtpClient::setUpHandle()
 {
@@ -65,6 +74,10 @@ void CurlFtpClient::setUpHandle()
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &CurlFtpClient::headerData);
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, this);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, m_errorBuffer);
+    curl_easy_setopt(curl, CURLOPT_OPENSOCKETFUNCTION, &CurlFtpClient::openSocket);
+    curl_easy_setopt(curl, CURLOPT_OPENSOCKETDATA, this);
+    curl_easy_setopt(curl, CURLOPT_CLOSESOCKETFUNCTION, &CurlFtpClient::closeSocket);
+    curl_easy_setopt(curl, CURLOPT_CLOSESOCKETDATA, this);
     // AUTH TLS before USER, then PBSZ 0 and PROT P for encrypted listings; a
     // server that refuses AUTH (or PROT) is used in plain text. A server that
     // requires TLS (530 to USER until AUTH) is thus searched as well.
@@ -96,7 +109,8 @@ Result<void> CurlFtpClient::login(const QString& server)
     // in common, a broken set-up) is tried once more without TLS, on a new
     // connection. Not when certificates are checked: a server whose certificate
     // does not verify is not to be used in plain text instead.
-    if (code != CURLE_OK && !m_options.verifyCertificates && ClassifyFtpFailure(code, 0) == FtpFailure::Tls) {
+    if (code != CURLE_OK && !m_options.verifyCertificates && !m_options.stop.stop_requested() &&
+        ClassifyFtpFailure(code, 0) == FtpFailure::Tls) {
         qCDebug(kestrovaFtp) << "TLS handshake with" << m_serverUrl << "failed (CURLcode" << int(code)
                              << m_errorBuffer << "), logging in without TLS";
         curl_easy_setopt(m_curl.get(), CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_NONE));
@@ -233,7 +247,8 @@ PlatformError CurlFtpClient::fail(CURLcode code)
 {
     long reply = 0;
     curl_easy_getinfo(m_curl.get(), CURLINFO_RESPONSE_CODE, &reply);
-    m_lastFailure = ClassifyFtpFailure(code, reply);
+    // A stop that shut the sockets down shows as whatever that broke.
+    m_lastFailure = m_options.stop.stop_requested() ? FtpFailure::Stopped : ClassifyFtpFailure(code, reply);
     m_lastError = FtpPlatformError(code, reply, m_errorBuffer);
     qCDebug(kestrovaFtp) << "FTP request to" << m_serverUrl << "failed: CURLcode" << int(code) << "reply"
                          << reply << m_lastError.message;
@@ -277,6 +292,32 @@ size_t CurlFtpClient::headerData(char* data, size_t size, size_t count, void* se
 int CurlFtpClient::progress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
     return static_cast<CurlFtpClient*>(self)->m_options.stop.stop_requested() ? 1 : 0;
+}
+
+curl_socket_t CurlFtpClient::openSocket(void* self, curlsocktype, curl_sockaddr* address)
+{
+    auto* client = static_cast<CurlFtpClient*>(self);
+    const curl_socket_t fd = socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+    if (fd == CURL_SOCKET_BAD)
+        return fd;
+    const std::lock_guard lock(client->m_socketsMutex);
+    client->m_sockets.push_back(fd);
+    return fd;
+}
+
+int CurlFtpClient::closeSocket(void* self, curl_socket_t fd)
+{
+    auto* client = static_cast<CurlFtpClient*>(self);
+    const std::lock_guard lock(client->m_socketsMutex);
+    std::erase(client->m_sockets, fd);
+    return close(fd);
+}
+
+void CurlFtpClient::shutDownSockets()
+{
+    const std::lock_guard lock(m_socketsMutex);
+    for (const curl_socket_t fd : m_sockets)
+        shutdown(fd, SHUT_RDWR);
 }
 
 std::unique_ptr<FtpClient> CurlFtpClientFactory::create(std::stop_token stop, bool verifyCertificates)

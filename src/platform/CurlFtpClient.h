@@ -10,8 +10,12 @@
 #include <QHash>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
+#include <mutex>
+#include <optional>
 #include <stop_token>
+#include <vector>
 
 // Limits of one FTP client. The defaults suit a local network: a server that
 // does not answer within seconds is not going to.
@@ -79,6 +83,9 @@ private:
     static size_t writeData(char* data, size_t size, size_t count, void* self);
     static size_t headerData(char* data, size_t size, size_t count, void* self);
     static int progress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
+    static curl_socket_t openSocket(void* self, curlsocktype, curl_sockaddr* address);
+    static int closeSocket(void* self, curl_socket_t socket);
+    void shutDownSockets();
 
     FtpClientOptions m_options;
     CurlHandle m_curl;
@@ -100,6 +107,11 @@ private:
     char m_errorBuffer[CURL_ERROR_SIZE] = {};
     FtpFailure m_lastFailure = FtpFailure::None;
     PlatformError m_lastError;
+    // The sockets libcurl has open. A stop shuts them down, which ends waits that
+    // libcurl does not interrupt for the progress callback (the TLS handshake).
+    std::mutex m_socketsMutex;
+    std::vector<curl_socket_t> m_sockets;
+    std::optional<std::stop_callback<std::function<void()>>> m_stopCallback; // last: goes first
 };
 
 class CurlFtpClientFactory : public FtpClientFactory {

@@ -4,12 +4,14 @@
 #include "support/TempDir.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QJsonObject>
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/time.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -171,6 +173,34 @@ TEST_F(CurlFtpClientTlsTest, AFailedHandshakeIsFollowedByOnePlainLoginUnlessCert
     EXPECT_FALSE(careful.login(kAddress));
     EXPECT_EQ(careful.lastFailure(), FtpFailure::Tls) << careful.lastError().message.toStdString();
     EXPECT_EQ(server->commandLog().count("USER"), 1) << server->commandLog().toStdString(); // none more
+}
+
+TEST_F(CurlFtpClientTlsTest, AHandshakeThatNeverEndsEndsWithinTheTimeoutsOrAtAStop)
+{
+    START_OR_SKIP(server, FtpTestServer::serveScript(kAddress, {{"silent_tls", true}}, why));
+    CurlFtpClient client(TestFtpOptions(server->port()));
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(client.login(kAddress));
+    EXPECT_LT(timer.elapsed(), 8000);
+    EXPECT_EQ(server->commandLog().count("USER"), 0) << server->commandLog().toStdString();
+
+    FtpClientOptions patient = TestFtpOptions(server->port());
+    patient.connectTimeoutMs = 60000;
+    patient.responseTimeoutMs = 60000;
+    std::stop_source source;
+    patient.stop = source.get_token();
+    CurlFtpClient stopped(patient);
+    timer.restart();
+    std::thread stopper([&source] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        source.request_stop();
+    });
+    EXPECT_FALSE(stopped.login(kAddress));
+    stopper.join();
+    EXPECT_LT(timer.elapsed(), 300 + 1500);
+    EXPECT_EQ(stopped.lastFailure(), FtpFailure::Stopped) << stopped.lastError().message.toStdString();
+    EXPECT_EQ(server->commandLog().count("USER"), 0); // no plain login after the stop
 }
 
 } // namespace
