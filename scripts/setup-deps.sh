@@ -9,7 +9,7 @@ PACKAGES=(
   ccache clang-format clang-tidy qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins adwaita-icon-theme
   libsmbclient-dev libcurl4-openssl-dev libgsf-1-dev libglib2.0-dev
   # test servers and independent readers
-  samba smbclient python3 python3-pyftpdlib iproute2 python3-olefile libgsf-bin
+  samba smbclient python3 python3-pyftpdlib python3-openssl openssl iproute2 python3-olefile libgsf-bin
   wsdd python3-zeroconf nftables
   libole-storage-lite-perl xvfb xauth
   # window screenshots (scripts/screenshot.sh)

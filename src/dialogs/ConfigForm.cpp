@@ -356,6 +356,15 @@ QWidget* TConfigForm::createFtpPage()
             "password manager also do not apply."),
         page));
     layout->addWidget(m_ftpMode);
+    m_ftpVerifyCertificates = CheckBox(QStringLiteral("Check the certificate of FTP servers that use TLS"),
+                                       QStringLiteral("cbFtpVerifyCertificates"), page);
+    layout->addWidget(m_ftpVerifyCertificates);
+    layout->addWidget(WrappedLabel(
+        QStringLiteral("Every FTP server is asked for an encrypted connection (TLS); a server that offers "
+                       "none is searched in plain FTP. Anonymous servers rarely have a certificate that can "
+                       "be checked, so by default the connection is encrypted without checking it. With the "
+                       "check on, a server whose certificate does not verify is not searched."),
+        page));
     layout->addStretch();
     return page;
 }
@@ -404,6 +413,7 @@ void TConfigForm::load(const TSettings& settings)
     m_foldersType->setItemIndex(ModeItemIndex(settings.FoldersSearchMethod));
     m_folders->setEntries(settings.FolderList);
     m_ftpMode->setItemIndex(ModeItemIndex(settings.FtpSearchMode));
+    m_ftpVerifyCertificates->setChecked(settings.FtpVerifyCertificates);
     updateSearchTypePresentation();
 }
 
@@ -434,6 +444,7 @@ void TConfigForm::store(TSettings& settings) const
     settings.FoldersSearchMethod = ChosenMode(m_foldersType->itemIndex(), settings.FoldersSearchMethod);
     settings.FolderList = m_folders->entries();
     settings.FtpSearchMode = ChosenMode(m_ftpMode->itemIndex(), settings.FtpSearchMode);
+    settings.FtpVerifyCertificates = m_ftpVerifyCertificates->isChecked();
 }
 
 bool TConfigForm::isIpSearch() const

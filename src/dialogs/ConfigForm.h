@@ -111,4 +111,5 @@ private:
     TRadioGroup* m_foldersType = nullptr;
     TSortedListView* m_folders = nullptr;
     TRadioGroup* m_ftpMode = nullptr;
+    QCheckBox* m_ftpVerifyCertificates = nullptr;
 };

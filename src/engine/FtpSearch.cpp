@@ -20,7 +20,8 @@ void FtpSearchHost(const QString& host, FtpClientFactory& clientFactory, HostSea
     if (host.size() <= 2)
         return;
     const QString server = host.mid(2);
-    const std::unique_ptr<FtpClient> client = clientFactory.create(context.StopToken());
+    const std::unique_ptr<FtpClient> client =
+        clientFactory.create(context.StopToken(), context.Config().FtpVerifyCertificates);
     // A server that is absent or refuses anonymous users is no finding: silent.
     if (const Result<void> loggedIn = client->login(server); !loggedIn) {
         qCDebug(kestrovaFtp) << "No anonymous FTP on" << server << "- error" << loggedIn.error().code

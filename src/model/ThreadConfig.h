@@ -15,6 +15,7 @@ struct TThreadConfig {
     THiddenShareMode HiddenResSearchMethod = THiddenShareMode::CommonOnly;
     TFolderListMode FoldersSearchMethod = TFolderListMode::AllFolders;
     TFtpMode FtpSearchMode = TFtpMode::SharesOnly;
+    bool FtpVerifyCertificates = false; // FTP over TLS: only servers whose certificate verifies
     bool EnableTextSearch = false;
     QString FileMasks;  // "Search files" box, untrimmed, ';'-separated
     QString SearchText; // "With content" box, untrimmed

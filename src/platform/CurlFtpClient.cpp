@@ -8,6 +8,8 @@
 
 #include <QSysInfo>
 #include <memory>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -29,9 +31,16 @@ long WholeSeconds(int milliseconds)
 CurlFtpClient::CurlFtpClient(const FtpClientOptions& options) : m_options(options)
 {
     setUpHandle();
+    m_stopCallback.emplace(m_options.stop, std::function<void()>([this] { shutDownSockets(); }));
 }
 
-CurlFtpClient::~CurlFtpClient() = default;
+CurlFtpClient::~CurlFtpClient()
+{
+    // libcurl closes its sockets through closeSocket(), which needs the members
+    // declared after the handle.
+    m_stopCallback.reset();
+    m_curl.reset();
+}
 
 void CurlFtpClient::setUpHandle()
 {
@@ -65,6 +74,19 @@ void CurlFtpClient::setUpHandle()
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &CurlFtpClient::headerData);
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, this);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, m_errorBuffer);
+    curl_easy_setopt(curl, CURLOPT_OPENSOCKETFUNCTION, &CurlFtpClient::openSocket);
+    curl_easy_setopt(curl, CURLOPT_OPENSOCKETDATA, this);
+    curl_easy_setopt(curl, CURLOPT_CLOSESOCKETFUNCTION, &CurlFtpClient::closeSocket);
+    curl_easy_setopt(curl, CURLOPT_CLOSESOCKETDATA, this);
+    // AUTH TLS before USER, then PBSZ 0 and PROT P for encrypted listings; a
+    // server that refuses AUTH (or PROT) is used in plain text. A server that
+    // requires TLS (530 to USER until AUTH) is thus searched as well.
+    curl_easy_setopt(curl, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_TRY));
+    curl_easy_setopt(curl, CURLOPT_FTPSSLAUTH, static_cast<long>(CURLFTPAUTH_TLS));
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, m_options.verifyCertificates ? 1L : 0L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, m_options.verifyCertificates ? 2L : 0L);
+    if (!m_options.caFile.isEmpty())
+        curl_easy_setopt(curl, CURLOPT_CAINFO, m_options.caFile.constData());
 }
 
 Result<void> CurlFtpClient::login(const QString& server)
@@ -82,23 +104,47 @@ Result<void> CurlFtpClient::login(const QString& server)
         return m_lastError;
     }
     setUpHandle();
-    // A request without a body for the login directory connects, logs in and
-    // asks for the directory (PWD), then stops; the connection stays open. It
-    // also asks SYST ('*': a server that refuses it is no failure), whose
-    // answer tells layouts that read alike apart.
-    m_systReply.clear();
-    m_system = FtpSystem::Unknown;
-    const std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> syst(
-        curl_slist_append(nullptr, "*SYST"), &curl_slist_free_all);
-    curl_easy_setopt(m_curl.get(), CURLOPT_QUOTE, syst.get());
-    const CURLcode code = perform(m_serverUrl, false);
-    curl_easy_setopt(m_curl.get(), CURLOPT_QUOTE, nullptr);
+    CURLcode code = performLogin();
+    // A server that accepts AUTH TLS and then fails the handshake (TLS versions
+    // in common, a broken set-up) is tried once more without TLS, on a new
+    // connection. Not when certificates are checked: a server whose certificate
+    // does not verify is not to be used in plain text instead.
+    if (code != CURLE_OK && !m_options.verifyCertificates && !m_options.stop.stop_requested() &&
+        ClassifyFtpFailure(code, 0) == FtpFailure::Tls) {
+        qCDebug(kestrovaFtp) << "TLS handshake with" << m_serverUrl << "failed (CURLcode" << int(code)
+                             << m_errorBuffer << "), logging in without TLS";
+        curl_easy_setopt(m_curl.get(), CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_NONE));
+        code = performLogin();
+    }
     if (code != CURLE_OK)
         return fail(code);
-    m_system = FtpSystemFromSystReply(m_systReply);
+    // Over TLS the listings come through passive mode: libcurl before 8.0 leaves
+    // the data connection a server opens (active mode) unencrypted and waits for
+    // it until the time-outs, and an encrypted control connection hides the PORT
+    // command from the NAT gateways that would otherwise open the way back.
+    curl_easy_setopt(m_curl.get(), CURLOPT_FTPPORT, m_encrypted ? nullptr : "-");
+    // Some servers send UTF-8 names only once asked to; the request rides on the
+    // first listing instead of costing a round trip of its own.
+    m_askForUtf8 = m_utf8Names;
     learnEntryPath();
     m_loggedIn = true;
     return {};
+}
+
+CURLcode CurlFtpClient::performLogin()
+{
+    // A request without a body for the login directory connects, logs in and
+    // asks for the directory (PWD), then stops; the connection stays open. It
+    // also asks SYST, whose answer tells layouts that read alike apart, and FEAT,
+    // which says whether names are UTF-8 ('*': a server that refuses either is no
+    // failure).
+    m_systReply.clear();
+    m_inFeatReply = false;
+    m_utf8Names = false;
+    m_encrypted = false;
+    const CURLcode code = performWithCommands(m_serverUrl, false, {"*SYST", "*FEAT"});
+    m_system = FtpSystemFromSystReply(m_systReply);
+    return code;
 }
 
 void CurlFtpClient::learnEntryPath()
@@ -139,7 +185,10 @@ Result<std::vector<FtpListEntry>> CurlFtpClient::list(const QString& path)
         m_connectionEnded = true;
         return PlatformError{CURLE_ABORTED_BY_CALLBACK, QStringLiteral("Stopped")};
     }
-    const CURLcode code = perform(FtpFolderUrl(m_serverUrl, serverPath(path), m_absolutePaths), true);
+    const QByteArray url = FtpFolderUrl(m_serverUrl, serverPath(path), m_absolutePaths);
+    const CURLcode code =
+        m_askForUtf8 ? performWithCommands(url, true, {"*OPTS UTF8 ON"}) : perform(url, true);
+    m_askForUtf8 = false;
     if (code != CURLE_OK)
         return fail(code);
 
@@ -152,7 +201,7 @@ Result<std::vector<FtpListEntry>> CurlFtpClient::list(const QString& path)
     std::vector<FtpListEntry> entries;
     entries.reserve(parsed.entries.size());
     for (const FtpRawEntry& raw : parsed.entries) {
-        entries.push_back(ToFtpListEntry(raw));
+        entries.push_back(ToFtpListEntry(raw, m_utf8Names ? FtpNameEncoding::Utf8 : FtpNameEncoding::Guess));
         if (!raw.isDirectory)
             continue;
         // Remember the server's bytes of subfolders whose name or path is not
@@ -181,11 +230,25 @@ CURLcode CurlFtpClient::perform(const QByteArray& url, bool listing)
     return curl_easy_perform(m_curl.get());
 }
 
+CURLcode CurlFtpClient::performWithCommands(const QByteArray& url, bool listing,
+                                            std::initializer_list<const char*> commands)
+{
+    curl_slist* list = nullptr;
+    for (const char* command : commands)
+        list = curl_slist_append(list, command);
+    const std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> owner(list, &curl_slist_free_all);
+    curl_easy_setopt(m_curl.get(), CURLOPT_QUOTE, list);
+    const CURLcode code = perform(url, listing);
+    curl_easy_setopt(m_curl.get(), CURLOPT_QUOTE, nullptr);
+    return code;
+}
+
 PlatformError CurlFtpClient::fail(CURLcode code)
 {
     long reply = 0;
     curl_easy_getinfo(m_curl.get(), CURLINFO_RESPONSE_CODE, &reply);
-    m_lastFailure = ClassifyFtpFailure(code, reply);
+    // A stop that shut the sockets down shows as whatever that broke.
+    m_lastFailure = m_options.stop.stop_requested() ? FtpFailure::Stopped : ClassifyFtpFailure(code, reply);
     m_lastError = FtpPlatformError(code, reply, m_errorBuffer);
     qCDebug(kestrovaFtp) << "FTP request to" << m_serverUrl << "failed: CURLcode" << int(code) << "reply"
                          << reply << m_lastError.message;
@@ -210,8 +273,19 @@ size_t CurlFtpClient::headerData(char* data, size_t size, size_t count, void* se
     auto* client = static_cast<CurlFtpClient*>(self);
     const size_t bytes = size * count;
     const QByteArray line = QByteArray(data, static_cast<qsizetype>(bytes)).trimmed();
+    // AUTH TLS accepted: the control connection is encrypted from here on
+    // (libcurl goes on only once the handshake succeeded).
+    if (line.startsWith("234 ") || line.startsWith("234-"))
+        client->m_encrypted = true;
     if (line.startsWith("215 ") && client->m_systReply.isEmpty())
         client->m_systReply = line.left(200);
+    // FEAT: "211-" opens the list, one feature per line, "211 " closes it.
+    if (line.startsWith("211-"))
+        client->m_inFeatReply = true;
+    else if (line.startsWith("211 "))
+        client->m_inFeatReply = false;
+    else if (client->m_inFeatReply && line.compare("UTF8", Qt::CaseInsensitive) == 0)
+        client->m_utf8Names = true;
     return bytes;
 }
 
@@ -220,9 +294,36 @@ int CurlFtpClient::progress(void* self, curl_off_t, curl_off_t, curl_off_t, curl
     return static_cast<CurlFtpClient*>(self)->m_options.stop.stop_requested() ? 1 : 0;
 }
 
-std::unique_ptr<FtpClient> CurlFtpClientFactory::create(std::stop_token stop)
+curl_socket_t CurlFtpClient::openSocket(void* self, curlsocktype, curl_sockaddr* address)
+{
+    auto* client = static_cast<CurlFtpClient*>(self);
+    const curl_socket_t fd = socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+    if (fd == CURL_SOCKET_BAD)
+        return fd;
+    const std::lock_guard lock(client->m_socketsMutex);
+    client->m_sockets.push_back(fd);
+    return fd;
+}
+
+int CurlFtpClient::closeSocket(void* self, curl_socket_t fd)
+{
+    auto* client = static_cast<CurlFtpClient*>(self);
+    const std::lock_guard lock(client->m_socketsMutex);
+    std::erase(client->m_sockets, fd);
+    return close(fd);
+}
+
+void CurlFtpClient::shutDownSockets()
+{
+    const std::lock_guard lock(m_socketsMutex);
+    for (const curl_socket_t fd : m_sockets)
+        shutdown(fd, SHUT_RDWR);
+}
+
+std::unique_ptr<FtpClient> CurlFtpClientFactory::create(std::stop_token stop, bool verifyCertificates)
 {
     FtpClientOptions options = m_options;
     options.stop = std::move(stop);
+    options.verifyCertificates = verifyCertificates;
     return std::make_unique<CurlFtpClient>(options);
 }

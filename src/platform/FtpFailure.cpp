@@ -30,6 +30,15 @@ FtpFailure ClassifyFtpFailure(CURLcode code, long replyCode)
         return FtpFailure::TimedOut;
     case CURLE_WRITE_ERROR:
         return FtpFailure::TooLarge;
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_USE_SSL_FAILED:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_CRL_BADFILE:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+    case CURLE_SSL_INVALIDCERTSTATUS:
+        return FtpFailure::Tls;
     case CURLE_FTP_WEIRD_PASS_REPLY:
     case CURLE_FTP_WEIRD_SERVER_REPLY:
         // 530 (not logged in) and 421 (service not available) are refusals worded

@@ -15,6 +15,7 @@ enum class FtpFailure {
     ConnectionLost,    // reset, closed or cut off in the middle of a reply or listing
     TimedOut,          // no answer, or no data, within the time-outs
     TooLarge,          // a listing past the size the client accepts
+    Tls,               // TLS handshake failed or the certificate did not verify
     Protocol,          // replies the client cannot make sense of, bad URLs, other errors
 };
 

@@ -206,15 +206,15 @@ QString FtpLineLogText(const QByteArray& line, qsizetype maxChars)
     return text;
 }
 
-QString DecodeFtpName(const QByteArray& raw)
+QString DecodeFtpName(const QByteArray& raw, FtpNameEncoding encoding)
 {
-    return IsValidUtf8(raw) ? QString::fromUtf8(raw) : FromAnsi(raw);
+    return encoding == FtpNameEncoding::Utf8 || IsValidUtf8(raw) ? QString::fromUtf8(raw) : FromAnsi(raw);
 }
 
-FtpListEntry ToFtpListEntry(const FtpRawEntry& raw)
+FtpListEntry ToFtpListEntry(const FtpRawEntry& raw, FtpNameEncoding encoding)
 {
     FtpListEntry entry;
-    entry.name = DecodeFtpName(raw.name);
+    entry.name = DecodeFtpName(raw.name, encoding);
     entry.isDirectory = raw.isDirectory;
     entry.isSymlink = raw.isSymlink;
     // The search keeps sizes as signed 64-bit numbers: only sizes of 8 EiB and

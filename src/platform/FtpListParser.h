@@ -53,11 +53,16 @@ constexpr qsizetype kFtpMaxLineBytes = 16 * 1024;
 // characters shown as '?', cut to `maxChars` characters.
 QString FtpLineLogText(const QByteArray& line, qsizetype maxChars = 200);
 
-// A listed name as text: UTF-8 when the bytes are valid UTF-8 (which every ASCII
-// name is), else Windows-1252, the likeliest legacy encoding on the networks the
-// program searches; Windows-1252 decodes every byte, so no name is lost.
-QString DecodeFtpName(const QByteArray& raw);
+// How a server's names are encoded: Utf8 when it says so (UTF8 in FEAT), else
+// Guess.
+enum class FtpNameEncoding { Guess, Utf8 };
+
+// A listed name as text. Utf8: as UTF-8, a byte that is no part of a valid
+// sequence becoming U+FFFD. Guess: UTF-8 when the bytes are valid UTF-8 (which
+// every ASCII name is), else Windows-1252, the likeliest legacy encoding on the
+// networks the program searches; Windows-1252 decodes every byte, so no name is lost.
+QString DecodeFtpName(const QByteArray& raw, FtpNameEncoding encoding = FtpNameEncoding::Guess);
 
 // The entry as the FTP search sees it. Sizes past INT64_MAX (the search's size
 // type) become INT64_MAX.
-FtpListEntry ToFtpListEntry(const FtpRawEntry& raw);
+FtpListEntry ToFtpListEntry(const FtpRawEntry& raw, FtpNameEncoding encoding = FtpNameEncoding::Guess);

@@ -15,6 +15,7 @@ TThreadConfig MakeThreadConfig(const TSettings& settings, const QString& fileMas
     config.HiddenResSearchMethod = settings.HiddenResSearchMethod;
     config.FoldersSearchMethod = settings.FoldersSearchMethod;
     config.FtpSearchMode = settings.FtpSearchMode;
+    config.FtpVerifyCertificates = settings.FtpVerifyCertificates;
     config.EnableTextSearch = settings.EnableTextSearch;
     config.FileMasks = fileMasksText;
     config.SearchText = searchText;

@@ -89,6 +89,7 @@ void ReadSettings(const TIniFile& ini, TWindowGeometry& window, TSettings& s, TA
     s.CompleteMessage = ini.ReadBool(kMisc, QStringLiteral("CompleteMessage"), true);
     s.AutoUnmount = ini.ReadBool(kMisc, QStringLiteral("AutoUnmount"), false);
     s.FtpSearchMode = ReadMode(ini, kMisc, QStringLiteral("FtpSearchMode"), TFtpMode::SharesOnly);
+    s.FtpVerifyCertificates = ini.ReadBool(kMisc, QStringLiteral("FtpVerifyCertificates"), false);
 
     s.ResList = ReadListText(ini, kLists, QStringLiteral("ResList"));
     s.FolderList = ReadListText(ini, kLists, QStringLiteral("FolderList"));
@@ -136,6 +137,7 @@ void WriteSettings(TIniFile& ini, const TWindowGeometry& window, const TSettings
     ini.WriteBool(kMisc, QStringLiteral("AutoUnmount"), s.AutoUnmount);
     ini.WriteString(kMisc, QStringLiteral("InitialDir"), s.InitialDir);
     WriteMode(ini, kMisc, QStringLiteral("FtpSearchMode"), s.FtpSearchMode);
+    ini.WriteBool(kMisc, QStringLiteral("FtpVerifyCertificates"), s.FtpVerifyCertificates);
 
     WriteListText(ini, kLists, QStringLiteral("ResList"), s.ResList);
     WriteListText(ini, kLists, QStringLiteral("FolderList"), s.FolderList);

@@ -48,6 +48,7 @@ struct TSettings {
     bool CompleteMessage = true;
     bool AutoUnmount = false;
     TFtpMode FtpSearchMode = TFtpMode::SharesOnly;
+    bool FtpVerifyCertificates = false; // FTP over TLS: check the server's certificate
     // "Lists"
     QStringList ResList;
     QStringList FolderList;

@@ -47,10 +47,13 @@ private:
 class FakeFtpClientFactory : public FtpClientFactory {
 public:
     explicit FakeFtpClientFactory(FakeFtpServer& server) : m_server(server) {}
-    std::unique_ptr<FtpClient> create(std::stop_token) override
+    std::unique_ptr<FtpClient> create(std::stop_token, bool verifyCertificates) override
     {
+        verifyCertificatesAsked.push_back(verifyCertificates);
         return std::make_unique<FakeFtpClient>(m_server);
     }
+
+    std::vector<bool> verifyCertificatesAsked; // one per client created
 
 private:
     FakeFtpServer& m_server;

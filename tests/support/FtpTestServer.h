@@ -17,9 +17,16 @@
 //   if (!server) GTEST_SKIP() << why;   // or FAIL(), see unavailable()
 class FtpTestServer {
 public:
+    // Explicit TLS on the pyftpdlib server: offered, or required before login and listings.
+    enum class Tls { Optional, Required };
+
     // pyftpdlib serving `root` read-only to anonymous users.
     static std::unique_ptr<FtpTestServer> serveFolder(const QString& address, const QString& root,
                                                       QString& why, uint16_t port = 0);
+    // The same with explicit TLS, its certificate (self-signed for `address`) made
+    // anew with openssl. Its command log records what was encrypted.
+    static std::unique_ptr<FtpTestServer> serveFolderOverTls(const QString& address, const QString& root,
+                                                             Tls tls, QString& why);
     // The scripted server of tests/fixtures/scripted_ftp_server.py.
     static std::unique_ptr<FtpTestServer> serveScript(const QString& address, const QJsonObject& script,
                                                       QString& why, uint16_t port = 0);
@@ -31,8 +38,10 @@ public:
     const QString& address() const { return m_address; }
     uint16_t port() const { return m_port; }
     qint64 pid() const { return m_process.pid(); }
-    // Commands the scripted server received so far, one per line.
+    // Commands the scripted or TLS server received so far, one per line.
     QByteArray commandLog() const;
+    // The TLS server's certificate (PEM), for clients that verify it; empty without TLS.
+    QString certificateFile() const;
 
     // True when the last failed start failed because something the server needs
     // is not installed (the caller should skip rather than fail).
@@ -43,9 +52,20 @@ private:
     static std::unique_ptr<FtpTestServer> start(std::unique_ptr<FtpTestServer> server,
                                                 const QStringList& arguments, QString& why);
 
-    std::unique_ptr<QTemporaryDir> m_workDir; // script and command log of a scripted server
+    std::unique_ptr<QTemporaryDir> m_workDir; // script, certificate and command log
     QString m_address;
     uint16_t m_port = 0;
     FixtureServerProcess m_process; // declared last: the server stops before its folder goes
     static inline bool s_unavailable = false;
 };
+
+// In a GoogleTest test: starts a server into `server` (and a QString `why`); skips
+// the test when the server needs something not installed, fails it otherwise.
+#define START_OR_SKIP(server, expression)                                                                    \
+    QString why;                                                                                             \
+    auto server = (expression);                                                                              \
+    if (!server) {                                                                                           \
+        if (FtpTestServer::unavailable())                                                                    \
+            GTEST_SKIP() << why.toStdString();                                                               \
+        FAIL() << why.toStdString();                                                                         \
+    }

@@ -8,7 +8,8 @@
 #include <stop_token>
 #include <vector>
 
-// What the FTP search asks of an FTP client: anonymous login in active mode, LIST
+// What the FTP search asks of an FTP client: anonymous login in active mode (over
+// TLS where the server offers it), LIST
 // of a folder parsed into entries, logout. One control connection serves every
 // listing of a host.
 //
@@ -45,6 +46,8 @@ public:
 class FtpClientFactory {
 public:
     virtual ~FtpClientFactory() = default;
-    // A client that gives up once stop is requested.
-    virtual std::unique_ptr<FtpClient> create(std::stop_token stop) = 0;
+    // A client that gives up once stop is requested. Connections are encrypted
+    // where the server offers TLS; verifyCertificates also requires the server's
+    // certificate to verify.
+    virtual std::unique_ptr<FtpClient> create(std::stop_token stop, bool verifyCertificates) = 0;
 };

@@ -17,15 +17,6 @@ namespace {
 const QString kAddress = QStringLiteral("127.0.3.2");
 const QString kHost = QStringLiteral("\\\\127.0.3.2");
 
-#define START_OR_SKIP(server, expression)                                                                    \
-    QString why;                                                                                             \
-    auto server = (expression);                                                                              \
-    if (!server) {                                                                                           \
-        if (FtpTestServer::unavailable())                                                                    \
-            GTEST_SKIP() << why.toStdString();                                                               \
-        FAIL() << why.toStdString();                                                                         \
-    }
-
 QString Url(const QString& path)
 {
     return QStringLiteral("ftp://") + kAddress + path;
@@ -226,6 +217,73 @@ TEST_F(FtpSearchServerTest, ListingFormatsOfRealServersEndToEnd)
     EXPECT_DOUBLE_EQ(context.hits[3].DateTime, EncodeDateTime({1999, 12, 31, 23, 59, 0, 0}));
     // The link is tested (it does not match) but never walked.
     EXPECT_FALSE(server->commandLog().contains("CWD /link"));
+}
+
+// A folder whose name starts with blanks, next to a file of the stripped name
+// and a folder whose name ends with a blank: each is entered by its exact name.
+TEST_F(FtpSearchServerTest, FoldersAreEnteredByTheirExactNamesBlanksIncluded)
+{
+    QJsonObject listings{{"/", "drwxr-xr-x 2 u g 0 Jan  5  2020   docs\r\n"
+                               "-rw-r--r-- 1 u g 9 Jan  5  2020 docs\r\n"
+                               "drwxr-xr-x 2 u g 0 Jan  5  2020 tail \r\n"
+                               "drwxr-xr-x 2 u g 0 Jan  5  2020 tail\r\n"},
+                         {"/  docs", "-rw-r--r-- 1 u g 11 Jan  5  2020  in blanks.txt\r\n"},
+                         {"/tail ", "-rw-r--r-- 1 u g 12 Jan  5  2020 with blank.txt\r\n"},
+                         {"/tail", "-rw-r--r-- 1 u g 13 Jan  5  2020 without.txt\r\n"}};
+    START_OR_SKIP(server, FtpTestServer::serveScript(kAddress, {{"listings", listings}}, why));
+    context.nameMatches = [](const QString&) { return true; };
+
+    search(server->port());
+
+    EXPECT_EQ(context.hitNames(), QStringList({Url("/  docs"), Url("/docs"), Url("/tail "), Url("/tail"),
+                                               Url("/  docs/ in blanks.txt"), Url("/tail /with blank.txt"),
+                                               Url("/tail/without.txt")}));
+    ASSERT_EQ(context.hits.size(), 7u);
+    EXPECT_EQ(context.hits[0].Attrs, kAttrDirectory);
+    EXPECT_EQ(context.hits[1].Attrs, 0); // the file of the stripped name is no folder
+    EXPECT_EQ(context.hits[1].Size, 9);
+    EXPECT_EQ(context.hits[4].Size, 11);
+    const QByteArray log = server->commandLog();
+    EXPECT_TRUE(log.contains("CWD /  docs\n")) << log.toStdString();
+    EXPECT_TRUE(log.contains("CWD /tail \n")) << log.toStdString();
+    EXPECT_FALSE(log.contains("CWD /docs")) << log.toStdString();
+}
+
+// The whole search over TLS, offered or required, with the default setting (no
+// certificate check: the test certificate is self-signed).
+TEST_F(FtpSearchServerTest, ServersWithTlsAreSearchedEncrypted)
+{
+    ASSERT_TRUE(QDir(tree.path()).mkpath("pub/sub"));
+    tree.write("pub/a.txt", "a");
+    tree.write("pub/sub/b.txt", "bb");
+    for (const FtpTestServer::Tls tls : {FtpTestServer::Tls::Optional, FtpTestServer::Tls::Required}) {
+        START_OR_SKIP(server, FtpTestServer::serveFolderOverTls(kAddress, tree.path(), tls, why));
+        context.hits.clear();
+        context.nameMatches = [](const QString& name) { return name.endsWith(QStringLiteral(".txt")); };
+
+        search(server->port());
+
+        EXPECT_EQ(context.hitNames(), QStringList({Url("/pub/a.txt"), Url("/pub/sub/b.txt")}));
+        const QByteArray log = server->commandLog();
+        EXPECT_EQ(log.count("LIST data=tls\n"), 3) << log.toStdString();
+        EXPECT_FALSE(log.contains("data=plain")) << log.toStdString();
+    }
+}
+
+// With the certificate check on, a server whose certificate does not verify is
+// not searched (and not tried again in plain text).
+TEST_F(FtpSearchServerTest, WithTheCertificateCheckOnAnUnverifiableServerIsNotSearched)
+{
+    tree.write("a.txt", "a");
+    START_OR_SKIP(
+        server, FtpTestServer::serveFolderOverTls(kAddress, tree.path(), FtpTestServer::Tls::Optional, why));
+    context.nameMatches = [](const QString&) { return true; };
+    context.config.FtpVerifyCertificates = true;
+
+    search(server->port());
+
+    EXPECT_TRUE(context.hits.empty());
+    EXPECT_FALSE(server->commandLog().contains("USER")) << server->commandLog().toStdString();
 }
 
 } // namespace

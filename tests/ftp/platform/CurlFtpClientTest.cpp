@@ -30,15 +30,6 @@ bool List(FtpClient& client, const QString& path, std::vector<FtpListEntry>& ent
     return listing.ok();
 }
 
-#define START_OR_SKIP(server, expression)                                                                    \
-    QString why;                                                                                             \
-    auto server = (expression);                                                                              \
-    if (!server) {                                                                                           \
-        if (FtpTestServer::unavailable())                                                                    \
-            GTEST_SKIP() << why.toStdString();                                                               \
-        FAIL() << why.toStdString();                                                                         \
-    }
-
 // A port on the address that was free a moment ago: nothing listens on it.
 uint16_t UnusedPort(const QString& address)
 {
@@ -461,7 +452,7 @@ TEST_F(CurlFtpClientTest, TheProgramsClientUsesPort21)
     makeTree();
     START_OR_SKIP(server, FtpTestServer::serveFolder(QStringLiteral("127.0.3.21"), tree.path(), why, 21));
     CurlFtpClientFactory factory;
-    const std::unique_ptr<FtpClient> client = factory.create({});
+    const std::unique_ptr<FtpClient> client = factory.create({}, false);
     ASSERT_TRUE(client->login(QStringLiteral("127.0.3.21")));
     std::vector<FtpListEntry> entries;
     ASSERT_TRUE(List(*client, "/pub", entries));

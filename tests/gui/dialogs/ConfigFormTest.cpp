@@ -58,6 +58,7 @@ TSettings ChangedSettings()
     settings.CompleteMessage = false;
     settings.AutoUnmount = true;
     settings.FtpSearchMode = TFtpMode::SharesAndFtp;
+    settings.FtpVerifyCertificates = true;
     settings.ResList = {"\\\\PC2", "\\\\PC1"};
     settings.FolderList = {"temp*", "*\\My Documents"};
     return settings;
@@ -90,6 +91,7 @@ TEST_F(ConfigFormTest, ControlsShowTheSettings)
     EXPECT_EQ(form.searchType()->itemIndex(), 2);
     EXPECT_EQ(Child<TRadioGroup>(&form, "rgAcceptResources")->itemIndex(), 1);
     EXPECT_EQ(Child<TRadioGroup>(&form, "rgFtpMode")->itemIndex(), 1);
+    EXPECT_TRUE(Child<QCheckBox>(&form, "cbFtpVerifyCertificates")->isChecked());
     // Both lists sorted; folder entries as stored.
     EXPECT_EQ(form.resourceList()->entries(), QStringList({"\\\\PC1", "\\\\PC2"}));
     EXPECT_EQ(form.folderList()->entries(), QStringList({"*\\My Documents", "temp*"}));

@@ -30,6 +30,16 @@ protected:
     FakeHostSearchContext context;
 };
 
+TEST_F(FtpSearchTest, TheClientChecksCertificatesAsTheSearchsSettingSays)
+{
+    server.add("", "a.txt");
+    search();
+    context.config.FtpVerifyCertificates = true;
+    search();
+    EXPECT_EQ(factory.verifyCertificatesAsked, std::vector<bool>({false, true}));
+    EXPECT_EQ(context.hits.size(), 2u);
+}
+
 TEST_F(FtpSearchTest, TestsAFoldersEntriesBeforeWalkingItsSubfoldersDepthFirst)
 {
     server.add("", "pub", true);

@@ -27,6 +27,20 @@ void ExpectEntry(const FtpRawEntry& entry, const char* name, bool directory, uin
     EXPECT_DOUBLE_EQ(entry.dateTime, dateTime) << name;
 }
 
+TEST(FtpListParserTest, NamesDecodeAsTheServersEncodingSays)
+{
+    // Guess: UTF-8 where valid, Windows-1252 (0x80 the euro sign) where not.
+    EXPECT_EQ(DecodeFtpName("na\xc3\xafve"), QString::fromUtf8("naïve"));
+    EXPECT_EQ(DecodeFtpName("\x80 caf\xe9"), QString::fromUtf8("€ café"));
+    // Utf8 (the server said so): no guessing, a stray byte is U+FFFD.
+    EXPECT_EQ(DecodeFtpName("na\xc3\xafve", FtpNameEncoding::Utf8), QString::fromUtf8("naïve"));
+    EXPECT_EQ(DecodeFtpName("caf\xe9", FtpNameEncoding::Utf8), QStringLiteral("caf\uFFFD"));
+    FtpRawEntry raw;
+    raw.name = "caf\xe9";
+    EXPECT_EQ(ToFtpListEntry(raw).name, QString::fromUtf8("café"));
+    EXPECT_EQ(ToFtpListEntry(raw, FtpNameEncoding::Utf8).name, QStringLiteral("caf\uFFFD"));
+}
+
 TEST(FtpListParserTest, UnixLinesWithTheirCommonVariants)
 {
     const auto entries = Parse("total 24\r\n"

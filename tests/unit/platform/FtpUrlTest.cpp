@@ -51,6 +51,10 @@ TEST(FtpFailureTest, ClassifiesByCodeNotByText)
     EXPECT_EQ(ClassifyFtpFailure(CURLE_OPERATION_TIMEDOUT, 0), FtpFailure::TimedOut);
     EXPECT_EQ(ClassifyFtpFailure(CURLE_QUOTE_ERROR, 550), FtpFailure::FolderUnavailable);
     EXPECT_EQ(ClassifyFtpFailure(CURLE_QUOTE_ERROR, 500), FtpFailure::Protocol);
+    EXPECT_EQ(ClassifyFtpFailure(CURLE_PEER_FAILED_VERIFICATION, 234), FtpFailure::Tls);
+    EXPECT_EQ(ClassifyFtpFailure(CURLE_SSL_CONNECT_ERROR, 234), FtpFailure::Tls);
+    EXPECT_EQ(ClassifyFtpFailure(CURLE_USE_SSL_FAILED, 504), FtpFailure::Tls);
+    EXPECT_TRUE(FtpFailureEndsConnection(FtpFailure::Tls));
 }
 
 TEST(FtpFailureTest, OnlyFolderAndSizeFailuresKeepTheConnection)

@@ -17,6 +17,7 @@ TEST(MakeThreadConfigTest, CopiesTheSettingsAndTheBoxTextsAsTheyStand)
     s.HiddenResSearchMethod = THiddenShareMode::HiddenOnly;
     s.FoldersSearchMethod = TFolderListMode::AllExceptSpecified;
     s.FtpSearchMode = TFtpMode::SharesAndFtp;
+    s.FtpVerifyCertificates = true;
     s.EnableTextSearch = true;
     s.AutoUnmount = true;
     s.FilterByDate = true;
@@ -34,6 +35,7 @@ TEST(MakeThreadConfigTest, CopiesTheSettingsAndTheBoxTextsAsTheyStand)
     EXPECT_EQ(c.HiddenResSearchMethod, THiddenShareMode::HiddenOnly);
     EXPECT_EQ(c.FoldersSearchMethod, TFolderListMode::AllExceptSpecified);
     EXPECT_EQ(c.FtpSearchMode, TFtpMode::SharesAndFtp);
+    EXPECT_TRUE(c.FtpVerifyCertificates);
     EXPECT_TRUE(c.EnableTextSearch && c.AutoUnmount && c.FilterByDate && c.FilterBySize);
     EXPECT_EQ(c.FileMasks, "  *.doc; *.xls ");
     EXPECT_EQ(c.SearchText, " budget ");

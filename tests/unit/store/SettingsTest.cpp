@@ -50,6 +50,7 @@ TSettings NonDefaultSettings()
     s.CompleteMessage = false;
     s.AutoUnmount = true;
     s.FtpSearchMode = TFtpMode::SharesAndFtp;
+    s.FtpVerifyCertificates = true;
     s.ResList = {"192.168.1.1-192.168.1.20", "10.0.0.5"};
     s.FolderList = {"\\\\*\\Docs*", "a~b", "with blank", ""};
     s.History = {"*.doc, *.xls", "*.txt"};
@@ -81,6 +82,7 @@ TEST(SettingsTest, AFreshStartGivesTheDefaults)
     EXPECT_EQ(s.HiddenResSearchMethod, THiddenShareMode::CommonOnly);
     EXPECT_EQ(s.FoldersSearchMethod, TFolderListMode::AllFolders);
     EXPECT_EQ(s.FtpSearchMode, TFtpMode::SharesOnly);
+    EXPECT_FALSE(s.FtpVerifyCertificates); // encrypted where offered, not verified
     EXPECT_EQ(s.DateFormat, 0);
     EXPECT_GE(s.DateFrom, before);
     EXPECT_LE(s.DateFrom, after);
@@ -115,7 +117,7 @@ TEST(SettingsTest, ANewFileHasTheWritingOrder)
         "[Misc]\r\nPingTimeOutMs=750\r\nDrawGrid=0\r\nSearchMethod=3\r\nMinToTray=1\r\n"
         "HiddenResSearchMethod=2\r\nFoldersSearchMethod=1\r\nMaxThreads=255\r\nEnableTextSearch=1\r\n"
         "CompleteMessage=0\r\nAutoUnmount=1\r\nInitialDir=\" /home/anna/My Files "
-        "\"\r\nFtpSearchMode=1\r\n\r\n"
+        "\"\r\nFtpSearchMode=1\r\nFtpVerifyCertificates=1\r\n\r\n"
         "[View]\r\nFileNameDisplayFormat=2\r\nDateFormat=3\r\nMaximized=0\r\nLeft=100\r\nTop=50\r\n"
         "Width=800\r\nHeight=600\r\n\r\n"
         "[Lists]\r\nResList=192.168.1.1-192.168.1.20,10.0.0.5\r\n"
@@ -169,6 +171,18 @@ TEST(SettingsTest, DatesReadBackAtMidnightAndUnparsableDatesAsNow)
     state.Read(ini);
     EXPECT_GE(state.settings.DateFrom, before);
     EXPECT_LE(state.settings.DateFrom, NowDateTime());
+}
+
+TEST(SettingsTest, TheFtpCertificateCheckIsOffInOlderFilesAndReadWhereSet)
+{
+    TempDir dir;
+    SettingsState state;
+    state.settings.FtpVerifyCertificates = true;
+    state.Read(TIniFile(dir.write("old.ini", "[Misc]\nFtpSearchMode=2\nMaxThreads=3\n")));
+    EXPECT_FALSE(state.settings.FtpVerifyCertificates);
+    EXPECT_EQ(state.settings.FtpSearchMode, TFtpMode::FtpOnly);
+    state.Read(TIniFile(dir.write("new.ini", "[Misc]\nFtpSearchMode=2\nFtpVerifyCertificates=1\n")));
+    EXPECT_TRUE(state.settings.FtpVerifyCertificates);
 }
 
 TEST(SettingsTest, EightBitSettingsKeepTheLowByte)
