@@ -12,7 +12,7 @@
 QByteArray FuzzBytes(const uint8_t* data, size_t size);
 
 // Writes the input to a file for readers that take a path, and returns its path: one
-// file per process in a private folder below TMPDIR (or /tmp), rewritten for every
+// file per process in a private folder below /dev/shm (else TMPDIR), rewritten for every
 // input. The folder is removed when the process ends normally.
 QString WriteFuzzInputFile(const uint8_t* data, size_t size);
 
