@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <linux/neighbour.h>
 #include <linux/netlink.h>
 #include <linux/rtnetlink.h>
@@ -68,7 +69,9 @@ std::vector<NetlinkEvent> ParseNetlinkMessages(const char* data, size_t size)
             if (!error)
                 continue;
             event.kind = NetlinkEvent::Kind::Error;
-            event.error = -error->error;
+            // The kernel sends a negative errno; the lowest int has no negation.
+            event.error = error->error == std::numeric_limits<int>::min() ? std::numeric_limits<int>::max()
+                                                                          : -error->error;
         } else if (header->nlmsg_type == RTM_NEWROUTE) {
             const auto* route = PayloadStruct<rtmsg>(header);
             if (!route)

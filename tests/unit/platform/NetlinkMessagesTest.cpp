@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <limits>
 #include <linux/neighbour.h>
 #include <linux/netlink.h>
 #include <linux/rtnetlink.h>
@@ -161,4 +162,15 @@ TEST(NetlinkMessagesTest, AttributesEndWithTheirMessage)
     const QByteArray behind = QByteArray(3, '\0') + Attribute(NDA_LLADDR, QByteArray(6, '\x07'));
     const auto events = Parse(Message(RTM_NEWNEIGH, 0, body) + behind);
     EXPECT_TRUE(events.empty());
+}
+
+// Found by fuzz_netlink_neighbour: the error field is negated to an errno value,
+// and the lowest int has no negation; it must still read as a failure.
+TEST(NetlinkMessagesTest, TheLowestErrorValueIsStillAFailure)
+{
+    nlmsgerr error{};
+    error.error = std::numeric_limits<int>::min();
+    const auto events = Parse(Message(NLMSG_ERROR, 5, Bytes(error)));
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_GT(events[0].error, 0);
 }
