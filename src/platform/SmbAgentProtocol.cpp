@@ -256,7 +256,7 @@ IoStatus readFrame(int fd, QByteArray& payload, int deadlineMs, const std::funct
     payload.clear();
     for (uint32_t done = 0; done < length;) {
         const uint32_t block = std::min(kBlockBytes, length - done);
-        payload.resize(qsizetype(done + block));
+        payload.resize(qsizetype(done) + qsizetype(block));
         status = readExactly(fd, payload.data() + done, block, deadline, shouldStop);
         if (status != IoStatus::Ok)
             return status;
