@@ -16,6 +16,8 @@ PACKAGES=(
   x11-apps imagemagick
   # peers the benchmarks compare with
   ripgrep lftp nmap fping time
+  # libFuzzer targets (scripts/fuzz, the "fuzz" preset)
+  clang libfuzzer-14-dev
 )
 
 missing=()

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <algorithm>
 
 namespace {
 
@@ -58,10 +59,18 @@ QString ReadTextFile(const QString& path, qint64 maxBytes)
     if (!file.open(QIODevice::ReadOnly))
         RaiseFileError(path, file);
     // Read one byte past the limit rather than trusting the size the file system
-    // reports beforehand (a pipe or a growing file has none that holds).
-    const QByteArray bytes = file.read(maxBytes + 1);
-    if (file.error() != QFileDevice::NoError)
-        RaiseFileError(path, file);
+    // reports beforehand (a pipe or a growing file has none that holds), in blocks:
+    // a single read of the limit would reserve all of it for every small file.
+    constexpr qint64 kBlockBytes = 64 * 1024;
+    QByteArray bytes;
+    while (bytes.size() <= maxBytes) {
+        const QByteArray block = file.read(std::min(kBlockBytes, maxBytes + 1 - bytes.size()));
+        if (file.error() != QFileDevice::NoError)
+            RaiseFileError(path, file);
+        if (block.isEmpty())
+            break;
+        bytes += block;
+    }
     if (bytes.size() > maxBytes)
         RaiseError(QStringLiteral("input file is too large"));
     return DecodeTextBytes(bytes);

@@ -3,6 +3,7 @@
 #include "engine/ports/PlatformError.h"
 #include "model/LogCategories.h"
 #include "platform/DatagramSocket.h"
+#include "platform/NetlinkMessages.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -24,9 +25,6 @@ constexpr auto kDumpGiveUp = std::chrono::milliseconds(1000);
 // The discard service: the datagram only exists to make the kernel resolve.
 constexpr uint16_t kPromptPort = 9;
 
-// States in which an entry holds a hardware address learned from the link.
-constexpr uint16_t kResolvedStates = NUD_REACHABLE | NUD_STALE | NUD_DELAY | NUD_PROBE | NUD_PERMANENT;
-
 template <typename Request> bool SendNetlink(int fd, Request& request)
 {
     sockaddr_nl kernel{};
@@ -37,12 +35,6 @@ template <typename Request> bool SendNetlink(int fd, Request& request)
                       sizeof kernel);
     } while (sent < 0 && errno == EINTR);
     return sent >= 0;
-}
-
-// NLMSG_DATA casts its argument C-style; the payload follows the aligned header.
-char* MessagePayload(nlmsghdr* header)
-{
-    return reinterpret_cast<char*>(header) + NLMSG_ALIGN(sizeof(nlmsghdr));
 }
 
 } // namespace
@@ -197,52 +189,24 @@ void NeighbourChannel::collect(std::vector<ProbeOutcome>& outcomes)
             }
             break;
         }
-        auto remaining = static_cast<unsigned int>(received);
-        for (auto* header = reinterpret_cast<nlmsghdr*>(buffer); NLMSG_OK(header, remaining);
-             header = NLMSG_NEXT(header, remaining)) {
-            if (header->nlmsg_type == NLMSG_DONE) {
-                if (header->nlmsg_seq == m_dumpSequence)
+        for (const NetlinkEvent& event : ParseNetlinkMessages(buffer, static_cast<size_t>(received))) {
+            switch (event.kind) {
+            case NetlinkEvent::Kind::Done:
+                if (event.sequence == m_dumpSequence)
                     m_dumpSequence = 0;
-            } else if (header->nlmsg_type == NLMSG_ERROR) {
-                const auto* error = reinterpret_cast<const nlmsgerr*>(MessagePayload(header));
-                if (header->nlmsg_seq == m_dumpSequence)
+                break;
+            case NetlinkEvent::Kind::Error:
+                if (event.sequence == m_dumpSequence)
                     m_dumpSequence = 0;
-                else if (error->error != 0)
-                    handleRoute(header->nlmsg_seq, -error->error, false, outcomes);
-            } else if (header->nlmsg_type == RTM_NEWROUTE) {
-                const auto* route = reinterpret_cast<const rtmsg*>(MessagePayload(header));
-                bool viaGateway = false;
-                unsigned int length = RTM_PAYLOAD(header);
-                for (auto* attribute = RTM_RTA(route); RTA_OK(attribute, length);
-                     attribute = RTA_NEXT(attribute, length)) {
-                    if (attribute->rta_type == RTA_GATEWAY)
-                        viaGateway = true;
-                }
-                // Only a unicast route straight onto a link makes the address a
-                // neighbour; RTN_LOCAL and RTN_BROADCAST are ours or everyone's.
-                handleRoute(header->nlmsg_seq, 0, route->rtm_type == RTN_UNICAST && !viaGateway, outcomes);
-            } else if (header->nlmsg_type == RTM_NEWNEIGH) {
-                const auto* entry = reinterpret_cast<const ndmsg*>(MessagePayload(header));
-                if (entry->ndm_family != AF_INET || !(entry->ndm_state & kResolvedStates))
-                    continue;
-                uint32_t destination = 0;
-                bool hasDestination = false;
-                bool hasHardwareAddress = false;
-                unsigned int length = header->nlmsg_len - NLMSG_LENGTH(sizeof(ndmsg));
-                for (auto* attribute =
-                         reinterpret_cast<rtattr*>(MessagePayload(header) + NLMSG_ALIGN(sizeof(ndmsg)));
-                     RTA_OK(attribute, length); attribute = RTA_NEXT(attribute, length)) {
-                    if (attribute->rta_type == NDA_DST && RTA_PAYLOAD(attribute) == sizeof destination) {
-                        std::memcpy(&destination, RTA_DATA(attribute), sizeof destination);
-                        hasDestination = true;
-                    } else if (attribute->rta_type == NDA_LLADDR && RTA_PAYLOAD(attribute) > 0) {
-                        const auto* bytes = static_cast<const unsigned char*>(RTA_DATA(attribute));
-                        for (size_t i = 0; i < RTA_PAYLOAD(attribute); ++i)
-                            hasHardwareAddress = hasHardwareAddress || bytes[i] != 0;
-                    }
-                }
-                if (hasDestination && hasHardwareAddress)
-                    handleNeighbour(destination);
+                else if (event.error != 0)
+                    handleRoute(event.sequence, event.error, false, outcomes);
+                break;
+            case NetlinkEvent::Kind::Route:
+                handleRoute(event.sequence, 0, event.isNeighbour, outcomes);
+                break;
+            case NetlinkEvent::Kind::Neighbour:
+                handleNeighbour(event.address);
+                break;
             }
         }
     }

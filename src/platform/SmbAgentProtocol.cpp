@@ -250,8 +250,19 @@ IoStatus readFrame(int fd, QByteArray& payload, int deadlineMs, const std::funct
     uint32_t length = fromLittleEndian<uint32_t>(header);
     if (length == 0 || length > kMaxPayload)
         return IoStatus::Corrupted;
-    payload.resize(qsizetype(length));
-    return readExactly(fd, payload.data(), length, deadline, shouldStop);
+    // The buffer grows with what arrives: a damaged header that announces a
+    // quarter of a gigabyte costs no more than the bytes that follow it.
+    constexpr uint32_t kBlockBytes = 1024 * 1024;
+    payload.clear();
+    for (uint32_t done = 0; done < length;) {
+        const uint32_t block = std::min(kBlockBytes, length - done);
+        payload.resize(qsizetype(done) + qsizetype(block));
+        status = readExactly(fd, payload.data() + done, block, deadline, shouldStop);
+        if (status != IoStatus::Ok)
+            return status;
+        done += block;
+    }
+    return IoStatus::Ok;
 }
 
 } // namespace SmbAgentProtocol

@@ -44,3 +44,17 @@ TEST(TextFileReaderTest, ReadsUpToTheLimitAndNotAByteMore)
 }
 
 } // namespace
+
+// Large files are read in blocks: the limit still holds to the byte across block
+// boundaries, and every block arrives in order.
+TEST(TextFileReaderTest, FilesLongerThanOneBlockReadWholeAndInOrder)
+{
+    TempDir dir;
+    QByteArray text;
+    for (int i = 0; text.size() < 200 * 1024; ++i)
+        text += QByteArray::number(i) + ' ';
+    const QString path = dir.write("long.txt", text);
+    EXPECT_EQ(ReadTextFile(path, text.size()), QString::fromLatin1(text));
+    EXPECT_THROW(ReadTextFile(path, text.size() - 1), EKestrovaError);
+    EXPECT_THROW(ReadTextFile(path, 64 * 1024), EKestrovaError);
+}

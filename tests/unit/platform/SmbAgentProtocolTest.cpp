@@ -143,6 +143,19 @@ TEST(SmbAgentProtocolTest, ClosedPeerIsReportedAlsoMidFrame)
     EXPECT_EQ(readFrame(partial.ends[1], got, 1000), IoStatus::Closed);
 }
 
+// Found by fuzz_smb_agent_protocol (every such input cost a 200 MiB allocation):
+// a header announcing a large frame, then a few bytes and the end of the stream,
+// reserves no more than what arrived.
+TEST(SmbAgentProtocolTest, AnnouncedLengthIsNotReservedBeforeTheBytesArrive)
+{
+    SocketPair pair;
+    writeRaw(pair.ends[0], QByteArray("\x00\x00\x80\x0c\x80\x01\x02", 7)); // 200 MiB announced, 3 sent
+    pair.closeEnd(0);
+    QByteArray got;
+    EXPECT_EQ(readFrame(pair.ends[1], got, 1000), IoStatus::Closed);
+    EXPECT_LE(got.capacity(), 2 * 1024 * 1024);
+}
+
 TEST(SmbAgentProtocolTest, ImpossibleLengthsAreCorruption)
 {
     for (QByteArray header : {QByteArray("\x00\x00\x00\x00", 4), QByteArray("\xff\xff\xff\xff", 4)}) {
