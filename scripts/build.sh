@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
-# Configures and builds one preset (default: "default") with two jobs.
+# Configures and builds one preset (default: "default") with two jobs: every target, or
+# only the targets named after the preset.
+#
+#   scripts/build.sh [PRESET [TARGET...]]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 preset="${1:-default}"
+shift || true
 # ccache, where installed, keeps objects across build folders and clones (a CI run
 # after a developer's build of the same sources compiles almost nothing).
 if command -v ccache >/dev/null; then
@@ -10,4 +14,6 @@ if command -v ccache >/dev/null; then
     export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 fi
 cmake --preset "$preset" -Wno-dev >/dev/null
-cmake --build --preset "$preset"
+targets=()
+for target in "$@"; do targets+=(--target "$target"); done
+cmake --build --preset "$preset" "${targets[@]}"

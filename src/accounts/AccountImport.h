@@ -21,6 +21,17 @@ constexpr qint64 kMaxAccountImportBytes = 1048576;
 
 QList<TUnicodeAccount> ParseAccountImportText(const QString& text, QChar separator);
 
+// The accounts of a file and the number of lines that are no account and were skipped:
+// a header row (the first line with fields, when its first field names a column such
+// as "Computer" or "Host"), a comment (first field starting with "#"), and a line with
+// several fields but no separator (a sentence, not a record).
+struct TAccountImport {
+    QList<TUnicodeAccount> Accounts;
+    int SkippedLines = 0;
+};
+TAccountImport ParseAccountImport(const QString& text, QChar separator);
+TAccountImport ReadAccountImport(const QString& path, const QString& separator);
+
 // Reads and parses a whole file (byte order mark or ANSI, see ReadTextFile). A
 // separator that is not exactly one character gives no accounts and reads nothing.
 // Raises EKestrovaError when the file cannot be read or holds more than

@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include <algorithm>
+
 namespace {
 
 const QString kRange = QStringLiteral("/range:");
@@ -26,6 +28,11 @@ QString ReplaceFirst(const QString& text, const QString& placeholder, const QStr
         return text;
     QString result = text;
     return result.replace(at, placeholder.size(), value);
+}
+
+bool IsHelpArgument(const QString& argument)
+{
+    return argument == u"--help" || argument == u"-h" || argument == u"/?";
 }
 
 } // namespace
@@ -64,11 +71,7 @@ bool TCommandLine::hasWholeSwitch(const QString& name) const
 
 bool TCommandLine::help() const
 {
-    for (const QString& argument : m_arguments) {
-        if (argument == u"--help" || argument == u"-h" || argument == u"/?")
-            return true;
-    }
-    return false;
+    return std::any_of(m_arguments.begin(), m_arguments.end(), IsHelpArgument);
 }
 
 bool TCommandLine::version() const
@@ -126,6 +129,23 @@ QList<TCommandLine::Export> TCommandLine::exports() const
     return result;
 }
 
+QStringList TCommandLine::unknownArguments() const
+{
+    QStringList unknown;
+    for (const QString& argument : m_arguments) {
+        bool known = IsHelpArgument(argument) || argument == u"--version" ||
+                     matchWhole(argument, QStringLiteral("hide")) ||
+                     matchWhole(argument, QStringLiteral("close"));
+        for (const QString& prefix : {kRange, kMask, kText})
+            known = known || matchPrefix(argument, prefix);
+        for (const ExportPrefix& entry : kExportPrefixes)
+            known = known || matchPrefix(argument, QString::fromUtf16(entry.prefix));
+        if (!known)
+            unknown.append(argument);
+    }
+    return unknown;
+}
+
 QString ExpandExportFileName(const QString& fileName, const QDateTime& now)
 {
     QString result = ReplaceFirst(fileName, QStringLiteral("%date%"), now.date().toString(u"yyyy-MM-dd"));
@@ -153,6 +173,12 @@ QString CommandLineHelpText()
         "  /close               end the program after the search and its exports\n"
         "  --version            print the version\n"
         "  --help               print this text\n"
+        "\n"
+        "Exit status:\n"
+        "  0  the search ran and every export was written\n"
+        "  1  an export failed (or /hide was missing where there is no display)\n"
+        "  2  nothing to search (with /close: no /mask:, or the search was refused),\n"
+        "     an unknown switch with /close, or every range of /range: was invalid\n"
         "\n"
         "Example, unattended:\n"
         "  kestrova \"/range:192.168.1.1-192.168.1.254\" \"/mask:*.pdf\" "

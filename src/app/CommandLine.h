@@ -11,7 +11,8 @@
 // that begins with the switch text in any letter case; their value is the rest of the
 // argument as it stands. Whole switches (hide, close) match "/" or "-" followed by the
 // name and nothing else, or the bare name, in any letter case. Arguments that match
-// nothing are ignored.
+// nothing are reported by unknownArguments() (the program warns about them and an
+// unattended run ends on them).
 class TCommandLine {
 public:
     enum class ExportKind { Html, Xml, Csv, Results };
@@ -50,6 +51,10 @@ public:
 
     // The export switches in argument order.
     QList<Export> exports() const;
+
+    // The arguments that are no switch of the program (typing errors such as
+    // "/exprotcsv:x"), in argument order.
+    QStringList unknownArguments() const;
 
     // True when argument begins with prefix in any letter case; value gets the rest.
     static bool matchPrefix(const QString& argument, const QString& prefix, QString* value = nullptr);

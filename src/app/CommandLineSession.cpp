@@ -2,11 +2,15 @@
 
 #include "app/MainWindow.h"
 #include "app/SearchControl.h"
+#include "engine/IpRange.h"
+#include "engine/SearchSession.h"
 #include "model/Error.h"
 #include "store/Settings.h"
 #include "widgets/UserPrompts.h"
 
 #include <QComboBox>
+#include <QTextStream>
+#include <algorithm>
 
 TCommandLineSession::TCommandLineSession(TCommandLine commandLine, TMainWindow& window, ExportWriter writer,
                                          QObject* parent)
@@ -41,8 +45,45 @@ bool TCommandLineSession::applyStartSwitches()
     return started;
 }
 
+bool TCommandLineSession::unattended(bool headless) const
+{
+    return m_commandLine.close() && (headless || m_commandLine.hide());
+}
+
+bool TCommandLineSession::nothingToSearch(bool headless) const
+{
+    const TCommandLine::SearchPreset preset = m_commandLine.searchPreset();
+    return unattended(headless) && !preset.hasMask && !preset.hasText;
+}
+
+int TCommandLineSession::exitStatus() const
+{
+    if (m_rangesInvalid)
+        return 2;
+    return m_exportFailed ? 1 : 0;
+}
+
 void TCommandLineSession::runEndOfSearch()
 {
+    m_rangesInvalid =
+        m_commandLine.close() && m_window.settings().Settings.SearchMethod == TSearchType::IpAddressRange &&
+        std::none_of(m_window.settings().Settings.ResList.begin(), m_window.settings().Settings.ResList.end(), [](const QString& entry) {
+            uint32_t first = 0;
+            uint32_t last = 0;
+            return ParseIPRange(entry, first, last);
+        });
+    if (m_rangesInvalid) {
+        // The window that would show them goes now: the error lines go where a script sees them.
+        if (const std::shared_ptr<TSearchSession> search = m_window.searchControl().session()) {
+            search->Log().WithLock([](const TSearchLogState& state) {
+                QTextStream errors(stderr);
+                for (const TSearchLogEntry& entry : state.Entries) {
+                    if (entry.Kind == TSearchLogKind::Error)
+                        errors << entry.Text << '\n';
+                }
+            });
+        }
+    }
     try {
         for (const TCommandLine::Export& entry : m_commandLine.exports()) {
             const QString fileName = ExpandExportFileName(entry.fileName, QDateTime::currentDateTime());

@@ -32,6 +32,16 @@ public:
     bool searchRefused() const { return m_searchRefused; }
     // Some export of the command line failed (the exit status tells scripts).
     bool exportFailed() const { return m_exportFailed; }
+    // With `close`: the last search was of IP ranges and not one of them was valid (it
+    // searched nothing); the log's error lines went to stderr.
+    bool rangesInvalid() const { return m_rangesInvalid; }
+    // Whether the command line asks for an unattended run that ends by itself (`close`
+    // with a hidden window or without a display).
+    bool unattended(bool headless) const;
+    // An unattended run that would search nothing: no "/mask:" and no "/text:".
+    bool nothingToSearch(bool headless) const;
+    // After the event loop: 0 ok; 1 a failed export; 2 every range invalid (with `close`).
+    int exitStatus() const;
 
 Q_SIGNALS:
     // `close`: the application should end now.
@@ -43,4 +53,5 @@ private:
     ExportWriter m_writer;
     bool m_searchRefused = false;
     bool m_exportFailed = false;
+    bool m_rangesInvalid = false;
 };

@@ -9,6 +9,7 @@
 #include "app/ToolbarIcons.h"
 #include "app/ViewCommands.h"
 #include "engine/ScopeRoot.h"
+#include "engine/ScopeText.h"
 #include "model/Error.h"
 #include "platform/FileStore.h"
 #include "store/Settings.h"
@@ -100,6 +101,7 @@ TMainWindow::TMainWindow(const Options& options, QWidget* parent)
         [this](const QString& text) { setStatusText(text); }, this);
     connect(m_search, &TSearchControl::started, this, [this] {
         m_model->setImageList(&m_iconCache.icons());
+        updateScopePanel(); // the command line's "/range:" changes the scope without the dialogs
         updateCommandAvailability();
     });
     connect(m_search, &TSearchControl::ended, this, [this] {
@@ -123,6 +125,11 @@ TMainWindow::TMainWindow(const Options& options, QWidget* parent)
     });
     connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TMainWindow::updateCommandAvailability);
+    // Files deleted or moved away leave the list: the summary counts what is left.
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, [this] {
+        if (!m_search->running())
+            m_search->showResultSummary();
+    });
 
     m_threadCounter.setInterval(1000);
     connect(&m_threadCounter, &QTimer::timeout, this, &TMainWindow::threadCounterTimer);
@@ -229,9 +236,11 @@ void TMainWindow::createToolBars()
     optionsButton->setFixedWidth(buttonWidth);
 
     // Enter in either box starts a search, or stops the one that runs. The key is taken
-    // before the line edit sees it: its returnPressed fires twice per key in Qt 6.4.
+    // before the line edit sees it: its returnPressed fires twice per key in Qt 6.4. The
+    // focus stays on the editable combo box, which hands keys to its line edit by a direct
+    // call that no filter on the line edit sees, so the filter sits on the box.
     for (QComboBox* box : {m_maskBox, m_textBox})
-        box->lineEdit()->installEventFilter(this);
+        box->installEventFilter(this);
 }
 
 void TMainWindow::createMenus()
@@ -283,6 +292,13 @@ void TMainWindow::createStatusBar()
     m_panels[3] = StatusPanel(this, 100);
     m_panels[4] = StatusPanel(this, 50, QStringLiteral("Threads"), Qt::AlignRight);
     m_panels[5] = StatusPanel(this, 50, QStringLiteral("0"));
+    // The status and the scope take what room there is and give it up in a narrow
+    // window (their text cut off, whole in the tool tip) instead of pushing the
+    // panels over each other.
+    // The scope keeps its whole text while there is room; the status takes the rest.
+    m_panels[1]->setMinimumWidth(80);
+    m_panels[1]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_panels[3]->setMinimumWidth(60);
     for (int panel = 0; panel < 6; ++panel) {
         m_panels[panel]->setObjectName(QStringLiteral("StatusPanel%1").arg(panel));
         bar->addPermanentWidget(m_panels[panel], panel == 1 ? 1 : 0);
@@ -350,8 +366,10 @@ void TMainWindow::applyViewSettings()
 
 void TMainWindow::updateScopePanel()
 {
-    m_panels[3]->setText(m_scopeRoot.Assigned ? m_scopeRoot.Resource.RemoteName
-                                              : QStringLiteral("Entire Network"));
+    // What the next search covers: the listed computers or ranges for those search types.
+    const QString scope = SearchScopeText(m_settings.Settings.SearchMethod, m_settings.Settings.ResList, m_scopeRoot);
+    m_panels[3]->setText(scope);
+    m_panels[3]->setToolTip(scope);
 }
 
 QString TMainWindow::statusText() const
@@ -367,6 +385,7 @@ QString TMainWindow::panelText(int panel) const
 void TMainWindow::setStatusText(const QString& text)
 {
     m_panels[1]->setText(text);
+    m_panels[1]->setToolTip(text);
 }
 
 void TMainWindow::updateCommandAvailability()
@@ -547,8 +566,7 @@ void TMainWindow::changeEvent(QEvent* event)
 
 bool TMainWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress &&
-        (watched == m_maskBox->lineEdit() || watched == m_textBox->lineEdit())) {
+    if (event->type() == QEvent::KeyPress && (watched == m_maskBox || watched == m_textBox)) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             runCommand(TCommand::Search);
@@ -567,7 +585,7 @@ void TMainWindow::closeEvent(QCloseEvent* event)
         if (m_closeRequested || !AskOkCancel(QStringLiteral("Searching... Exit now?")))
             return;
         m_closeRequested = true;
-        m_search->stopSearch();
+        m_search->stopForExit();
         return;
     }
     m_closeRequested = false;

@@ -14,6 +14,9 @@
 #include "widgets/UserPrompts.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTextStream>
 
 namespace {
@@ -47,8 +50,16 @@ int RunProgram(int argc, char* argv[])
         return 0;
     }
 
+    // A typing error in a switch would otherwise go unnoticed: an unattended run ends on it.
+    const QStringList unknown = commandLine.unknownArguments();
+    for (const QString& argument : unknown)
+        QTextStream(stderr) << "Kestrova: unknown switch \"" << argument << "\" (see kestrova --help).\n";
+    if (!unknown.isEmpty() && commandLine.close())
+        return 2;
+
     const TInstanceNames instanceNames(QStringLiteral("KSVMUTEX"));
 
+    QTemporaryDir runtimeFolder(QDir::tempPath() + QStringLiteral("/kestrova-runtime-XXXXXX"));
     if (!HasDisplay()) {
         if (!commandLine.hide()) {
             QTextStream(stderr) << "Kestrova: no display found. To search without a window, add /hide "
@@ -58,6 +69,10 @@ int RunProgram(int argc, char* argv[])
         // An unattended run on a machine without a display: the window exists but is
         // never shown, so Qt's offscreen platform serves.
         qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Without a session (cron, ssh) there is no runtime folder and Qt warns on stderr,
+        // which scripts take for an error: a private one serves for this run.
+        if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtimeFolder.isValid())
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeFolder.path()));
     }
 
     QApplication application(argc, argv);
@@ -85,16 +100,22 @@ int RunProgram(int argc, char* argv[])
         QObject::connect(&session, &TCommandLineSession::terminateRequested, &window, &QWidget::close,
                          Qt::QueuedConnection);
 
-        if (!commandLine.hide())
-            window.show();
-        session.applyStartSwitches();
-        if (session.searchRefused() && commandLine.close() && TMessageBoxPrompts::headless()) {
-            // Nobody can ever start a search in a run without a display: end it.
-            exitStatus = 1;
+        const bool headless = TMessageBoxPrompts::headless();
+        if (session.nothingToSearch(headless)) {
+            // Nobody could ever start a search in this run: end it.
+            QTextStream(stderr) << "Kestrova: nothing to search: /close without a window needs /mask: "
+                                   "(see kestrova --help).\n";
+            exitStatus = 2;
         } else {
-            QApplication::exec();
-            if (session.exportFailed())
-                exitStatus = 1;
+            if (!commandLine.hide())
+                window.show();
+            session.applyStartSwitches();
+            if (session.searchRefused() && session.unattended(headless)) {
+                exitStatus = 2; // the refusal went to stderr (or a box); nothing else can happen
+            } else {
+                QApplication::exec();
+                exitStatus = session.exitStatus();
+            }
         }
         // Engine threads free themselves after their last step; none may outlive the
         // services the engine link owns.

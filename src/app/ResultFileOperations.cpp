@@ -4,6 +4,7 @@
 #include "app/ResultsModel.h"
 #include "app/TransferDialogs.h"
 #include "dialogs/FilePropertiesDialog.h"
+#include "model/CountText.h"
 #include "platform/UncPath.h"
 #include "store/Settings.h"
 #include "widgets/MessageBoxes.h"
@@ -90,6 +91,20 @@ QStringList TResultFileOperations::selectedNames(const QList<int>& rows) const
     return names;
 }
 
+QString DeleteQuestion(const QStringList& names)
+{
+    // The question names what goes for good: the first few names, then how many more.
+    constexpr qsizetype kNamed = 5;
+    QString text = QStringLiteral("Are you sure you want to delete the selected file(s)?\n");
+    for (qsizetype i = 0; i < std::min(names.size(), kNamed); ++i)
+        text += u'\n' + names.at(i);
+    if (names.size() > kNamed)
+        text +=
+            u'\n' + QStringLiteral("and %1").arg(CountText(names.size() - kNamed, QStringLiteral("more file"),
+                                                           QStringLiteral("more files")));
+    return text;
+}
+
 void TResultFileOperations::removeRecords(const QStringList& names)
 {
     const TItemList& records = m_results.items();
@@ -158,8 +173,7 @@ void TResultFileOperations::DeleteFiles(const QList<int>& rows)
     const QStringList names = selectedNames(rows);
     if (names.isEmpty())
         return;
-    if (ShowMessageBox(m_mainWindow, QMessageBox::Question, ApplicationTitle(),
-                       QStringLiteral("Are you sure you want to delete the selected file(s)?"),
+    if (ShowMessageBox(m_mainWindow, QMessageBox::Question, ApplicationTitle(), DeleteQuestion(names),
                        QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok) != QMessageBox::Ok)
         return;
 

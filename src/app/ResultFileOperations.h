@@ -30,6 +30,9 @@ struct TSettings;
 //   "&Map Network Drive" MapNetworkDrive(firstRow) (popup) or MapNetworkDrive(-1)
 //   (main menu), "&Unmap Network Drive" UnmapNetworkDrive().
 // Main thread only. Rows out of range are ignored.
+// "Are you sure you want to delete the selected file(s)?" and the names it is about.
+QString DeleteQuestion(const QStringList& names);
+
 class TResultFileOperations {
 public:
     // Asks for the destination folder of a copy or move, starting at startFolder;

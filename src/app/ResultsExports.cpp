@@ -10,6 +10,7 @@
 #include "widgets/FileDialogs.h"
 #include "widgets/UserPrompts.h"
 
+#include <QFileInfo>
 #include <QPixmap>
 
 namespace {
@@ -18,7 +19,35 @@ const QString kResultsFilter = QStringLiteral("Kestrova results (*.dat)|*.dat");
 const QString kReportFilter =
     QStringLiteral("HTML files (*.htm)|*.htm|XML files (*.xml)|*.xml|CSV files (*.csv)|*.csv");
 
+// The extension each entry of kReportFilter adds, in the filter's order.
+const QString kReportExtensions[] = {QStringLiteral(".htm"), QStringLiteral(".xml"), QStringLiteral(".csv")};
+
+TReportFormat FormatOfFilterEntry(int entry)
+{
+    return entry == 2 ? TReportFormat::Xml : (entry == 3 ? TReportFormat::Csv : TReportFormat::Html);
+}
+
 } // namespace
+
+std::optional<TReportFormat> ReportFormatOfName(const QString& fileName)
+{
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    if (suffix == u"htm" || suffix == u"html")
+        return TReportFormat::Html;
+    if (suffix == u"xml")
+        return TReportFormat::Xml;
+    if (suffix == u"csv")
+        return TReportFormat::Csv;
+    return std::nullopt;
+}
+
+TReportTarget ReportTarget(const QString& fileName, int filterEntry)
+{
+    if (const std::optional<TReportFormat> typed = ReportFormatOfName(fileName))
+        return {*typed, fileName, false};
+    const int entry = filterEntry >= 1 && filterEntry <= 3 ? filterEntry : 1;
+    return {FormatOfFilterEntry(entry), fileName + kReportExtensions[entry - 1], true};
+}
 
 TResultsExports::TResultsExports(TMainWindow& window) : m_window(window)
 {
@@ -92,17 +121,16 @@ bool TResultsExports::saveResults(const QString& fileName)
 
 bool TResultsExports::loadResults(const QString& fileName)
 {
-    bool loaded = true;
+    // The file is read into a list of its own: a file that fails leaves the list on
+    // screen (and its icons) as they were.
     TItemList records;
     TIconList icons;
     try {
         LoadResultsFromFile(fileName, records, icons);
     } catch (const std::exception& error) {
         ShowError(QStringLiteral("Unable to open file: ") + ExceptionMessage(error));
-        loaded = false;
+        return false;
     }
-    // The records read before a failure stay; the icons of the file, when read, become
-    // the view's list.
     m_storedIcons = icons;
     m_storedQIcons.clear();
     for (const TIconImage& icon : m_storedIcons)
@@ -112,7 +140,7 @@ bool TResultsExports::loadResults(const QString& fileName)
     model.replaceItems(std::move(records));
     model.setImageList(&m_storedQIcons);
     m_window.searchControl().showResultSummary();
-    return loaded;
+    return true;
 }
 
 bool TResultsExports::exportReport(TReportFormat format, const QString& fileName)
@@ -168,10 +196,13 @@ void TResultsExports::exportCommand()
                                                         kReportFilter, QStringLiteral(".htm"), &filter);
     if (fileName.isEmpty())
         return;
-    // The chosen filter entry decides the format, whatever extension the name has.
-    const TReportFormat format =
-        filter == 2 ? TReportFormat::Xml : (filter == 3 ? TReportFormat::Csv : TReportFormat::Html);
-    exportReport(format, fileName);
+    // The dialog asked about replacing the name it returned; a name that gets the
+    // extension only now is asked about here.
+    const TReportTarget target = ReportTarget(fileName, filter);
+    if (target.extensionAdded && QFileInfo::exists(target.fileName) &&
+        !AskOkCancel(QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(target.fileName)))
+        return;
+    exportReport(target.format, target.fileName);
 }
 
 void TResultsExports::batchFileCommand()

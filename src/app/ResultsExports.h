@@ -7,8 +7,22 @@
 #include <QIcon>
 #include <QList>
 #include <QString>
+#include <optional>
 
 class TMainWindow;
+
+// The report format a name's extension names (.htm, .html, .xml, .csv in any case).
+std::optional<TReportFormat> ReportFormatOfName(const QString& fileName);
+
+// Where "Export ..." writes and in which format: a typed extension of the three picks the
+// format; otherwise the chosen filter entry (1-based: HTML, XML, CSV) does and adds its
+// extension.
+struct TReportTarget {
+    TReportFormat format;
+    QString fileName;
+    bool extensionAdded;
+};
+TReportTarget ReportTarget(const QString& fileName, int filterEntry);
 
 // Results files and reports of the main window: "&Load Results ...", "&Save Results ...",
 // "Export ...", "Create &Batch File ..." and the command line's export switches.

@@ -44,6 +44,18 @@ TResultsView::TResultsView(TResultsModel& model, QWidget* parent) : QTableView(p
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &TResultsView::sortByColumn);
+    // A new list (a search, a load) and rows that arrive come in their own order: the
+    // indicator of an earlier sort would claim an order that is not there.
+    connect(&m_model, &QAbstractItemModel::modelReset, this, &TResultsView::forgetSortOrder);
+    connect(&m_model, &QAbstractItemModel::rowsInserted, this, &TResultsView::forgetSortOrder);
+}
+
+void TResultsView::forgetSortOrder()
+{
+    if (m_sorting)
+        return;
+    m_sortTag = 0;
+    horizontalHeader()->setSortIndicatorShown(false);
 }
 
 void TResultsView::setPopupActions(const QHash<TCommand, QAction*>& actions)
@@ -100,13 +112,17 @@ void TResultsView::sortByColumn(int column)
     if (m_model.items().isEmpty())
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_sortTag = NextSortTag(m_sortTag, column);
+    const int sortTag = NextSortTag(m_sortTag, column);
+    m_sorting = true;
     try {
-        m_model.sortItems(m_sortTag);
+        m_model.sortItems(sortTag);
     } catch (...) {
+        m_sorting = false;
         QApplication::restoreOverrideCursor();
         throw;
     }
+    m_sorting = false;
+    m_sortTag = sortTag;
     horizontalHeader()->setSortIndicatorShown(true);
     horizontalHeader()->setSortIndicator(column, m_sortTag > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
     QApplication::restoreOverrideCursor();

@@ -33,6 +33,8 @@ public:
     int sortTag() const { return m_sortTag; }
     // A header click on column: sorts the list unless it is empty.
     void sortByColumn(int column);
+    // The list is no longer in the sorted order: no tag, no indicator.
+    void forgetSortOrder();
 
     // "&Find In Table": opens the find window from the top.
     void showFindDialog();
@@ -66,6 +68,7 @@ protected:
 private:
     TResultsModel& m_model;
     int m_sortTag = 0;
+    bool m_sorting = false; // the model's reset is the sort's own
     qsizetype m_findPosition = -1;
     QPointer<TFindDialog> m_findDialog;
     QHash<TCommand, QAction*> m_actions;

@@ -4,9 +4,12 @@
 #include "app/ResultsModel.h"
 #include "app/SearchEngineLink.h"
 #include "app/SearchHistory.h"
+#include "app/SearchProgressText.h"
 #include "app/SearchValidation.h"
 #include "app/ToolbarIcons.h"
+#include "dialogs/WorkerListActivities.h"
 #include "engine/SearchSession.h"
+#include "model/CountText.h"
 #include "model/Error.h"
 #include "store/MakeThreadConfig.h"
 #include "store/Settings.h"
@@ -14,6 +17,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <utility>
 
 namespace {
 
@@ -81,6 +85,9 @@ void TSearchControl::startSearch()
 
     m_model.clearItems();
     m_lastLogCount = 0; // the new session's log counts from zero
+    m_lastShownCount = -1;
+    m_newestLine.clear();
+    m_lineAge.invalidate();
 
     const TThreadConfig config =
         MakeThreadConfig(m_settings, m_widgets.masks->currentText(), m_widgets.texts->currentText());
@@ -102,13 +109,26 @@ void TSearchControl::stopSearch()
     m_engine->requestStop();
 }
 
+void TSearchControl::stopForExit()
+{
+    m_exitRequested = true;
+    stopSearch();
+}
+
 void TSearchControl::searchEnded()
 {
     m_model.flushRowCount();
     m_running = false;
     showCommandState(false);
-    if (m_settings.CompleteMessage)
-        ShowInfo(QStringLiteral("Search completed. Found %1 files.").arg(m_model.items().size()));
+    // A program on its way out asks nothing more; a stopped search does not call itself
+    // completed.
+    const bool exiting = std::exchange(m_exitRequested, false);
+    const bool stopped = m_session && m_session->StopRequested();
+    if (m_settings.CompleteMessage && !exiting)
+        ShowInfo(stopped ? QStringLiteral("Search stopped. Found %1.")
+                               .arg(CountText(m_model.items().size(), QStringLiteral("file"),
+                                              QStringLiteral("files")))
+                         : QStringLiteral("Search completed. Found %1 files.").arg(m_model.items().size()));
     updateStatusFromLog();
     showResultSummary();
     Q_EMIT ended();
@@ -140,8 +160,23 @@ void TSearchControl::updateStatusFromLog()
             newest = state.Entries.back().Text;
     });
     if (count > 0 && count != m_lastLogCount) {
-        m_setStatusText(newest);
         m_lastLogCount = count;
+        m_newestLine = newest;
+        m_lineAge.start();
+    } else if (!m_running || m_session->StopRequested()) {
+        return; // nothing new; "Shutting down..." and the summary stay
+    }
+    QStringList activities;
+    if (m_running && !m_session->StopRequested()) {
+        for (const TWorkerActivityLine& line : TWorkerListActivities(m_session->Workers()).ReadActivities())
+            activities.append(line.text);
+    }
+    const QString text =
+        RunningStatusText(m_newestLine, m_lineAge.isValid() ? m_lineAge.elapsed() : 0, activities);
+    if (!text.isEmpty() && (count != m_lastShownCount || text != m_lastShownText)) {
+        m_setStatusText(text);
+        m_lastShownText = text;
+        m_lastShownCount = count;
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -42,6 +43,8 @@ public:
     bool execute();
     // "Shutting down..." and the stop request; again while stopping says it again.
     void stopSearch();
+    // The stop of a program that is about to end: the end of the search shows no message.
+    void stopForExit();
 
     bool running() const { return m_running; }
     // The running or last search's session; null before the first search.
@@ -50,7 +53,9 @@ public:
     // The thread panel: running workers, plus one for the queue thread while a search runs.
     int threadCount() const;
 
-    // The status text from the newest log line, when the log changed since last time.
+    // The status text from the newest log line, when the log changed since last time;
+    // while the search runs and that line is stale, what the workers do now
+    // (RunningStatusText).
     void updateStatusFromLog();
     // "Found %u files, total size %s".
     void showResultSummary();
@@ -78,6 +83,11 @@ private:
     const TSettings& m_settings;
     std::function<void(const QString&)> m_setStatusText;
     int m_lastLogCount = 0;
+    int m_lastShownCount = -1;
+    QString m_newestLine;
+    QString m_lastShownText;
+    QElapsedTimer m_lineAge; // since the newest log line came
     bool m_running = false;
+    bool m_exitRequested = false;
     std::shared_ptr<TSearchSession> m_session;
 };

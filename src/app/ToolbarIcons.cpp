@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QHash>
+#include <QPainter>
+#include <QPixmap>
 #include <QStyle>
 
 namespace {
@@ -54,5 +56,22 @@ QIcon StartSearchIcon()
 
 QIcon StopSearchIcon()
 {
-    return CommandIcon(QStringLiteral("media-playback-stop"));
+    // Drawn here: the themes' "media-playback-stop" is a square outline in some and
+    // blank at tool bar sizes in others, which reads as an empty box. A filled red
+    // square says "stop" on every desktop.
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const qreal margin = size * 0.18;
+        const QRectF square(margin, margin, size - 2 * margin, size - 2 * margin);
+        painter.setPen(QPen(QColor(0x8e, 0x1b, 0x1b), std::max(1.0, size / 16.0)));
+        painter.setBrush(QColor(0xd3, 0x2f, 0x2f));
+        painter.drawRoundedRect(square, size / 10.0, size / 10.0);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
 }

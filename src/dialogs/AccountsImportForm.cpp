@@ -3,6 +3,7 @@
 #include "accounts/AccountImport.h"
 #include "dialogs/DialogPrompts.h"
 #include "dialogs/ModalButtons.h"
+#include "model/CountText.h"
 #include "model/Error.h"
 #include "model/LocaleFormats.h"
 #include "widgets/FileDialogs.h"
@@ -15,9 +16,15 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+namespace {
+
+const QString kMaskedPassword(8, QChar(0x2022));
+
+} // namespace
+
 TAccountsImportForm::TAccountsImportForm(QWidget* parent)
     : QDialog(parent), m_fileName(new QLineEdit(this)), m_separator(new QLineEdit(this)),
-      m_preview(new QTreeWidget(this))
+      m_preview(new QTreeWidget(this)), m_skipped(new QLabel(this))
 {
     setWindowTitle(QStringLiteral("Import Accounts"));
     m_fileName->setObjectName(QStringLiteral("leCsvFile"));
@@ -51,6 +58,8 @@ TAccountsImportForm::TAccountsImportForm(QWidget* parent)
     layout->addLayout(fields);
     layout->addWidget(new QLabel(QStringLiteral("Preview"), this));
     layout->addWidget(m_preview, 1);
+    m_skipped->setObjectName(QStringLiteral("lblSkipped"));
+    layout->addWidget(m_skipped);
     layout->addWidget(new TModalButtons(this));
     resize(520, 360);
 }
@@ -60,17 +69,27 @@ void TAccountsImportForm::parseFile(const QString& path)
     m_preview->clear();
     m_accounts.clear();
     m_fileName->setText(path);
+    m_skipped->clear();
+    TAccountImport import;
     try {
-        m_accounts = ReadAccountImportFile(path, m_separator->text());
+        import = ReadAccountImport(path, m_separator->text());
     } catch (const std::exception& error) {
         DialogPrompts().error(this, QStringLiteral("Unable to parse file: ") + ExceptionMessage(error));
         return;
     }
+    m_accounts = import.Accounts;
     QList<QTreeWidgetItem*> rows;
     rows.reserve(m_accounts.size());
+    // Someone may look over the user's shoulder: a password shows as a fixed row of dots
+    // (not even its length), an empty one as nothing.
     for (const TUnicodeAccount& account : m_accounts)
-        rows.append(new QTreeWidgetItem(QStringList{account.Computer, account.UserName, account.Password}));
+        rows.append(new QTreeWidgetItem(QStringList{
+            account.Computer, account.UserName, account.Password.isEmpty() ? QString() : kMaskedPassword}));
     m_preview->addTopLevelItems(rows);
+    if (import.SkippedLines > 0)
+        m_skipped->setText(CountText(import.SkippedLines,
+                                     QStringLiteral("line is not an account and was skipped"),
+                                     QStringLiteral("lines are not accounts and were skipped")));
 }
 
 void TAccountsImportForm::browse()

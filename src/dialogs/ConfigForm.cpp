@@ -1,6 +1,7 @@
 #include "dialogs/ConfigForm.h"
 
 #include "dialogs/DialogPrompts.h"
+#include "dialogs/IPRangeEditForm.h"
 #include "dialogs/IPRangeInputForm.h"
 #include "dialogs/IPScanOptionsForm.h"
 #include "dialogs/ModalButtons.h"
@@ -470,7 +471,7 @@ void TConfigForm::addResource()
     if (isIpSearch()) {
         TIPRangeInputForm form(this);
         if (form.exec() == QDialog::Accepted)
-            m_resources->addEntry(IpRangeEntry(form.addressFrom(), form.addressTo()));
+            m_resources->addEntry(form.rangeEntry());
         return;
     }
     QString name;
@@ -496,6 +497,13 @@ void TConfigForm::editResource()
     if (row < 0)
         return;
     QString text = m_resources->entries().at(row);
+    if (isIpSearch()) {
+        // A range is checked as it is typed, in a box wide enough to show it whole.
+        TIPRangeEditForm form(text, this);
+        if (form.exec() == QDialog::Accepted)
+            m_resources->replaceEntry(row, form.entry());
+        return;
+    }
     if (DialogPrompts().inputText(this, QStringLiteral("Edit value"), QString(), text) && !text.isEmpty())
         m_resources->replaceEntry(row, text.toUpper());
 }

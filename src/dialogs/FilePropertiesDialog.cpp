@@ -1,5 +1,6 @@
 #include "dialogs/FilePropertiesDialog.h"
 
+#include "model/CountText.h"
 #include "model/DateTime.h"
 
 #include <QDateTime>
@@ -21,7 +22,7 @@ QString DateText(const QDateTime& moment)
 QString SizeWithBytes(int64_t size)
 {
     if (size < 1000)
-        return SizeText(size);
+        return CountText(size, QStringLiteral("byte"), QStringLiteral("bytes")); // "1 byte", not "1 bytes"
     return QStringLiteral("%1 (%2 bytes)").arg(SizeText(size), QLocale().toString(qlonglong(size)));
 }
 

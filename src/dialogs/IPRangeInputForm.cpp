@@ -2,16 +2,20 @@
 
 #include "dialogs/DialogPrompts.h"
 #include "dialogs/IPAddressControl.h"
+#include "dialogs/IPRangeCheck.h"
 #include "dialogs/ModalButtons.h"
+#include "model/ScopeEntry.h"
 
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 TIPRangeInputForm::TIPRangeInputForm(QWidget* parent, const TAutoDetectIPForm::TInterfaceSource& interfaces)
     : QDialog(parent), m_interfaces(interfaces), m_from(new TIPAddressControl(this)),
-      m_to(new TIPAddressControl(this))
+      m_to(new TIPAddressControl(this)), m_check(new QLabel(this))
 {
     setWindowTitle(QStringLiteral("Add IP range"));
     m_from->setObjectName(QStringLiteral("ipFrom"));
@@ -39,12 +43,19 @@ TIPRangeInputForm::TIPRangeInputForm(QWidget* parent, const TAutoDetectIPForm::T
     fields->addWidget(autoButton, 0, 2);
     fields->setColumnStretch(3, 1);
 
+    m_check->setObjectName(QStringLiteral("lblRangeCheck"));
+    for (TIPAddressControl* control : {m_from, m_to}) {
+        for (int index = 0; index < 4; ++index)
+            connect(control->field(index), &QLineEdit::textChanged, this, &TIPRangeInputForm::check);
+    }
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(intro);
     layout->addLayout(fields);
+    layout->addWidget(m_check);
     layout->addStretch();
     layout->addWidget(new TModalButtons(this));
-    resize(300, 170);
+    resize(340, 190);
 }
 
 uint32_t TIPRangeInputForm::addressFrom() const
@@ -79,6 +90,21 @@ void TIPRangeInputForm::autoDetect()
         m_to->setIPAddress(form.rangeEnd());
 }
 
+QString TIPRangeInputForm::rangeEntry() const
+{
+    return IpRangeEntry(std::min(addressFrom(), addressTo()), std::max(addressFrom(), addressTo()));
+}
+
+QString TIPRangeInputForm::checkText() const
+{
+    return m_check->text();
+}
+
+void TIPRangeInputForm::check()
+{
+    m_check->setText(m_from->isEmpty() || m_to->isEmpty() ? QString() : CheckIPRangeEntry(rangeEntry()).Text);
+}
+
 void TIPRangeInputForm::accept()
 {
     for (TIPAddressControl* control : {m_from, m_to}) {
@@ -88,5 +114,13 @@ void TIPRangeInputForm::accept()
             return;
         }
     }
+    const TIPRangeCheck range = CheckIPRangeEntry(rangeEntry());
+    if (!range.Valid) {
+        DialogPrompts().beep();
+        m_to->focusFirstField();
+        return;
+    }
+    if (!ConfirmLargeIPRange(this, range))
+        return;
     QDialog::accept();
 }

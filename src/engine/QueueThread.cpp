@@ -2,6 +2,7 @@
 
 #include "engine/EngineErrorReporter.h"
 #include "engine/IpRange.h"
+#include "engine/ScopeText.h"
 #include "model/DelimitedText.h"
 #include "model/DiscoverySettings.h"
 #include "model/Error.h"
@@ -62,7 +63,7 @@ void TQueueThread::Execute()
     QString failure;
     bool markerQueued = false;
     try {
-        const QString root = m_root.Assigned ? m_root.Resource.RemoteName : QStringLiteral("Entire Network");
+        const QString root = SearchScopeText(m_config.SearchMethod, SplitCommaText(m_config.ResList), m_root);
         Session().Log().AddEntry(TSearchLogKind::Info,
                                  QStringLiteral("Search started in mode '%1' with root '%2'.")
                                      .arg(SearchModeName(m_config.SearchMethod), root));

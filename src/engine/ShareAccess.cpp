@@ -40,9 +40,11 @@ TShareAccess::TShareAccess(ShareClient& client, const TAccountMaskList& accountM
 bool TShareAccess::EnumHostShares(const QString& host, QStringList& shares)
 {
     shares.clear();
+    m_listFailure = {};
     try {
         const Result<std::vector<ShareInfo>> listed = m_client.listShares(host);
         if (!listed) {
+            m_listFailure = listed.error();
             qCDebug(kestrovaSmb) << "Cannot list the shares of" << host << "- error" << listed.error().code
                                  << listed.error().message;
             return false;

@@ -35,6 +35,9 @@ public:
     // there is at least one. A failed listing gives none. Any error raised while
     // listing becomes EKestrovaError "TWorkerThread: EnumHostResources".
     bool EnumHostShares(const QString& host, QStringList& shares);
+    // Why the last EnumHostShares gave no shares: code 0 when the host answered (with
+    // none to search), else the failed listing's error (ETIMEDOUT: no answer in time).
+    const PlatformError& lastListFailure() const { return m_listFailure; }
     // Tries every account whose mask matches the path, in list order, three ways
     // each (password and user; no password and user; password and no user). True
     // at the first connection made, with that account's user name; false and an
@@ -51,4 +54,5 @@ private:
     ShareClient& m_client;
     const TAccountMaskList& m_accountMasks;
     const THiddenShareMode m_hiddenResSearchMethod;
+    PlatformError m_listFailure;
 };

@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <cerrno>
 
 namespace {
 
@@ -147,7 +148,13 @@ void TWorkerThread::SearchShares()
 
     QStringList shares;
     if (!access.EnumHostShares(m_host, shares)) {
-        AddLogEntry(TSearchLogKind::Computer, QStringLiteral("No folders found on %1").arg(m_host));
+        // A host that never answered is not one that has nothing: the user may try it again.
+        const PlatformError& failure = access.lastListFailure();
+        if (failure.code == ETIMEDOUT)
+            AddLogEntry(TSearchLogKind::Error,
+                        QStringLiteral("No answer from %1 in time (%2)").arg(m_host, failure.message));
+        else
+            AddLogEntry(TSearchLogKind::Computer, QStringLiteral("No folders found on %1").arg(m_host));
         return;
     }
     AddLogEntry(TSearchLogKind::Computer,

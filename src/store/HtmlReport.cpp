@@ -6,6 +6,8 @@
 #include "store/MarkupEscape.h"
 #include "store/ReportCommon.h"
 
+#include <QUrl>
+
 namespace {
 
 QString HeaderCell(const QString& caption)
@@ -27,22 +29,19 @@ QString TitleText(const TReportSettings& settings)
 }
 
 // A link to a hit or its folder: FTP URLs as they are, share paths as file: URLs
-// with forward slashes (\\HOST\share\a.txt links to file://HOST/share/a.txt).
-// Both parts are escaped, so a name on a share cannot bring markup into the page.
+// with forward slashes (\\HOST\share\a b.txt links to file://HOST/share/a%20b.txt).
+// The target is percent-encoded (a "#", "%" or blank in a name would otherwise cut
+// or bend the link) and the text escaped, so a name on a share cannot bring markup
+// into the page.
 void AppendLink(QString& out, const TItemRecord& item, QStringView target, QStringView text)
 {
+    QString url = target.toString();
+    if (!IsFtpItem(item))
+        url = QStringLiteral("file:") + url.replace(u'\\', u'/');
+    // The characters that separate the parts of a URL stay; "&" is encoded with the rest.
+    const QByteArray encoded = QUrl::toPercentEncoding(url, "/:@[]!$'()*+,;=");
     out += QLatin1StringView("<A HREF=\"");
-    if (IsFtpItem(item)) {
-        AppendEscaped(out, target, TMarkup::Html);
-    } else {
-        out += QLatin1StringView("file:");
-        const qsizetype start = out.size();
-        AppendEscaped(out, target, TMarkup::Html);
-        QChar* path = out.data();
-        for (qsizetype at = start; at < out.size(); ++at)
-            if (path[at] == u'\\')
-                path[at] = u'/';
-    }
+    AppendEscaped(out, QString::fromLatin1(encoded), TMarkup::Html);
     out += QLatin1StringView("\">");
     AppendEscaped(out, text, TMarkup::Html);
     out += QLatin1StringView("</A>");

@@ -29,6 +29,14 @@ public:
         const QStringList captions = FilterCaptions(filter);
         dialog.setNameFilters(captions);
         dialog.setDefaultSuffix(QString(defaultSuffix).remove(0, defaultSuffix.startsWith(u'.') ? 1 : 0));
+        // A name typed without extension gets the chosen entry's, so that the name the
+        // overwrite question shows is the one written.
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog, filter](const QString& caption) {
+                             const QString suffix = FilterSuffix(filter, caption);
+                             if (!suffix.isEmpty())
+                                 dialog.setDefaultSuffix(suffix);
+                         });
         dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return {};
@@ -49,6 +57,21 @@ TFileDialogs& FileDialogs()
 void SetFileDialogs(TFileDialogs* dialogs)
 {
     installedDialogs = dialogs;
+}
+
+QString FilterSuffix(const QString& filter, const QString& caption)
+{
+    const QStringList parts = filter.split(u'|');
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts.at(i) != caption)
+            continue;
+        const QString& pattern = parts.at(i + 1);
+        // One "*.ext" pattern names a suffix; "*.*" or lists do not.
+        if (pattern.startsWith(QStringLiteral("*.")) && !pattern.contains(u';') &&
+            pattern.indexOf(u'*', 1) < 0)
+            return pattern.mid(2);
+    }
+    return {};
 }
 
 QStringList FilterCaptions(const QString& filter)

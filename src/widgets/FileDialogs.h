@@ -24,3 +24,6 @@ void SetFileDialogs(TFileDialogs* dialogs);
 
 // "HTML files (*.htm)|*.htm|XML files (*.xml)|*.xml" -> the captions of the entries.
 QStringList FilterCaptions(const QString& filter);
+// The suffix (without dot) the entry with this caption names by a single "*.ext"
+// pattern, or empty.
+QString FilterSuffix(const QString& filter, const QString& caption);

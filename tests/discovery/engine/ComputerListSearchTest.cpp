@@ -58,7 +58,8 @@ TEST_F(ComputerListSearchTest, TwoListedHostsAreSearchedAndLoggedInTheEngineOrde
 
     const QStringList log = LogTexts(result);
     ASSERT_GE(log.size(), 7) << log.join("\n").toStdString();
-    EXPECT_EQ(log[0], "Search started in mode 'Specified Computers' with root 'Entire Network'.");
+    EXPECT_EQ(log[0], "Search started in mode 'Specified Computers' with root '" + hostUnc(2) + ", " +
+                          hostUnc(3) + "'.");
     EXPECT_EQ(log[1], "Computer " + hostUnc(2) + " enqueued.");
     EXPECT_EQ(log[2], "Computer " + hostUnc(3) + " enqueued.");
     const int finishing = LogIndex(result, "Finishing search...");

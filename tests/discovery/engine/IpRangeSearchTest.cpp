@@ -76,7 +76,7 @@ TEST_F(IpRangeSearchTest, EchoSweepQueuesEveryAddressAndSearchesTheSmbHosts)
     const THeadlessSearchResult result = search.run(config);
 
     EXPECT_EQ(LogTexts(result).front(),
-              "Search started in mode 'IP Address Range' with root 'Entire Network'.");
+              "Search started in mode 'IP Address Range' with root '" + config.ResList + "'.");
     EXPECT_GE(LogIndex(result, "IP Range of 6 addresses is valid (" + config.ResList + ")"), 0);
     EXPECT_EQ(Started(search), Addresses(1, 6));
     QStringList expected;

@@ -82,8 +82,8 @@ TEST_F(NetworkBrowseSearchTest, ExcludedComputersBelowTheChosenRootAreSkipped)
     const QStringList log = LogTexts(result);
     EXPECT_EQ(SortedNames(result), QStringList({"\\\\KBROWSE1\\pub\\pub.txt"}))
         << log.join("\n").toStdString();
-    EXPECT_EQ(log.front(),
-              "Search started in mode 'Excluded Computers' with root '" + SmbBrowseNet::kWorkgroup + "'.");
+    EXPECT_EQ(log.front(), "Search started in mode 'Excluded Computers' with root '" +
+                               SmbBrowseNet::kWorkgroup + " except \\\\kbrowse2'.");
     EXPECT_GE(log.indexOf("Computer \\\\KBROWSE2 skipped"), 0) << log.join("\n").toStdString();
     EXPECT_EQ(log.indexOf("Computer \\\\KBROWSE2 enqueued."), -1);
 }

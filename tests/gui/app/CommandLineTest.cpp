@@ -88,4 +88,20 @@ TEST(CommandLineTest, HelpAndVersionAreRecognised)
     EXPECT_TRUE(CommandLineHelpText().contains("/exportcsv:"));
 }
 
+TEST(CommandLineTest, ArgumentsThatAreNoSwitchAreReportedInOrder)
+{
+    const TCommandLine line({"/RANGE:1.2.3.4-1.2.3.9", "/exprotcsv:a.csv", "-mask:*.txt", "/mask:*.doc",
+                             "Hide", "-close", "/exportdat:r.dat", "closed", "--version", "/?", "/text:x"});
+    EXPECT_EQ(line.unknownArguments(), QStringList({"/exprotcsv:a.csv", "-mask:*.txt", "closed"}));
+    EXPECT_TRUE(TCommandLine({"/hide", "/close", "/exportxml:x"}).unknownArguments().isEmpty());
+}
+
+TEST(CommandLineTest, TheHelpTextNamesTheExitStatuses)
+{
+    const QString help = CommandLineHelpText();
+    EXPECT_TRUE(help.contains("Exit status:\n  0  ")) << help.toStdString();
+    EXPECT_TRUE(help.contains("\n  1  an export failed"));
+    EXPECT_TRUE(help.contains("\n  2  nothing to search"));
+}
+
 } // namespace

@@ -8,6 +8,7 @@
 #include "store/Settings.h"
 #include "support/MainWindowFixture.h"
 #include "support/QStringPrinter.h"
+#include "support/ShotFiles.h"
 #include "widgets/FileDialogs.h"
 
 #include <QAction>
@@ -19,6 +20,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QTest>
 #include <QToolBar>
 
 namespace {
@@ -40,6 +42,73 @@ TEST_F(MainWindowTest, CaptionPanelsAndTheContentBarFollowTheSettings)
     EXPECT_EQ(window->maskBox()->maxVisibleItems(), 10);
     EXPECT_TRUE(window->maskBox()->isEditable());
     EXPECT_EQ(window->action(TCommand::Export)->statusTip(), "Export to CSV, XML or HTML");
+}
+
+TEST_F(MainWindowTest, TheScopePanelShowsTheListedComputersOrRangesThatAreSearched)
+{
+    window->settings().Settings.SearchMethod = TSearchType::SpecifiedComputers;
+    window->settings().Settings.ResList = {"\\\\PC1", "\\\\PC 2"};
+    window->applyViewSettings();
+    EXPECT_EQ(window->panelText(3), "\\\\PC1, \\\\PC 2");
+
+    // A scope set without the dialogs (the command line's "/range:") shows once the search starts.
+    window->settings().Settings.SearchMethod = TSearchType::IpAddressRange;
+    window->settings().Settings.ResList = {"127.0.0.2 - 127.0.0.9"};
+    engine->hits = ShareHits(1);
+    typeAndEnter(window->maskBox(), "*.txt");
+    EXPECT_EQ(window->panelText(3), "127.0.0.2 - 127.0.0.9");
+    ASSERT_TRUE(processUntil([&] { return !window->searchControl().running(); }));
+    EXPECT_EQ(window->panelText(3), "127.0.0.2 - 127.0.0.9");
+}
+
+TEST_F(MainWindowTest, TheStopButtonShowsAFilledStopSign)
+{
+    engine->hits = ShareHits(1);
+    engine->holdAfterHits = true;
+    typeAndEnter(window->maskBox(), "*.txt");
+    ASSERT_TRUE(window->searchControl().running());
+    const QImage image = window->action(TCommand::Search)->icon().pixmap(22, 22).toImage();
+    ASSERT_FALSE(image.isNull());
+    // Filled, not an outline: the middle is as red and opaque as the edge of the sign.
+    const QColor middle = image.pixelColor(11, 11);
+    EXPECT_EQ(middle.alpha(), 255);
+    EXPECT_GT(middle.red(), 150);
+    EXPECT_LT(middle.green(), 100);
+    engine->requestStop();
+    ASSERT_TRUE(processUntil([&] { return !window->searchControl().running(); }));
+}
+
+TEST_F(MainWindowTest, StatusPanelsDoNotOverlapInANarrowWindow)
+{
+    window->settings().Settings.SearchMethod = TSearchType::SpecifiedComputers;
+    window->settings().Settings.ResList = {"\\\\FILESERVER-NORTH", "\\\\FILESERVER-SOUTH", "\\\\ARCHIVE"};
+    window->applyViewSettings();
+    window->setStatusText("Computer \\\\FILESERVER-NORTH enqueued. A long status line that needs room.");
+    window->show();
+    window->resize(420, 300);
+    processUntil([] { return false; }, 100);
+    QList<QRect> panels;
+    for (int panel = 0; panel < 6; ++panel) {
+        auto* label = window->findChild<QLabel*>(QStringLiteral("StatusPanel%1").arg(panel));
+        ASSERT_NE(label, nullptr);
+        EXPECT_TRUE(label->isVisible()) << panel;
+        panels.append(label->geometry());
+    }
+    for (int a = 0; a < 6; ++a)
+        for (int b = a + 1; b < 6; ++b)
+            EXPECT_FALSE(panels[a].intersects(panels[b])) << a << " and " << b;
+    EXPECT_LE(panels[5].right(), window->width());
+    EXPECT_EQ(window->panelText(3), "\\\\FILESERVER-NORTH, \\\\FILESERVER-SOUTH, \\\\ARCHIVE");
+
+    // After a search of the listed computers (the picture for the record).
+    window->settings().Settings.CompleteMessage = false;
+    engine->hits = ShareHits(3);
+    typeAndEnter(window->maskBox(), "*.txt");
+    ASSERT_TRUE(processUntil([&] { return !window->searchControl().running(); }));
+    window->resize(900, 300);
+    processUntil([] { return false; }, 100);
+    EXPECT_EQ(window->panelText(3), "\\\\FILESERVER-NORTH, \\\\FILESERVER-SOUTH, \\\\ARCHIVE");
+    SaveShotIfAsked(window.get(), "gui15-statusbar");
 }
 
 TEST_F(MainWindowTest, CommandsFollowTheirRulesAsTheStateChanges)
@@ -108,6 +177,21 @@ TEST_F(MainWindowTest, ClosingDuringASearchAsksAndCancelKeepsItRunning)
     EXPECT_FALSE(window->searchControl().running());
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(window->resultList().size(), 1);
+}
+
+TEST_F(MainWindowTest, ExitNowDuringASearchQuitsWithoutTheCompletionMessage)
+{
+    engine->hits = ShareHits(1);
+    engine->holdAfterHits = true;
+    window->show();
+    typeAndEnter(window->maskBox(), "*.txt");
+    ASSERT_TRUE(processUntil([&] { return window->resultList().size() == 1; }));
+    bool closingSeen = false;
+    QObject::connect(window.get(), &TMainWindow::closing, [&] { closingSeen = true; });
+    prompts.answers = {true};
+    window->close();
+    ASSERT_TRUE(processUntil([&] { return closingSeen; }));
+    EXPECT_TRUE(prompts.infos.isEmpty()) << prompts.infos.join('|').toStdString();
 }
 
 TEST_F(MainWindowTest, AWindowThatWasNeverShownStillClosesAndSaysSo)
@@ -209,6 +293,30 @@ TEST_F(MainWindowTest, HeaderClicksSortTheListAndAnEmptyListKeepsTheState)
     EXPECT_EQ(view->sortTag(), -3);
     EXPECT_EQ(window->resultList().at(0).FileName, "\\\\H\\s\\big");
     EXPECT_EQ(window->resultsModel().index(0, 0).data().toString(), "big");
+}
+
+TEST_F(MainWindowTest, ANewSearchOrNewRowsTakeTheSortIndicatorAway)
+{
+    TResultsView* view = window->resultsView();
+    QHeaderView* header = view->horizontalHeader();
+    fillList(ShareHits(3));
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(2) + 5, header->height() / 2));
+    EXPECT_EQ(view->sortTag(), 3);
+    EXPECT_TRUE(header->isSortIndicatorShown());
+
+    fillList(ShareHits(1)); // a row at the end, out of order
+    EXPECT_EQ(view->sortTag(), 0);
+    EXPECT_FALSE(header->isSortIndicatorShown());
+
+    header->sectionClicked(2);
+    EXPECT_TRUE(header->isSortIndicatorShown());
+    window->settings().Settings.CompleteMessage = false;
+    engine->hits = ShareHits(2);
+    typeAndEnter(window->maskBox(), "*.txt");
+    ASSERT_TRUE(processUntil([&] { return !window->searchControl().running(); }));
+    EXPECT_FALSE(header->isSortIndicatorShown());
+    EXPECT_EQ(view->sortTag(), 0);
 }
 
 TEST_F(MainWindowTest, TheCopyCommandsAreCaptionedByWhatTheyCopy)

@@ -84,7 +84,8 @@ TEST_F(ResultFileOperationsTest, ALockedFileIgnoredKeepsItsRecordAndTheOthersGo)
 
     operations.DeleteFiles({0, 1, 2});
 
-    EXPECT_EQ(boxes.texts(), QStringList({kAreYouSure, QStringLiteral("Cannot delete \"%1\"").arg(locked)}));
+    EXPECT_EQ(boxes.texts(), QStringList({kAreYouSure + "\n\n" + first + "\n" + locked + "\n" + third,
+                                          QStringLiteral("Cannot delete \"%1\"").arg(locked)}));
     EXPECT_EQ(boxes.shown[0].caption, QStringLiteral("Kestrova"));
     EXPECT_EQ(boxes.shown[0].buttons, QMessageBox::Ok | QMessageBox::Cancel);
     EXPECT_EQ(boxes.shown[1].icon, QMessageBox::Warning);
@@ -154,7 +155,15 @@ TEST_F(ResultFileOperationsTest, OfTwoRecordsOfOneFileOnlyTheSelectedOnesGo)
     files.write(QStringLiteral("twice.txt"), "again");
     operations.DeleteFiles({0, 2});
     EXPECT_EQ(Names(results), QStringList{other});
-    EXPECT_EQ(boxes.texts(), QStringList({kAreYouSure, kAreYouSure}));
+    EXPECT_EQ(boxes.texts(),
+              QStringList({kAreYouSure + "\n\n" + twice, kAreYouSure + "\n\n" + twice + "\n" + twice}));
+}
+
+TEST(DeleteQuestionTest, NamesTheFirstFiveFilesAndCountsTheRest)
+{
+    EXPECT_EQ(DeleteQuestion({"a", "b", "c", "d", "e", "f"}),
+              kAreYouSure + "\n\na\nb\nc\nd\ne\nand 1 more file");
+    EXPECT_TRUE(DeleteQuestion({"1", "2", "3", "4", "5", "6", "7"}).endsWith("\n5\nand 2 more files"));
 }
 
 TEST_F(ResultFileOperationsTest, RenamingOnAShareKeepsTheFolderAndTheOtherFields)
@@ -287,6 +296,12 @@ TEST_F(ResultFileOperationsTest, PropertiesShowTheRecordAndTheFileAsItIsNow)
     EXPECT_EQ(locations[0], files.path());
     EXPECT_TRUE(now[0].startsWith(QStringLiteral("5 bytes, modified "))) << now[0].toStdString();
     EXPECT_EQ(now[1], QStringLiteral("No such file or directory"));
+
+    files.write(QStringLiteral("notes.txt"), "1");
+    now.clear();
+    operations.ShowProperties(0);
+    ASSERT_EQ(now.size(), 1);
+    EXPECT_TRUE(now[0].startsWith(QStringLiteral("1 byte, modified "))) << now[0].toStdString();
 }
 
 TEST_F(ResultFileOperationsTest, MappingADriveOpensTheShareInTheFileManager)

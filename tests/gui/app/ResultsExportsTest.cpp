@@ -7,12 +7,17 @@
 #include "store/Settings.h"
 #include "support/MainWindowFixture.h"
 #include "support/QStringPrinter.h"
+#include "support/ShotFiles.h"
 #include "widgets/FileDialogs.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QTest>
 #include <QTimer>
 
 namespace {
@@ -105,33 +110,101 @@ TEST_F(ResultsExportsTest, ASavedFileLoadsBackWithItsOwnIcons)
               window->iconCache().images().at(0).convertToFormat(QImage::Format_ARGB32));
 }
 
-TEST_F(ResultsExportsTest, AFileThatIsNoResultsFileIsReportedAndLeavesTheListEmpty)
+TEST_F(ResultsExportsTest, AFileThatIsNoResultsFileIsReportedAndKeepsTheListOnScreen)
 {
     searchFor(1);
+    const TItemList before = window->resultList();
+    const QString status = window->statusText();
     dialogs.answer = folder.write("notes.dat", "just some text, not a compound file");
     window->action(TCommand::LoadResults)->trigger();
     EXPECT_EQ(prompts.errors, QStringList({"Unable to open file: file is corrupted"}));
-    EXPECT_TRUE(window->resultList().isEmpty());
-    EXPECT_EQ(window->resultsModel().rowCount(), 0);
+    EXPECT_EQ(window->resultList(), before);
+    EXPECT_EQ(window->resultsModel().rowCount(), 2);
+    EXPECT_FALSE(exports->showsStoredIcons());
+    EXPECT_EQ(window->statusText(), status);
 }
 
-TEST_F(ResultsExportsTest, TheChosenFilterDecidesTheReportFormatWhateverTheExtension)
+TEST_F(ResultsExportsTest, ATypedExtensionPicksTheFormatWhicheverTypeIsChosen)
 {
     searchFor(1);
-    dialogs.answer = folder.file("report.htm");
-    dialogs.filterAnswer = 3; // CSV
+    dialogs.answer = folder.file("report.csv");
+    dialogs.filterAnswer = 1; // HTML
     window->action(TCommand::Export)->trigger();
     EXPECT_EQ(dialogs.filters,
               QStringList({"HTML files (*.htm)|*.htm|XML files (*.xml)|*.xml|CSV files (*.csv)|*.csv"}));
-    const QByteArray csv = FileBytes(folder.file("report.htm"));
+    const QByteArray csv = FileBytes(folder.file("report.csv"));
     EXPECT_TRUE(csv.startsWith("\"file1.txt\",\"\\\\PC1\\share\",100,")) << csv.toStdString();
     EXPECT_TRUE(csv.endsWith("\r\n"));
 
-    dialogs.answer = folder.file("report.xml");
-    dialogs.filterAnswer = 2;
+    dialogs.answer = folder.file("report.XML");
+    dialogs.filterAnswer = 3; // CSV
     window->action(TCommand::Export)->trigger();
-    EXPECT_TRUE(FileBytes(folder.file("report.xml")).contains("<searchresult>"));
+    EXPECT_TRUE(FileBytes(folder.file("report.XML")).contains("<searchresult>"));
     EXPECT_TRUE(prompts.errors.isEmpty());
+}
+
+TEST_F(ResultsExportsTest, WithoutAKnownExtensionTheChosenTypeAddsItsOwnAndAsksBeforeReplacing)
+{
+    searchFor(1);
+    const QString html = folder.write("report.txt.htm", "<html>an older report</html>");
+    dialogs.answer = folder.file("report.txt");
+    dialogs.filterAnswer = 3; // CSV
+    window->action(TCommand::Export)->trigger();
+    EXPECT_TRUE(FileBytes(folder.file("report.txt.csv")).startsWith("\"file1.txt\""));
+    EXPECT_FALSE(QFile::exists(folder.file("report.txt")));
+    EXPECT_EQ(FileBytes(html), "<html>an older report</html>");
+    EXPECT_TRUE(prompts.questions.isEmpty());
+
+    // Written once already: the question names the file that would be replaced.
+    prompts.answers = {false};
+    dialogs.filterAnswer = 3;
+    const QByteArray first = FileBytes(folder.file("report.txt.csv"));
+    window->resultsModel().appendHits(ShareHits(3));
+    window->action(TCommand::Export)->trigger();
+    EXPECT_EQ(prompts.questions,
+              QStringList({folder.file("report.txt.csv") + " already exists.\nDo you want to replace it?"}));
+    EXPECT_EQ(FileBytes(folder.file("report.txt.csv")), first);
+}
+
+TEST_F(ResultsExportsTest, TheSaveDialogGivesANameWithoutExtensionTheChosenTypesOwn)
+{
+    searchFor(1);
+    SetFileDialogs(nullptr); // the real dialog
+    bool answered = false;
+    QTimer watchdog; // a dialog nobody answers must not block the test run
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] {
+        if (QWidget* modal = QApplication::activeModalWidget())
+            modal->close();
+    });
+    watchdog.start(10000);
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            ADD_FAILURE() << "no file dialog";
+            return;
+        }
+        auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
+        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+        if (!types || !name) {
+            ADD_FAILURE() << "the dialog has no type box or name field";
+            dialog->reject();
+            return;
+        }
+        // Two steps down, as the user's keys choose the CSV entry.
+        QTest::keyClick(types, Qt::Key_Down);
+        QTest::keyClick(types, Qt::Key_Down);
+        EXPECT_EQ(dialog->selectedNameFilter(), "CSV files (*.csv)");
+        name->setText(folder.file("report"));
+        SaveShotIfAsked(dialog, "gui15-export-dialog");
+        answered = true;
+        QTest::keyClick(name, Qt::Key_Return); // the dialog's Save button is the default
+    });
+    window->action(TCommand::Export)->trigger();
+    SetFileDialogs(&dialogs);
+    EXPECT_TRUE(answered);
+    EXPECT_TRUE(FileBytes(folder.file("report.csv")).startsWith("\"file1.txt\""));
+    EXPECT_FALSE(QFile::exists(folder.file("report.htm")));
 }
 
 TEST_F(ResultsExportsTest, CommandLineExportsWriteEveryKindAndReportFailures)

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QTest>
 #include <QToolBar>
 
 namespace {
@@ -36,6 +37,30 @@ TEST_F(SearchControlTest, EnterInTheMaskBoxStartsASearchAndTheRowsArrive)
     ASSERT_EQ(engine->configs.size(), 1u);
     EXPECT_EQ(engine->configs[0].FileMasks, "*.txt");
     EXPECT_EQ(window->searchControl().maskHistory(), QStringList({"*.txt"}));
+}
+
+TEST_F(SearchControlTest, TheKeypadEnterSentToTheComboBoxStartsASearch)
+{
+    engine->hits = ShareHits(1);
+    window->show();
+    window->maskBox()->setFocus();
+    QTest::keyClicks(window->maskBox(), "*.txt");
+    QTest::keyClick(window->maskBox(), Qt::Key_Enter, Qt::KeypadModifier);
+    ASSERT_EQ(engine->configs.size(), 1u);
+    EXPECT_EQ(engine->configs[0].FileMasks, "*.txt");
+    ASSERT_TRUE(processUntil([&] { return !window->searchControl().running(); }));
+    EXPECT_EQ(window->resultsModel().rowCount(), 1);
+}
+
+TEST_F(SearchControlTest, AStoppedSearchSaysItWasStoppedNotCompleted)
+{
+    engine->hits = ShareHits(2);
+    engine->holdAfterHits = true;
+    typeAndEnter(window->maskBox(), "*.txt");
+    ASSERT_TRUE(processUntil([&] { return window->resultList().size() == 2; }));
+    window->action(TCommand::Search)->trigger();
+    ASSERT_TRUE(processUntil([&] { return !window->searchControl().running(); }));
+    EXPECT_EQ(prompts.infos, QStringList({"Search stopped. Found 2 files."}));
 }
 
 TEST_F(SearchControlTest, TheConfigurationTakesTheBoxesAsTheyStandAndTheSettingsOfTheMoment)

@@ -27,7 +27,7 @@ protected:
     {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_RUNTIME_DIR"})
             environment.remove(name);
         environment.insert("KESTROVA_SMB_AGENT", KESTROVA_BINARY_DIR "/kestrova-smb-agent");
         process.setProcessEnvironment(environment);
@@ -63,6 +63,9 @@ TEST_F(UnattendedRunTest, ARangeSearchWithCsvExportHideAndCloseEndsOnItsOwn)
         EXPECT_TRUE(line.startsWith('"') && line.section('"', 1, 1).endsWith(".txt", Qt::CaseInsensitive))
             << line.toStdString();
 
+    // No warning of Qt's about a missing runtime folder: scripts take stderr for errors.
+    EXPECT_FALSE(errors.contains("XDG_RUNTIME_DIR")) << errors.toStdString();
+
     // The range is the scope from now on, saved with the other settings.
     QFile settings(folder.file("kestrova.ini"));
     ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
@@ -82,8 +85,29 @@ TEST_F(UnattendedRunTest, AFailedExportStillEndsTheRunButWithStatusOne)
 
 TEST_F(UnattendedRunTest, ARefusedSearchWithoutADisplayEndsInsteadOfWaitingForever)
 {
-    EXPECT_EQ(run({"/text:abc", "/hide", "/close"}), 1);
+    EXPECT_EQ(run({"/text:abc", "/hide", "/close"}), 2);
     EXPECT_TRUE(errors.contains("No search mask is specified")) << errors.toStdString();
+}
+
+TEST_F(UnattendedRunTest, HideAndCloseWithoutAMaskEndWithStatusTwoInsteadOfRunningForever)
+{
+    EXPECT_EQ(run({range(), "hide", "close"}), 2);
+    EXPECT_TRUE(errors.contains("nothing to search")) << errors.toStdString();
+}
+
+TEST_F(UnattendedRunTest, AMistypedSwitchEndsAnUnattendedRunWithStatusTwo)
+{
+    EXPECT_EQ(run({range(), "/mask:*.txt", "/exprotcsv:out.csv", "/hide", "/close"}), 2);
+    EXPECT_TRUE(errors.contains("unknown switch \"/exprotcsv:out.csv\"")) << errors.toStdString();
+    EXPECT_FALSE(QFile::exists(folder.file("out.csv")));
+}
+
+TEST_F(UnattendedRunTest, WhenEveryRangeIsInvalidTheErrorsGoToStderrAndTheStatusIsTwo)
+{
+    EXPECT_EQ(run({"/range:" + SmbFixture::address(3) + "-" + SmbFixture::address(2), "/mask:*.txt",
+                   "/exportcsv:r.csv", "/hide", "/close"}),
+              2);
+    EXPECT_TRUE(errors.contains("IP Range is invalid (" + SmbFixture::address(3))) << errors.toStdString();
 }
 
 } // namespace

@@ -277,13 +277,16 @@ TEST_F(ViewCommandsTest, DeleteWorksOnTheSelectedRowsAndShortensTheView)
     action(TCommand::Delete)->trigger();
 
     EXPECT_EQ(boxes.texts(),
-              QStringList{QStringLiteral("Are you sure you want to delete the selected file(s)?")});
+              QStringList{QStringLiteral("Are you sure you want to delete the selected file(s)?\n\n") +
+                          first + "\n" + third});
     EXPECT_FALSE(QFile::exists(first));
     EXPECT_TRUE(QFile::exists(second));
     EXPECT_FALSE(QFile::exists(third));
     EXPECT_EQ(Names(window->resultList()), QStringList{second});
     EXPECT_EQ(window->resultsModel().rowCount(), 1);
     EXPECT_EQ(window->resultsModel().index(0, 0).data().toString(), second);
+    EXPECT_TRUE(window->statusText().startsWith("Found 1 files, total size "))
+        << window->statusText().toStdString();
 }
 
 TEST_F(ViewCommandsTest, RenameAndPropertiesTakeTheFirstSelectedRow)

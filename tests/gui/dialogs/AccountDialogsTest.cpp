@@ -6,6 +6,7 @@
 #include "support/QStringPrinter.h"
 #include "support/TempDir.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -185,6 +186,8 @@ TEST_F(AccountDialogsTest, CancelledImportAddsNothing)
     EXPECT_EQ(accounts.Count(), 0);
 }
 
+const QString kMasked(8, QChar(0x2022));
+
 class AccountsImportFormTest : public TDialogTest {
 protected:
     QStringList row(int index) const
@@ -211,17 +214,41 @@ TEST_F(AccountsImportFormTest, ChangingTheSeparatorParsesTheFileAgain)
     EXPECT_EQ(preview()->topLevelItemCount(), 0); // no file yet
     form.parseFile(path);
     EXPECT_EQ(Field(&form, "leCsvFile")->text(), path);
-    EXPECT_EQ(row(0), QStringList({"\\\\pc1", "anna", "pw"}));
+    EXPECT_EQ(row(0), QStringList({"\\\\pc1", "anna", kMasked}));
     EXPECT_EQ(row(1), QStringList({"\\\\pc2,bob,x", "", ""}));
 
     separator->setText(",");
     EXPECT_EQ(row(0), QStringList({"\\\\pc1;anna;pw", "", ""}));
-    EXPECT_EQ(row(1), QStringList({"\\\\pc2", "bob", "x"}));
+    EXPECT_EQ(row(1), QStringList({"\\\\pc2", "bob", kMasked}));
     EXPECT_EQ(form.accounts().size(), 2);
     // An emptied separator leaves the preview as it was.
     separator->clear();
     EXPECT_EQ(preview()->topLevelItemCount(), 2);
     EXPECT_TRUE(prompts.errors.isEmpty());
+}
+
+TEST_F(AccountsImportFormTest, HeaderAndMalformedLinesAreSkippedAndCountedAndPasswordsMasked)
+{
+    Field(&form, "leSeparator")->setText(",");
+    form.parseFile(dir.write("export.csv", "Computer Name,User Name,Password\n"
+                                           "# office machines\n"
+                                           "fileserv,anna,s3cret\n"
+                                           "copied from the old wiki page\n"
+                                           "printer,admin,\n"));
+    ASSERT_EQ(preview()->topLevelItemCount(), 2);
+    EXPECT_EQ(row(0), QStringList({"\\\\fileserv", "anna", kMasked}));
+    EXPECT_EQ(row(1), QStringList({"\\\\printer", "admin", ""}));
+    EXPECT_EQ(form.accounts().at(0).Password, "s3cret"); // the real one is imported
+    for (int column = 0; column < 3; ++column)
+        EXPECT_FALSE(preview()->topLevelItem(0)->text(column).contains("s3cret"));
+    auto* skipped = form.findChild<QLabel*>("lblSkipped");
+    ASSERT_NE(skipped, nullptr);
+    EXPECT_EQ(skipped->text(), "3 lines are not accounts and were skipped");
+
+    form.parseFile(dir.write("one.csv", "host,user,password\nfileserv,anna,x\n"));
+    EXPECT_EQ(skipped->text(), "1 line is not an account and was skipped");
+    form.parseFile(dir.write("clean.csv", "fileserv,anna,x\n"));
+    EXPECT_EQ(skipped->text(), "");
 }
 
 TEST_F(AccountsImportFormTest, FilesThatCannotBeParsedAreReported)

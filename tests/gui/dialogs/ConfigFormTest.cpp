@@ -1,6 +1,7 @@
 #include "dialogs/ConfigForm.h"
 
 #include "dialogs/IPAddressControl.h"
+#include "dialogs/IPRangeEditForm.h"
 #include "dialogs/IPRangeInputForm.h"
 #include "dialogs/IPScanOptionsForm.h"
 #include "dialogs/RadioGroup.h"
@@ -11,6 +12,7 @@
 #include "store/Settings.h"
 #include "support/DialogTestSupport.h"
 #include "support/QStringPrinter.h"
+#include "support/ShotFiles.h"
 #include "support/TempDir.h"
 
 #include <QAction>
@@ -23,6 +25,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -265,7 +268,7 @@ TEST_F(ConfigFormTest, AddedRangeIsWrittenWithTheHyphenBetweenBlanks)
     EXPECT_TRUE(ParseIPRange(form.resourceList()->entries().first(), first, last));
     EXPECT_EQ(IPRangeCount(first, last), 10u);
 
-    // Entered the wrong way round it is kept, and the search refuses it.
+    // Entered the wrong way round it is put in order, and the search takes it.
     OnNextModal([](QDialog* dialog) {
         auto* input = qobject_cast<TIPRangeInputForm*>(dialog);
         ASSERT_NE(input, nullptr);
@@ -275,8 +278,43 @@ TEST_F(ConfigFormTest, AddedRangeIsWrittenWithTheHyphenBetweenBlanks)
     });
     form.addResource();
     ASSERT_EQ(form.resourceList()->entries().size(), 2);
-    EXPECT_EQ(form.resourceList()->entries().first(), "10.0.1.9 - 10.0.1.1");
-    EXPECT_FALSE(ParseIPRange(form.resourceList()->entries().first(), first, last));
+    EXPECT_EQ(form.resourceList()->entries().first(), "10.0.1.1 - 10.0.1.9");
+    EXPECT_TRUE(ParseIPRange(form.resourceList()->entries().first(), first, last));
+}
+
+TEST_F(ConfigFormTest, EditingARangeChecksItAsTypedAndShowsItWhole)
+{
+    TSettings settings;
+    settings.SearchMethod = TSearchType::IpAddressRange;
+    settings.ResList = {"127.0.7.1 - 127.0.7.9"};
+    form.load(settings);
+    form.resourceList()->selectRow(0);
+    OnNextModal([](QDialog* dialog) {
+        auto* edit = qobject_cast<TIPRangeEditForm*>(dialog);
+        ASSERT_NE(edit, nullptr);
+        EXPECT_EQ(edit->entryEdit()->text(), "127.0.7.1 - 127.0.7.9");
+        EXPECT_EQ(edit->checkText(), "9 addresses");
+        // The whole range fits the box.
+        const QString longest = "255.255.255.255 - 255.255.255.255";
+        EXPECT_GE(edit->entryEdit()->width(), edit->entryEdit()->fontMetrics().horizontalAdvance(longest));
+
+        edit->entryEdit()->selectAll();
+        QTest::keyClicks(edit->entryEdit(), "127.0.7.300 - 127.0.7.1");
+        EXPECT_FALSE(edit->okEnabled());
+        EXPECT_TRUE(edit->checkText().startsWith("Not a valid range")) << edit->checkText().toStdString();
+        edit->accept(); // Enter with OK disabled
+        EXPECT_TRUE(edit->isVisible());
+
+        edit->entryEdit()->selectAll();
+        QTest::keyClicks(edit->entryEdit(), "127.0.7.1 - 127.0.7.20");
+        EXPECT_TRUE(edit->okEnabled());
+        EXPECT_EQ(edit->checkText(), "20 addresses");
+        SaveShotIfAsked(edit, "gui15-range-editor");
+        ClickButton(dialog, "okButton");
+    });
+    form.editResource();
+    EXPECT_EQ(form.resourceList()->entries(), QStringList({"127.0.7.1 - 127.0.7.20"}));
+    EXPECT_TRUE(prompts.inputs.isEmpty());
 }
 
 TEST_F(ConfigFormTest, DeleteAsksFirst)

@@ -27,6 +27,16 @@ std::vector<TInterfaceAddress> TwoInterfaces()
             {TextToIp("192.168.1.23"), TextToIp("255.255.255.0")}};
 }
 
+// Types each part of a dotted address into its field, as the keys of a user would.
+void TypeAddress(TIPAddressControl* control, const QString& dotted)
+{
+    const QStringList parts = dotted.split('.');
+    for (int index = 0; index < 4; ++index) {
+        control->field(index)->selectAll();
+        QTest::keyClicks(control->field(index), parts.value(index));
+    }
+}
+
 class IPDialogsTest : public TDialogTest {
 protected:
     TRecordingDialogPrompts prompts;
@@ -146,6 +156,51 @@ TEST_F(IPDialogsTest, AutoFillsTheRangeOfTheChosenInterface)
     OnNextModal([](QDialog* dialog) { ClickButton(dialog, "cancelButton"); });
     form.autoDetect();
     EXPECT_EQ(form.addressFrom(), HostOrder("10.0.0.1"));
+}
+
+TEST_F(IPDialogsTest, RangeInputCountsTheAddressesAsTypedAndRefusesEqualEnds)
+{
+    TIPRangeInputForm form;
+    form.show();
+    TypeAddress(form.fromControl(), "10.0.0.20");
+    EXPECT_EQ(form.checkText(), ""); // "To" still empty
+    TypeAddress(form.toControl(), "10.0.0.20");
+    EXPECT_TRUE(form.checkText().startsWith("Not a valid range")) << form.checkText().toStdString();
+    form.accept();
+    EXPECT_EQ(prompts.beeps, 1);
+    EXPECT_TRUE(form.isVisible());
+
+    form.toControl()->field(3)->selectAll();
+    QTest::keyClicks(form.toControl()->field(3), "1");
+    EXPECT_EQ(form.checkText(), "20 addresses");
+    form.accept();
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(form.rangeEntry(), "10.0.0.1 - 10.0.0.20");
+}
+
+TEST_F(IPDialogsTest, AutoDetectOfASlashEightAsksBeforeSixteenMillionAddresses)
+{
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    TIPRangeInputForm form(nullptr, TwoInterfaces);
+    form.show();
+    OnNextModal([](QDialog* dialog) {
+        auto* detect = qobject_cast<TAutoDetectIPForm*>(dialog);
+        ASSERT_NE(detect, nullptr);
+        detect->interfaceList()->setCurrentItem(detect->interfaceList()->topLevelItem(0)); // 127.0.0.1/8
+        ClickButton(dialog, "okButton");
+    });
+    form.autoDetect();
+    EXPECT_EQ(form.checkText(), "16,777,216 addresses");
+    prompts.yesNoAnswers = {false, true};
+    form.accept();
+    ASSERT_EQ(prompts.questions.size(), 1);
+    EXPECT_TRUE(prompts.questions[0].contains("16,777,216 addresses")) << prompts.questions[0].toStdString();
+    EXPECT_TRUE(form.isVisible());
+    form.accept();
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(form.rangeEntry(), "127.0.0.0 - 127.255.255.255");
+    QLocale::setDefault(before);
 }
 
 TEST_F(IPDialogsTest, AutoDetectWithoutInterfacesShowsAnEmptyList)

@@ -58,9 +58,11 @@ bool MainWindowFixture::processUntil(const std::function<bool()>& done, int time
 
 void MainWindowFixture::typeAndEnter(QComboBox* box, const QString& text)
 {
+    // The keys go to the box, as a user's keys do: an editable combo box keeps the focus
+    // and passes them on to its line edit itself.
     box->lineEdit()->clear();
-    QTest::keyClicks(box->lineEdit(), text);
-    QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+    QTest::keyClicks(box, text);
+    QTest::keyClick(box, Qt::Key_Return);
 }
 
 std::vector<TItemRecord> MainWindowFixture::ShareHits(int count)

@@ -91,7 +91,7 @@ TEST_F(ReportExportTest, HtmlFullNamesInFourColumns)
     ExportToHtml(path, Records(), Settings(0));
     const QByteArray expected =
         kBom + Lines(HtmlHead(false) +
-                     Row({"<A HREF=\"file://PC1/share/docs/a b.txt\">\\\\PC1\\share\\docs\\a b.txt</A>",
+                     Row({"<A HREF=\"file://PC1/share/docs/a%20b.txt\">\\\\PC1\\share\\docs\\a b.txt</A>",
                           "0.98 KB", "5 Feb 2024 14:30:15", "AR"}) +
                      Row({"<A HREF=\"file://PC1/share/docs\">\\\\PC1\\share\\docs</A>", "",
                           "5 Feb 2024 09:05:00", ""}) +
@@ -107,7 +107,7 @@ TEST_F(ReportExportTest, HtmlNameAndLocationInFiveColumns)
     const QByteArray expected =
         kBom +
         Lines(HtmlHead(true) +
-              Row({"<A HREF=\"file://PC1/share/docs/a b.txt\">a b.txt</A>",
+              Row({"<A HREF=\"file://PC1/share/docs/a%20b.txt\">a b.txt</A>",
                    "<A HREF=\"file://PC1/share/docs\">\\\\PC1\\share\\docs</A>", "0.98 KB",
                    "5 Feb 2024 14:30:15", "AR"}) +
               Row({"<A HREF=\"file://PC1/share/docs\">docs</A>",
@@ -122,10 +122,11 @@ TEST_F(ReportExportTest, HtmlShortNamesForFormatTwoAndUnknownFormats)
 {
     for (int format : {2, 7, -1}) {
         ExportToHtml(path, {Records()[0]}, Settings(format, 0));
-        const QByteArray expected = kBom + Lines(HtmlHead(false) +
-                                                 Row({"<A HREF=\"file://PC1/share/docs/a b.txt\">a b.txt</A>",
-                                                      "0.98 KB", "5 Feb 2024", "AR"}) +
-                                                 QStringList{"</TABLE></BODY></HTML>"});
+        const QByteArray expected =
+            kBom + Lines(HtmlHead(false) +
+                         Row({"<A HREF=\"file://PC1/share/docs/a%20b.txt\">a b.txt</A>", "0.98 KB",
+                              "5 Feb 2024", "AR"}) +
+                         QStringList{"</TABLE></BODY></HTML>"});
         EXPECT_EQ(ReadFile(path), expected) << format;
     }
 }
@@ -141,12 +142,27 @@ TEST_F(ReportExportTest, HtmlEscapesNamesSoTheyCannotInjectMarkup)
     const QString html = QString::fromUtf8(ReadFile(path));
     EXPECT_FALSE(html.contains("<script", Qt::CaseInsensitive));
     EXPECT_FALSE(html.contains("<img", Qt::CaseInsensitive));
-    EXPECT_TRUE(
-        html.contains("<A HREF=\"file://PC1/s/&lt;script&gt;alert(&quot;x&amp;y&quot;)&lt;/script&gt;.txt\">"
-                      "&lt;script&gt;alert(&quot;x&amp;y&quot;)&lt;/script&gt;.txt</A>"));
-    EXPECT_TRUE(html.contains("<A HREF=\"ftp://HOST/a&quot;&gt;&lt;img src=x onerror=alert(1)&gt;\">"));
+    EXPECT_TRUE(html.contains("<A HREF=\"file://PC1/s/%3Cscript%3Ealert(%22x%26y%22)%3C/script%3E.txt\">"
+                              "&lt;script&gt;alert(&quot;x&amp;y&quot;)&lt;/script&gt;.txt</A>"));
+    EXPECT_TRUE(html.contains("<A HREF=\"ftp://HOST/a%22%3E%3Cimg%20src=x%20onerror=alert(1)%3E\">"));
     EXPECT_EQ(HtmlEscape("a&b"), "a&amp;b");
     EXPECT_EQ(HtmlEscape("plain"), "plain");
+}
+
+TEST_F(ReportExportTest, HtmlLinkTargetsArePercentEncodedAndTheTextStaysTheName)
+{
+    const TItemList list = {
+        MakeItemRecord(QStringLiteral("\\\\PC1\\s\\50% off #2.txt"), 0, 0, When(1, 0, 0), 5),
+        MakeItemRecord(QStringLiteral("ftp://HOST:2121/pub/r&d #1.txt"), 0, 0, When(1, 0, 0), 5),
+    };
+    ExportToHtml(path, list, Settings(0));
+    const QString html = QString::fromUtf8(ReadFile(path));
+    EXPECT_TRUE(
+        html.contains("<A HREF=\"file://PC1/s/50%25%20off%20%232.txt\">\\\\PC1\\s\\50% off #2.txt</A>"))
+        << html.toStdString();
+    EXPECT_TRUE(html.contains(
+        "<A HREF=\"ftp://HOST:2121/pub/r%26d%20%231.txt\">ftp://HOST:2121/pub/r&amp;d #1.txt</A>"))
+        << html.toStdString();
 }
 
 TEST_F(ReportExportTest, HtmlFollowsTheLocale)

@@ -112,4 +112,20 @@ TEST(AccountImportTest, UnreadableFilesRaiseWithTheReason)
     EXPECT_THROW(ReadAccountImportFile(dir.path(), ";"), EKestrovaError); // a folder
 }
 
+TEST(AccountImportTest, HeaderRowsCommentsAndSentencesAreNoAccounts)
+{
+    const TAccountImport result = ParseAccountImport("\"Computer\";\"User\";\"Password\"\n"
+                                                     "# exported 2024-02-05\n"
+                                                     "pc1;anna;pw\n"
+                                                     "see the wiki for the rest\n"
+                                                     "pc9\n",
+                                                     u';');
+    EXPECT_EQ(result.Accounts, Accounts({{"\\\\pc1", "anna", "pw"}, {"\\\\pc9", "", ""}}));
+    EXPECT_EQ(result.SkippedLines, 3);
+    // Only the first line can be a header: a computer named "server" later is one.
+    const TAccountImport later = ParseAccountImport("pc1;anna;pw\nserver;bob;x\n", u';');
+    EXPECT_EQ(later.Accounts.size(), 2);
+    EXPECT_EQ(later.SkippedLines, 0);
+}
+
 } // namespace

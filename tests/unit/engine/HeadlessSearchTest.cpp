@@ -140,7 +140,7 @@ TEST_F(HeadlessSearchTest, AnotherRunStartsFresh)
     EXPECT_FALSE(result.Stopped);
     EXPECT_EQ(result.Items.size(), 10);
     EXPECT_EQ(result.Log.front().Text,
-              "Search started in mode 'Specified Computers' with root 'Entire Network'.");
+              "Search started in mode 'Specified Computers' with root '\\\\H1, \\\\H2'.");
 }
 
 class WaitingThread : public TEngineThread {

@@ -58,7 +58,7 @@ TEST_F(QueueThreadIpRangeTest, ReachableAddressesAreQueuedByNameOrAddress)
     checker.setResult("127.0.0.7", 2, "failed"); // a failed probe is not searched
     const auto result = Run();
     EXPECT_EQ(result.Log.front().Text,
-              "Search started in mode 'IP Address Range' with root 'Entire Network'.");
+              "Search started in mode 'IP Address Range' with root '127.0.0.1-127.0.0.20, bogus'.");
     EXPECT_TRUE(
         Logged(result, {TSearchLogKind::Scope, "IP Range of 20 addresses is valid (127.0.0.1-127.0.0.20)"}));
     EXPECT_TRUE(Logged(result, {TSearchLogKind::Error, "IP Range is invalid (bogus)"}));

@@ -93,7 +93,7 @@ TEST_F(QueueThreadTest, ExcludedComputersAreSkippedWithALogLine)
     config.ResList = "\\\\b*";
     const auto result = Run();
     EXPECT_EQ(result.Log.front().Text,
-              "Search started in mode 'Excluded Computers' with root 'Entire Network'.");
+              "Search started in mode 'Excluded Computers' with root 'Entire Network except \\\\b*'.");
     EXPECT_NE(std::find(result.Log.begin(), result.Log.end(),
                         TSearchLogEntry{TSearchLogKind::Info, "Computer \\\\BETA skipped"}),
               result.Log.end());
@@ -119,15 +119,16 @@ TEST_F(QueueThreadTest, SpecifiedComputersWithoutWildcardsAreQueuedAsWrittenWith
     config.SearchMethod = TSearchType::SpecifiedComputers;
     config.ResList = "\\\\ZED,\\\\10.0.0.7,\\\\ALPHA";
     const auto result = Run();
-    EXPECT_EQ(result.Log, Entries({
-                              {TSearchLogKind::Info,
-                               "Search started in mode 'Specified Computers' with root 'Entire Network'."},
-                              {TSearchLogKind::Computer, "Computer \\\\ZED enqueued."},
-                              {TSearchLogKind::Computer, "Computer \\\\10.0.0.7 enqueued."},
-                              {TSearchLogKind::Computer, "Computer \\\\ALPHA enqueued."},
-                              {TSearchLogKind::Info, "Finishing search..."},
-                              {TSearchLogKind::Info, "Search finished."},
-                          }));
+    EXPECT_EQ(result.Log,
+              Entries({
+                  {TSearchLogKind::Info, "Search started in mode 'Specified Computers' with root '\\\\ZED, "
+                                         "\\\\10.0.0.7, \\\\ALPHA'."},
+                  {TSearchLogKind::Computer, "Computer \\\\ZED enqueued."},
+                  {TSearchLogKind::Computer, "Computer \\\\10.0.0.7 enqueued."},
+                  {TSearchLogKind::Computer, "Computer \\\\ALPHA enqueued."},
+                  {TSearchLogKind::Info, "Finishing search..."},
+                  {TSearchLogKind::Info, "Search finished."},
+              }));
     EXPECT_EQ(gate.started(), std::vector<QString>({"\\\\ZED", "\\\\10.0.0.7", "\\\\ALPHA"}));
     EXPECT_TRUE(browser.openedContainers().empty());
 }
@@ -224,7 +225,7 @@ TEST_F(QueueThreadTest, UnknownSearchMethodSearchesNothing)
 {
     config.SearchMethod = TSearchType::Unknown;
     const auto result = Run();
-    EXPECT_EQ(result.Log.front().Text, "Search started in mode '' with root 'Entire Network'.");
+    EXPECT_EQ(result.Log.front().Text, "Search started in mode '' with root 'Nothing'.");
     EXPECT_TRUE(gate.started().empty());
     EXPECT_TRUE(browser.openedContainers().empty());
 }

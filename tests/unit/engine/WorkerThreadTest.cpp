@@ -11,6 +11,7 @@
 #include "support/QStringPrinter.h"
 #include "support/engine/FakeShareNetwork.h"
 
+#include <cerrno>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <thread>
@@ -182,6 +183,18 @@ TEST_F(WorkerThreadTest, HostWithoutSharesIsStillSearchedOverFtp)
     EXPECT_EQ(LogTexts(), std::vector<QString>({"No folders found on \\\\EMPTY"}));
     ASSERT_EQ(ftpCalls.size(), 1u);
     EXPECT_EQ(ftpCalls[0].activity, "ftp://EMPTY");
+}
+
+TEST_F(WorkerThreadTest, AHostThatDoesNotAnswerInTimeIsNotOneWithNothingThere)
+{
+    net.failShareList("\\\\HUNG", ETIMEDOUT, "The SMB agent did not answer within 30 s");
+    RunWorker("\\\\HUNG");
+    EXPECT_EQ(
+        LogTexts(),
+        std::vector<QString>({"No answer from \\\\HUNG in time (The SMB agent did not answer within 30 s)"}));
+    net.failShareList("\\\\REFUSING", ECONNREFUSED, "Connection refused");
+    RunWorker("\\\\REFUSING");
+    EXPECT_EQ(LogTexts().back(), "No folders found on \\\\REFUSING");
 }
 
 TEST_F(WorkerThreadTest, LogsOnToHostAndSharesAndCancelsWhatItOpened)
