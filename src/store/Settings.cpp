@@ -53,9 +53,9 @@ void WriteListText(TIniFile& ini, const QString& section, const QString& key, co
 }
 
 void ReadSettings(const TIniFile& ini, TWindowGeometry& window, TSettings& s, TAccountList& accounts,
-                  TIPDiscoverySettings& discovery)
+                  TIPDiscoverySettings& discovery, TPasswordKeeper* keeper)
 {
-    LoadAccounts(ini, accounts);
+    LoadAccounts(ini, accounts, keeper);
 
     discovery.TimeOut = ini.ReadInteger(kDiscovery, QStringLiteral("TimeOut"), 1000);
     discovery.MaxThreads = ini.ReadInteger(kDiscovery, QStringLiteral("MaxThreads"), 10);
@@ -100,15 +100,16 @@ void ReadSettings(const TIniFile& ini, TWindowGeometry& window, TSettings& s, TA
     ReadWindowGeometry(ini, window);
 }
 
-void ReadSettings(const TIniFile& ini, TWindowGeometry& window)
+void ReadSettings(const TIniFile& ini, TWindowGeometry& window, TPasswordKeeper* keeper)
 {
-    ReadSettings(ini, window, Settings, AccountList, IPDiscovery);
+    ReadSettings(ini, window, Settings, AccountList, IPDiscovery, keeper);
 }
 
-void WriteSettings(TIniFile& ini, const TWindowGeometry& window, const TSettings& s,
-                   const TAccountList& accounts, const TIPDiscoverySettings& discovery)
+QStringList WriteSettings(TIniFile& ini, const TWindowGeometry& window, const TSettings& s,
+                          const TAccountList& accounts, const TIPDiscoverySettings& discovery,
+                          TPasswordKeeper* keeper)
 {
-    SaveAccounts(ini, accounts);
+    QStringList goneKeys = SaveAccounts(ini, accounts, keeper);
 
     ini.WriteInteger(kDiscovery, QStringLiteral("TimeOut"), discovery.TimeOut);
     ini.WriteInteger(kDiscovery, QStringLiteral("MaxThreads"), discovery.MaxThreads);
@@ -150,9 +151,10 @@ void WriteSettings(TIniFile& ini, const TWindowGeometry& window, const TSettings
     WriteListText(ini, kLists, QStringLiteral("TextHistory"), s.TextHistory);
 
     WriteWindowGeometry(ini, window);
+    return goneKeys;
 }
 
-void WriteSettings(TIniFile& ini, const TWindowGeometry& window)
+QStringList WriteSettings(TIniFile& ini, const TWindowGeometry& window, TPasswordKeeper* keeper)
 {
-    WriteSettings(ini, window, Settings, AccountList, IPDiscovery);
+    return WriteSettings(ini, window, Settings, AccountList, IPDiscovery, keeper);
 }

@@ -3,6 +3,8 @@
 #include "accounts/AccountList.h"
 #include "accounts/AccountStorage.h"
 #include "accounts/LegacyAccountFile.h"
+#include "accounts/PasswordKeeper.h"
+#include "accounts/SecretServiceVault.h"
 #include "files/IniFile.h"
 #include "model/DateTime.h"
 #include "model/Error.h"
@@ -41,7 +43,45 @@ void CreateFolderFor(const QString& filePath)
         throw EKestrovaError(QStringLiteral("Cannot create the folder %1").arg(folder));
 }
 
+// The settings file LoadSettings read last: the one the accounts are saved into.
+QString& LoadedSettingsPath()
+{
+    static QString path;
+    return path;
+}
+
+TPasswordVault& DesktopKeyring()
+{
+    static TSecretServiceVault keyring(QStringLiteral("Kestrova"));
+    return keyring;
+}
+
+const QString kAccounts = QStringLiteral("Accounts");
+
 } // namespace
+
+bool InUserConfigFolder(const QString& settingsPath)
+{
+    return QFileInfo(settingsPath).absoluteFilePath().startsWith(UserConfigFolder() + u'/');
+}
+
+void PreparePasswordKeeper(const TIniFile& ini, const QString& settingsPath, TPasswordKeeper& keeper)
+{
+    if (!keeper.Vault())
+        keeper.SetVault(&DesktopKeyring());
+    keeper.ClearProblems();
+    keeper.SetStoreId(ini.ReadString(kAccounts, QStringLiteral("PasswordStoreId"), {}));
+    // Asking the keyring costs a round trip (or a time-out on a server), so it is
+    // asked only where its answer decides.
+    const std::optional<TPasswordStore> recorded =
+        ParsePasswordStore(ini.ReadString(kAccounts, QStringLiteral("PasswordStore"), {}));
+    if (recorded)
+        keeper.SetStore(*recorded);
+    else if (InUserConfigFolder(settingsPath) && keeper.VaultAnswers())
+        keeper.SetStore(TPasswordStore::SecretService);
+    else
+        keeper.SetStore(TPasswordStore::SettingsFile);
+}
 
 void ReadAutoUpdateSettings(const TIniFile& ini, TAutoUpdateSettings& settings)
 {
@@ -68,18 +108,21 @@ QString SettingsFilePath(const QString& programPath)
 
 void LoadSettings(const QString& settingsPath, TWindowGeometry& window)
 {
+    LoadedSettingsPath() = settingsPath;
     const TIniFile ini(settingsPath);
-    ReadSettings(ini, window);
+    PreparePasswordKeeper(ini, settingsPath, PasswordKeeper);
+    ReadSettings(ini, window, &PasswordKeeper);
     ReadAutoUpdateSettings(ini, AutoUpdateSettings);
 }
 
 void SaveSettings(const QString& settingsPath, const TWindowGeometry& window)
 {
     TIniFile ini(settingsPath);
-    WriteSettings(ini, window);
+    const QStringList goneKeys = WriteSettings(ini, window, &PasswordKeeper);
     WriteAutoUpdateSettings(ini, AutoUpdateSettings);
     CreateFolderFor(settingsPath);
     ini.UpdateFile();
+    PasswordKeeper.Remove(goneKeys);
 }
 
 void LoadProfile(const QString& profilePath, TWindowGeometry& window)
@@ -95,12 +138,24 @@ void SaveProfile(const QString& profilePath, const TWindowGeometry& window)
     ini.UpdateFile();
 }
 
+void SaveAccountsNow(const QString& settingsPath)
+{
+    TIniFile ini(settingsPath);
+    const QStringList goneKeys = SaveAccounts(ini, AccountList, &PasswordKeeper);
+    CreateFolderFor(settingsPath);
+    ini.UpdateFile();
+    PasswordKeeper.Remove(goneKeys);
+}
+
+void SaveAccountsNow()
+{
+    if (LoadedSettingsPath().isEmpty())
+        throw EKestrovaError(QStringLiteral("No settings file is loaded"));
+    SaveAccountsNow(LoadedSettingsPath());
+}
+
 int ImportLegacyAccounts(const QString& settingsPath)
 {
-    return ImportLegacyAccountFile(LegacyAccountFilePath(settingsPath), AccountList, [&settingsPath] {
-        TIniFile ini(settingsPath);
-        SaveAccounts(ini, AccountList);
-        CreateFolderFor(settingsPath);
-        ini.UpdateFile();
-    });
+    return ImportLegacyAccountFile(LegacyAccountFilePath(settingsPath), AccountList,
+                                   [&settingsPath] { SaveAccountsNow(settingsPath); });
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 class TIniFile;
+class TPasswordKeeper;
 class TWindowGeometry;
 
 // The update checker's state, section "AutoUpdate". It is kept in the settings file
@@ -29,13 +30,32 @@ void WriteAutoUpdateSettings(TIniFile& ini, const TAutoUpdateSettings& settings)
 // settings too.
 QString SettingsFilePath(const QString& programPath);
 
+// Whether the settings file lies below the user's config folder (an installed
+// program's file), not beside the program (a portable copy).
+bool InUserConfigFolder(const QString& settingsPath);
+
+// Sets keeper up for a settings file: the desktop's keyring as its vault unless it
+// has one, the file's store id, and the store the file records ("PasswordStore");
+// a file that records none gets the keyring when it lies in the user's config folder
+// and the keyring answers, else the settings file as before.
+void PreparePasswordKeeper(const TIniFile& ini, const QString& settingsPath, TPasswordKeeper& keeper);
+
 // At main window creation: the settings file's settings (ReadSettings on the
-// process-wide values), then its "AutoUpdate" section. A missing file gives the
+// process-wide values, passwords through PasswordKeeper after
+// PreparePasswordKeeper), then its "AutoUpdate" section. A missing file gives the
 // defaults. Read errors raise EKestrovaError.
 void LoadSettings(const QString& settingsPath, TWindowGeometry& window);
 // At main window destruction: WriteSettings and the "AutoUpdate" section into the
-// file, which is then replaced atomically (its folder is created when missing).
+// file, which is then replaced atomically (its folder is created when missing);
+// keyring entries the file no longer names are removed afterwards.
 void SaveSettings(const QString& settingsPath, const TWindowGeometry& window);
+
+// Writes AccountList into the settings file's "Accounts" section at once, through
+// PasswordKeeper, the same way SaveSettings does; used by imports and by the move
+// of the passwords between the stores. Without a path: the file LoadSettings read
+// last (none raises EKestrovaError).
+void SaveAccountsNow(const QString& settingsPath);
+void SaveAccountsNow();
 
 // "Load Profile" / "Save Profile": the same without the "AutoUpdate" section. Errors
 // raise EKestrovaError; a profile read halfway keeps what was read.
