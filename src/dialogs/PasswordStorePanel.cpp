@@ -74,5 +74,5 @@ void TPasswordStorePanel::moveToOtherStore()
         m_keeper.SetStore(previous);
         DialogPrompts().error(this, ExceptionMessage(error));
     }
-    emit moved();
+    Q_EMIT moved();
 }

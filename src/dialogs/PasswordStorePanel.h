@@ -22,7 +22,7 @@ public:
     // the keyring did not give.
     void update(int missing);
 
-signals:
+Q_SIGNALS:
     void moved();
 
 private:

@@ -128,7 +128,8 @@ void SaveSettings(const QString& settingsPath, const TWindowGeometry& window)
 void LoadProfile(const QString& profilePath, TWindowGeometry& window)
 {
     const TIniFile ini(profilePath);
-    ReadSettings(ini, window);
+    // A copy of a settings file may name keyring entries; they are read, never removed.
+    ReadSettings(ini, window, &PasswordKeeper);
 }
 
 void SaveProfile(const QString& profilePath, const TWindowGeometry& window)

@@ -57,7 +57,8 @@ void SaveSettings(const QString& settingsPath, const TWindowGeometry& window);
 void SaveAccountsNow(const QString& settingsPath);
 void SaveAccountsNow();
 
-// "Load Profile" / "Save Profile": the same without the "AutoUpdate" section. Errors
+// "Load Profile" / "Save Profile": the same without the "AutoUpdate" section; a
+// profile's passwords are written into it, never into the keyring. Errors
 // raise EKestrovaError; a profile read halfway keeps what was read.
 void LoadProfile(const QString& profilePath, TWindowGeometry& window);
 void SaveProfile(const QString& profilePath, const TWindowGeometry& window);
