@@ -64,9 +64,12 @@ void LoadAccounts(const TIniFile& ini, TAccountList& accounts, TPasswordKeeper* 
     for (int i = 0; i < count; ++i) {
         TUnicodeAccount account(ini.ReadString(kSection, IndexedKey("Computer-", i), {}),
                                 ini.ReadString(kSection, IndexedKey("Username-", i), {}), {});
+        // A key always comes with an empty "Password-i"; a password beside a key was
+        // typed into a version that knows no keys, after the key was written.
         const QString key = PasswordKeyAt(ini, i);
-        if (key.isEmpty())
-            account.Password = DecodePassword(ini.ReadString(kSection, IndexedKey("Password-", i), {}));
+        const QString stored = ini.ReadString(kSection, IndexedKey("Password-", i), {});
+        if (key.isEmpty() || !stored.isEmpty())
+            account.Password = DecodePassword(stored);
         else
             TakePasswordFromVault(account, key, keeper);
         loaded.append(account);

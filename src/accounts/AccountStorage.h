@@ -21,7 +21,9 @@ class TPasswordKeeper;
 // non-numeric count reads as 0, and a count above 100000 is taken as 100000); a
 // missing key reads as an empty text.
 //
-// An account with a "PasswordKey-i" takes its password from keeper's vault. When
+// An account with a "PasswordKey-i" and an empty "Password-i" takes its password
+// from keeper's vault (a non-empty "Password-i" was written later, by a version that
+// knows no keys, and wins). When
 // there is no keeper or vault, the entry is gone, the vault fails or the key belongs
 // to another account, the account keeps the key in MissingPasswordKey, and keeper
 // (when given) gets one problem line naming the account.

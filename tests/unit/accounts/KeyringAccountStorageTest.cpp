@@ -95,7 +95,8 @@ TEST_F(KeyringAccountStorageTest, AMissingEntryIsReportedPerAccountAndKeptForLat
     // Saved again (even into the settings file), the account keeps its key, so the
     // password comes back once the keyring has the entry again.
     reader.SetStore(TPasswordStore::SettingsFile);
-    EXPECT_TRUE(SaveAccounts(ini, loaded, &reader).isEmpty() == false); // bob's key is gone
+    // bob's password moves into the file, so his entry is to go
+    EXPECT_EQ(SaveAccounts(ini, loaded, &reader), QStringList({"id1/\\\\SRV\\share/dom\\bob"}));
     EXPECT_EQ(value("PasswordKey-0"), "id1/\\\\PC1/anna");
     EXPECT_EQ(value("Password-0"), "");
     vault.entries = saved;
@@ -185,6 +186,23 @@ TEST_F(KeyringAccountStorageTest, AKeyLeftAtAnotherAccountsIndexIsNotUsed)
     EXPECT_EQ(loaded.at(0).Password, "");
     EXPECT_TRUE(loaded.at(0).passwordMissing());
     EXPECT_EQ(vault.reads, 0);
+}
+
+// A version that knows no keys stores a new password for anna in "Password-0".
+TEST_F(KeyringAccountStorageTest, APasswordWrittenBesideAKeyLaterWinsAndReplacesTheEntry)
+{
+    (void)SaveAccounts(ini, accounts, &keeper);
+    ini.WriteString(kSection, "Password-0", "bmV3"); // "new"
+    TPasswordKeeper reader(&vault);
+    TAccountList loaded;
+    LoadAccounts(ini, loaded, &reader);
+    EXPECT_EQ(loaded.Get(0), TUnicodeAccount("\\\\PC1", "anna", "new"));
+    EXPECT_EQ(vault.reads, 1); // bob's only
+    reader.SetStoreId("id1");  // as PreparePasswordKeeper takes it from the file
+    reader.SetStore(TPasswordStore::SecretService);
+    EXPECT_TRUE(SaveAccounts(ini, loaded, &reader).isEmpty());
+    EXPECT_EQ(vault.entries.value("id1/\\\\PC1/anna"), "new");
+    EXPECT_EQ(value("Password-0"), "");
 }
 
 TEST_F(KeyringAccountStorageTest, AFileWithoutKeysIsWrittenAsBeforeWithoutAKeeper)
