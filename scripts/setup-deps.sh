@@ -8,10 +8,14 @@ PACKAGES=(
   g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
   ccache clang-format clang-tidy qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins adwaita-icon-theme
   libsmbclient-dev libcurl4-openssl-dev libgsf-1-dev libglib2.0-dev
+  # stored passwords in the desktop's keyring (qtkeychain loads libsecret at run time)
+  qtkeychain-qt6-dev libsecret-1-0
   # test servers and independent readers
   samba smbclient python3 python3-pyftpdlib python3-openssl openssl iproute2 python3-olefile libgsf-bin
   wsdd python3-zeroconf nftables
   libole-storage-lite-perl xvfb xauth
+  # a private Secret Service for the keyring test
+  gnome-keyring dbus-daemon
   # window screenshots (scripts/screenshot.sh)
   x11-apps imagemagick
   # peers the benchmarks compare with

@@ -8,8 +8,10 @@ namespace {
 
 bool IsColumnCaption(const QString& field)
 {
-    static const QStringList captions = {"computer",  "computer name", "computername", "host",
-                                         "host name", "hostname",      "server",       "machine"};
+    static const QStringList captions = {QStringLiteral("computer"),     QStringLiteral("computer name"),
+                                         QStringLiteral("computername"), QStringLiteral("host"),
+                                         QStringLiteral("host name"),    QStringLiteral("hostname"),
+                                         QStringLiteral("server"),       QStringLiteral("machine")};
     return captions.contains(field.trimmed().toLower());
 }
 

@@ -65,6 +65,16 @@ int TAccountList::Count() const
 
 QList<TUnicodeAccount> TAccountList::Snapshot() const
 {
+    return Copy(false);
+}
+
+QList<TUnicodeAccount> TAccountList::Stored() const
+{
+    return Copy(true);
+}
+
+QList<TUnicodeAccount> TAccountList::Copy(bool withMissingPasswords) const
+{
     const std::lock_guard lock(m_lock);
     // A copy that shares no data with the list, strings included. Handing out Qt's
     // implicitly shared data instead relies on its share counts for safety, and QList
@@ -72,8 +82,12 @@ QList<TUnicodeAccount> TAccountList::Snapshot() const
     // (ThreadSanitizer reports the race). The list is short; copying it is cheap.
     QList<TUnicodeAccount> copy;
     copy.reserve(m_accounts.size());
-    for (const TUnicodeAccount& account : m_accounts)
-        copy.append(
-            TUnicodeAccount(OwnCopy(account.Computer), OwnCopy(account.UserName), OwnCopy(account.Password)));
+    for (const TUnicodeAccount& account : m_accounts) {
+        if (account.passwordMissing() && !withMissingPasswords)
+            continue;
+        TUnicodeAccount own(OwnCopy(account.Computer), OwnCopy(account.UserName), OwnCopy(account.Password));
+        own.MissingPasswordKey = OwnCopy(account.MissingPasswordKey);
+        copy.append(own);
+    }
     return copy;
 }

@@ -23,11 +23,16 @@ public:
     void Delete(int index);
     void Clear();
     int Count() const;
-    // A copy of the whole list, in list order.
+    // The accounts a logon may use, in list order: every account but those whose
+    // password is missing from the keyring (see TUnicodeAccount::MissingPasswordKey),
+    // so that none of them logs on with an empty password.
     QList<TUnicodeAccount> Snapshot() const;
+    // A copy of the whole list, in list order, for saving it.
+    QList<TUnicodeAccount> Stored() const;
 
 private:
     void CheckIndex(int index) const; // caller holds the lock
+    QList<TUnicodeAccount> Copy(bool withMissingPasswords) const;
 
     mutable std::mutex m_lock;
     QList<TUnicodeAccount> m_accounts;

@@ -28,6 +28,9 @@ void InstallDialogCommands(TMainWindow& window, std::shared_ptr<NetworkBrowser> 
     window.setCommandHandler(TCommand::TextSearchOptions,
                              [owner] { TTextOptionsForm::Execute(owner, owner->settings().Settings); });
     window.setCommandHandler(TCommand::PasswordManagement, [owner] {
-        TAccountsManagementForm::Execute(owner, owner->settings().Accounts);
+        TProgramSettings& settings = owner->settings();
+        TAccountsManagementForm::Execute(owner, settings.Accounts, &settings.Passwords, [owner] {
+            SaveAccountsNow(owner->settingsPath(), owner->settings());
+        });
     });
 }

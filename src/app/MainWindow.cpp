@@ -145,7 +145,7 @@ TMainWindow::TMainWindow(const Options& options, QWidget* parent)
     loadSettings();
     setStatusText(QStringLiteral("Ready"));
     try {
-        ImportLegacyAccounts(m_settingsPath, m_settings.Accounts);
+        ImportLegacyAccounts(m_settingsPath, m_settings);
     } catch (const std::exception& error) {
         ShowError(ExceptionMessage(error));
     }
@@ -367,7 +367,8 @@ void TMainWindow::applyViewSettings()
 void TMainWindow::updateScopePanel()
 {
     // What the next search covers: the listed computers or ranges for those search types.
-    const QString scope = SearchScopeText(m_settings.Settings.SearchMethod, m_settings.Settings.ResList, m_scopeRoot);
+    const QString scope =
+        SearchScopeText(m_settings.Settings.SearchMethod, m_settings.Settings.ResList, m_scopeRoot);
     m_panels[3]->setText(scope);
     m_panels[3]->setToolTip(scope);
 }

@@ -50,6 +50,7 @@ public:
     // the scope browser chose: what the dialogs change and the next search copies.
     TProgramSettings& settings() { return m_settings; }
     TScopeRoot& scopeRoot() { return m_scopeRoot; }
+    const QString& settingsPath() const { return m_settingsPath; }
 
     QAction* action(TCommand command) const { return m_actions.value(command); }
     QComboBox* maskBox() const { return m_maskBox; }

@@ -33,6 +33,8 @@ QVariant TAccountListModel::data(const QModelIndex& index, int role) const
     if (role != Qt::DisplayRole)
         return {};
     const TUnicodeAccount account = m_accounts.Get(index.row());
+    if (index.column() == 2 && account.passwordMissing())
+        return QStringLiteral("(missing from the keyring)");
     switch (index.column()) {
     case 0:
         return account.Computer;

@@ -6,7 +6,8 @@
 class TAccountList;
 
 // The rows of the account list as "Shared Folder", "User Name" and "Password" (one
-// "●" per character). Each row is read from the list by index when it is painted;
+// "●" per character; "(missing from the keyring)" for an account whose keyring entry
+// could not be read). Each row is read from the list by index when it is painted;
 // refresh() takes up a changed count.
 class TAccountListModel : public QAbstractTableModel {
     Q_OBJECT

@@ -1,16 +1,20 @@
 #include "dialogs/AccountsManagementForm.h"
 
 #include "accounts/AccountList.h"
+#include "accounts/PasswordKeeper.h"
 #include "dialogs/AccountListModel.h"
 #include "dialogs/AccountsImportForm.h"
 #include "dialogs/AddAccountForm.h"
+#include "dialogs/PasswordStorePanel.h"
 #include "model/ScopeEntry.h"
+#include "store/SettingsFile.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -25,7 +29,8 @@ QPushButton* AddButton(QVBoxLayout* column, const QString& caption, const QStrin
 
 } // namespace
 
-TAccountsManagementForm::TAccountsManagementForm(TAccountList& accounts, QWidget* parent)
+TAccountsManagementForm::TAccountsManagementForm(TAccountList& accounts, QWidget* parent,
+                                                 TPasswordKeeper* keeper, std::function<void()> persist)
     : QDialog(parent), m_accounts(accounts), m_model(new TAccountListModel(accounts, this)),
       m_list(new QTreeView(this))
 {
@@ -60,17 +65,26 @@ TAccountsManagementForm::TAccountsManagementForm(TAccountList& accounts, QWidget
     connect(AddButton(buttons, QStringLiteral("&Cancel"), QStringLiteral("cancelButton"), this),
             &QPushButton::clicked, this, &QDialog::reject);
 
+    auto* listAndStore = new QVBoxLayout;
+    listAndStore->addWidget(m_list, 1);
+    if (keeper) {
+        m_storePanel = new TPasswordStorePanel(*keeper, std::move(persist), this);
+        connect(m_storePanel, &TPasswordStorePanel::moved, this, &TAccountsManagementForm::refresh);
+        listAndStore->addWidget(m_storePanel);
+    }
     auto* layout = new QHBoxLayout(this);
-    layout->addWidget(m_list, 1);
+    layout->addLayout(listAndStore, 1);
     layout->addLayout(buttons);
     resize(620, 320);
+    refresh();
 }
 
 TAccountsManagementForm::~TAccountsManagementForm() = default;
 
-void TAccountsManagementForm::Execute(QWidget* parent, TAccountList& accounts)
+void TAccountsManagementForm::Execute(QWidget* parent, TAccountList& accounts, TPasswordKeeper* keeper,
+                                      std::function<void()> persist)
 {
-    TAccountsManagementForm form(accounts, parent);
+    TAccountsManagementForm form(accounts, parent, keeper, std::move(persist));
     form.exec();
 }
 
@@ -139,4 +153,9 @@ void TAccountsManagementForm::importAccounts()
 void TAccountsManagementForm::refresh()
 {
     m_model->refresh();
+    if (m_storePanel) {
+        const QList<TUnicodeAccount> stored = m_accounts.Stored();
+        m_storePanel->update(static_cast<int>(std::count_if(
+            stored.begin(), stored.end(), [](const auto& account) { return account.passwordMissing(); })));
+    }
 }

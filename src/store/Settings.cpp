@@ -51,9 +51,9 @@ void WriteListText(TIniFile& ini, const QString& section, const QString& key, co
 }
 
 void ReadSettings(const TIniFile& ini, TWindowGeometry& window, TSettings& s, TAccountList& accounts,
-                  TIPDiscoverySettings& discovery)
+                  TIPDiscoverySettings& discovery, TPasswordKeeper* keeper)
 {
-    LoadAccounts(ini, accounts);
+    LoadAccounts(ini, accounts, keeper);
 
     discovery.TimeOut = ini.ReadInteger(kDiscovery, QStringLiteral("TimeOut"), 1000);
     discovery.MaxThreads = ini.ReadInteger(kDiscovery, QStringLiteral("MaxThreads"), 10);
@@ -99,10 +99,11 @@ void ReadSettings(const TIniFile& ini, TWindowGeometry& window, TSettings& s, TA
     ReadWindowGeometry(ini, window);
 }
 
-void WriteSettings(TIniFile& ini, const TWindowGeometry& window, const TSettings& s,
-                   const TAccountList& accounts, const TIPDiscoverySettings& discovery)
+QStringList WriteSettings(TIniFile& ini, const TWindowGeometry& window, const TSettings& s,
+                          const TAccountList& accounts, const TIPDiscoverySettings& discovery,
+                          TPasswordKeeper* keeper)
 {
-    SaveAccounts(ini, accounts);
+    QStringList goneKeys = SaveAccounts(ini, accounts, keeper);
 
     ini.WriteInteger(kDiscovery, QStringLiteral("TimeOut"), discovery.TimeOut);
     ini.WriteInteger(kDiscovery, QStringLiteral("MaxThreads"), discovery.MaxThreads);
@@ -145,4 +146,5 @@ void WriteSettings(TIniFile& ini, const TWindowGeometry& window, const TSettings
     WriteListText(ini, kLists, QStringLiteral("TextHistory"), s.TextHistory);
 
     WriteWindowGeometry(ini, window);
+    return goneKeys;
 }

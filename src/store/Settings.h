@@ -7,6 +7,7 @@
 #include <cstdint>
 
 class TAccountList;
+class TPasswordKeeper;
 class TIniFile;
 class TWindowGeometry;
 struct TIPDiscoverySettings;
@@ -60,14 +61,17 @@ struct TSettings {
 
 // Reads a settings file or profile: the accounts first (appended to the list), then
 // every setting in its order, each key's stored value or its default, then the main
-// window's geometry. The caller applies the view settings afterwards.
+// window's geometry. The caller applies the view settings afterwards. Passwords kept
+// in the keyring come through keeper (LoadAccounts).
 void ReadSettings(const TIniFile& ini, TWindowGeometry& window, TSettings& settings, TAccountList& accounts,
-                  TIPDiscoverySettings& discovery);
+                  TIPDiscoverySettings& discovery, TPasswordKeeper* keeper = nullptr);
 
 // Writes every setting in the order a new file shows them, accounts first. Keys the
 // file holds and that are not written keep their values. Does not save the file.
-void WriteSettings(TIniFile& ini, const TWindowGeometry& window, const TSettings& settings,
-                   const TAccountList& accounts, const TIPDiscoverySettings& discovery);
+// Returns the keyring entries to remove once the file is saved (SaveAccounts).
+QStringList WriteSettings(TIniFile& ini, const TWindowGeometry& window, const TSettings& settings,
+                          const TAccountList& accounts, const TIPDiscoverySettings& discovery,
+                          TPasswordKeeper* keeper = nullptr);
 
 // A list as one value: items separated by ",", an item holding a blank, a control
 // character, "~" or "," enclosed in "~" with inner "~" doubled. Reading also splits

@@ -3,6 +3,8 @@
 #include "accounts/AccountList.h"
 #include "accounts/AccountStorage.h"
 #include "accounts/LegacyAccountFile.h"
+#include "accounts/PasswordKeeper.h"
+#include "accounts/SecretServiceVault.h"
 #include "files/IniFile.h"
 #include "model/DateTime.h"
 #include "model/Error.h"
@@ -39,7 +41,38 @@ void CreateFolderFor(const QString& filePath)
         throw EKestrovaError(QStringLiteral("Cannot create the folder %1").arg(folder));
 }
 
+TPasswordVault& DesktopKeyring()
+{
+    static TSecretServiceVault keyring(QStringLiteral("Kestrova"));
+    return keyring;
+}
+
+const QString kAccounts = QStringLiteral("Accounts");
+
 } // namespace
+
+bool InUserConfigFolder(const QString& settingsPath)
+{
+    return QFileInfo(settingsPath).absoluteFilePath().startsWith(UserConfigFolder() + u'/');
+}
+
+void PreparePasswordKeeper(const TIniFile& ini, const QString& settingsPath, TPasswordKeeper& keeper)
+{
+    if (!keeper.Vault())
+        keeper.SetVault(&DesktopKeyring());
+    keeper.ClearProblems();
+    keeper.SetStoreId(ini.ReadString(kAccounts, QStringLiteral("PasswordStoreId"), {}));
+    // Asking the keyring costs a round trip (or a time-out on a server), so it is
+    // asked only where its answer decides.
+    const std::optional<TPasswordStore> recorded =
+        ParsePasswordStore(ini.ReadString(kAccounts, QStringLiteral("PasswordStore"), {}));
+    if (recorded)
+        keeper.SetStore(*recorded);
+    else if (InUserConfigFolder(settingsPath) && keeper.VaultAnswers())
+        keeper.SetStore(TPasswordStore::SecretService);
+    else
+        keeper.SetStore(TPasswordStore::SettingsFile);
+}
 
 void ReadAutoUpdateSettings(const TIniFile& ini, TAutoUpdateSettings& settings)
 {
@@ -67,24 +100,29 @@ QString SettingsFilePath(const QString& programPath)
 void LoadSettings(const QString& settingsPath, TWindowGeometry& window, TProgramSettings& settings)
 {
     const TIniFile ini(settingsPath);
-    ReadSettings(ini, window, settings.Settings, settings.Accounts, settings.IPDiscovery);
+    PreparePasswordKeeper(ini, settingsPath, settings.Passwords);
+    ReadSettings(ini, window, settings.Settings, settings.Accounts, settings.IPDiscovery,
+                 &settings.Passwords);
     ReadAutoUpdateSettings(ini, settings.AutoUpdate);
 }
 
-void SaveSettings(const QString& settingsPath, const TWindowGeometry& window,
-                  const TProgramSettings& settings)
+void SaveSettings(const QString& settingsPath, const TWindowGeometry& window, TProgramSettings& settings)
 {
     TIniFile ini(settingsPath);
-    WriteSettings(ini, window, settings.Settings, settings.Accounts, settings.IPDiscovery);
+    const QStringList goneKeys = WriteSettings(ini, window, settings.Settings, settings.Accounts,
+                                               settings.IPDiscovery, &settings.Passwords);
     WriteAutoUpdateSettings(ini, settings.AutoUpdate);
     CreateFolderFor(settingsPath);
     ini.UpdateFile();
+    settings.Passwords.Remove(goneKeys);
 }
 
 void LoadProfile(const QString& profilePath, TWindowGeometry& window, TProgramSettings& settings)
 {
     const TIniFile ini(profilePath);
-    ReadSettings(ini, window, settings.Settings, settings.Accounts, settings.IPDiscovery);
+    // A copy of a settings file may name keyring entries; they are read, never removed.
+    ReadSettings(ini, window, settings.Settings, settings.Accounts, settings.IPDiscovery,
+                 &settings.Passwords);
 }
 
 void SaveProfile(const QString& profilePath, const TWindowGeometry& window, const TProgramSettings& settings)
@@ -94,12 +132,17 @@ void SaveProfile(const QString& profilePath, const TWindowGeometry& window, cons
     ini.UpdateFile();
 }
 
-int ImportLegacyAccounts(const QString& settingsPath, TAccountList& accounts)
+void SaveAccountsNow(const QString& settingsPath, TProgramSettings& settings)
 {
-    return ImportLegacyAccountFile(LegacyAccountFilePath(settingsPath), accounts, [&settingsPath, &accounts] {
-        TIniFile ini(settingsPath);
-        SaveAccounts(ini, accounts);
-        CreateFolderFor(settingsPath);
-        ini.UpdateFile();
-    });
+    TIniFile ini(settingsPath);
+    const QStringList goneKeys = SaveAccounts(ini, settings.Accounts, &settings.Passwords);
+    CreateFolderFor(settingsPath);
+    ini.UpdateFile();
+    settings.Passwords.Remove(goneKeys);
+}
+
+int ImportLegacyAccounts(const QString& settingsPath, TProgramSettings& settings)
+{
+    return ImportLegacyAccountFile(LegacyAccountFilePath(settingsPath), settings.Accounts,
+                                   [&settingsPath, &settings] { SaveAccountsNow(settingsPath, settings); });
 }

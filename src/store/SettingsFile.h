@@ -1,6 +1,7 @@
 #pragma once
 
 #include "accounts/AccountList.h"
+#include "accounts/PasswordKeeper.h"
 #include "model/DiscoverySettings.h"
 #include "store/Settings.h"
 
@@ -28,6 +29,7 @@ struct TProgramSettings {
     TAccountList Accounts;
     TIPDiscoverySettings IPDiscovery;
     TAutoUpdateSettings AutoUpdate;
+    TPasswordKeeper Passwords; // where the accounts' passwords are kept (keyring or file)
 };
 
 // LastAutoCheckDate defaults to today.
@@ -41,23 +43,39 @@ void WriteAutoUpdateSettings(TIniFile& ini, const TAutoUpdateSettings& settings)
 // settings too.
 QString SettingsFilePath(const QString& programPath);
 
-// At main window creation: the settings file's settings (ReadSettings), then its
-// "AutoUpdate" section. A missing file gives the defaults. Read errors raise
-// EKestrovaError.
+// Whether the settings file lies below the user's config folder (an installed
+// program's file), not beside the program (a portable copy).
+bool InUserConfigFolder(const QString& settingsPath);
+
+// Sets keeper up for a settings file: the desktop's keyring as its vault unless it
+// has one, the file's store id, and the store the file records ("PasswordStore");
+// a file that records none gets the keyring when it lies in the user's config folder
+// and the keyring answers, else the settings file as before.
+void PreparePasswordKeeper(const TIniFile& ini, const QString& settingsPath, TPasswordKeeper& keeper);
+
+// At main window creation: the settings file's settings (ReadSettings, passwords
+// through settings.Passwords after PreparePasswordKeeper), then its "AutoUpdate"
+// section. A missing file gives the defaults. Read errors raise EKestrovaError.
 void LoadSettings(const QString& settingsPath, TWindowGeometry& window, TProgramSettings& settings);
 // At main window destruction: WriteSettings and the "AutoUpdate" section into the
-// file, which is then replaced atomically (its folder is created when missing).
-void SaveSettings(const QString& settingsPath, const TWindowGeometry& window,
-                  const TProgramSettings& settings);
+// file, which is then replaced atomically (its folder is created when missing);
+// keyring entries the file no longer names are removed afterwards.
+void SaveSettings(const QString& settingsPath, const TWindowGeometry& window, TProgramSettings& settings);
 
-// "Load Profile" / "Save Profile": the same without the "AutoUpdate" section. Errors
+// Writes the accounts into the settings file's "Accounts" section at once, through
+// settings.Passwords, the same way SaveSettings does; used by imports and by the
+// move of the passwords between the stores.
+void SaveAccountsNow(const QString& settingsPath, TProgramSettings& settings);
+
+// "Load Profile" / "Save Profile": the same without the "AutoUpdate" section; a
+// profile's passwords are written into it, never into the keyring. Errors
 // raise EKestrovaError; a profile read halfway keeps what was read.
 void LoadProfile(const QString& profilePath, TWindowGeometry& window, TProgramSettings& settings);
 void SaveProfile(const QString& profilePath, const TWindowGeometry& window, const TProgramSettings& settings);
 
 // Takes over the legacy account file beside the settings file (LegacyAccountFilePath)
-// into accounts, once, right after LoadSettings. The accounts are written into the
+// into settings.Accounts, once, right after LoadSettings. The accounts are written into the
 // settings file's "Accounts" section before the legacy file is deleted, so a crash
 // before the program's exit cannot lose them. Returns the number imported; raises
 // EKestrovaError when the legacy file or the settings file cannot be read or written.
-int ImportLegacyAccounts(const QString& settingsPath, TAccountList& accounts);
+int ImportLegacyAccounts(const QString& settingsPath, TProgramSettings& settings);

@@ -102,7 +102,7 @@ TEST_F(SettingsFileTest, LegacyAccountsAreStoredBeforeTheirFileIsDeleted)
     const QString settingsPath = dir.write("kestrova.ini", "[Misc]\nMaxThreads=4\n");
     const QString legacyPath = dir.write("kestrova.dat", Record("PC9", "old", "pw"));
     program->Accounts.Add({"PC1", "u", "p"});
-    EXPECT_EQ(ImportLegacyAccounts(settingsPath, program->Accounts), 1);
+    EXPECT_EQ(ImportLegacyAccounts(settingsPath, *program), 1);
     EXPECT_FALSE(QFile::exists(legacyPath));
 
     const TIniFile stored(settingsPath);
@@ -118,7 +118,7 @@ TEST_F(SettingsFileTest, AResultsFileUnderTheLegacyNameIsKept)
     QByteArray compound("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
     compound.append(192 * 4 - compound.size(), '\0');
     const QString legacyPath = dir.write("kestrova.dat", compound);
-    EXPECT_EQ(ImportLegacyAccounts(settingsPath, program->Accounts), 0);
+    EXPECT_EQ(ImportLegacyAccounts(settingsPath, *program), 0);
     EXPECT_TRUE(QFile::exists(legacyPath));
     EXPECT_FALSE(QFile::exists(settingsPath));
     EXPECT_EQ(program->Accounts.Count(), 0);
