@@ -6,6 +6,7 @@
 #include "dialogs/ConfigForm.h"
 #include "dialogs/SearchScopeForm.h"
 #include "dialogs/TextOptionsForm.h"
+#include "platform/MulticastHostDiscovery.h"
 #include "platform/SmbNetworkBrowser.h"
 
 void InstallDialogCommands(TMainWindow& window, std::shared_ptr<NetworkBrowser> browser)
@@ -17,7 +18,7 @@ void InstallDialogCommands(TMainWindow& window, std::shared_ptr<NetworkBrowser> 
     window.setCommandHandler(TCommand::SearchScope, [owner, sharedBrowser] {
         if (!*sharedBrowser)
             *sharedBrowser = std::make_shared<SmbNetworkBrowser>();
-        if (TSearchScopeForm::Execute(owner, *sharedBrowser))
+        if (TSearchScopeForm::Execute(owner, *sharedBrowser, std::make_shared<MulticastHostDiscovery>()))
             owner->updateScopePanel();
     });
     window.setCommandHandler(TCommand::Config, [owner] {
