@@ -156,7 +156,7 @@ void TQueueThread::EnumerateHostList(const TNetResource* root)
     // A computer chosen in the scope browser is itself the list.
     if (root && root->DisplayType == kResourceDisplayTypeServer) {
         HandleServer(root->RemoteName,
-                     root->Comment.isEmpty() ? QString() : QStringLiteral("\\") + root->Comment);
+                     root->Comment.isEmpty() ? QString() : QStringLiteral("\\\\") + root->Comment);
         return;
     }
     // WS-Discovery and DNS-SD listen while the NetBIOS browse runs, so the union
@@ -226,7 +226,7 @@ void TQueueThread::EnumerateHostList(const TNetResource* root)
                                  QStringLiteral("Computer %1 (%2) found by %3.")
                                      .arg(host.Name.isEmpty() ? host.Address : host.Name, host.Address,
                                           HostSourceNames(host.Sources)));
-        HandleServer(name, host.Name.isEmpty() ? QString() : QStringLiteral("\\") + host.Name);
+        HandleServer(name, host.Name.isEmpty() ? QString() : QStringLiteral("\\\\") + host.Name);
     }
 }
 
