@@ -32,7 +32,7 @@ QCheckBox* CreateCheckBox(const QString& caption, const QString& name, QWidget* 
 } // namespace
 
 TIPScanOptionsForm::TIPScanOptionsForm(QWidget* parent)
-    : QDialog(parent), m_threads(CreateNumberField(QStringLiteral("ThreadsLabeledEdit"), 10, 1000, 10, this)),
+    : QDialog(parent), m_threads(CreateNumberField(QStringLiteral("ThreadsLabeledEdit"), 10, 4096, 10, this)),
       m_timeOut(CreateNumberField(QStringLiteral("TimeOutLabeledEdit"), 100, 5000, 100, this)),
       m_icmp(CreateCheckBox(QStringLiteral("ICMP ping"), QStringLiteral("ICMPCheckBox"), this)),
       m_netBios(CreateCheckBox(QStringLiteral("NetBios ping"), QStringLiteral("NetBiosCheckBox"), this)),

@@ -1,6 +1,7 @@
 #include "dialogs/SearchScopeForm.h"
 
 #include "dialogs/DialogPrompts.h"
+#include "engine/HostList.h"
 #include "engine/ScopeHosts.h"
 #include "model/DiscoverySettings.h"
 #include "model/Error.h"
@@ -112,6 +113,11 @@ TSearchScopeForm::TSearchScopeForm(std::shared_ptr<NetworkBrowser> browser, QWid
     resize(312 + 20, 206 + 20);
 
     if (m_discovery) {
+        // One host list: a second column tells which sources listed each computer.
+        m_tree->setColumnCount(2);
+        m_tree->setColumnWidth(0, 200);
+        m_tree->setFixedWidth(224 + 200);
+        resize(312 + 200 + 20, 206 + 60 + 20);
         m_watch = m_discovery->watch([this](const TFoundHost& host, bool joined) {
             QMetaObject::invokeMethod(
                 this, [this, host, joined] { announce(host, joined); }, Qt::QueuedConnection);
@@ -235,6 +241,10 @@ void TSearchScopeForm::addNode(QTreeWidgetItem* item, const TScopeNode& node)
     item->setIcon(0, ScopeIcon(node.ImageIndex));
     if (!node.ToolTip.isEmpty())
         item->setToolTip(0, node.ToolTip);
+    if (m_tree->columnCount() > 1 && node.Sources != 0) {
+        item->setText(1, HostSourceNames(node.Sources));
+        item->setToolTip(1, node.ToolTip);
+    }
     item->setData(0, Qt::UserRole, qulonglong(m_resources.size()));
     m_resources.push_back(node.Resource);
     for (const TScopeNode& child : node.Children)

@@ -29,8 +29,8 @@ class TScopeBuildNotice;
 // With a host discovery, the map is one host list: the NetBIOS browse lists the
 // computers of each group as well, multicast discovery (WS-Discovery, DNS-SD) runs
 // at the same time for the discovery window, and its computers join the map
-// (AddDiscoveredHosts); each computer's tool tip tells its address and the sources
-// that listed it. While the window is open, computers announcing themselves
+// (AddDiscoveredHosts); a second column names the sources that listed each
+// computer, and its tool tip its address too. While the window is open, computers announcing themselves
 // (WS-Discovery Hello and Bye) are added to and removed from a built map.
 //
 // Entry point for the main window's "Search &Scope" command, with a browser of its

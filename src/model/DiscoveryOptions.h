@@ -69,8 +69,10 @@ constexpr TDiscoveryMethods operator|(TDiscoveryMethod a, TDiscoveryMethod b)
 // The IP discovery values one search works with, copied from the program's settings
 // when the search starts, so that a search never sees another's (or a later) change.
 struct TDiscoveryOptions {
-    // The defaults are those of a new settings file.
-    static constexpr int32_t kDefaultMaxProbes = 256;
+    // The defaults are those of a new settings file. Every method of a check is one
+    // probe in flight, so 1024 lets the four methods of all 256 addresses of a /24
+    // run at once: the sweep takes about one TimeOut (bench/discovery).
+    static constexpr int32_t kDefaultMaxProbes = 1024;
     static constexpr int32_t kDefaultWindow = 1500;
 
     int32_t TimeOut = 1000;                 // ms the probes of one address wait for an answer

@@ -91,7 +91,7 @@ TEST(SettingsTest, AFreshStartGivesTheDefaults)
                 s.TextHistory.isEmpty());
 
     EXPECT_EQ(state.discovery.TimeOut, 1000);
-    EXPECT_EQ(state.discovery.MaxThreads, 256);
+    EXPECT_EQ(state.discovery.MaxThreads, 1024);
     EXPECT_FALSE(state.discovery.ResolveAddress);
     EXPECT_EQ(state.discovery.Method, 15); // all four methods, the TCP probe too
     EXPECT_EQ(state.discovery.DiscoveryWindow, 1500);
@@ -109,7 +109,7 @@ TEST(SettingsTest, ANewFileHasTheWritingOrder)
     EXPECT_EQ(
         QString::fromUtf8(ini.ToBytes()),
         "[Accounts]\r\nCount=1\r\nComputer-0=PC1\r\nUsername-0=anna\r\nPassword-0=YWJj\r\n\r\n"
-        "[IPDiscovery]\r\nTimeOut=1000\r\nMaxThreads=256\r\nResolveAddress=0\r\nMethod=15\r\n"
+        "[IPDiscovery]\r\nTimeOut=1000\r\nMaxThreads=1024\r\nResolveAddress=0\r\nMethod=15\r\n"
         "DiscoveryWindow=1500\r\n\r\n"
         "[Filters]\r\nFilterByDate=1\r\nFilterBySize=1\r\nDateFrom=2020-01-31\r\nDateTo=2024-12-01\r\n"
         "SizeMultipleFrom=0\r\nSizeMultipleTo=2\r\nSizeFrom=5\r\nSizeTo=-1\r\n\r\n"
