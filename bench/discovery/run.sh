@@ -144,12 +144,12 @@ for scenario in $SCENARIOS; do
   fi
   if [ "$scenario" = noicmp ]; then
     echo "scenario noicmp: $RANGE, answering ${HOSTS[*]}, all dropping ICMP echo"
-    measure "kestrova defaults (all 4 methods, 256 probes)" "$ROUNDS" "$BENCH" "$RANGE"
+    measure "kestrova defaults (all 4 methods, 1024 probes)" "$ROUNDS" "$BENCH" "$RANGE"
     measure "nmap -sn -n -PS445" "$ROUNDS" nmap -sn -n -PS445 -oG - "$RANGE"
     continue
   fi
   echo "scenario $scenario: $RANGE, answering ${HOSTS[*]} (+ the scanner or router address in the range)"
-  measure "kestrova defaults (all 4 methods, 256 probes)" "$ROUNDS" "$BENCH" "$RANGE"
+  measure "kestrova defaults (all 4 methods, 1024 probes)" "$ROUNDS" "$BENCH" "$RANGE"
   measure "kestrova MaxThreads 1000 (Method 7, 1000 ms)" "$ROUNDS" "$BENCH" --max-threads 1000 --method 7 "$RANGE"
   measure "kestrova MaxThreads 1000, ICMP only" "$ROUNDS" "$BENCH" --max-threads 1000 --method 1 "$RANGE"
   measure "nmap -sn -n" "$ROUNDS" nmap -sn -n -oG - "$RANGE"
