@@ -5,15 +5,23 @@
 //
 //   discovery_bench [--max-threads N] [--timeout MS] [--method BITS] [--resolve]
 //                   [--netbios-port P] RANGE...
+//   discovery_bench --discover WINDOW_MS
+//
+// --discover runs the multicast host discovery (WS-Discovery and DNS-SD at once, as
+// the browse modes do) for the window and prints every computer ("host <address>
+// <name> <sources>") and the time until the list was ready.
 
+#include "engine/HostList.h"
 #include "engine/IpRange.h"
 #include "engine/ports/MainThreadDispatcher.h"
 #include "model/DiscoverySettings.h"
 #include "model/IpAddress.h"
 #include "platform/HostChecker.h"
+#include "platform/MulticastHostDiscovery.h"
 
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -56,6 +64,23 @@ private:
     std::deque<std::function<void()>> m_calls;
 };
 
+int Discover(int windowMs)
+{
+    const auto started = std::chrono::steady_clock::now();
+    MulticastHostDiscovery discovery;
+    const std::vector<TFoundHost> found = discovery.discover(std::chrono::milliseconds(windowMs), false, {});
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    THostList list;
+    for (const TFoundHost& host : found)
+        list.Add(host);
+    for (const TFoundHost& host : list.Hosts())
+        std::printf("host %s %s %s\n", qPrintable(host.Address), qPrintable(host.Name),
+                    qPrintable(HostSourceNames(host.Sources)));
+    std::printf("discovered %zu computers in %.2f s (window %d ms)\n", list.Hosts().size(), seconds,
+                windowMs);
+    return 0;
+}
+
 int Usage()
 {
     std::fprintf(stderr,
@@ -82,6 +107,8 @@ int main(int argc, char** argv)
             discovery.Method = static_cast<uint8_t>(std::atoi(argv[++i]));
         else if (argument == "--netbios-port" && hasValue)
             netBiosPort = static_cast<uint16_t>(std::atoi(argv[++i]));
+        else if (argument == "--discover" && hasValue)
+            return Discover(std::atoi(argv[++i]));
         else if (argument == "--resolve")
             discovery.ResolveAddress = true;
         else if (argument.startsWith("--"))
@@ -94,7 +121,7 @@ int main(int argc, char** argv)
 
     SweepDispatcher dispatcher;
     HostChecker checker(dispatcher, OpenSystemProbeChannels(netBiosPort));
-    if (!checker.available())
+    if (!checker.icmpAvailable())
         std::fprintf(stderr, "warning: no ICMP socket (needs root or CAP_NET_RAW)\n");
 
     int outstanding = 0;
@@ -118,7 +145,9 @@ int main(int argc, char** argv)
                 ++reachable;
                 std::printf("up %s %s\n", qPrintable(IpToText(address)), qPrintable(result.hostName));
             });
-            while (outstanding > discovery.MaxThreads.load())
+            // The limit counts probes: each method of a check is one.
+            const int probes = std::max(1, discovery.Snapshot().Methods.Count());
+            while (outstanding * probes > discovery.MaxThreads.load())
                 dispatcher.pump();
         }
     }

@@ -182,5 +182,11 @@ QString CommandLineHelpText()
         "\n"
         "Example, unattended:\n"
         "  kestrova \"/range:192.168.1.1-192.168.1.254\" \"/mask:*.pdf\" "
-        "\"/exportcsv:found-%date%.csv\" /hide /close\n");
+        "\"/exportcsv:found-%date%.csv\" /hide /close\n"
+        "\n"
+        "IP ranges are probed by ICMP echo, NetBIOS, ARP and TCP connects side by side.\n"
+        "ICMP echo needs CAP_NET_RAW or a ping socket; to allow it, either\n"
+        "  sudo setcap cap_net_raw+ep \"$(command -v kestrova)\"   or\n"
+        "  sudo sysctl net.ipv4.ping_group_range=\"0 2147483647\"\n"
+        "Without it the search log says so and the other methods are used.\n");
 }

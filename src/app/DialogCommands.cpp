@@ -6,6 +6,7 @@
 #include "dialogs/ConfigForm.h"
 #include "dialogs/SearchScopeForm.h"
 #include "dialogs/TextOptionsForm.h"
+#include "platform/MulticastHostDiscovery.h"
 #include "platform/SmbNetworkBrowser.h"
 
 void InstallDialogCommands(TMainWindow& window, std::shared_ptr<NetworkBrowser> browser)
@@ -17,7 +18,9 @@ void InstallDialogCommands(TMainWindow& window, std::shared_ptr<NetworkBrowser> 
     window.setCommandHandler(TCommand::SearchScope, [owner, sharedBrowser] {
         if (!*sharedBrowser)
             *sharedBrowser = std::make_shared<SmbNetworkBrowser>();
-        if (TSearchScopeForm::Execute(owner, *sharedBrowser, owner->scopeRoot()))
+        const std::chrono::milliseconds listening(owner->settings().IPDiscovery.DiscoveryWindow.load());
+        if (TSearchScopeForm::Execute(owner, *sharedBrowser, owner->scopeRoot(),
+                                      std::make_shared<MulticastHostDiscovery>(), listening))
             owner->updateScopePanel();
     });
     window.setCommandHandler(TCommand::Config, [owner] {

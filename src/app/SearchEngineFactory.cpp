@@ -8,6 +8,7 @@
 #include "model/DiscoverySettings.h"
 #include "platform/CurlFtpClient.h"
 #include "platform/HostChecker.h"
+#include "platform/MulticastHostDiscovery.h"
 #include "platform/SmbNetworkBrowser.h"
 #include "platform/SmbShareClient.h"
 
@@ -44,6 +45,7 @@ struct TPlatformServices {
         };
         services.Browser = &browser;
         services.HostChecker = &hostChecker;
+        services.Discovery = &hostDiscovery;
         return services;
     }
 
@@ -51,6 +53,7 @@ struct TPlatformServices {
     CurlFtpClientFactory ftpClients;
     SmbNetworkBrowser browser;
     HostChecker hostChecker;
+    MulticastHostDiscovery hostDiscovery;
 };
 
 class TProgramSearchEngine : private TPlatformServices, public TEngineSearchLink {

@@ -32,11 +32,14 @@ QCheckBox* CreateCheckBox(const QString& caption, const QString& name, QWidget* 
 } // namespace
 
 TIPScanOptionsForm::TIPScanOptionsForm(QWidget* parent)
-    : QDialog(parent), m_threads(CreateNumberField(QStringLiteral("ThreadsLabeledEdit"), 10, 1000, 10, this)),
+    : QDialog(parent), m_threads(CreateNumberField(QStringLiteral("ThreadsLabeledEdit"), 10, 4096, 10, this)),
       m_timeOut(CreateNumberField(QStringLiteral("TimeOutLabeledEdit"), 100, 5000, 100, this)),
       m_icmp(CreateCheckBox(QStringLiteral("ICMP ping"), QStringLiteral("ICMPCheckBox"), this)),
       m_netBios(CreateCheckBox(QStringLiteral("NetBios ping"), QStringLiteral("NetBiosCheckBox"), this)),
       m_arp(CreateCheckBox(QStringLiteral("ARP ping"), QStringLiteral("ARPCheckBox"), this)),
+      m_tcp(CreateCheckBox(QStringLiteral("TCP connect (ports 445, 139; 21 for FTP)"),
+                           QStringLiteral("TCPCheckBox"), this)),
+      m_window(CreateNumberField(QStringLiteral("DiscoveryWindowEdit"), 0, 10000, 100, this)),
       m_resolve(CreateCheckBox(QStringLiteral("Resolve IP addresses to host names"),
                                QStringLiteral("ResolveIPCheckBox"), this))
 {
@@ -44,6 +47,11 @@ TIPScanOptionsForm::TIPScanOptionsForm(QWidget* parent)
     auto* numbers = new QFormLayout;
     numbers->addRow(QStringLiteral("Max threads"), m_threads);
     numbers->addRow(QStringLiteral("Timeout, ms"), m_timeOut);
+    m_threads->setToolTip(
+        QStringLiteral("Probes in flight at once; the methods of one address run side by side"));
+    m_window->setToolTip(
+        QStringLiteral("How long WS-Discovery and DNS-SD listen for computers; 0 turns them off"));
+    numbers->addRow(QStringLiteral("Multicast discovery window, ms"), m_window);
 
     auto* methods = new QGroupBox(QStringLiteral("Discovery method"), this);
     methods->setObjectName(QStringLiteral("MethodGroupBox"));
@@ -51,6 +59,7 @@ TIPScanOptionsForm::TIPScanOptionsForm(QWidget* parent)
     methodLayout->addWidget(m_icmp);
     methodLayout->addWidget(m_netBios);
     methodLayout->addWidget(m_arp);
+    methodLayout->addWidget(m_tcp);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(numbers);
@@ -58,7 +67,7 @@ TIPScanOptionsForm::TIPScanOptionsForm(QWidget* parent)
     layout->addWidget(m_resolve);
     layout->addStretch();
     layout->addWidget(new TModalButtons(this));
-    resize(340, 240);
+    resize(340, 300);
 }
 
 bool TIPScanOptionsForm::Execute(QWidget* parent, TIPDiscoverySettings& settings)
@@ -80,6 +89,8 @@ void TIPScanOptionsForm::load(const TIPDiscoverySettings& settings)
     m_icmp->setChecked(methods.Contains(TDiscoveryMethod::ICMP));
     m_netBios->setChecked(methods.Contains(TDiscoveryMethod::NetBios));
     m_arp->setChecked(methods.Contains(TDiscoveryMethod::ARP));
+    m_tcp->setChecked(methods.Contains(TDiscoveryMethod::TCP));
+    m_window->setValue(settings.DiscoveryWindow);
 }
 
 void TIPScanOptionsForm::store(TIPDiscoverySettings& settings) const
@@ -88,6 +99,7 @@ void TIPScanOptionsForm::store(TIPDiscoverySettings& settings) const
     settings.MaxThreads = maxThreads();
     settings.ResolveAddress = resolveAddress();
     settings.Method = discoveryMethod();
+    settings.DiscoveryWindow = m_window->value();
 }
 
 int32_t TIPScanOptionsForm::timeOut() const
@@ -114,6 +126,8 @@ uint8_t TIPScanOptionsForm::discoveryMethod() const
         methods |= TDiscoveryMethod::NetBios;
     if (m_arp->isChecked())
         methods |= TDiscoveryMethod::ARP;
+    if (m_tcp->isChecked())
+        methods |= TDiscoveryMethod::TCP;
     return methods.Bits();
 }
 

@@ -38,5 +38,7 @@ private:
     QCheckBox* m_icmp;
     QCheckBox* m_netBios;
     QCheckBox* m_arp;
+    QCheckBox* m_tcp;
+    QSpinBox* m_window;
     QCheckBox* m_resolve;
 };

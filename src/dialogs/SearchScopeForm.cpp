@@ -1,6 +1,9 @@
 #include "dialogs/SearchScopeForm.h"
 
 #include "dialogs/DialogPrompts.h"
+#include "engine/HostList.h"
+#include "engine/ScopeHosts.h"
+#include "model/DiscoverySettings.h"
 #include "model/Error.h"
 
 #include <QApplication>
@@ -71,8 +74,10 @@ QIcon ScopeIcon(int imageIndex)
 
 } // namespace
 
-TSearchScopeForm::TSearchScopeForm(std::shared_ptr<NetworkBrowser> browser, QWidget* parent)
-    : QDialog(parent), m_browser(std::move(browser)), m_tree(new QTreeWidget(this))
+TSearchScopeForm::TSearchScopeForm(std::shared_ptr<NetworkBrowser> browser, QWidget* parent,
+                                   std::shared_ptr<HostDiscovery> discovery)
+    : QDialog(parent), m_browser(std::move(browser)), m_discovery(std::move(discovery)),
+      m_tree(new QTreeWidget(this))
 {
     setWindowTitle(QStringLiteral("Search Scope"));
     m_tree->setObjectName(QStringLiteral("TreeView"));
@@ -106,16 +111,32 @@ TSearchScopeForm::TSearchScopeForm(std::shared_ptr<NetworkBrowser> browser, QWid
     layout->addWidget(m_tree);
     layout->addLayout(buttons);
     resize(312 + 20, 206 + 20);
+
+    if (m_discovery) {
+        // One host list: a second column tells which sources listed each computer.
+        m_tree->setColumnCount(2);
+        m_tree->setColumnWidth(0, 200);
+        m_tree->setFixedWidth(224 + 200);
+        resize(312 + 200 + 20, 206 + 60 + 20);
+        m_watch = m_discovery->watch([this](const TFoundHost& host, bool joined) {
+            QMetaObject::invokeMethod(
+                this, [this, host, joined] { announce(host, joined); }, Qt::QueuedConnection);
+        });
+    }
 }
 
 TSearchScopeForm::~TSearchScopeForm()
 {
+    m_watch.reset();
     cancelBuild();
 }
 
-bool TSearchScopeForm::Execute(QWidget* parent, std::shared_ptr<NetworkBrowser> browser, TScopeRoot& root)
+bool TSearchScopeForm::Execute(QWidget* parent, std::shared_ptr<NetworkBrowser> browser, TScopeRoot& root,
+                               std::shared_ptr<HostDiscovery> discovery,
+                               std::chrono::milliseconds discoveryWindow)
 {
-    TSearchScopeForm form(std::move(browser), parent);
+    TSearchScopeForm form(std::move(browser), parent, std::move(discovery));
+    form.setDiscoveryWindow(discoveryWindow);
     if (form.exec() != QDialog::Accepted)
         return false;
     AssignScopeRoot(root, form.chosenRoot() ? &*form.chosenRoot() : nullptr);
@@ -129,22 +150,33 @@ void TSearchScopeForm::refresh()
     showBuilding(true);
     m_stop = std::stop_source();
     const quint64 number = ++m_buildNumber;
-    m_build =
-        std::async(std::launch::async, [this, browser = m_browser.get(), stop = m_stop.get_token(), number] {
-            // Told on the window's thread, also when the build fails. The window waits for
-            // this thread before it goes, so the window is there to be told.
-            struct Notice {
-                TSearchScopeForm* form;
-                quint64 number;
-                ~Notice()
-                {
-                    QMetaObject::invokeMethod(
-                        form, [form = form, number = number] { form->finishBuild(number); },
-                        Qt::QueuedConnection);
-                }
-            } notice{this, number};
-            return BuildScopeTree(*browser, [&stop] { return !stop.stop_requested(); });
-        });
+    const std::chrono::milliseconds window = std::max(std::chrono::milliseconds(0), m_discoveryWindow);
+    m_build = std::async(std::launch::async, [this, browser = m_browser.get(), discovery = m_discovery.get(),
+                                              window, stop = m_stop.get_token(), number] {
+        // Told on the window's thread, also when the build fails. The window waits for
+        // this thread before it goes, so the window is there to be told.
+        struct Notice {
+            TSearchScopeForm* form;
+            quint64 number;
+            ~Notice()
+            {
+                QMetaObject::invokeMethod(
+                    form, [form = form, number = number] { form->finishBuild(number); },
+                    Qt::QueuedConnection);
+            }
+        } notice{this, number};
+        // Multicast discovery listens while the NetBIOS browse runs.
+        std::future<std::vector<TFoundHost>> discovered;
+        if (discovery && window.count() > 0)
+            discovered = std::async(std::launch::async, [discovery, window, stop] {
+                return discovery->discover(window, false, stop);
+            });
+        TScopeNode top = BuildScopeTree(
+            *browser, [&stop] { return !stop.stop_requested(); }, discovery != nullptr);
+        if (discovered.valid())
+            AddDiscoveredHosts(top, discovered.get());
+        return top;
+    });
 }
 
 void TSearchScopeForm::finishBuild(quint64 number)
@@ -154,7 +186,8 @@ void TSearchScopeForm::finishBuild(quint64 number)
     std::future<TScopeNode> build = std::move(m_build);
     showBuilding(false);
     try {
-        showTree(build.get());
+        m_top = build.get();
+        showTree(*m_top);
     } catch (const std::exception& error) {
         DialogPrompts().error(this, ExceptionMessage(error));
         return;
@@ -202,10 +235,29 @@ void TSearchScopeForm::addNode(QTreeWidgetItem* item, const TScopeNode& node)
 {
     item->setText(0, node.Caption);
     item->setIcon(0, ScopeIcon(node.ImageIndex));
+    if (!node.ToolTip.isEmpty())
+        item->setToolTip(0, node.ToolTip);
+    if (m_tree->columnCount() > 1 && node.Sources != 0) {
+        item->setText(1, HostSourceNames(node.Sources));
+        item->setToolTip(1, node.ToolTip);
+    }
     item->setData(0, Qt::UserRole, qulonglong(m_resources.size()));
     m_resources.push_back(node.Resource);
     for (const TScopeNode& child : node.Children)
         addNode(new QTreeWidgetItem(item), child);
+}
+
+void TSearchScopeForm::announce(const TFoundHost& host, bool joined)
+{
+    // Before the first build and while one runs, the next build finds the computer itself.
+    if (!m_top || m_build.valid())
+        return;
+    if (joined) {
+        AddDiscoveredHosts(*m_top, {host});
+    } else {
+        RemoveDiscoveredHost(*m_top, host.Address);
+    }
+    showTree(*m_top);
 }
 
 void TSearchScopeForm::accept()

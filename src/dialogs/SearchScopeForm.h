@@ -2,8 +2,10 @@
 
 #include "engine/ScopeRoot.h"
 #include "engine/ScopeTree.h"
+#include "engine/ports/HostDiscovery.h"
 
 #include <QDialog>
+#include <chrono>
 #include <future>
 #include <memory>
 #include <optional>
@@ -25,19 +27,33 @@ class TScopeBuildNotice;
 // window. OK without a selected node shows "Please specify search scope" and keeps
 // the window open.
 //
+// With a host discovery, the map is one host list: the NetBIOS browse lists the
+// computers of each group as well, multicast discovery (WS-Discovery, DNS-SD) runs
+// at the same time for the discovery window, and its computers join the map
+// (AddDiscoveredHosts); a second column names the sources that listed each
+// computer, and its tool tip its address too. While the window is open, computers announcing themselves
+// (WS-Discovery Hello and Bye) are added to and removed from a built map.
+//
 // Entry point for the main window's "Search &Scope" command, with a browser of its
 // own (std::make_shared<SmbNetworkBrowser>(), kept for later uses):
-//     if (TSearchScopeForm::Execute(this, browser, scopeRoot()))
+//     if (TSearchScopeForm::Execute(this, browser, scopeRoot(), discovery))
 //         updateScopePanel();
 class TSearchScopeForm : public QDialog {
     Q_OBJECT
 public:
-    TSearchScopeForm(std::shared_ptr<NetworkBrowser> browser, QWidget* parent = nullptr);
+    TSearchScopeForm(std::shared_ptr<NetworkBrowser> browser, QWidget* parent = nullptr,
+                     std::shared_ptr<HostDiscovery> discovery = {});
     ~TSearchScopeForm() override;
 
     // Shows the window; on OK assigns the chosen container to root (AssignScopeRoot;
     // "Entire Network" clears it) and returns true. Cancel leaves root unchanged.
-    static bool Execute(QWidget* parent, std::shared_ptr<NetworkBrowser> browser, TScopeRoot& root);
+    static bool Execute(QWidget* parent, std::shared_ptr<NetworkBrowser> browser, TScopeRoot& root,
+                        std::shared_ptr<HostDiscovery> discovery = {},
+                        std::chrono::milliseconds discoveryWindow = kDefaultDiscoveryWindow);
+
+    // How long the map build listens for multicast answers (the "DiscoveryWindow" setting).
+    static constexpr std::chrono::milliseconds kDefaultDiscoveryWindow{1500};
+    void setDiscoveryWindow(std::chrono::milliseconds window) { m_discoveryWindow = window; }
 
     // Starts building the map (Refresh); nothing happens while a build runs.
     void refresh();
@@ -62,10 +78,16 @@ private:
     void showBuilding(bool building);
     void showTree(const TScopeNode& top);
     void addNode(QTreeWidgetItem* item, const TScopeNode& node);
+    // A computer announced itself (joined) or its leave; the built map follows.
+    void announce(const TFoundHost& host, bool joined);
 
     std::shared_ptr<NetworkBrowser> m_browser;
-    std::stop_source m_stop;         // of the build in progress
-    std::future<TScopeNode> m_build; // valid while a build is in progress
+    std::shared_ptr<HostDiscovery> m_discovery;
+    std::chrono::milliseconds m_discoveryWindow = kDefaultDiscoveryWindow;
+    std::unique_ptr<HostWatch> m_watch; // ends before the window's members go
+    std::optional<TScopeNode> m_top;    // the map shown, once built
+    std::stop_source m_stop;            // of the build in progress
+    std::future<TScopeNode> m_build;    // valid while a build is in progress
     quint64 m_buildNumber = 0;
     QTreeWidget* m_tree;
     TScopeBuildNotice* m_notice;

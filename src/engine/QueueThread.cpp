@@ -3,12 +3,15 @@
 #include "engine/EngineErrorReporter.h"
 #include "engine/IpRange.h"
 #include "engine/ScopeText.h"
+#include "engine/ScopeTree.h"
+#include "engine/ports/HostDiscovery.h"
 #include "model/DelimitedText.h"
 #include "model/DiscoverySettings.h"
 #include "model/Error.h"
 #include "model/IpAddress.h"
 
 #include <algorithm>
+#include <future>
 
 QString SearchModeName(TSearchType searchMethod)
 {
@@ -98,16 +101,16 @@ void TQueueThread::RunSearchType()
     const TNetResource* root = m_root.Assigned ? &m_root.Resource : nullptr;
     switch (m_config.SearchMethod) {
     case TSearchType::EntireNetwork:
-        EnumerateResource(root);
+        EnumerateHostList(root);
         break;
     case TSearchType::ExcludedComputers:
         BuildComputerMasks(list);
-        EnumerateResource(root);
+        EnumerateHostList(root);
         break;
     case TSearchType::SpecifiedComputers:
         if (m_config.ResList.contains(u'*') || m_config.ResList.contains(u'?')) {
             BuildComputerMasks(list);
-            EnumerateResource(root);
+            EnumerateHostList(root);
         } else {
             for (const QString& name : list)
                 EnqueueComputer(name);
@@ -127,15 +130,105 @@ void TQueueThread::BuildComputerMasks(const QStringList& list)
         m_masks.push_back(std::make_unique<TComputerMask>(entry));
 }
 
-void TQueueThread::HandleServer(const QString& name)
+void TQueueThread::HandleServer(const QString& name, const QString& otherName)
 {
-    const bool skipped = (m_config.SearchMethod == TSearchType::ExcludedComputers && MatchesMask(name)) ||
-                         (m_config.SearchMethod == TSearchType::SpecifiedComputers && !MatchesMask(name));
+    const bool matches = MatchesMask(name) || (!otherName.isEmpty() && MatchesMask(otherName));
+    const bool skipped = (m_config.SearchMethod == TSearchType::ExcludedComputers && matches) ||
+                         (m_config.SearchMethod == TSearchType::SpecifiedComputers && !matches);
     if (skipped)
         Session().Log().AddEntry(TSearchLogKind::Info,
                                  QStringLiteral("Computer ") + name + QStringLiteral(" skipped"));
     else
         EnqueueComputer(name);
+}
+
+bool TQueueThread::DiscoveryServes(const TNetResource* root)
+{
+    if (!root)
+        return true;
+    // A provider holds every group; a single computer or share is browsed as it is.
+    return root->DisplayType == kResourceDisplayTypeDomain ||
+           root->DisplayType == kResourceDisplayTypeGroup ||
+           root->DisplayType == kResourceDisplayTypeNetwork || root->DisplayType == kResourceDisplayTypeRoot;
+}
+
+void TQueueThread::EnumerateHostList(const TNetResource* root)
+{
+    // A computer chosen in the scope browser is itself the list.
+    if (root && root->DisplayType == kResourceDisplayTypeServer) {
+        HandleServer(root->RemoteName,
+                     root->Comment.isEmpty() ? QString() : QStringLiteral("\\\\") + root->Comment);
+        return;
+    }
+    // WS-Discovery and DNS-SD listen while the NetBIOS browse runs, so the union
+    // costs no more than the slower of them.
+    std::future<std::vector<TFoundHost>> discovered;
+    const int window = Session().Discovery().DiscoveryWindow;
+    if (m_services.Discovery && window > 0 && DiscoveryServes(root)) {
+        const bool ftp =
+            m_config.FtpSearchMode == TFtpMode::SharesAndFtp || m_config.FtpSearchMode == TFtpMode::FtpOnly;
+        discovered = std::async(std::launch::async, [discovery = m_services.Discovery, window, ftp,
+                                                     stop = Session().StopToken()] {
+            return discovery->discover(std::chrono::milliseconds(window), ftp, stop);
+        });
+    }
+    m_browseFailed = false;
+    // A group that only multicast discovery knows is not asked of the NetBIOS browse.
+    if (!root || root->Provider != kDiscoveryProvider)
+        EnumerateResource(root);
+    if (!discovered.valid())
+        return;
+
+    std::vector<TFoundHost> hosts;
+    try {
+        hosts = discovered.get();
+    } catch (const std::exception& error) {
+        Session().Log().AddEntry(TSearchLogKind::Error, QStringLiteral("Multicast host discovery failed: ") +
+                                                            ExceptionMessage(error));
+    }
+    const bool grouped = root && (root->DisplayType == kResourceDisplayTypeDomain ||
+                                  root->DisplayType == kResourceDisplayTypeGroup);
+    std::vector<size_t> added;
+    for (const TFoundHost& host : hosts) {
+        if (grouped && host.Group.compare(root->RemoteName, Qt::CaseInsensitive) != 0)
+            continue;
+        const auto [index, isNew] = m_hostList.Add(host);
+        if (isNew)
+            added.push_back(index);
+    }
+    const int netBios = m_hostList.CountFrom(THostSource::NetBios);
+    const int wsd = m_hostList.CountFrom(THostSource::WsDiscovery);
+    const int dnsSd = m_hostList.CountFrom(THostSource::DnsSd);
+    Session().Log().AddEntry(
+        TSearchLogKind::Info,
+        QStringLiteral("Computers found: NetBIOS browse list %1, WS-Discovery %2, DNS-SD %3 "
+                       "(%4 computers in all).")
+            .arg(netBios)
+            .arg(wsd)
+            .arg(dnsSd)
+            .arg(m_hostList.Hosts().size()));
+    if (m_browseFailed && !added.empty()) {
+        uint8_t answered = 0;
+        for (size_t index : added)
+            answered |= m_hostList.Hosts()[index].Sources;
+        Session().Log().AddEntry(
+            TSearchLogKind::Info,
+            QStringLiteral("The NetBIOS browse list could not be read; the search goes on "
+                           "with the %1 computers found by %2.")
+                .arg(added.size())
+                .arg(HostSourceNames(answered)));
+    }
+    for (size_t index : added) {
+        if (Session().StopRequested())
+            break;
+        const TFoundHost& host = m_hostList.Hosts()[index];
+        const QString name = HostConnectName(host);
+        Session().Log().AddEntry(TSearchLogKind::Scope,
+                                 QStringLiteral("Computer %1 (%2) found by %3.")
+                                     .arg(host.Name.isEmpty() ? host.Address : host.Name, host.Address,
+                                          HostSourceNames(host.Sources)));
+        HandleServer(name, host.Name.isEmpty() ? QString() : QStringLiteral("\\\\") + host.Name);
+    }
 }
 
 void TQueueThread::EnumerateResource(const TNetResource* resource)
@@ -153,6 +246,7 @@ void TQueueThread::EnumerateResource(const TNetResource* resource)
     if (!opened) {
         const PlatformError& error = opened.error();
         const QString code = QString::number(error.code);
+        m_browseFailed = true;
         if (resource) {
             Session().Log().AddEntry(TSearchLogKind::Error,
                                      QStringLiteral("Cannot open the network resource \"%1\": %2 (%3)")
@@ -187,6 +281,7 @@ void TQueueThread::EnumerateResource(const TNetResource* resource)
                     EnumerateResource(&entry);
                 continue;
             }
+            m_hostList.Add({QString(), entry.RemoteName.mid(2), QString(), uint8_t(THostSource::NetBios)});
             HandleServer(entry.RemoteName);
         }
         if (result == EnumResult::NoMoreItems)
@@ -194,14 +289,36 @@ void TQueueThread::EnumerateResource(const TNetResource* resource)
     }
 }
 
+QString IcmpUnavailableMessage(bool otherMethods)
+{
+    const QString reason = QStringLiteral(
+        "ICMP echo needs a raw socket (the CAP_NET_RAW capability, e.g. setcap cap_net_raw+ep on "
+        "the program) or a ping socket allowed by net.ipv4.ping_group_range, and this process has "
+        "neither");
+    return reason + (otherMethods
+                         ? QStringLiteral("; using the other methods.")
+                         : QStringLiteral("; no other method is chosen, so no address can be checked."));
+}
+
 void TQueueThread::SearchIpRanges(const QStringList& list)
 {
     m_checkerCount.store(0);
+    bool told = false;
     for (const QString& entry : list) {
         uint32_t first = 0;
         uint32_t last = 0;
         if (!ParseIPRange(entry, first, last, &Session().Log()))
             continue;
+        if (!told && m_services.HostChecker) {
+            told = true;
+            const TDiscoveryMethods methods = Session().Discovery().Methods;
+            if (methods.Contains(TDiscoveryMethod::ICMP) && !m_services.HostChecker->icmpAvailable())
+                Session().Log().AddEntry(TSearchLogKind::Error, IcmpUnavailableMessage(methods.Count() > 1));
+            if (!m_services.HostChecker->available())
+                Session().Log().AddEntry(TSearchLogKind::Error,
+                                         QStringLiteral("No host probe could open its socket; the addresses "
+                                                        "cannot be checked."));
+        }
         // Without a probe facility, or once stopped, every address is passed over.
         if (!m_services.HostChecker || !m_services.HostChecker->available() || Session().StopRequested())
             continue;
@@ -217,15 +334,25 @@ void TQueueThread::SearchIpRanges(const QStringList& list)
     }
 }
 
+int TQueueThread::ProbesPerCheck() const
+{
+    return std::max(1, Session().Discovery().Methods.Count());
+}
+
 void TQueueThread::StartHostCheck(uint32_t address)
 {
-    m_checkerCount.fetch_add(1);
+    // The limit counts probes in flight: each method of a check is one.
+    const int probes = ProbesPerCheck();
+    m_checkerCount.fetch_add(probes);
+    TDiscoveryOptions options = Session().Discovery();
+    options.ProbeFtpPort =
+        m_config.FtpSearchMode == TFtpMode::SharesAndFtp || m_config.FtpSearchMode == TFtpMode::FtpOnly;
     try {
         m_services.HostChecker->start(
-            address, Session().Discovery(), Session().StopToken(),
+            address, options, Session().StopToken(),
             [this, address](const THostCheckResult& result) { HostCheckerTerminated(address, result); });
     } catch (...) {
-        m_checkerCount.fetch_sub(1);
+        m_checkerCount.fetch_sub(probes);
         throw;
     }
 }
@@ -238,7 +365,7 @@ void TQueueThread::HostCheckerTerminated(uint32_t address, const THostCheckResul
         const bool named = Session().Discovery().ResolveAddress && !result.hostName.isEmpty();
         EnqueueComputer(QStringLiteral("\\\\") + (named ? result.hostName : IpToText(address)));
     }
-    m_checkerCount.fetch_sub(1);
+    m_checkerCount.fetch_sub(ProbesPerCheck());
     Session().Signal().Notify();
 }
 

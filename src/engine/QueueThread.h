@@ -3,6 +3,7 @@
 #include "engine/DequeueThread.h"
 #include "engine/EngineThread.h"
 #include "engine/FileMask.h"
+#include "engine/HostList.h"
 #include "engine/ScopeRoot.h"
 #include "engine/SearchServices.h"
 #include "engine/SearchSession.h"
@@ -54,20 +55,33 @@ protected:
 private:
     TSearchSession& Session() const { return *m_services.Session; }
     void RunSearchType();
+    // The browse modes: the NetBIOS browse below root and, at the same time, the
+    // multicast discovery; the computers only the latter found follow the browse.
+    void EnumerateHostList(const TNetResource* root);
+    // Whether multicast discovery has computers for root (the whole network, a
+    // provider, a group; not a single computer).
+    static bool DiscoveryServes(const TNetResource* root);
     void EnumerateResource(const TNetResource* resource);
-    void HandleServer(const QString& name);
+    // otherName: a second name of the same computer the masks are tried on.
+    void HandleServer(const QString& name, const QString& otherName = {});
+    int ProbesPerCheck() const;
     void BuildComputerMasks(const QStringList& list);
     void SearchIpRanges(const QStringList& list);
     void StartHostCheck(uint32_t address);
     void WaitForCheckers();
     void EnqueueEndMarker();
 
-    std::atomic<int> m_checkerCount{0};
+    std::atomic<int> m_checkerCount{0}; // probes of the checks outstanding
+    THostList m_hostList;
+    bool m_browseFailed = false; // the NetBIOS browse could not open a container
     const TThreadConfig m_config;
     const TScopeRoot m_root;
     std::vector<std::unique_ptr<TComputerMask>> m_masks;
     const TSearchServices m_services;
 };
+
+// The ICMP-less line of the search log; otherMethods: other methods are chosen.
+QString IcmpUnavailableMessage(bool otherMethods);
 
 // "Entire Network", "Excluded Computers", "Specified Computers", "IP Address Range";
 // empty for Unknown.

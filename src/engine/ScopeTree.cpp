@@ -1,5 +1,7 @@
 #include "engine/ScopeTree.h"
 
+#include "engine/ports/HostDiscovery.h"
+
 namespace {
 
 // The browse service hands out at most this many entries per call.
@@ -12,7 +14,15 @@ bool IsExpanded(const TNetResource& resource)
             resource.DisplayType == kResourceDisplayTypeRoot);
 }
 
-void FillNode(NetworkBrowser& browser, TScopeNode& node, int depth, const std::function<bool()>& keepGoing)
+bool IsGroup(const TNetResource& resource)
+{
+    return (resource.Usage & kResourceUsageContainer) &&
+           (resource.DisplayType == kResourceDisplayTypeDomain ||
+            resource.DisplayType == kResourceDisplayTypeGroup);
+}
+
+void FillNode(NetworkBrowser& browser, TScopeNode& node, int depth, const std::function<bool()>& keepGoing,
+              bool listComputers)
 {
     if (keepGoing && !keepGoing())
         return;
@@ -32,7 +42,13 @@ void FillNode(NetworkBrowser& browser, TScopeNode& node, int depth, const std::f
             child.Resource = entry;
             child.ImageIndex = ScopeImageIndex(entry.DisplayType);
             if (IsExpanded(entry) && depth < kMaxScopeDepth)
-                FillNode(browser, child, depth + 1, keepGoing);
+                FillNode(browser, child, depth + 1, keepGoing, listComputers);
+            else if (listComputers && IsGroup(entry))
+                FillNode(browser, child, kMaxScopeDepth, keepGoing, false);
+            if (entry.DisplayType == kResourceDisplayTypeServer) {
+                child.Sources = static_cast<uint8_t>(THostSource::NetBios);
+                child.ToolTip = QStringLiteral("Found by NetBIOS");
+            }
             if (keepGoing && !keepGoing())
                 return;
         }
@@ -56,11 +72,11 @@ int ScopeImageIndex(int32_t displayType)
     }
 }
 
-TScopeNode BuildScopeTree(NetworkBrowser& browser, const std::function<bool()>& keepGoing)
+TScopeNode BuildScopeTree(NetworkBrowser& browser, const std::function<bool()>& keepGoing, bool listComputers)
 {
     TScopeNode top;
     top.Caption = QStringLiteral("Entire Network");
     top.ImageIndex = kScopeImageEntireNetwork;
-    FillNode(browser, top, 0, keepGoing);
+    FillNode(browser, top, 0, keepGoing, listComputers);
     return top;
 }

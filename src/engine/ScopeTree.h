@@ -27,6 +27,8 @@ struct TScopeNode {
     std::optional<TNetResource> Resource; // none for the top node
     int ImageIndex = kScopeImageNone;
     std::vector<TScopeNode> Children;
+    QString ToolTip;     // computers: the address and the sources that listed it
+    uint8_t Sources = 0; // computers: THostSource bits
 };
 
 // Providers nested deeper than this are not expanded: a browse service that keeps
@@ -37,6 +39,10 @@ constexpr int kMaxScopeDepth = 8;
 // part way, keeps the children listed so far and adds nothing more; nothing is
 // reported. keepGoing is asked before every container is opened and between chunks
 // of entries; once it answers false the build stops and returns what it has.
+// With listComputers, domains and groups are opened once more to list their
+// computers (not expanded further), so that the map shows the computers the NetBIOS
+// browse list holds.
 // Blocking: every browse call, bounded by the browser's own time-outs; run it away
 // from the window's thread.
-TScopeNode BuildScopeTree(NetworkBrowser& browser, const std::function<bool()>& keepGoing = {});
+TScopeNode BuildScopeTree(NetworkBrowser& browser, const std::function<bool()>& keepGoing = {},
+                          bool listComputers = false);

@@ -8,6 +8,7 @@ class MainThreadDispatcher;
 class ShareClientFactory;
 class NetworkBrowser;
 class HostCheckerService;
+class HostDiscovery;
 class HitIconProvider;
 class HitSink;
 class EngineErrorReporter;
@@ -29,6 +30,8 @@ struct TSearchServices {
     std::function<void(const QString& host, HostSearchContext& context)> FtpSearch;
     NetworkBrowser* Browser = nullptr;
     HostCheckerService* HostChecker = nullptr;
+    // WS-Discovery and DNS-SD for the browse modes; null: the NetBIOS browse list only.
+    HostDiscovery* Discovery = nullptr;
     // Null: every hit keeps the icon index -1.
     HitIconProvider* Icons = nullptr;
     HitSink* Hits = nullptr;

@@ -3,11 +3,14 @@
 #include <cstdint>
 
 // The probe methods of a host check; the "Method" settings value stores their bits
-// (ICMP 1, NetBIOS 2, ARP 4), so the numeric values must not change.
+// (ICMP 1, NetBIOS 2, ARP 4, TCP connect 8), so the numeric values must not change.
+// A settings file written before the TCP probe existed holds at most 7 and so keeps
+// its meaning: the TCP probe stays off there.
 enum class TDiscoveryMethod : uint8_t {
     ICMP = 1,
     NetBios = 2,
     ARP = 4,
+    TCP = 8,
 };
 
 // A set of TDiscoveryMethod bits.
@@ -15,7 +18,7 @@ class TDiscoveryMethods {
 public:
     constexpr TDiscoveryMethods() = default;
     constexpr TDiscoveryMethods(TDiscoveryMethod method) : m_bits(static_cast<uint8_t>(method)) {}
-    // The settings value; bits beyond the three methods are kept as they were read.
+    // The settings value; bits beyond the four methods are kept as they were read.
     static constexpr TDiscoveryMethods FromBits(uint8_t bits)
     {
         TDiscoveryMethods methods;
@@ -24,7 +27,16 @@ public:
     }
     static constexpr TDiscoveryMethods All()
     {
-        return TDiscoveryMethod::ICMP | TDiscoveryMethods(TDiscoveryMethod::NetBios) | TDiscoveryMethod::ARP;
+        return TDiscoveryMethod::ICMP | TDiscoveryMethods(TDiscoveryMethod::NetBios) | TDiscoveryMethod::ARP |
+               TDiscoveryMethod::TCP;
+    }
+    // How many of the four methods are in the set.
+    constexpr int Count() const
+    {
+        int count = 0;
+        for (uint8_t bit = 1; bit <= 8; bit = static_cast<uint8_t>(bit << 1))
+            count += (m_bits & bit) != 0;
+        return count;
     }
 
     constexpr uint8_t Bits() const { return m_bits; }
@@ -57,10 +69,21 @@ constexpr TDiscoveryMethods operator|(TDiscoveryMethod a, TDiscoveryMethod b)
 // The IP discovery values one search works with, copied from the program's settings
 // when the search starts, so that a search never sees another's (or a later) change.
 struct TDiscoveryOptions {
-    int32_t TimeOut = 1000;      // ms per probe method
-    int32_t MaxThreads = 10;     // checks running at once
-    bool ResolveAddress = false; // reverse lookup of reachable addresses
+    // The defaults are those of a new settings file. Every method of a check is one
+    // probe in flight, so 1024 lets the four methods of all 256 addresses of a /24
+    // run at once: the sweep takes about one TimeOut (bench/discovery).
+    static constexpr int32_t kDefaultMaxProbes = 1024;
+    static constexpr int32_t kDefaultWindow = 1500;
+
+    int32_t TimeOut = 1000;                 // ms the probes of one address wait for an answer
+    int32_t MaxThreads = kDefaultMaxProbes; // probes outstanding at once (the key's old name)
+    bool ResolveAddress = false;            // reverse lookup of reachable addresses
     TDiscoveryMethods Methods = TDiscoveryMethods::All();
+    // ms the multicast host discovery (WS-Discovery, DNS-SD) listens for answers; 0: off.
+    int32_t DiscoveryWindow = kDefaultWindow;
+    // Not stored: the search sets it when it searches FTP, so that the TCP probe
+    // also knocks at port 21.
+    bool ProbeFtpPort = false;
 
     friend bool operator==(const TDiscoveryOptions&, const TDiscoveryOptions&) = default;
 };

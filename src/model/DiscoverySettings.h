@@ -9,14 +9,15 @@
 // settings file stores them. A search never reads them while it runs: it works
 // with the snapshot its session took when it started (Snapshot()).
 struct TIPDiscoverySettings {
-    std::atomic<int32_t> TimeOut{1000};      // ms per probe method
-    std::atomic<int32_t> MaxThreads{10};     // checks running at once
-    std::atomic<bool> ResolveAddress{false}; // reverse lookup of reachable addresses
-    std::atomic<uint8_t> Method{7};          // TDiscoveryMethods bits, as stored
+    std::atomic<int32_t> TimeOut{1000};                                      // ms per address
+    std::atomic<int32_t> MaxThreads{TDiscoveryOptions::kDefaultMaxProbes};   // probes in flight
+    std::atomic<bool> ResolveAddress{false};                                 // reverse lookup
+    std::atomic<uint8_t> Method{TDiscoveryMethods::All().Bits()};            // bits, as stored
+    std::atomic<int32_t> DiscoveryWindow{TDiscoveryOptions::kDefaultWindow}; // ms, 0: off
 
     TDiscoveryOptions Snapshot() const
     {
         return {TimeOut.load(), MaxThreads.load(), ResolveAddress.load(),
-                TDiscoveryMethods::FromBits(Method.load())};
+                TDiscoveryMethods::FromBits(Method.load()), DiscoveryWindow.load()};
     }
 };

@@ -7,6 +7,7 @@
 #include "platform/NeighbourChannel.h"
 #include "platform/NetBiosStatusChannel.h"
 #include "platform/ReverseLookupChannel.h"
+#include "platform/TcpConnectChannel.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -30,6 +31,9 @@ HostProbeChannels OpenSystemProbeChannels(uint16_t netBiosPort)
     channels.icmp = std::make_unique<IcmpEchoChannel>();
     channels.netBios = std::make_unique<NetBiosStatusChannel>(netBiosPort);
     channels.arp = std::make_unique<NeighbourChannel>();
+    channels.tcp = std::make_unique<TcpConnectChannel>();
+    channels.tcpFtp = std::make_unique<TcpConnectChannel>(std::vector<uint16_t>{
+        TcpConnectChannel::kSmbPort, TcpConnectChannel::kNetBiosSessionPort, TcpConnectChannel::kFtpPort});
     channels.lookup = std::make_unique<ReverseLookupChannel>();
     return channels;
 }
@@ -41,6 +45,8 @@ HostChecker::HostChecker(MainThreadDispatcher& dispatcher, HostProbeChannels cha
     m_channels[kIcmp] = m_owned.icmp.get();
     m_channels[kNetBios] = m_owned.netBios.get();
     m_channels[kArp] = m_owned.arp.get();
+    m_channels[kTcp] = m_owned.tcp.get();
+    m_channels[kTcpFtp] = m_owned.tcpFtp.get();
     m_channels[kLookup] = m_owned.lookup.get();
 
     m_epoll.reset(epoll_create1(EPOLL_CLOEXEC));
@@ -78,6 +84,12 @@ HostChecker::~HostChecker()
 }
 
 bool HostChecker::available() const
+{
+    return std::any_of(std::begin(m_channels), std::end(m_channels) - 1,
+                       [](const ProbeChannel* channel) { return channel && channel->usable(); });
+}
+
+bool HostChecker::icmpAvailable() const
 {
     return m_channels[kIcmp] && m_channels[kIcmp]->usable();
 }
@@ -148,7 +160,7 @@ int HostChecker::waitMilliseconds(Clock::time_point now) const
         return -1; // start() and the destructor wake the loop
     Clock::time_point next = now + kStopPoll;
     for (const auto& [id, check] : m_checks) {
-        if (check.probing)
+        if (check.pending != 0)
             next = std::min(next, check.deadline);
     }
     if (next <= now)
@@ -176,47 +188,70 @@ void HostChecker::admitNewChecks()
             finish(id, 0);
             continue;
         }
-        advance(id, check);
+        startProbes(id, check);
         if ((i + 1) % kAdmitSlice == 0)
             collectAll();
     }
 }
 
-void HostChecker::advance(ProbeId id, Check& check)
+void HostChecker::startProbes(ProbeId id, Check& check)
 {
-    while (check.stage < kLookup) {
-        const int stage = check.stage;
-        ProbeChannel* channel = m_channels[stage];
-        // The method bits are 1 << stage (ICMP, NetBios, ARP).
-        const auto method = static_cast<TDiscoveryMethod>(1u << stage);
-        if (!check.options.Methods.Contains(method) || !channel) {
-            ++check.stage;
+    for (int method = kIcmp; method <= kTcp; ++method) {
+        // The method bits are 1 << stage (ICMP, NetBios, ARP, TCP).
+        if (!check.options.Methods.Contains(static_cast<TDiscoveryMethod>(1u << method)))
             continue;
-        }
-        const int timeOut = std::max(0, check.options.TimeOut);
+        const int stage = method == kTcp && check.options.ProbeFtpPort ? kTcpFtp : method;
+        ProbeChannel* channel = m_channels[stage];
+        if (!channel)
+            continue;
         ProbeStatus status;
         try {
             status = channel->begin(id, check.address);
         } catch (...) {
+            cancelPending(id, check);
             finish(id, 2);
             return;
         }
         if (status == ProbeStatus::Pending) {
-            check.probing = true;
-            check.deadline = Clock::now() + std::chrono::milliseconds(timeOut);
-            return;
-        }
-        if (status == ProbeStatus::Answered) {
+            check.pending |= 1u << stage;
+        } else if (status == ProbeStatus::Answered) {
             check.reachable = true;
-            check.stage = kLookup;
             break;
         }
-        ++check.stage;
     }
-    if (!check.reachable) {
+    if (check.reachable) {
+        if (!cancelPending(id, check)) {
+            finish(id, 2);
+            return;
+        }
+        startLookup(id, check);
+        return;
+    }
+    if (check.pending == 0) {
         finish(id, 0);
         return;
     }
+    check.deadline = Clock::now() + std::chrono::milliseconds(std::max(0, check.options.TimeOut));
+}
+
+bool HostChecker::cancelPending(ProbeId id, Check& check)
+{
+    bool clean = true;
+    for (int stage = 0; stage < kStageCount; ++stage) {
+        if ((check.pending & (1u << stage)) == 0)
+            continue;
+        try {
+            m_channels[stage]->cancel(id);
+        } catch (...) {
+            clean = false;
+        }
+    }
+    check.pending = 0;
+    return clean;
+}
+
+void HostChecker::startLookup(ProbeId id, Check& check)
+{
     ProbeChannel* lookup = m_channels[kLookup];
     if (check.options.ResolveAddress && lookup) {
         ProbeStatus status;
@@ -227,7 +262,7 @@ void HostChecker::advance(ProbeId id, Check& check)
             return;
         }
         if (status == ProbeStatus::Pending) {
-            check.probing = true;
+            check.pending = 1u << kLookup;
             check.deadline = Clock::now() + m_lookupDeadline;
             return;
         }
@@ -241,9 +276,9 @@ void HostChecker::onOutcome(int stage, const ProbeOutcome& outcome)
     if (found == m_checks.end())
         return;
     Check& check = found->second;
-    if (!check.probing || check.stage != stage)
+    if ((check.pending & (1u << stage)) == 0)
         return;
-    check.probing = false;
+    check.pending &= ~(1u << stage);
     if (stage == kLookup) {
         check.hostName = outcome.name;
         finish(outcome.id, 1);
@@ -251,11 +286,14 @@ void HostChecker::onOutcome(int stage, const ProbeOutcome& outcome)
     }
     if (outcome.answered) {
         check.reachable = true;
-        check.stage = kLookup;
-    } else {
-        ++check.stage;
+        if (!cancelPending(outcome.id, check)) {
+            finish(outcome.id, 2);
+            return;
+        }
+        startLookup(outcome.id, check);
+    } else if (check.pending == 0) {
+        finish(outcome.id, 0);
     }
-    advance(outcome.id, check);
 }
 
 void HostChecker::collectFrom(int stage)
@@ -271,11 +309,15 @@ void HostChecker::collectFrom(int stage)
         // channel ends with the error result.
         std::vector<ProbeId> waiting;
         for (const auto& [id, check] : m_checks) {
-            if (check.probing && check.stage == stage)
+            if ((check.pending & (1u << stage)) != 0)
                 waiting.push_back(id);
         }
-        for (ProbeId id : waiting)
+        for (ProbeId id : waiting) {
+            Check& check = m_checks.at(id);
+            check.pending &= ~(1u << stage);
+            cancelPending(id, check);
             finish(id, 2);
+        }
         return;
     }
     for (const ProbeOutcome& outcome : outcomes)
@@ -292,24 +334,18 @@ void HostChecker::expireDeadlines(Clock::time_point now)
 {
     std::vector<ProbeId> expired;
     for (const auto& [id, check] : m_checks) {
-        if (check.probing && check.deadline <= now)
+        if (check.pending != 0 && check.deadline <= now)
             expired.push_back(id);
     }
     for (ProbeId id : expired) {
         Check& check = m_checks.at(id);
-        check.probing = false;
-        try {
-            m_channels[check.stage]->cancel(id);
-        } catch (...) {
+        const bool lookingUp = (check.pending & (1u << kLookup)) != 0;
+        if (!cancelPending(id, check)) {
             finish(id, 2);
             continue;
         }
-        if (check.stage == kLookup) {
-            finish(id, 1); // reachable, but no name in time
-            continue;
-        }
-        ++check.stage;
-        advance(id, check);
+        // Reachable but no name in time, or no method answered in time.
+        finish(id, lookingUp ? 1 : 0);
     }
 }
 
@@ -322,13 +358,7 @@ void HostChecker::finishStopped(bool all)
     }
     for (ProbeId id : ids) {
         Check& check = m_checks.at(id);
-        if (check.probing) {
-            try {
-                m_channels[check.stage]->cancel(id);
-            } catch (...) {
-                // The check ends here anyway.
-            }
-        }
+        cancelPending(id, check); // the check ends here anyway
         finish(id, check.reachable ? 1 : 0);
     }
     // Waiting arrivals of a stopped search are left to admitNewChecks, which ends

@@ -13,25 +13,30 @@
 class MainThreadDispatcher;
 
 // The probes a host check may use, one channel per method; a missing channel makes
-// its method fail. The lookup channel serves ResolveAddress.
+// its method fail. The TCP method uses tcpFtp instead of tcp when the check's
+// options ask for the FTP port. The lookup channel serves ResolveAddress.
 struct HostProbeChannels {
     std::unique_ptr<ProbeChannel> icmp;
     std::unique_ptr<ProbeChannel> netBios;
     std::unique_ptr<ProbeChannel> arp;
+    std::unique_ptr<ProbeChannel> tcp;
+    std::unique_ptr<ProbeChannel> tcpFtp;
     std::unique_ptr<ProbeChannel> lookup;
 };
 
 // This machine's probes: ICMP echo, NetBIOS node status to netBiosPort, ARP through
-// the neighbour table and getnameinfo. Sockets are opened here, in the calling
-// thread's network namespace.
+// the neighbour table, TCP connects to 445 and 139 (and 21) and getnameinfo.
+// Sockets are opened here, in the calling thread's network namespace.
 HostProbeChannels OpenSystemProbeChannels(uint16_t netBiosPort = 137);
 
 // Host checks of the IP-range search on one event-loop thread (epoll), so that a
 // thousand outstanding checks cost a few sockets and no threads.
 //
-// Each check tries the methods enabled in its options' Methods in the fixed order
-// ICMP echo, NetBIOS node status, ARP, each waiting up to the options' TimeOut, and
-// stops at the first that answers. A reachable address is then looked up by name if
+// Each check starts every method enabled in its options' Methods at once (ICMP
+// echo, NetBIOS node status, ARP, TCP connect, begun in that order); the first that
+// answers wins and the others are cancelled. The address counts as not reachable
+// once all have failed or the options' TimeOut has passed since they began, so an
+// address costs one time-out, not one per method. A reachable address is then looked up by name if
 // ResolveAddress is on, waiting at most the lookup deadline (kLookupDeadline unless
 // given): a slow resolver leaves the name empty rather than holding the sweep.
 // Result 1 reachable, 0 not, 2 when a probe raised an error. Each check keeps the
@@ -55,8 +60,10 @@ public:
     HostChecker(const HostChecker&) = delete;
     HostChecker& operator=(const HostChecker&) = delete;
 
-    // The ICMP channel could open a ping or a raw socket.
+    // Some probe channel could open its socket.
     bool available() const override;
+    // The ICMP channel could open a ping or a raw socket.
+    bool icmpAvailable() const override;
     void start(uint32_t address, const TDiscoveryOptions& options, std::stop_token stop,
                std::function<void(const THostCheckResult&)> onTerminated) override;
 
@@ -67,7 +74,17 @@ private:
     using Clock = ProbeChannel::Clock;
     using Callback = std::function<void(const THostCheckResult&)>;
 
-    enum Stage : int { kIcmp = 0, kNetBios = 1, kArp = 2, kLookup = 3, kStageCount = 4 };
+    // The first four stages are the methods, bit 1 << stage of Methods; kTcpFtp is
+    // the TCP method with port 21 added.
+    enum Stage : int {
+        kIcmp = 0,
+        kNetBios = 1,
+        kArp = 2,
+        kTcp = 3,
+        kTcpFtp = 4,
+        kLookup = 5,
+        kStageCount = 6
+    };
 
     struct Arrival {
         uint32_t address = 0;
@@ -81,8 +98,7 @@ private:
         Callback onTerminated;
         TDiscoveryOptions options;
         std::stop_token stop;
-        int stage = kIcmp;    // the probe in flight, or the next to try
-        bool probing = false; // a probe of stage is pending in its channel
+        uint32_t pending = 0; // bit 1 << stage for each probe pending in its channel
         Clock::time_point deadline{};
         bool reachable = false;
         QString hostName;
@@ -90,7 +106,10 @@ private:
 
     void run();
     void admitNewChecks();
-    void advance(ProbeId id, Check& check);
+    void startProbes(ProbeId id, Check& check);
+    void startLookup(ProbeId id, Check& check);
+    // Cancels the check's pending probes; false when a channel raised.
+    bool cancelPending(ProbeId id, Check& check);
     void onOutcome(int stage, const ProbeOutcome& outcome);
     void collectFrom(int stage);
     void collectAll();

@@ -56,9 +56,15 @@ void ReadSettings(const TIniFile& ini, TWindowGeometry& window, TSettings& s, TA
     LoadAccounts(ini, accounts, keeper);
 
     discovery.TimeOut = ini.ReadInteger(kDiscovery, QStringLiteral("TimeOut"), 1000);
-    discovery.MaxThreads = ini.ReadInteger(kDiscovery, QStringLiteral("MaxThreads"), 10);
+    // A file without these keys is new: it gets the sweep that runs all methods side by
+    // side with many probes in flight. A file that has them keeps its values.
+    discovery.MaxThreads =
+        ini.ReadInteger(kDiscovery, QStringLiteral("MaxThreads"), TDiscoveryOptions::kDefaultMaxProbes);
     discovery.ResolveAddress = ini.ReadBool(kDiscovery, QStringLiteral("ResolveAddress"), false);
-    discovery.Method = LowByte(ini.ReadInteger(kDiscovery, QStringLiteral("Method"), 7));
+    discovery.Method =
+        LowByte(ini.ReadInteger(kDiscovery, QStringLiteral("Method"), TDiscoveryMethods::All().Bits()));
+    discovery.DiscoveryWindow =
+        ini.ReadInteger(kDiscovery, QStringLiteral("DiscoveryWindow"), TDiscoveryOptions::kDefaultWindow);
 
     const double now = NowDateTime();
     s.FilterByDate = ini.ReadBool(kFilters, QStringLiteral("FilterByDate"), false);
@@ -109,6 +115,7 @@ QStringList WriteSettings(TIniFile& ini, const TWindowGeometry& window, const TS
     ini.WriteInteger(kDiscovery, QStringLiteral("MaxThreads"), discovery.MaxThreads);
     ini.WriteBool(kDiscovery, QStringLiteral("ResolveAddress"), discovery.ResolveAddress);
     ini.WriteInteger(kDiscovery, QStringLiteral("Method"), discovery.Method);
+    ini.WriteInteger(kDiscovery, QStringLiteral("DiscoveryWindow"), discovery.DiscoveryWindow);
 
     ini.WriteBool(kFilters, QStringLiteral("FilterByDate"), s.FilterByDate);
     ini.WriteBool(kFilters, QStringLiteral("FilterBySize"), s.FilterBySize);

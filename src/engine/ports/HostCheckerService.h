@@ -19,8 +19,11 @@ struct THostCheckResult {
 class HostCheckerService {
 public:
     virtual ~HostCheckerService() = default;
-    // Whether probing is possible at all (an ICMP socket can be opened).
+    // Whether probing is possible at all (some probe can open its socket).
     virtual bool available() const = 0;
+    // Whether ICMP echo can be sent (a ping or raw socket); without it the other
+    // methods still run.
+    virtual bool icmpAvailable() const { return available(); }
     // Starts the check of one address (network byte order) with the search's
     // discovery options; once stop is requested the check ends soon (result 0 unless
     // the address had already answered). onTerminated runs exactly once, on the main

@@ -5,6 +5,7 @@
 #include "platform/UdpMulticast.h"
 #include "platform/WsDiscoveryClient.h"
 #include "platform/WsDiscoveryListener.h"
+#include "support/DiscoveryNet.h"
 #include "support/RunProgram.h"
 
 #include <QDir>
@@ -21,58 +22,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-
-// The link of tests/fixtures/discovery-net.sh, made once for this binary: wsdd
-// (KWSD1, workgroup KESTROVALAB) at 198.18.0.2, a zeroconf responder announcing
-// _smb._tcp for host kmdns1 at 198.18.0.3, a host dropping TCP 445/139 at
-// 198.18.0.4, and the client namespace where these tests run their code.
-class DiscoveryNet {
-public:
-    DiscoveryNet()
-    {
-        m_dir = QStringLiteral("/tmp/kestrova-discovery-net-%1").arg(getpid());
-        const TProgramResult result = RunProgram(FixturePath(QStringLiteral("discovery-net.sh")),
-                                                 {QStringLiteral("start"), m_dir}, 60000);
-        if (result.exitCode == 0)
-            m_client = QString::fromLocal8Bit(result.output).trimmed();
-        else
-            m_unavailable = QString::fromLocal8Bit(result.errors).trimmed();
-    }
-    ~DiscoveryNet()
-    {
-        RunProgram(FixturePath(QStringLiteral("discovery-net.sh")), {QStringLiteral("stop"), m_dir}, 60000);
-        QDir(m_dir).removeRecursively();
-    }
-    const QString& unavailable() const { return m_unavailable; }
-
-    // Runs fn on a thread inside the client namespace (or the member namespace
-    // "w", "m", "d") and waits for it.
-    void runInClient(const std::function<void()>& fn, const QString& member = QStringLiteral("c")) const
-    {
-        const QString name = m_client.chopped(1) + member;
-        std::exception_ptr failure;
-        std::thread thread([&] {
-            try {
-                const QByteArray path = QStringLiteral("/run/netns/%1").arg(name).toLocal8Bit();
-                const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-                if (fd < 0 || ::setns(fd, CLONE_NEWNET) != 0)
-                    throw std::runtime_error("cannot enter " + name.toStdString());
-                ::close(fd);
-                fn();
-            } catch (...) {
-                failure = std::current_exception();
-            }
-        });
-        thread.join();
-        if (failure)
-            std::rethrow_exception(failure);
-    }
-
-private:
-    QString m_dir;
-    QString m_client;
-    QString m_unavailable;
-};
 
 DiscoveryNet* g_net = nullptr;
 

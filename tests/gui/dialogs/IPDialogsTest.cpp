@@ -264,6 +264,31 @@ TEST_F(IPDialogsTest, DiscoveryOptionsShowAndWriteTheSettings)
     EXPECT_EQ(settings.Method, (TDiscoveryMethod::ICMP | TDiscoveryMethod::NetBios).Bits());
 }
 
+TEST_F(IPDialogsTest, TheTcpProbeAndTheDiscoveryWindowAreSettings)
+{
+    TIPDiscoverySettings settings; // a new settings file: all four methods, 1.5 s window
+    OnNextModal([](QDialog* dialog) {
+        EXPECT_TRUE(dialog->findChild<QCheckBox*>("TCPCheckBox")->isChecked());
+        EXPECT_EQ(dialog->findChild<QSpinBox*>("ThreadsLabeledEdit")->value(), 1024);
+        EXPECT_EQ(dialog->findChild<QSpinBox*>("DiscoveryWindowEdit")->value(), 1500);
+        dialog->findChild<QCheckBox*>("TCPCheckBox")->setChecked(false);
+        dialog->findChild<QSpinBox*>("DiscoveryWindowEdit")->setValue(800);
+        ClickButton(dialog, "okButton");
+    });
+    EXPECT_TRUE(TIPScanOptionsForm::Execute(nullptr, settings));
+    EXPECT_EQ(settings.Method, 7);
+    EXPECT_EQ(settings.DiscoveryWindow, 800);
+
+    // A file of an older version (7): the TCP probe stays off until chosen.
+    OnNextModal([](QDialog* dialog) {
+        EXPECT_FALSE(dialog->findChild<QCheckBox*>("TCPCheckBox")->isChecked());
+        dialog->findChild<QCheckBox*>("TCPCheckBox")->setChecked(true);
+        ClickButton(dialog, "okButton");
+    });
+    EXPECT_TRUE(TIPScanOptionsForm::Execute(nullptr, settings));
+    EXPECT_EQ(settings.Method, 15);
+}
+
 TEST_F(IPDialogsTest, AtLeastOneDiscoveryMethodMustBeChosen)
 {
     TIPDiscoverySettings settings;

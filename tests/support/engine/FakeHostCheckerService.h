@@ -23,6 +23,7 @@ public:
     // address in dotted form
     void setResult(const QString& address, int resultCode, const QString& hostName = {});
     void setAvailable(bool available) { m_available = available; }
+    void setIcmpAvailable(bool available) { m_icmpAvailable = available; }
     void setDelay(std::chrono::milliseconds delay) { m_delay = delay; }
     // While held, checks do not finish until release().
     void hold();
@@ -35,6 +36,7 @@ public:
     void joinAll();
 
     bool available() const override { return m_available; }
+    bool icmpAvailable() const override { return m_available && m_icmpAvailable; }
     void start(uint32_t address, const TDiscoveryOptions& options, std::stop_token stop,
                std::function<void(const THostCheckResult&)> onTerminated) override;
 
@@ -44,6 +46,7 @@ private:
     std::condition_variable m_released;
     bool m_held = false;
     bool m_available = true;
+    bool m_icmpAvailable = true;
     std::chrono::milliseconds m_delay{2};
     std::map<QString, THostCheckResult> m_results;
     std::vector<QString> m_started;

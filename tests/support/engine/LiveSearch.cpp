@@ -21,6 +21,7 @@ THeadlessSearchResult LiveSearch::run(const TThreadConfig& config, const TScopeR
     };
     services.Browser = &browser;
     services.HostChecker = hostChecks.get();
+    services.Discovery = hostDiscovery;
     THeadlessSearch search(dispatcher, services);
     // The session copies the discovery settings, as the program does at a start.
     search.Discovery = LiveSearchDiscovery.Snapshot();

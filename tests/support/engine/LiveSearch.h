@@ -37,6 +37,9 @@ public:
     std::function<bool()> stopWhen;
     // Called on the main thread for every hit as it is appended.
     std::function<void(const TItemRecord&)> onHit;
+    // Multicast host discovery for the browse modes; null (the default): the NetBIOS
+    // browse list only, so that no search of a test multicasts outside a namespace.
+    HostDiscovery* hostDiscovery = nullptr;
     // The stored accounts every worker copies when it starts.
     std::vector<TUnicodeAccount> accounts;
 

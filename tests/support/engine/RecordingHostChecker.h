@@ -21,6 +21,7 @@ public:
     explicit RecordingHostChecker(HostCheckerService& inner) : m_inner(inner) {}
 
     bool available() const override { return m_inner.available(); }
+    bool icmpAvailable() const override { return m_inner.icmpAvailable(); }
     void start(uint32_t address, const TDiscoveryOptions& options, std::stop_token stop,
                std::function<void(const THostCheckResult&)> onTerminated) override;
 

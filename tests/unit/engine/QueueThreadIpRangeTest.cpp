@@ -1,4 +1,5 @@
 #include "engine/HeadlessSearch.h"
+#include "engine/QueueThread.h"
 #include "support/QStringPrinter.h"
 #include "support/engine/FakeHostCheckerService.h"
 #include "support/engine/GatedWorker.h"
@@ -84,6 +85,7 @@ TEST_F(QueueThreadIpRangeTest, WithoutNameResolutionTheAddressIsUsed)
 TEST_F(QueueThreadIpRangeTest, OutstandingChecksStayWithinTheLimitPlusOne)
 {
     discovery.MaxThreads = 10;
+    discovery.Methods = TDiscoveryMethod::ICMP; // one probe per check
     config.ResList = "127.0.0.1-127.0.0.80";
     for (int i = 1; i <= 80; i += 3)
         checker.setResult(QString("127.0.0.%1").arg(i), 1);
@@ -95,9 +97,41 @@ TEST_F(QueueThreadIpRangeTest, OutstandingChecksStayWithinTheLimitPlusOne)
     EXPECT_EQ(gate.started().size(), 27u);
 }
 
+TEST_F(QueueThreadIpRangeTest, TheLimitCountsProbesNotChecks)
+{
+    // Four methods per check: a limit of 40 probes keeps about ten checks out.
+    discovery.MaxThreads = 40;
+    discovery.Methods = TDiscoveryMethods::All();
+    config.ResList = "127.0.0.1-127.0.0.80";
+    Run();
+    EXPECT_LE(checker.maxOutstanding(), 11);
+    EXPECT_GT(checker.maxOutstanding(), 1);
+    EXPECT_EQ(checker.startedAddresses().size(), 80u);
+}
+
+TEST_F(QueueThreadIpRangeTest, WithoutIcmpTheLogSaysSoOnceAndTheOtherMethodsRun)
+{
+    checker.setIcmpAvailable(false);
+    config.ResList = "127.0.0.1-127.0.0.4,127.0.1.1-127.0.1.2";
+    checker.setResult("127.0.0.2", 1);
+    const auto result = Run();
+    const TSearchLogEntry line{TSearchLogKind::Error, IcmpUnavailableMessage(true)};
+    EXPECT_EQ(std::count(result.Log.begin(), result.Log.end(), line), 1);
+    EXPECT_TRUE(line.Text.startsWith("ICMP echo needs "));
+    EXPECT_TRUE(line.Text.endsWith("; using the other methods."));
+    EXPECT_EQ(checker.startedAddresses().size(), 6u);
+    EXPECT_EQ(SortedStarts(), std::vector<QString>({"\\\\127.0.0.2"}));
+
+    // ICMP alone cannot check anything: the log says that instead.
+    discovery.Methods = TDiscoveryMethod::ICMP;
+    const auto alone = Run();
+    EXPECT_TRUE(Logged(alone, {TSearchLogKind::Error, IcmpUnavailableMessage(false)}));
+}
+
 TEST_F(QueueThreadIpRangeTest, StopStartsNoFurtherChecksQueuesNothingAndStillEnds)
 {
     discovery.MaxThreads = 10;
+    discovery.Methods = TDiscoveryMethod::ICMP;
     config.ResList = "127.0.0.1-127.0.0.50";
     for (int i = 1; i <= 50; ++i)
         checker.setResult(QString("127.0.0.%1").arg(i), 1);
@@ -130,6 +164,7 @@ TEST_F(QueueThreadIpRangeTest, NoProbingFacilityMeansNoChecks)
 TEST_F(QueueThreadIpRangeTest, NegativeLimitDoesNotHang)
 {
     discovery.MaxThreads = -5;
+    discovery.Methods = TDiscoveryMethod::ICMP;
     config.ResList = "127.0.0.1-127.0.0.4";
     Run();
     EXPECT_EQ(checker.maxOutstanding(), 1);

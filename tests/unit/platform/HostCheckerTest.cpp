@@ -20,7 +20,7 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-enum Method { kIcmp, kNetBios, kArp, kLookup };
+enum Method { kIcmp, kNetBios, kArp, kLookup, kTcp, kTcpFtp, kMethodCount };
 
 struct JournalEntry {
     Method method;
@@ -69,7 +69,8 @@ public:
 
     std::function<ProbeStatus(uint32_t)> decide = [](uint32_t) { return ProbeStatus::Pending; };
 
-    bool usable() const override { return true; }
+    bool isUsable = true;
+    bool usable() const override { return isUsable; }
     int descriptor() const override { return m_wakeup.get(); }
     ProbeStatus begin(ProbeId id, uint32_t address) override
     {
@@ -159,6 +160,8 @@ protected:
         channels.netBios = make(kNetBios);
         channels.arp = make(kArp);
         channels.lookup = make(kLookup);
+        channels.tcp = make(kTcp);
+        channels.tcpFtp = make(kTcpFtp);
         checker = std::make_unique<HostChecker>(dispatcher, std::move(channels), 300ms);
     }
     void TearDown() override
@@ -188,41 +191,98 @@ protected:
 
     Journal journal;
     PumpDispatcher dispatcher;
-    FakeChannel* fakes[4] = {};
+    FakeChannel* fakes[kMethodCount] = {};
     std::unique_ptr<HostChecker> checker;
     std::map<uint32_t, THostCheckResult> results;
     std::map<uint32_t, int> deliveries;
 };
 
-TEST_F(HostCheckerTest, TriesMethodsInFixedOrderEachWaitingItsTimeOut)
+TEST_F(HostCheckerTest, AllMethodsStartTogetherAndTheFirstAnswerWins)
 {
+    discovery.TimeOut = 5000;
     fakes[kArp]->decide = [](uint32_t) { return ProbeStatus::Answered; };
+    const Clock::time_point started = Clock::now();
     const THostCheckResult result = check(Address(1));
     EXPECT_EQ(result.resultCode, 1);
     EXPECT_TRUE(result.hostName.isEmpty());
+    EXPECT_LT(Clock::now() - started, 2500ms); // no method's time-out was waited for
 
+    // ICMP and NetBIOS began first and were cancelled once ARP had answered.
     const std::vector<JournalEntry> entries = journal.entries();
     ASSERT_EQ(entries.size(), 5u);
-    const Method expectedMethods[] = {kIcmp, kIcmp, kNetBios, kNetBios, kArp};
-    const bool expectedCancels[] = {false, true, false, true, false};
+    const Method expectedMethods[] = {kIcmp, kNetBios, kArp, kIcmp, kNetBios};
+    const bool expectedCancels[] = {false, false, false, true, true};
     for (size_t i = 0; i < entries.size(); ++i) {
         EXPECT_EQ(entries[i].method, expectedMethods[i]) << i;
         EXPECT_EQ(entries[i].cancelled, expectedCancels[i]) << i;
     }
-    // Each unanswered method held the check for its whole time-out before the next began.
-    EXPECT_GE(entries[2].when - entries[0].when, 100ms);
-    EXPECT_GE(entries[4].when - entries[2].when, 100ms);
+}
+
+TEST_F(HostCheckerTest, UnansweredMethodsShareOneTimeOut)
+{
+    // Three silent methods cost one time-out, not three one after another.
+    discovery.TimeOut = 300;
+    const Clock::time_point started = Clock::now();
+    EXPECT_EQ(check(Address(13)).resultCode, 0);
+    const auto took = Clock::now() - started;
+    EXPECT_GE(took, 300ms);
+    EXPECT_LT(took, 850ms);
+    const std::vector<JournalEntry> entries = journal.entries();
+    ASSERT_EQ(entries.size(), 6u);
+    EXPECT_LT(entries[2].when - entries[0].when, 100ms); // all begun at once
+    for (size_t i = 3; i < entries.size(); ++i)
+        EXPECT_TRUE(entries[i].cancelled) << i;
 }
 
 TEST_F(HostCheckerTest, StopsAtTheFirstMethodThatAnswers)
 {
     discovery.TimeOut = 5000;
     start(Address(2));
-    ASSERT_TRUE(dispatcher.pumpUntil([&] { return fakes[kIcmp]->pendingCount() == 1; }, 5s));
+    ASSERT_TRUE(dispatcher.pumpUntil([&] { return fakes[kArp]->pendingCount() == 1; }, 5s));
     fakes[kIcmp]->answer(Address(2));
     ASSERT_TRUE(dispatcher.pumpUntil([&] { return deliveries.count(Address(2)) > 0; }, 5s));
     EXPECT_EQ(results[Address(2)].resultCode, 1);
-    EXPECT_EQ(journal.begun(Address(2)), std::vector<Method>{kIcmp});
+    EXPECT_EQ(journal.begun(Address(2)), (std::vector<Method>{kIcmp, kNetBios, kArp}));
+    EXPECT_EQ(fakes[kNetBios]->pendingCount(), 0u);
+    EXPECT_EQ(fakes[kArp]->pendingCount(), 0u);
+}
+
+TEST_F(HostCheckerTest, ANegativeAnswerWaitsForTheOtherMethods)
+{
+    discovery.TimeOut = 5000;
+    start(Address(14));
+    ASSERT_TRUE(dispatcher.pumpUntil([&] { return fakes[kArp]->pendingCount() == 1; }, 5s));
+    fakes[kIcmp]->answer(Address(14), false);
+    fakes[kArp]->answer(Address(14), false);
+    dispatcher.pumpFor(100ms);
+    EXPECT_EQ(deliveries.count(Address(14)), 0u); // NetBIOS may still answer
+    fakes[kNetBios]->answer(Address(14), true);
+    ASSERT_TRUE(dispatcher.pumpUntil([&] { return deliveries.count(Address(14)) > 0; }, 5s));
+    EXPECT_EQ(results[Address(14)].resultCode, 1);
+}
+
+TEST_F(HostCheckerTest, TheTcpMethodUsesTheFtpChannelWhenFtpIsSearched)
+{
+    discovery.Methods = TDiscoveryMethod::TCP;
+    fakes[kTcp]->decide = [](uint32_t) { return ProbeStatus::Answered; };
+    EXPECT_EQ(check(Address(15)).resultCode, 1);
+    EXPECT_EQ(journal.begun(Address(15)), std::vector<Method>{kTcp});
+
+    discovery.ProbeFtpPort = true;
+    fakes[kTcpFtp]->decide = [](uint32_t) { return ProbeStatus::Answered; };
+    EXPECT_EQ(check(Address(16)).resultCode, 1);
+    EXPECT_EQ(journal.begun(Address(16)), std::vector<Method>{kTcpFtp});
+}
+
+TEST_F(HostCheckerTest, WithoutIcmpTheOtherMethodsStillMakeTheCheckerAvailable)
+{
+    EXPECT_TRUE(checker->icmpAvailable());
+    fakes[kIcmp]->isUsable = false;
+    EXPECT_FALSE(checker->icmpAvailable());
+    EXPECT_TRUE(checker->available());
+    for (Method method : {kNetBios, kArp, kTcp, kTcpFtp})
+        fakes[method]->isUsable = false;
+    EXPECT_FALSE(checker->available()); // the name lookup alone probes nothing
 }
 
 TEST_F(HostCheckerTest, FailedProbesMoveOnAtOnceAndAllFailingGivesZero)

@@ -93,9 +93,10 @@ TEST(SettingsTest, AFreshStartGivesTheDefaults)
                 s.TextHistory.isEmpty());
 
     EXPECT_EQ(state.discovery.TimeOut, 1000);
-    EXPECT_EQ(state.discovery.MaxThreads, 10);
+    EXPECT_EQ(state.discovery.MaxThreads, 1024);
     EXPECT_FALSE(state.discovery.ResolveAddress);
-    EXPECT_EQ(state.discovery.Method, 7);
+    EXPECT_EQ(state.discovery.Method, 15); // all four methods, the TCP probe too
+    EXPECT_EQ(state.discovery.DiscoveryWindow, 1500);
     EXPECT_EQ(state.accounts.Count(), 0);
 }
 
@@ -110,7 +111,8 @@ TEST(SettingsTest, ANewFileHasTheWritingOrder)
     EXPECT_EQ(
         QString::fromUtf8(ini.ToBytes()),
         "[Accounts]\r\nCount=1\r\nComputer-0=PC1\r\nUsername-0=anna\r\nPassword-0=YWJj\r\n\r\n"
-        "[IPDiscovery]\r\nTimeOut=1000\r\nMaxThreads=10\r\nResolveAddress=0\r\nMethod=7\r\n\r\n"
+        "[IPDiscovery]\r\nTimeOut=1000\r\nMaxThreads=1024\r\nResolveAddress=0\r\nMethod=15\r\n"
+        "DiscoveryWindow=1500\r\n\r\n"
         "[Filters]\r\nFilterByDate=1\r\nFilterBySize=1\r\nDateFrom=2020-01-31\r\nDateTo=2024-12-01\r\n"
         "SizeMultipleFrom=0\r\nSizeMultipleTo=2\r\nSizeFrom=5\r\nSizeTo=-1\r\n\r\n"
         "[TextSearch]\r\nLogic=2\r\nEncoding=1\r\n\r\n"
@@ -183,6 +185,19 @@ TEST(SettingsTest, TheFtpCertificateCheckIsOffInOlderFilesAndReadWhereSet)
     EXPECT_EQ(state.settings.FtpSearchMode, TFtpMode::FtpOnly);
     state.Read(TIniFile(dir.write("new.ini", "[Misc]\nFtpSearchMode=2\nFtpVerifyCertificates=1\n")));
     EXPECT_TRUE(state.settings.FtpVerifyCertificates);
+}
+
+TEST(SettingsTest, AnExistingFileKeepsItsMethodsAndLimit)
+{
+    // Written before the TCP probe and the probe count: 7 still means the three
+    // old methods, and 10 stays the limit.
+    TempDir dir;
+    SettingsState state;
+    state.Read(TIniFile(dir.write("old.ini", "[IPDiscovery]\nTimeOut=800\nMaxThreads=10\nMethod=7\n")));
+    EXPECT_EQ(state.discovery.Method, 7);
+    EXPECT_FALSE(TDiscoveryMethods::FromBits(state.discovery.Method).Contains(TDiscoveryMethod::TCP));
+    EXPECT_EQ(state.discovery.MaxThreads, 10);
+    EXPECT_EQ(state.discovery.DiscoveryWindow, 1500);
 }
 
 TEST(SettingsTest, EightBitSettingsKeepTheLowByte)
