@@ -15,7 +15,7 @@ PACKAGES=(
   wsdd python3-zeroconf nftables
   libole-storage-lite-perl xvfb xauth
   # a private Secret Service for the keyring test
-  gnome-keyring dbus-daemon
+  gnome-keyring dbus-daemon libsecret-tools
   # window screenshots (scripts/screenshot.sh)
   x11-apps imagemagick
   # peers the benchmarks compare with
