@@ -65,13 +65,14 @@ int TCommandLineSession::exitStatus() const
 
 void TCommandLineSession::runEndOfSearch()
 {
-    m_rangesInvalid =
-        m_commandLine.close() && m_window.settings().Settings.SearchMethod == TSearchType::IpAddressRange &&
-        std::none_of(m_window.settings().Settings.ResList.begin(), m_window.settings().Settings.ResList.end(), [](const QString& entry) {
-            uint32_t first = 0;
-            uint32_t last = 0;
-            return ParseIPRange(entry, first, last);
-        });
+    m_rangesInvalid = m_commandLine.close() &&
+                      m_window.settings().Settings.SearchMethod == TSearchType::IpAddressRange &&
+                      std::none_of(m_window.settings().Settings.ResList.begin(),
+                                   m_window.settings().Settings.ResList.end(), [](const QString& entry) {
+                                       uint32_t first = 0;
+                                       uint32_t last = 0;
+                                       return ParseIPRange(entry, first, last);
+                                   });
     if (m_rangesInvalid) {
         // The window that would show them goes now: the error lines go where a script sees them.
         if (const std::shared_ptr<TSearchSession> search = m_window.searchControl().session()) {
