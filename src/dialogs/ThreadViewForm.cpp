@@ -17,8 +17,8 @@ constexpr int kWorkerRole = Qt::UserRole;
 const void* WorkerOf(const QTreeWidgetItem* item)
 {
     // The item keeps the worker's address only to tell workers apart; it is never used as a pointer.
-    return reinterpret_cast<const void*>(
-        item->data(0, kWorkerRole).value<quintptr>()); // NOLINT(performance-no-int-to-ptr)
+    // NOLINTNEXTLINE(performance-no-int-to-ptr)
+    return reinterpret_cast<const void*>(item->data(0, kWorkerRole).value<quintptr>());
 }
 
 QIcon ActivityIcon(const QStyle* style, int kind)

@@ -25,6 +25,6 @@ public:
     // a worker joins or leaves; empty stops it. Activity changes are not notified.
     // The default source notifies nothing.
     // By value: the sources that notify keep the function.
-    virtual void SetOnChange(std::function<void()> /*onChange*/) {
-    } // NOLINT(performance-unnecessary-value-param)
+    // NOLINTNEXTLINE(performance-unnecessary-value-param)
+    virtual void SetOnChange(std::function<void()> /*onChange*/) {}
 };

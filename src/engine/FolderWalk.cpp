@@ -149,8 +149,8 @@ void TFolderWalk::HintSubfolders(const QString& folder, const std::vector<ShareD
         if (subfolder.size() <= kMaxWalkPathLength)
             subfolders.push_back(std::move(subfolder));
     }
-    for (const QString& subfolder : std::ranges::reverse_view(subfolders))
-        m_client.prefetchFolder(subfolder);
+    std::for_each(subfolders.rbegin(), subfolders.rend(),
+                  [this](const QString& subfolder) { m_client.prefetchFolder(subfolder); });
 }
 
 bool TFolderWalk::TestEntry(const QString& folder, const TSearchRec& entry)

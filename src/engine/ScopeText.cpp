@@ -22,7 +22,7 @@ QString ListText(const QStringList& list)
 
 QString SearchScopeText(TSearchType type, const QStringList& list, const TScopeRoot& root)
 {
-    const QString rootText = root.Assigned ? root.Resource.RemoteName : QStringLiteral("Entire Network");
+    QString rootText = root.Assigned ? root.Resource.RemoteName : QStringLiteral("Entire Network");
     switch (type) {
     case TSearchType::EntireNetwork:
         return rootText;

@@ -87,6 +87,7 @@ Result<void> SmbAgentProcess::start()
     for (const QString& argument : command)
         arguments.push_back(argument.toLocal8Bit());
     std::vector<char*> argv;
+    argv.reserve(arguments.size() + 1);
     for (QByteArray& argument : arguments)
         argv.push_back(argument.data());
     argv.push_back(nullptr);

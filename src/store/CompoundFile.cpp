@@ -32,7 +32,7 @@ QString TakeMessage(GError* error, const QString& fallback)
 {
     if (!error)
         return fallback;
-    const QString message = QString::fromUtf8(error->message);
+    QString message = QString::fromUtf8(error->message);
     g_error_free(error);
     return message;
 }

@@ -53,6 +53,9 @@ public:
     // Listens for computers joining and leaving the links (WS-Discovery Hello and
     // Bye) while the returned watch lives; the callback runs on a thread of the
     // watch. Null when announcements cannot be heard (the port is taken).
+    // The callback is taken by value because the watches keep it (a sink); this
+    // default keeps nothing.
+    // NOLINTNEXTLINE(performance-unnecessary-value-param)
     virtual std::unique_ptr<HostWatch> watch(AnnouncementCallback) { return nullptr; }
     // ftp: also look for computers announcing _ftp._tcp.
     virtual std::vector<TFoundHost> discover(std::chrono::milliseconds window, bool ftp,

@@ -23,9 +23,9 @@ public:
              !std::is_same_v<std::remove_cvref_t<U>, PlatformError> &&
              !std::is_same_v<std::remove_cvref_t<U>, Result>)
         // The constraint keeps Result itself out, which clang-tidy 14 does not read.
+        // NOLINTNEXTLINE(bugprone-forwarding-reference-overload)
         Result(U&& value)
-        : m_outcome(std::in_place_index<0>,
-                    std::forward<U>(value)) // NOLINT(bugprone-forwarding-reference-overload)
+        : m_outcome(std::in_place_index<0>, std::forward<U>(value))
     {
     }
     // A failure; the error must carry a code.
