@@ -2,6 +2,7 @@
 
 #include "accounts/AccountList.h"
 #include "model/Error.h"
+#include "support/LegacyAccountRecord.h"
 #include "support/TempDir.h"
 
 #include <QFile>
@@ -12,18 +13,6 @@
 
 namespace {
 
-QByteArray Field(const QByteArray& text)
-{
-    QByteArray field = text.left(64);
-    field.append(64 - field.size(), '\0');
-    return field;
-}
-
-QByteArray Record(const QByteArray& computer, const QByteArray& user, const QByteArray& password)
-{
-    return Field(computer) + Field(user) + Field(password);
-}
-
 TEST(LegacyAccountFileTest, PathBesideTheSettingsFile)
 {
     EXPECT_EQ(LegacyAccountFilePath("/opt/k/kestrova.ini"), "/opt/k/kestrova.dat");
@@ -32,8 +21,8 @@ TEST(LegacyAccountFileTest, PathBesideTheSettingsFile)
 TEST(LegacyAccountFileTest, TwoRecordsAreImportedInOrderAndTheFileDeleted)
 {
     TempDir dir;
-    const QString path =
-        dir.write("k.dat", Record("PC1", "anna", "secret") + Record("\\\\SRV\\docs", "caf\xE9", ""));
+    const QString path = dir.write("k.dat", LegacyAccountRecord("PC1", "anna", "secret") +
+                                                LegacyAccountRecord("\\\\SRV\\docs", "caf\xE9", ""));
     TAccountList list;
     list.Add({"from settings", "", ""});
     EXPECT_EQ(ImportLegacyAccountFile(path, list), 2);
@@ -47,7 +36,8 @@ TEST(LegacyAccountFileTest, TwoRecordsAreImportedInOrderAndTheFileDeleted)
 TEST(LegacyAccountFileTest, WrongSizeOrMissingFileIsLeftAlone)
 {
     TempDir dir;
-    const QString path = dir.write("k.dat", Record("PC1", "u", "p") + Record("PC2", "u", "p") + "x");
+    const QString path =
+        dir.write("k.dat", LegacyAccountRecord("PC1", "u", "p") + LegacyAccountRecord("PC2", "u", "p") + "x");
     TAccountList list;
     EXPECT_EQ(ImportLegacyAccountFile(path, list), 0);
     EXPECT_EQ(ImportLegacyAccountFile(dir.file("none.dat"), list), 0);
@@ -68,7 +58,7 @@ TEST(LegacyAccountFileTest, AFieldOfSixtyFourBytesKeepsAllOfThem)
 {
     TempDir dir;
     const QByteArray full(64, 'W');
-    const QString path = dir.write("k.dat", full + Field("user") + full);
+    const QString path = dir.write("k.dat", full + LegacyAccountField("user") + full);
     TAccountList list;
     ImportLegacyAccountFile(path, list);
     ASSERT_EQ(list.Count(), 1);
@@ -90,7 +80,7 @@ TEST(LegacyAccountFileTest, ACompoundFileUnderTheLegacyNameIsNoAccountFile)
 TEST(LegacyAccountFileTest, AccountsArePersistedBeforeTheFileGoes)
 {
     TempDir dir;
-    const QString path = dir.write("k.dat", Record("PC1", "u", "p"));
+    const QString path = dir.write("k.dat", LegacyAccountRecord("PC1", "u", "p"));
     TAccountList list;
     bool fileStillThere = false;
     ImportLegacyAccountFile(path, list, [&] {
@@ -100,7 +90,7 @@ TEST(LegacyAccountFileTest, AccountsArePersistedBeforeTheFileGoes)
     EXPECT_TRUE(fileStillThere);
     EXPECT_FALSE(QFile::exists(path));
 
-    const QString again = dir.write("k2.dat", Record("PC2", "u", "p"));
+    const QString again = dir.write("k2.dat", LegacyAccountRecord("PC2", "u", "p"));
     EXPECT_THROW(ImportLegacyAccountFile(again, list, [] { throw EKestrovaError("disk full"); }),
                  EKestrovaError);
     EXPECT_TRUE(QFile::exists(again)); // its accounts are stored nowhere else yet
@@ -111,7 +101,7 @@ TEST(LegacyAccountFileTest, AnUnreadableFileIsAnErrorAndStays)
     if (::geteuid() == 0)
         GTEST_SKIP() << "root reads files regardless of their permissions";
     TempDir dir;
-    const QString path = dir.write("k.dat", Record("PC1", "u", "p"));
+    const QString path = dir.write("k.dat", LegacyAccountRecord("PC1", "u", "p"));
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0), 0);
     TAccountList list;
     EXPECT_THROW(ImportLegacyAccountFile(path, list), EKestrovaError);

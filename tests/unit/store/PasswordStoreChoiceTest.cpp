@@ -4,6 +4,7 @@
 #include "files/IniFile.h"
 #include "store/SettingsFile.h"
 #include "store/WindowGeometry.h"
+#include "support/LegacyAccountRecord.h"
 #include "support/MemoryPasswordVault.h"
 #include "support/QStringPrinter.h"
 #include "support/TempDir.h"
@@ -13,17 +14,6 @@
 #include <memory>
 
 namespace {
-
-QByteArray LegacyRecord(const char* computer, const char* user, const char* password)
-{
-    QByteArray record;
-    for (const char* field : {computer, user, password}) {
-        QByteArray bytes(field);
-        bytes.append(64 - bytes.size(), '\0');
-        record += bytes;
-    }
-    return record;
-}
 
 // The settings file's choice of store, on a program's keeper with a vault in
 // memory and XDG_CONFIG_HOME pointing into a temporary folder.
@@ -112,8 +102,8 @@ TEST_F(PasswordStoreChoiceTest, AnOldFileInTheConfigFolderMovesItsPasswordsAtThe
 TEST_F(PasswordStoreChoiceTest, LegacyAccountsGoIntoTheKeyringBeforeTheirFileIsDeleted)
 {
     const QString settingsPath = config.write("kestrova.ini", "[Misc]\nMaxThreads=4\n");
-    const QString legacyPath =
-        config.write("kestrova.dat", LegacyRecord("PC9", "old", "pw") + LegacyRecord("PC8", "older", ""));
+    const QString legacyPath = config.write("kestrova.dat", LegacyAccountRecord("PC9", "old", "pw") +
+                                                                LegacyAccountRecord("PC8", "older", ""));
     (void)choiceFor(settingsPath);
     EXPECT_EQ(ImportLegacyAccounts(settingsPath, *program), 2);
     EXPECT_FALSE(QFile::exists(legacyPath));

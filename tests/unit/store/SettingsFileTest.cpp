@@ -6,6 +6,7 @@
 #include "model/DateTime.h"
 #include "store/Settings.h"
 #include "store/WindowGeometry.h"
+#include "support/LegacyAccountRecord.h"
 #include "support/TempDir.h"
 
 #include <QDir>
@@ -15,17 +16,6 @@
 #include <memory>
 
 namespace {
-
-QByteArray Record(const char* computer, const char* user, const char* password)
-{
-    QByteArray record;
-    for (const char* field : {computer, user, password}) {
-        QByteArray bytes(field);
-        bytes.append(64 - bytes.size(), '\0');
-        record += bytes;
-    }
-    return record;
-}
 
 class SettingsFileTest : public ::testing::Test {
 protected:
@@ -100,7 +90,7 @@ TEST_F(SettingsFileTest, ProfilesNeverHoldTheUpdateSection)
 TEST_F(SettingsFileTest, LegacyAccountsAreStoredBeforeTheirFileIsDeleted)
 {
     const QString settingsPath = dir.write("kestrova.ini", "[Misc]\nMaxThreads=4\n");
-    const QString legacyPath = dir.write("kestrova.dat", Record("PC9", "old", "pw"));
+    const QString legacyPath = dir.write("kestrova.dat", LegacyAccountRecord("PC9", "old", "pw"));
     program->Accounts.Add({"PC1", "u", "p"});
     EXPECT_EQ(ImportLegacyAccounts(settingsPath, *program), 1);
     EXPECT_FALSE(QFile::exists(legacyPath));
