@@ -1,15 +1,11 @@
 #pragma once
 
+#include "support/NetworkLab.h"
 #include "support/RunProgram.h"
 
 #include <QDir>
 #include <QString>
-#include <exception>
-#include <fcntl.h>
 #include <functional>
-#include <sched.h>
-#include <stdexcept>
-#include <thread>
 #include <unistd.h>
 
 // The link of tests/fixtures/discovery-net.sh, made once for a test binary: wsdd
@@ -42,23 +38,7 @@ public:
     // "w", "m", "d") and waits for it.
     void runInClient(const std::function<void()>& fn, const QString& member = QStringLiteral("c")) const
     {
-        const QString name = m_client.chopped(1) + member;
-        std::exception_ptr failure;
-        std::thread thread([&] {
-            try {
-                const QByteArray path = QStringLiteral("/run/netns/%1").arg(name).toLocal8Bit();
-                const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-                if (fd < 0 || ::setns(fd, CLONE_NEWNET) != 0)
-                    throw std::runtime_error("cannot enter " + name.toStdString());
-                ::close(fd);
-                fn();
-            } catch (...) {
-                failure = std::current_exception();
-            }
-        });
-        thread.join();
-        if (failure)
-            std::rethrow_exception(failure);
+        RunInNetworkNamespace(m_client.chopped(1) + member, fn);
     }
 
 private:

@@ -119,7 +119,7 @@ NetworkLab::~NetworkLab()
 bool NetworkLab::writeSetting(const QString& name, const char* path, const QByteArray& value)
 {
     bool written = false;
-    runIn(name, [&] {
+    RunInNetworkNamespace(name, [&] {
         // /proc/sys/net shows the network namespace of the thread that opens it.
         const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
         written =
@@ -143,15 +143,15 @@ bool NetworkLab::ip(const QStringList& arguments)
 
 void NetworkLab::runInScanner(const std::function<void()>& fn) const
 {
-    runIn(m_scanner, fn);
+    RunInNetworkNamespace(m_scanner, fn);
 }
 
 void NetworkLab::runInHosts(const std::function<void()>& fn) const
 {
-    runIn(m_hosts, fn);
+    RunInNetworkNamespace(m_hosts, fn);
 }
 
-void NetworkLab::runIn(const QString& name, const std::function<void()>& fn) const
+void RunInNetworkNamespace(const QString& name, const std::function<void()>& fn)
 {
     std::exception_ptr failure;
     std::thread thread([&] {

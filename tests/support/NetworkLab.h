@@ -38,10 +38,14 @@ public:
 private:
     bool writeSetting(const QString& name, const char* path, const QByteArray& value);
     bool ip(const QStringList& arguments);
-    void runIn(const QString& name, const std::function<void()>& fn) const;
 
     QString m_scanner;
     QString m_hosts;
     bool m_ready = false;
     QString m_failure;
 };
+
+// Runs fn on a thread that has entered the network namespace /run/netns/NAME, and
+// waits for it; exceptions thrown by fn (or a namespace that cannot be entered)
+// are rethrown here.
+void RunInNetworkNamespace(const QString& name, const std::function<void()>& fn);

@@ -118,16 +118,13 @@ TEST_F(FtpSearchUnderLoadTest, StopWhileAServerStallsAndAnotherDroppedEndsTheSea
 {
     REQUIRE_SERVERS();
     LiveSearch search;
-    QElapsedTimer started, sinceStop;
+    QElapsedTimer started;
     started.start();
-    search.stopWhen = [&] {
-        // By then the dropping server has failed and the stalling one hangs.
-        if (!sinceStop.isValid() && started.elapsed() >= 1500)
-            sinceStop.start();
-        return sinceStop.isValid();
-    };
+    // By then the dropping server has failed and the stalling one hangs.
+    TimedStop stop([&] { return started.elapsed() >= 1500; });
+    search.stopWhen = stop.condition();
     const THeadlessSearchResult result = search.run(config);
-    const qint64 stopMs = sinceStop.isValid() ? sinceStop.elapsed() : -1;
+    const qint64 stopMs = stop.elapsedMs();
 
     ASSERT_TRUE(result.Stopped);
     std::printf("stop took %lld ms: FTP server stalled in a listing\n", static_cast<long long>(stopMs));

@@ -280,15 +280,11 @@ TEST_F(ShareSearchFailureTest, ServerKilledInTheMiddleOfAWalkEndsThatHostsSearch
     ASSERT_TRUE(hosts.error().isEmpty()) << hosts.error().toStdString();
     LiveSearch stopped;
     killed = false;
-    QElapsedTimer sinceStop;
     stopped.shareClients.beforeList = search.shareClients.beforeList;
-    stopped.stopWhen = [&] {
-        if (killed && !sinceStop.isValid())
-            sinceStop.start();
-        return sinceStop.isValid();
-    };
+    TimedStop stop([&] { return killed.load(); });
+    stopped.stopWhen = stop.condition();
     const THeadlessSearchResult cut = stopped.run(config);
-    const qint64 stopMs = sinceStop.isValid() ? sinceStop.elapsed() : -1;
+    const qint64 stopMs = stop.elapsedMs();
     ASSERT_TRUE(cut.Stopped);
     ReportStopTime("smbd killed in a walk", stopMs);
     EXPECT_LT(stopMs, 3000);
@@ -332,21 +328,18 @@ TEST_F(ShareSearchFailureTest, StopEndsASearchWhoseAgentHangsWithinASecond)
     config.MaxThreads = 1;
     LiveSearch search; // the agent's own time-out (two minutes) is far away
     std::vector<pid_t> stopped;
-    QElapsedTimer sinceHang, sinceStop;
+    QElapsedTimer sinceHang;
     search.onHit = [&](const TItemRecord& hit) {
         if (stopped.empty() && hit.FileName.startsWith(hostUnc(2) + "\\")) {
             stopped = SignalRunningAgents(SIGSTOP);
             sinceHang.start();
         }
     };
-    search.stopWhen = [&] {
-        // Long enough after the hang for the worker to wait on the agent.
-        if (!sinceStop.isValid() && sinceHang.isValid() && sinceHang.elapsed() >= 300)
-            sinceStop.start();
-        return sinceStop.isValid();
-    };
+    // Long enough after the hang for the worker to wait on the agent.
+    TimedStop stop([&] { return sinceHang.isValid() && sinceHang.elapsed() >= 300; });
+    search.stopWhen = stop.condition();
     const THeadlessSearchResult result = search.run(config);
-    const qint64 stopMs = sinceStop.isValid() ? sinceStop.elapsed() : -1;
+    const qint64 stopMs = stop.elapsedMs();
     ContinueAgents(stopped);
 
     ASSERT_FALSE(stopped.empty()) << "no agent found to stop";
@@ -419,15 +412,12 @@ TEST_F(ShareSearchFailureTest, StopEndsASearchOfTwoHundredMostlySilentHostsWithi
     config.ResList = hosts.list;
     config.MaxThreads = 50;
     LiveSearch search; // the program's own time-outs: only the stop ends this soon
-    QElapsedTimer started, sinceStop;
+    QElapsedTimer started;
     started.start();
-    search.stopWhen = [&] {
-        if (!sinceStop.isValid() && started.elapsed() >= 1500)
-            sinceStop.start();
-        return sinceStop.isValid();
-    };
+    TimedStop stop([&] { return started.elapsed() >= 1500; });
+    search.stopWhen = stop.condition();
     const THeadlessSearchResult result = search.run(config);
-    const qint64 stopMs = sinceStop.isValid() ? sinceStop.elapsed() : -1;
+    const qint64 stopMs = stop.elapsedMs();
 
     ASSERT_TRUE(result.Stopped);
     ReportStopTime("200 hosts, 190 silent", stopMs);

@@ -10,6 +10,7 @@
 #include "support/engine/CountingShareClients.h"
 #include "support/engine/RecordingHostChecker.h"
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 #include <atomic>
@@ -53,6 +54,27 @@ public:
 
 private:
     std::atomic<THeadlessSearch*> m_running{nullptr};
+};
+
+// A stop requested the first time `when` holds, for LiveSearch::stopWhen, and the
+// time the search then takes to end.
+class TimedStop {
+public:
+    explicit TimedStop(std::function<bool()> when) : m_when(std::move(when)) {}
+    std::function<bool()> condition()
+    {
+        return [this] {
+            if (!m_sinceStop.isValid() && m_when())
+                m_sinceStop.start();
+            return m_sinceStop.isValid();
+        };
+    }
+    // Milliseconds since the stop was requested; -1 when it never was.
+    qint64 elapsedMs() const { return m_sinceStop.isValid() ? m_sinceStop.elapsed() : -1; }
+
+private:
+    std::function<bool()> m_when;
+    QElapsedTimer m_sinceStop;
 };
 
 // The discovery settings a live search takes into its session, as the program's
