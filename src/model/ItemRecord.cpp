@@ -21,7 +21,7 @@ qsizetype LastPathDelimiter(QStringView path)
 TItemRecord MakeItemRecord(const QString& fileName, int32_t attrs, int32_t imageIndex, double dateTime,
                            int64_t size)
 {
-    return TItemRecord{fileName, attrs, size, dateTime, imageIndex};
+    return TItemRecord{fileName, attrs, size, dateTime, imageIndex, nullptr};
 }
 
 bool IsFolderItem(const TItemRecord& item)

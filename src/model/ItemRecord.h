@@ -1,10 +1,13 @@
 #pragma once
 
+#include "model/ContentMatch.h"
+
 #include <QList>
 #include <QLocale>
 #include <QString>
 #include <QStringView>
 #include <cstdint>
+#include <memory>
 
 // One hit of a search: a file or folder on a share (UNC path) or on an FTP server
 // ("ftp://" + server + path). Plain value; copies are independent.
@@ -14,8 +17,16 @@ struct TItemRecord {
     int64_t Size = 0;        // bytes
     double DateTime = 0.0;   // local last-write time, days since 1899-12-30
     int32_t ImageIndex = -1; // small-icon index, -1 when none
+    // Set by a content search for the hits it read; shared, because copies of a hit
+    // (view, reports, file operations) never change it. Results files do not keep it.
+    std::shared_ptr<const TContentMatch> Match;
 
-    friend bool operator==(const TItemRecord&, const TItemRecord&) = default;
+    friend bool operator==(const TItemRecord& a, const TItemRecord& b)
+    {
+        return a.FileName == b.FileName && a.Attrs == b.Attrs && a.Size == b.Size &&
+               a.DateTime == b.DateTime && a.ImageIndex == b.ImageIndex &&
+               (a.Match == b.Match || (a.Match && b.Match && *a.Match == *b.Match));
+    }
 };
 
 // The result list of the main window; the view, reports, results files and file
