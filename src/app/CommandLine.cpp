@@ -13,12 +13,13 @@ struct ExportPrefix {
     TCommandLine::ExportKind kind;
 };
 
-// Tested in this order; all four are eleven characters long.
+// Tested in this order; the file name is the rest of the argument.
 const ExportPrefix kExportPrefixes[] = {
     {u"/exporthtm:", TCommandLine::ExportKind::Html},
     {u"/exportxml:", TCommandLine::ExportKind::Xml},
     {u"/exportcsv:", TCommandLine::ExportKind::Csv},
     {u"/exportdat:", TCommandLine::ExportKind::Results},
+    {u"/exportjson:", TCommandLine::ExportKind::JsonLines},
 };
 
 QString ReplaceFirst(const QString& text, const QString& placeholder, const QString& value)
@@ -117,11 +118,13 @@ TCommandLine::SearchPreset TCommandLine::searchPreset() const
 QList<TCommandLine::Export> TCommandLine::exports() const
 {
     QList<Export> result;
+    const bool withHeader = csvHeader();
     for (const QString& argument : m_arguments) {
         for (const ExportPrefix& entry : kExportPrefixes) {
             QString fileName;
             if (matchPrefix(argument, QString::fromUtf16(entry.prefix), &fileName)) {
-                result.append(Export{entry.kind, fileName});
+                const bool csv = entry.kind == ExportKind::Csv;
+                result.append(Export{csv && withHeader ? ExportKind::CsvWithHeader : entry.kind, fileName});
                 break;
             }
         }
@@ -135,7 +138,8 @@ QStringList TCommandLine::unknownArguments() const
     for (const QString& argument : m_arguments) {
         bool known = IsHelpArgument(argument) || argument == u"--version" ||
                      matchWhole(argument, QStringLiteral("hide")) ||
-                     matchWhole(argument, QStringLiteral("close"));
+                     matchWhole(argument, QStringLiteral("close")) ||
+                     matchWhole(argument, QStringLiteral("csvheader"));
         for (const QString& prefix : {kRange, kMask, kText})
             known = known || matchPrefix(argument, prefix);
         for (const ExportPrefix& entry : kExportPrefixes)
@@ -167,10 +171,15 @@ QString CommandLineHelpText()
         "  /exportxml:FILE      ... an XML report\n"
         "  /exportcsv:FILE      ... a CSV report\n"
         "  /exportdat:FILE      ... a results file\n"
+        "  /exportjson:FILE     ... JSON Lines, one object per hit (- for FILE: standard\n"
+        "                       output)\n"
         "                       in FILE, %date% becomes yyyy-mm-dd and %time% hh-mm-ss\n"
+        "  /csvheader           CSV exports get a header row and ISO 8601 dates\n"
         "  /hide                do not show the window (without a display the program\n"
         "                       runs without one)\n"
-        "  /close               end the program after the search and its exports\n"
+        "  /close               end the program after the search and its exports; a\n"
+        "                       summary line goes to stderr (with live progress when\n"
+        "                       stderr is a terminal)\n"
         "  --version            print the version\n"
         "  --help               print this text\n"
         "\n"

@@ -15,7 +15,8 @@
 // unattended run ends on them).
 class TCommandLine {
 public:
-    enum class ExportKind { Html, Xml, Csv, Results };
+    // CsvWithHeader: a CSV export while "/csvheader" is given (header row, ISO dates).
+    enum class ExportKind { Html, Xml, Csv, CsvWithHeader, Results, JsonLines };
 
     struct Export {
         ExportKind kind;
@@ -39,6 +40,8 @@ public:
     bool hasWholeSwitch(const QString& name) const;
     bool hide() const { return hasWholeSwitch(QStringLiteral("hide")); }
     bool close() const { return hasWholeSwitch(QStringLiteral("close")); }
+    // CSV exports of the command line get a header row and ISO 8601 dates.
+    bool csvHeader() const { return hasWholeSwitch(QStringLiteral("csvheader")); }
     bool help() const;
     bool version() const;
 

@@ -1,6 +1,7 @@
 #include "app/CommandLineSession.h"
 
 #include "app/MainWindow.h"
+#include "app/ResultsModel.h"
 #include "app/SearchControl.h"
 #include "engine/IpRange.h"
 #include "engine/SearchSession.h"
@@ -17,6 +18,21 @@ TCommandLineSession::TCommandLineSession(TCommandLine commandLine, TMainWindow& 
     : QObject(parent), m_commandLine(std::move(commandLine)), m_window(window), m_writer(std::move(writer))
 {
     connect(&m_window, &TMainWindow::searchEnded, this, &TCommandLineSession::runEndOfSearch);
+}
+
+void TCommandLineSession::reportOnStderr(bool live)
+{
+    TRunReporter::Sources sources;
+    sources.session = [this] { return m_window.searchControl().session(); };
+    sources.hits = [this] { return static_cast<long long>(m_window.resultsModel().items().size()); };
+    sources.write = [](const QString& text) {
+        QTextStream errors(stderr);
+        errors << text;
+        errors.flush();
+    };
+    m_reporter = std::make_unique<TRunReporter>(std::move(sources), live);
+    connect(&m_window.searchControl(), &TSearchControl::started, m_reporter.get(),
+            &TRunReporter::searchStarted);
 }
 
 bool TCommandLineSession::applyStartSwitches()
@@ -65,6 +81,8 @@ int TCommandLineSession::exitStatus() const
 
 void TCommandLineSession::runEndOfSearch()
 {
+    if (m_reporter)
+        m_reporter->searchEnded();
     m_rangesInvalid = m_commandLine.close() &&
                       m_window.settings().Settings.SearchMethod == TSearchType::IpAddressRange &&
                       std::none_of(m_window.settings().Settings.ResList.begin(),

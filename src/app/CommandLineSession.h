@@ -1,9 +1,11 @@
 #pragma once
 
 #include "app/CommandLine.h"
+#include "app/RunSummary.h"
 
 #include <QObject>
 #include <functional>
+#include <memory>
 
 class TMainWindow;
 
@@ -22,6 +24,11 @@ public:
 
     TCommandLineSession(TCommandLine commandLine, TMainWindow& window, ExportWriter writer,
                         QObject* parent = nullptr);
+
+    // Unattended runs: each search ends with a summary line on stderr; with live (stderr
+    // is a terminal) a progress line is rewritten while it runs. Call before
+    // applyStartSwitches.
+    void reportOnStderr(bool live);
 
     // The start half; true when a search was started.
     bool applyStartSwitches();
@@ -54,4 +61,5 @@ private:
     bool m_searchRefused = false;
     bool m_exportFailed = false;
     bool m_rangesInvalid = false;
+    std::unique_ptr<TRunReporter> m_reporter;
 };

@@ -60,6 +60,7 @@ const Entry kEntries[] = {
     {C::CopyFileName, "ActionCopyFileName", "<empty>", {}, A::Selected, Hint::None, nullptr, "", false, false},
     {C::CopyFilePath, "ActionCopyFilePath", "<empty>", {}, A::Selected, Hint::None, nullptr, "", false, false},
     {C::CopyFileDrive, "ActionCopyFileDrive", "<empty>", {}, A::Selected, Hint::None, nullptr, "", false, false},
+    {C::CopyUrl, "ActionCopyUrl", "<empty>", {}, A::Selected, Hint::None, nullptr, "", false, false},
     {C::ShortcutToDesktop, "ActionShortcutToDesktop", "&Shortcut to Desktop", {}, A::Selected, Hint::FromCaption, nullptr, "", false, true},
     {C::Properties, "ActionProperties", "&Properties", {}, A::Selected, Hint::FromCaption, nullptr, "", false, true},
     {C::MapDriveForFile, "ActionMapDriveForFile", "&Map Network Drive", {}, A::Selected, Hint::FromCaption, nullptr, "", false, true},

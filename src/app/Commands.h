@@ -43,6 +43,7 @@ enum class TCommand {
     CopyFileName,
     CopyFilePath,
     CopyFileDrive,
+    CopyUrl,
     ShortcutToDesktop,
     Properties,
     MapDriveForFile,

@@ -444,6 +444,7 @@ bool TMainWindow::RunsThroughHandler(TCommand command)
     case TCommand::CopyFileName:
     case TCommand::CopyFilePath:
     case TCommand::CopyFileDrive:
+    case TCommand::CopyUrl:
     case TCommand::AutoCheckEnabled:
         return false;
     default:
@@ -513,7 +514,10 @@ void TMainWindow::openSelected(bool folder)
     TItemRecord record;
     if (!m_view->selectedRecord(record))
         return;
-    ShellOpen(folder ? ExtractFilePath(record.FileName) : record.FileName);
+    if (folder)
+        ShowContainingFolder(record.FileName);
+    else
+        ShellOpen(record.FileName);
 }
 
 void TMainWindow::shortcutToDesktop()

@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <unistd.h>
 
 namespace {
 
@@ -109,6 +110,8 @@ int RunProgram(int argc, char* argv[])
         } else {
             if (!commandLine.hide())
                 window.show();
+            if (session.unattended(headless))
+                session.reportOnStderr(::isatty(STDERR_FILENO) == 1);
             session.applyStartSwitches();
             if (session.searchRefused() && session.unattended(headless)) {
                 exitStatus = 2; // the refusal went to stderr (or a box); nothing else can happen

@@ -1,5 +1,7 @@
 #include "app/ResultCopyTexts.h"
 
+#include "model/ItemUrl.h"
+
 QString ExtractFileDrive(const QString& path)
 {
     if (path.size() >= 2 && path.at(1) == u':')
@@ -19,11 +21,15 @@ QString ExtractFileDrive(const QString& path)
 TCopyTexts CopyTextsFor(const TItemRecord* selected)
 {
     if (!selected)
-        return {kEmptyCopyCaption, kEmptyCopyCaption, kEmptyCopyCaption, kEmptyCopyCaption};
+        return {kEmptyCopyCaption, kEmptyCopyCaption, kEmptyCopyCaption, kEmptyCopyCaption,
+                kEmptyCopyCaption};
     TCopyTexts texts;
     texts.fullName = selected->FileName;
     texts.fileName = ItemName(*selected);
     texts.filePath = ItemLocation(*selected);
     texts.fileDrive = IsFtpItem(*selected) ? kEmptyCopyCaption : ExtractFileDrive(selected->FileName);
+    texts.url = ItemUrl(*selected);
+    if (texts.url.isEmpty())
+        texts.url = kEmptyCopyCaption;
     return texts;
 }

@@ -4,13 +4,16 @@
 
 #include <QString>
 
-// The texts the four "Copy path ..." commands put on the clipboard (and show as their
+// The texts the "Copy path ..." commands put on the clipboard (and show as their
 // captions) for the first selected record; "<empty>" when no row is selected.
 struct TCopyTexts {
     QString fullName;
     QString fileName;
     QString filePath;
     QString fileDrive;
+    // The address other Linux programs open: smb://host/share/path (percent-encoded)
+    // for a share hit, the ftp:// address of an FTP hit; "<empty>" for a local path.
+    QString url;
 };
 
 inline const QString kEmptyCopyCaption = QStringLiteral("<empty>");
@@ -19,6 +22,6 @@ inline const QString kEmptyCopyCaption = QStringLiteral("<empty>");
 // empty when there is none.
 QString ExtractFileDrive(const QString& path);
 
-// The four texts for a record; selected false gives "<empty>" four times. An FTP hit
-// has no drive part: "<empty>" there too.
+// The texts for a record; selected false gives "<empty>" everywhere. An FTP hit has
+// no drive part: "<empty>" there too.
 TCopyTexts CopyTextsFor(const TItemRecord* selected);

@@ -70,6 +70,7 @@ TReportSettings TResultsExports::reportSettings() const
     settings.FileNameDisplayFormat = m_window.settings().Settings.FileNameDisplayFormat;
     settings.DateFormat = m_window.settings().Settings.DateFormat;
     settings.Locale = QLocale();
+    settings.CsvHeader = m_window.settings().Settings.CsvHeader;
     return settings;
 }
 
@@ -143,12 +144,14 @@ bool TResultsExports::loadResults(const QString& fileName)
     return true;
 }
 
-bool TResultsExports::exportReport(TReportFormat format, const QString& fileName)
+bool TResultsExports::exportReport(TReportFormat format, const QString& fileName, bool csvHeader)
 {
     try {
         TResultsModel& model = m_window.resultsModel();
         model.flushRowCount();
-        ExportReport(format, fileName, model.items(), reportSettings());
+        TReportSettings settings = reportSettings();
+        settings.CsvHeader = settings.CsvHeader || csvHeader;
+        ExportReport(format, fileName, model.items(), settings);
         return true;
     } catch (const std::exception& error) {
         ShowError(ExceptionMessage(error)); // the writers' messages name the format
@@ -165,6 +168,10 @@ bool TResultsExports::writeExport(TCommandLine::ExportKind kind, const QString& 
         return exportReport(TReportFormat::Xml, fileName);
     case TCommandLine::ExportKind::Csv:
         return exportReport(TReportFormat::Csv, fileName);
+    case TCommandLine::ExportKind::CsvWithHeader:
+        return exportReport(TReportFormat::Csv, fileName, true);
+    case TCommandLine::ExportKind::JsonLines:
+        return exportReport(TReportFormat::JsonLines, fileName);
     case TCommandLine::ExportKind::Results:
         return saveResults(fileName);
     }
@@ -192,8 +199,10 @@ void TResultsExports::loadResultsCommand()
 void TResultsExports::exportCommand()
 {
     int filter = 1;
-    const QString fileName = FileDialogs().saveFileName(&m_window, QStringLiteral("Save as HTML, XML or CSV"),
-                                                        kReportFilter, QStringLiteral(".htm"), &filter);
+    bool& csvHeader = m_window.settings().Settings.CsvHeader;
+    const QString fileName = FileDialogs().saveFileNameWithOption(
+        &m_window, QStringLiteral("Save as HTML, XML or CSV"), kReportFilter, QStringLiteral(".htm"), &filter,
+        QStringLiteral("CSV: header row and ISO 8601 dates"), &csvHeader);
     if (fileName.isEmpty())
         return;
     // The dialog asked about replacing the name it returned; a name that gets the

@@ -42,7 +42,8 @@ public:
     // The commands' work, with the names the dialogs would give.
     bool saveResults(const QString& fileName);
     bool loadResults(const QString& fileName);
-    bool exportReport(TReportFormat format, const QString& fileName);
+    // csvHeader adds the header row and ISO dates whatever the setting says.
+    bool exportReport(TReportFormat format, const QString& fileName, bool csvHeader = false);
 
     TReportSettings reportSettings() const;
     // The view's current icon list as plain images.

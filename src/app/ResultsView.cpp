@@ -75,8 +75,8 @@ void TResultsView::setPopupActions(const QHash<TCommand, QAction*>& actions)
     m_popup->addSeparator();
     QMenu* copyPath = m_popup->addMenu(QStringLiteral("Copy path ..."));
     copyPath->setObjectName(QStringLiteral("CopyPathMenu"));
-    for (TCommand command :
-         {TCommand::CopyFullName, TCommand::CopyFileName, TCommand::CopyFilePath, TCommand::CopyFileDrive}) {
+    for (TCommand command : {TCommand::CopyFullName, TCommand::CopyUrl, TCommand::CopyFileName,
+                             TCommand::CopyFilePath, TCommand::CopyFileDrive}) {
         copyPath->addAction(m_actions.value(command));
         connect(m_actions.value(command), &QAction::triggered, this,
                 [this, command] { copyCaption(command); });
@@ -174,7 +174,8 @@ void TResultsView::prepareCopyCaptions()
     const std::pair<TCommand, QString> captions[] = {{TCommand::CopyFullName, texts.fullName},
                                                      {TCommand::CopyFileName, texts.fileName},
                                                      {TCommand::CopyFilePath, texts.filePath},
-                                                     {TCommand::CopyFileDrive, texts.fileDrive}};
+                                                     {TCommand::CopyFileDrive, texts.fileDrive},
+                                                     {TCommand::CopyUrl, texts.url}};
     for (const auto& [command, text] : captions) {
         if (QAction* action = m_actions.value(command)) {
             action->setText(MenuText(text));

@@ -1,17 +1,65 @@
 #include "app/ShellFunctions.h"
 
 #include "model/Error.h"
+#include "model/ItemUrl.h"
 #include "widgets/UserPrompts.h"
 
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusReply>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSaveFile>
 
 namespace {
+
+const QString kFileManagerService = QStringLiteral("org.freedesktop.FileManager1");
+// A file manager that is started for the call may take a while to answer.
+constexpr int kFileManagerCallTimeoutMs = 10000;
+
+std::function<bool(const QString&, const QStringList&)>& ProgramStarter()
+{
+    static std::function<bool(const QString&, const QStringList&)> starter;
+    return starter;
+}
+
+bool StartProgram(const QString& program, const QStringList& arguments)
+{
+    if (ProgramStarter())
+        return ProgramStarter()(program, arguments);
+    return QProcess::startDetached(program, arguments);
+}
+
+// Whether a file manager answers org.freedesktop.FileManager1 now or can be started
+// for it by the bus.
+bool FileManagerServiceExists(const QDBusConnection& bus)
+{
+    const QDBusConnectionInterface* names = bus.interface();
+    if (!bus.isConnected() || !names)
+        return false;
+    const QDBusReply<bool> registered = names->isServiceRegistered(kFileManagerService);
+    if (registered.isValid() && registered.value())
+        return true;
+    const QDBusReply<QStringList> activatable = names->activatableServiceNames();
+    return activatable.isValid() && activatable.value().contains(kFileManagerService);
+}
+
+bool ShowItemsInFileManager(const QString& itemAddress)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!FileManagerServiceExists(bus))
+        return false;
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(kFileManagerService, QStringLiteral("/org/freedesktop/FileManager1"),
+                                       kFileManagerService, QStringLiteral("ShowItems"));
+    call << QStringList{itemAddress} << QString();
+    const QDBusMessage reply = bus.call(call, QDBus::Block, kFileManagerCallTimeoutMs);
+    return reply.type() == QDBusMessage::ReplyMessage;
+}
 
 std::function<bool(const QUrl&)>& UrlOpener()
 {
@@ -147,6 +195,26 @@ void ShellOpen(const QString& fileName)
         ShowError(ShellOpenErrorText(31));
 }
 
+QString DesktopAddressFor(const QString& fileName, bool folder)
+{
+    if (IsUncPath(fileName)) {
+        const TItemRecord item = MakeItemRecord(fileName, 0, -1, 0.0, 0);
+        return folder ? ItemFolderUrl(item) : ItemUrl(item);
+    }
+    const QUrl url = ShellUrlFor(fileName);
+    if (!folder)
+        return url.toString(QUrl::FullyEncoded);
+    return url.adjusted(QUrl::RemoveFilename | QUrl::StripTrailingSlash).toString(QUrl::FullyEncoded);
+}
+
+void ShowContainingFolder(const QString& fileName)
+{
+    if (ShowItemsInFileManager(DesktopAddressFor(fileName, false)))
+        return;
+    if (!StartProgram(QStringLiteral("xdg-open"), {DesktopAddressFor(fileName, true)}))
+        ShowError(ShellOpenErrorText(31));
+}
+
 void ShowFileProperties(const QString& fileName)
 {
     // The freedesktop file manager interface; without a file manager on the session
@@ -197,4 +265,9 @@ void OpenManual()
 void SetShellUrlOpener(std::function<bool(const QUrl&)> opener)
 {
     UrlOpener() = std::move(opener);
+}
+
+void SetProgramStarter(std::function<bool(const QString& program, const QStringList& arguments)> starter)
+{
+    ProgramStarter() = std::move(starter);
 }

@@ -19,6 +19,17 @@ void ShellOpen(const QString& fileName);
 // "The specified file was not found." for 2, ... "Unknown error (%u)" for others.
 QString ShellOpenErrorText(unsigned code);
 
+// "Open containing folder": the desktop's file manager at the folder that holds the
+// hit, the hit selected. Through ShowItems of org.freedesktop.FileManager1 when a
+// program on the session bus owns or can be started for that name; otherwise (or when
+// the call fails) xdg-open of the folder's address. Share hits go as smb:// addresses.
+// A failure to start xdg-open shows ShellOpenErrorText(31).
+void ShowContainingFolder(const QString& fileName);
+// The address of a hit for the desktop: smb://HOST/share/p for a UNC path (host letter
+// case kept, segments percent-encoded), ftp:// addresses as they are, file: URLs for
+// local paths. folder gives the address of the folder that holds it.
+QString DesktopAddressFor(const QString& fileName, bool folder);
+
 // Asks the file manager to show the file's properties; the outcome is not examined.
 void ShowFileProperties(const QString& fileName);
 
@@ -36,3 +47,7 @@ void OpenManual();
 // returns false when no application took the address. An empty function restores
 // QDesktopServices::openUrl.
 void SetShellUrlOpener(std::function<bool(const QUrl&)> opener);
+// Replaces how ShowContainingFolder starts xdg-open (tests record it instead); returns
+// false when the program could not start. An empty function restores
+// QProcess::startDetached.
+void SetProgramStarter(std::function<bool(const QString& program, const QStringList& arguments)> starter);

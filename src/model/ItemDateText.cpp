@@ -1,6 +1,9 @@
 #include "model/ItemDateText.h"
 
+#include "model/DateTime.h"
 #include "model/LocaleFormats.h"
+
+#include <QTimeZone>
 
 namespace {
 
@@ -30,4 +33,13 @@ TItemDateFormatter::TItemDateFormatter(int dateFormat, const QLocale& locale)
 QString ItemDateText(const TItemRecord& item, int dateFormat, const QLocale& locale)
 {
     return TItemDateFormatter(dateFormat, locale).text(item);
+}
+
+QString ItemIsoDateText(const TItemRecord& item)
+{
+    const QDateTime local = QDateTimeFromDateTime(item.DateTime);
+    // Pinned to its offset, so that the text carries "+hh:mm" (or "Z") whatever the
+    // local zone's rules print.
+    const QDateTime pinned(local.date(), local.time(), QTimeZone(local.offsetFromUtc()));
+    return pinned.toString(Qt::ISODate);
 }

@@ -21,3 +21,7 @@ private:
 };
 
 QString ItemDateText(const TItemRecord& item, int dateFormat, const QLocale& locale = QLocale());
+
+// The record's date and time in ISO 8601 with the local offset from UTC at that
+// moment ("2024-03-01T14:05:09+01:00"), for output that programs read.
+QString ItemIsoDateText(const TItemRecord& item);

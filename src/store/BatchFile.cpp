@@ -3,9 +3,12 @@
 #include "files/TextFileWriter.h"
 #include "model/AnsiCodec.h"
 #include "model/Error.h"
+#include "model/ItemUrl.h"
 
 #include <QCollator>
+#include <QFile>
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -62,6 +65,80 @@ void CheckLine(const QString& line, const TItemRecord& item)
                                  .arg(item.FileName));
 }
 
+// The value a placeholder stands for, already quoted for the script's language.
+using TValueOf = std::function<QString(const TItemRecord& item, TPart part)>;
+// Raises when the line could not run as intended.
+using TLineCheck = std::function<void(const QString& line, const TItemRecord& item)>;
+
+QStringList BuildLines(const TItemList& list, const QString& batchTemplate, bool noDuplicates,
+                       const QLocale& locale, const TValueOf& valueOf, const TLineCheck& check)
+{
+    if (list.isEmpty())
+        RaiseError(QStringLiteral("File list is empty"));
+    if (batchTemplate.isEmpty())
+        RaiseError(QStringLiteral("Template is empty"));
+
+    const std::vector<TTemplatePart> parts = ParseTemplate(batchTemplate);
+    QStringList lines;
+    lines.reserve(list.size());
+    for (const TItemRecord& item : list) {
+        QString line;
+        for (const TTemplatePart& part : parts)
+            line += part.kind == TPart::Text ? part.text : valueOf(item, part.kind);
+        if (check)
+            check(line, item);
+        lines.append(line);
+    }
+
+    if (noDuplicates) {
+        QCollator collator(locale);
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        const auto less = [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; };
+        // Stable, so that of equal lines the first one in list order stays.
+        std::stable_sort(lines.begin(), lines.end(), less);
+        const auto same = [&](const QString& a, const QString& b) { return collator.compare(a, b) == 0; };
+        lines.erase(std::unique(lines.begin(), lines.end(), same), lines.end());
+    }
+    return lines;
+}
+
+QString BatchValue(const TItemRecord& item, TPart part)
+{
+    switch (part) {
+    case TPart::FileName:
+        return BatchQuote(item.FileName);
+    case TPart::Folder:
+        return BatchQuote(BatchFolder(item.FileName));
+    case TPart::Computer:
+        return BatchQuote(BatchComputer(item.FileName));
+    case TPart::Text:
+        break;
+    }
+    return {};
+}
+
+bool IsUncPath(const QString& name)
+{
+    return name.size() > 2 && name.startsWith(u"\\\\");
+}
+
+QString ShellValue(const TItemRecord& item, TPart part, const QString& mountFolder)
+{
+    switch (part) {
+    case TPart::FileName:
+        return ShellQuote(ShellPathOf(item.FileName, mountFolder));
+    case TPart::Folder:
+        // An FTP hit's folder is its address without the last segment.
+        return ShellQuote(IsUncPath(item.FileName) ? ShellPathOf(BatchFolder(item.FileName), mountFolder)
+                                                   : ItemFolderUrl(item));
+    case TPart::Computer:
+        return ShellQuote(ItemHost(item));
+    case TPart::Text:
+        break;
+    }
+    return {};
+}
+
 } // namespace
 
 QString BatchQuote(const QString& value)
@@ -84,46 +161,52 @@ QString BatchComputer(const QString& fileName)
 QStringList BuildBatchLines(const TItemList& list, const QString& batchTemplate, bool noDuplicates,
                             const QLocale& locale)
 {
-    if (list.isEmpty())
-        RaiseError(QStringLiteral("File list is empty"));
-    if (batchTemplate.isEmpty())
-        RaiseError(QStringLiteral("Template is empty"));
+    return BuildLines(list, batchTemplate, noDuplicates, locale, BatchValue, CheckLine);
+}
 
-    const std::vector<TTemplatePart> parts = ParseTemplate(batchTemplate);
-    QStringList lines;
-    lines.reserve(list.size());
-    for (const TItemRecord& item : list) {
-        QString line;
-        for (const TTemplatePart& part : parts) {
-            switch (part.kind) {
-            case TPart::Text:
-                line += part.text;
-                break;
-            case TPart::FileName:
-                line += BatchQuote(item.FileName);
-                break;
-            case TPart::Folder:
-                line += BatchQuote(BatchFolder(item.FileName));
-                break;
-            case TPart::Computer:
-                line += BatchQuote(BatchComputer(item.FileName));
-                break;
-            }
+QString ShellQuote(const QString& value)
+{
+    return u'\'' + QString(value).replace(QStringLiteral("'"), QStringLiteral("'\\''")) + u'\'';
+}
+
+QString ShellPathOf(const QString& fileName, const QString& mountFolder)
+{
+    if (!IsUncPath(fileName))
+        return fileName.startsWith(u"ftp://") ? ItemUrl(MakeItemRecord(fileName, 0, -1, 0.0, 0)) : fileName;
+    if (mountFolder.isEmpty())
+        return SmbUrlOfUncPath(fileName);
+    QString folder = mountFolder;
+    while (folder.size() > 1 && folder.endsWith(u'/'))
+        folder.chop(1);
+    QString rest = fileName.mid(2);
+    rest.replace(u'\\', u'/');
+    return folder == u"/" ? folder + rest : folder + u'/' + rest;
+}
+
+QStringList BuildShellScriptLines(const TItemList& list, const QString& scriptTemplate, bool noDuplicates,
+                                  const QString& mountFolder, const QLocale& locale)
+{
+    // Single quotes hold every character, line breaks too: no line needs refusing.
+    return BuildLines(
+        list, scriptTemplate, noDuplicates, locale,
+        [&mountFolder](const TItemRecord& item, TPart part) { return ShellValue(item, part, mountFolder); },
+        {});
+}
+
+void WriteShellScript(const QString& path, const QStringList& lines)
+{
+    {
+        TTextFileWriter out(path, TTextFileWriter::TEncoding::Utf8);
+        QByteArray text = QByteArrayLiteral("#!/bin/sh\n");
+        for (const QString& line : lines) {
+            text += line.toUtf8();
+            text += '\n';
         }
-        CheckLine(line, item);
-        lines.append(line);
+        out.writeBytes(text.constData(), text.size());
+        out.close();
     }
-
-    if (noDuplicates) {
-        QCollator collator(locale);
-        collator.setCaseSensitivity(Qt::CaseInsensitive);
-        const auto less = [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; };
-        // Stable, so that of equal lines the first one in list order stays.
-        std::stable_sort(lines.begin(), lines.end(), less);
-        const auto same = [&](const QString& a, const QString& b) { return collator.compare(a, b) == 0; };
-        lines.erase(std::unique(lines.begin(), lines.end(), same), lines.end());
-    }
-    return lines;
+    // A script is for running: executable by whoever may read it.
+    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner | QFileDevice::ExeUser);
 }
 
 void WriteBatchFile(const QString& path, const QStringList& lines)

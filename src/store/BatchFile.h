@@ -29,3 +29,20 @@ QStringList BuildBatchLines(const TItemList& list, const QString& batchTemplate,
 
 // Writes the lines in Windows-1252, each ended by CR LF.
 void WriteBatchFile(const QString& path, const QStringList& lines);
+
+// POSIX shell scripts from the same templates. Each value is single-quoted (a ' inside
+// written '\''); names are smb:// addresses (percent-encoded), or with a mount folder
+// paths below it: /mnt/net + \\PC1\docs\a.txt gives /mnt/net/PC1/docs/a.txt. FTP
+// hits stay ftp:// addresses. "<FC>" is the host.
+
+// 'value', every ' inside written as '\''.
+QString ShellQuote(const QString& value);
+// A hit's name (or folder) as the script names it; mountFolder empty: smb:// addresses.
+QString ShellPathOf(const QString& fileName, const QString& mountFolder);
+// As BuildBatchLines, the values as above; raises "File list is empty" or "Template is
+// empty". Line breaks and any character stay (single quotes hold them).
+QStringList BuildShellScriptLines(const TItemList& list, const QString& scriptTemplate, bool noDuplicates,
+                                  const QString& mountFolder, const QLocale& locale = QLocale());
+// Writes "#!/bin/sh" and the lines in UTF-8, each ended by LF, and makes the file
+// executable for its owner.
+void WriteShellScript(const QString& path, const QStringList& lines);

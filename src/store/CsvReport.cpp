@@ -20,6 +20,16 @@ void AppendQuoted(QString& out, QStringView text)
     out += u'"';
 }
 
+// The optional first row: the column names of the HTML report, unquoted.
+QString HeaderRow(TNameColumns columns, QChar separator)
+{
+    QStringList names{QStringLiteral("File Name")};
+    if (columns == TNameColumns::NameAndLocation)
+        names.append(QStringLiteral("Location"));
+    names.append({QStringLiteral("Size"), QStringLiteral("Date & Time"), QStringLiteral("Attrs")});
+    return names.join(separator) + QLatin1StringView("\r\n");
+}
+
 } // namespace
 
 void ExportToCsv(const QString& path, const TItemList& list, const TReportSettings& settings)
@@ -30,6 +40,8 @@ void ExportToCsv(const QString& path, const TItemList& list, const TReportSettin
         const QChar separator = LocaleListSeparator(settings.Locale);
 
         TTextFileWriter out(path, TTextFileWriter::TEncoding::Ansi);
+        if (settings.CsvHeader)
+            out.writeText(HeaderRow(columns, separator));
         QString line;
         for (const TItemRecord& item : list) {
             line.resize(0);
@@ -45,7 +57,10 @@ void ExportToCsv(const QString& path, const TItemList& list, const TReportSettin
             line += separator;
             line += ByteCountText(item);
             line += separator;
-            dates.appendTo(line, item);
+            if (settings.CsvHeader)
+                line += ItemIsoDateText(item);
+            else
+                dates.appendTo(line, item);
             line += separator;
             AppendItemAttributesText(line, item);
             line += QLatin1StringView("\r\n");

@@ -1,5 +1,7 @@
 #include "store/ReportExport.h"
 
+#include "store/JsonLinesReport.h"
+
 void ExportReport(TReportFormat format, const QString& path, const TItemList& list,
                   const TReportSettings& settings)
 {
@@ -12,6 +14,9 @@ void ExportReport(TReportFormat format, const QString& path, const TItemList& li
         break;
     case TReportFormat::Csv:
         ExportToCsv(path, list, settings);
+        break;
+    case TReportFormat::JsonLines:
+        ExportToJsonLines(path, list);
         break;
     }
 }

@@ -20,9 +20,13 @@ struct TReportSettings {
     QLocale Locale;
     // The time in the HTML title; the current time when not set.
     QDateTime ReportTime;
+    // "Export" CsvHeader: the CSV starts with a row of column names and its dates are
+    // ISO 8601 with offset instead of the DateFormat text.
+    bool CsvHeader = false;
 };
 
-enum class TReportFormat { Html, Xml, Csv };
+// JsonLines: see store/JsonLinesReport.h (the settings do not shape it).
+enum class TReportFormat { Html, Xml, Csv, JsonLines };
 
 // Each writer creates the file anew and writes all of it: UTF-8 with a byte order
 // mark for HTML and XML, Windows-1252 for CSV, CR LF after every line. A failure

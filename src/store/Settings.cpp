@@ -81,6 +81,7 @@ void ReadSettings(const TIniFile& ini, TWindowGeometry& window, TSettings& s, TA
     s.PingTimeOutMs = ini.ReadInteger(kMisc, QStringLiteral("PingTimeOutMs"), 500);
     s.FileNameDisplayFormat = LowByte(ini.ReadInteger(kView, QStringLiteral("FileNameDisplayFormat"), 1));
     s.DateFormat = ini.ReadInteger(kView, QStringLiteral("DateFormat"), 0);
+    s.CsvHeader = ini.ReadBool(kView, QStringLiteral("CsvHeader"), false);
 
     s.SearchMethod = ReadMode(ini, kMisc, QStringLiteral("SearchMethod"), TSearchType::EntireNetwork);
     s.HiddenResSearchMethod =
@@ -133,6 +134,7 @@ QStringList WriteSettings(TIniFile& ini, const TWindowGeometry& window, const TS
 
     ini.WriteInteger(kView, QStringLiteral("FileNameDisplayFormat"), s.FileNameDisplayFormat);
     ini.WriteInteger(kView, QStringLiteral("DateFormat"), s.DateFormat);
+    ini.WriteBool(kView, QStringLiteral("CsvHeader"), s.CsvHeader);
 
     ini.WriteBool(kMisc, QStringLiteral("DrawGrid"), s.DrawGrid);
     WriteMode(ini, kMisc, QStringLiteral("SearchMethod"), s.SearchMethod);

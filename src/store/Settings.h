@@ -37,6 +37,7 @@ struct TSettings {
     // "View"
     uint8_t FileNameDisplayFormat = 1; // 8 bits: a larger stored value keeps its low byte
     int32_t DateFormat = 0;
+    bool CsvHeader = false; // CSV reports: a header row and ISO 8601 dates
     // "Misc"
     TSearchType SearchMethod = TSearchType::EntireNetwork;
     THiddenShareMode HiddenResSearchMethod = THiddenShareMode::CommonOnly;

@@ -1,7 +1,9 @@
 #include "widgets/FileDialogs.h"
 
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 
 namespace {
 
@@ -23,7 +25,32 @@ public:
     QString saveFileName(QWidget* parent, const QString& title, const QString& filter,
                          const QString& defaultSuffix, int* selectedFilter) override
     {
+        return runSave(parent, title, filter, defaultSuffix, selectedFilter, QString(), nullptr);
+    }
+
+    QString saveFileNameWithOption(QWidget* parent, const QString& title, const QString& filter,
+                                   const QString& defaultSuffix, int* selectedFilter,
+                                   const QString& optionCaption, bool* checked) override
+    {
+        return runSave(parent, title, filter, defaultSuffix, selectedFilter, optionCaption, checked);
+    }
+
+private:
+    static QString runSave(QWidget* parent, const QString& title, const QString& filter,
+                           const QString& defaultSuffix, int* selectedFilter, const QString& optionCaption,
+                           bool* checked)
+    {
         QFileDialog dialog(parent, title);
+        QCheckBox* option = nullptr;
+        if (checked) {
+            // Only Qt's own dialog takes an extra control: below the file name row.
+            dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+            option = new QCheckBox(optionCaption, &dialog);
+            option->setObjectName(QStringLiteral("cbSaveOption"));
+            option->setChecked(*checked);
+            if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
+                grid->addWidget(option, grid->rowCount(), 0, 1, grid->columnCount());
+        }
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         const QStringList captions = FilterCaptions(filter);
@@ -42,6 +69,8 @@ public:
             return {};
         if (selectedFilter)
             *selectedFilter = static_cast<int>(captions.indexOf(dialog.selectedNameFilter())) + 1;
+        if (option)
+            *checked = option->isChecked();
         return dialog.selectedFiles().first();
     }
 };

@@ -16,6 +16,17 @@ public:
     // An existing file is replaced only after the user confirmed it.
     virtual QString saveFileName(QWidget* parent, const QString& title, const QString& filter,
                                  const QString& defaultSuffix, int* selectedFilter = nullptr) = 0;
+    // As saveFileName, with a check box of this caption below the file list; checked
+    // gives its state at the start and receives it on OK. Dialogs without one (the
+    // tests') leave it unchanged.
+    virtual QString saveFileNameWithOption(QWidget* parent, const QString& title, const QString& filter,
+                                           const QString& defaultSuffix, int* selectedFilter,
+                                           const QString& optionCaption, bool* checked)
+    {
+        Q_UNUSED(optionCaption);
+        Q_UNUSED(checked);
+        return saveFileName(parent, title, filter, defaultSuffix, selectedFilter);
+    }
 };
 
 TFileDialogs& FileDialogs();

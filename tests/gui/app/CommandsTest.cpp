@@ -79,7 +79,7 @@ TEST(CommandsTest, OnAnFtpHitOnlyOpenAndTheCopyCommandsStayAvailable)
         const bool worksOnFtp = spec.command == TCommand::Open || spec.command == TCommand::CopyFullName ||
                                 spec.command == TCommand::CopyFileName ||
                                 spec.command == TCommand::CopyFilePath ||
-                                spec.command == TCommand::CopyFileDrive;
+                                spec.command == TCommand::CopyFileDrive || spec.command == TCommand::CopyUrl;
         EXPECT_EQ(IsCommandAvailable(spec, ftpSelected), worksOnFtp) << spec.name;
         EXPECT_TRUE(IsCommandAvailable(spec, shareSelected)) << spec.name;
         EXPECT_FALSE(IsCommandAvailable(spec, nothingSelected)) << spec.name;

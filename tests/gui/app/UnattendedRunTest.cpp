@@ -4,11 +4,20 @@
 
 #include <QDate>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 namespace {
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
 
 // Runs a copy of the program (its settings file then lands beside the copy, in a
 // temporary folder) without a display, as a server would.
@@ -40,6 +49,7 @@ protected:
             return -1;
         }
         errors = QString::fromLocal8Bit(process.readAllStandardError());
+        output = process.readAllStandardOutput();
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
 
@@ -48,6 +58,7 @@ protected:
     TempDir folder;
     QString program;
     QString errors;
+    QByteArray output;
 };
 
 TEST_F(UnattendedRunTest, ARangeSearchWithCsvExportHideAndCloseEndsOnItsOwn)
@@ -108,6 +119,41 @@ TEST_F(UnattendedRunTest, WhenEveryRangeIsInvalidTheErrorsGoToStderrAndTheStatus
                    "/exportcsv:r.csv", "/hide", "/close"}),
               2);
     EXPECT_TRUE(errors.contains("IP Range is invalid (" + SmbFixture::address(3))) << errors.toStdString();
+}
+
+TEST_F(UnattendedRunTest, JsonLinesGoToStdoutAndAFileAndTheSummaryToStderr)
+{
+    EXPECT_EQ(run({range(), "/mask:*.txt", "/exportjson:-", "/exportjson:hits.jsonl", "/csvheader",
+                   "/exportcsv:h.csv", "hide", "close"}),
+              0)
+        << errors.toStdString();
+    EXPECT_EQ(output, ReadAll(folder.file("hits.jsonl")));
+    const QList<QByteArray> lines = output.split('\n');
+    ASSERT_GE(lines.size(), 2) << errors.toStdString();
+    EXPECT_TRUE(lines.last().isEmpty());
+    bool notesFound = false;
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+        const QJsonObject hit = QJsonDocument::fromJson(lines[i]).object();
+        EXPECT_TRUE(hit.value("name").toString().endsWith(".txt", Qt::CaseInsensitive))
+            << lines[i].toStdString();
+        EXPECT_TRUE(hit.value("url").toString().startsWith("smb://" + hit.value("host").toString() + "/"))
+            << lines[i].toStdString();
+        notesFound = notesFound || hit.value("url").toString() ==
+                                       "smb://" + SmbFixture::address(2) + "/public/docs/sub/notes.txt";
+    }
+    EXPECT_TRUE(notesFound) << output.toStdString();
+
+    // One summary line whose hit count is the number of objects written.
+    static const QRegularExpression summary(
+        "^Kestrova: (\\d+) hits?, (\\d+) hosts?, (\\d+) errors?, \\d+\\.\\d s$",
+        QRegularExpression::MultilineOption);
+    const QRegularExpressionMatch match = summary.match(errors);
+    ASSERT_TRUE(match.hasMatch()) << errors.toStdString();
+    EXPECT_EQ(match.captured(1).toLongLong(), lines.size() - 1);
+    EXPECT_GE(match.captured(2).toInt(), 1);
+    EXPECT_FALSE(errors.contains('\r')) << "no progress line when stderr is no terminal";
+
+    EXPECT_TRUE(ReadAll(folder.file("h.csv")).startsWith("File Name,Location,Size,Date & Time,Attrs\r\n"));
 }
 
 } // namespace

@@ -39,6 +39,7 @@ TSettings NonDefaultSettings()
     s.PingTimeOutMs = 750;
     s.FileNameDisplayFormat = 2;
     s.DateFormat = 3;
+    s.CsvHeader = true;
     s.SearchMethod = TSearchType::IpAddressRange;
     s.HiddenResSearchMethod = THiddenShareMode::CommonAndHidden;
     s.FoldersSearchMethod = TFolderListMode::OnlySpecified;
@@ -84,6 +85,7 @@ TEST(SettingsTest, AFreshStartGivesTheDefaults)
     EXPECT_EQ(s.FtpSearchMode, TFtpMode::SharesOnly);
     EXPECT_FALSE(s.FtpVerifyCertificates); // encrypted where offered, not verified
     EXPECT_EQ(s.DateFormat, 0);
+    EXPECT_FALSE(s.CsvHeader); // today's CSV unless the user asks
     EXPECT_GE(s.DateFrom, before);
     EXPECT_LE(s.DateFrom, after);
     EXPECT_EQ(s.DateTo, s.DateFrom);
@@ -120,7 +122,8 @@ TEST(SettingsTest, ANewFileHasTheWritingOrder)
         "HiddenResSearchMethod=2\r\nFoldersSearchMethod=1\r\nMaxThreads=255\r\nEnableTextSearch=1\r\n"
         "CompleteMessage=0\r\nAutoUnmount=1\r\nInitialDir=\" /home/anna/My Files "
         "\"\r\nFtpSearchMode=1\r\nFtpVerifyCertificates=1\r\n\r\n"
-        "[View]\r\nFileNameDisplayFormat=2\r\nDateFormat=3\r\nMaximized=0\r\nLeft=100\r\nTop=50\r\n"
+        "[View]\r\nFileNameDisplayFormat=2\r\nDateFormat=3\r\nCsvHeader=1\r\nMaximized=0\r\nLeft=100\r\nTop="
+        "50\r\n"
         "Width=800\r\nHeight=600\r\n\r\n"
         "[Lists]\r\nResList=192.168.1.1-192.168.1.20,10.0.0.5\r\n"
         "FolderList=\\\\*\\Docs*,~a~~b~,~with blank~,\r\nHistory=~*.doc, *.xls~,*.txt\r\nTextHistory=~~\r\n");
