@@ -12,10 +12,10 @@
 // not installed. The process is stopped by its PID (SIGTERM, then SIGKILL) when the
 // object goes.
 //
-// The child is started by a plain fork and exec, not QProcess: QProcess starts its
-// children from a helper thread of its own and hands their output over through it,
-// which ThreadSanitizer reports as races in the test process. Its output goes to
-// anonymous files, so a chatty server never blocks on a full pipe nobody reads.
+// The child is started by a plain fork and exec, not QProcess, whose vfork-style
+// start (the child runs in the parent's memory until it execs) confuses
+// ThreadSanitizer's view of the test process. The child's output goes to anonymous
+// files, so a chatty server never blocks on a full pipe nobody reads.
 class FixtureServerProcess {
 public:
     FixtureServerProcess() = default;
