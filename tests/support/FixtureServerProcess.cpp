@@ -56,7 +56,86 @@ std::optional<int> Ended(pid_t pid)
     return reaped == pid ? std::optional<int>(status) : std::nullopt;
 }
 
+// Starts program (looked up in PATH unless it names a path) with the arguments,
+// its standard output and error going to the given files; the child's PID, or -1
+// with errno set.
+pid_t Spawn(const QString& program, const QStringList& arguments, int output, int errors)
+{
+    // Everything the child needs is ready before the fork: after it, a child of a
+    // threaded process may only call async-signal-safe functions.
+    std::vector<QByteArray> storage{program.toLocal8Bit()};
+    for (const QString& argument : arguments)
+        storage.push_back(argument.toLocal8Bit());
+    std::vector<char*> argv;
+    for (QByteArray& argument : storage)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    const int input = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (input < 0)
+        return -1;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(input, STDIN_FILENO);
+        ::dup2(output, STDOUT_FILENO);
+        ::dup2(errors, STDERR_FILENO);
+        ::execvp(argv[0], argv.data());
+        ::_exit(127);
+    }
+    const int forkError = errno;
+    ::close(input);
+    errno = forkError;
+    return pid;
+}
+
+// Ends the child if it still runs (SIGTERM, SIGKILL after kStopTimeoutMs) and reaps
+// it; its wait status.
+int Stop(pid_t pid)
+{
+    if (const std::optional<int> status = Ended(pid))
+        return *status;
+    ::kill(pid, SIGTERM); // this child's PID only
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < kStopTimeoutMs) {
+        if (const std::optional<int> status = Ended(pid))
+            return *status;
+        std::this_thread::sleep_for(kPollInterval);
+    }
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return status;
+}
+
 } // namespace
+
+FixtureCommandResult RunFixtureCommand(const QString& program, const QStringList& arguments, int timeoutMs)
+{
+    FixtureCommandResult result;
+    const int output = AnonymousFile();
+    const int errors = AnonymousFile();
+    const pid_t pid = output >= 0 && errors >= 0 ? Spawn(program, arguments, output, errors) : -1;
+    if (pid > 0) {
+        QElapsedTimer timer;
+        timer.start();
+        std::optional<int> status;
+        while (!(status = Ended(pid)) && timer.elapsed() < timeoutMs)
+            std::this_thread::sleep_for(kPollInterval);
+        result.finished = status.has_value();
+        if (!status)
+            status = Stop(pid);
+        result.exitCode = WIFEXITED(*status) ? WEXITSTATUS(*status) : -1;
+        result.output = ReadAll(output);
+        result.errors = ReadAll(errors);
+    } else {
+        result.errors = QByteArray("cannot start ") + program.toLocal8Bit() + ": " + std::strerror(errno);
+    }
+    for (int fd : {output, errors})
+        if (fd >= 0)
+            ::close(fd);
+    return result;
+}
 
 bool FixtureServerProcess::start(const QStringList& arguments, const QString& description, QString& why,
                                  bool& unavailable)
@@ -67,39 +146,13 @@ bool FixtureServerProcess::start(const QStringList& arguments, const QString& de
         why = kPython + QStringLiteral(" is not installed");
         return false;
     }
-    // Everything the child needs is ready before the fork: after it, a child of a
-    // threaded process may only call async-signal-safe functions.
-    std::vector<QByteArray> storage{kPython.toLocal8Bit()};
-    for (const QString& argument : arguments)
-        storage.push_back(argument.toLocal8Bit());
-    std::vector<char*> argv;
-    for (QByteArray& argument : storage)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
     m_output = AnonymousFile();
     m_errors = AnonymousFile();
-    const int input = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-    if (m_output < 0 || m_errors < 0 || input < 0) {
-        why = QStringLiteral("cannot start ") + arguments.value(0) + QStringLiteral(": ") +
-              QString::fromLocal8Bit(std::strerror(errno));
-        if (input >= 0)
-            ::close(input);
-        return false;
-    }
-    m_pid = ::fork();
-    if (m_pid == 0) {
-        ::dup2(input, STDIN_FILENO);
-        ::dup2(m_output, STDOUT_FILENO);
-        ::dup2(m_errors, STDERR_FILENO);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    const int forkError = errno;
-    ::close(input);
+    m_pid = m_output >= 0 && m_errors >= 0 ? Spawn(kPython, arguments, m_output, m_errors) : -1;
     if (m_pid < 0) {
         m_pid = 0;
         why = QStringLiteral("cannot start ") + arguments.value(0) + QStringLiteral(": ") +
-              QString::fromLocal8Bit(std::strerror(forkError));
+              QString::fromLocal8Bit(std::strerror(errno));
         return false;
     }
     // Ready once it prints the port it listens on.
@@ -133,20 +186,7 @@ int FixtureServerProcess::stop()
 {
     if (m_pid <= 0)
         return -1;
-    const pid_t pid = std::exchange(m_pid, 0);
-    ::kill(pid, SIGTERM); // this child's PID only
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < kStopTimeoutMs) {
-        if (const std::optional<int> status = Ended(pid))
-            return *status;
-        std::this_thread::sleep_for(kPollInterval);
-    }
-    ::kill(pid, SIGKILL);
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return status;
+    return Stop(std::exchange(m_pid, 0));
 }
 
 FixtureServerProcess::~FixtureServerProcess()

@@ -2,6 +2,7 @@
 
 #include "support/RunProgram.h" // FixturePath
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -16,6 +17,18 @@
 // start (the child runs in the parent's memory until it execs) confuses
 // ThreadSanitizer's view of the test process. The child's output goes to anonymous
 // files, so a chatty server never blocks on a full pipe nobody reads.
+// What a command run by RunFixtureCommand did.
+struct FixtureCommandResult {
+    bool finished = false; // ended within the time-out (else it was killed)
+    int exitCode = -1;     // -1 when it did not exit normally
+    QByteArray output;
+    QByteArray errors;
+};
+
+// Runs a command (a fixture script, a tool) the same way as the servers below and
+// waits for it, at most timeoutMs milliseconds.
+FixtureCommandResult RunFixtureCommand(const QString& program, const QStringList& arguments, int timeoutMs);
+
 class FixtureServerProcess {
 public:
     FixtureServerProcess() = default;
