@@ -221,21 +221,15 @@ QByteArray AgentServer::listFolder(PayloadReader& in)
     OpenDirectory directory(context, url);
     if (!directory.handle())
         return errorReply(errno);
-    struct Entry {
-        QByteArray name;
-        uint32_t attributes;
-        int64_t size, writeTime;
-    };
-    std::vector<Entry> entries;
+    // Entries go straight into the reply; the count in front is filled in last.
+    PayloadWriter out(MessageType::Ok);
+    const qsizetype countField = out.placeU32();
+    uint32_t count = 0;
     auto readdirplus2 = smbc_getFunctionReaddirPlus2(context);
     struct stat status {};
-    while (const libsmb_file_info* info = readdirplus2(context, directory.handle(), &status))
-        entries.push_back(
-            {QByteArray(info->name), info->attrs, int64_t(info->size), int64_t(info->mtime_ts.tv_sec)});
-    PayloadWriter out(MessageType::Ok);
-    out.u32(uint32_t(entries.size()));
-    for (const Entry& entry : entries)
-        out.bytes(entry.name).u32(entry.attributes).i64(entry.size).i64(entry.writeTime);
+    for (; const libsmb_file_info* info = readdirplus2(context, directory.handle(), &status); ++count)
+        out.bytes(info->name).u32(info->attrs).i64(int64_t(info->size)).i64(int64_t(info->mtime_ts.tv_sec));
+    out.setU32(countField, count);
     return out.payload();
 }
 

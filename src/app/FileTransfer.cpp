@@ -207,13 +207,15 @@ TFileTransfer::Outcome TFileTransfer::copyFile(const QString& source, const QStr
     std::vector<char> buffer(static_cast<size_t>(kBlockSize));
     return withRetry(QStringLiteral("Cannot %1 \"%2\"").arg(m_verb, source), [&](bool& cancelled) {
         m_done = doneBefore;
+        Result<std::unique_ptr<ByteSource>> opened = from.openRead(source);
+        if (!opened)
+            return opened.error();
+        const std::unique_ptr<ByteSource> reader = std::move(opened).value();
+        Result<std::unique_ptr<FileStoreWriter>> created = to.create(temporary, false);
+        if (!created)
+            return created.error();
+        std::unique_ptr<FileStoreWriter> writer = std::move(created).value();
         PlatformError error;
-        std::unique_ptr<ByteSource> reader = from.openRead(source, error);
-        if (!reader)
-            return error;
-        std::unique_ptr<FileStoreWriter> writer = to.create(temporary, false, error);
-        if (!writer)
-            return error;
         const auto discard = [&](const PlatformError& why) {
             writer.reset();
             (void)to.removeFile(temporary); // the first failure is the one to report

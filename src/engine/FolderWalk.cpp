@@ -87,6 +87,7 @@ void TFolderWalk::SearchFolder(const QString& folder, int depth)
 {
     const bool candidates = EntriesAreCandidates(folder);
 
+    m_context.HandOverHeldHits(); // a listing may take a while
     Result<std::vector<ShareDirEntry>> listing = m_client.listFolder(folder);
     if (!listing) {
         const PlatformError& error = listing.error();
@@ -120,21 +121,32 @@ void TFolderWalk::SearchFolder(const QString& folder, int depth)
 
     HintSubfolders(folder, entries);
     const std::stop_token stop = m_context.StopToken();
+    // The activity names this folder from its first entry on; it is named again only
+    // after a subfolder or a content scan (which names each file) has named another.
+    const bool scansContent = m_context.Config().EnableTextSearch && !m_context.Config().SearchText.isEmpty();
+    bool activityShown = false;
     for (const auto& listed : entries) {
         if (stop.stop_requested())
             break;
         if (IsDotEntry(listed.name))
             continue;
-        m_context.SetActivity(waSearching, folder);
+        if (!std::exchange(activityShown, true))
+            m_context.SetActivity(waSearching, folder);
         const TSearchRec entry = ToSearchRec(listed);
-        if (candidates)
+        if (candidates) {
             TestEntry(folder, entry);
+            activityShown = !scansContent;
+        }
         if (SearchRecIsFolder(entry)) {
             const QString subfolder = folder + u'\\' + entry.Name;
-            if (depth < kMaxWalkDepth && subfolder.size() <= kMaxWalkPathLength)
+            if (depth < kMaxWalkDepth && subfolder.size() <= kMaxWalkPathLength) {
                 SearchFolder(subfolder, depth + 1);
+                activityShown = false;
+            }
         }
     }
+    if (depth == 0)
+        m_context.HandOverHeldHits();
 }
 
 void TFolderWalk::HintSubfolders(const QString& folder, const std::vector<ShareDirEntry>& entries)
@@ -169,13 +181,14 @@ bool TFolderWalk::TestEntry(const QString& folder, const TSearchRec& entry)
         if (SearchRecIsFolder(entry) || !ContentMatches(path))
             return false;
     }
-    m_context.DeliverHit(MakeItemRecord(path, entry.Attr, -1, FileDateToDateTime(entry.Time), size));
+    m_context.HoldHit(MakeItemRecord(path, entry.Attr, -1, FileDateToDateTime(entry.Time), size));
     return true;
 }
 
 bool TFolderWalk::ContentMatches(const QString& path)
 {
     m_context.SetActivity(waScanning, path);
+    m_context.HandOverHeldHits(); // opening and reading a file may take a while
     const Result<std::unique_ptr<ByteSource>> source = m_client.openFile(path);
     if (!source) {
         qCDebug(kestrovaSmb) << "Cannot open" << path << "for the content test - error" << source.error().code

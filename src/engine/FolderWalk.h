@@ -47,7 +47,7 @@ public:
 
     // Walks folder and everything below it; the share root has depth 0.
     void SearchFolder(const QString& folder, int depth);
-    // The per-entry test; on success the hit is delivered. True if it was.
+    // The per-entry test; a hit is handed to the context's HoldHit. True if it was.
     bool TestEntry(const QString& folder, const TSearchRec& entry);
 
 private:

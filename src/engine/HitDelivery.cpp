@@ -19,18 +19,30 @@ void DeliverPending(TSearchSession& session, HitIconProvider* icons, HitSink* si
         sink->AppendHits(batch);
 }
 
+// The wake-up keeps the session alive; the icon provider and sink outlive the search.
+void PostWakeUp(const TSearchServices& services)
+{
+    services.Dispatcher->post([session = services.Session, icons = services.Icons, sink = services.Hits] {
+        DeliverPending(*session, icons, sink);
+    });
+}
+
 } // namespace
 
 void QueueHit(const TSearchServices& services, const TItemRecord& hit)
 {
     TItemRecord pending = hit;
     pending.ImageIndex = -1;
-    if (!services.Session->PendingHits().Append(pending, services.Session->StopToken()))
-        return;
-    // The wake-up keeps the session alive; the icon provider and sink outlive the search.
-    services.Dispatcher->post([session = services.Session, icons = services.Icons, sink = services.Hits] {
-        DeliverPending(*session, icons, sink);
-    });
+    if (services.Session->PendingHits().Append(std::move(pending), services.Session->StopToken()))
+        PostWakeUp(services);
+}
+
+void QueueHits(const TSearchServices& services, std::vector<TItemRecord>& hits)
+{
+    for (TItemRecord& hit : hits)
+        hit.ImageIndex = -1;
+    if (services.Session->PendingHits().Append(hits, services.Session->StopToken()))
+        PostWakeUp(services);
 }
 
 void DeliverPendingHits(const TSearchServices& services)

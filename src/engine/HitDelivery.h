@@ -3,6 +3,8 @@
 #include "engine/SearchServices.h"
 #include "model/ItemRecord.h"
 
+#include <vector>
+
 // How a worker's hits reach the window: the worker appends each hit to its session's
 // pending list and, when that list was empty, posts one wake-up through the
 // dispatcher; the wake-up (main thread) hands everything pending to the hit sink as
@@ -16,6 +18,9 @@
 
 // services.Session and services.Dispatcher must be set.
 void QueueHit(const TSearchServices& services, const TItemRecord& hit);
+// The same for several hits in order, under one lock and with at most one wake-up;
+// hits is left empty.
+void QueueHits(const TSearchServices& services, std::vector<TItemRecord>& hits);
 // Main thread: hands every pending hit of services.Session to services.Hits; no-op
 // when nothing is pending.
 void DeliverPendingHits(const TSearchServices& services);

@@ -20,6 +20,12 @@ public:
     // Hands the hit on to the main thread, which appends it later in delivery order;
     // returns at once unless too many hits are pending (see TPendingHits).
     virtual void DeliverHit(const TItemRecord& hit) = 0;
+    // A hit whose hand-over may wait for the next HandOverHeldHits, so that the hits of
+    // a listing reach the main thread together (one wake-up per batch, not per hit).
+    // A walk calls HandOverHeldHits before anything that may wait (a listing, opening a
+    // file) and when it ends. By default a hit is delivered at once.
+    virtual void HoldHit(const TItemRecord& hit) { DeliverHit(hit); }
+    virtual void HandOverHeldHits() {}
     // The search's stop request: walks test it before every entry.
     virtual std::stop_token StopToken() const = 0;
     // The search's log.

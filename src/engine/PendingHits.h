@@ -25,12 +25,19 @@ public:
 
     // Appends the hit; true when the list was empty before, i.e. the caller must post
     // the one wake-up that will take this hit and those that follow it.
-    bool Append(const TItemRecord& hit, const std::stop_token& stop);
+    bool Append(TItemRecord hit, const std::stop_token& stop);
+    // Appends the hits in order (emptying hits), under one lock; the return value as
+    // for Append. The wait on a full list is the same, so a batch may take the list
+    // past kMaxPending by its own size.
+    bool Append(std::vector<TItemRecord>& hits, const std::stop_token& stop);
     // Main thread: every pending hit in arrival order; wakes workers waiting on a full list.
     std::vector<TItemRecord> TakeAll();
     std::size_t Count() const;
 
 private:
+    // Waits while the list is full (see above); true when it is empty.
+    bool WaitForRoom(std::unique_lock<std::mutex>& lock, const std::stop_token& stop);
+
     mutable std::mutex m_mutex;
     std::condition_variable_any m_drained;
     std::vector<TItemRecord> m_hits;

@@ -106,7 +106,19 @@ bool TWorkerThread::FileNameMatches(const QString& name) const
 
 void TWorkerThread::DeliverHit(const TItemRecord& hit)
 {
+    HandOverHeldHits(); // keeps the order of hits held before this one
     QueueHit(m_services, hit);
+}
+
+void TWorkerThread::HoldHit(const TItemRecord& hit)
+{
+    m_heldHits.push_back(hit);
+}
+
+void TWorkerThread::HandOverHeldHits()
+{
+    if (!m_heldHits.empty())
+        QueueHits(m_services, m_heldHits);
 }
 
 void TWorkerThread::Execute()
@@ -126,7 +138,9 @@ void TWorkerThread::Execute()
             if (m_services.FtpSearch)
                 m_services.FtpSearch(m_host, *this);
         }
+        HandOverHeldHits();
     } catch (const std::exception& error) {
+        HandOverHeldHits(); // what was found before the failure still counts
         const QString message =
             QStringLiteral("Worker thread unhandled expception: ") + ExceptionMessage(error);
         ReportEngineError(m_services.Errors, message);

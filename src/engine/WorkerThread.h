@@ -39,6 +39,8 @@ public:
     bool FileNameMatches(const QString& name) const override;
     void SetActivity(TWorkerActivity kind, const QString& text) override;
     void DeliverHit(const TItemRecord& hit) override;
+    void HoldHit(const TItemRecord& hit) override;
+    void HandOverHeldHits() override;
     std::stop_token StopToken() const override;
     void AddLogEntry(TSearchLogKind kind, const QString& text) override;
 
@@ -54,6 +56,7 @@ private:
     mutable std::mutex m_lock;
     TFileMaskList m_fileMasks;
     TFileMaskList m_folderMasks;
+    std::vector<TItemRecord> m_heldHits; // HoldHit's hits, in order, not yet queued
     const TThreadConfig m_config;
     const QString m_host;
     const TSearchServices m_services;

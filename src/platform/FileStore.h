@@ -2,6 +2,7 @@
 
 #include "engine/ports/ByteSource.h"
 #include "engine/ports/PlatformError.h"
+#include "engine/ports/Result.h"
 
 #include <QString>
 #include <cstdint>
@@ -42,10 +43,9 @@ public:
     virtual PlatformError stat(const QString& path, FileStoreStat& stat) = 0;
     // The entries of a folder without "." and "..".
     virtual PlatformError list(const QString& folder, std::vector<FileStoreEntry>& entries) = 0;
-    virtual std::unique_ptr<ByteSource> openRead(const QString& path, PlatformError& error) = 0;
+    virtual Result<std::unique_ptr<ByteSource>> openRead(const QString& path) = 0;
     // exclusive: fails with EEXIST when the file exists; else an existing file is emptied.
-    virtual std::unique_ptr<FileStoreWriter> create(const QString& path, bool exclusive,
-                                                    PlatformError& error) = 0;
+    virtual Result<std::unique_ptr<FileStoreWriter>> create(const QString& path, bool exclusive) = 0;
     virtual PlatformError removeFile(const QString& path) = 0;
     virtual PlatformError makeFolder(const QString& path) = 0;
     // The folder must be empty.

@@ -98,39 +98,31 @@ std::optional<THttpReply> ParseHttpResponse(const QByteArray& data, bool complet
     return reply;
 }
 
-std::optional<THttpReply> PostSoap(const QString& url, const QByteArray& body,
-                                   std::chrono::milliseconds timeout, std::stop_token stop,
-                                   PlatformError& error)
+Result<THttpReply> PostSoap(const QString& url, const QByteArray& body, std::chrono::milliseconds timeout,
+                            std::stop_token stop)
 {
     const Clock::time_point deadline = Clock::now() + timeout;
     const QUrl parsed(url);
-    if (parsed.scheme() != QLatin1String("http") || parsed.host().isEmpty()) {
-        error = PlatformError{EINVAL, QStringLiteral("not an http address: %1").arg(url)};
-        return std::nullopt;
-    }
+    if (parsed.scheme() != QLatin1String("http") || parsed.host().isEmpty())
+        return PlatformError{EINVAL, QStringLiteral("not an http address: %1").arg(url)};
     addrinfo hints{};
     hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
     const QByteArray host = parsed.host().toLatin1();
     const QByteArray port = QByteArray::number(parsed.port(80));
-    if (getaddrinfo(host.constData(), port.constData(), &hints, &found) != 0 || !found) {
-        error = PlatformError{EINVAL, QStringLiteral("not a numeric address: %1").arg(url)};
-        return std::nullopt;
-    }
+    if (getaddrinfo(host.constData(), port.constData(), &hints, &found) != 0 || !found)
+        return PlatformError{EINVAL, QStringLiteral("not a numeric address: %1").arg(url)};
     UniqueFd fd(socket(found->ai_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     int connected = fd.valid() ? ::connect(fd.get(), found->ai_addr, found->ai_addrlen) : -1;
     const int connectErrno = errno;
     freeaddrinfo(found);
-    if (!fd.valid() || (connected != 0 && connectErrno != EINPROGRESS)) {
-        error = PlatformError::fromErrno(fd.valid() ? connectErrno : errno);
-        return std::nullopt;
-    }
+    if (!fd.valid() || (connected != 0 && connectErrno != EINPROGRESS))
+        return PlatformError::fromErrno(fd.valid() ? connectErrno : errno);
     StopWaker waker(stop);
     auto fail = [&](int code, const QString& what) {
-        error = stop.stop_requested() ? PlatformError{ECANCELED, QStringLiteral("stopped")}
-                                      : PlatformError{code, what};
-        return std::nullopt;
+        return stop.stop_requested() ? PlatformError{ECANCELED, QStringLiteral("stopped")}
+                                     : PlatformError{code, what};
     };
     if (connected != 0) {
         if (!waker.waitFor(fd.get(), POLLOUT, deadline))
@@ -138,10 +130,8 @@ std::optional<THttpReply> PostSoap(const QString& url, const QByteArray& body,
         int socketError = 0;
         socklen_t length = sizeof socketError;
         getsockopt(fd.get(), SOL_SOCKET, SO_ERROR, &socketError, &length);
-        if (socketError != 0) {
-            error = PlatformError::fromErrno(socketError);
-            return std::nullopt;
-        }
+        if (socketError != 0)
+            return PlatformError::fromErrno(socketError);
     }
     QByteArray request = "POST " + parsed.path(QUrl::FullyEncoded).toLatin1();
     if (request.endsWith(' '))
@@ -159,8 +149,7 @@ std::optional<THttpReply> PostSoap(const QString& url, const QByteArray& body,
             if (!waker.waitFor(fd.get(), POLLOUT, deadline))
                 return fail(ETIMEDOUT, QStringLiteral("sending timed out"));
         } else if (errno != EINTR) {
-            error = PlatformError::fromErrno(errno);
-            return std::nullopt;
+            return PlatformError::fromErrno(errno);
         }
     }
     QByteArray response;
@@ -172,16 +161,14 @@ std::optional<THttpReply> PostSoap(const QString& url, const QByteArray& body,
         const ssize_t received = ::recv(fd.get(), buffer, sizeof buffer, 0);
         if (received < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
-        if (received < 0) {
-            error = PlatformError::fromErrno(errno);
-            return std::nullopt;
-        }
+        if (received < 0)
+            return PlatformError::fromErrno(errno);
         response.append(buffer, received);
         if (response.size() > kMaxHttpReplySize)
             return fail(EMSGSIZE, QStringLiteral("reply too large"));
         std::optional<THttpReply> reply = ParseHttpResponse(response, received == 0, parseError);
         if (reply)
-            return reply;
+            return std::move(*reply);
         if (!parseError.isEmpty() || received == 0)
             return fail(EPROTO, parseError.isEmpty() ? QStringLiteral("malformed reply") : parseError);
     }

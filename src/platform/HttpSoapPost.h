@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ports/PlatformError.h"
+#include "engine/ports/Result.h"
 
 #include <QByteArray>
 #include <QString>
@@ -21,9 +21,8 @@ struct THttpReply {
 
 constexpr int kMaxHttpReplySize = 96 * 1024;
 
-std::optional<THttpReply> PostSoap(const QString& url, const QByteArray& body,
-                                   std::chrono::milliseconds timeout, std::stop_token stop,
-                                   PlatformError& error);
+Result<THttpReply> PostSoap(const QString& url, const QByteArray& body, std::chrono::milliseconds timeout,
+                            std::stop_token stop);
 
 // The body of a complete HTTP/1.x response (Content-Length, chunked, or up to the
 // end of the connection when complete is true); nullopt while more bytes are

@@ -119,26 +119,20 @@ PlatformError LocalFileStore::list(const QString& folder, std::vector<FileStoreE
     return {};
 }
 
-std::unique_ptr<ByteSource> LocalFileStore::openRead(const QString& path, PlatformError& error)
+Result<std::unique_ptr<ByteSource>> LocalFileStore::openRead(const QString& path)
 {
     Result<std::unique_ptr<LocalFileSource>> opened = LocalFileSource::open(path);
-    if (!opened) {
-        error = opened.error();
-        return nullptr;
-    }
+    if (!opened)
+        return opened.error();
     return std::move(opened).value();
 }
 
-std::unique_ptr<FileStoreWriter> LocalFileStore::create(const QString& path, bool exclusive,
-                                                        PlatformError& error)
+Result<std::unique_ptr<FileStoreWriter>> LocalFileStore::create(const QString& path, bool exclusive)
 {
     const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (exclusive ? O_EXCL : O_TRUNC);
     const int descriptor = ::open(Native(path).constData(), flags, 0666);
-    if (descriptor < 0) {
-        error = LastError();
-        return nullptr;
-    }
-    error = {};
+    if (descriptor < 0)
+        return LastError();
     return std::make_unique<LocalFileWriter>(descriptor);
 }
 

@@ -9,9 +9,8 @@ class LocalFileStore : public FileStore {
 public:
     PlatformError stat(const QString& path, FileStoreStat& stat) override;
     PlatformError list(const QString& folder, std::vector<FileStoreEntry>& entries) override;
-    std::unique_ptr<ByteSource> openRead(const QString& path, PlatformError& error) override;
-    std::unique_ptr<FileStoreWriter> create(const QString& path, bool exclusive,
-                                            PlatformError& error) override;
+    Result<std::unique_ptr<ByteSource>> openRead(const QString& path) override;
+    Result<std::unique_ptr<FileStoreWriter>> create(const QString& path, bool exclusive) override;
     PlatformError removeFile(const QString& path) override;
     PlatformError makeFolder(const QString& path) override;
     PlatformError removeFolder(const QString& path) override;

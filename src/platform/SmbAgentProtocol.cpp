@@ -5,6 +5,7 @@
 #include <cstring>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace SmbAgentProtocol {
@@ -27,14 +28,27 @@ template <typename T> T fromLittleEndian(const unsigned char* in)
     return static_cast<T>(bits);
 }
 
-// send() with MSG_NOSIGNAL so a dead peer gives EPIPE instead of killing the
-// process; write() for descriptors that are not sockets.
-ssize_t sendSome(int fd, const char* data, size_t length)
+// sendmsg() with MSG_NOSIGNAL so a dead peer gives EPIPE instead of killing the
+// process; writev() for descriptors that are not sockets.
+ssize_t sendSome(int fd, iovec* parts, int count)
 {
-    ssize_t written = ::send(fd, data, length, MSG_NOSIGNAL);
+    msghdr message{};
+    message.msg_iov = parts;
+    message.msg_iovlen = size_t(count);
+    ssize_t written = ::sendmsg(fd, &message, MSG_NOSIGNAL);
     if (written < 0 && errno == ENOTSOCK)
-        written = ::write(fd, data, length);
+        written = ::writev(fd, parts, count);
     return written;
+}
+
+// recv() without waiting; a descriptor that is not a socket reports EAGAIN, so
+// the caller waits for it with poll() and reads it with read().
+ssize_t receiveWaiting(int fd, char* out, size_t length)
+{
+    ssize_t got = ::recv(fd, out, length, MSG_DONTWAIT);
+    if (got < 0 && errno == ENOTSOCK)
+        errno = EAGAIN;
+    return got;
 }
 
 class Deadline {
@@ -48,15 +62,33 @@ private:
     QElapsedTimer m_timer;
 };
 
-// Reads exactly length bytes, waiting in slices so the stop check is noticed.
+// Reads exactly length bytes, waiting in slices so the stop check is noticed. What
+// has already arrived is taken without a poll() first: most replies are complete
+// by the time they are asked for.
 IoStatus readExactly(int fd, char* out, size_t length, const Deadline& deadline,
                      const std::function<bool()>& shouldStop)
 {
     constexpr int kSliceMs = 50;
     size_t done = 0;
+    // Without a deadline or a stop check nothing has to be noticed while waiting.
+    const bool mayBlock = deadline.unlimited() && !shouldStop;
+    bool readable = false; // poll() said so: read() does not block
     while (done < length) {
         if (shouldStop && shouldStop())
             return IoStatus::Stopped;
+        ssize_t got = readable || mayBlock ? ::read(fd, out + done, length - done)
+                                           : receiveWaiting(fd, out + done, length - done);
+        readable = false;
+        if (got > 0) {
+            done += size_t(got);
+            continue;
+        }
+        if (got == 0)
+            return IoStatus::Closed;
+        if (errno == EINTR)
+            continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK)
+            return IoStatus::Closed;
         int wait = shouldStop ? kSliceMs : -1;
         if (!deadline.unlimited()) {
             int remaining = deadline.remaining();
@@ -66,22 +98,9 @@ IoStatus readExactly(int fd, char* out, size_t length, const Deadline& deadline,
         }
         pollfd descriptor{fd, POLLIN, 0};
         int ready = ::poll(&descriptor, 1, wait);
-        if (ready < 0) {
-            if (errno == EINTR)
-                continue;
+        if (ready < 0 && errno != EINTR)
             return IoStatus::Closed;
-        }
-        if (ready == 0)
-            continue;
-        ssize_t got = ::read(fd, out + done, length - done);
-        if (got < 0) {
-            if (errno == EINTR || errno == EAGAIN)
-                continue;
-            return IoStatus::Closed;
-        }
-        if (got == 0)
-            return IoStatus::Closed;
-        done += size_t(got);
+        readable = ready > 0;
     }
     return IoStatus::Ok;
 }
@@ -141,6 +160,23 @@ PayloadWriter& PayloadWriter::string(const QString& value)
 PayloadWriter& PayloadWriter::bytes(const QByteArray& value)
 {
     return bytes(value.constData(), uint32_t(value.size()));
+}
+
+PayloadWriter& PayloadWriter::bytes(const char* text)
+{
+    return bytes(text, uint32_t(std::strlen(text)));
+}
+
+qsizetype PayloadWriter::placeU32()
+{
+    const qsizetype position = m_payload.size();
+    u32(0);
+    return position;
+}
+
+void PayloadWriter::setU32(qsizetype position, uint32_t value)
+{
+    toLittleEndian(value, reinterpret_cast<unsigned char*>(m_payload.data() + position));
 }
 
 PayloadWriter& PayloadWriter::bytes(const char* data, uint32_t length)
@@ -204,17 +240,23 @@ int64_t PayloadReader::i64()
 
 QString PayloadReader::string()
 {
-    return QString::fromUtf8(bytes());
+    const QByteArrayView field = block();
+    return QString::fromUtf8(field.data(), field.size());
 }
 
 QByteArray PayloadReader::bytes()
+{
+    return block().toByteArray();
+}
+
+QByteArrayView PayloadReader::block()
 {
     uint32_t length = u32();
     if (m_failed || length > uint64_t(m_payload.size() - m_position)) {
         m_failed = true;
         return {};
     }
-    QByteArray value = m_payload.mid(m_position, qsizetype(length));
+    const QByteArrayView value(m_payload.constData() + m_position, qsizetype(length));
     m_position += qsizetype(length);
     return value;
 }
@@ -225,17 +267,28 @@ IoStatus writeFrame(int fd, const QByteArray& payload)
         return IoStatus::Corrupted;
     unsigned char header[4];
     toLittleEndian(uint32_t(payload.size()), header);
-    QByteArray frame(reinterpret_cast<const char*>(header), sizeof header);
-    frame.append(payload);
-    qsizetype done = 0;
-    while (done < frame.size()) {
-        ssize_t written = sendSome(fd, frame.constData() + done, size_t(frame.size() - done));
+    // Header and payload leave in one call, without copying the payload.
+    iovec parts[2] = {{header, sizeof header},
+                      {const_cast<char*>(payload.constData()), size_t(payload.size())}};
+    iovec* next = parts;
+    int count = 2;
+    while (count > 0) {
+        ssize_t written = sendSome(fd, next, count);
         if (written < 0) {
             if (errno == EINTR || errno == EAGAIN)
                 continue;
             return IoStatus::Closed;
         }
-        done += written;
+        auto left = size_t(written);
+        while (count > 0 && left >= next->iov_len) {
+            left -= next->iov_len;
+            ++next;
+            --count;
+        }
+        if (count > 0) {
+            next->iov_base = static_cast<char*>(next->iov_base) + left;
+            next->iov_len -= left;
+        }
     }
     return IoStatus::Ok;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -83,6 +84,12 @@ public:
     PayloadWriter& string(const QString& value);
     PayloadWriter& bytes(const QByteArray& value);
     PayloadWriter& bytes(const char* data, uint32_t length);
+    // A zero-terminated C string, without its terminator.
+    PayloadWriter& bytes(const char* text);
+    // A u32 whose value is only known later (a count written before its items):
+    // placeU32 writes a zero and returns where, setU32 overwrites it.
+    qsizetype placeU32();
+    void setU32(qsizetype position, uint32_t value);
 
     const QByteArray& payload() const { return m_payload; }
 
@@ -114,6 +121,8 @@ public:
 
 private:
     bool take(void* out, qsizetype length);
+    // A length-prefixed field, pointing into the payload.
+    QByteArrayView block();
     QByteArray m_payload;
     qsizetype m_position = 0;
     MessageType m_type{};

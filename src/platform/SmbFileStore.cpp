@@ -65,26 +65,18 @@ PlatformError SmbFileStore::list(const QString& folder, std::vector<FileStoreEnt
     return {};
 }
 
-std::unique_ptr<ByteSource> SmbFileStore::openRead(const QString& path, PlatformError& error)
+Result<std::unique_ptr<ByteSource>> SmbFileStore::openRead(const QString& path)
 {
     logOnFor(path);
-    Result<std::unique_ptr<ByteSource>> opened = m_client.openFile(path);
-    if (!opened) {
-        error = opened.error();
-        return nullptr;
-    }
-    return std::move(opened).value();
+    return m_client.openFile(path);
 }
 
-std::unique_ptr<FileStoreWriter> SmbFileStore::create(const QString& path, bool exclusive,
-                                                      PlatformError& error)
+Result<std::unique_ptr<FileStoreWriter>> SmbFileStore::create(const QString& path, bool exclusive)
 {
     logOnFor(path);
     Result<std::unique_ptr<SmbFileWriter>> writer = m_client.createFile(path, exclusive);
-    if (!writer) {
-        error = writer.error();
-        return nullptr;
-    }
+    if (!writer)
+        return writer.error();
     return std::make_unique<SmbStoreWriter>(std::move(writer).value());
 }
 

@@ -48,11 +48,10 @@ bool FetchComputerMetadata(const Wsd::Endpoint& endpoint, TDiscoveredHost& host,
     for (const QString& xaddr : OrderedXAddrs(endpoint, host.address)) {
         if (stop.stop_requested())
             return false;
-        PlatformError error;
-        const std::optional<THttpReply> reply = PostSoap(xaddr, request, timeout, stop, error);
-        if (!reply || reply->status != 200)
+        const Result<THttpReply> reply = PostSoap(xaddr, request, timeout, stop);
+        if (!reply || reply.value().status != 200)
             continue;
-        const std::optional<Wsd::ComputerInfo> info = Wsd::ParseMetadata(reply->body);
+        const std::optional<Wsd::ComputerInfo> info = Wsd::ParseMetadata(reply.value().body);
         if (!info)
             continue;
         host.name = info->name;

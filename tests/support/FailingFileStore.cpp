@@ -30,23 +30,18 @@ PlatformError FailingFileStore::list(const QString& folder, std::vector<FileStor
     return failing(folder) ? Refused() : m_inner.list(folder, entries);
 }
 
-std::unique_ptr<ByteSource> FailingFileStore::openRead(const QString& path, PlatformError& error)
+Result<std::unique_ptr<ByteSource>> FailingFileStore::openRead(const QString& path)
 {
-    if (failing(path)) {
-        error = Refused();
-        return nullptr;
-    }
-    return m_inner.openRead(path, error);
+    if (failing(path))
+        return Refused();
+    return m_inner.openRead(path);
 }
 
-std::unique_ptr<FileStoreWriter> FailingFileStore::create(const QString& path, bool exclusive,
-                                                          PlatformError& error)
+Result<std::unique_ptr<FileStoreWriter>> FailingFileStore::create(const QString& path, bool exclusive)
 {
-    if (failing(path)) {
-        error = Refused();
-        return nullptr;
-    }
-    return m_inner.create(path, exclusive, error);
+    if (failing(path))
+        return Refused();
+    return m_inner.create(path, exclusive);
 }
 
 PlatformError FailingFileStore::removeFile(const QString& path)

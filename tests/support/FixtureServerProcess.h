@@ -2,15 +2,33 @@
 
 #include "support/RunProgram.h" // FixturePath
 
-#include <QProcess>
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <sys/types.h>
 
 // A test server of tests/fixtures/ (a Python script) in a child process. The script
 // prints "PORT <n>" once it listens and exits with 77 when something it needs is
-// not installed. The process is stopped by its PID (through QProcess: SIGTERM, then
-// SIGKILL) when the object goes.
+// not installed. The process is stopped by its PID (SIGTERM, then SIGKILL) when the
+// object goes.
+//
+// The child is started by a plain fork and exec, not QProcess, whose vfork-style
+// start (the child runs in the parent's memory until it execs) confuses
+// ThreadSanitizer's view of the test process. The child's output goes to anonymous
+// files, so a chatty server never blocks on a full pipe nobody reads.
+// What a command run by RunFixtureCommand did.
+struct FixtureCommandResult {
+    bool finished = false; // ended within the time-out (else it was killed)
+    int exitCode = -1;     // -1 when it did not exit normally
+    QByteArray output;
+    QByteArray errors;
+};
+
+// Runs a command (a fixture script, a tool) the same way as the servers below and
+// waits for it, at most timeoutMs milliseconds.
+FixtureCommandResult RunFixtureCommand(const QString& program, const QStringList& arguments, int timeoutMs);
+
 class FixtureServerProcess {
 public:
     FixtureServerProcess() = default;
@@ -24,9 +42,15 @@ public:
     bool start(const QStringList& arguments, const QString& description, QString& why, bool& unavailable);
 
     uint16_t port() const { return m_port; }
-    qint64 pid() const { return m_process.processId(); }
+    qint64 pid() const { return m_pid; }
 
 private:
-    QProcess m_process;
+    // Ends the child if it runs (SIGTERM, SIGKILL after a grace time) and reaps it;
+    // its wait status, or -1 when there was none.
+    int stop();
+
+    pid_t m_pid = 0;
     uint16_t m_port = 0;
+    int m_output = -1; // the child's standard output and error
+    int m_errors = -1;
 };

@@ -17,15 +17,14 @@ PlatformError MappedFileStore::list(const QString& folder, std::vector<FileStore
     return m_local.list(localPath(folder), entries);
 }
 
-std::unique_ptr<ByteSource> MappedFileStore::openRead(const QString& path, PlatformError& error)
+Result<std::unique_ptr<ByteSource>> MappedFileStore::openRead(const QString& path)
 {
-    return m_local.openRead(localPath(path), error);
+    return m_local.openRead(localPath(path));
 }
 
-std::unique_ptr<FileStoreWriter> MappedFileStore::create(const QString& path, bool exclusive,
-                                                         PlatformError& error)
+Result<std::unique_ptr<FileStoreWriter>> MappedFileStore::create(const QString& path, bool exclusive)
 {
-    return m_local.create(localPath(path), exclusive, error);
+    return m_local.create(localPath(path), exclusive);
 }
 
 PlatformError MappedFileStore::removeFile(const QString& path)

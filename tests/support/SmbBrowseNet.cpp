@@ -1,10 +1,10 @@
 #include "support/SmbBrowseNet.h"
 
 #include "platform/SmbAgentProcess.h"
+#include "support/FixtureServerProcess.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
 #include <unistd.h>
@@ -19,16 +19,15 @@ QString FixtureScript()
 // Runs the fixture script; its standard output, or empty with the failure filled in.
 QString RunFixture(const QString& action, const QString& dir, QString& failure)
 {
-    QProcess process;
-    process.start(FixtureScript(), {action, dir});
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
-        process.exitCode() != 0) {
-        failure = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
+    // Not QProcess: see FixtureServerProcess.h.
+    const FixtureCommandResult run = RunFixtureCommand(FixtureScript(), {action, dir}, 60000);
+    if (!run.finished || run.exitCode != 0) {
+        failure = QString::fromLocal8Bit(run.errors).trimmed();
         if (failure.isEmpty())
             failure = QStringLiteral("%1 %2 failed").arg(FixtureScript(), action);
         return {};
     }
-    return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
+    return QString::fromLocal8Bit(run.output).trimmed();
 }
 
 } // namespace

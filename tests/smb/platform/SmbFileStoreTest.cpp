@@ -46,23 +46,21 @@ protected:
 
     PlatformError write(const QString& file, const QByteArray& bytes, bool exclusive = true)
     {
-        PlatformError error;
-        std::unique_ptr<FileStoreWriter> writer = store->create(file, exclusive, error);
+        Result<std::unique_ptr<FileStoreWriter>> writer = store->create(file, exclusive);
         if (!writer)
+            return writer.error();
+        if (PlatformError error = writer.value()->write(bytes.constData(), bytes.size()); error.failed())
             return error;
-        if (error = writer->write(bytes.constData(), bytes.size()); error.failed())
-            return error;
-        return writer->finish();
+        return writer.value()->finish();
     }
 
     QByteArray read(const QString& file)
     {
-        PlatformError error;
-        std::unique_ptr<ByteSource> source = store->openRead(file, error);
+        Result<std::unique_ptr<ByteSource>> source = store->openRead(file);
         if (!source)
-            return "(unreadable: " + error.message.toUtf8() + ")";
-        QByteArray data(qsizetype(source->size()), '\0');
-        EXPECT_EQ(source->read(0, data.data(), data.size()), data.size());
+            return "(unreadable: " + source.error().message.toUtf8() + ")";
+        QByteArray data(qsizetype(source.value()->size()), '\0');
+        EXPECT_EQ(source.value()->read(0, data.data(), data.size()), data.size());
         return data;
     }
 
@@ -152,8 +150,10 @@ TEST_F(SmbFileStoreTest, FoldersAndFilesAreRemovedOnlyAsWhatTheyAre)
 TEST_F(SmbFileStoreTest, WithoutTheLogonTheShareRefusesAndAStoppedSearchStopsNothing)
 {
     SmbFileStore anonymous;
-    PlatformError error;
-    EXPECT_FALSE(anonymous.create(path(QStringLiteral("guest.txt")), true, error));
+    const Result<std::unique_ptr<FileStoreWriter>> refused =
+        anonymous.create(path(QStringLiteral("guest.txt")), true);
+    EXPECT_FALSE(refused);
+    const PlatformError& error = refused.error();
     EXPECT_TRUE(error.code == EACCES || error.code == EPERM)
         << error.code << " " << error.message.toStdString();
 
@@ -166,9 +166,9 @@ TEST_F(SmbFileStoreTest, WithoutTheLogonTheShareRefusesAndAStoppedSearchStopsNot
                              alice().password); // a refused logon shows in the calls after it
     });
     const PlatformError written = [&] {
-        std::unique_ptr<FileStoreWriter> writer =
-            own.create(path(QStringLiteral("after-stop.txt")), true, error);
-        return writer ? writer->finish() : error;
+        Result<std::unique_ptr<FileStoreWriter>> writer =
+            own.create(path(QStringLiteral("after-stop.txt")), true);
+        return writer ? writer.value()->finish() : writer.error();
     }();
     EXPECT_FALSE(written.failed()) << written.message.toStdString();
 }

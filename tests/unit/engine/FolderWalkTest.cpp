@@ -50,6 +50,81 @@ protected:
     TFileMaskList folderMasks;
 };
 
+// Holds hits as a worker does, and notes for each hit how many listings and file
+// opens the walk had made when it was held and when it was handed over.
+class HoldingContext : public FakeHostSearchContext {
+public:
+    explicit HoldingContext(FakeShareNetwork& net) : m_net(net) {}
+
+    void HoldHit(const TItemRecord& hit) override { held.emplace_back(hit, Calls()); }
+    void HandOverHeldHits() override
+    {
+        if (!held.empty())
+            batches.push_back(held.size());
+        for (const auto& [hit, calls] : held) {
+            if (calls != Calls())
+                ++lateHits;
+            DeliverHit(hit);
+        }
+        held.clear();
+    }
+
+    std::vector<std::pair<TItemRecord, size_t>> held;
+    std::vector<size_t> batches; // hits per hand-over
+    int lateHits = 0;            // held across a listing or a file open
+
+private:
+    size_t Calls() const { return m_net.listedFolders().size() + m_net.openedFiles().size(); }
+    FakeShareNetwork& m_net;
+};
+
+TEST_F(FolderWalkTest, AListingsHitsAreHandedOverTogetherBeforeTheNextListingAndAtTheEnd)
+{
+    HoldingContext holding(net);
+    holding.useFileMasks("*");
+    net.addFile(kShare + "\\a.txt");
+    net.addFile(kShare + "\\b.txt");
+    net.addFile(kShare + "\\sub\\c.txt");
+    net.addFile(kShare + "\\sub\\d.txt");
+    net.addFile(kShare + "\\z.txt");
+    TFolderWalk walk(client, holding, folderMasks);
+    walk.SearchFolder(kShare, 0);
+
+    EXPECT_EQ(holding.hitNames(),
+              QStringList({kShare + "\\a.txt", kShare + "\\b.txt", kShare + "\\sub", kShare + "\\sub\\c.txt",
+                           kShare + "\\sub\\d.txt", kShare + "\\z.txt"}));
+    EXPECT_TRUE(holding.held.empty());
+    EXPECT_EQ(holding.lateHits, 0);
+    // The share's first three entries before sub is listed, sub's two and the share's
+    // last one at the end.
+    EXPECT_EQ(holding.batches, std::vector<size_t>({3, 3}));
+}
+
+TEST_F(FolderWalkTest, HeldHitsAreHandedOverBeforeAFileIsOpenedForTheContentTest)
+{
+    HoldingContext holding(net);
+    net.addFile(kShare + "\\a.txt", "needle");
+    net.addFile(kShare + "\\b.txt", "needle");
+    net.addFile(kShare + "\\c.txt", "hay");
+    holding.useFileMasks("*.txt");
+    holding.config.EnableTextSearch = true;
+    holding.config.SearchText = "needle";
+    TFolderWalk walk(client, holding, folderMasks);
+    walk.SearchFolder(kShare, 0);
+
+    EXPECT_EQ(holding.hitNames(), QStringList({kShare + "\\a.txt", kShare + "\\b.txt"}));
+    EXPECT_EQ(holding.lateHits, 0);
+    EXPECT_EQ(holding.batches, std::vector<size_t>({1, 1}));
+    // Each file is named as it is scanned, and the folder again for the next entry.
+    using Activity = std::pair<TWorkerActivity, QString>;
+    EXPECT_EQ(holding.activities, std::vector<Activity>({{waSearching, kShare},
+                                                         {waScanning, kShare + "\\a.txt"},
+                                                         {waSearching, kShare},
+                                                         {waScanning, kShare + "\\b.txt"},
+                                                         {waSearching, kShare},
+                                                         {waScanning, kShare + "\\c.txt"}}));
+}
+
 TEST_F(FolderWalkTest, WalksDepthFirstInListingOrderAndLogsTheShareOnce)
 {
     net.sendDotEntries(true);

@@ -201,4 +201,73 @@ TEST_F(HitDeliveryTest, OneWakeUpTakesEveryHitQueuedBeforeItRuns)
     EXPECT_EQ(sink.batches, 1);
 }
 
+TEST_F(HitDeliveryTest, ABatchIsQueuedInOrderWithOneWakeUpAndLeftEmpty)
+{
+    const TSearchServices services = Services();
+    std::vector<TItemRecord> batch;
+    for (int i = 0; i < 3; ++i)
+        batch.push_back(MakeItemRecord(QString("\\\\H\\s\\%1").arg(i), 0x20, 9, 0, i));
+    std::vector<TItemRecord> second = {MakeItemRecord("\\\\H\\s\\3", 0x20, 9, 0, 3)};
+    std::thread worker([&] {
+        QueueHits(services, batch);
+        QueueHits(services, second); // joins the hits the first wake-up takes
+    });
+    worker.join();
+    EXPECT_TRUE(batch.empty());
+    EXPECT_TRUE(second.empty());
+
+    EXPECT_EQ(dispatcher.pumpPending(), 1);
+    ASSERT_EQ(sink.items.size(), 4);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(sink.items[i].FileName, QString("\\\\H\\s\\%1").arg(i));
+    EXPECT_EQ(sink.iconFaults, 0); // each index set by the provider, not the worker's 9
+    // An empty batch wakes nobody.
+    std::vector<TItemRecord> none;
+    QueueHits(services, none);
+    EXPECT_EQ(dispatcher.pumpPending(), 0);
+}
+
+TEST(PendingHitsTest, ABatchJoinsTheListInOrderAndSaysWhenItFoundItEmpty)
+{
+    TPendingHits pending;
+    std::stop_source stop;
+    std::vector<TItemRecord> none;
+    EXPECT_FALSE(pending.Append(none, stop.get_token()));
+    EXPECT_EQ(pending.Count(), 0u);
+
+    std::vector<TItemRecord> first = {MakeItemRecord("\\\\H\\s\\a", 0x20, -1, 0, 0),
+                                      MakeItemRecord("\\\\H\\s\\b", 0x20, -1, 0, 0)};
+    EXPECT_TRUE(pending.Append(first, stop.get_token()));
+    EXPECT_FALSE(pending.Append(MakeItemRecord("\\\\H\\s\\c", 0x20, -1, 0, 0), stop.get_token()));
+    std::vector<TItemRecord> second = {MakeItemRecord("\\\\H\\s\\d", 0x20, -1, 0, 0)};
+    EXPECT_FALSE(pending.Append(second, stop.get_token()));
+    EXPECT_TRUE(first.empty());
+    EXPECT_TRUE(second.empty());
+
+    const std::vector<TItemRecord> taken = pending.TakeAll();
+    ASSERT_EQ(taken.size(), 4u);
+    EXPECT_EQ(taken[0].FileName, "\\\\H\\s\\a");
+    EXPECT_EQ(taken[1].FileName, "\\\\H\\s\\b");
+    EXPECT_EQ(taken[2].FileName, "\\\\H\\s\\c");
+    EXPECT_EQ(taken[3].FileName, "\\\\H\\s\\d");
+}
+
+TEST(PendingHitsTest, ABatchWaitsOnAFullListUntilTheHitsAreTakenOrTheStop)
+{
+    TPendingHits pending;
+    std::stop_source stop;
+    std::vector<TItemRecord> fill(TPendingHits::kMaxPending, MakeItemRecord("\\\\H\\s\\x", 0x20, -1, 0, 0));
+    EXPECT_TRUE(pending.Append(fill, stop.get_token()));
+    auto blocked = std::async(std::launch::async, [&] {
+        std::vector<TItemRecord> batch(2, MakeItemRecord("\\\\H\\s\\late", 0x20, -1, 0, 0));
+        return pending.Append(batch, stop.get_token());
+    });
+    EXPECT_EQ(blocked.wait_for(150ms), std::future_status::timeout);
+    stop.request_stop();
+    ASSERT_EQ(blocked.wait_for(10s), std::future_status::ready);
+    EXPECT_FALSE(blocked.get());
+    // Appended all the same: nothing found before the stop is lost.
+    EXPECT_EQ(pending.Count(), TPendingHits::kMaxPending + 2);
+}
+
 } // namespace

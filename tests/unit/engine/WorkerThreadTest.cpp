@@ -319,6 +319,21 @@ TEST_F(WorkerThreadTest, IconsAreLookedUpOnTheMainThread)
     EXPECT_EQ(recording.requests[3].path, "f.txt");
 }
 
+TEST_F(WorkerThreadTest, HeldHitsKeepTheirPlaceAndArriveWhenTheWorkerEnds)
+{
+    config.FtpSearchMode = TFtpMode::FtpOnly;
+    ftpSearch = [](const QString&, HostSearchContext& context) {
+        context.HoldHit(MakeItemRecord("ftp://HOST/1", 0, -1, 0, 1));
+        context.HoldHit(MakeItemRecord("ftp://HOST/2", 0, -1, 0, 2));
+        context.DeliverHit(MakeItemRecord("ftp://HOST/3", 0, -1, 0, 3)); // after the held ones
+        context.HoldHit(MakeItemRecord("ftp://HOST/4", 0, -1, 0, 4));    // never handed over by the search
+    };
+    RunWorker();
+    EXPECT_EQ(HitNames(),
+              std::vector<QString>({"ftp://HOST/1", "ftp://HOST/2", "ftp://HOST/3", "ftp://HOST/4"}));
+    EXPECT_EQ(session->PendingHits().Count(), 0u);
+}
+
 TEST(WorkerHelpersTest, FtpActivityTextAndIconRequests)
 {
     EXPECT_EQ(FtpActivityText("\\\\10.0.0.5"), "ftp://10.0.0.5");

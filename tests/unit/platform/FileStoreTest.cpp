@@ -86,23 +86,39 @@ TEST_F(LocalFileStoreTest, RenameNeverReplacesUnlessAsked)
     EXPECT_EQ(Read(dir.file(QStringLiteral("c.txt"))), QByteArray("A"));
 }
 
+TEST_F(LocalFileStoreTest, OpensAFileForReadingOrSaysWhyNot)
+{
+    const QString path = dir.write(QStringLiteral("r.txt"), "read me");
+    const Result<std::unique_ptr<ByteSource>> opened = store.openRead(path);
+    ASSERT_TRUE(opened) << opened.error().message.toStdString();
+    ASSERT_EQ(opened.value()->size(), 7);
+    char data[7] = {};
+    EXPECT_EQ(opened.value()->read(0, data, 7), 7);
+    EXPECT_EQ(QByteArray(data, 7), QByteArray("read me"));
+
+    const Result<std::unique_ptr<ByteSource>> missing = store.openRead(dir.file(QStringLiteral("none.txt")));
+    EXPECT_FALSE(missing);
+    EXPECT_EQ(missing.error().code, ENOENT);
+    EXPECT_FALSE(missing.error().message.isEmpty());
+}
+
 TEST_F(LocalFileStoreTest, WritesNewFilesAndRefusesAnExistingOneWhenExclusive)
 {
     const QString path = dir.file(QStringLiteral("new.bin"));
-    PlatformError error;
-    auto writer = store.create(path, true, error);
-    ASSERT_TRUE(writer) << error.message.toStdString();
-    EXPECT_FALSE(writer->write("hello ", 6).failed());
-    EXPECT_FALSE(writer->write("world", 5).failed());
-    EXPECT_FALSE(writer->finish().failed());
+    Result<std::unique_ptr<FileStoreWriter>> writer = store.create(path, true);
+    ASSERT_TRUE(writer) << writer.error().message.toStdString();
+    EXPECT_FALSE(writer.value()->write("hello ", 6).failed());
+    EXPECT_FALSE(writer.value()->write("world", 5).failed());
+    EXPECT_FALSE(writer.value()->finish().failed());
     EXPECT_EQ(Read(path), QByteArray("hello world"));
 
-    EXPECT_FALSE(store.create(path, true, error));
-    EXPECT_EQ(error.code, EEXIST);
+    const Result<std::unique_ptr<FileStoreWriter>> refused = store.create(path, true);
+    EXPECT_FALSE(refused);
+    EXPECT_EQ(refused.error().code, EEXIST);
     // Not exclusive: the file is emptied for the new contents.
-    writer = store.create(path, false, error);
+    writer = store.create(path, false);
     ASSERT_TRUE(writer);
-    EXPECT_FALSE(writer->finish().failed());
+    EXPECT_FALSE(writer.value()->finish().failed());
     EXPECT_EQ(Read(path), QByteArray());
 }
 

@@ -1,7 +1,10 @@
 #include "platform/SmbAgentProtocol.h"
 
+#include "support/QStringPrinter.h"
+
 #include <QElapsedTimer>
 #include <csignal>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <thread>
@@ -128,6 +131,62 @@ TEST(SmbAgentProtocolTest, FramesCrossASocketIntactAndInOrder)
     EXPECT_EQ(readFrame(pair.ends[1], got, 10000), IoStatus::Ok);
     EXPECT_EQ(got, second);
     writer.join();
+}
+
+// Not every stream is a socket: a pipe takes the write and read fallbacks, and a frame
+// larger than the pipe's buffer is written in parts.
+TEST(SmbAgentProtocolTest, FramesCrossAPipeIntactAndInOrder)
+{
+    int ends[2] = {-1, -1};
+    ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
+    QByteArray big(1024 * 1024 + 7, 'p');
+    big[70000] = 'q';
+    const QByteArray first = PayloadWriter(MessageType::Ok).bytes(big).payload();
+    const QByteArray second = PayloadWriter(MessageType::Cancel).string(QStringLiteral("s")).payload();
+    std::thread writer([&] {
+        EXPECT_EQ(writeFrame(ends[1], first), IoStatus::Ok);
+        EXPECT_EQ(writeFrame(ends[1], second), IoStatus::Ok);
+    });
+    QByteArray got;
+    EXPECT_EQ(readFrame(ends[0], got, 10000), IoStatus::Ok);
+    EXPECT_EQ(got, first);
+    EXPECT_EQ(readFrame(ends[0], got, 10000, [] { return false; }), IoStatus::Ok);
+    EXPECT_EQ(got, second);
+    writer.join();
+    ::close(ends[1]);
+    EXPECT_EQ(readFrame(ends[0], got, 1000), IoStatus::Closed);
+    ::close(ends[0]);
+}
+
+TEST(SmbAgentProtocolTest, AFrameAlreadyWaitingIsReadWithoutADeadlineOrStopCheck)
+{
+    SocketPair pair;
+    const QByteArray sent = PayloadWriter(MessageType::Ok).u32(7).payload();
+    ASSERT_EQ(writeFrame(pair.ends[0], sent), IoStatus::Ok);
+    ASSERT_EQ(writeFrame(pair.ends[0], sent), IoStatus::Ok);
+    QByteArray got;
+    EXPECT_EQ(readFrame(pair.ends[1], got), IoStatus::Ok);
+    EXPECT_EQ(got, sent);
+    int polls = 0;
+    EXPECT_EQ(readFrame(pair.ends[1], got, 0, [&] { return ++polls > 100; }), IoStatus::Ok);
+    EXPECT_EQ(got, sent);
+}
+
+TEST(SmbAgentProtocolTest, ACountPlacedFirstIsFilledInAfterItsItems)
+{
+    PayloadWriter out(MessageType::Ok);
+    const qsizetype count = out.placeU32();
+    out.bytes("first").bytes("");
+    out.u8(9);
+    out.setU32(count, 2);
+    PayloadReader in(out.payload());
+    EXPECT_EQ(in.u32(), 2u);
+    EXPECT_EQ(in.string(), "first");
+    EXPECT_EQ(in.bytes(), QByteArray());
+    EXPECT_EQ(in.u8(), 9);
+    EXPECT_TRUE(in.complete());
+    // The count is little-endian like every other integer.
+    EXPECT_EQ(out.payload().mid(1, 4), QByteArray("\x02\x00\x00\x00", 4));
 }
 
 TEST(SmbAgentProtocolTest, ClosedPeerIsReportedAlsoMidFrame)
