@@ -1,8 +1,10 @@
 #include "app/ShellFunctions.h"
 
+#include "app/ManualWindow.h"
 #include "model/Error.h"
 #include "widgets/UserPrompts.h"
 
+#include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDesktopServices>
@@ -191,7 +193,7 @@ QString VendorSiteUrl()
 
 void OpenManual()
 {
-    ShellOpen(VendorSiteUrl() + QStringLiteral("/products/kestrova/manual/"));
+    ShowManualWindow(QApplication::activeWindow());
 }
 
 void SetShellUrlOpener(std::function<bool(const QUrl&)> opener)

@@ -28,8 +28,10 @@ void ShowFileProperties(const QString& fileName);
 void CreateShortcut(const QString& target, const QString& arguments, const QString& workingFolder,
                     const QString& linkFile);
 
-// The vendor's web site and the pages the Help menu opens.
+// The vendor's web site (About, the Help menu's web pages).
 QString VendorSiteUrl();
+// Help and F1: the manual shipped with the program, in the manual window
+// (app/ManualWindow.h) over the active window.
 void OpenManual();
 
 // Replaces how addresses reach the desktop (tests record them instead). The opener
