@@ -63,7 +63,10 @@ def main() -> int:
     with open(include_path, encoding="utf-8") as include:
         sections = roff_to_html(include.read())
     with open(readme_path, encoding="utf-8") as readme:
-        body = markdown.markdown(readme.read(), extensions=["tables", "fenced_code"])
+        converter = markdown.Markdown(extensions=["tables", "fenced_code", "toc"])
+        body = converter.convert(readme.read())
+    # The headings' list first: the help window has no other way to jump.
+    contents = converter.toc.replace("</ul>\n</div>", '<li><a href="#kestrova-help">Command line reference</a></li>\n</ul>\n</div>', 1)
     help_text = subprocess.run([program, "--help"], check=True, capture_output=True,
                                text=True, timeout=60).stdout
     version = subprocess.run([program, "--version"], check=True, capture_output=True,
@@ -81,6 +84,7 @@ code {{ background: #f4f4f4; }}
 </head>
 <body>
 <p><em>{html.escape(version)}</em></p>
+{contents}
 {body}
 <h2 id="kestrova-help">Command line reference (kestrova --help)</h2>
 <pre>{html.escape(help_text)}</pre>

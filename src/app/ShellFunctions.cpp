@@ -191,9 +191,9 @@ QString VendorSiteUrl()
     return QStringLiteral("http://www.kestrova.example");
 }
 
-void OpenManual()
+void OpenManual(QWidget* owner)
 {
-    ShowManualWindow(QApplication::activeWindow());
+    ShowManualWindow(owner ? owner : QApplication::activeWindow());
 }
 
 void SetShellUrlOpener(std::function<bool(const QUrl&)> opener)

@@ -63,6 +63,9 @@ QString SmbAgentPath()
 
 QString ManualFilePath()
 {
+    const QString fromEnvironment = qEnvironmentVariable("KESTROVA_MANUAL");
+    if (!fromEnvironment.isEmpty())
+        return fromEnvironment;
     const QString folder = ProgramFolder();
     for (const QString& candidate :
          {folder + QStringLiteral("/manual/index.html"),

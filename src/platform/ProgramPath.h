@@ -23,6 +23,7 @@ bool IsInstalledCopy(const QString& programPath);
 // portable copy), else the installed one in the libexec folder.
 QString SmbAgentPath();
 
-// The offline manual (index.html): beside the program in the build tree, else in
-// the installed documentation folder; empty when neither exists.
+// The offline manual (index.html): the file named by KESTROVA_MANUAL, else
+// manual/index.html beside the program (build tree), else the one in the installed
+// documentation folder; empty when none exists.
 QString ManualFilePath();

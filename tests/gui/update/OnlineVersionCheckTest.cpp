@@ -68,9 +68,8 @@ protected:
     // A check of the server's version file, local version 9.0.1, today kToday.
     std::unique_ptr<TOnlineVersionCheck> makeCheck(const QString& site)
     {
-        auto check =
-            std::make_unique<TOnlineVersionCheck>(TOnlineVersionCheck::VersionFileAddress(site),
-                                                  TOnlineVersionCheck::DownloadPageAddress(site), settings);
+        settings.VersionFileAddress = site + kVersionPath;
+        auto check = std::make_unique<TOnlineVersionCheck>(settings);
         check->setWindows(&windows);
         check->setLocalVersion(QStringLiteral("9.0.1"));
         check->setClock([] { return kToday; });
@@ -81,7 +80,7 @@ protected:
     std::unique_ptr<TOnlineVersionCheck> makeCheck() { return makeCheck(server->origin()); }
 
     std::unique_ptr<HttpTestServer> server;
-    TAutoUpdateSettings settings{true, false, 45000};
+    TAutoUpdateSettings settings{true, false, 45000, {}};
     RecordingWindows windows;
     RecordingMessageBoxes boxes;
 };
@@ -124,8 +123,7 @@ TEST_F(OnlineVersionCheckTest, AnyOtherVersionOpensTheResultWindowEvenAnOlderOne
     EXPECT_EQ(windows.found[0].localVersion, QStringLiteral("9.0.1"));
     EXPECT_EQ(windows.found[0].remoteVersion, QStringLiteral("9.0.0"));
     EXPECT_EQ(windows.found[0].programTitle, QStringLiteral("Kestrova"));
-    EXPECT_EQ(windows.found[0].downloadPageUrl,
-              server->origin() + QStringLiteral("/products/kestrova/?from=au"));
+    EXPECT_EQ(windows.found[0].downloadPageUrl, server->origin() + QStringLiteral("/products/kestrova/"));
     EXPECT_TRUE(boxes.shown.isEmpty());
 }
 
