@@ -17,6 +17,7 @@ range=${2:-}
 command -v debootstrap >/dev/null || { echo "needs debootstrap (apt-get install debootstrap)" >&2; exit 1; }
 
 root=$(mktemp -d /tmp/kestrova-clean-root-XXXXXX)
+chmod 755 "$root" # mktemp makes it 0700: a normal user could not reach / inside
 mounted=()
 cleanup() {
   for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do umount -l "${mounted[$i]}" || true; done

@@ -3,8 +3,11 @@
 #include <QDir>
 #include <QFileInfo>
 
-// The fuzz build compiles this file without the install layout; its defaults match
-// GNUInstallDirs under any prefix.
+// The fuzz build compiles this file without the build's definitions; these defaults
+// match them (GNUInstallDirs under any prefix).
+#ifndef KESTROVA_SMB_AGENT_NAME
+#define KESTROVA_SMB_AGENT_NAME "kestrova-smb-agent"
+#endif
 #ifndef KESTROVA_AGENT_FROM_BINDIR
 #define KESTROVA_AGENT_FROM_BINDIR "../libexec/kestrova"
 #endif
