@@ -58,7 +58,7 @@ bool IsInstalledCopy(const QString& programPath)
 QString SmbAgentPath()
 {
     const QString folder = ProgramFolder();
-    const QString beside = folder + u'/' + kAgentName;
+    QString beside = folder + u'/' + kAgentName;
     if (!QFileInfo::exists(beside) && QFileInfo::exists(InstalledAgentPath(folder)))
         return InstalledAgentPath(folder);
     return beside;
@@ -66,7 +66,7 @@ QString SmbAgentPath()
 
 QString ManualFilePath()
 {
-    const QString fromEnvironment = qEnvironmentVariable("KESTROVA_MANUAL");
+    QString fromEnvironment = qEnvironmentVariable("KESTROVA_MANUAL");
     if (!fromEnvironment.isEmpty())
         return fromEnvironment;
     const QString folder = ProgramFolder();

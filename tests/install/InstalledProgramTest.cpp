@@ -22,7 +22,7 @@ struct TRun {
 // Runs a program to its end (at most timeoutMs) in a clean environment: no display,
 // HOME and XDG_CONFIG_HOME in the given folder, nothing that points at the build.
 TRun RunProgram(const QString& program, const QStringList& arguments, const QString& home,
-               int timeoutMs = 120000)
+                int timeoutMs = 120000)
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -63,9 +63,9 @@ protected:
     {
         prefix = std::make_unique<TempDir>();
         const TRun run = RunProgram(QStringLiteral(KESTROVA_CMAKE_COMMAND),
-                                   {QStringLiteral("--install"), QStringLiteral(KESTROVA_BINARY_DIR),
-                                    QStringLiteral("--prefix"), prefix->path()},
-                                   QString());
+                                    {QStringLiteral("--install"), QStringLiteral(KESTROVA_BINARY_DIR),
+                                     QStringLiteral("--prefix"), prefix->path()},
+                                    QString());
         installOutput = run.out + run.errors;
         installed = run.status == 0;
     }
