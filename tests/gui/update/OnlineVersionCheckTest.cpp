@@ -315,4 +315,38 @@ TEST_F(OnlineVersionCheckTest, AnsweringNoTurnsAutomaticChecksOff)
     EXPECT_FALSE(settings.QueryForAutoCheck);
 }
 
+TEST_F(OnlineVersionCheckTest, WithoutAnAddressThereIsNoQuestionNoDownloadAndAManualCheckSaysSo)
+{
+    serveVersion(QStringLiteral("9.2"));
+    auto check = makeCheck();
+    settings.VersionFileAddress.clear();
+    settings.AutoCheckEnabled = true;
+    settings.LastAutoCheckDate = 40000; // long overdue
+    EXPECT_FALSE(check->hasSource());
+
+    check->AskForAutoCheck();
+    check->AutoCheck();
+    EXPECT_TRUE(boxes.shown.isEmpty());
+    EXPECT_TRUE(settings.QueryForAutoCheck); // still to be asked once a source is set
+    EXPECT_FALSE(check->CheckNow(false));
+    EXPECT_EQ(server->requests().size(), 0);
+    EXPECT_TRUE(windows.waits.isEmpty());
+    ASSERT_EQ(boxes.shown.size(), 1);
+    EXPECT_EQ(boxes.shown[0].text, check->Texts.NoUpdateSource);
+
+    // Set, it is read at the next check.
+    settings.VersionFileAddress = server->origin() + kVersionPath;
+    EXPECT_TRUE(check->CheckNow(false));
+    EXPECT_EQ(server->requests().size(), 1);
+}
+
+TEST_F(OnlineVersionCheckTest, TheDownloadPageIsTheVersionFilesFolder)
+{
+    EXPECT_EQ(
+        TOnlineVersionCheck::DownloadPageAddress(QStringLiteral("https://example.test/kestrova/version.txt")),
+        QStringLiteral("https://example.test/kestrova/"));
+    EXPECT_EQ(TOnlineVersionCheck::DownloadPageAddress(QStringLiteral("http://127.0.0.1:8080/v.txt?x=1")),
+              QStringLiteral("http://127.0.0.1:8080/"));
+}
+
 } // namespace
