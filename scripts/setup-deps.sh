@@ -20,6 +20,8 @@ PACKAGES=(
   x11-apps imagemagick
   # peers the benchmarks compare with
   ripgrep lftp nmap fping time
+  # installation: man page, offline manual, icons, AppStream check, Debian package
+  help2man python3-markdown librsvg2-bin appstream dpkg-dev debootstrap
   # libFuzzer targets (scripts/fuzz, the "fuzz" preset)
   clang libfuzzer-14-dev
 )

@@ -426,7 +426,7 @@ void TMainWindow::installBuiltInCommands()
     setCommandHandler(TCommand::Search, [this] { m_search->execute(); });
     setCommandHandler(TCommand::LoadProfile, [this] { loadProfile(); });
     setCommandHandler(TCommand::SaveProfile, [this] { saveProfile(); });
-    setCommandHandler(TCommand::Help, [] { OpenManual(); });
+    setCommandHandler(TCommand::Help, [this] { OpenManual(this); });
     setCommandHandler(TCommand::Homepage, [] { ShellOpen(VendorSiteUrl() + u'/'); });
     setCommandHandler(TCommand::Email, [] { ShellOpen(VendorSiteUrl() + QStringLiteral("/support/")); });
     setCommandHandler(TCommand::Exit, [this] { close(); });

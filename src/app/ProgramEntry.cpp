@@ -82,7 +82,9 @@ int RunProgram(int argc, char* argv[])
     // window is hidden.
     QApplication::setQuitOnLastWindowClosed(false);
     TIconCache::prepareIconTheme();
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("system-search")));
+    // The installed icon (hicolor theme); a copy that is not installed shows the desktop's search icon.
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("kestrova"), QIcon::fromTheme(QStringLiteral("system-search"))));
 
     TQtMainThreadDispatcher dispatcher;
     int exitStatus = 0;

@@ -1,9 +1,11 @@
 #include "app/ShellFunctions.h"
 
+#include "app/ManualWindow.h"
 #include "model/Error.h"
 #include "model/ItemUrl.h"
 #include "widgets/UserPrompts.h"
 
+#include <QApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -257,9 +259,9 @@ QString VendorSiteUrl()
     return QStringLiteral("http://www.kestrova.example");
 }
 
-void OpenManual()
+void OpenManual(QWidget* owner)
 {
-    ShellOpen(VendorSiteUrl() + QStringLiteral("/products/kestrova/manual/"));
+    ShowManualWindow(owner ? owner : QApplication::activeWindow());
 }
 
 void SetShellUrlOpener(std::function<bool(const QUrl&)> opener)

@@ -4,6 +4,8 @@
 #include <QUrl>
 #include <functional>
 
+class QWidget;
+
 // What the program hands to the desktop: opening files, folders and addresses with
 // their default application, the property sheet of a file, and desktop shortcuts.
 // Main thread only.
@@ -39,9 +41,11 @@ void ShowFileProperties(const QString& fileName);
 void CreateShortcut(const QString& target, const QString& arguments, const QString& workingFolder,
                     const QString& linkFile);
 
-// The vendor's web site and the pages the Help menu opens.
+// The vendor's web site (About, the Help menu's web pages).
 QString VendorSiteUrl();
-void OpenManual();
+// Help and F1: the manual shipped with the program, in the manual window
+// (app/ManualWindow.h) over the owner, or over the active window.
+void OpenManual(QWidget* owner = nullptr);
 
 // Replaces how addresses reach the desktop (tests record them instead). The opener
 // returns false when no application took the address. An empty function restores

@@ -46,7 +46,7 @@ TViewCommands::TViewCommands(TMainWindow& window)
                                               window.resultsModel(), window.settings().Settings, &window))
 {
     setObjectName(QStringLiteral("ViewCommands"));
-    setVendorSite(VendorSiteUrl());
+    setVersionFileAddress(window.settings().AutoUpdate.VersionFileAddress);
     m_fileOperations->setLogonHook([&window](ShareClient& client, const QString& sharePath) {
         LogOnWithStoredAccounts(window.settings().Accounts, client, sharePath);
     });
@@ -58,12 +58,16 @@ TViewCommands::TViewCommands(TMainWindow& window)
 
 TViewCommands::~TViewCommands() = default;
 
-void TViewCommands::setVendorSite(const QString& site)
+void TViewCommands::setVersionFileAddress(const QString& address)
 {
-    m_versionCheck = std::make_unique<TOnlineVersionCheck>(TOnlineVersionCheck::VersionFileAddress(site),
-                                                           TOnlineVersionCheck::DownloadPageAddress(site),
-                                                           m_window.settings().AutoUpdate);
+    TAutoUpdateSettings& settings = m_window.settings().AutoUpdate;
+    settings.VersionFileAddress = address;
+    m_versionCheck = std::make_unique<TOnlineVersionCheck>(settings);
     m_versionCheck->setMainWindow(&m_window);
+    // The item keeps its place (and its handler, which explains) without a source.
+    QAction* checkNow = m_window.action(TCommand::CheckNow);
+    checkNow->setText(m_versionCheck->hasSource() ? CommandSpec(TCommand::CheckNow).caption
+                                                  : m_versionCheck->Texts.NoUpdateSourceItem);
 }
 
 void TViewCommands::setDialogRunner(DialogRunner runner)

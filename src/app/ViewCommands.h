@@ -33,9 +33,10 @@ public:
     TOnlineVersionCheck& versionCheck() { return *m_versionCheck; }
     TResultFileOperations& fileOperations() { return *m_fileOperations; }
 
-    // Points the version check at another web site (tests: a server on a loopback
-    // address). The check's replaceable parts start afresh.
-    void setVendorSite(const QString& site);
+    // Points the version check at another version file (the settings' address; tests:
+    // a server on a loopback address) and names the missing source in the menu when
+    // empty. The check's replaceable parts start afresh.
+    void setVersionFileAddress(const QString& address);
     void setDialogRunner(DialogRunner runner);
 
     // The rows selected in the results view, ascending; row i shows record i.

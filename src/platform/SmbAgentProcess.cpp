@@ -1,6 +1,7 @@
 #include "platform/SmbAgentProcess.h"
 
 #include "model/LogCategories.h"
+#include "platform/ProgramPath.h"
 #include "platform/SmbAgentProtocol.h"
 
 #include <QElapsedTimer>
@@ -62,8 +63,7 @@ QStringList SmbAgentProcess::agentCommand()
     QString fromEnvironment = qEnvironmentVariable("KESTROVA_SMB_AGENT");
     if (!fromEnvironment.isEmpty())
         return {fromEnvironment};
-    QString self = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
-    return {QFileInfo(self).absolutePath() + QLatin1Char('/') + QStringLiteral(KESTROVA_SMB_AGENT_NAME)};
+    return {SmbAgentPath()};
 }
 
 Result<void> SmbAgentProcess::start()

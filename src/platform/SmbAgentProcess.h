@@ -59,8 +59,8 @@ public:
     void setStop(std::stop_token stop) { m_options.stop = std::move(stop); }
 
     // The command that starts an agent: the override set here (tests), else the
-    // program named by KESTROVA_SMB_AGENT, else kestrova-smb-agent next to the
-    // running executable. An override may hold a prefix such as
+    // program named by KESTROVA_SMB_AGENT, else the program's own agent
+    // (SmbAgentPath: beside it, or in libexec when installed). An override may hold a prefix such as
     // "ip netns exec NAME" before the program.
     static void setAgentCommand(const QStringList& command);
     static QStringList agentCommand();

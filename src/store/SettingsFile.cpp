@@ -80,6 +80,8 @@ void ReadAutoUpdateSettings(const TIniFile& ini, TAutoUpdateSettings& settings)
     settings.QueryForAutoCheck = ini.ReadBool(kAutoUpdate, QStringLiteral("QueryForAutoCheck"), true);
     settings.AutoCheckEnabled = ini.ReadBool(kAutoUpdate, QStringLiteral("AutoCheckEnabled"), false);
     settings.LastAutoCheckDate = ini.ReadInteger(kAutoUpdate, QStringLiteral("LastAutoCheckDate"), today);
+    settings.VersionFileAddress =
+        ini.ReadString(kAutoUpdate, QStringLiteral("VersionFileAddress"), {}).trimmed();
 }
 
 void WriteAutoUpdateSettings(TIniFile& ini, const TAutoUpdateSettings& settings)
@@ -87,12 +89,16 @@ void WriteAutoUpdateSettings(TIniFile& ini, const TAutoUpdateSettings& settings)
     ini.WriteBool(kAutoUpdate, QStringLiteral("QueryForAutoCheck"), settings.QueryForAutoCheck);
     ini.WriteBool(kAutoUpdate, QStringLiteral("AutoCheckEnabled"), settings.AutoCheckEnabled);
     ini.WriteInteger(kAutoUpdate, QStringLiteral("LastAutoCheckDate"), settings.LastAutoCheckDate);
+    ini.WriteString(kAutoUpdate, QStringLiteral("VersionFileAddress"), settings.VersionFileAddress);
 }
 
 QString SettingsFilePath(const QString& programPath)
 {
     QString besideProgram = ReplaceFileExtension(programPath, QStringLiteral(".ini"));
-    if (!programPath.isEmpty() && FolderIsWritable(QFileInfo(besideProgram).absolutePath()))
+    // An installed copy keeps its settings per user even where its folder is writable
+    // (root running /usr/bin/kestrova).
+    if (!programPath.isEmpty() && !IsInstalledCopy(programPath) &&
+        FolderIsWritable(QFileInfo(besideProgram).absolutePath()))
         return besideProgram;
     return UserConfigFolder() + QStringLiteral("/kestrova/kestrova.ini");
 }

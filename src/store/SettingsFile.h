@@ -17,6 +17,9 @@ struct TAutoUpdateSettings {
     bool QueryForAutoCheck = true; // the first-start question is still to be asked
     bool AutoCheckEnabled = false;
     int32_t LastAutoCheckDate = 0; // whole days since 1899-12-30 (local date)
+    // The published version file's address ("VersionFileAddress"); empty: no update
+    // source, so no check and no first-start question.
+    QString VersionFileAddress;
 
     friend bool operator==(const TAutoUpdateSettings&, const TAutoUpdateSettings&) = default;
 };
@@ -37,7 +40,8 @@ void ReadAutoUpdateSettings(const TIniFile& ini, TAutoUpdateSettings& settings);
 void WriteAutoUpdateSettings(TIniFile& ini, const TAutoUpdateSettings& settings);
 
 // Where the settings live: the program's path with ".ini" when the program's folder
-// is writable (a portable copy keeps its settings beside it); otherwise
+// is writable and the program is no installed copy (IsInstalledCopy: a build tree or
+// a portable copy keeps its settings beside it); otherwise
 // $XDG_CONFIG_HOME/kestrova/kestrova.ini, or ~/.config/kestrova/kestrova.ini when that
 // variable is unset or not an absolute path, so an installed program keeps its
 // settings too.

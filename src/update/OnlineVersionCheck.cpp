@@ -6,6 +6,7 @@
 #include "widgets/MessageBoxes.h"
 
 #include <QAction>
+#include <QUrl>
 #include <QWidget>
 #include <cmath>
 
@@ -37,10 +38,8 @@ private:
 
 } // namespace
 
-TOnlineVersionCheck::TOnlineVersionCheck(const QString& versionFileAddress,
-                                         const QString& downloadPageAddress, TAutoUpdateSettings& settings)
-    : m_versionFileAddress(versionFileAddress), m_downloadPageAddress(downloadPageAddress),
-      m_settings(settings), m_now(NowDateTime), m_localVersion(LocalVersionText())
+TOnlineVersionCheck::TOnlineVersionCheck(TAutoUpdateSettings& settings)
+    : m_settings(settings), m_now(NowDateTime), m_localVersion(LocalVersionText())
 {
     m_download.setCredentialsPrompt([this](const QString& proxy, QString& user, QString& password) {
         return windows().askProxyCredentials(m_mainWindow, Texts, proxy, user, password);
@@ -49,14 +48,14 @@ TOnlineVersionCheck::TOnlineVersionCheck(const QString& versionFileAddress,
 
 TOnlineVersionCheck::~TOnlineVersionCheck() = default;
 
-QString TOnlineVersionCheck::VersionFileAddress(const QString& site)
+bool TOnlineVersionCheck::hasSource() const
 {
-    return site + QStringLiteral("/products/kestrova/version.txt");
+    return !m_settings.VersionFileAddress.isEmpty();
 }
 
-QString TOnlineVersionCheck::DownloadPageAddress(const QString& site)
+QString TOnlineVersionCheck::DownloadPageAddress(const QString& versionFileAddress)
 {
-    return site + QStringLiteral("/products/kestrova/?from=au");
+    return QUrl(versionFileAddress).resolved(QUrl(QStringLiteral("./"))).toString();
 }
 
 void TOnlineVersionCheck::setWindows(TUpdateCheckWindows* windows)
@@ -80,7 +79,9 @@ bool TOnlineVersionCheck::mainWindowVisible() const
 
 void TOnlineVersionCheck::AskForAutoCheck(QAction* autoCheckItem)
 {
-    if (!m_settings.QueryForAutoCheck)
+    // Without a source the question would promise checks that cannot happen; it
+    // stays due for when an address is configured.
+    if (!m_settings.QueryForAutoCheck || !hasSource())
         return;
     const bool yes = ShowMessageBox(m_mainWindow, QMessageBox::Question, ApplicationTitle(),
                                     Texts.AutoCheckQuestion.arg(ApplicationTitle()),
@@ -93,7 +94,7 @@ void TOnlineVersionCheck::AskForAutoCheck(QAction* autoCheckItem)
 
 void TOnlineVersionCheck::AutoCheck()
 {
-    if (!m_settings.AutoCheckEnabled)
+    if (!m_settings.AutoCheckEnabled || !hasSource())
         return;
     const double now = m_now();
     if (std::floor(std::fabs(now - m_settings.LastAutoCheckDate)) <= kAutoCheckIntervalDays)
@@ -104,7 +105,7 @@ void TOnlineVersionCheck::AutoCheck()
 
 QString TOnlineVersionCheck::ReadRemoteVersion()
 {
-    const QByteArray body = m_download.fetch(m_versionFileAddress, Texts.NoProxyCredentials);
+    const QByteArray body = m_download.fetch(m_settings.VersionFileAddress, Texts.NoProxyCredentials);
     return ParseVersionFile(body, Texts.NoData, Texts.UnrecognizedAnswer);
 }
 
@@ -113,6 +114,11 @@ bool TOnlineVersionCheck::CheckNow(bool silent)
     // The download runs a local event loop; a second check must not start inside it.
     if (m_checking)
         return false;
+    if (!hasSource()) {
+        if (!silent)
+            ShowMessageBox(m_mainWindow, QMessageBox::Information, ApplicationTitle(), Texts.NoUpdateSource);
+        return false;
+    }
     m_checking = true;
     struct Reset {
         bool& flag;
@@ -141,8 +147,9 @@ bool TOnlineVersionCheck::CheckNow(bool silent)
 
     try {
         if (remote != m_localVersion)
-            windows().showUpdateFound(m_mainWindow, Texts,
-                                      {title, m_localVersion, remote, m_downloadPageAddress});
+            windows().showUpdateFound(
+                m_mainWindow, Texts,
+                {title, m_localVersion, remote, DownloadPageAddress(m_settings.VersionFileAddress)});
         else if (!silent)
             ShowMessageBox(m_mainWindow, QMessageBox::Information, title, Texts.NoNewVersion);
     } catch (const std::exception& error) {

@@ -13,18 +13,18 @@
 class QAction;
 class QWidget;
 
-// The check of the vendor's published version. The main window owns one for its
-// whole life and calls:
+// The check of the published version. The main window owns one for its whole life
+// and calls:
 //   - AskForAutoCheck(autoCheckAction) once after it has appeared, then AutoCheck();
 //   - CheckNow(false) for "Check For Updates &Now".
-// The "AutoUpdate" settings are read and written with the settings file
-// (store/SettingsFile.h); this object works on them in place. Main thread only.
+// The version file's address comes from the "AutoUpdate" settings (VersionFileAddress),
+// read when a check starts; without one there is no update source: no question, no
+// automatic check, and a manual check says so. The "AutoUpdate" settings are read and
+// written with the settings file (store/SettingsFile.h); this object works on them in
+// place. Main thread only.
 class TOnlineVersionCheck {
 public:
-    // The version file's and the download page's addresses (VersionFileAddress and
-    // DownloadPageAddress of the vendor's site).
-    TOnlineVersionCheck(const QString& versionFileAddress, const QString& downloadPageAddress,
-                        TAutoUpdateSettings& settings);
+    explicit TOnlineVersionCheck(TAutoUpdateSettings& settings);
     ~TOnlineVersionCheck();
 
     TUpdateCheckTexts Texts;
@@ -55,15 +55,15 @@ public:
     // The published version (raises EKestrovaError with the failure's message).
     QString ReadRemoteVersion();
 
-    static QString VersionFileAddress(const QString& site);
-    static QString DownloadPageAddress(const QString& site);
+    // An address is configured.
+    bool hasSource() const;
+    // The page "Download Now" opens: the version file's folder.
+    static QString DownloadPageAddress(const QString& versionFileAddress);
 
 private:
     TUpdateCheckWindows& windows();
     bool mainWindowVisible() const;
 
-    QString m_versionFileAddress;
-    QString m_downloadPageAddress;
     TAutoUpdateSettings& m_settings;
     QPointer<QWidget> m_mainWindow;
     TUpdateCheckWindows* m_windows = nullptr;

@@ -21,5 +21,9 @@ struct TUpdateCheckTexts {
     QString UnrecognizedAnswer = QStringLiteral("The server has returned an unrecognized answer");
     QString NoData = QStringLiteral("The server has returned no data");
     QString ProxyCredentialsCaption = QStringLiteral("Proxy Authentication");
+    QString NoUpdateSourceItem = QStringLiteral("Check For Updates: No Update Source Configured");
+    QString NoUpdateSource = QStringLiteral(
+        "No update source is configured. To check for new versions, set VersionFileAddress in the "
+        "[AutoUpdate] section of the settings file to the address of a version file.");
     QString ProxyCredentialsPrompt = QStringLiteral("The proxy server %1 asks for a user name and password.");
 };

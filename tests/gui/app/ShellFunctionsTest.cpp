@@ -1,12 +1,15 @@
 #include "app/ShellFunctions.h"
 
+#include "app/ManualWindow.h"
 #include "model/Error.h"
 #include "support/GuiTestApplication.h"
 #include "support/QStringPrinter.h"
 #include "support/TempDir.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QTextBrowser>
 #include <gtest/gtest.h>
 
 namespace {
@@ -72,11 +75,21 @@ TEST_F(ShellFunctionsTest, ErrorTextsOfTheTableAndUnknownCodes)
     EXPECT_EQ(ShellOpenErrorText(32), "The specified dynamic-link library was not found.");
 }
 
-TEST_F(ShellFunctionsTest, ManualOpensTheVendorsManualPage)
+TEST_F(ShellFunctionsTest, TheManualIsTheShippedFileNotAWebPage)
 {
+    TempDir dir;
+    const QString manual = dir.write("index.html", "<h1>Offline manual</h1>");
+    qputenv("KESTROVA_MANUAL", QFile::encodeName(manual));
     OpenManual();
-    ASSERT_EQ(opened.size(), 1);
-    EXPECT_EQ(opened[0].path(), "/products/kestrova/manual/");
+    qunsetenv("KESTROVA_MANUAL");
+    EXPECT_TRUE(opened.isEmpty());
+    TManualWindow* window = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        window = window ? window : qobject_cast<TManualWindow*>(widget);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->manualFile(), manual);
+    EXPECT_EQ(window->browser()->toPlainText(), "Offline manual");
+    window->close();
 }
 
 TEST_F(ShellFunctionsTest, ShortcutsAreExecutableDesktopLinksReplacingOlderOnes)

@@ -194,7 +194,7 @@ TEST_F(ViewCommandsTest, CheckNowReadsTheVendorsVersionFile)
 {
     if (!serveVersion(commands().versionCheck().localVersion() + QStringLiteral("\r\n")))
         GTEST_SKIP() << "no HTTP test server";
-    commands().setVendorSite(server->origin());
+    commands().setVersionFileAddress(server->origin() + QStringLiteral("/products/kestrova/version.txt"));
 
     action(TCommand::CheckNow)->trigger();
 
@@ -208,8 +208,59 @@ TEST_F(ViewCommandsTest, CheckNowReadsTheVendorsVersionFile)
     EXPECT_EQ(window->settings().AutoUpdate.LastAutoCheckDate, before);
 }
 
+TEST_F(ViewCommandsTest, WithoutAnUpdateSourceNothingIsAskedAndTheItemSaysSo)
+{
+    EXPECT_EQ(action(TCommand::CheckNow)->text(),
+              QStringLiteral("Check For Updates: No Update Source Configured"));
+    window->show();
+    settle();
+    EXPECT_TRUE(boxes.shown.isEmpty()); // no first-start question
+
+    action(TCommand::CheckNow)->trigger();
+    ASSERT_EQ(boxes.shown.size(), 1);
+    EXPECT_TRUE(boxes.shown[0].text.startsWith(QStringLiteral("No update source is configured.")));
+    destroyWindow();
+    // The question stays due for when a source is configured; the key is written, empty.
+    const TIniFile ini(settingsPath);
+    EXPECT_TRUE(ini.ReadBool(kAutoUpdate, QStringLiteral("QueryForAutoCheck"), false));
+    EXPECT_EQ(ini.ReadString(kAutoUpdate, QStringLiteral("VersionFileAddress"), QStringLiteral("x")),
+              QString());
+}
+
+TEST_F(ViewCommandsTest, TheSettingsFilesAddressIsTheVersionFileCheckNowReads)
+{
+    if (!serveVersion(commands().versionCheck().localVersion()))
+        GTEST_SKIP() << "no HTTP test server";
+    destroyWindow();
+    {
+        TIniFile ini(settingsPath);
+        ini.WriteString(kAutoUpdate, QStringLiteral("VersionFileAddress"),
+                        server->origin() + QStringLiteral("/products/kestrova/version.txt"));
+        ini.WriteBool(kAutoUpdate, QStringLiteral("QueryForAutoCheck"), false);
+        ini.UpdateFile();
+    }
+    createWindow();
+    EXPECT_EQ(action(TCommand::CheckNow)->text(), QStringLiteral("Check For Updates &Now"));
+
+    action(TCommand::CheckNow)->trigger();
+
+    EXPECT_EQ(server->requests().size(), 1);
+    EXPECT_EQ(boxes.texts(),
+              QStringList{QStringLiteral(
+                  "No new version is available at this time. You are using the latest version.")});
+}
+
 TEST_F(ViewCommandsTest, FirstStartAsksOnceAndTheAnswerIsWrittenAtExit)
 {
+    // The question needs an update source; nothing is fetched (automatic checks are off).
+    destroyWindow();
+    {
+        TIniFile ini(settingsPath);
+        ini.WriteString(kAutoUpdate, QStringLiteral("VersionFileAddress"),
+                        QStringLiteral("http://127.0.5.9:9/version.txt"));
+        ini.UpdateFile();
+    }
+    createWindow();
     boxes.answers = {QMessageBox::Yes};
     EXPECT_FALSE(action(TCommand::AutoCheckEnabled)->isChecked());
     window->show();
@@ -251,7 +302,7 @@ TEST_F(ViewCommandsTest, ADueAutomaticCheckRunsAfterTheWindowAppeared)
         ini.UpdateFile();
     }
     createWindow();
-    commands().setVendorSite(server->origin());
+    commands().setVersionFileAddress(server->origin() + QStringLiteral("/products/kestrova/version.txt"));
     commands().versionCheck().setWindows(&updateWindows);
     settle();
     EXPECT_TRUE(server->requests().isEmpty()); // not before the window shows

@@ -68,9 +68,8 @@ protected:
     // A check of the server's version file, local version 9.0.1, today kToday.
     std::unique_ptr<TOnlineVersionCheck> makeCheck(const QString& site)
     {
-        auto check =
-            std::make_unique<TOnlineVersionCheck>(TOnlineVersionCheck::VersionFileAddress(site),
-                                                  TOnlineVersionCheck::DownloadPageAddress(site), settings);
+        settings.VersionFileAddress = site + kVersionPath;
+        auto check = std::make_unique<TOnlineVersionCheck>(settings);
         check->setWindows(&windows);
         check->setLocalVersion(QStringLiteral("9.0.1"));
         check->setClock([] { return kToday; });
@@ -81,7 +80,7 @@ protected:
     std::unique_ptr<TOnlineVersionCheck> makeCheck() { return makeCheck(server->origin()); }
 
     std::unique_ptr<HttpTestServer> server;
-    TAutoUpdateSettings settings{true, false, 45000};
+    TAutoUpdateSettings settings{true, false, 45000, {}};
     RecordingWindows windows;
     RecordingMessageBoxes boxes;
 };
@@ -124,8 +123,7 @@ TEST_F(OnlineVersionCheckTest, AnyOtherVersionOpensTheResultWindowEvenAnOlderOne
     EXPECT_EQ(windows.found[0].localVersion, QStringLiteral("9.0.1"));
     EXPECT_EQ(windows.found[0].remoteVersion, QStringLiteral("9.0.0"));
     EXPECT_EQ(windows.found[0].programTitle, QStringLiteral("Kestrova"));
-    EXPECT_EQ(windows.found[0].downloadPageUrl,
-              server->origin() + QStringLiteral("/products/kestrova/?from=au"));
+    EXPECT_EQ(windows.found[0].downloadPageUrl, server->origin() + QStringLiteral("/products/kestrova/"));
     EXPECT_TRUE(boxes.shown.isEmpty());
 }
 
@@ -315,6 +313,40 @@ TEST_F(OnlineVersionCheckTest, AnsweringNoTurnsAutomaticChecksOff)
     EXPECT_FALSE(settings.AutoCheckEnabled);
     EXPECT_FALSE(autoCheckItem.isChecked());
     EXPECT_FALSE(settings.QueryForAutoCheck);
+}
+
+TEST_F(OnlineVersionCheckTest, WithoutAnAddressThereIsNoQuestionNoDownloadAndAManualCheckSaysSo)
+{
+    serveVersion(QStringLiteral("9.2"));
+    auto check = makeCheck();
+    settings.VersionFileAddress.clear();
+    settings.AutoCheckEnabled = true;
+    settings.LastAutoCheckDate = 40000; // long overdue
+    EXPECT_FALSE(check->hasSource());
+
+    check->AskForAutoCheck();
+    check->AutoCheck();
+    EXPECT_TRUE(boxes.shown.isEmpty());
+    EXPECT_TRUE(settings.QueryForAutoCheck); // still to be asked once a source is set
+    EXPECT_FALSE(check->CheckNow(false));
+    EXPECT_EQ(server->requests().size(), 0);
+    EXPECT_TRUE(windows.waits.isEmpty());
+    ASSERT_EQ(boxes.shown.size(), 1);
+    EXPECT_EQ(boxes.shown[0].text, check->Texts.NoUpdateSource);
+
+    // Set, it is read at the next check.
+    settings.VersionFileAddress = server->origin() + kVersionPath;
+    EXPECT_TRUE(check->CheckNow(false));
+    EXPECT_EQ(server->requests().size(), 1);
+}
+
+TEST_F(OnlineVersionCheckTest, TheDownloadPageIsTheVersionFilesFolder)
+{
+    EXPECT_EQ(
+        TOnlineVersionCheck::DownloadPageAddress(QStringLiteral("https://example.test/kestrova/version.txt")),
+        QStringLiteral("https://example.test/kestrova/"));
+    EXPECT_EQ(TOnlineVersionCheck::DownloadPageAddress(QStringLiteral("http://127.0.0.1:8080/v.txt?x=1")),
+              QStringLiteral("http://127.0.0.1:8080/"));
 }
 
 } // namespace

@@ -48,13 +48,44 @@ TEST_F(SettingsFileTest, UserConfigFolderOtherwise)
         qputenv("XDG_CONFIG_HOME", saved);
 }
 
+TEST_F(SettingsFileTest, AnInstalledCopyUsesTheUserConfigFolderEvenWhereItsFolderIsWritable)
+{
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.file("config")));
+    // usr/bin/kestrova with its agent in usr/libexec/kestrova, all writable (root's view).
+    ASSERT_TRUE(QDir().mkpath(dir.file("usr/bin")));
+    ASSERT_TRUE(QDir().mkpath(dir.file("usr/libexec/kestrova")));
+    dir.write("usr/libexec/kestrova/kestrova-smb-agent", "agent");
+    EXPECT_EQ(SettingsFilePath(dir.file("usr/bin/kestrova")), dir.file("config/kestrova/kestrova.ini"));
+    // An agent beside the program makes it a portable copy again.
+    dir.write("usr/bin/kestrova-smb-agent", "agent");
+    EXPECT_EQ(SettingsFilePath(dir.file("usr/bin/kestrova")), dir.file("usr/bin/kestrova.ini"));
+    if (saved.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", saved);
+}
+
+TEST_F(SettingsFileTest, TheVersionFileAddressIsEmptyByDefaultAndKeptTrimmed)
+{
+    const QString path = dir.write("kestrova.ini", "[AutoUpdate]\nQueryForAutoCheck=0\n");
+    LoadSettings(path, window, *program);
+    EXPECT_TRUE(program->AutoUpdate.VersionFileAddress.isEmpty());
+
+    dir.write("kestrova.ini", "[AutoUpdate]\nVersionFileAddress= http://127.0.0.1/v.txt \n");
+    LoadSettings(path, window, *program);
+    EXPECT_EQ(program->AutoUpdate.VersionFileAddress, "http://127.0.0.1/v.txt");
+    SaveSettings(path, window, *program);
+    EXPECT_EQ(TIniFile(path).ReadString("AutoUpdate", "VersionFileAddress", {}), "http://127.0.0.1/v.txt");
+}
+
 TEST_F(SettingsFileTest, SaveCreatesFolderAndFileAndLoadRestores)
 {
     const QString path = dir.file("config/kestrova/kestrova.ini");
     program->Settings.MaxThreads = 33;
     program->Settings.History = {"*.pdf"};
     program->Accounts.Add({"PC1", "u", "p"});
-    program->AutoUpdate = {false, true, 45000};
+    program->AutoUpdate = {false, true, 45000, {}};
     SaveSettings(path, window, *program);
     EXPECT_EQ(QFile(path).permissions() & (QFile::ReadOther | QFile::ReadGroup), QFile::Permissions());
 
@@ -63,7 +94,7 @@ TEST_F(SettingsFileTest, SaveCreatesFolderAndFileAndLoadRestores)
     EXPECT_EQ(program->Settings.MaxThreads, 33);
     EXPECT_EQ(program->Settings.History, QStringList({"*.pdf"}));
     EXPECT_EQ(program->Accounts.Snapshot(), QList<TUnicodeAccount>({{"PC1", "u", "p"}}));
-    EXPECT_EQ(program->AutoUpdate, TAutoUpdateSettings({false, true, 45000}));
+    EXPECT_EQ(program->AutoUpdate, TAutoUpdateSettings({false, true, 45000, {}}));
 }
 
 TEST_F(SettingsFileTest, AutoUpdateDefaultsAndTheDayNumberOfToday)
@@ -77,14 +108,14 @@ TEST_F(SettingsFileTest, AutoUpdateDefaultsAndTheDayNumberOfToday)
 TEST_F(SettingsFileTest, ProfilesNeverHoldTheUpdateSection)
 {
     const QString profile = dir.file("profile.ini");
-    program->AutoUpdate = {false, true, 40000};
+    program->AutoUpdate = {false, true, 40000, {}};
     SaveProfile(profile, window, *program);
     EXPECT_FALSE(TIniFile(profile).SectionExists("AutoUpdate"));
 
     const QString withSection =
         dir.write("other.ini", "[AutoUpdate]\nAutoCheckEnabled=0\nLastAutoCheckDate=1\n");
     LoadProfile(withSection, window, *program);
-    EXPECT_EQ(program->AutoUpdate, TAutoUpdateSettings({false, true, 40000}));
+    EXPECT_EQ(program->AutoUpdate, TAutoUpdateSettings({false, true, 40000, {}}));
 }
 
 TEST_F(SettingsFileTest, LegacyAccountsAreStoredBeforeTheirFileIsDeleted)
