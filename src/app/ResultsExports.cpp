@@ -148,7 +148,7 @@ bool TResultsExports::exportReport(TReportFormat format, const QString& fileName
     try {
         TResultsModel& model = m_window.resultsModel();
         model.flushRowCount();
-        ExportReport(format, fileName, model.items(), reportSettings());
+        ExportReport(format, fileName, model.shownItems(), reportSettings());
         return true;
     } catch (const std::exception& error) {
         ShowError(ExceptionMessage(error)); // the writers' messages name the format
@@ -209,6 +209,6 @@ void TResultsExports::batchFileCommand()
 {
     TResultsModel& model = m_window.resultsModel();
     model.flushRowCount();
-    TBatchFileDialog dialog(model.items(), &m_window);
+    TBatchFileDialog dialog(model.shownItems(), &m_window);
     dialog.exec();
 }
