@@ -29,6 +29,7 @@ TResultsFilter::TResultsFilter(const QString& text) : m_text(text)
     m_folded.reserve(text.size());
     for (const QChar unit : text)
         m_folded.append(QChar(FoldUnit(unit.unicode())));
+    m_withinParts = !text.contains(u'\\') && !text.contains(u'/') && !text.contains(u':');
     if (HasWildcard(text)) {
         try {
             m_mask = std::make_shared<const TMask>(text);
@@ -49,9 +50,15 @@ bool TResultsFilter::containsFolded(QStringView haystack) const
         return true;
     const QChar* needle = m_folded.constData();
     const QChar* data = haystack.data();
+    const char16_t first = needle[0].unicode();
+    // The first unit's two ASCII cases are compared directly; only units beyond ASCII
+    // (a Kelvin sign folds to "k") go through the fold.
+    const char16_t firstUpper =
+        first >= u'a' && first <= u'z' ? static_cast<char16_t>(first - (u'a' - u'A')) : first;
     const qsizetype last = haystack.size() - length;
     for (qsizetype start = 0; start <= last; ++start) {
-        if (FoldUnit(data[start].unicode()) != needle[0].unicode())
+        const char16_t unit = data[start].unicode();
+        if (unit != first && unit != firstUpper && (unit < 0x80 || FoldUnit(unit) != first))
             continue;
         qsizetype i = 1;
         while (i < length && FoldUnit(data[start + i].unicode()) == needle[i].unicode())
@@ -66,12 +73,16 @@ bool TResultsFilter::matches(const TItemRecord& record) const
 {
     if (!active())
         return true;
-    const QStringView name = ItemNameView(record);
     if (m_mask) {
         // A view of the record's own characters: the mask takes a QString, no copy is made.
+        const QStringView name = ItemNameView(record);
         return m_mask->Matches(QString::fromRawData(name.data(), name.size()));
     }
-    return containsFolded(name) || containsFolded(ItemLocationView(record));
+    // Text without a path delimiter cannot match across the one between the location
+    // and the name, so one pass over the whole path finds it in either.
+    if (m_withinParts)
+        return containsFolded(record.FileName);
+    return containsFolded(ItemNameView(record)) || containsFolded(ItemLocationView(record));
 }
 
 bool TResultsFilter::narrows(const TResultsFilter& previous) const

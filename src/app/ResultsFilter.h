@@ -43,6 +43,7 @@ private:
     bool containsFolded(QStringView haystack) const;
 
     QString m_text;
-    QString m_folded; // m_text folded unit by unit (FoldUnit)
+    QString m_folded;          // m_text folded unit by unit (FoldUnit)
+    bool m_withinParts = true; // no path delimiter in the text
     std::shared_ptr<const TMask> m_mask;
 };
