@@ -102,8 +102,9 @@ void THostsTableModel::setLines(std::vector<THostProgressLine> lines)
         Q_EMIT dataChanged(index(0, 0), index(old - 1, ColumnCount - 1));
 }
 
-THostsViewForm::THostsViewForm(ProgressSource source, QWidget* parent)
-    : TToolWindow(QStringLiteral("Hosts"), QSize(560, 300), parent), m_source(std::move(source))
+THostsViewForm::THostsViewForm(ProgressSource source, QWidget* parent, std::function<bool()> searching)
+    : TToolWindow(QStringLiteral("Hosts"), QSize(560, 300), parent), m_source(std::move(source)),
+      m_searching(std::move(searching))
 {
     setObjectName(QStringLiteral("HostsViewForm"));
     m_table = new QTableView(this);
@@ -188,8 +189,10 @@ bool THostsViewForm::exportSummary()
     }
 }
 
-THostsViewForm* ToggleHostsView(QAction* action, QWidget* mainWindow, THostsViewForm::ProgressSource source)
+THostsViewForm* ToggleHostsView(QAction* action, QWidget* mainWindow, THostsViewForm::ProgressSource source,
+                                std::function<bool()> searching)
 {
-    return ToggleToolWindow<THostsViewForm>(
-        action, mainWindow, [&] { return new THostsViewForm(std::move(source), mainWindow); });
+    return ToggleToolWindow<THostsViewForm>(action, mainWindow, [&] {
+        return new THostsViewForm(std::move(source), mainWindow, std::move(searching));
+    });
 }

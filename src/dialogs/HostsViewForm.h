@@ -39,8 +39,9 @@ private:
 // "Hosts": each host of the running or last search with its state (waiting, probing,
 // listing shares, searching, done, no answer, no SMB, access denied with the share,
 // timed out), its hits and its time; "Export ..." saves the per-host summary as CSV
-// or JSON. The table follows the tracker's change notices (coalesced) and, while a
-// host is still on its way, rereads once a second for the clocks and hit counts.
+// or JSON. The table follows the tracker's change notices (coalesced) and, while the
+// search runs and a host is still on its way, rereads once a second for the clocks
+// and hit counts.
 // Whoever switches the source to another search's tracker calls refresh().
 // Main thread only.
 class THostsViewForm : public TToolWindow {
@@ -49,7 +50,9 @@ public:
     using ProgressSource = std::function<std::shared_ptr<THostProgress>()>;
     static constexpr int kClockIntervalMs = 1000;
 
-    explicit THostsViewForm(ProgressSource source, QWidget* parent = nullptr);
+    // searching: whether the search still runs (empty: as long as a host is on its way).
+    explicit THostsViewForm(ProgressSource source, QWidget* parent = nullptr,
+                            std::function<bool()> searching = {});
     ~THostsViewForm() override;
 
     void refresh();
@@ -66,6 +69,7 @@ public:
 
 private:
     ProgressSource m_source;
+    std::function<bool()> m_searching;
     std::shared_ptr<THostProgress> m_progress; // the tracker whose notices come in
     THostsTableModel m_model;
     QTableView* m_table = nullptr;
@@ -75,4 +79,5 @@ private:
 };
 
 // The main window's "Show &Hosts" action, as ToggleThreadView.
-THostsViewForm* ToggleHostsView(QAction* action, QWidget* mainWindow, THostsViewForm::ProgressSource source);
+THostsViewForm* ToggleHostsView(QAction* action, QWidget* mainWindow, THostsViewForm::ProgressSource source,
+                                std::function<bool()> searching = {});
