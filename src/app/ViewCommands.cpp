@@ -106,11 +106,14 @@ void TViewCommands::install()
 
     QAction* showHosts = m_window.action(TCommand::ViewShowHosts);
     setHandler(TCommand::ViewShowHosts, [this, showHosts, search] {
-        THostsViewForm* form =
-            ToggleHostsView(showHosts, &m_window, [search] { return SessionProgress(search->session()); });
-        if (form)
+        THostsViewForm* form = ToggleHostsView(
+            showHosts, &m_window, [search] { return SessionProgress(search->session()); },
+            [search] { return search->running(); });
+        if (form) {
             connect(search, &TSearchControl::sessionChanged, form, &THostsViewForm::refresh,
                     Qt::UniqueConnection);
+            connect(search, &TSearchControl::ended, form, &THostsViewForm::refresh, Qt::UniqueConnection);
+        }
     });
 
     setHandler(TCommand::About, [this] { ShowAboutBox(VendorSiteUrl(), &m_window, m_runDialog); });

@@ -68,6 +68,17 @@ TEST_F(HostsViewFormTest, ListsEachHostWithStateHitsTimeAndShares)
     EXPECT_TRUE(form.timer().isActive());
 }
 
+TEST_F(HostsViewFormTest, TheClockStopsWithTheSearch)
+{
+    bool searching = true;
+    THostsViewForm form([this] { return progress; }, nullptr, [&] { return searching; });
+    EXPECT_TRUE(form.timer().isActive());
+    searching = false; // stopped with ALPHA still searching
+    form.refresh();
+    EXPECT_FALSE(form.timer().isActive());
+    EXPECT_EQ(Cell(form, 0, THostsTableModel::StateColumn), "searching");
+}
+
 TEST_F(HostsViewFormTest, FollowsTheTrackersNoticesFromOtherThreads)
 {
     THostsViewForm form([this] { return progress; });
