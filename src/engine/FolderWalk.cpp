@@ -107,10 +107,10 @@ void TFolderWalk::SearchFolder(const QString& folder, int depth)
         return;
     }
     const std::vector<ShareDirEntry> entries = std::move(listing).value();
-    if (depth == 0)
+    if (depth == 0) {
         m_context.ShareReached(folder, true, {});
-    if (depth == 0)
         m_context.AddLogEntry(TSearchLogKind::Computer, QStringLiteral("Searching %1...").arg(folder));
+    }
 
     int children = 0;
     QByteArray identity = ListingIdentity(entries, children);
