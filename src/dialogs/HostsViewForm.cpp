@@ -166,7 +166,9 @@ void THostsViewForm::refresh()
         m_model.setLines({});
     }
     m_model.setLines(m_progress ? m_progress->Lines() : std::vector<THostProgressLine>{});
+    // A stopped search leaves hosts on their way for good: no clock for them then.
     const bool onTheWay =
+        (!m_searching || m_searching()) &&
         std::any_of(m_model.lines().begin(), m_model.lines().end(),
                     [](const THostProgressLine& line) { return !HostStateIsFinal(line.State); });
     if (onTheWay && !m_timer.isActive())
