@@ -25,6 +25,7 @@ enum class TCommand {
     SaveProfile,
     ViewShowLog,
     ViewShowThreads,
+    ViewShowHosts,
     Help,
     About,
     Homepage,

@@ -1,10 +1,13 @@
 #include "app/MainWindow.h"
 
 #include "app/DialogCommands.h"
+#include "app/KeyCommands.h"
+#include "app/ResultsFilterBox.h"
 #include "app/ResultsModel.h"
 #include "app/ResultsView.h"
 #include "app/SearchControl.h"
 #include "app/SearchEngineLink.h"
+#include "app/SearchProgressPanel.h"
 #include "app/ShellFunctions.h"
 #include "app/ToolbarIcons.h"
 #include "app/ViewCommands.h"
@@ -88,7 +91,8 @@ TMainWindow::TMainWindow(const Options& options, QWidget* parent)
 
     m_model = new TResultsModel(this);
     m_view = new TResultsView(*m_model, this);
-    setCentralWidget(m_view);
+    m_filterBox = new TResultsFilterBox(*m_model, *m_view, this);
+    setCentralWidget(MakeResultsPane(*m_filterBox, *m_view, this));
 
     createActions();
     createToolBars();
@@ -150,6 +154,8 @@ TMainWindow::TMainWindow(const Options& options, QWidget* parent)
         ShowError(ExceptionMessage(error));
     }
     InstallViewCommands(*this);
+    InstallKeyCommands(*this, *m_filterBox);
+    statusBar()->insertPermanentWidget(2, new TSearchProgressPanel(*m_model, *m_search, this));
     updateCommandAvailability();
 }
 
@@ -265,6 +271,7 @@ void TMainWindow::createMenus()
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
     add(view, TCommand::ViewShowLog);
     add(view, TCommand::ViewShowThreads);
+    add(view, TCommand::ViewShowHosts);
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     add(edit, TCommand::Config);

@@ -18,6 +18,7 @@ class QLabel;
 class QSystemTrayIcon;
 class QToolBar;
 class QToolButton;
+class TResultsFilterBox;
 class TResultsModel;
 class TResultsView;
 class TSearchControl;
@@ -57,6 +58,7 @@ public:
     QComboBox* textBox() const { return m_textBox; }
     QToolBar* contentToolBar() const { return m_contentBar; }
     TResultsView* resultsView() const { return m_view; }
+    TResultsFilterBox* filterBox() const { return m_filterBox; }
     TResultsModel& resultsModel() const { return *m_model; }
     TSearchControl& searchControl() const { return *m_search; }
     TIconCache& iconCache() { return m_iconCache; }
@@ -129,6 +131,7 @@ private:
     TIconCache m_iconCache;
     TResultsModel* m_model = nullptr;
     TResultsView* m_view = nullptr;
+    TResultsFilterBox* m_filterBox = nullptr;
     TSearchControl* m_search = nullptr;
     QHash<TCommand, QAction*> m_actions;
     QHash<TCommand, std::function<void()>> m_handlers;

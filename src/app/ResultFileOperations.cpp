@@ -216,7 +216,7 @@ void TResultFileOperations::DeleteFiles(const QList<int>& rows)
 
 void TResultFileOperations::RenameFile(int row)
 {
-    if (row < 0 || row >= m_results.rowCount())
+    if (row < 0 || row >= m_results.items().size())
         return;
     TItemRecord record = m_results.items().at(row);
     const QString oldPath = record.FileName;
@@ -238,7 +238,7 @@ void TResultFileOperations::RenameFile(int row)
 
 void TResultFileOperations::ShowProperties(int row)
 {
-    if (row < 0 || row >= m_results.rowCount())
+    if (row < 0 || row >= m_results.items().size())
         return;
     const TItemRecord record = m_results.items().at(row);
     std::optional<FileStoreStat> now;

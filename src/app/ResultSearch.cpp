@@ -1,12 +1,19 @@
 #include "app/ResultSearch.h"
 
-qsizetype FindNextItem(const TItemList& items, qsizetype findPosition, const QString& text)
+qsizetype FindNextItem(qsizetype count, qsizetype findPosition, const QString& text,
+                       const std::function<const TItemRecord&(qsizetype)>& recordAt)
 {
-    for (qsizetype row = std::max<qsizetype>(findPosition + 1, 0); row < items.size(); ++row) {
-        if (items.at(row).FileName.contains(text, Qt::CaseInsensitive))
+    for (qsizetype row = std::max<qsizetype>(findPosition + 1, 0); row < count; ++row) {
+        if (recordAt(row).FileName.contains(text, Qt::CaseInsensitive))
             return row;
     }
     return -1;
+}
+
+qsizetype FindNextItem(const TItemList& items, qsizetype findPosition, const QString& text)
+{
+    return FindNextItem(items.size(), findPosition, text,
+                        [&items](qsizetype row) -> const TItemRecord& { return items.at(row); });
 }
 
 QString ResultSummaryText(const TItemList& items)

@@ -151,7 +151,7 @@ bool TResultsExports::exportReport(TReportFormat format, const QString& fileName
         model.flushRowCount();
         TReportSettings settings = reportSettings();
         settings.CsvHeader = settings.CsvHeader || csvHeader;
-        ExportReport(format, fileName, model.items(), settings);
+        ExportReport(format, fileName, model.shownItems(), settings);
         return true;
     } catch (const std::exception& error) {
         ShowError(ExceptionMessage(error)); // the writers' messages name the format
@@ -218,6 +218,6 @@ void TResultsExports::batchFileCommand()
 {
     TResultsModel& model = m_window.resultsModel();
     model.flushRowCount();
-    TBatchFileDialog dialog(model.items(), &m_window);
+    TBatchFileDialog dialog(model.shownItems(), &m_window);
     dialog.exec();
 }

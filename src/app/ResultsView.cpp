@@ -52,7 +52,8 @@ TResultsView::TResultsView(TResultsModel& model, QWidget* parent) : QTableView(p
 
 void TResultsView::forgetSortOrder()
 {
-    if (m_sorting)
+    // A new filter text shows the same list in the same order.
+    if (m_sorting || m_model.refiltering())
         return;
     m_sortTag = 0;
     horizontalHeader()->setSortIndicatorShown(false);
@@ -149,11 +150,15 @@ TFindDialog* TResultsView::findDialog() const
 qsizetype TResultsView::findNext(const QString& text)
 {
     m_model.flushRowCount();
-    const int selected = firstSelectedRow();
+    const int selected = firstSelectedViewRow();
     if (selected >= 0)
         selectionModel()->select(m_model.index(selected, 0),
                                  QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
-    const qsizetype found = FindNextItem(m_model.items(), m_findPosition, text);
+    // Among the rows the filter shows: a hidden record cannot be selected.
+    const qsizetype found =
+        FindNextItem(m_model.rowCount(), m_findPosition, text, [this](qsizetype row) -> const TItemRecord& {
+            return m_model.shownRecord(static_cast<int>(row));
+        });
     if (found < 0) {
         ShowInfo(QStringLiteral("Text not found"));
         return -1;
@@ -190,7 +195,7 @@ void TResultsView::copyCaption(TCommand command)
         QApplication::clipboard()->setText(action->data().toString());
 }
 
-int TResultsView::firstSelectedRow() const
+int TResultsView::firstSelectedViewRow() const
 {
     // From the selection's ranges, not its rows: a selection of every row of a large
     // list stays cheap to ask, and the availability check asks often.
@@ -202,12 +207,33 @@ int TResultsView::firstSelectedRow() const
     return first;
 }
 
+int TResultsView::firstSelectedRow() const
+{
+    // The filter keeps the list's order, so the lowest row shows the lowest item.
+    return m_model.itemRow(firstSelectedViewRow());
+}
+
+QList<int> TResultsView::selectedItemRows() const
+{
+    // From the selection's ranges: a selection of every row of a large list is a
+    // single range.
+    QList<int> items;
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            items.append(m_model.itemRow(row));
+    }
+    items.removeAll(-1);
+    std::sort(items.begin(), items.end());
+    items.erase(std::unique(items.begin(), items.end()), items.end());
+    return items;
+}
+
 bool TResultsView::selectedRecord(TItemRecord& record) const
 {
-    const int row = firstSelectedRow();
-    if (row < 0 || row >= m_model.items().size())
+    const int item = firstSelectedRow();
+    if (item < 0)
         return false;
-    record = m_model.items().at(row);
+    record = m_model.items().at(item);
     return true;
 }
 

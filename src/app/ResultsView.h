@@ -38,7 +38,8 @@ public:
 
     // "&Find In Table": opens the find window from the top.
     void showFindDialog();
-    // Find Next with the window's text; returns the row found or -1 ("Text not found").
+    // Find Next with the window's text among the shown rows; returns the view row found
+    // or -1 ("Text not found").
     qsizetype findNext(const QString& text);
     qsizetype findPosition() const { return m_findPosition; }
     TFindDialog* findDialog() const;
@@ -48,9 +49,14 @@ public:
     // Puts the command's caption text (without the doubled ampersands) on the clipboard.
     void copyCaption(TCommand command);
 
-    // The first selected row (lowest index) or -1; its record.
+    // The first selected view row (lowest) or -1.
+    int firstSelectedViewRow() const;
+    // The index in the model's items() of the first selected row, or -1; its record.
     int firstSelectedRow() const;
     bool selectedRecord(TItemRecord& record) const;
+    // The items() indices of every selected row, ascending, each once.
+    QList<int> selectedItemRows() const;
+    // Whether view row `row` is selected.
     bool isRowSelected(int row) const;
     bool firstSelectedIsFtp() const;
 

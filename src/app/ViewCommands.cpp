@@ -7,6 +7,7 @@
 #include "app/SearchControl.h"
 #include "app/ShellFunctions.h"
 #include "dialogs/AboutBox.h"
+#include "dialogs/HostsViewForm.h"
 #include "dialogs/LogEngineForm.h"
 #include "dialogs/ThreadViewForm.h"
 #include "engine/SearchSession.h"
@@ -107,6 +108,18 @@ void TViewCommands::install()
                     Qt::UniqueConnection);
     });
 
+    QAction* showHosts = m_window.action(TCommand::ViewShowHosts);
+    setHandler(TCommand::ViewShowHosts, [this, showHosts, search] {
+        THostsViewForm* form = ToggleHostsView(
+            showHosts, &m_window, [search] { return SessionProgress(search->session()); },
+            [search] { return search->running(); });
+        if (form) {
+            connect(search, &TSearchControl::sessionChanged, form, &THostsViewForm::refresh,
+                    Qt::UniqueConnection);
+            connect(search, &TSearchControl::ended, form, &THostsViewForm::refresh, Qt::UniqueConnection);
+        }
+    });
+
     setHandler(TCommand::About, [this] { ShowAboutBox(VendorSiteUrl(), &m_window, m_runDialog); });
     setHandler(TCommand::CheckNow, [this] { m_versionCheck->CheckNow(false); });
     // The item toggles itself; the check follows its mark at once (the window takes
@@ -130,16 +143,7 @@ void TViewCommands::install()
 
 QList<int> TViewCommands::selectedRows() const
 {
-    // From the selection's ranges: a selection of every row of a large list is a
-    // single range.
-    QList<int> rows;
-    for (const QItemSelectionRange& range : m_window.resultsView()->selectionModel()->selection()) {
-        for (int row = range.top(); row <= range.bottom(); ++row)
-            rows.append(row);
-    }
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    return rows;
+    return m_window.resultsView()->selectedItemRows();
 }
 
 void TViewCommands::runStartupChecks()

@@ -39,7 +39,7 @@ public:
     void setVersionFileAddress(const QString& address);
     void setDialogRunner(DialogRunner runner);
 
-    // The rows selected in the results view, ascending; row i shows record i.
+    // The records of the rows selected in the results view: their items() indices, ascending.
     QList<int> selectedRows() const;
 
     // The version check's two start-up steps: the one-time question whether to check

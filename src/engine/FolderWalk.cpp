@@ -1,6 +1,7 @@
 #include "engine/FolderWalk.h"
 
 #include "engine/ContentScanner.h"
+#include "engine/HostProgress.h"
 #include "model/DateTime.h"
 #include "model/LogCategories.h"
 
@@ -102,11 +103,15 @@ void TFolderWalk::SearchFolder(const QString& folder, int depth)
                                   QStringLiteral("Cannot search %1: error code %2 (%3)")
                                       .arg(folder, QString::number(error.code), error.message));
         }
+        if (depth == 0)
+            m_context.ShareReached(folder, false, error.message);
         return;
     }
     const std::vector<ShareDirEntry> entries = std::move(listing).value();
-    if (depth == 0)
+    if (depth == 0) {
+        m_context.ShareReached(folder, true, {});
         m_context.AddLogEntry(TSearchLogKind::Computer, QStringLiteral("Searching %1...").arg(folder));
+    }
 
     int children = 0;
     QByteArray identity = ListingIdentity(entries, children);
@@ -196,6 +201,8 @@ bool TFolderWalk::ContentMatches(const QString& path)
         return false;
     }
     const TThreadConfig& config = m_context.Config();
-    return FileContainsText(*source.value(), config.SearchText, config.Logic, config.Encoding, kScanChunkSize,
+    TCountingByteSource counted(*source.value(),
+                                [this](int64_t bytes) { m_context.CountBytesSearched(bytes); });
+    return FileContainsText(counted, config.SearchText, config.Logic, config.Encoding, kScanChunkSize,
                             m_context.StopToken());
 }

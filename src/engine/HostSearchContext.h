@@ -6,6 +6,7 @@
 #include "model/ThreadConfig.h"
 
 #include <QString>
+#include <cstdint>
 #include <stop_token>
 
 // What a per-host search (the share walk, the FTP walk) needs from its worker.
@@ -30,4 +31,9 @@ public:
     virtual std::stop_token StopToken() const = 0;
     // The search's log.
     virtual void AddLogEntry(TSearchLogKind kind, const QString& text) = 0;
+    // For the per-host progress: whether a share's top folder could be listed (path
+    // \\HOST\share), and the bytes the content test read. Contexts that keep no
+    // progress ignore them.
+    virtual void ShareReached(const QString& /*sharePath*/, bool /*readable*/, const QString& /*comment*/) {}
+    virtual void CountBytesSearched(int64_t /*bytes*/) {}
 };

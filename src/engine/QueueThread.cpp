@@ -41,8 +41,10 @@ void TQueueThread::EnqueueComputer(const QString& name)
 {
     if (Session().StopRequested())
         return;
-    if (name != kQueueEndMarker)
+    if (name != kQueueEndMarker) {
         Session().Log().AddEntry(TSearchLogKind::Computer, QStringLiteral("Computer %1 enqueued.").arg(name));
+        Session().Progress().HostKnown(name);
+    }
     Session().Jobs().EnqueueName(name);
 }
 
@@ -344,6 +346,7 @@ void TQueueThread::StartHostCheck(uint32_t address)
     // The limit counts probes in flight: each method of a check is one.
     const int probes = ProbesPerCheck();
     m_checkerCount.fetch_add(probes);
+    Session().Progress().SetState(QStringLiteral("\\\\") + IpToText(address), THostState::Probing);
     TDiscoveryOptions options = Session().Discovery();
     options.ProbeFtpPort =
         m_config.FtpSearchMode == TFtpMode::SharesAndFtp || m_config.FtpSearchMode == TFtpMode::FtpOnly;
@@ -361,9 +364,15 @@ void TQueueThread::HostCheckerTerminated(uint32_t address, const THostCheckResul
 {
     // The name goes on the queue before the count falls: the queue thread queues the
     // end marker as soon as the count reaches 0, and the name must come before it.
+    const QString probed = QStringLiteral("\\\\") + IpToText(address);
     if (result.resultCode == 1) {
         const bool named = Session().Discovery().ResolveAddress && !result.hostName.isEmpty();
-        EnqueueComputer(QStringLiteral("\\\\") + (named ? result.hostName : IpToText(address)));
+        const QString host = named ? QStringLiteral("\\\\") + result.hostName : probed;
+        Session().Progress().HostRenamed(probed, host);
+        Session().Progress().SetState(host, THostState::Waiting);
+        EnqueueComputer(host);
+    } else {
+        Session().Progress().SetState(probed, THostState::NoAnswer);
     }
     m_checkerCount.fetch_sub(ProbesPerCheck());
     Session().Signal().Notify();

@@ -25,3 +25,10 @@ std::shared_ptr<TWorkerThreadList> SessionWorkers(const std::shared_ptr<TSearchS
         return {};
     return {session, &session->Workers()};
 }
+
+std::shared_ptr<THostProgress> SessionProgress(const std::shared_ptr<TSearchSession>& session)
+{
+    if (!session)
+        return {};
+    return {session, &session->Progress()};
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/HostProgress.h"
 #include "engine/JobQueue.h"
 #include "engine/PendingHits.h"
 #include "engine/ScopeRoot.h"
@@ -18,7 +19,7 @@
 // by the main thread, and the copies of the scope root, the IP discovery settings
 // and the accounts it was started with. Two
 // sessions share nothing, so two searches in one process never see each other's
-// stop, log, queue or workers.
+// stop, log, queue, workers or per-host progress.
 //
 // Lifetime: held through a shared_ptr. Every engine thread of the search keeps a
 // reference (through TSearchServices), and the program keeps the last session so
@@ -44,6 +45,7 @@ public:
     TEngineSearchLog& Log() { return m_log; }
     TWorkerThreadList& Workers() { return m_workers; }
     TPendingHits& PendingHits() { return m_pendingHits; }
+    THostProgress& Progress() { return m_progress; }
 
     const TScopeRoot& Root() const { return m_root; }
     const TDiscoveryOptions& Discovery() const { return m_discovery; }
@@ -56,6 +58,7 @@ private:
     TEngineSearchLog m_log;
     TWorkerThreadList m_workers{m_signal};
     TPendingHits m_pendingHits;
+    THostProgress m_progress;
     const TScopeRoot m_root;
     const TDiscoveryOptions m_discovery;
     const std::vector<TUnicodeAccount> m_accounts;
@@ -64,3 +67,4 @@ private:
 // The log and worker list of a session, sharing its ownership (null for no session).
 std::shared_ptr<TEngineSearchLog> SessionLog(const std::shared_ptr<TSearchSession>& session);
 std::shared_ptr<TWorkerThreadList> SessionWorkers(const std::shared_ptr<TSearchSession>& session);
+std::shared_ptr<THostProgress> SessionProgress(const std::shared_ptr<TSearchSession>& session);

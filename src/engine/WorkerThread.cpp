@@ -3,6 +3,7 @@
 #include "engine/EngineErrorReporter.h"
 #include "engine/FolderWalk.h"
 #include "engine/HitDelivery.h"
+#include "engine/HostProgress.h"
 #include "engine/SearchSession.h"
 #include "engine/ports/ShareClient.h"
 #include "model/DelimitedText.h"
@@ -107,6 +108,7 @@ bool TWorkerThread::FileNameMatches(const QString& name) const
 void TWorkerThread::DeliverHit(const TItemRecord& hit)
 {
     HandOverHeldHits(); // keeps the order of hits held before this one
+    progress().HitFound(m_host);
     QueueHit(m_services, hit);
 }
 
@@ -117,8 +119,25 @@ void TWorkerThread::HoldHit(const TItemRecord& hit)
 
 void TWorkerThread::HandOverHeldHits()
 {
-    if (!m_heldHits.empty())
-        QueueHits(m_services, m_heldHits);
+    if (m_heldHits.empty())
+        return;
+    progress().HitFound(m_host, static_cast<int>(m_heldHits.size()));
+    QueueHits(m_services, m_heldHits);
+}
+
+THostProgress& TWorkerThread::progress() const
+{
+    return m_services.Session->Progress();
+}
+
+void TWorkerThread::ShareReached(const QString& sharePath, bool readable, const QString& comment)
+{
+    progress().ShareReached(m_host, sharePath.mid(m_host.size() + 1), readable, comment);
+}
+
+void TWorkerThread::CountBytesSearched(int64_t bytes)
+{
+    progress().BytesSearched(m_host, bytes);
 }
 
 void TWorkerThread::Execute()
@@ -128,6 +147,7 @@ void TWorkerThread::Execute()
         m_accountMasks = BuildAccountMasks(m_services.Session->Accounts());
         m_folderMasks = BuildFolderMasks(m_config.FolderList);
         SetActivity(waConnecting, m_host);
+        progress().SetState(m_host, THostState::Probing);
 
         // An Unknown mode searches neither shares nor FTP.
         const TFtpMode mode = m_config.FtpSearchMode;
@@ -135,15 +155,18 @@ void TWorkerThread::Execute()
             SearchShares();
         if (mode == TFtpMode::SharesAndFtp || mode == TFtpMode::FtpOnly) {
             SetActivity(waConnecting, FtpActivityText(m_host));
+            progress().SetState(m_host, THostState::Searching);
             if (m_services.FtpSearch)
                 m_services.FtpSearch(m_host, *this);
         }
         HandOverHeldHits();
+        progress().HostFinished(m_host);
     } catch (const std::exception& error) {
         HandOverHeldHits(); // what was found before the failure still counts
         const QString message =
             QStringLiteral("Worker thread unhandled expception: ") + ExceptionMessage(error);
         ReportEngineError(m_services.Errors, message);
+        progress().SetState(m_host, THostState::Done, message);
     }
 }
 
@@ -161,9 +184,11 @@ void TWorkerThread::SearchShares()
     ConnectionGuard hostConnection(access, m_host, hostLogon && m_config.AutoUnmount);
 
     QStringList shares;
+    progress().SetState(m_host, THostState::ListingShares);
     if (!access.EnumHostShares(m_host, shares)) {
         // A host that never answered is not one that has nothing: the user may try it again.
         const PlatformError& failure = access.lastListFailure();
+        progress().SetState(m_host, ShareListFailureState(failure.code), failure.message);
         if (failure.code == ETIMEDOUT)
             AddLogEntry(TSearchLogKind::Error,
                         QStringLiteral("No answer from %1 in time (%2)").arg(m_host, failure.message));
@@ -175,6 +200,7 @@ void TWorkerThread::SearchShares()
                 QStringLiteral("Found %1 folders on %2: %3")
                     .arg(QString::number(shares.size()), m_host, JoinCommaText(shares)));
     TFolderWalk walk(*client, *this, m_folderMasks);
+    progress().SetState(m_host, THostState::Searching);
     for (const QString& share : shares) {
         if (m_services.Session->StopRequested())
             break;

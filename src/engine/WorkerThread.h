@@ -26,6 +26,8 @@ class ShareClient;
 // log and account copy are the worker's. Hits still pending when the worker ends are
 // delivered by its termination handler (see TDequeueThread).
 // services.Session must be set.
+class THostProgress;
+
 class TWorkerThread : public TEngineThread, public HostSearchContext {
 public:
     TWorkerThread(const QString& host, const TThreadConfig& config, const TSearchServices& services);
@@ -43,11 +45,14 @@ public:
     void HandOverHeldHits() override;
     std::stop_token StopToken() const override;
     void AddLogEntry(TSearchLogKind kind, const QString& text) override;
+    void ShareReached(const QString& sharePath, bool readable, const QString& comment) override;
+    void CountBytesSearched(int64_t bytes) override;
 
 protected:
     void Execute() override;
 
 private:
+    THostProgress& progress() const;
     void SearchShares();
 
     TAccountMaskList m_accountMasks;
