@@ -18,12 +18,6 @@ QString CountsText(const TRunSummary& summary)
            Counted(summary.errors, "error", "errors");
 }
 
-bool IsHostEnqueued(const QString& line)
-{
-    // QueueThread's "Computer %1 enqueued." names each host the search takes on.
-    return line.startsWith(u"Computer ") && line.endsWith(u" enqueued.");
-}
-
 } // namespace
 
 QString RunSummaryLine(const TRunSummary& summary)
@@ -44,26 +38,24 @@ TRunSummary TRunCounter::collect(TSearchSession* session, long long hits, long l
     if (session != m_session) {
         m_session = session;
         m_scanned = 0;
-        m_hosts = 0;
         m_errors = 0;
     }
-    if (session) {
+    if (!session)
+        return {hits, 0, 0, elapsedMs};
+    {
         session->Log().WithLock([this](const TSearchLogState& state) {
             if (state.Entries.size() < m_scanned) { // cleared: count again
                 m_scanned = 0;
-                m_hosts = 0;
                 m_errors = 0;
             }
             for (; m_scanned < state.Entries.size(); ++m_scanned) {
-                const TSearchLogEntry& entry = state.Entries[m_scanned];
-                if (entry.Kind == TSearchLogKind::Error)
+                if (state.Entries[m_scanned].Kind == TSearchLogKind::Error)
                     ++m_errors;
-                else if (entry.Kind == TSearchLogKind::Computer && IsHostEnqueued(entry.Text))
-                    ++m_hosts;
             }
         });
     }
-    return {hits, m_hosts, m_errors, elapsedMs};
+    // Every host the search took on: named, from a list or found in an address range.
+    return {hits, session->Progress().Summary().HostsKnown, m_errors, elapsedMs};
 }
 
 TRunReporter::TRunReporter(Sources sources, bool live, int intervalMs, QObject* parent)

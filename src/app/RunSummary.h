@@ -24,9 +24,8 @@ QString RunSummaryLine(const TRunSummary& summary);
 // "Kestrova: searching... 12 hits, 3 hosts, 1 error, 0:04" (minutes:seconds).
 QString RunProgressLine(const TRunSummary& summary);
 
-// Counts hosts and errors of a session's log, reading only the entries added since
-// the last call. The one place the numbers come from: the per-host tracker can take
-// its place here.
+// The numbers of a session: hosts from its per-host progress, errors from its log
+// (reading only the entries added since the last call).
 class TRunCounter {
 public:
     // hits and elapsedMs are the caller's; a null session counts nothing.
@@ -35,7 +34,6 @@ public:
 private:
     TSearchSession* m_session = nullptr;
     std::size_t m_scanned = 0;
-    int m_hosts = 0;
     int m_errors = 0;
 };
 

@@ -67,27 +67,29 @@ TEST(RunSummaryTest, TheLinesNameHitsHostsErrorsAndTime)
     EXPECT_EQ(RunProgressLine({0, 0, 0, 999}), "Kestrova: searching... 0 hits, 0 hosts, 0 errors, 0:00");
 }
 
-TEST(RunSummaryTest, TheCounterTakesEnqueuedHostsAndErrorLinesOfTheLogAndOnlyNewOnes)
+TEST(RunSummaryTest, TheCounterTakesKnownHostsAndOnlyNewErrorLinesOfTheLog)
 {
     TSearchSession session;
     TRunCounter counter;
-    session.Log().AddEntry(TSearchLogKind::Computer, "Computer \\\\PC1 enqueued.");
+    session.Progress().HostKnown("\\\\PC1");
     session.Log().AddEntry(TSearchLogKind::Computer, "Searching \\\\PC1\\docs...");
     session.Log().AddEntry(TSearchLogKind::Error, "Access denied");
-    session.Log().AddEntry(TSearchLogKind::Info, "Computer \\\\PC9 enqueued."); // not a host line's kind
+    session.Log().AddEntry(TSearchLogKind::Info, "Access denied"); // not an error line
     TRunSummary summary = counter.collect(&session, 7, 1500);
     EXPECT_EQ(summary.hits, 7);
     EXPECT_EQ(summary.hosts, 1);
     EXPECT_EQ(summary.errors, 1);
     EXPECT_EQ(summary.elapsedMs, 1500);
 
-    session.Log().AddEntry(TSearchLogKind::Computer, "Computer \\\\PC2 enqueued.");
+    session.Progress().HostKnown("\\\\PC2");
+    session.Log().AddEntry(TSearchLogKind::Error, "Timed out");
     summary = counter.collect(&session, 8, 1600);
     EXPECT_EQ(summary.hosts, 2);
-    EXPECT_EQ(summary.errors, 1);
+    EXPECT_EQ(summary.errors, 2);
 
     TSearchSession next; // a new search counts from nothing
     EXPECT_EQ(counter.collect(&next, 0, 0).hosts, 0);
+    EXPECT_EQ(counter.collect(&next, 0, 0).errors, 0);
     EXPECT_EQ(counter.collect(nullptr, 3, 0).hits, 3);
 }
 
