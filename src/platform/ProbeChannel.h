@@ -21,7 +21,8 @@ enum class ProbeStatus {
 struct ProbeOutcome {
     ProbeId id = 0;
     bool answered = false;
-    QString name; // reverse lookup only
+    QString name;  // reverse lookup; NetBIOS node status: the computer name
+    QString group; // NetBIOS node status only: its workgroup or domain
 };
 
 class ProbeChannel {
