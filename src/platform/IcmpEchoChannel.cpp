@@ -119,7 +119,7 @@ void IcmpEchoChannel::settle(uint32_t address, uint16_t sequence, bool answered,
     const auto found = m_pendingByKey.find(Key(address, sequence));
     if (found == m_pendingByKey.end())
         return;
-    outcomes.push_back(ProbeOutcome{found->second, answered, {}, {}});
+    outcomes.push_back(ProbeOutcome{found->second, answered, {}});
     m_keyById.erase(found->second);
     m_pendingByKey.erase(found);
 }

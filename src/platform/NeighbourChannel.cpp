@@ -140,7 +140,7 @@ void NeighbourChannel::cancel(ProbeId id)
 void NeighbourChannel::settle(ProbeId id, bool answered, std::vector<ProbeOutcome>& outcomes)
 {
     cancel(id);
-    outcomes.push_back(ProbeOutcome{id, answered, {}, {}});
+    outcomes.push_back(ProbeOutcome{id, answered, {}});
 }
 
 void NeighbourChannel::handleRoute(uint32_t sequence, int error, bool isNeighbour,

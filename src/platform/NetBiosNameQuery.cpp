@@ -1,11 +1,17 @@
 #include "platform/NetBiosNameQuery.h"
 
+#include "platform/FileDescriptor.h"
 #include "platform/NetBiosStatusChannel.h"
 #include "platform/StopWaker.h"
+
+#include <cerrno>
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 namespace {
 
 constexpr int kHeaderSize = 12;
+constexpr int kMaxReplySize = 2048;
 constexpr int kNameEntrySize = 18; // 15 name bytes, suffix, 2 flag bytes
 constexpr unsigned char kGroupFlag = 0x80;
 constexpr uint16_t kTypeNodeStatus = 0x21;
@@ -71,19 +77,33 @@ std::optional<TNetBiosNames> QueryNetBiosNames(uint32_t address,
                                                std::chrono::steady_clock::time_point deadline,
                                                const std::stop_token& stop, uint16_t port)
 {
-    NetBiosStatusChannel channel(port);
-    if (channel.begin(1, address) != ProbeStatus::Pending)
+    // A socket of its own, connected: only the asked address's reply is read, and a
+    // port-unreachable ends the wait at once.
+    UniqueFd socket(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, IPPROTO_UDP));
+    sockaddr_in peer{};
+    peer.sin_family = AF_INET;
+    peer.sin_addr.s_addr = address;
+    peer.sin_port = htons(port);
+    if (!socket.valid() ||
+        ::connect(socket.get(), reinterpret_cast<const sockaddr*>(&peer), sizeof peer) != 0)
+        return std::nullopt;
+    const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+    const QByteArray request = NetBiosStatusChannel::BuildNodeStatusRequest(static_cast<uint16_t>(ticks));
+    if (::send(socket.get(), request.constData(), static_cast<size_t>(request.size()), MSG_NOSIGNAL) !=
+        request.size())
         return std::nullopt;
     StopWaker waker(stop);
     while (!waker.stopRequested() && std::chrono::steady_clock::now() < deadline) {
-        waker.waitReadable({channel.descriptor()}, deadline);
-        std::vector<ProbeOutcome> outcomes;
-        channel.collect(outcomes);
-        for (const ProbeOutcome& outcome : outcomes) {
-            if (!outcome.answered || (outcome.name.isEmpty() && outcome.group.isEmpty()))
-                return std::nullopt;
-            return TNetBiosNames{outcome.name, outcome.group};
-        }
+        if (waker.waitReadable({socket.get()}, deadline).empty())
+            continue;
+        char buffer[kMaxReplySize];
+        const ssize_t received = ::recv(socket.get(), buffer, sizeof buffer, MSG_DONTWAIT);
+        if (received < 0 && errno == EINTR)
+            continue;
+        if (received < 0 && errno != EAGAIN)
+            return std::nullopt; // refused: nobody serves NetBIOS there
+        if (received > 0)
+            return ParseNodeStatusReply(QByteArray(buffer, static_cast<qsizetype>(received)));
     }
     return std::nullopt;
 }

@@ -3,7 +3,6 @@
 #include "engine/ports/PlatformError.h"
 #include "model/LogCategories.h"
 #include "platform/DatagramSocket.h"
-#include "platform/NetBiosNameQuery.h"
 
 #include <cerrno>
 #include <chrono>
@@ -81,13 +80,11 @@ void NetBiosStatusChannel::cancel(ProbeId id)
     m_addressById.erase(found);
 }
 
-void NetBiosStatusChannel::settleAddress(uint32_t address, const ProbeOutcome& outcome,
-                                         std::vector<ProbeOutcome>& outcomes)
+void NetBiosStatusChannel::settleAddress(uint32_t address, bool answered, std::vector<ProbeOutcome>& outcomes)
 {
     auto [first, last] = m_pendingByAddress.equal_range(address);
     for (auto it = first; it != last; ++it) {
-        outcomes.push_back(outcome);
-        outcomes.back().id = it->second;
+        outcomes.push_back(ProbeOutcome{it->second, answered, {}});
         m_addressById.erase(it->second);
     }
     m_pendingByAddress.erase(address);
@@ -109,21 +106,12 @@ void NetBiosStatusChannel::collect(std::vector<ProbeOutcome>& outcomes)
             break;
         }
         // One datagram decides the probe: a short one is no answer.
-        ProbeOutcome outcome{0, received >= kMinimumReplySize, {}, {}};
-        if (outcome.answered) {
-            const std::optional<TNetBiosNames> names =
-                ParseNodeStatusReply(QByteArray::fromRawData(buffer, static_cast<qsizetype>(received)));
-            if (names) {
-                outcome.name = names->computer;
-                outcome.group = names->group;
-            }
-        }
-        settleAddress(source.sin_addr.s_addr, outcome, outcomes);
+        settleAddress(source.sin_addr.s_addr, received >= kMinimumReplySize, outcomes);
     }
     std::vector<QueuedSocketError> errors;
     ReadQueuedErrors(m_socket.get(), errors);
     for (const QueuedSocketError& error : errors) {
         if (error.fromIcmp)
-            settleAddress(error.destination, ProbeOutcome{}, outcomes);
+            settleAddress(error.destination, false, outcomes);
     }
 }

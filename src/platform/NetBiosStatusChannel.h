@@ -7,8 +7,7 @@
 #include <unordered_map>
 
 // NetBIOS node status: the 50-byte wildcard-name status request to UDP port 137;
-// a datagram of at least 12 bytes from the probed address answers it. A reply
-// with a name table also gives the outcome the computer's name and workgroup.
+// a datagram of at least 12 bytes from the probed address answers it.
 //
 // All probes share one unconnected socket, so a reply is matched by its source
 // address (NetBIOS nodes answer from the address they were asked on). With
@@ -34,7 +33,7 @@ public:
     static QByteArray BuildNodeStatusRequest(uint16_t transactionId);
 
 private:
-    void settleAddress(uint32_t address, const ProbeOutcome& outcome, std::vector<ProbeOutcome>& outcomes);
+    void settleAddress(uint32_t address, bool answered, std::vector<ProbeOutcome>& outcomes);
 
     UniqueFd m_socket;
     uint16_t m_port;

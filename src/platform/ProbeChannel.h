@@ -21,8 +21,7 @@ enum class ProbeStatus {
 struct ProbeOutcome {
     ProbeId id = 0;
     bool answered = false;
-    QString name;  // reverse lookup; NetBIOS node status: the computer name
-    QString group; // NetBIOS node status only: its workgroup or domain
+    QString name; // reverse lookup only
 };
 
 class ProbeChannel {

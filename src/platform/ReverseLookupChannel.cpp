@@ -56,7 +56,7 @@ void ReverseLookupChannel::State::helperLoop()
         const QString name = LookupName(job.address);
         guard.lock();
         if (wanted.erase(job.id)) {
-            done.push_back(ProbeOutcome{job.id, !name.isEmpty(), name, {}});
+            done.push_back(ProbeOutcome{job.id, !name.isEmpty(), name});
             const uint64_t one = 1;
             [[maybe_unused]] const ssize_t written = write(wakeup.get(), &one, sizeof one);
         }

@@ -45,7 +45,7 @@ void TcpConnectChannel::settle(ProbeId id, bool answered, std::vector<ProbeOutco
         closeSocket(fd);
     m_probes.erase(found);
     if (outcomes)
-        outcomes->push_back(ProbeOutcome{id, answered, {}, {}});
+        outcomes->push_back(ProbeOutcome{id, answered, {}});
 }
 
 ProbeStatus TcpConnectChannel::begin(ProbeId id, uint32_t address)

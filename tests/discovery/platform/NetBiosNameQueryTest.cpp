@@ -118,6 +118,11 @@ TEST(NetBiosNameQueryTest, QueryGetsTheNameAndEndsAtTheDeadlineOrOnStop)
     EXPECT_FALSE(QueryNetBiosNames(inet_addr("127.0.2.52"), started + 10s, stop.get_token(), silent.port()));
     EXPECT_LT(Clock::now() - started, 400ms);
 
+    // Nobody on the port: the port-unreachable ends the wait at once.
+    started = Clock::now();
+    EXPECT_FALSE(QueryNetBiosNames(inet_addr("127.0.2.54"), started + 5s, {}, 9));
+    EXPECT_LT(Clock::now() - started, 1s);
+
     NetBiosResponder shortReply(QStringLiteral("127.0.2.53"), 0, NetBiosResponder::Mode::ShortReply);
     EXPECT_FALSE(QueryNetBiosNames(inet_addr("127.0.2.53"), Clock::now() + 2s, {}, shortReply.port()));
 }
