@@ -58,7 +58,8 @@ void WsDiscoveryNaming::work()
 void WsDiscoveryNaming::name(Job& job) const
 {
     const std::stop_token stop = m_stop.get_token();
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(m_deadline - Clock::now());
+    // Rounded up: a Get cut by the window ends at its end, not a little before.
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(m_deadline - Clock::now());
     if (!job.endpoint.xaddrs.isEmpty() && left.count() > 0)
         FetchComputerMetadata(job.endpoint, job.host, std::min(left, m_metadataTimeout), stop);
     if (job.host.name.isEmpty() && m_fallback && !stop.stop_requested())
