@@ -76,7 +76,7 @@ bool FetchComputerMetadata(const Wsd::Endpoint& endpoint, TDiscoveredHost& host,
     return false;
 }
 
-std::vector<TDiscoveredHost> WsDiscoveryClient::discover(std::stop_token stop) const
+std::vector<TDiscoveredHost> WsDiscoveryClient::discover(const std::stop_token& stop) const
 {
     // The window includes opening the sockets: callers wait for the window, not more.
     const Clock::time_point started = Clock::now();

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <stop_token>
+#include <utility>
 #include <vector>
 
 // One-shot WS-Discovery of the computers on the local links.
@@ -36,9 +37,9 @@ struct TWsDiscoveryOptions {
 
 class WsDiscoveryClient {
 public:
-    explicit WsDiscoveryClient(TWsDiscoveryOptions options = {}) : m_options(options) {}
+    explicit WsDiscoveryClient(TWsDiscoveryOptions options = {}) : m_options(std::move(options)) {}
 
-    std::vector<TDiscoveredHost> discover(std::stop_token stop) const;
+    std::vector<TDiscoveredHost> discover(const std::stop_token& stop) const;
 
 private:
     TWsDiscoveryOptions m_options;
