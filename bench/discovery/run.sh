@@ -117,7 +117,7 @@ flush() {
 # times; prints the wall time of each run and the number of addresses found up.
 measure() {
   local label="$1" rounds="$2"; shift 2
-  local times=() up=""
+  local times=() ready=() up=""
   for ((round = 1; round <= rounds; round++)); do
     flush
     local start end output
@@ -128,11 +128,16 @@ measure() {
     case "$label" in
       nmap*) up=$(grep -c "Status: Up" <<<"$output" || true) ;;
       fping*) up=$(grep -c . <<<"$output" || true) ;;
-      *discover*) up=$(grep -c "^host " <<<"$output" || true) ;;
+      *discover*)
+        up=$(grep -c "^host " <<<"$output" || true)
+        ready+=("$(sed -n 's/^discovered .* in \([0-9.]*\) s.*/\1/p' <<<"$output")")
+        ;;
       *) up=$(grep -c "^up " <<<"$output" || true) ;;
     esac
   done
   printf "  %-44s up %-3s seconds %s\n" "$label" "$up" "${times[*]}"
+  # The discovery's own time until its list was ready, without process start-up.
+  [ ${#ready[@]} -eq 0 ] || printf "  %-44s        ready   %s\n" "" "${ready[*]}"
 }
 
 for scenario in $SCENARIOS; do

@@ -85,6 +85,7 @@ void AddDiscoveredHosts(TScopeNode& top, const std::vector<TFoundHost>& hosts)
         resource.Provider = kDiscoveryProvider;
         node.Caption = host.Name.isEmpty() ? host.Address : host.Name;
         node.Resource = resource;
+        node.ImageIndex = ScopeImageIndex(resource.DisplayType);
         node.Sources = host.Sources;
         node.ToolTip = ScopeHostToolTip(host.Address, host.Sources);
     }

@@ -56,6 +56,8 @@ public:
                     instance.name = record.target;
                     instance.serviceType = name;
                     instance.senderAddress = sender;
+                } else if (instance.senderAddress.contains(u':') && !sender.contains(u':')) {
+                    instance.senderAddress = sender; // answered over both families: IPv4 names it
                 }
             }
         }
@@ -107,7 +109,7 @@ public:
                 if (found != m_hosts.end() && !found->second.ipv4.isEmpty())
                     host.address = found->second.ipv4.front();
                 else if (found != m_hosts.end() && !found->second.ipv6.isEmpty())
-                    host.address = found->second.ipv6.front();
+                    host.address = Ipv6Address(found->second.ipv6, instance.senderAddress);
             }
             if (seen.insert({host.name.toLower(), host.address}).second)
                 result.push_back(host);
@@ -116,6 +118,16 @@ public:
     }
 
 private:
+    // A link-local AAAA record carries no interface; the sender's address has one.
+    static QString Ipv6Address(const QStringList& addresses, const QString& sender)
+    {
+        for (const QString& address : addresses) {
+            if (!address.startsWith(QLatin1String("fe80:"), Qt::CaseInsensitive))
+                return address;
+        }
+        return sender.contains(u':') ? sender : addresses.front();
+    }
+
     static void AddOnce(QStringList& list, const QString& value)
     {
         if (!value.isEmpty() && !list.contains(value))
@@ -138,13 +150,16 @@ void SendToAll(const std::vector<TMulticastSender>& senders, const QByteArray& q
 std::vector<TDiscoveredHost> MdnsServiceBrowser::browse(const QStringList& serviceTypes,
                                                         std::stop_token stop) const
 {
+    // The window includes opening the sockets: callers wait for the window, not more.
+    const Clock::time_point started = Clock::now();
     const std::vector<TMulticastInterface> interfaces = MulticastInterfaces();
+    const char* ipv4Group = m_options.ipv4 ? kIpv4Group : nullptr;
     const char* ipv6Group = m_options.ipv6 ? kIpv6Group : nullptr;
     const std::vector<TMulticastSender> senders =
-        OpenMulticastSenders(interfaces, kIpv4Group, ipv6Group, kMdnsPort);
+        OpenMulticastSenders(interfaces, ipv4Group, ipv6Group, kMdnsPort);
     if (senders.empty() || serviceTypes.isEmpty())
         return {};
-    const std::vector<UniqueFd> listeners = OpenGroupListeners(interfaces, kIpv4Group, ipv6Group, kMdnsPort);
+    const std::vector<UniqueFd> listeners = OpenGroupListeners(interfaces, ipv4Group, ipv6Group, kMdnsPort);
     std::vector<int> fds;
     fds.reserve(senders.size() + listeners.size());
     for (const TMulticastSender& sender : senders)
@@ -160,7 +175,6 @@ std::vector<TDiscoveredHost> MdnsServiceBrowser::browse(const QStringList& servi
 
     BrowseState state(serviceTypes);
     StopWaker waker(std::move(stop));
-    const Clock::time_point started = Clock::now();
     const Clock::time_point deadline = started + m_options.window;
     bool repeated = false;
     while (!waker.stopRequested() && Clock::now() < deadline) {

@@ -15,8 +15,9 @@
 // the interface has IPv6); responders answer such one-shot queries directly. Where
 // port 5353 can be shared it also listens to the group for multicast answers. It
 // follows PTR -> SRV (and TXT) -> A/AAAA, asking once for whatever the answers
-// left out, and reports each instance's host: its name (the SRV target without
-// ".local", else the instance name) and address (A, else AAAA, else the sender).
+// left out, and reports each instance's host once: its name (the SRV target
+// without ".local", else the instance name) and address (A, else AAAA, else the
+// sender), whichever family the answers came by.
 //
 // Threading and cancel: browse() blocks the calling thread for the window; it may
 // run on any thread, each call with its own sockets. A stop request ends it within
@@ -24,6 +25,7 @@
 struct TMdnsOptions {
     std::chrono::milliseconds window{1500};
     bool ipv6 = true;
+    bool ipv4 = true;
 };
 
 class MdnsServiceBrowser {

@@ -2,6 +2,7 @@
 
 #include "model/IpAddress.h"
 #include "platform/MdnsServiceBrowser.h"
+#include "platform/NetBiosNameQuery.h"
 #include "platform/ReverseLookupChannel.h"
 #include "platform/WsDiscoveryClient.h"
 #include "platform/WsDiscoveryListener.h"
@@ -55,20 +56,47 @@ QString LookupHostName(const QString& address, std::chrono::milliseconds deadlin
     return dot > 0 ? name.left(dot) : name;
 }
 
+void NameWithoutMetadata(TDiscoveredHost& host, std::chrono::steady_clock::time_point deadline,
+                         const std::stop_token& stop)
+{
+    const uint32_t ip = TextToIp(host.address);
+    if (host.address.contains(u':') || ip == 0)
+        return;
+    if (const std::optional<TNetBiosNames> names = QueryNetBiosNames(ip, deadline, stop)) {
+        host.name = names->computer;
+        if (host.workgroup.isEmpty() && host.domain.isEmpty())
+            host.workgroup = names->group;
+    }
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (host.name.isEmpty() && left.count() > 0)
+        host.name = LookupHostName(host.address, left, stop);
+}
+
 std::vector<TFoundHost> MulticastHostDiscovery::discover(std::chrono::milliseconds window, bool ftp,
                                                          std::stop_token stop)
 {
     TWsDiscoveryOptions wsOptions;
     wsOptions.window = window;
+    wsOptions.fallbackNamer = NameWithoutMetadata;
     TMdnsOptions mdnsOptions;
     mdnsOptions.window = window;
     QStringList types{QStringLiteral("_smb._tcp.local")};
     if (ftp)
         types << QStringLiteral("_ftp._tcp.local");
 
-    auto wsd = std::async(std::launch::async,
-                          [wsOptions, stop] { return WsDiscoveryClient(wsOptions).discover(stop); });
-    auto mdns = std::async(std::launch::async, [mdnsOptions, types, stop] {
+    // The window counts from this call: the threads' start-up is part of it.
+    const auto deadline = std::chrono::steady_clock::now() + window;
+    const auto rest = [deadline] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
+                                                                     std::chrono::steady_clock::now());
+    };
+    auto wsd = std::async(std::launch::async, [wsOptions, stop, rest]() mutable {
+        wsOptions.window = rest();
+        return WsDiscoveryClient(wsOptions).discover(stop);
+    });
+    auto mdns = std::async(std::launch::async, [mdnsOptions, types, stop, rest]() mutable {
+        mdnsOptions.window = rest();
         return MdnsServiceBrowser(mdnsOptions).browse(types, stop);
     });
     std::vector<TDiscoveredHost> hosts = wsd.get();
@@ -77,12 +105,8 @@ std::vector<TFoundHost> MulticastHostDiscovery::discover(std::chrono::millisecon
 
     std::vector<TFoundHost> found;
     found.reserve(hosts.size());
-    for (const TDiscoveredHost& host : hosts) {
-        TFoundHost entry = ToFoundHost(host);
-        if (entry.Name.isEmpty())
-            entry.Name = LookupHostName(entry.Address, kNameDeadline, stop);
-        found.push_back(std::move(entry));
-    }
+    for (const TDiscoveredHost& host : hosts)
+        found.push_back(ToFoundHost(host));
     return found;
 }
 
@@ -115,8 +139,9 @@ private:
             FetchComputerMetadata(announcement.endpoint, host, std::chrono::milliseconds(2000),
                                   m_stop.get_token());
             if (host.name.isEmpty())
-                host.name =
-                    LookupHostName(host.address, MulticastHostDiscovery::kNameDeadline, m_stop.get_token());
+                NameWithoutMetadata(host,
+                                    std::chrono::steady_clock::now() + MulticastHostDiscovery::kNameDeadline,
+                                    m_stop.get_token());
         }
         if (!m_stop.stop_requested())
             m_callback(ToFoundHost(host), announcement.hello);

@@ -8,11 +8,13 @@
 // The host discovery of this machine: a WS-Discovery probe and a DNS-SD browse of
 // _smb._tcp (and _ftp._tcp) over multicast DNS, both at once on threads of their
 // own, listening for the same window. A WS-Discovery responder whose metadata
-// gave no name is named by a reverse lookup, bounded by kNameDeadline.
+// gave no name is named by NameWithoutMetadata.
 //
 // The sockets are opened in the calling thread's network namespace. discover()
-// blocks for about the window plus the metadata and name time-outs; a stop request
-// ends it within a few milliseconds.
+// blocks for the window (the WS-Discovery names are learned while it is open; a
+// computer that did not answer its metadata Get in time costs up to
+// WsDiscoveryNaming::kLateNaming more); a stop request ends it within a few
+// milliseconds.
 class MulticastHostDiscovery final : public HostDiscovery {
 public:
     static constexpr std::chrono::milliseconds kNameDeadline{1000};
@@ -26,6 +28,12 @@ public:
 
 // One discovered host as the host list keeps it.
 TFoundHost ToFoundHost(const TDiscoveredHost& host);
+
+// Names a WS-Discovery responder whose metadata told nothing, before deadline:
+// its NetBIOS node status (name and workgroup), else a reverse lookup of its
+// address. IPv4 only; an IPv6 responder keeps an empty name.
+void NameWithoutMetadata(TDiscoveredHost& host, std::chrono::steady_clock::time_point deadline,
+                         const std::stop_token& stop);
 
 // The name a reverse lookup gives for address (dotted IPv4), first label only;
 // empty when there is none within deadline or on a stop request. The lookup itself

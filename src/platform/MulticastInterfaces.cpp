@@ -28,9 +28,7 @@ std::vector<TMulticastInterface> MulticastInterfaces()
         if (family == AF_INET && found->ipv4Address == 0) {
             found->ipv4Address = reinterpret_cast<const sockaddr_in*>(entry->ifa_addr)->sin_addr.s_addr;
         } else if (family == AF_INET6) {
-            const in6_addr& address = reinterpret_cast<const sockaddr_in6*>(entry->ifa_addr)->sin6_addr;
-            if (IN6_IS_ADDR_LINKLOCAL(&address))
-                found->hasIpv6 = true;
+            found->hasIpv6 = true;
         }
     }
     freeifaddrs(list);

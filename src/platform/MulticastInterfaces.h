@@ -10,7 +10,7 @@ struct TMulticastInterface {
     QString name;
     unsigned index = 0;
     uint32_t ipv4Address = 0; // network byte order; 0 when the interface has none
-    bool hasIpv6 = false;     // a link-local IPv6 address, so IPv6 multicast can leave
+    bool hasIpv6 = false;     // an IPv6 address (link-local or wider), so IPv6 multicast can leave
 };
 
 std::vector<TMulticastInterface> MulticastInterfaces();

@@ -101,6 +101,9 @@ Result<void> SmbAgentProcess::start()
         PlatformError error = PlatformError::fromErrno(result);
         error.message =
             QStringLiteral("Cannot start the SMB agent %1: %2").arg(command.first(), error.message);
+        // The search can only say a host's folders could not be listed; the cause is
+        // on this machine, so it goes where the user of the program sees it.
+        qCWarning(kestrovaSmb).noquote() << error.message;
         return error;
     }
     m_pid = pid;

@@ -8,7 +8,6 @@
 #include <QUrl>
 #include <map>
 #include <set>
-#include <thread>
 
 namespace {
 
@@ -26,11 +25,25 @@ struct FoundEndpoint {
     bool resolveSent = false;
 };
 
+// A link-local IPv6 XAddr (wsdd serves them) carries no interface; it is the one
+// the match came by.
+QString WithScope(const QString& xaddr, const QString& sourceAddress)
+{
+    const qsizetype percent = sourceAddress.indexOf(u'%');
+    QUrl url(xaddr);
+    const QString host = url.host();
+    if (percent < 0 || host.contains(u'%') || !host.startsWith(QLatin1String("fe80:"), Qt::CaseInsensitive))
+        return xaddr;
+    url.setHost(host + sourceAddress.mid(percent));
+    return url.toString();
+}
+
 // The XAddr to ask first: one on the address the match came from.
 QStringList OrderedXAddrs(const Wsd::Endpoint& endpoint, const QString& sourceAddress)
 {
     QStringList ordered;
-    for (const QString& xaddr : endpoint.xaddrs) {
+    for (const QString& given : endpoint.xaddrs) {
+        const QString xaddr = WithScope(given, sourceAddress);
         if (QUrl(xaddr).host() == sourceAddress)
             ordered.prepend(xaddr);
         else
@@ -62,10 +75,13 @@ bool FetchComputerMetadata(const Wsd::Endpoint& endpoint, TDiscoveredHost& host,
     return false;
 }
 
-std::vector<TDiscoveredHost> WsDiscoveryClient::discover(std::stop_token stop) const
+std::vector<TDiscoveredHost> WsDiscoveryClient::discover(const std::stop_token& stop) const
 {
-    const std::vector<TMulticastSender> senders = OpenMulticastSenders(
-        MulticastInterfaces(), Wsd::kIpv4Group, m_options.ipv6 ? Wsd::kIpv6Group : nullptr, Wsd::kPort);
+    // The window includes opening the sockets: callers wait for the window, not more.
+    const Clock::time_point started = Clock::now();
+    const std::vector<TMulticastSender> senders =
+        OpenMulticastSenders(MulticastInterfaces(), m_options.ipv4 ? Wsd::kIpv4Group : nullptr,
+                             m_options.ipv6 ? Wsd::kIpv6Group : nullptr, Wsd::kPort);
     if (senders.empty())
         return {};
     const QString probeId = Wsd::NewMessageId();
@@ -78,8 +94,9 @@ std::vector<TDiscoveredHost> WsDiscoveryClient::discover(std::stop_token stop) c
     }
     StopWaker waker(stop);
     std::map<QString, FoundEndpoint> found; // by endpoint address
-    const Clock::time_point started = Clock::now();
     const Clock::time_point deadline = started + m_options.window;
+    WsDiscoveryNaming naming(m_options.metadataTimeout, m_options.maxParallelGets, m_options.fallbackNamer,
+                             deadline, stop);
     bool repeated = false;
     while (!waker.stopRequested() && Clock::now() < deadline) {
         const Clock::time_point repeatAt = started + kProbeRepeatDelay;
@@ -112,7 +129,12 @@ std::vector<TDiscoveredHost> WsDiscoveryClient::discover(std::stop_token stop) c
                         entry = FoundEndpoint{endpoint, source, senderIndex, false};
                     else if (entry.endpoint.xaddrs.isEmpty())
                         entry.endpoint.xaddrs = endpoint.xaddrs;
-                    if (entry.endpoint.xaddrs.isEmpty() && !entry.resolveSent) {
+                    // The same computer over both families: its IPv4 address names it.
+                    if (entry.source.family() == AF_INET6 && source.family() == AF_INET)
+                        entry.source = source;
+                    if (!entry.endpoint.xaddrs.isEmpty())
+                        naming.start(entry.endpoint, entry.source.addressText());
+                    else if (!entry.resolveSent) {
                         const QString resolveId = Wsd::NewMessageId();
                         ourIds.insert(resolveId);
                         const TMulticastSender& sender = senders[senderIndex];
@@ -124,23 +146,17 @@ std::vector<TDiscoveredHost> WsDiscoveryClient::discover(std::stop_token stop) c
             }
         }
     }
+    // Computers whose XAddrs never came can only be named by the fallback now.
+    for (const auto& [address, entry] : found)
+        naming.start(entry.endpoint, entry.source.addressText());
+    const std::map<QString, TDiscoveredHost> named = naming.finish();
     std::vector<TDiscoveredHost> hosts;
-    std::vector<Wsd::Endpoint> endpoints;
     for (const auto& [address, entry] : found) {
-        TDiscoveredHost host;
+        const auto name = named.find(address);
+        TDiscoveredHost host = name != named.end() ? name->second : TDiscoveredHost{};
         host.address = entry.source.addressText();
         host.source = DiscoverySource::WsDiscovery;
         hosts.push_back(host);
-        endpoints.push_back(entry.endpoint);
-    }
-    // Metadata in parallel batches: a silent XAddr costs its whole time-out.
-    const size_t batch = static_cast<size_t>(std::max(1, m_options.maxParallelGets));
-    for (size_t first = 0; first < hosts.size() && !stop.stop_requested(); first += batch) {
-        std::vector<std::jthread> workers;
-        for (size_t i = first; i < std::min(hosts.size(), first + batch); ++i) {
-            workers.emplace_back(
-                [&, i] { FetchComputerMetadata(endpoints[i], hosts[i], m_options.metadataTimeout, stop); });
-        }
     }
     return hosts;
 }

@@ -129,7 +129,10 @@ TEST_F(HostListSearchNamespaceTest, AHostDroppingIcmpIsFoundAlsoWithoutPrivilege
     const QString self = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
     qputenv(kChildVariable, "1");
     // The agent is started directly now: the child is in the namespace already and
-    // could not enter one as nobody anyway.
+    // could not enter one as nobody anyway. It is not beside this binary, so the
+    // child is told where it is, as a user of the program can.
+    const QByteArray agentBefore = qgetenv("KESTROVA_SMB_AGENT");
+    qputenv("KESTROVA_SMB_AGENT", KESTROVA_BINARY_DIR "/" KESTROVA_SMB_AGENT_NAME);
     const TProgramResult child = RunProgram(
         QStringLiteral("ip"),
         {QStringLiteral("netns"), QStringLiteral("exec"), g_net->clientNamespace(), QStringLiteral("setpriv"),
@@ -138,6 +141,10 @@ TEST_F(HostListSearchNamespaceTest, AHostDroppingIcmpIsFoundAlsoWithoutPrivilege
          QStringLiteral("--gtest_filter=HostListSearchNamespaceTest.ChildSearchesAsNobody")},
         120000);
     qunsetenv(kChildVariable);
+    if (agentBefore.isEmpty())
+        qunsetenv("KESTROVA_SMB_AGENT");
+    else
+        qputenv("KESTROVA_SMB_AGENT", agentBefore);
     const QString output = QString::fromLocal8Bit(child.output);
     if (const char* path = std::getenv("KESTROVA_UNPRIVILEGED_LOG")) {
         QFile file(QString::fromLocal8Bit(path));
@@ -152,6 +159,11 @@ TEST_F(HostListSearchNamespaceTest, AHostDroppingIcmpIsFoundAlsoWithoutPrivilege
     EXPECT_EQ(output.count("log: ICMP echo needs "), 1) << output.toStdString();
     EXPECT_TRUE(output.contains("; using the other methods.")) << output.toStdString();
     EXPECT_TRUE(output.contains("log: Computer \\\\198.18.0.2 enqueued.")) << output.toStdString();
+    // Both hosts' shares are listed and searched without privilege too.
+    EXPECT_FALSE(output.contains("No folders found")) << output.toStdString();
+    EXPECT_TRUE(output.contains("log: Found 1 folders on \\\\198.18.0.2: docs")) << output.toStdString();
+    EXPECT_TRUE(output.contains("item: \\\\198.18.0.2\\docs\\kwsd1.txt")) << output.toStdString();
+    EXPECT_TRUE(output.contains("item: \\\\198.18.0.3\\docs\\kmdns1.txt")) << output.toStdString();
 }
 
 } // namespace

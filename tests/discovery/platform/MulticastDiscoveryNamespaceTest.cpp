@@ -1,14 +1,19 @@
+#include "engine/HostList.h"
 #include "model/IpAddress.h"
 #include "platform/MdnsServiceBrowser.h"
+#include "platform/MulticastHostDiscovery.h"
 #include "platform/MulticastInterfaces.h"
 #include "platform/TcpConnectChannel.h"
 #include "platform/UdpMulticast.h"
 #include "platform/WsDiscoveryClient.h"
 #include "platform/WsDiscoveryListener.h"
 #include "support/DiscoveryNet.h"
+#include "support/NetBiosResponder.h"
+#include "support/QStringPrinter.h"
 #include "support/RunProgram.h"
 
 #include <QDir>
+#include <QProcess>
 #include <exception>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -43,7 +48,7 @@ protected:
 TEST_F(MulticastDiscoveryNamespaceTest, WsDiscoveryFindsTheComputerWithNameAndWorkgroup)
 {
     std::vector<TDiscoveredHost> hosts;
-    g_net->runInClient([&] { hosts = WsDiscoveryClient({1500ms, 2000ms, true, 16}).discover({}); });
+    g_net->runInClient([&] { hosts = WsDiscoveryClient({1500ms, 2000ms, true, 16, {}, true}).discover({}); });
     ASSERT_EQ(hosts.size(), 1u);
     EXPECT_EQ(hosts[0].address, QStringLiteral("198.18.0.2"));
     EXPECT_EQ(hosts[0].name, QStringLiteral("KWSD1"));
@@ -52,11 +57,166 @@ TEST_F(MulticastDiscoveryNamespaceTest, WsDiscoveryFindsTheComputerWithNameAndWo
     EXPECT_EQ(hosts[0].source, DiscoverySource::WsDiscovery);
 }
 
+TEST_F(MulticastDiscoveryNamespaceTest, WsDiscoveryNamesTheComputerWhileTheWindowIsOpen)
+{
+    std::vector<TDiscoveredHost> hosts;
+    Clock::duration took{};
+    g_net->runInClient([&] {
+        const Clock::time_point started = Clock::now();
+        hosts = WsDiscoveryClient({800ms, 5000ms, true, 16, {}, true}).discover({});
+        took = Clock::now() - started;
+    });
+    ASSERT_EQ(hosts.size(), 1u);
+    EXPECT_EQ(hosts[0].name, QStringLiteral("KWSD1"));
+    // The metadata Get ran during the window: nothing is left to do after it.
+    EXPECT_LT(took, 800ms + 100ms);
+}
+
+// A program started in a member namespace of the discovery network, stopped by its
+// PID (through QProcess) when the object goes.
+class MemberProcess {
+public:
+    MemberProcess(const QString& member, const QStringList& command)
+    {
+        m_process.setProcessChannelMode(QProcess::MergedChannels);
+        m_process.start(QStringLiteral("ip"), QStringList{QStringLiteral("netns"), QStringLiteral("exec"),
+                                                          g_net->clientNamespace().chopped(1) + member} +
+                                                  command);
+        m_started = m_process.waitForStarted(5000);
+    }
+    ~MemberProcess()
+    {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        m_process.terminate();
+        if (!m_process.waitForFinished(3000)) {
+            m_process.kill();
+            m_process.waitForFinished(3000);
+        }
+    }
+    bool started() const { return m_started; }
+    // Waits until the output holds text (the program announced it is ready).
+    bool waitForOutput(const QByteArray& text, std::chrono::milliseconds limit)
+    {
+        const Clock::time_point deadline = Clock::now() + limit;
+        while (!m_output.contains(text) && Clock::now() < deadline &&
+               m_process.state() == QProcess::Running) {
+            m_process.waitForReadyRead(100);
+            m_output += m_process.readAll();
+        }
+        return m_output.contains(text);
+    }
+    const QByteArray& output() const { return m_output; }
+
+private:
+    QProcess m_process;
+    QByteArray m_output;
+    bool m_started = false;
+};
+
+// wsdd on host d (198.18.0.4) as KWSD6, answering over IPv4 and IPv6, or with its
+// metadata service off (httpOff). Ready once it sent its Hello.
+std::unique_ptr<MemberProcess> StartWsddOnD(const char* name, bool httpOff)
+{
+    QStringList command{QStringLiteral("wsdd"),
+                        QStringLiteral("-v"),
+                        QStringLiteral("-s"),
+                        QStringLiteral("-i"),
+                        QStringLiteral("eth0"),
+                        QStringLiteral("-n"),
+                        QLatin1String(name),
+                        QStringLiteral("-w"),
+                        QStringLiteral("KESTROVALAB"),
+                        QStringLiteral("-U"),
+                        QStringLiteral("6b657374-726f-7661-0000-00000000000d")};
+    if (httpOff)
+        command << QStringLiteral("-4") << QStringLiteral("-t");
+    auto process = std::make_unique<MemberProcess>(QStringLiteral("d"), command);
+    if (!process->started() || !process->waitForOutput("Hello", 10s))
+        return nullptr;
+    std::this_thread::sleep_for(300ms); // the other family's sockets come up alongside
+    return process;
+}
+
+TEST_F(MulticastDiscoveryNamespaceTest, Ipv6AnswersAreMergedIntoTheSameHosts)
+{
+    const std::unique_ptr<MemberProcess> wsdd = StartWsddOnD("KWSD6", false);
+    ASSERT_TRUE(wsdd) << "wsdd on d did not start";
+    MemberProcess mdns(QStringLiteral("d"),
+                       {QStringLiteral("/usr/bin/python3"), FixturePath(QStringLiteral("mdns_responder.py")),
+                        QStringLiteral("198.18.0.4"), QStringLiteral("K6MDNS"), QStringLiteral("k6mdns"),
+                        QStringLiteral("2001:2::4")});
+    ASSERT_TRUE(mdns.waitForOutput("registered", 10s)) << mdns.output().toStdString();
+
+    // IPv6 only: no IPv4 socket is opened, so whatever is found answered over IPv6.
+    std::vector<TDiscoveredHost> wsd6;
+    std::vector<TDiscoveredHost> mdns6;
+    g_net->runInClient([&] {
+        TWsDiscoveryOptions options;
+        options.ipv4 = false;
+        wsd6 = WsDiscoveryClient(options).discover({});
+        mdns6 = MdnsServiceBrowser({1500ms, true, false}).browse({QStringLiteral("_smb._tcp.local")}, {});
+    });
+    ASSERT_EQ(wsd6.size(), 1u) << "only the wsdd on d answers IPv6";
+    EXPECT_TRUE(wsd6[0].address.startsWith(QLatin1String("fe80::"))) << wsd6[0].address.toStdString();
+    EXPECT_TRUE(wsd6[0].address.endsWith(QLatin1String("%eth0"))) << wsd6[0].address.toStdString();
+    EXPECT_EQ(wsd6[0].name, QStringLiteral("KWSD6")) << "metadata fetched over link-local IPv6";
+    ASSERT_EQ(mdns6.size(), 1u) << "only the responder on d answers IPv6";
+    EXPECT_EQ(mdns6[0].name, QStringLiteral("k6mdns"));
+    EXPECT_EQ(mdns6[0].address, QStringLiteral("198.18.0.4")) << "its A record names it";
+
+    // Both families: every computer once, by its IPv4 address.
+    std::vector<TDiscoveredHost> wsdBoth;
+    std::vector<TFoundHost> found;
+    g_net->runInClient([&] {
+        wsdBoth = WsDiscoveryClient().discover({});
+        found = MulticastHostDiscovery().discover(1500ms, false, {});
+    });
+    ASSERT_EQ(wsdBoth.size(), 2u);
+    for (const TDiscoveredHost& host : wsdBoth)
+        EXPECT_FALSE(host.address.contains(u':')) << host.address.toStdString();
+    THostList list;
+    for (const TFoundHost& host : found)
+        list.Add(host);
+    QStringList entries;
+    for (const TFoundHost& host : list.Hosts())
+        entries << host.Address + u' ' + host.Name + u' ' + HostSourceNames(host.Sources);
+    entries.sort();
+    EXPECT_EQ(entries, QStringList({"198.18.0.2 KWSD1 WS-Discovery", "198.18.0.3 kmdns1 DNS-SD",
+                                    "198.18.0.4 KWSD6 WS-Discovery, DNS-SD"}));
+}
+
+TEST_F(MulticastDiscoveryNamespaceTest, AResponderWithoutMetadataIsNamedByItsNetBiosNodeStatus)
+{
+    std::unique_ptr<NetBiosResponder> netBios;
+    g_net->runInClient(
+        [&] { netBios = std::make_unique<NetBiosResponder>(QStringLiteral("198.18.0.4"), 137); },
+        QStringLiteral("d"));
+    const std::unique_ptr<MemberProcess> wsdd = StartWsddOnD("KNOHTTP", true);
+    ASSERT_TRUE(wsdd) << "wsdd on d did not start";
+    std::vector<TFoundHost> found;
+    Clock::duration took{};
+    g_net->runInClient([&] {
+        const Clock::time_point started = Clock::now();
+        found = MulticastHostDiscovery().discover(1500ms, false, {});
+        took = Clock::now() - started;
+    });
+    const auto d = std::find_if(found.begin(), found.end(), [](const TFoundHost& host) {
+        return host.Address == QStringLiteral("198.18.0.4");
+    });
+    ASSERT_NE(d, found.end());
+    // Its metadata port is closed: the name comes from NetBIOS, not from wsdd's -n.
+    EXPECT_EQ(d->Name, QStringLiteral("KESTROVA-TEST"));
+    EXPECT_TRUE(d->From(THostSource::WsDiscovery));
+    EXPECT_FALSE(netBios->requests().empty());
+    EXPECT_LT(took, 1500ms + 200ms) << "a refused Get falls back at once, inside the window";
+}
+
 TEST_F(MulticastDiscoveryNamespaceTest, MdnsBrowseFindsTheSmbService)
 {
     std::vector<TDiscoveredHost> hosts;
     g_net->runInClient([&] {
-        hosts = MdnsServiceBrowser({1500ms, true}).browse({QStringLiteral("_smb._tcp.local")}, {});
+        hosts = MdnsServiceBrowser({1500ms, true, true}).browse({QStringLiteral("_smb._tcp.local")}, {});
     });
     ASSERT_EQ(hosts.size(), 1u);
     EXPECT_EQ(hosts[0].address, QStringLiteral("198.18.0.3"));
@@ -65,7 +225,7 @@ TEST_F(MulticastDiscoveryNamespaceTest, MdnsBrowseFindsTheSmbService)
     // Nobody offers FTP here.
     std::vector<TDiscoveredHost> ftp;
     g_net->runInClient([&] {
-        ftp = MdnsServiceBrowser({800ms, true}).browse({QStringLiteral("_ftp._tcp.local")}, {});
+        ftp = MdnsServiceBrowser({800ms, true, true}).browse({QStringLiteral("_ftp._tcp.local")}, {});
     });
     EXPECT_TRUE(ftp.empty());
 }
@@ -81,9 +241,10 @@ TEST_F(MulticastDiscoveryNamespaceTest, StopEndsBothDiscoveriesPromptly)
             });
             const Clock::time_point started = Clock::now();
             if (which == 0)
-                WsDiscoveryClient({30s, 30s, true, 16}).discover(stop.get_token());
+                WsDiscoveryClient({30s, 30s, true, 16, {}, true}).discover(stop.get_token());
             else
-                MdnsServiceBrowser({30s, true}).browse({QStringLiteral("_smb._tcp.local")}, stop.get_token());
+                MdnsServiceBrowser({30s, true, true})
+                    .browse({QStringLiteral("_smb._tcp.local")}, stop.get_token());
             EXPECT_LT(Clock::now() - started, 200ms + 300ms) << which;
         }
     });
