@@ -66,7 +66,6 @@ QIcon ScopeIcon(int imageIndex)
     case kScopeImageDomain:
         return style->standardIcon(QStyle::SP_DirIcon);
     case kScopeImageProvider:
-    case kScopeImageComputer:
         return style->standardIcon(QStyle::SP_ComputerIcon);
     default:
         return {};

@@ -67,8 +67,6 @@ int ScopeImageIndex(int32_t displayType)
         return kScopeImageProvider;
     case kResourceDisplayTypeRoot:
         return kScopeImageEntireNetwork;
-    case kResourceDisplayTypeServer:
-        return kScopeImageComputer;
     default:
         return kScopeImageNone;
     }

@@ -14,13 +14,11 @@ constexpr int32_t kResourceDisplayTypeGroup = 5;
 constexpr int32_t kResourceDisplayTypeNetwork = 6;
 constexpr int32_t kResourceDisplayTypeRoot = 7;
 
-// Icons of the map: 0 the whole network, 1 a domain or group, 2 a network provider,
-// 3 a computer (whichever source listed it).
+// Icons of the map: 0 the whole network, 1 a domain or group, 2 a network provider.
 constexpr int kScopeImageNone = -1;
 constexpr int kScopeImageEntireNetwork = 0;
 constexpr int kScopeImageDomain = 1;
 constexpr int kScopeImageProvider = 2;
-constexpr int kScopeImageComputer = 3;
 
 int ScopeImageIndex(int32_t displayType);
 

@@ -75,7 +75,7 @@ TEST(ScopeTreeTest, IconsByDisplayType)
     EXPECT_EQ(ScopeImageIndex(kResourceDisplayTypeGroup), kScopeImageDomain);
     EXPECT_EQ(ScopeImageIndex(kResourceDisplayTypeNetwork), kScopeImageProvider);
     EXPECT_EQ(ScopeImageIndex(kResourceDisplayTypeRoot), kScopeImageEntireNetwork);
-    EXPECT_EQ(ScopeImageIndex(kResourceDisplayTypeServer), kScopeImageComputer);
+    EXPECT_EQ(ScopeImageIndex(kResourceDisplayTypeServer), kScopeImageNone);
     EXPECT_EQ(ScopeImageIndex(0), kScopeImageNone);
 }
 
