@@ -163,6 +163,7 @@ void TWorkerThread::Execute()
         progress().HostFinished(m_host);
     } catch (const std::exception& error) {
         HandOverHeldHits(); // what was found before the failure still counts
+        // Exact text, spelling included: users' log filters and the tests match this line.
         const QString message =
             QStringLiteral("Worker thread unhandled expception: ") + ExceptionMessage(error);
         ReportEngineError(m_services.Errors, message);
@@ -177,6 +178,8 @@ void TWorkerThread::SearchShares()
     const std::unique_ptr<ShareClient> client = m_services.ShareClients->create(StopToken());
     TShareAccess access(*client, m_accountMasks, m_config.HiddenResSearchMethod);
 
+    // Exact text: the logon and share-list lines below are what users read to see how
+    // far a host got; scripts and the tests match them.
     QString userName;
     const bool hostLogon = access.LogonTo(m_host, userName);
     if (hostLogon)
