@@ -108,7 +108,13 @@ QString ContentExcerpt(const QString& before, const QString& term, const QString
     qsizetype headLength = std::min(head.size(), room / 2);
     const qsizetype tailLength = std::min(tail.size(), room - headLength);
     headLength = std::min(head.size(), room - tailLength);
-    return head.right(headLength) + term + tail.left(tailLength);
+    QString shown = head.right(headLength) + term + tail.left(tailLength);
+    // Never half of a surrogate pair at either end.
+    if (headLength > 0 && shown.front().isLowSurrogate())
+        shown.remove(0, 1);
+    if (tailLength > 0 && shown.back().isHighSurrogate())
+        shown.chop(1);
+    return shown;
 }
 
 std::optional<TContentMatch> TestContent(ByteSource& source, const TThreadConfig& config,
