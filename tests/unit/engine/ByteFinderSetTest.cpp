@@ -57,6 +57,27 @@ TEST(ByteFinderSetTest, AgreesWithASearchOfEachPattern)
     }
 }
 
+TEST(ByteFinderSetTest, ManyPatternsGoThroughHyperscan)
+{
+    std::vector<QByteArray> patterns;
+    for (int i = 0; i < 12; ++i)
+        patterns.push_back("term" + QByteArray::number(i) + "!");
+    const ByteFinderSet set(patterns);
+    ASSERT_TRUE(set.valid());
+    EXPECT_EQ(FindAll(set, "x term11! y term3! z term11! term0"), (Matches{{11, 2}, {3, 12}}));
+}
+
+TEST(ByteFinderSetTest, DataThatDefeatsTheFilterIsStillSearchedToTheEnd)
+{
+    // Every other position agrees with both patterns' filter bytes ('X' and 'z'):
+    // the search hands the rest of the buffer on and still finds what lies far behind.
+    QByteArray data = QByteArray("zX").repeated(100000);
+    data.replace(150000, 13, "zXzXzXzXzXzXq");
+    data.replace(190000, 13, "zXzXzXzXzXzXw");
+    const ByteFinderSet set({"zXzXzXzXzXzXw", "zXzXzXzXzXzXq"});
+    EXPECT_EQ(FindAll(set, data), (Matches{{1, 150000}, {0, 190000}}));
+}
+
 TEST(ByteFinderSetTest, EndsTheScanWhenAskedTo)
 {
     const ByteFinderSet set({"one", "two", "three"});
