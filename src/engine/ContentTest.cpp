@@ -128,7 +128,7 @@ std::optional<TContentMatch> TestContent(ByteSource& source, const TThreadConfig
     if (verdict.hit) {
         const PatternHit& hit = *verdict.hit;
         const auto matchStart = static_cast<qsizetype>(hit.matchStart);
-        const auto matchEnd = static_cast<qsizetype>(hit.matchStart + hit.matchLength);
+        const auto matchEnd = matchStart + static_cast<qsizetype>(hit.matchLength);
         match.Term = verdict.term;
         match.Excerpt = ContentExcerpt(
             DecodeExcerptBytes(hit.context.left(matchStart), config.Encoding, TExcerptSide::Before),
