@@ -7,7 +7,7 @@ PACKAGES=(
   # build
   g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
   ccache clang-format clang-tidy qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins adwaita-icon-theme
-  libsmbclient-dev libcurl4-openssl-dev libgsf-1-dev libglib2.0-dev
+  libsmbclient-dev libcurl4-openssl-dev libgsf-1-dev libglib2.0-dev libhyperscan-dev
   # stored passwords in the desktop's keyring (qtkeychain loads libsecret at run time)
   qtkeychain-qt6-dev libsecret-1-0
   # test servers and independent readers

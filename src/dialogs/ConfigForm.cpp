@@ -352,9 +352,10 @@ QWidget* TConfigForm::createFtpPage()
     layout->addWidget(WrappedLabel(
         QStringLiteral(
             "Here you can enable search on anonymous LAN FTP servers.\n\n"
-            "Please note: the text search option, the hidden resources settings and the folders "
-            "settings have no effect for this search. Any user names and passwords specified in the "
-            "password manager also do not apply."),
+            "Please note: the hidden resources settings and the folders settings have no effect for "
+            "this search. With the text search on, every FTP file that passes the name, size and date "
+            "filters is downloaded and searched, and only the files that contain the text are listed. "
+            "Any user names and passwords specified in the password manager also do not apply."),
         page));
     layout->addWidget(m_ftpMode);
     m_ftpVerifyCertificates = CheckBox(QStringLiteral("Check the certificate of FTP servers that use TLS"),

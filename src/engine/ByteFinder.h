@@ -17,6 +17,9 @@ public:
 
     const QByteArray& pattern() const { return m_pattern; }
     size_t size() const { return static_cast<size_t>(m_pattern.size()); }
+    // Where the filter looks: the pattern's rarest byte and a second rare one.
+    size_t rarePosition() const { return m_rarePosition; }
+    size_t secondPosition() const { return m_secondPosition; }
 
     // Offset of the first occurrence in [data, data + length), or -1. An empty
     // pattern is never found.

@@ -72,12 +72,14 @@ bool FindBytes(const char* buffer, size_t length, const char* pattern, size_t pa
     }
 }
 
-bool FileContainsText(ByteSource& source, const QString& text, TTextLogic logic, TTextEncoding encoding,
-                      size_t chunkSize, const std::stop_token& stop)
+ContentScanVerdict ScanContent(ByteSource& source, const QString& text, TTextLogic logic,
+                               TTextEncoding encoding, size_t chunkSize, const std::stop_token& stop,
+                               size_t contextBytes)
 {
+    ContentScanVerdict verdict;
     const int64_t size = source.size();
     if (size <= 0)
-        return false;
+        return verdict;
 
     const bool severalTerms = HoldsSeveralTerms(text);
     const TTextLogic termLogic = LogicOf(logic, severalTerms);
@@ -94,25 +96,40 @@ bool FileContainsText(ByteSource& source, const QString& text, TTextLogic logic,
         return finder.size() == 0 || finder.size() > static_cast<uint64_t>(size);
     };
     if (termLogic == TTextLogic::All && std::any_of(finders.begin(), finders.end(), cannotOccur))
-        return false;
+        return verdict;
 
     // "any" and "none" are decided by the first term found; "all" needs every one
-    // of them, and the scan ends by itself once nothing is missing.
-    const PatternScanResult scan =
-        ScanForPatterns(source, size, finders, termLogic != TTextLogic::All, chunkSize, stop);
+    // of them, and the scan ends by itself once nothing is missing. Context is
+    // wanted only where a found term makes the pass.
+    const bool wantContext = termLogic != TTextLogic::None;
+    PatternScanResult scan = ScanForPatterns(source, size, finders, termLogic != TTextLogic::All, chunkSize,
+                                             stop, wantContext ? contextBytes : 0);
     if (scan.status != ScanStatus::Completed)
-        return false;
+        return verdict;
 
     const auto foundCount = std::count(scan.found.begin(), scan.found.end(), true);
     switch (termLogic) {
     case TTextLogic::All:
-        return foundCount == static_cast<qsizetype>(finders.size());
+        verdict.passes = foundCount == static_cast<qsizetype>(finders.size());
+        break;
     case TTextLogic::Any:
-        return foundCount > 0;
+        verdict.passes = foundCount > 0;
+        break;
     case TTextLogic::None:
-        return foundCount == 0;
+        verdict.passes = foundCount == 0;
+        break;
     case TTextLogic::Unknown:
         break;
     }
-    return false;
+    if (verdict.passes && wantContext && scan.first) {
+        verdict.term = terms.at(static_cast<qsizetype>(scan.first->finder));
+        verdict.hit = std::move(scan.first);
+    }
+    return verdict;
+}
+
+bool FileContainsText(ByteSource& source, const QString& text, TTextLogic logic, TTextEncoding encoding,
+                      size_t chunkSize, const std::stop_token& stop)
+{
+    return ScanContent(source, text, logic, encoding, chunkSize, stop).passes;
 }

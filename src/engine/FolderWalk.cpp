@@ -1,6 +1,6 @@
 #include "engine/FolderWalk.h"
 
-#include "engine/ContentScanner.h"
+#include "engine/ContentTest.h"
 #include "engine/HostProgress.h"
 #include "model/DateTime.h"
 #include "model/LogCategories.h"
@@ -181,16 +181,19 @@ bool TFolderWalk::TestEntry(const QString& folder, const TSearchRec& entry)
     if (config.FilterByDate && (entry.Time < config.DateFrom || entry.Time > config.DateTo))
         return false;
     const QString path = folder + u'\\' + entry.Name;
+    TItemRecord hit = MakeItemRecord(path, entry.Attr, -1, FileDateToDateTime(entry.Time), size);
     if (config.EnableTextSearch && !config.SearchText.isEmpty()) {
         // A folder cannot be opened as a file, so it never passes the content test.
-        if (SearchRecIsFolder(entry) || !ContentMatches(path))
+        std::optional<TContentMatch> match;
+        if (SearchRecIsFolder(entry) || !(match = ContentMatches(path)))
             return false;
+        hit.Match = std::make_shared<const TContentMatch>(std::move(*match));
     }
-    m_context.HoldHit(MakeItemRecord(path, entry.Attr, -1, FileDateToDateTime(entry.Time), size));
+    m_context.HoldHit(hit);
     return true;
 }
 
-bool TFolderWalk::ContentMatches(const QString& path)
+std::optional<TContentMatch> TFolderWalk::ContentMatches(const QString& path)
 {
     m_context.SetActivity(waScanning, path);
     m_context.HandOverHeldHits(); // opening and reading a file may take a while
@@ -198,11 +201,9 @@ bool TFolderWalk::ContentMatches(const QString& path)
     if (!source) {
         qCDebug(kestrovaSmb) << "Cannot open" << path << "for the content test - error" << source.error().code
                              << source.error().message;
-        return false;
+        return std::nullopt;
     }
-    const TThreadConfig& config = m_context.Config();
     TCountingByteSource counted(*source.value(),
                                 [this](int64_t bytes) { m_context.CountBytesSearched(bytes); });
-    return FileContainsText(counted, config.SearchText, config.Logic, config.Encoding, kScanChunkSize,
-                            m_context.StopToken());
+    return TestContent(counted, m_context.Config(), m_context.StopToken());
 }

@@ -3,10 +3,12 @@
 #include "engine/HostSearchContext.h"
 #include "engine/MaskLists.h"
 #include "engine/ports/ShareClient.h"
+#include "model/ContentMatch.h"
 #include "model/SearchRec.h"
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 #include <vector>
 
 // The share side of a worker's search: walks one share's folder tree depth first in
@@ -53,7 +55,7 @@ public:
 private:
     bool EntriesAreCandidates(const QString& folder) const;
     void HintSubfolders(const QString& folder, const std::vector<ShareDirEntry>& entries);
-    bool ContentMatches(const QString& path);
+    std::optional<TContentMatch> ContentMatches(const QString& path);
 
     ShareClient& m_client;
     HostSearchContext& m_context;

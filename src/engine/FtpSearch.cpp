@@ -1,9 +1,12 @@
 #include "engine/FtpSearch.h"
 
+#include "engine/ContentTest.h"
 #include "engine/SearchLog.h"
 #include "model/DateTime.h"
 #include "model/LogCategories.h"
 
+#include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -11,6 +14,24 @@ namespace {
 QString FtpLocation(const QString& server, const QString& path)
 {
     return QStringLiteral("ftp://") + server + path;
+}
+
+// Downloads the file and runs the content test on the bytes as they arrive; the
+// download ends once the answer is known.
+std::optional<TContentMatch> FtpContentMatches(FtpClient& client, const QString& path, int64_t size,
+                                               const QString& location, HostSearchContext& context)
+{
+    // An empty file never passes, so it costs no download.
+    if (size <= 0)
+        return std::nullopt;
+    context.SetActivity(waScanning, location);
+    Result<std::unique_ptr<ByteSource>> download = client.retrieve(path, size);
+    if (!download) {
+        qCDebug(kestrovaFtp) << "Cannot read" << location << "for the content test - error"
+                             << download.error().code << download.error().message;
+        return std::nullopt;
+    }
+    return TestContent(*download.value(), context.Config(), context.StopToken());
 }
 
 } // namespace
@@ -67,7 +88,7 @@ void FtpSearchFolder(FtpClient& client, const QString& server, const QString& pa
     for (const FtpListEntry& entry : entries) {
         if (stop.stop_requested())
             break;
-        TestFtpEntry(path, entry, server, context);
+        TestFtpEntry(client, path, entry, server, context);
         if (guard.shouldWalk(entry))
             subfolders.push_back(path + u'/' + entry.name);
     }
@@ -80,7 +101,7 @@ void FtpSearchFolder(FtpClient& client, const QString& server, const QString& pa
     guard.leave();
 }
 
-bool TestFtpEntry(const QString& path, const FtpListEntry& entry, const QString& server,
+bool TestFtpEntry(FtpClient& client, const QString& path, const FtpListEntry& entry, const QString& server,
                   HostSearchContext& context)
 {
     if (!context.FileNameMatches(entry.name))
@@ -97,6 +118,17 @@ bool TestFtpEntry(const QString& path, const FtpListEntry& entry, const QString&
     hit.Size = entry.size;
     hit.DateTime = entry.dateTime;
     hit.ImageIndex = -1;
+    if (config.EnableTextSearch && !config.SearchText.isEmpty()) {
+        // A folder cannot be read as a file, so it never passes the content test.
+        if (entry.isDirectory)
+            return false;
+        std::optional<TContentMatch> match =
+            FtpContentMatches(client, path + u'/' + entry.name, entry.size, hit.FileName, context);
+        context.SetActivity(waSearching, FtpLocation(server, path));
+        if (!match)
+            return false;
+        hit.Match = std::make_shared<const TContentMatch>(std::move(*match));
+    }
     context.DeliverHit(hit);
     return true;
 }

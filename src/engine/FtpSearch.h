@@ -7,8 +7,11 @@
 #include <QString>
 
 // The FTP part of a worker's host search: log in anonymously, list the tree from
-// the login directory down, test every entry by name, size and date (never by
-// content) and deliver each hit as "ftp://" + server + path + "/" + name.
+// the login directory down, test every entry by name, size and date and, with the
+// text search on, each file that passes those by its content (downloaded and
+// scanned as it arrives, until the answer is known), and deliver each hit as
+// "ftp://" + server + path + "/" + name. With the text search on, a file that was
+// not read to an answer (a failed download, a stop) and every folder are no hits.
 //
 // Threading and cancellation: runs on the worker's thread with its own client.
 // The context's stop token is read after each listing, before each entry and before each
@@ -26,5 +29,5 @@ void FtpSearchFolder(FtpClient& client, const QString& server, const QString& pa
                      HostSearchContext& context, FtpWalkGuard& guard);
 
 // Tests one entry of the folder `path`; delivers it and returns true when it is a hit.
-bool TestFtpEntry(const QString& path, const FtpListEntry& entry, const QString& server,
+bool TestFtpEntry(FtpClient& client, const QString& path, const FtpListEntry& entry, const QString& server,
                   HostSearchContext& context);

@@ -7,9 +7,12 @@
 #include "platform/FtpUrl.h"
 
 #include <QSysInfo>
+#include <algorithm>
+#include <cstring>
 #include <memory>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -28,6 +31,104 @@ long WholeSeconds(int milliseconds)
 
 } // namespace
 
+// A RETR read as the scanner asks for it. The write callback fills a bounded
+// buffer and pauses the transfer when it is full; a read takes from the buffer and
+// drives the transfer while it needs more.
+class CurlFtpClient::Download : public ByteSource {
+public:
+    Download(CurlFtpClient& client, int64_t size) : m_client(client), m_size(size)
+    {
+        m_client.m_download = this;
+    }
+
+    ~Download() override
+    {
+        if (m_started && !m_ended) {
+            // An FTP transfer cannot be cut short on its connection: the connection
+            // goes, and the next request logs in again (asking for UTF-8 names anew).
+            m_client.abandonTransfer();
+            m_client.m_askForUtf8 = m_client.m_utf8Names;
+            qCDebug(kestrovaFtp) << "Download from" << m_client.m_serverUrl << "abandoned after"
+                                 << m_delivered << "bytes";
+        }
+        m_client.m_download = nullptr;
+    }
+
+    int64_t size() override { return m_size; }
+
+    int64_t read(int64_t offset, char* buffer, int64_t length) override
+    {
+        if (m_failed || offset != m_delivered || length < 0)
+            return -1;
+        // The transfer starts with the first read: a download never read costs nothing.
+        if (!std::exchange(m_started, true))
+            m_client.startTransfer();
+        int64_t got = 0;
+        for (;;) {
+            const auto take =
+                static_cast<qsizetype>(std::min<int64_t>(length - got, m_buffer.size() - m_taken));
+            memcpy(buffer + got, m_buffer.constData() + m_taken, static_cast<size_t>(take));
+            got += take;
+            m_taken += take;
+            if (m_taken == m_buffer.size()) {
+                m_buffer.clear();
+                m_taken = 0;
+            }
+            if (got == length || m_ended)
+                break;
+            if (m_client.m_options.stop.stop_requested())
+                return failWith(CURLE_ABORTED_BY_CALLBACK);
+            if (std::exchange(m_paused, false))
+                curl_easy_pause(m_client.m_curl.get(), CURLPAUSE_CONT); // may deliver at once
+            CURLcode code = CURLE_OK;
+            if (m_client.driveTransfer(code)) {
+                m_ended = true;
+                if (code != CURLE_OK)
+                    return failWith(code);
+            } else if (m_buffer.size() == m_taken) {
+                m_client.waitForTransfer();
+            }
+        }
+        m_delivered += got;
+        return got;
+    }
+
+    // The write callback's share: takes data while the buffer has room.
+    size_t accept(const char* data, size_t bytes)
+    {
+        if (m_buffer.size() - m_taken >= kDownloadBufferBytes) {
+            m_paused = true;
+            return CURL_WRITEFUNC_PAUSE;
+        }
+        m_buffer.append(data, static_cast<qsizetype>(bytes));
+        m_client.m_downloadedBytes += static_cast<int64_t>(bytes);
+        return bytes;
+    }
+
+private:
+    int64_t failWith(CURLcode code)
+    {
+        m_failed = true;
+        if (!m_ended) {
+            m_ended = true;
+            m_client.abandonTransfer();
+            m_client.m_askForUtf8 = m_client.m_utf8Names;
+        }
+        static_cast<void>(m_client.fail(code)); // recorded as the last failure
+        return -1;
+    }
+
+    CurlFtpClient& m_client;
+    int64_t m_size;
+    int64_t m_delivered = 0;
+    QByteArray m_buffer;
+    qsizetype m_taken = 0; // bytes of m_buffer already read
+    bool m_started = false;
+    bool m_paused = false;
+    bool m_ended = false;
+    bool m_failed = false;
+};
+
 CurlFtpClient::CurlFtpClient(const FtpClientOptions& options) : m_options(options)
 {
     setUpHandle();
@@ -39,14 +140,19 @@ CurlFtpClient::~CurlFtpClient()
     // libcurl closes its sockets through closeSocket(), which needs the members
     // declared after the handle.
     m_stopCallback.reset();
+    if (m_transferRunning)
+        curl_multi_remove_handle(m_multi.get(), m_curl.get());
     m_curl.reset();
+    m_multi.reset();
 }
 
 void CurlFtpClient::setUpHandle()
 {
     if (!m_curl)
         m_curl = CurlHandle();
-    if (!m_curl)
+    if (!m_multi)
+        m_multi.reset(curl_multi_init());
+    if (!m_curl || !m_multi)
         RaiseError(QStringLiteral("Unable to create an FTP client: libcurl could not set up a handle"));
     CURL* curl = m_curl.get();
     static const QByteArray password = AnonymousPassword();
@@ -172,19 +278,28 @@ QByteArray CurlFtpClient::serverPath(const QString& path) const
     return absolute + (folder.isEmpty() ? QByteArray("/") : folder);
 }
 
-Result<std::vector<FtpListEntry>> CurlFtpClient::list(const QString& path)
+Result<void> CurlFtpClient::usable()
 {
-    m_unreadable = {};
     if (!m_loggedIn || m_connectionEnded) {
         // The failure that ended the connection says why; a client never logged in has none.
         return m_lastError.failed() ? m_lastError
                                     : PlatformError{CURLE_FAILED_INIT, QStringLiteral("Not logged in")};
     }
+    if (m_download)
+        return PlatformError{CURLE_FAILED_INIT, QStringLiteral("A download is still being read")};
     if (m_options.stop.stop_requested()) {
         m_lastFailure = FtpFailure::Stopped;
         m_connectionEnded = true;
         return PlatformError{CURLE_ABORTED_BY_CALLBACK, QStringLiteral("Stopped")};
     }
+    return {};
+}
+
+Result<std::vector<FtpListEntry>> CurlFtpClient::list(const QString& path)
+{
+    m_unreadable = {};
+    if (Result<void> ready = usable(); !ready)
+        return ready.error();
     const QByteArray url = FtpFolderUrl(m_serverUrl, serverPath(path), m_absolutePaths);
     const CURLcode code =
         m_askForUtf8 ? performWithCommands(url, true, {"*OPTS UTF8 ON"}) : perform(url, true);
@@ -202,10 +317,8 @@ Result<std::vector<FtpListEntry>> CurlFtpClient::list(const QString& path)
     entries.reserve(parsed.entries.size());
     for (const FtpRawEntry& raw : parsed.entries) {
         entries.push_back(ToFtpListEntry(raw, m_utf8Names ? FtpNameEncoding::Utf8 : FtpNameEncoding::Guess));
-        if (!raw.isDirectory)
-            continue;
-        // Remember the server's bytes of subfolders whose name or path is not
-        // UTF-8, so that listing them sends the same bytes back.
+        // Remember the server's bytes of entries whose name or path is not UTF-8,
+        // so that listing or reading them sends the same bytes back.
         const QString childPath = path + u'/' + entries.back().name;
         const QByteArray childBytes = folderBytes + '/' + raw.name;
         if (childBytes != childPath.toUtf8())
@@ -214,10 +327,30 @@ Result<std::vector<FtpListEntry>> CurlFtpClient::list(const QString& path)
     return entries;
 }
 
+Result<std::unique_ptr<ByteSource>> CurlFtpClient::retrieve(const QString& path, int64_t size)
+{
+    if (Result<void> ready = usable(); !ready)
+        return ready.error();
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const QString folder = path.left(std::max<qsizetype>(slash, 0));
+    const QByteArray pathBytes = m_rawPaths.value(path, path.toUtf8());
+    const QByteArray nameBytes = pathBytes.mid(pathBytes.lastIndexOf('/') + 1);
+    // The folder's URL ends in '/'; the file's name, escaped, makes it a download.
+    const QByteArray url =
+        FtpFolderUrl(m_serverUrl, serverPath(folder), m_absolutePaths) + nameBytes.toPercentEncoding();
+    m_body.clear();
+    m_errorBuffer[0] = '\0';
+    curl_easy_setopt(m_curl.get(), CURLOPT_URL, url.constData());
+    curl_easy_setopt(m_curl.get(), CURLOPT_NOBODY, 0L);
+    return std::unique_ptr<ByteSource>(std::make_unique<Download>(*this, size));
+}
+
 void CurlFtpClient::logout()
 {
-    // Freeing the handle sends QUIT on a connection that is still open.
+    // Freeing the multi handle, which holds the connection, sends QUIT on a
+    // connection that is still open.
     m_curl.reset();
+    m_multi.reset();
     m_loggedIn = false;
 }
 
@@ -227,7 +360,53 @@ CURLcode CurlFtpClient::perform(const QByteArray& url, bool listing)
     m_errorBuffer[0] = '\0';
     curl_easy_setopt(m_curl.get(), CURLOPT_URL, url.constData());
     curl_easy_setopt(m_curl.get(), CURLOPT_NOBODY, listing ? 0L : 1L);
-    return curl_easy_perform(m_curl.get());
+    startTransfer();
+    CURLcode code = CURLE_OK;
+    while (!driveTransfer(code))
+        waitForTransfer();
+    return code;
+}
+
+void CurlFtpClient::startTransfer()
+{
+    const CURLMcode added = curl_multi_add_handle(m_multi.get(), m_curl.get());
+    m_transferRunning = added == CURLM_OK;
+}
+
+bool CurlFtpClient::driveTransfer(CURLcode& code)
+{
+    if (!m_transferRunning) {
+        code = CURLE_FAILED_INIT;
+        return true;
+    }
+    int running = 0;
+    const CURLMcode performed = curl_multi_perform(m_multi.get(), &running);
+    int queued = 0;
+    while (const CURLMsg* message = curl_multi_info_read(m_multi.get(), &queued)) {
+        if (message->msg == CURLMSG_DONE && message->easy_handle == m_curl.get()) {
+            code = message->data.result;
+            abandonTransfer();
+            return true;
+        }
+    }
+    if (performed != CURLM_OK) {
+        code = CURLE_FAILED_INIT;
+        abandonTransfer();
+        return true;
+    }
+    return false;
+}
+
+void CurlFtpClient::waitForTransfer()
+{
+    curl_multi_poll(m_multi.get(), nullptr, 0, kPollMs, nullptr);
+}
+
+void CurlFtpClient::abandonTransfer()
+{
+    // Removing a transfer that has not ended closes its connection.
+    if (std::exchange(m_transferRunning, false))
+        curl_multi_remove_handle(m_multi.get(), m_curl.get());
 }
 
 CURLcode CurlFtpClient::performWithCommands(const QByteArray& url, bool listing,
@@ -262,6 +441,8 @@ size_t CurlFtpClient::writeData(char* data, size_t size, size_t count, void* sel
 {
     auto* client = static_cast<CurlFtpClient*>(self);
     const size_t bytes = size * count;
+    if (client->m_download)
+        return client->m_download->accept(data, bytes);
     if (client->m_body.size() + static_cast<qsizetype>(bytes) > client->m_options.maxListingBytes)
         return 0; // ends the request with CURLE_WRITE_ERROR
     client->m_body.append(data, static_cast<qsizetype>(bytes));

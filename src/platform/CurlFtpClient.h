@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <stop_token>
@@ -38,10 +39,11 @@ struct FtpClientOptions {
 };
 
 // The FTP client on libcurl: explicit TLS where the server offers it, anonymous
-// login, LIST, QUIT. Plain connections list in active mode (the server connects
+// login, LIST, RETR, QUIT. Plain connections list in active mode (the server connects
 // back to a port the client announces with EPRT/PORT), encrypted ones in passive
-// mode (see login()). One easy handle per client keeps one control
-// connection for every listing of the host. Names are read as UTF-8 when the
+// mode (see login()). One easy handle per client, run in a multi handle of its
+// own, keeps one control connection for every request of the host; the multi
+// handle lets a download be read piece by piece as the scanner asks for it. Names are read as UTF-8 when the
 // server lists UTF8 in FEAT (and is asked for it with OPTS UTF8 ON), otherwise
 // as UTF-8 where valid and Windows-1252 where not.
 //
@@ -49,7 +51,9 @@ struct FtpClientOptions {
 // options' time-outs; a progress callback notices the options' stop token, so a call returns
 // within about a second of a stop request. After a failure that leaves the
 // connection unusable (lost, timed out, stopped) every further listing fails at
-// once instead of reconnecting: the host's FTP part is over.
+// once instead of reconnecting: the host's FTP part is over. A download
+// abandoned before its end closes the connection (an FTP transfer cannot be
+// cut short otherwise); the next request connects and logs in again.
 class CurlFtpClient : public FtpClient {
 public:
     explicit CurlFtpClient(const FtpClientOptions& options = {});
@@ -58,19 +62,39 @@ public:
     Result<void> login(const QString& server) override;
     Result<std::vector<FtpListEntry>> list(const QString& path) override;
     FtpUnreadableLines unreadableLines() const override { return m_unreadable; }
+    Result<std::unique_ptr<ByteSource>> retrieve(const QString& path, int64_t size) override;
     void logout() override;
 
     // Whether the control connection is encrypted (the server accepted AUTH TLS).
     bool encrypted() const { return m_encrypted; }
     // Whether the server listed UTF8 in its features at login.
     bool utf8Names() const { return m_utf8Names; }
+    // Bytes received for downloads so far (not those of listings).
+    int64_t downloadedBytes() const { return m_downloadedBytes; }
     // What the last failed call ran into.
     FtpFailure lastFailure() const { return m_lastFailure; }
     const PlatformError& lastError() const { return m_lastError; }
 
+    // Longest wait for the sockets in one round of a transfer: the stop token is
+    // looked at in between.
+    static constexpr int kPollMs = 100;
+    // What a download holds of data not read yet, at most (plus one delivery of
+    // libcurl's); beyond it the transfer is paused until the reader catches up.
+    static constexpr qsizetype kDownloadBufferBytes = qsizetype(256) * 1024;
+
 private:
+    class Download;
+    friend class Download;
+
     void setUpHandle();
+    Result<void> usable();
     CURLcode perform(const QByteArray& url, bool listing);
+    // The handle's transfer in the multi handle: started, driven one round at a
+    // time (true once it ended, its result in `code`), waited for, abandoned.
+    void startTransfer();
+    bool driveTransfer(CURLcode& code);
+    void waitForTransfer();
+    void abandonTransfer();
     CURLcode performLogin();
     // perform() with commands sent after login, before the request ('*': a refusal is no failure).
     CURLcode performWithCommands(const QByteArray& url, bool listing,
@@ -88,7 +112,16 @@ private:
     void shutDownSockets();
 
     FtpClientOptions m_options;
+    struct MultiCleanup {
+        void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
+    };
     CurlHandle m_curl;
+    // Holds the cached connection; goes after the easy handle, whose callbacks
+    // (closeSocket) libcurl still calls when it closes the connection.
+    std::unique_ptr<CURLM, MultiCleanup> m_multi;
+    bool m_transferRunning = false;
+    Download* m_download = nullptr; // the download the write callback feeds
+    int64_t m_downloadedBytes = 0;
     QByteArray m_serverUrl;
     QByteArray m_entryPath;      // the login directory as the server named it
     bool m_absolutePaths = true; // paths below a Unix-style login directory

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/ports/ByteSource.h"
 #include "engine/ports/Result.h"
 
 #include <QString>
@@ -9,9 +10,9 @@
 #include <vector>
 
 // What the FTP search asks of an FTP client: anonymous login in active mode (over
-// TLS where the server offers it), LIST
-// of a folder parsed into entries, logout. One control connection serves every
-// listing of a host.
+// TLS where the server offers it), LIST of a folder parsed into entries, RETR of a
+// file read as a stream, logout. One control connection serves every request of a
+// host while it lasts.
 //
 // Threading and cancellation: one client per worker thread; every call is bounded
 // in time and gives up soon after the stop token it was created with is set.
@@ -40,6 +41,15 @@ public:
     virtual Result<std::vector<FtpListEntry>> list(const QString& path) = 0;
     // What the last successful list() could not read (count 0 when nothing).
     virtual FtpUnreadableLines unreadableLines() const { return {}; }
+    // Downloads a file (path "/a/b.txt" from the login directory, as listed) as a
+    // stream read front to back: each read must start where the previous one
+    // ended, from offset 0, else it fails (-1). size() is the `size` given (the
+    // listed one); reading ends there or where the file ends. A read returns once
+    // it has `length` bytes or the file has ended, fails on a transfer error and
+    // gives up within about a second of a stop. Destroying the stream ends the
+    // transfer, abandoning what was not read yet (nothing is resumed). While a
+    // stream lives the client serves no other request.
+    virtual Result<std::unique_ptr<ByteSource>> retrieve(const QString& path, int64_t size) = 0;
     virtual void logout() = 0;
 };
 

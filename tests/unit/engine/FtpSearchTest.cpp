@@ -1,5 +1,6 @@
 #include "engine/FtpSearch.h"
 
+#include "engine/PatternScan.h"
 #include "engine/SearchLog.h"
 #include "model/DateTime.h"
 #include "support/FakeFtpClient.h"
@@ -125,15 +126,116 @@ TEST_F(FtpSearchTest, DateFilterIsInclusiveAndChronologicalThroughAllPackableYea
     EXPECT_EQ(context.hitNames(), QStringList({"ftp://HOST/from", "ftp://HOST/late", "ftp://HOST/to"}));
 }
 
-TEST_F(FtpSearchTest, ContentSearchDoesNotApplyToFtpEntries)
+// Adds a file with its content to the fake server, listed with the content's size.
+void AddFile(FakeFtpServer& server, const QString& folder, const QString& name, const QByteArray& content)
 {
-    server.add("", "notes.txt", false, 10);
-    context.config.EnableTextSearch = true;
-    context.config.SearchText = QStringLiteral("never in any file");
+    server.add(folder, name, false, content.size());
+    server.files.insert(folder + u'/' + name, content);
+}
+
+class FtpContentSearchTest : public FtpSearchTest {
+protected:
+    FtpContentSearchTest()
+    {
+        context.config.EnableTextSearch = true;
+        context.config.SearchText = QStringLiteral("needle");
+    }
+};
+
+TEST_F(FtpContentSearchTest, ListsOnlyFilesThatHoldTheTextWithWhereItIs)
+{
+    server.add("", "pub", true);
+    AddFile(server, "", "notes.txt", "nothing to see");
+    AddFile(server, "/pub", "hay.txt", "hay hay needle hay");
+    AddFile(server, "/pub", "more.txt", "no match here either");
 
     search();
 
-    EXPECT_EQ(context.hitNames(), QStringList({"ftp://HOST/notes.txt"}));
+    EXPECT_EQ(context.hitNames(), QStringList({"ftp://HOST/pub/hay.txt"}));
+    ASSERT_EQ(context.hits.size(), 1u);
+    ASSERT_TRUE(context.hits[0].Match);
+    EXPECT_EQ(context.hits[0].Match->Term, QStringLiteral("needle"));
+    EXPECT_EQ(context.hits[0].Match->Excerpt, QStringLiteral("hay hay needle hay"));
+    EXPECT_EQ(server.retrievedPaths(), QStringList({"/notes.txt", "/pub/hay.txt", "/pub/more.txt"}));
+    // The listing of /pub came after the download of /notes.txt had ended.
+    EXPECT_EQ(server.listedPaths(), QStringList({"", "/pub"}));
+}
+
+TEST_F(FtpContentSearchTest, FilesThatCannotBeReadAreNoHits)
+{
+    AddFile(server, "", "broken.txt", "needle, but the download fails" + QByteArray(100, '.'));
+    server.failAfter.insert("/broken.txt", 10);
+    server.add("", "gone.txt", false, 50); // listed, but RETR fails
+    AddFile(server, "", "good.txt", "a needle");
+
+    search();
+
+    EXPECT_EQ(context.hitNames(), QStringList({"ftp://HOST/good.txt"}));
+}
+
+TEST_F(FtpContentSearchTest, FoldersAndEmptyFilesAreNoHitsAndCostNoDownload)
+{
+    server.add("", "needle", true);
+    AddFile(server, "", "needle.txt", "");
+
+    search();
+
+    EXPECT_TRUE(context.hits.empty());
+    EXPECT_TRUE(server.retrievedPaths().isEmpty());
+}
+
+TEST_F(FtpContentSearchTest, DownloadEndsOnceTheAnswerIsKnown)
+{
+    const QByteArray big = "needle" + QByteArray(8 << 20, 'x');
+    AddFile(server, "", "big.bin", big);
+    AddFile(server, "", "after.txt", "needle");
+
+    search();
+
+    EXPECT_EQ(context.hitNames(), QStringList({"ftp://HOST/big.bin", "ftp://HOST/after.txt"}));
+    // One chunk of the scanner, not the whole file.
+    EXPECT_LE(server.bytesSent.value("/big.bin"), int64_t(kScanChunkSize));
+}
+
+TEST_F(FtpContentSearchTest, NoneLogicListsFilesWithoutTheTermAndReadsThemWhole)
+{
+    context.config.Logic = TTextLogic::None;
+    AddFile(server, "", "with.txt", "a needle");
+    AddFile(server, "", "without.txt", "only hay");
+
+    search();
+
+    EXPECT_EQ(context.hitNames(), QStringList({"ftp://HOST/without.txt"}));
+    ASSERT_TRUE(context.hits[0].Match);
+    EXPECT_TRUE(context.hits[0].Match->Term.isEmpty());
+    EXPECT_EQ(server.bytesSent.value("/without.txt"), 8);
+}
+
+TEST_F(FtpContentSearchTest, StopDuringADownloadEndsTheSearchWithoutAHit)
+{
+    AddFile(server, "", "big.bin", QByteArray(4 << 20, 'x') + "needle");
+    AddFile(server, "", "later.txt", "needle");
+    server.beforeRead = [this](const QString&, int64_t offset) {
+        if (offset > 0)
+            context.stop.request_stop();
+    };
+
+    search();
+
+    EXPECT_TRUE(context.hits.empty());
+    EXPECT_LT(server.bytesSent.value("/big.bin"), 4 << 20);
+    EXPECT_FALSE(server.retrievedPaths().contains("/later.txt"));
+}
+
+TEST_F(FtpContentSearchTest, ShowsTheFileBeingReadThenTheFolderAgain)
+{
+    AddFile(server, "", "a.txt", "needle");
+
+    search();
+
+    EXPECT_EQ(context.activityTexts(), QStringList({"ftp://HOST", "ftp://HOST/a.txt", "ftp://HOST"}));
+    ASSERT_EQ(context.activities.size(), 3u);
+    EXPECT_EQ(context.activities[1].first, waScanning);
 }
 
 TEST_F(FtpSearchTest, RefusedLoginIsSilent)

@@ -161,8 +161,9 @@ TEST_F(WorkerThreadTest, FtpSearchOfTheHostFollowsItsSharesWithoutContentTest)
     FakeFtpServer ftp;
     ftp.acceptedServer = "HOST";
     ftp.add("", "pub", true);
-    ftp.add("/pub", "a.txt", false, 5);
+    ftp.add("/pub", "a.txt", false, 8);
     ftp.add("/pub", "b.bin", false, 5);
+    ftp.files.insert("/pub/a.txt", "a needle");
     FakeFtpClientFactory ftpClients(ftp);
     ftpSearch = [&](const QString& host, HostSearchContext& context) {
         FtpSearchHost(host, ftpClients, context);
