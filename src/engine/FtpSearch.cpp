@@ -1,6 +1,7 @@
 #include "engine/FtpSearch.h"
 
 #include "engine/ContentTest.h"
+#include "engine/HostProgress.h"
 #include "engine/SearchLog.h"
 #include "model/DateTime.h"
 #include "model/LogCategories.h"
@@ -31,7 +32,9 @@ std::optional<TContentMatch> FtpContentMatches(FtpClient& client, const QString&
                              << download.error().code << download.error().message;
         return std::nullopt;
     }
-    return TestContent(*download.value(), context.Config(), context.StopToken());
+    TCountingByteSource counted(*download.value(),
+                                [&context](int64_t bytes) { context.CountBytesSearched(bytes); });
+    return TestContent(counted, context.Config(), context.StopToken());
 }
 
 } // namespace
