@@ -67,7 +67,8 @@ TSearchRec ToSearchRec(const ShareDirEntry& entry)
 }
 
 TFolderWalk::TFolderWalk(ShareClient& client, HostSearchContext& context, const TFileMaskList& folderMasks)
-    : m_client(client), m_context(context), m_folderMasks(folderMasks)
+    : m_client(client), m_context(context), m_folderMasks(folderMasks),
+      m_documentLog([&context](const QString& line) { context.AddLogEntry(TSearchLogKind::Computer, line); })
 {
 }
 
@@ -169,7 +170,9 @@ bool TFolderWalk::TestEntry(const QString& folder, const TSearchRec& entry)
         if (SearchRecIsFolder(entry) || !ContentMatches(path))
             return false;
     }
-    m_context.DeliverHit(MakeItemRecord(path, entry.Attr, -1, FileDateToDateTime(entry.Time), size));
+    TItemRecord hit = MakeItemRecord(path, entry.Attr, -1, FileDateToDateTime(entry.Time), size);
+    hit.Match = std::exchange(m_match, nullptr);
+    m_context.DeliverHit(hit);
     return true;
 }
 
@@ -183,6 +186,14 @@ bool TFolderWalk::ContentMatches(const QString& path)
         return false;
     }
     const TThreadConfig& config = m_context.Config();
+    if (config.SearchInsideDocuments) {
+        TDocumentVerdict verdict =
+            TestDocumentContent(*source.value(), path, config, m_context.StopToken(), m_documentLog);
+        if (verdict.Outcome == TDocumentOutcome::Matched)
+            m_match = std::make_shared<const TContentMatch>(std::move(verdict.Match));
+        if (verdict.Outcome == TDocumentOutcome::Matched || verdict.Outcome == TDocumentOutcome::NotMatched)
+            return verdict.Outcome == TDocumentOutcome::Matched;
+    }
     return FileContainsText(*source.value(), config.SearchText, config.Logic, config.Encoding, kScanChunkSize,
                             m_context.StopToken());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/DocumentContentTest.h"
 #include "engine/HostSearchContext.h"
 #include "engine/MaskLists.h"
 #include "engine/ports/ShareClient.h"
@@ -7,6 +8,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <memory>
 #include <vector>
 
 // The share side of a worker's search: walks one share's folder tree depth first in
@@ -59,6 +61,9 @@ private:
     HostSearchContext& m_context;
     const TFileMaskList& m_folderMasks;
     std::vector<QByteArray> m_ancestorIdentities;
+    TDocumentLog m_documentLog;
+    // Why the entry being tested passed the content test, for its hit.
+    std::shared_ptr<const TContentMatch> m_match;
     bool m_serverFailureLogged = false;
 };
 
