@@ -106,6 +106,13 @@ TDocumentText ExtractPackageText(QByteArrayView bytes, TExtractionBudget& budget
     }
     const TPackageLayout layout = LayoutOf(package);
     result.Format = layout.Format;
+    // Reading the layout may have used up the budget (a mimetype it could not read).
+    if (QString reason = budget.interruption(); !reason.isEmpty()) {
+        if (result.Format == TDocumentFormat::None)
+            result.Format = TDocumentFormat::Zip;
+        result.Error = std::move(reason);
+        return result;
+    }
     if (layout.Format == TDocumentFormat::None)
         return result;
     if (layout.Encrypted) {

@@ -103,8 +103,11 @@ const TXmlTextRules& OfficeOpenXmlRules()
 const TXmlTextRules& OpenDocumentRules()
 {
     static const TXmlTextRules rules{
-        .TextElements = {QStringLiteral("p"), QStringLiteral("h")},
-        .LineElements = {QStringLiteral("p"), QStringLiteral("h")},
+        // Presentations declare their headers and footers in content.xml.
+        .TextElements = {QStringLiteral("p"), QStringLiteral("h"), QStringLiteral("header-decl"),
+                         QStringLiteral("footer-decl")},
+        .LineElements = {QStringLiteral("p"), QStringLiteral("h"), QStringLiteral("header-decl"),
+                         QStringLiteral("footer-decl")},
         .CellElements = {QStringLiteral("table-cell")},
         .TabElements = {QStringLiteral("tab")},
         .BreakElements = {QStringLiteral("line-break")},
