@@ -70,6 +70,7 @@ TReportSettings TResultsExports::reportSettings() const
     settings.FileNameDisplayFormat = m_window.settings().Settings.FileNameDisplayFormat;
     settings.DateFormat = m_window.settings().Settings.DateFormat;
     settings.Locale = QLocale();
+    settings.IncludeMatch = m_window.settings().Settings.SearchInsideDocuments;
     return settings;
 }
 

@@ -90,7 +90,7 @@ void TResultsView::setPopupActions(const QHash<TCommand, QAction*>& actions)
 void TResultsView::layoutColumns()
 {
     const int width = viewport()->width();
-    const int columns = TResultsModel::ColumnCount;
+    const int columns = TResultsModel::MatchColumn; // the match column takes what it needs
     const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     const bool locationShown = m_model.fileNameDisplayFormat() == 1;
     setUpdatesEnabled(false);
@@ -103,7 +103,16 @@ void TResultsView::layoutColumns()
     setColumnHidden(TResultsModel::LocationColumn, !locationShown);
     for (int column = TResultsModel::SizeColumn; column < columns; ++column)
         setColumnWidth(column, static_cast<int>((width - (columns - 2) * scrollBar) * 0.4 / (columns - 2)));
+    setColumnHidden(TResultsModel::MatchColumn, !m_matchShown);
+    if (m_matchShown)
+        setColumnWidth(TResultsModel::MatchColumn, static_cast<int>(width * 0.5));
     setUpdatesEnabled(true);
+}
+
+void TResultsView::setMatchColumnShown(bool shown)
+{
+    m_matchShown = shown;
+    layoutColumns();
 }
 
 void TResultsView::sortByColumn(int column)

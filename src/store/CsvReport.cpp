@@ -48,6 +48,14 @@ void ExportToCsv(const QString& path, const TItemList& list, const TReportSettin
             dates.appendTo(line, item);
             line += separator;
             AppendItemAttributesText(line, item);
+            if (settings.IncludeMatch) {
+                const TContentMatch none;
+                const TContentMatch& match = item.Match ? *item.Match : none;
+                line += separator;
+                AppendQuoted(line, match.Term);
+                line += separator;
+                AppendQuoted(line, match.Excerpt);
+            }
             line += QLatin1StringView("\r\n");
             out.writeText(line);
         }

@@ -20,6 +20,10 @@ struct TReportSettings {
     QLocale Locale;
     // The time in the HTML title; the current time when not set.
     QDateTime ReportTime;
+    // Adds why each hit passed the content test (TItemRecord::Match: the term and its
+    // excerpt) as a last column, XML attributes or CSV fields; without it every report
+    // is as it always was.
+    bool IncludeMatch = false;
 };
 
 enum class TReportFormat { Html, Xml, Csv };
