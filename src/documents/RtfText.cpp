@@ -129,7 +129,7 @@ private:
             m_ansi += c;
     }
 
-    void emit(char16_t unit)
+    void appendUnit(char16_t unit)
     {
         flushAnsi();
         if (!state().skip)
@@ -187,17 +187,17 @@ private:
             character(c);
             break;
         case '~':
-            emit(u'\u00A0');
+            appendUnit(u'\u00A0');
             break;
         case '_':
-            emit(u'-');
+            appendUnit(u'-');
             break;
         case '*':
             state().skip = true; // an ignorable destination this reader does not know
             break;
         case '\r':
         case '\n':
-            emit(u'\n');
+            appendUnit(u'\n');
             break;
         case '\'': {
             if (m_pos + 2 > m_bytes.size()) {
@@ -225,11 +225,11 @@ private:
         } else if (word == "uc" && hasParameter) {
             state().unicodeSkip = static_cast<int>(std::clamp<int64_t>(parameter, 0, 16));
         } else if (word == "u" && hasParameter) {
-            emit(static_cast<char16_t>(parameter < 0 ? parameter + 65536 : parameter));
+            appendUnit(static_cast<char16_t>(parameter < 0 ? parameter + 65536 : parameter));
             m_fallbackLeft = state().unicodeSkip;
             return;
         } else if (const char16_t character = CharacterOfWord(word)) {
-            emit(character);
+            appendUnit(character);
         }
         m_fallbackLeft = 0;
     }
