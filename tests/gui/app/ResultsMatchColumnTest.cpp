@@ -49,7 +49,12 @@ TEST_F(ResultsMatchColumnTest, HiddenUntilDocumentsAreSearched)
     EXPECT_TRUE(view.isColumnHidden(TResultsModel::MatchColumn));
     view.setMatchColumnShown(true);
     EXPECT_FALSE(view.isColumnHidden(TResultsModel::MatchColumn));
-    EXPECT_GT(view.columnWidth(TResultsModel::MatchColumn), 0);
+    // All shown columns fit the view.
+    int total = 0;
+    for (int column = 0; column < TResultsModel::ColumnCount; ++column)
+        total += view.isColumnHidden(column) ? 0 : view.columnWidth(column);
+    EXPECT_LE(total, view.viewport()->width());
+    EXPECT_GE(view.columnWidth(TResultsModel::MatchColumn), view.viewport()->width() / 3);
     view.setMatchColumnShown(false);
     EXPECT_TRUE(view.isColumnHidden(TResultsModel::MatchColumn));
 }
