@@ -163,7 +163,8 @@ endfunction()
 kestrova_layer(model TARGETS kestrova_model NO_GUI ALLOWS)
 kestrova_layer(engine/ports TARGETS kestrova_ports NO_GUI ALLOWS model)
 kestrova_layer(files TARGETS kestrova_files NO_GUI ALLOWS model)
-kestrova_layer(engine TARGETS kestrova_engine NO_GUI ALLOWS model engine/ports)
+kestrova_layer(documents TARGETS kestrova_documents NO_GUI ALLOWS model)
+kestrova_layer(engine TARGETS kestrova_engine NO_GUI ALLOWS model engine/ports documents)
 kestrova_layer(platform TARGETS kestrova_platform NO_GUI ALLOWS model engine/ports)
 kestrova_layer(accounts TARGETS kestrova_accounts NO_GUI ALLOWS model files platform/ProgramPath.h)
 kestrova_layer(store TARGETS kestrova_store NO_GUI
@@ -171,11 +172,11 @@ kestrova_layer(store TARGETS kestrova_store NO_GUI
 kestrova_layer(agent TARGETS kestrova-smb-agent NO_GUI ALLOWS model platform/SmbAgentProtocol.h)
 kestrova_layer(widgets TARGETS kestrova_widgets ALLOWS model)
 kestrova_layer(update TARGETS kestrova_update
-  ALLOWS model engine/ports files engine platform accounts store widgets)
+  ALLOWS model engine/ports files documents engine platform accounts store widgets)
 kestrova_layer(dialogs TARGETS kestrova_dialogs
-  ALLOWS model engine/ports files engine platform accounts store widgets update)
+  ALLOWS model engine/ports files documents engine platform accounts store widgets update)
 kestrova_layer(app TARGETS kestrova_gui kestrova
-  ALLOWS model engine/ports files engine platform accounts store widgets update dialogs)
+  ALLOWS model engine/ports files documents engine platform accounts store widgets update dialogs)
 
 # Build-time check of one layer (cmake -P): the same rules on the sources listed
 # at configure time.

@@ -8,6 +8,8 @@ PACKAGES=(
   g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
   ccache clang-format clang-tidy qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins adwaita-icon-theme
   libsmbclient-dev libcurl4-openssl-dev libgsf-1-dev libglib2.0-dev libhyperscan-dev
+  # text inside documents: zip containers, PDF
+  libzip-dev libpoppler-cpp-dev
   # stored passwords in the desktop's keyring (qtkeychain loads libsecret at run time)
   qtkeychain-qt6-dev libsecret-1-0
   # test servers and independent readers
@@ -19,7 +21,7 @@ PACKAGES=(
   # window screenshots (scripts/screenshot.sh)
   x11-apps imagemagick
   # peers the benchmarks compare with
-  ripgrep lftp nmap fping time
+  ripgrep lftp nmap fping time poppler-utils unzip bc
   # installation: man page, offline manual, icons, AppStream check, Debian package
   help2man python3-markdown librsvg2-bin appstream dpkg-dev debootstrap
   # libFuzzer targets (scripts/fuzz, the "fuzz" preset)

@@ -28,8 +28,10 @@ void InstallDialogCommands(TMainWindow& window, std::shared_ptr<NetworkBrowser> 
         if (TConfigForm::Execute(owner, settings.Settings, settings.IPDiscovery, [] { OpenManual(); }))
             owner->applyViewSettings();
     });
-    window.setCommandHandler(TCommand::TextSearchOptions,
-                             [owner] { TTextOptionsForm::Execute(owner, owner->settings().Settings); });
+    window.setCommandHandler(TCommand::TextSearchOptions, [owner] {
+        if (TTextOptionsForm::Execute(owner, owner->settings().Settings))
+            owner->applyViewSettings(); // the match column follows "Search inside documents"
+    });
     window.setCommandHandler(TCommand::PasswordManagement, [owner] {
         TProgramSettings& settings = owner->settings();
         TAccountsManagementForm::Execute(owner, settings.Accounts, &settings.Passwords, [owner] {

@@ -365,6 +365,7 @@ void TMainWindow::applyViewSettings()
 {
     m_contentBar->setVisible(m_settings.Settings.EnableTextSearch);
     m_view->setDrawGrid(m_settings.Settings.DrawGrid);
+    m_view->setMatchColumnShown(m_settings.Settings.SearchInsideDocuments);
     m_model->setDisplayFormats(m_settings.Settings.FileNameDisplayFormat, m_settings.Settings.DateFormat);
     m_view->layoutColumns();
     m_view->viewport()->update();

@@ -71,6 +71,7 @@ TReportSettings TResultsExports::reportSettings() const
     settings.DateFormat = m_window.settings().Settings.DateFormat;
     settings.Locale = QLocale();
     settings.CsvHeader = m_window.settings().Settings.CsvHeader;
+    settings.IncludeMatch = m_window.settings().Settings.SearchInsideDocuments;
     return settings;
 }
 

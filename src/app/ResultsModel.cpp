@@ -94,6 +94,8 @@ QString TResultsModel::cellText(const TItemRecord& record, int column) const
         return m_dateFormatter.text(record);
     case AttributesColumn:
         return ItemAttributesText(record);
+    case MatchColumn:
+        return ContentMatchText(record.Match.get());
     default:
         return {};
     }
@@ -136,6 +138,8 @@ QVariant TResultsModel::headerData(int section, Qt::Orientation orientation, int
         return QStringLiteral("Date & Time");
     case AttributesColumn:
         return QStringLiteral("Attrs");
+    case MatchColumn:
+        return QStringLiteral("Match");
     default:
         return {};
     }

@@ -28,7 +28,16 @@
 class TResultsModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { FileNameColumn, LocationColumn, SizeColumn, DateColumn, AttributesColumn, ColumnCount };
+    // MatchColumn: why a hit passed the content test (hidden unless documents are searched).
+    enum Column {
+        FileNameColumn,
+        LocationColumn,
+        SizeColumn,
+        DateColumn,
+        AttributesColumn,
+        MatchColumn,
+        ColumnCount
+    };
     static constexpr int kRowCountInterval = 50; // ms
 
     explicit TResultsModel(QObject* parent = nullptr);

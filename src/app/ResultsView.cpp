@@ -90,8 +90,10 @@ void TResultsView::setPopupActions(const QHash<TCommand, QAction*>& actions)
 
 void TResultsView::layoutColumns()
 {
-    const int width = viewport()->width();
-    const int columns = TResultsModel::ColumnCount;
+    // A shown match column takes 40% of the width; the others share the rest as before.
+    const int fullWidth = viewport()->width();
+    const int width = m_matchShown ? static_cast<int>(fullWidth * 0.6) : fullWidth;
+    const int columns = TResultsModel::MatchColumn;
     const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     const bool locationShown = m_model.fileNameDisplayFormat() == 1;
     setUpdatesEnabled(false);
@@ -104,7 +106,16 @@ void TResultsView::layoutColumns()
     setColumnHidden(TResultsModel::LocationColumn, !locationShown);
     for (int column = TResultsModel::SizeColumn; column < columns; ++column)
         setColumnWidth(column, static_cast<int>((width - (columns - 2) * scrollBar) * 0.4 / (columns - 2)));
+    setColumnHidden(TResultsModel::MatchColumn, !m_matchShown);
+    if (m_matchShown)
+        setColumnWidth(TResultsModel::MatchColumn, fullWidth - width - scrollBar);
     setUpdatesEnabled(true);
+}
+
+void TResultsView::setMatchColumnShown(bool shown)
+{
+    m_matchShown = shown;
+    layoutColumns();
 }
 
 void TResultsView::sortByColumn(int column)

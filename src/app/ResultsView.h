@@ -29,6 +29,8 @@ public:
     // column shows only for format 1.
     void layoutColumns();
     void setDrawGrid(bool drawGrid) { setShowGrid(drawGrid); }
+    // The match column (term and excerpt) shows only while documents are searched.
+    void setMatchColumnShown(bool shown);
 
     int sortTag() const { return m_sortTag; }
     // A header click on column: sorts the list unless it is empty.
@@ -74,6 +76,7 @@ protected:
 private:
     TResultsModel& m_model;
     int m_sortTag = 0;
+    bool m_matchShown = false;
     bool m_sorting = false; // the model's reset is the sort's own
     qsizetype m_findPosition = -1;
     QPointer<TFindDialog> m_findDialog;

@@ -68,7 +68,8 @@ TSearchRec ToSearchRec(const ShareDirEntry& entry)
 }
 
 TFolderWalk::TFolderWalk(ShareClient& client, HostSearchContext& context, const TFileMaskList& folderMasks)
-    : m_client(client), m_context(context), m_folderMasks(folderMasks)
+    : m_client(client), m_context(context), m_folderMasks(folderMasks),
+      m_documentLog([&context](const QString& line) { context.AddLogEntry(TSearchLogKind::Computer, line); })
 {
 }
 
@@ -205,5 +206,15 @@ std::optional<TContentMatch> TFolderWalk::ContentMatches(const QString& path)
     }
     TCountingByteSource counted(*source.value(),
                                 [this](int64_t bytes) { m_context.CountBytesSearched(bytes); });
-    return TestContent(counted, m_context.Config(), m_context.StopToken());
+    const TThreadConfig& config = m_context.Config();
+    if (config.SearchInsideDocuments) {
+        // Documents whose text could not be extracted fall through to the byte search.
+        TDocumentVerdict verdict =
+            TestDocumentContent(counted, path, config, m_context.StopToken(), m_documentLog);
+        if (verdict.Outcome == TDocumentOutcome::Matched)
+            return std::move(verdict.Match);
+        if (verdict.Outcome == TDocumentOutcome::NotMatched)
+            return std::nullopt;
+    }
+    return TestContent(counted, config, m_context.StopToken());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/DocumentContentTest.h"
 #include "engine/HostSearchContext.h"
 #include "engine/MaskLists.h"
 #include "engine/ports/ShareClient.h"
@@ -61,6 +62,7 @@ private:
     HostSearchContext& m_context;
     const TFileMaskList& m_folderMasks;
     std::vector<QByteArray> m_ancestorIdentities;
+    TDocumentLog m_documentLog;
     bool m_serverFailureLogged = false;
 };
 

@@ -11,3 +11,12 @@ struct TContentMatch {
 
     friend bool operator==(const TContentMatch&, const TContentMatch&) = default;
 };
+
+// How the results view and the HTML report show a match: "term: excerpt"; empty
+// for no match or one without a term.
+inline QString ContentMatchText(const TContentMatch* match)
+{
+    if (!match || match->Term.isEmpty())
+        return {};
+    return match->Term + QStringLiteral(": ") + match->Excerpt;
+}

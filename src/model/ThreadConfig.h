@@ -17,8 +17,11 @@ struct TThreadConfig {
     TFtpMode FtpSearchMode = TFtpMode::SharesOnly;
     bool FtpVerifyCertificates = false; // FTP over TLS: only servers whose certificate verifies
     bool EnableTextSearch = false;
-    QString FileMasks;  // "Search files" box, untrimmed, ';'-separated
-    QString SearchText; // "With content" box, untrimmed
+    bool SearchInsideDocuments = false;            // extract the text of recognised documents first
+    int64_t DocumentSizeLimit = int64_t{64} << 20; // bytes: larger documents are searched as bytes
+    int32_t DocumentTimeLimit = 30;                // seconds of extraction per document
+    QString FileMasks;                             // "Search files" box, untrimmed, ';'-separated
+    QString SearchText;                            // "With content" box, untrimmed
     bool AutoUnmount = false;
     bool FilterByDate = false;
     bool FilterBySize = false;

@@ -21,12 +21,14 @@ void AppendQuoted(QString& out, QStringView text)
 }
 
 // The optional first row: the column names of the HTML report, unquoted.
-QString HeaderRow(TNameColumns columns, QChar separator)
+QString HeaderRow(TNameColumns columns, bool includeMatch, QChar separator)
 {
     QStringList names{QStringLiteral("File Name")};
     if (columns == TNameColumns::NameAndLocation)
         names.append(QStringLiteral("Location"));
     names.append({QStringLiteral("Size"), QStringLiteral("Date & Time"), QStringLiteral("Attrs")});
+    if (includeMatch)
+        names.append({QStringLiteral("Match"), QStringLiteral("Excerpt")});
     return names.join(separator) + QLatin1StringView("\r\n");
 }
 
@@ -41,7 +43,7 @@ void ExportToCsv(const QString& path, const TItemList& list, const TReportSettin
 
         TTextFileWriter out(path, TTextFileWriter::TEncoding::Ansi);
         if (settings.CsvHeader)
-            out.writeText(HeaderRow(columns, separator));
+            out.writeText(HeaderRow(columns, settings.IncludeMatch, separator));
         QString line;
         for (const TItemRecord& item : list) {
             line.resize(0);
@@ -63,6 +65,14 @@ void ExportToCsv(const QString& path, const TItemList& list, const TReportSettin
                 dates.appendTo(line, item);
             line += separator;
             AppendItemAttributesText(line, item);
+            if (settings.IncludeMatch) {
+                const TContentMatch none;
+                const TContentMatch& match = item.Match ? *item.Match : none;
+                line += separator;
+                AppendQuoted(line, match.Term);
+                line += separator;
+                AppendQuoted(line, match.Excerpt);
+            }
             line += QLatin1StringView("\r\n");
             out.writeText(line);
         }

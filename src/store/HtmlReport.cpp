@@ -85,6 +85,8 @@ void ExportToHtml(const QString& path, const TItemList& list, const TReportSetti
         out.writeLine(HeaderCell(QStringLiteral("Size")));
         out.writeLine(HeaderCell(QStringLiteral("Date &amp; Time")));
         out.writeLine(HeaderCell(QStringLiteral("Attrs")));
+        if (settings.IncludeMatch)
+            out.writeLine(HeaderCell(QStringLiteral("Match")));
         out.writeLine(QStringLiteral("</TR>"));
 
         QString row;
@@ -110,6 +112,11 @@ void ExportToHtml(const QString& path, const TItemList& list, const TReportSetti
             BeginCell(row);
             AppendItemAttributesText(row, item);
             EndCell(row);
+            if (settings.IncludeMatch) {
+                BeginCell(row);
+                AppendEscaped(row, ContentMatchText(item.Match.get()), TMarkup::Html);
+                EndCell(row);
+            }
             row += QLatin1StringView("</TR>\r\n");
             out.writeText(row);
         }

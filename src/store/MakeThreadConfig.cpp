@@ -11,6 +11,9 @@ TThreadConfig MakeThreadConfig(const TSettings& settings, const QString& fileMas
     config.MaxThreads = settings.MaxThreads;
     config.Logic = settings.Logic;
     config.Encoding = settings.Encoding;
+    config.SearchInsideDocuments = settings.SearchInsideDocuments;
+    config.DocumentSizeLimit = int64_t{settings.DocumentSizeLimit} << 20;
+    config.DocumentTimeLimit = settings.DocumentTimeLimit;
     config.SearchMethod = settings.SearchMethod;
     config.HiddenResSearchMethod = settings.HiddenResSearchMethod;
     config.FoldersSearchMethod = settings.FoldersSearchMethod;

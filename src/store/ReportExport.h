@@ -23,6 +23,10 @@ struct TReportSettings {
     // "Export" CsvHeader: the CSV starts with a row of column names and its dates are
     // ISO 8601 with offset instead of the DateFormat text.
     bool CsvHeader = false;
+    // Adds why each hit passed the content test (TItemRecord::Match: the term and its
+    // excerpt) as a last column, XML attributes or CSV fields; without it every report
+    // is as it always was.
+    bool IncludeMatch = false;
 };
 
 // JsonLines: see store/JsonLinesReport.h (the settings do not shape it).

@@ -9,6 +9,8 @@
 #include "platform/ProgramPath.h"
 #include "store/WindowGeometry.h"
 
+#include <algorithm>
+
 namespace {
 
 const QString kDiscovery = QStringLiteral("IPDiscovery");
@@ -75,6 +77,11 @@ void ReadSettings(const TIniFile& ini, TWindowGeometry& window, TSettings& s, TA
     s.SizeMultipleTo = ReadMode(ini, kFilters, QStringLiteral("SizeMultipleTo"), TSizeUnit::Kilobytes);
     s.Logic = ReadMode(ini, kTextSearch, QStringLiteral("Logic"), TTextLogic::Any);
     s.Encoding = ReadMode(ini, kTextSearch, QStringLiteral("Encoding"), TTextEncoding::Ansi);
+    s.SearchInsideDocuments = ini.ReadBool(kTextSearch, QStringLiteral("SearchInsideDocuments"), false);
+    s.DocumentSizeLimit = std::clamp(ini.ReadInteger(kTextSearch, QStringLiteral("DocumentSizeLimit"), 64), 1,
+                                     kMaxDocumentSizeLimit);
+    s.DocumentTimeLimit = std::clamp(ini.ReadInteger(kTextSearch, QStringLiteral("DocumentTimeLimit"), 30), 1,
+                                     kMaxDocumentTimeLimit);
     s.SizeFrom = ini.ReadInteger(kFilters, QStringLiteral("SizeFrom"), 0);
     s.SizeTo = ini.ReadInteger(kFilters, QStringLiteral("SizeTo"), 0);
 
@@ -129,6 +136,9 @@ QStringList WriteSettings(TIniFile& ini, const TWindowGeometry& window, const TS
 
     WriteMode(ini, kTextSearch, QStringLiteral("Logic"), s.Logic);
     WriteMode(ini, kTextSearch, QStringLiteral("Encoding"), s.Encoding);
+    ini.WriteBool(kTextSearch, QStringLiteral("SearchInsideDocuments"), s.SearchInsideDocuments);
+    ini.WriteInteger(kTextSearch, QStringLiteral("DocumentSizeLimit"), s.DocumentSizeLimit);
+    ini.WriteInteger(kTextSearch, QStringLiteral("DocumentTimeLimit"), s.DocumentTimeLimit);
 
     ini.WriteInteger(kMisc, QStringLiteral("PingTimeOutMs"), s.PingTimeOutMs);
 

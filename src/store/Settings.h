@@ -12,6 +12,11 @@ class TIniFile;
 class TWindowGeometry;
 struct TIPDiscoverySettings;
 
+// Ranges of the document limits ("TextSearch" DocumentSizeLimit in MB, DocumentTimeLimit in
+// seconds); a stored value outside them is clamped when read.
+inline constexpr int32_t kMaxDocumentSizeLimit = 2047;
+inline constexpr int32_t kMaxDocumentTimeLimit = 3600;
+
 // The user's settings, one field per INI key and named after it. The program's
 // instance (in TProgramSettings) belongs to the main thread; a search works on the
 // copy MakeThreadConfig takes when it starts. The "IPDiscovery" values and the
@@ -32,6 +37,9 @@ struct TSettings {
     // "TextSearch"
     TTextLogic Logic = TTextLogic::Any;
     TTextEncoding Encoding = TTextEncoding::Ansi;
+    bool SearchInsideDocuments = false; // extract the text of recognised documents first
+    int32_t DocumentSizeLimit = 64;     // MB: larger documents are searched as bytes
+    int32_t DocumentTimeLimit = 30;     // seconds of extraction per document
     // "Misc"
     int32_t PingTimeOutMs = 500; // kept from file to file; nothing reads it
     // "View"

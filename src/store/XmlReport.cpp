@@ -45,6 +45,12 @@ void ExportToXml(const QString& path, const TItemList& list, const TReportSettin
             AppendEscaped(line, text, TMarkup::XmlAttribute);
             line += QLatin1StringView("\" attr=\"");
             AppendItemAttributesText(line, item);
+            if (settings.IncludeMatch && item.Match) {
+                line += QLatin1StringView("\" match=\"");
+                AppendEscaped(line, item.Match->Term, TMarkup::XmlAttribute);
+                line += QLatin1StringView("\" excerpt=\"");
+                AppendEscaped(line, item.Match->Excerpt, TMarkup::XmlAttribute);
+            }
             line += QLatin1StringView("\"/>\r\n");
             out.writeText(line);
         }

@@ -4,8 +4,10 @@
 #include "store/Settings.h"
 #include "support/DialogTestSupport.h"
 
+#include <QCheckBox>
 #include <QDialog>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <gtest/gtest.h>
 
 namespace {
@@ -75,6 +77,39 @@ TEST_F(TextOptionsFormTest, StoredValuesOutsideTheItemsSelectNothing)
         RunDialog(settings, true, [](TTextOptionsForm* form) { form->encoding()->button(1)->click(); }));
     EXPECT_EQ(settings.Logic, TTextLogic::Unknown);
     EXPECT_EQ(settings.Encoding, TTextEncoding::Utf16Le);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(TextOptionsFormTest, DocumentOptionsStartOffWithTheirDefaultLimits)
+{
+    TSettings settings;
+    EXPECT_FALSE(RunDialog(settings, false, [](TTextOptionsForm* form) {
+        EXPECT_EQ(form->insideDocuments()->text(), "Search inside documents");
+        EXPECT_FALSE(form->insideDocuments()->isChecked());
+        EXPECT_EQ(form->documentSizeLimit()->value(), 64);
+        EXPECT_EQ(form->documentTimeLimit()->value(), 30);
+        EXPECT_FALSE(form->documentSizeLimit()->isEnabled());
+        form->insideDocuments()->click();
+        EXPECT_TRUE(form->documentSizeLimit()->isEnabled());
+        EXPECT_TRUE(form->documentTimeLimit()->isEnabled());
+    }));
+    EXPECT_FALSE(settings.SearchInsideDocuments);
+}
+
+TEST_F(TextOptionsFormTest, DocumentOptionsAreTakenBackOnOk)
+{
+    TSettings settings;
+    EXPECT_TRUE(RunDialog(settings, true, [](TTextOptionsForm* form) {
+        form->insideDocuments()->click();
+        form->documentSizeLimit()->setValue(8);
+        form->documentTimeLimit()->setValue(5);
+    }));
+    EXPECT_TRUE(settings.SearchInsideDocuments);
+    EXPECT_EQ(settings.DocumentSizeLimit, 8);
+    EXPECT_EQ(settings.DocumentTimeLimit, 5);
 }
 
 } // namespace

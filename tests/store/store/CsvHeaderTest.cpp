@@ -60,6 +60,21 @@ TEST(CsvHeaderTest, TheOptionAddsAHeaderRowAndIsoDatesInEveryNameLayout)
     EXPECT_EQ(ReadFile(path), "File Name,Size,Date & Time,Attrs\r\n");
 }
 
+TEST(CsvHeaderTest, TheHeaderNamesTheMatchFieldsWhenTheReportCarriesThem)
+{
+    TempDir dir;
+    const QString path = dir.file("report.csv");
+    TItemRecord hit = Records()[0];
+    hit.Match = std::make_shared<const TContentMatch>(
+        TContentMatch{QStringLiteral("pass"), QStringLiteral("a pass b")});
+    TReportSettings settings = Settings(0, true);
+    settings.IncludeMatch = true;
+    ExportToCsv(path, {hit}, settings);
+    EXPECT_EQ(ReadFile(path), "File Name,Size,Date & Time,Attrs,Match,Excerpt\r\n"
+                              "\"\\\\PC1\\share\\docs\\a b.txt\",1000," +
+                                  Iso(hit) + ",AR,\"pass\",\"a pass b\"\r\n");
+}
+
 TEST(CsvHeaderTest, WithoutTheOptionTheReportHasNoHeaderAndTheLocaleDate)
 {
     TempDir dir;
