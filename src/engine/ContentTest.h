@@ -26,9 +26,6 @@
 std::optional<TContentMatch> TestContent(ByteSource& source, const TThreadConfig& config,
                                          const std::stop_token& stop, size_t chunkSize = kScanChunkSize);
 
-// Characters of an excerpt: the term with the text before and after it.
-inline constexpr qsizetype kExcerptLength = 60;
-
 // The excerpt of a hit: the term with text from either side, kExcerptLength
 // characters in all where the text has them (more when the term alone is longer),
 // line breaks, tabs and other control characters shown as single blanks.

@@ -48,9 +48,6 @@ private:
     std::set<std::pair<QString, TDocumentFormat>> m_logged;
 };
 
-// How much text an excerpt holds around the term it shows.
-inline constexpr qsizetype kExcerptLength = 60;
-
 // About kExcerptLength characters of text around the term at position (length
 // characters), the term roughly centred, runs of white space made one blank.
 QString ExcerptAround(const QString& text, qsizetype position, qsizetype length);

@@ -2,6 +2,10 @@
 
 #include <QString>
 
+// Characters of an excerpt: the term with the text before and after it (more when
+// the term alone is longer).
+inline constexpr qsizetype kExcerptLength = 60;
+
 // Why a file passed the content test: the first search term found in it and a short
 // piece of the text around that place. Both are empty when the file matched without
 // any term being found (the "none of the terms" logic).
