@@ -4,7 +4,9 @@
 #include "support/QStringPrinter.h"
 #include "support/engine/LiveSearch.h"
 
+#include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <cstdlib>
 #include <gtest/gtest.h>
 
@@ -130,9 +132,20 @@ TEST_F(HostListSearchNamespaceTest, AHostDroppingIcmpIsFoundAlsoWithoutPrivilege
     qputenv(kChildVariable, "1");
     // The agent is started directly now: the child is in the namespace already and
     // could not enter one as nobody anyway. It is not beside this binary, so the
-    // child is told where it is, as a user of the program can.
+    // child is told where it is, as a user of the program can. A checkout in a
+    // private folder (mktemp -d makes them 0700) is closed to nobody: the child gets
+    // a copy of the agent in a folder anyone may enter.
+    QTemporaryDir agentDir(QDir::tempPath() + QStringLiteral("/kestrova-agent-XXXXXX"));
+    ASSERT_TRUE(agentDir.isValid());
+    const QFileDevice::Permissions open =
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup |
+        QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
+    const QString agent = agentDir.filePath(QStringLiteral(KESTROVA_SMB_AGENT_NAME));
+    ASSERT_TRUE(QFile::setPermissions(agentDir.path(), open));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(KESTROVA_BINARY_DIR "/" KESTROVA_SMB_AGENT_NAME), agent));
+    ASSERT_TRUE(QFile::setPermissions(agent, open));
     const QByteArray agentBefore = qgetenv("KESTROVA_SMB_AGENT");
-    qputenv("KESTROVA_SMB_AGENT", KESTROVA_BINARY_DIR "/" KESTROVA_SMB_AGENT_NAME);
+    qputenv("KESTROVA_SMB_AGENT", QFile::encodeName(agent));
     const TProgramResult child = RunProgram(
         QStringLiteral("ip"),
         {QStringLiteral("netns"), QStringLiteral("exec"), g_net->clientNamespace(), QStringLiteral("setpriv"),

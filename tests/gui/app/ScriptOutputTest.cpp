@@ -97,7 +97,7 @@ TEST(RunSummaryTest, TheReporterRewritesOneProgressLineAndEndsWithTheSummary)
 {
     EnsureGuiApplication();
     auto session = std::make_shared<TSearchSession>();
-    session->Log().AddEntry(TSearchLogKind::Computer, "Computer \\\\PC1 enqueued.");
+    session->Progress().HostKnown("\\\\PC1");
     long long hits = 4;
     QStringList written;
     TRunReporter reporter(
