@@ -71,8 +71,8 @@ void TQueueThread::Execute()
     bool markerQueued = false;
     try {
         const QString root = SearchScopeText(m_config.SearchMethod, SplitCommaText(m_config.ResList), m_root);
-// Exact text: the start, "Finishing search..." and "Search finished." lines frame
-// every search log; scripts and the tests wait for them.
+        // Exact text: the start, "Finishing search..." and "Search finished." lines frame
+        // every search log; scripts and the tests wait for them.
         Session().Log().AddEntry(TSearchLogKind::Info,
                                  QStringLiteral("Search started in mode '%1' with root '%2'.")
                                      .arg(SearchModeName(m_config.SearchMethod), root));
@@ -205,7 +205,7 @@ void TQueueThread::EnumerateHostList(const TNetResource* root)
     const int netBios = m_hostList.CountFrom(THostSource::NetBios);
     const int wsd = m_hostList.CountFrom(THostSource::WsDiscovery);
     const int dnsSd = m_hostList.CountFrom(THostSource::DnsSd);
-// Exact text: users compare these counts across runs; the discovery tests match them.
+    // Exact text: users compare these counts across runs; the discovery tests match them.
     Session().Log().AddEntry(
         TSearchLogKind::Info,
         QStringLiteral("Computers found: NetBIOS browse list %1, WS-Discovery %2, DNS-SD %3 "
@@ -254,7 +254,7 @@ void TQueueThread::EnumerateResource(const TNetResource* resource)
         const PlatformError& error = opened.error();
         const QString code = QString::number(error.code);
         m_browseFailed = true;
-// Exact text: browse failures are reported, looked up and tested by their wording.
+        // Exact text: browse failures are reported, looked up and tested by their wording.
         if (resource) {
             Session().Log().AddEntry(TSearchLogKind::Error,
                                      QStringLiteral("Cannot open the network resource \"%1\": %2 (%3)")
@@ -299,7 +299,7 @@ void TQueueThread::EnumerateResource(const TNetResource* resource)
 
 QString IcmpUnavailableMessage(bool otherMethods)
 {
-// Exact text: the log names what to change so ICMP can be used; README quotes it.
+    // Exact text: the log names what to change so ICMP can be used; README quotes it.
     const QString reason = QStringLiteral(
         "ICMP echo needs a raw socket (the CAP_NET_RAW capability, e.g. setcap cap_net_raw+ep on "
         "the program) or a ping socket allowed by net.ipv4.ping_group_range, and this process has "
