@@ -40,7 +40,7 @@ int THostsTableModel::columnCount(const QModelIndex& parent) const
 
 QString THostsTableModel::StateCellText(const THostProgressLine& line)
 {
-    const QString state = HostStateText(line.State);
+    QString state = HostStateText(line.State);
     if (line.State == THostState::AccessDenied && !line.Detail.isEmpty())
         return QStringLiteral("%1 (%2)").arg(state, line.Detail);
     return state;
