@@ -39,8 +39,10 @@ constexpr size_t kCandidateAllowance = 64;
 #define KESTROVA_BYTE_FINDER_SET_CLONES
 #endif
 
-// One bit per lane that is set (all ones), lane 0 in bit 0.
-inline uint32_t LaneBits(BlockMask mask)
+// One bit per lane that is set (all ones), lane 0 in bit 0. The mask comes by
+// reference: a 32-byte vector passed by value changes the calling convention
+// between the AVX2 clone and the default one (GCC's -Wpsabi in unoptimised builds).
+inline uint32_t LaneBits(const BlockMask& mask)
 {
 #if defined(__x86_64__)
     __m128i low, high;
