@@ -1,7 +1,5 @@
 #include "agent/ParameterIndexCache.h"
 
-#include <dlfcn.h>
-
 int ParameterIndexCache::find(const char* name, Lookup lookup)
 {
     if (!name)
@@ -13,17 +11,4 @@ int ParameterIndexCache::find(const char* name, Lookup lookup)
     if (index >= 0)
         m_found.emplace(name, index);
     return index;
-}
-
-// This program's definition of Samba's setting lookup: the dynamic linker binds
-// the library's own calls to it (the agent exports the name), and it hands the
-// names it has not seen yet to the library's definition, the next one in line.
-extern "C" int lpcfg_map_parameter(const char* name)
-{
-    static const auto library =
-        reinterpret_cast<ParameterIndexCache::Lookup>(::dlsym(RTLD_NEXT, "lpcfg_map_parameter"));
-    static ParameterIndexCache cache;
-    if (!library)
-        return -1;
-    return cache.find(name, library);
 }
