@@ -225,9 +225,11 @@ QByteArray AgentServer::listFolder(PayloadReader& in)
     PayloadWriter out(MessageType::Ok);
     const qsizetype countField = out.placeU32();
     uint32_t count = 0;
-    auto readdirplus2 = smbc_getFunctionReaddirPlus2(context);
-    struct stat status {};
-    for (; const libsmb_file_info* info = readdirplus2(context, directory.handle(), &status); ++count)
+    // readdirplus2 would also fill a stat per entry, parsing the entry's URL and
+    // renewing the logon settings for each one; the entry's own fields are all
+    // the reply needs.
+    auto readdirplus = smbc_getFunctionReaddirPlus(context);
+    for (; const libsmb_file_info* info = readdirplus(context, directory.handle()); ++count)
         out.bytes(info->name).u32(info->attrs).i64(int64_t(info->size)).i64(int64_t(info->mtime_ts.tv_sec));
     out.setU32(countField, count);
     return out.payload();
