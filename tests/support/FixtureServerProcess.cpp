@@ -146,11 +146,7 @@ bool FixtureServerProcess::start(const QStringList& arguments, const QString& de
         why = kPython + QStringLiteral(" is not installed");
         return false;
     }
-    m_output = AnonymousFile();
-    m_errors = AnonymousFile();
-    m_pid = m_output >= 0 && m_errors >= 0 ? Spawn(kPython, arguments, m_output, m_errors) : -1;
-    if (m_pid < 0) {
-        m_pid = 0;
+    if (!startProgram(kPython, arguments)) {
         why = QStringLiteral("cannot start ") + arguments.value(0) + QStringLiteral(": ") +
               QString::fromLocal8Bit(std::strerror(errno));
         return false;
@@ -180,6 +176,35 @@ bool FixtureServerProcess::start(const QStringList& arguments, const QString& de
     why = QStringLiteral("%1 did not start: %2")
               .arg(description, errors.isEmpty() ? QStringLiteral("no readiness line") : QString(errors));
     return false;
+}
+
+bool FixtureServerProcess::startProgram(const QString& program, const QStringList& arguments)
+{
+    stop();
+    for (int* fd : {&m_output, &m_errors}) {
+        if (*fd >= 0)
+            ::close(*fd);
+        *fd = AnonymousFile();
+    }
+    m_pid = m_output >= 0 && m_errors >= 0 ? Spawn(program, arguments, m_output, m_errors) : -1;
+    if (m_pid < 0) {
+        m_pid = 0;
+        return false;
+    }
+    return true;
+}
+
+bool FixtureServerProcess::running()
+{
+    if (m_pid > 0 && Ended(m_pid))
+        m_pid = 0;
+    return m_pid > 0;
+}
+
+QByteArray FixtureServerProcess::output() const
+{
+    return (m_output >= 0 ? ReadAll(m_output) : QByteArray()) +
+           (m_errors >= 0 ? ReadAll(m_errors) : QByteArray());
 }
 
 int FixtureServerProcess::stop()

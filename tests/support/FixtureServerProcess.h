@@ -41,6 +41,14 @@ public:
     // whether the failure means "not installed" (the caller should skip).
     bool start(const QStringList& arguments, const QString& description, QString& why, bool& unavailable);
 
+    // Runs a program (looked up in PATH unless it names a path) with the arguments and
+    // returns at once; false with errno set when it cannot be started.
+    bool startProgram(const QString& program, const QStringList& arguments);
+    // Whether the child started last still runs (an ended one is reaped).
+    bool running();
+    // What the child wrote so far: its standard output, then its standard error.
+    QByteArray output() const;
+
     uint16_t port() const { return m_port; }
     qint64 pid() const { return m_pid; }
 

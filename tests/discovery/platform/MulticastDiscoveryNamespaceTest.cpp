@@ -8,12 +8,12 @@
 #include "platform/WsDiscoveryClient.h"
 #include "platform/WsDiscoveryListener.h"
 #include "support/DiscoveryNet.h"
+#include "support/FixtureServerProcess.h"
 #include "support/NetBiosResponder.h"
 #include "support/QStringPrinter.h"
 #include "support/RunProgram.h"
 
 #include <QDir>
-#include <QProcess>
 #include <exception>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -72,44 +72,32 @@ TEST_F(MulticastDiscoveryNamespaceTest, WsDiscoveryNamesTheComputerWhileTheWindo
     EXPECT_LT(took, 800ms + 100ms);
 }
 
-// A program started in a member namespace of the discovery network, stopped by its
-// PID (through QProcess) when the object goes.
+// A program started in a member namespace of the discovery network, by fork and exec
+// (not QProcess: see FixtureServerProcess.h), stopped by its PID when the object goes.
 class MemberProcess {
 public:
     MemberProcess(const QString& member, const QStringList& command)
     {
-        m_process.setProcessChannelMode(QProcess::MergedChannels);
-        m_process.start(QStringLiteral("ip"), QStringList{QStringLiteral("netns"), QStringLiteral("exec"),
-                                                          g_net->clientNamespace().chopped(1) + member} +
-                                                  command);
-        m_started = m_process.waitForStarted(5000);
-    }
-    ~MemberProcess()
-    {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        m_process.terminate();
-        if (!m_process.waitForFinished(3000)) {
-            m_process.kill();
-            m_process.waitForFinished(3000);
-        }
+        m_started = m_process.startProgram(QStringLiteral("ip"),
+                                           QStringList{QStringLiteral("netns"), QStringLiteral("exec"),
+                                                       g_net->clientNamespace().chopped(1) + member} +
+                                               command);
     }
     bool started() const { return m_started; }
     // Waits until the output holds text (the program announced it is ready).
     bool waitForOutput(const QByteArray& text, std::chrono::milliseconds limit)
     {
         const Clock::time_point deadline = Clock::now() + limit;
-        while (!m_output.contains(text) && Clock::now() < deadline &&
-               m_process.state() == QProcess::Running) {
-            m_process.waitForReadyRead(100);
-            m_output += m_process.readAll();
-        }
+        while (!(m_output = m_process.output()).contains(text) && Clock::now() < deadline &&
+               m_process.running())
+            std::this_thread::sleep_for(20ms);
+        m_output = m_process.output();
         return m_output.contains(text);
     }
     const QByteArray& output() const { return m_output; }
 
 private:
-    QProcess m_process;
+    FixtureServerProcess m_process;
     QByteArray m_output;
     bool m_started = false;
 };
