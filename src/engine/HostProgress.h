@@ -37,8 +37,9 @@ bool HostStateIsFinal(THostState state);
 struct TShareSummary {
     QString Name;
     // ShareRightsText(Rights): "READ" when the search could list the share's top
-    // folder, "READ/WRITE" when the server also let the logon open that folder for
-    // writing (nothing is written), "NO ACCESS" when it could not be listed.
+    // folder, "READ/WRITE" when the share client also found that the logon may write
+    // there (ShareClient::writeAccess; nothing is written), "NO ACCESS" when it could
+    // not be listed.
     QString Access;
     QString Comment; // the share's remark from the host's share list
     QString Error;   // why there is no access (the server's error), else empty
