@@ -191,25 +191,6 @@ TEST_F(HostsViewFormTest, SharesShowTheirWriteAccessAndExportTheirComments)
     EXPECT_TRUE(rows[5].endsWith(",drop,READ/WRITE,Guest drop box,")) << rows[5].toStdString();
     EXPECT_TRUE(rows[6].endsWith(",files,READ,\"Plans, 2024\",")) << rows[6].toStdString();
     EXPECT_TRUE(rows[7].endsWith(",pay,NO ACCESS,Payroll,Access denied")) << rows[7].toStdString();
-
-    const QString jsonFile = folder.file("hosts.json");
-    form.chooseFileName = [&](QWidget*) { return jsonFile; };
-    ASSERT_TRUE(form.exportSummary());
-    QFile json(jsonFile);
-    ASSERT_TRUE(json.open(QIODevice::ReadOnly));
-    const QJsonArray shares = QJsonDocument::fromJson(json.readAll())
-                                  .object()
-                                  .value("hosts")
-                                  .toArray()[3]
-                                  .toObject()
-                                  .value("shares")
-                                  .toArray();
-    ASSERT_EQ(shares.size(), 3);
-    EXPECT_EQ(shares[0].toObject().value("access").toString(), "READ/WRITE");
-    EXPECT_EQ(shares[0].toObject().value("comment").toString(), "Guest drop box");
-    EXPECT_EQ(shares[0].toObject().value("error").toString(), "");
-    EXPECT_EQ(shares[2].toObject().value("comment").toString(), "Payroll");
-    EXPECT_EQ(shares[2].toObject().value("error").toString(), "Access denied");
 }
 
 TEST_F(HostsViewFormTest, TheToggleActionShowsAndClosesTheWindow)

@@ -55,13 +55,4 @@ TEST_F(ShareRightsSearchTest, AReadOnlyShareIsReadWhateverItsFoldersUnixMode)
               std::vector<QString>({"public|READ|Guest files", "alice|NO ACCESS|", "bob|NO ACCESS|"}));
 }
 
-TEST_F(ShareRightsSearchTest, AWriteListAloneIsNoEvidenceForWriting)
-{
-    // alice may write to public (write list), but its folder's ACL names only root
-    // as a writer: without an entry for everyone the share stays READ.
-    accounts = {{hostUnc(2), SmbFixture::alice().name, SmbFixture::alice().password}};
-    EXPECT_EQ(Shares(hostUnc(2)),
-              std::vector<QString>({"public|READ|Guest files", "alice|READ|", "bob|NO ACCESS|"}));
-}
-
 } // namespace

@@ -156,13 +156,6 @@ TEST(HostProgressTest, AWritableShareAloneMakesTheHostSearched)
     EXPECT_EQ(progress.Lines()[0].Detail, "admin$");
 }
 
-TEST(HostProgressTest, ShareRightsHaveTheTextsOfTheExports)
-{
-    EXPECT_EQ(ShareRightsText(TShareRights::None), "NO ACCESS");
-    EXPECT_EQ(ShareRightsText(TShareRights::Read), "READ");
-    EXPECT_EQ(ShareRightsText(TShareRights::ReadWrite), "READ/WRITE");
-}
-
 TEST(HostProgressTest, AProbedAddressTakesItsNameAndKeepsItsPlace)
 {
     THostProgress progress;
