@@ -155,7 +155,8 @@ void ProtocolSeeds()
                 .string(QStringLiteral("smb://h/s/a"))
                 .string(QStringLiteral("smb://h/s/b"))
                 .u8(1)
-                .payload()});
+                .payload(),
+            PayloadWriter(MessageType::WriteAccess).string(QStringLiteral("smb://h/s")).payload()});
     frames("listing-reply.bin", char(0x80 + int(MessageType::ListFolder) - 1),
            {PayloadWriter(MessageType::Ok)
                 .u32(2)
@@ -176,6 +177,14 @@ void ProtocolSeeds()
                 .u32(kSmbcFileShare)
                 .bytes(QByteArray("comment"))
                 .payload()});
+    frames("write-access-reply.bin", char(0x80 + int(MessageType::WriteAccess) - 1),
+           {PayloadWriter(MessageType::Ok)
+                .u8(1)
+                .string(
+                    QStringLiteral("REVISION:1,OWNER:S-1-22-1-0,GROUP:S-1-22-2-0,ACL:S-1-1-0:0/0/0x001f01ff"))
+                .payload(),
+            PayloadWriter(MessageType::Ok).u8(0).string(QString()).payload(),
+            PayloadWriter(MessageType::Error).i32(5).string(QStringLiteral("Input/output error")).payload()});
 }
 
 void NetworkSeeds()

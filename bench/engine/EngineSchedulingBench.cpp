@@ -45,8 +45,8 @@ public:
         const Clock::time_point start = Clock::now();
         if (m_workMs > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(m_workMs));
-        std::vector<ShareInfo> shares{{QStringLiteral("pub"), ShareType::Disk},
-                                      {QStringLiteral("IPC$"), ShareType::Ipc}};
+        std::vector<ShareInfo> shares{{QStringLiteral("pub"), ShareType::Disk, {}},
+                                      {QStringLiteral("IPC$"), ShareType::Ipc, {}}};
         g_workMicros += std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
         return shares;
     }

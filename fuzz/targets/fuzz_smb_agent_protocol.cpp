@@ -1,7 +1,7 @@
 // The SMB agent protocol in both directions: frames read from a pipe by readFrame,
 // then each payload's fields read as the agent reads a request or as the client
 // reads the reply to one. The first byte chooses: below 0x80 requests; otherwise a
-// reply to the request (byte & 0x7F) % 15 + 1.
+// reply to the request (byte & 0x7F) % 16 + 1.
 #include "FuzzInput.h"
 #include "platform/SmbAgentProtocol.h"
 
@@ -57,6 +57,8 @@ const char* ReplyLayout(MessageType request)
         return "4";
     case MessageType::Stat:
         return "188";
+    case MessageType::WriteAccess:
+        return "1s";
     default:
         return "";
     }
@@ -106,7 +108,7 @@ void ReadPayload(const QByteArray& payload, uint8_t direction)
         (void)in.i32();
         (void)in.string();
     } else {
-        ReadFields(in, ReplyLayout(static_cast<MessageType>((direction & 0x7F) % 15 + 1)));
+        ReadFields(in, ReplyLayout(static_cast<MessageType>((direction & 0x7F) % 16 + 1)));
     }
     (void)in.complete();
 }

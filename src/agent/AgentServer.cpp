@@ -129,6 +129,9 @@ QByteArray AgentServer::handle(const QByteArray& request)
     case MessageType::Rename:
         reply = rename(in);
         break;
+    case MessageType::WriteAccess:
+        reply = writeAccess(in);
+        break;
     default:
         return errorReply(EBADMSG, QStringLiteral("Unknown request"));
     }
@@ -444,4 +447,39 @@ QByteArray AgentServer::rename(PayloadReader& in)
     if (smbc_getFunctionRename(context)(context, url.c_str(), context, newUrl.c_str()) < 0)
         return errorReply(errno);
     return PayloadWriter(MessageType::Ok).payload();
+}
+
+QByteArray AgentServer::writeAccess(PayloadReader& in)
+{
+    std::string url = utf8(in.string());
+    if (!in.complete())
+        return {};
+    // libsmbclient opens a path that ends in a separator as a folder listing, which
+    // any reader may do: only the folder itself, asked for write access, tells.
+    while (url.size() > 1 && url.back() == '/')
+        url.pop_back();
+    SMBCCTX* context = m_context.get();
+    // An open for writing without O_CREAT or O_TRUNC creates and empties nothing.
+    // libsmbclient asks for a file, so a server that grants the access answers that
+    // the top folder is a folder (a server that hands out a handle anyway has it
+    // closed by libsmbclient); one that refuses writing on the share answers
+    // "access denied". Samba checks the share's "read only" and "write list" before
+    // it looks at what kind of object the name is.
+    errno = 0;
+    SMBCFILE* file = smbc_getFunctionOpen(context)(context, url.c_str(), O_WRONLY, 0);
+    int error = file ? 0 : errno;
+    if (file)
+        smbc_getFunctionClose(context)(context, file);
+    if (error == EACCES || error == EPERM || error == EROFS)
+        return PayloadWriter(MessageType::Ok).u8(0).bytes("").payload();
+    if (error != 0 && error != EISDIR)
+        return errorReply(error);
+    // The folder's own ACL, for the client to weigh: SIDs as numbers, no name lookups.
+    // A descriptor the logon may not read is left empty.
+    std::string descriptor(64 * 1024, '\0');
+    errno = 0;
+    const int got = smbc_getFunctionGetxattr(context)(context, url.c_str(), "system.nt_sec_desc.*",
+                                                      descriptor.data(), descriptor.size() - 1);
+    descriptor.resize(got < 0 ? 0 : std::strlen(descriptor.c_str()));
+    return PayloadWriter(MessageType::Ok).u8(1).bytes(descriptor.c_str()).payload();
 }

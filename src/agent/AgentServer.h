@@ -37,6 +37,8 @@ private:
     // Reads a URL and runs one libsmbclient folder call on it.
     QByteArray folderCall(SmbAgentProtocol::PayloadReader& in, int (*call)(SMBCCTX*, const char*));
     QByteArray rename(SmbAgentProtocol::PayloadReader& in);
+    // Whether the logon may write to a share, without writing anything.
+    QByteArray writeAccess(SmbAgentProtocol::PayloadReader& in);
     QByteArray addFile(SMBCFILE* file);
 
     SmbContext& m_context;

@@ -12,20 +12,24 @@
 
 #include <QFileInfo>
 #include <QPixmap>
+#include <iterator>
 
 namespace {
 
 const QString kResultsFilter = QStringLiteral("Kestrova results (*.dat)|*.dat");
-const QString kReportFilter =
-    QStringLiteral("HTML files (*.htm)|*.htm|XML files (*.xml)|*.xml|CSV files (*.csv)|*.csv");
+const QString kReportFilter = QStringLiteral("HTML files (*.htm)|*.htm|XML files (*.xml)|*.xml|CSV files "
+                                             "(*.csv)|*.csv|JSON Lines files (*.jsonl)|*.jsonl");
 
-// The extension each entry of kReportFilter adds, in the filter's order.
-const QString kReportExtensions[] = {QStringLiteral(".htm"), QStringLiteral(".xml"), QStringLiteral(".csv")};
-
-TReportFormat FormatOfFilterEntry(int entry)
-{
-    return entry == 2 ? TReportFormat::Xml : (entry == 3 ? TReportFormat::Csv : TReportFormat::Html);
-}
+// The format and the extension of each entry of kReportFilter, in the filter's order.
+struct TReportEntry {
+    TReportFormat format;
+    QString extension;
+};
+const TReportEntry kReportEntries[] = {{TReportFormat::Html, QStringLiteral(".htm")},
+                                       {TReportFormat::Xml, QStringLiteral(".xml")},
+                                       {TReportFormat::Csv, QStringLiteral(".csv")},
+                                       {TReportFormat::JsonLines, QStringLiteral(".jsonl")}};
+constexpr int kReportEntryCount = static_cast<int>(std::size(kReportEntries));
 
 } // namespace
 
@@ -38,6 +42,8 @@ std::optional<TReportFormat> ReportFormatOfName(const QString& fileName)
         return TReportFormat::Xml;
     if (suffix == u"csv")
         return TReportFormat::Csv;
+    if (suffix == u"jsonl")
+        return TReportFormat::JsonLines;
     return std::nullopt;
 }
 
@@ -45,8 +51,9 @@ TReportTarget ReportTarget(const QString& fileName, int filterEntry)
 {
     if (const std::optional<TReportFormat> typed = ReportFormatOfName(fileName))
         return {*typed, fileName, false};
-    const int entry = filterEntry >= 1 && filterEntry <= 3 ? filterEntry : 1;
-    return {FormatOfFilterEntry(entry), fileName + kReportExtensions[entry - 1], true};
+    const int entry = filterEntry >= 1 && filterEntry <= kReportEntryCount ? filterEntry : 1;
+    const TReportEntry& chosen = kReportEntries[entry - 1];
+    return {chosen.format, fileName + chosen.extension, true};
 }
 
 TResultsExports::TResultsExports(TMainWindow& window) : m_window(window)

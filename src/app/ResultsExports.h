@@ -11,12 +11,12 @@
 
 class TMainWindow;
 
-// The report format a name's extension names (.htm, .html, .xml, .csv in any case).
+// The report format a name's extension names (.htm, .html, .xml, .csv, .jsonl in any case).
 std::optional<TReportFormat> ReportFormatOfName(const QString& fileName);
 
-// Where "Export ..." writes and in which format: a typed extension of the three picks the
-// format; otherwise the chosen filter entry (1-based: HTML, XML, CSV) does and adds its
-// extension.
+// Where "Export ..." writes and in which format: a typed extension of the four picks the
+// format; otherwise the chosen filter entry (1-based: HTML, XML, CSV, JSON Lines) does and
+// adds its extension. JSON Lines are those of the command line's /exportjson.
 struct TReportTarget {
     TReportFormat format;
     QString fileName;

@@ -25,7 +25,8 @@ QString Seconds(int64_t milliseconds)
 
 QByteArray HostSummaryCsv(const std::vector<THostProgressLine>& lines)
 {
-    QString text = QStringLiteral("Host,State,Detail,Hits,Bytes searched,Seconds,Share,Access,Comment\r\n");
+    QString text =
+        QStringLiteral("Host,State,Detail,Hits,Bytes searched,Seconds,Share,Access,Comment,Error\r\n");
     for (const THostProgressLine& line : lines) {
         const QString host =
             QStringList{
@@ -33,10 +34,10 @@ QByteArray HostSummaryCsv(const std::vector<THostProgressLine>& lines)
                 QString::number(line.Hits), QString::number(line.BytesSearched), Seconds(line.ElapsedMs)}
                 .join(u',');
         if (line.Shares.empty())
-            text += host + QStringLiteral(",,,\r\n");
+            text += host + QStringLiteral(",,,,\r\n");
         for (const TShareSummary& share : line.Shares)
             text += host + u',' + CsvField(share.Name) + u',' + CsvField(share.Access) + u',' +
-                    CsvField(share.Comment) + QStringLiteral("\r\n");
+                    CsvField(share.Comment) + u',' + CsvField(share.Error) + QStringLiteral("\r\n");
     }
     return text.toUtf8();
 }
@@ -49,7 +50,8 @@ QByteArray HostSummaryJson(const std::vector<THostProgressLine>& lines)
         for (const TShareSummary& share : line.Shares)
             shares.append(QJsonObject{{QStringLiteral("share"), share.Name},
                                       {QStringLiteral("access"), share.Access},
-                                      {QStringLiteral("comment"), share.Comment}});
+                                      {QStringLiteral("comment"), share.Comment},
+                                      {QStringLiteral("error"), share.Error}});
         hosts.append(QJsonObject{{QStringLiteral("host"), line.Host},
                                  {QStringLiteral("state"), HostStateText(line.State)},
                                  {QStringLiteral("detail"), line.Detail},

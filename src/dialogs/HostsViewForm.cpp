@@ -21,6 +21,17 @@ QString SharesText(const THostProgressLine& line)
     return shares.join(QStringLiteral(", "));
 }
 
+// One line per share with what the table has no room for: its comment, or why it was refused.
+QString SharesToolTip(const THostProgressLine& line)
+{
+    QStringList shares;
+    for (const TShareSummary& share : line.Shares) {
+        const QString remark = share.Error.isEmpty() ? share.Comment : share.Error;
+        shares.append(remark.isEmpty() ? share.Name : QStringLiteral("%1: %2").arg(share.Name, remark));
+    }
+    return shares.join(u'\n');
+}
+
 QString SecondsText(int64_t milliseconds)
 {
     return QStringLiteral("%1 s").arg(static_cast<double>(milliseconds) / 1000.0, 0, 'f', 1);
@@ -51,6 +62,8 @@ QVariant THostsTableModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= rowCount())
         return {};
     const THostProgressLine& line = m_lines[static_cast<size_t>(index.row())];
+    if (role == Qt::ToolTipRole && index.column() == SharesColumn && !line.Shares.empty())
+        return SharesToolTip(line);
     if (role == Qt::ToolTipRole)
         return line.Detail.isEmpty() ? QVariant() : QVariant(line.Detail);
     if (role == Qt::TextAlignmentRole && (index.column() == HitsColumn || index.column() == TimeColumn))

@@ -73,6 +73,16 @@ TFolderWalk::TFolderWalk(ShareClient& client, HostSearchContext& context, const 
 {
 }
 
+TShareRights TFolderWalk::ReadableShareRights(const QString& share)
+{
+    // Reported as writable only when the server said so; without an answer it stays READ.
+    const Result<bool> writable = m_client.writeAccess(share);
+    if (!writable)
+        qCDebug(kestrovaSmb) << "Cannot tell whether" << share << "is writable - error"
+                             << writable.error().code << writable.error().message;
+    return writable && writable.value() ? TShareRights::ReadWrite : TShareRights::Read;
+}
+
 bool TFolderWalk::EntriesAreCandidates(const QString& folder) const
 {
     switch (m_context.Config().FoldersSearchMethod) {
@@ -105,12 +115,12 @@ void TFolderWalk::SearchFolder(const QString& folder, int depth)
                                       .arg(folder, QString::number(error.code), error.message));
         }
         if (depth == 0)
-            m_context.ShareReached(folder, false, error.message);
+            m_context.ShareReached(folder, TShareRights::None, error.message);
         return;
     }
     const std::vector<ShareDirEntry> entries = std::move(listing).value();
     if (depth == 0) {
-        m_context.ShareReached(folder, true, {});
+        m_context.ShareReached(folder, ReadableShareRights(folder), {});
         m_context.AddLogEntry(TSearchLogKind::Computer, QStringLiteral("Searching %1...").arg(folder));
     }
 

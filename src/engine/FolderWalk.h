@@ -55,6 +55,9 @@ public:
 
 private:
     bool EntriesAreCandidates(const QString& folder) const;
+    // The rights of a share whose top folder was listed: READ, or READ/WRITE when the
+    // client's write check says so.
+    TShareRights ReadableShareRights(const QString& share);
     void HintSubfolders(const QString& folder, const std::vector<ShareDirEntry>& entries);
     std::optional<TContentMatch> ContentMatches(const QString& path);
 

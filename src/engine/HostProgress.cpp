@@ -126,10 +126,12 @@ void THostProgress::HostFinished(const QString& host)
         const THostProgressLine& line = entryFor(host).line;
         if (HostStateIsFinal(line.State))
             return;
-        const auto refused = std::find_if(line.Shares.begin(), line.Shares.end(),
-                                          [](const TShareSummary& share) { return share.Access != u"READ"; });
-        const bool anyRead = std::any_of(line.Shares.begin(), line.Shares.end(),
-                                         [](const TShareSummary& share) { return share.Access == u"READ"; });
+        const auto refused =
+            std::find_if(line.Shares.begin(), line.Shares.end(),
+                         [](const TShareSummary& share) { return share.Rights == TShareRights::None; });
+        const bool anyRead =
+            std::any_of(line.Shares.begin(), line.Shares.end(),
+                        [](const TShareSummary& share) { return share.Rights != TShareRights::None; });
         if (refused != line.Shares.end()) {
             detail = refused->Name;
             if (!anyRead)
@@ -139,12 +141,17 @@ void THostProgress::HostFinished(const QString& host)
     SetState(host, state, detail);
 }
 
-void THostProgress::ShareReached(const QString& host, const QString& share, bool readable,
-                                 const QString& comment)
+void THostProgress::ShareReached(const QString& host, const QString& share, TShareRights rights,
+                                 const QString& comment, const QString& error)
 {
     std::lock_guard lock(m_mutex);
-    entryFor(host).line.Shares.push_back(
-        {share, readable ? QStringLiteral("READ") : QStringLiteral("NO ACCESS"), comment});
+    entryFor(host).line.Shares.push_back({share, ShareRightsText(rights), comment, error, rights});
+}
+
+void THostProgress::ShareReached(const QString& host, const QString& share, bool readable,
+                                 const QString& error)
+{
+    ShareReached(host, share, readable ? TShareRights::Read : TShareRights::None, {}, error);
 }
 
 void THostProgress::HitFound(const QString& host, int count)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/LockContainers.h"
+#include "engine/ShareRights.h"
 #include "engine/ports/ByteSource.h"
 
 #include <QHash>
@@ -35,10 +36,14 @@ bool HostStateIsFinal(THostState state);
 // One share of a host as far as the search's logon reached it.
 struct TShareSummary {
     QString Name;
-    // "READ" when the search could list the share's top folder, "NO ACCESS" when it
-    // could not. Write access is not tried: finding out would mean changing the share.
+    // ShareRightsText(Rights): "READ" when the search could list the share's top
+    // folder, "READ/WRITE" when the share client also found that the logon may write
+    // there (ShareClient::writeAccess; nothing is written), "NO ACCESS" when it could
+    // not be listed.
     QString Access;
-    QString Comment; // why there is no access (the server's error), else empty
+    QString Comment; // the share's remark from the host's share list
+    QString Error;   // why there is no access (the server's error), else empty
+    TShareRights Rights = TShareRights::None;
 };
 
 struct THostProgressLine {
@@ -88,8 +93,12 @@ public:
     // The worker is through with the host: Done, unless an end state was set already or
     // every share it reached refused it (AccessDenied, naming the first such share).
     void HostFinished(const QString& host);
-    // The outcome of one share's top-folder listing.
-    void ShareReached(const QString& host, const QString& share, bool readable, const QString& comment = {});
+    // The outcome of one share's top-folder listing (and write check), with the share's
+    // remark from the share list and, without access, the listing's error.
+    void ShareReached(const QString& host, const QString& share, TShareRights rights, const QString& comment,
+                      const QString& error);
+    // The same without a remark or a write check: readable is READ.
+    void ShareReached(const QString& host, const QString& share, bool readable, const QString& error = {});
     void HitFound(const QString& host, int count = 1);
     void BytesSearched(const QString& host, int64_t bytes);
 

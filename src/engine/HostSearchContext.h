@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/SearchLog.h"
+#include "engine/ShareRights.h"
 #include "engine/WorkerActivity.h"
 #include "model/ItemRecord.h"
 #include "model/ThreadConfig.h"
@@ -31,9 +32,11 @@ public:
     virtual std::stop_token StopToken() const = 0;
     // The search's log.
     virtual void AddLogEntry(TSearchLogKind kind, const QString& text) = 0;
-    // For the per-host progress: whether a share's top folder could be listed (path
-    // \\HOST\share), and the bytes the content test read. Contexts that keep no
-    // progress ignore them.
-    virtual void ShareReached(const QString& /*sharePath*/, bool /*readable*/, const QString& /*comment*/) {}
+    // For the per-host progress: how far the logon reached into a share (path
+    // \\HOST\share; error: why its top folder could not be listed), and the bytes the
+    // content test read. Contexts that keep no progress ignore them.
+    virtual void ShareReached(const QString& /*sharePath*/, TShareRights /*rights*/, const QString& /*error*/)
+    {
+    }
     virtual void CountBytesSearched(int64_t /*bytes*/) {}
 };

@@ -41,6 +41,7 @@ bool TShareAccess::EnumHostShares(const QString& host, QStringList& shares)
 {
     shares.clear();
     m_listFailure = {};
+    m_shareComments.clear();
     try {
         const Result<std::vector<ShareInfo>> listed = m_client.listShares(host);
         if (!listed) {
@@ -52,6 +53,8 @@ bool TShareAccess::EnumHostShares(const QString& host, QStringList& shares)
         for (const auto& share : listed.value()) {
             if (ShareTakenForSearch(share, m_hiddenResSearchMethod))
                 shares.append(share.name);
+            if (!share.comment.isEmpty())
+                m_shareComments.insert(share.name, share.comment);
         }
     } catch (const std::exception&) {
         throw EKestrovaError(QStringLiteral("TWorkerThread: EnumHostResources"));

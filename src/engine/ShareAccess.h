@@ -5,6 +5,7 @@
 #include "model/Account.h"
 #include "model/SearchModes.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -38,6 +39,9 @@ public:
     // Why the last EnumHostShares gave no shares: code 0 when the host answered (with
     // none to search), else the failed listing's error (ETIMEDOUT: no answer in time).
     const PlatformError& lastListFailure() const { return m_listFailure; }
+    // The remarks the last EnumHostShares listing gave, by share name (every share the
+    // host listed, taken for the search or not; empty remarks left out).
+    const QHash<QString, QString>& shareComments() const { return m_shareComments; }
     // Tries every account whose mask matches the path, in list order, three ways
     // each (password and user; no password and user; password and no user). True
     // at the first connection made, with that account's user name; false and an
@@ -55,4 +59,5 @@ private:
     const TAccountMaskList& m_accountMasks;
     const THiddenShareMode m_hiddenResSearchMethod;
     PlatformError m_listFailure;
+    QHash<QString, QString> m_shareComments;
 };

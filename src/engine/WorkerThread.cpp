@@ -130,9 +130,10 @@ THostProgress& TWorkerThread::progress() const
     return m_services.Session->Progress();
 }
 
-void TWorkerThread::ShareReached(const QString& sharePath, bool readable, const QString& comment)
+void TWorkerThread::ShareReached(const QString& sharePath, TShareRights rights, const QString& error)
 {
-    progress().ShareReached(m_host, sharePath.mid(m_host.size() + 1), readable, comment);
+    const QString share = sharePath.mid(m_host.size() + 1);
+    progress().ShareReached(m_host, share, rights, m_shareComments.value(share), error);
 }
 
 void TWorkerThread::CountBytesSearched(int64_t bytes)
@@ -199,6 +200,7 @@ void TWorkerThread::SearchShares()
             AddLogEntry(TSearchLogKind::Computer, QStringLiteral("No folders found on %1").arg(m_host));
         return;
     }
+    m_shareComments = access.shareComments();
     AddLogEntry(TSearchLogKind::Computer,
                 QStringLiteral("Found %1 folders on %2: %3")
                     .arg(QString::number(shares.size()), m_host, JoinCommaText(shares)));

@@ -8,6 +8,7 @@
 #include "engine/ShareAccess.h"
 #include "model/ThreadConfig.h"
 
+#include <QHash>
 #include <QString>
 #include <mutex>
 
@@ -45,7 +46,7 @@ public:
     void HandOverHeldHits() override;
     std::stop_token StopToken() const override;
     void AddLogEntry(TSearchLogKind kind, const QString& text) override;
-    void ShareReached(const QString& sharePath, bool readable, const QString& comment) override;
+    void ShareReached(const QString& sharePath, TShareRights rights, const QString& error) override;
     void CountBytesSearched(int64_t bytes) override;
 
 protected:
@@ -61,7 +62,8 @@ private:
     mutable std::mutex m_lock;
     TFileMaskList m_fileMasks;
     TFileMaskList m_folderMasks;
-    std::vector<TItemRecord> m_heldHits; // HoldHit's hits, in order, not yet queued
+    std::vector<TItemRecord> m_heldHits;     // HoldHit's hits, in order, not yet queued
+    QHash<QString, QString> m_shareComments; // share name -> its remark in the host's share list
     const TThreadConfig m_config;
     const QString m_host;
     const TSearchServices m_services;

@@ -27,6 +27,7 @@ public:
         return m_inner->listFolder(folder);
     }
     void prefetchFolder(const QString& folder) override { m_inner->prefetchFolder(folder); }
+    Result<bool> writeAccess(const QString& share) override { return m_inner->writeAccess(share); }
     Result<std::unique_ptr<ByteSource>> openFile(const QString& path) override
     {
         return m_inner->openFile(path);

@@ -27,6 +27,10 @@
 //   MakeFolder   url                            -> (nothing)
 //   RemoveFolder url                            -> (nothing); the folder must be empty
 //   Rename       url, newUrl, replace u8        -> (nothing); without replace an existing target is EEXIST
+//   WriteAccess  url (a share)                  -> passed u8, descriptor: passed 1 when the server let
+//   an open for writing of the share's top folder get as far as finding a folder (nothing is created,
+//   nothing written), 0 when it refused the access; descriptor: that folder's security descriptor in
+//   libsmbclient's text form (SIDs as numbers), empty when not read
 // Any request may instead get Error: code i32 (errno), message.
 namespace SmbAgentProtocol {
 
@@ -46,6 +50,7 @@ enum class MessageType : uint8_t {
     MakeFolder = 13,
     RemoveFolder = 14,
     Rename = 15,
+    WriteAccess = 16,
     Ok = 0x80,
     Error = 0x81,
 };

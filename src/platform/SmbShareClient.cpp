@@ -1,6 +1,7 @@
 #include "platform/SmbShareClient.h"
 
 #include "model/LogCategories.h"
+#include "platform/ShareWriteEvidence.h"
 #include "platform/SmbAgentProtocol.h"
 #include "platform/SmbFileSource.h"
 #include "platform/SmbFileWriter.h"
@@ -136,7 +137,7 @@ Result<std::vector<ShareInfo>> SmbShareClient::listShares(const QString& host)
         ShareInfo share;
         share.name = in.string();
         share.type = shareTypeFromSmbc(in.u32());
-        in.bytes(); // comment
+        share.comment = in.string();
         listed.push_back(share);
     }
     if (!in.complete())
@@ -173,6 +174,27 @@ Result<void> SmbShareClient::connect(const QString& remotePath, const std::optio
     if (m_agent->options().prefetchAgents > 0)
         m_credentialLog.push_back(request);
     return {};
+}
+
+Result<bool> SmbShareClient::writeAccess(const QString& share)
+{
+    auto path = UncPath::parse(share);
+    if (!path || path->isHost() || !path->components().isEmpty())
+        return invalidPath(share);
+    if (Result<void> reached = checkHost(path->host()); !reached)
+        return reached.error();
+    const Result<QByteArray> reply =
+        m_agent->call(PayloadWriter(MessageType::WriteAccess).string(path->toUrl()).payload());
+    if (!reply)
+        return reply.error();
+    PayloadReader in(reply.value());
+    const uint8_t passed = in.u8();
+    const QString descriptor = in.string();
+    if (!in.complete() || passed > 1)
+        return corruptedReply();
+    // Both must say so: the server's own check of an open for writing (share-level
+    // limits: Samba's "read only", Windows share permissions) and the folder's ACL.
+    return passed == 1 && DescriptorGrantsWrite(descriptor);
 }
 
 void SmbShareClient::cancelConnection(const QString& remotePath)

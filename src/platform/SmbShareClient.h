@@ -45,6 +45,10 @@ public:
     Result<std::vector<ShareDirEntry>> listFolder(const QString& folder) override;
     Result<std::unique_ptr<ByteSource>> openFile(const QString& path) override;
     void prefetchFolder(const QString& folder) override;
+    // True when the agent's open of the share's top folder for writing got past the
+    // server's access check and the folder's ACL lets Everyone or Authenticated Users
+    // add files (ShareWriteEvidence.h). Nothing on the share is created or changed.
+    Result<bool> writeAccess(const QString& share) override;
 
     // Changing files on shares, for the file operations on results (a search never
     // writes). Paths and host probing as for the calls above.

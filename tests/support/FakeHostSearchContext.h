@@ -25,6 +25,13 @@ public:
     std::stop_source stop;
     TEngineSearchLog log;
     std::vector<std::pair<TWorkerActivity, QString>> activities;
+    struct ShareReach {
+        QString sharePath;
+        TShareRights rights;
+        QString error;
+        friend bool operator==(const ShareReach&, const ShareReach&) = default;
+    };
+    std::vector<ShareReach> sharesReached;
 
     const TThreadConfig& Config() const override { return config; }
     bool FileNameMatches(const QString& name) const override { return nameMatches(name); }
@@ -35,6 +42,10 @@ public:
     void DeliverHit(const TItemRecord& hit) override;
     std::stop_token StopToken() const override { return stop.get_token(); }
     void AddLogEntry(TSearchLogKind kind, const QString& text) override { log.AddEntry(kind, text); }
+    void ShareReached(const QString& sharePath, TShareRights rights, const QString& error) override
+    {
+        sharesReached.push_back({sharePath, rights, error});
+    }
 
     // Tests names the way a worker does: with the masks of a "Search files" box text.
     void useFileMasks(const QString& boxText);

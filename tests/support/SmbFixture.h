@@ -8,10 +8,11 @@
 //
 //   host 2: public (guest), hidden$ (guest), secret (guest, not browseable),
 //           alice and bob (their users only), lp (printer)
-//   host 3: docs, data$ (guest; data$\chunked.bin: "SPLIT-TERM-4" across the 1 MiB
+//   host 3: docs (read only, its folder mode 0777), data$ (guest; data$\chunked.bin: "SPLIT-TERM-4" across
+//   the 1 MiB
 //           mark, "END-MARK" at the end), scratch (alice only, writable, not browseable)
 //   host 4: private (alice and bob; no anonymous access at all)
-//   host 5: team (bob only), pub (guest)
+//   host 5: team (bob only), pub (guest, writable, comment "Guest drop box")
 namespace SmbFixture {
 
 struct TestUser {

@@ -21,6 +21,7 @@ enum class ShareType { Disk, Printer, Comms, Ipc, Other };
 struct ShareInfo {
     QString name;
     ShareType type = ShareType::Other;
+    QString comment; // the remark the host's share list gives, often empty
 };
 
 struct ShareDirEntry {
@@ -49,6 +50,13 @@ public:
     // listing now, in parallel with other work. Listings still reach the caller
     // only through listFolder, in the order it asks for them.
     virtual void prefetchFolder(const QString& folder) { (void)folder; }
+    // Whether the current logon may write to the share \\HOST\share, asked without
+    // writing: true only when the server said so. A client that cannot ask says false.
+    virtual Result<bool> writeAccess(const QString& share)
+    {
+        (void)share;
+        return false;
+    }
     // A reader of the file's bytes, never null on success.
     virtual Result<std::unique_ptr<ByteSource>> openFile(const QString& path) = 0;
 };

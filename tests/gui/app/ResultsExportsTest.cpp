@@ -16,6 +16,8 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
@@ -130,8 +132,8 @@ TEST_F(ResultsExportsTest, ATypedExtensionPicksTheFormatWhicheverTypeIsChosen)
     dialogs.answer = folder.file("report.csv");
     dialogs.filterAnswer = 1; // HTML
     window->action(TCommand::Export)->trigger();
-    EXPECT_EQ(dialogs.filters,
-              QStringList({"HTML files (*.htm)|*.htm|XML files (*.xml)|*.xml|CSV files (*.csv)|*.csv"}));
+    EXPECT_EQ(dialogs.filters, QStringList({"HTML files (*.htm)|*.htm|XML files (*.xml)|*.xml|CSV files "
+                                            "(*.csv)|*.csv|JSON Lines files (*.jsonl)|*.jsonl"}));
     const QByteArray csv = FileBytes(folder.file("report.csv"));
     EXPECT_TRUE(csv.startsWith("\"file1.txt\",\"\\\\PC1\\share\",100,")) << csv.toStdString();
     EXPECT_TRUE(csv.endsWith("\r\n"));
@@ -205,6 +207,79 @@ TEST_F(ResultsExportsTest, TheSaveDialogGivesANameWithoutExtensionTheChosenTypes
     EXPECT_TRUE(answered);
     EXPECT_TRUE(FileBytes(folder.file("report.csv")).startsWith("\"file1.txt\""));
     EXPECT_FALSE(QFile::exists(folder.file("report.htm")));
+}
+
+TEST_F(ResultsExportsTest, TheSaveDialogsJsonLinesEntryWritesTheCommandLinesLinesForTheShownRows)
+{
+    searchFor(2);
+    window->resultsModel().setFilter("*.png"); // of three records one is shown
+    ASSERT_EQ(window->resultsModel().shownItems().size(), 1u);
+    SetFileDialogs(nullptr); // the real dialog
+    bool answered = false;
+    QTimer watchdog; // a dialog nobody answers must not block the test run
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] {
+        if (QWidget* modal = QApplication::activeModalWidget())
+            modal->close();
+    });
+    watchdog.start(10000);
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            ADD_FAILURE() << "no file dialog";
+            return;
+        }
+        auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
+        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+        if (!types || !name) {
+            ADD_FAILURE() << "the dialog has no type box or name field";
+            dialog->reject();
+            return;
+        }
+        for (int step = 0; step < 3; ++step) // down to the fourth entry, as the user's keys go
+            QTest::keyClick(types, Qt::Key_Down);
+        EXPECT_EQ(dialog->selectedNameFilter(), "JSON Lines files (*.jsonl)");
+        name->setText(folder.file("report"));
+        answered = true;
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    window->action(TCommand::Export)->trigger();
+    SetFileDialogs(&dialogs);
+    ASSERT_TRUE(answered);
+    EXPECT_TRUE(prompts.errors.isEmpty());
+
+    const QByteArray written = FileBytes(folder.file("report.jsonl"));
+    ASSERT_TRUE(written.endsWith('\n'));
+    const QList<QByteArray> lines = written.chopped(1).split('\n');
+    ASSERT_EQ(lines.size(), 1);
+    QJsonParseError error;
+    const QJsonObject hit = QJsonDocument::fromJson(lines[0], &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+    EXPECT_EQ(hit.value("name").toString(), "photo.png");
+    EXPECT_EQ(hit.value("path").toString(), "\\\\PC1\\share\\photo.png");
+    EXPECT_EQ(hit.value("size").toInteger(), 7);
+    EXPECT_FALSE(hit.value("folder").toBool());
+    // Byte for byte what /exportjson writes of the same rows.
+    ASSERT_TRUE(exports->writeExport(TCommandLine::ExportKind::JsonLines, folder.file("command-line.jsonl")));
+    EXPECT_EQ(FileBytes(folder.file("command-line.jsonl")), written);
+    EXPECT_FALSE(QFile::exists(folder.file("report.htm")));
+}
+
+TEST_F(ResultsExportsTest, JsonLinesAreChosenByTheirExtensionOrByTheFourthType)
+{
+    searchFor(1);
+    dialogs.answer = folder.file("typed.JSONL");
+    dialogs.filterAnswer = 1; // HTML, but the name says otherwise
+    window->action(TCommand::Export)->trigger();
+
+    dialogs.answer = folder.file("chosen");
+    dialogs.filterAnswer = 4;
+    window->action(TCommand::Export)->trigger();
+    const QByteArray chosen = FileBytes(folder.file("chosen.jsonl"));
+    EXPECT_EQ(chosen.count('\n'), 2) << chosen.toStdString();
+    EXPECT_EQ(chosen, FileBytes(folder.file("typed.JSONL")));
+    EXPECT_EQ(ReportTarget("x", 5).fileName, "x.htm"); // no fifth type: the first
+    EXPECT_TRUE(prompts.errors.isEmpty());
 }
 
 TEST_F(ResultsExportsTest, CommandLineExportsWriteEveryKindAndReportFailures)

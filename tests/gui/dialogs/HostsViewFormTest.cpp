@@ -126,10 +126,10 @@ TEST_F(HostsViewFormTest, ExportWritesCsvRowsPerShare)
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     const QStringList rows = QString::fromUtf8(written.readAll()).split(QStringLiteral("\r\n"));
     ASSERT_EQ(rows.size(), 6); // header, ALPHA twice, BETA, GAMMA, the empty end
-    EXPECT_EQ(rows[0], "Host,State,Detail,Hits,Bytes searched,Seconds,Share,Access,Comment");
+    EXPECT_EQ(rows[0], "Host,State,Detail,Hits,Bytes searched,Seconds,Share,Access,Comment,Error");
     EXPECT_TRUE(rows[1].startsWith("\\\\ALPHA,done,\"pay, roll\",2,0,")) << rows[1].toStdString();
-    EXPECT_TRUE(rows[1].endsWith(",docs,READ,")) << rows[1].toStdString();
-    EXPECT_TRUE(rows[2].endsWith(",\"pay, roll\",NO ACCESS,\"Permission \"\"denied\"\"\""))
+    EXPECT_TRUE(rows[1].endsWith(",docs,READ,,")) << rows[1].toStdString();
+    EXPECT_TRUE(rows[2].endsWith(",\"pay, roll\",NO ACCESS,,\"Permission \"\"denied\"\"\""))
         << rows[2].toStdString();
     EXPECT_EQ(rows[4].left(17), "\\\\GAMMA,no answer");
     EXPECT_TRUE(rows[4].endsWith(",,,"));
@@ -156,12 +156,41 @@ TEST_F(HostsViewFormTest, ExportWritesJsonWhenTheNameSaysSo)
     ASSERT_EQ(shares.size(), 2);
     EXPECT_EQ(shares[1].toObject().value("share").toString(), "pay, roll");
     EXPECT_EQ(shares[1].toObject().value("access").toString(), "NO ACCESS");
-    EXPECT_EQ(shares[1].toObject().value("comment").toString(), "Permission \"denied\"");
+    EXPECT_EQ(shares[1].toObject().value("comment").toString(), "");
+    EXPECT_EQ(shares[1].toObject().value("error").toString(), "Permission \"denied\"");
     EXPECT_EQ(hosts[1].toObject().value("state").toString(), "access denied");
     EXPECT_EQ(hosts[1].toObject().value("detail").toString(), "private");
 
     form.chooseFileName = [](QWidget*) { return QString(); }; // cancelled
     EXPECT_FALSE(form.exportSummary());
+}
+
+TEST_F(HostsViewFormTest, SharesShowTheirWriteAccessAndExportTheirComments)
+{
+    progress->SetState("\\\\DELTA", THostState::Searching);
+    progress->ShareReached("\\\\DELTA", "drop", TShareRights::ReadWrite, "Guest drop box", {});
+    progress->ShareReached("\\\\DELTA", "files", TShareRights::Read, "Plans, 2024", {});
+    progress->ShareReached("\\\\DELTA", "pay", TShareRights::None, "Payroll", "Access denied");
+    progress->HostFinished("\\\\DELTA");
+    THostsViewForm form([this] { return progress; });
+    ASSERT_EQ(form.model().rowCount(), 4);
+    EXPECT_EQ(Cell(form, 3, THostsTableModel::SharesColumn),
+              "drop (READ/WRITE), files (READ), pay (NO ACCESS)");
+    EXPECT_EQ(form.model().index(3, THostsTableModel::SharesColumn).data(Qt::ToolTipRole).toString(),
+              "drop: Guest drop box\nfiles: Plans, 2024\npay: Access denied");
+    // The other columns keep the host's detail as their tip.
+    EXPECT_EQ(form.model().index(3, THostsTableModel::HostColumn).data(Qt::ToolTipRole).toString(), "pay");
+
+    const QString csvFile = folder.file("hosts.csv");
+    form.chooseFileName = [&](QWidget*) { return csvFile; };
+    ASSERT_TRUE(form.exportSummary());
+    QFile csv(csvFile);
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const QStringList rows = QString::fromUtf8(csv.readAll()).split(QStringLiteral("\r\n"));
+    ASSERT_EQ(rows.size(), 9); // header, ALPHA twice, BETA, GAMMA, DELTA three times, the empty end
+    EXPECT_TRUE(rows[5].endsWith(",drop,READ/WRITE,Guest drop box,")) << rows[5].toStdString();
+    EXPECT_TRUE(rows[6].endsWith(",files,READ,\"Plans, 2024\",")) << rows[6].toStdString();
+    EXPECT_TRUE(rows[7].endsWith(",pay,NO ACCESS,Payroll,Access denied")) << rows[7].toStdString();
 }
 
 TEST_F(HostsViewFormTest, TheToggleActionShowsAndClosesTheWindow)

@@ -35,10 +35,11 @@ PlatformError Errno(int code)
 
 } // namespace
 
-void FakeShareNetwork::addShare(const QString& host, const QString& name, ShareType type)
+void FakeShareNetwork::addShare(const QString& host, const QString& name, ShareType type,
+                                const QString& comment)
 {
     std::lock_guard lock(m_mutex);
-    m_shares[host].push_back({name, type});
+    m_shares[host].push_back({name, type, comment});
     if (type == ShareType::Disk)
         ensureFolder(host + u'\\' + name);
 }
@@ -285,4 +286,24 @@ Result<std::unique_ptr<ByteSource>> FakeShareNetwork::openFile(const QString& pa
     if (found->second.entry.attributes & 0x10)
         return Errno(EISDIR);
     return std::make_unique<MemoryByteSource>(found->second.content);
+}
+
+void FakeShareNetwork::answerWriteCheck(const QString& sharePath, Result<bool> answer)
+{
+    std::lock_guard lock(m_mutex);
+    m_writeAnswers.insert_or_assign(sharePath, std::move(answer));
+}
+
+Result<bool> FakeShareNetwork::writeAccess(const QString& share)
+{
+    std::lock_guard lock(m_mutex);
+    m_writeChecks.push_back(share);
+    const auto found = m_writeAnswers.find(share);
+    return found != m_writeAnswers.end() ? found->second : Result<bool>(false);
+}
+
+std::vector<QString> FakeShareNetwork::writeChecks()
+{
+    std::lock_guard lock(m_mutex);
+    return m_writeChecks;
 }

@@ -27,7 +27,8 @@ public:
         friend bool operator==(const ConnectAttempt&, const ConnectAttempt&) = default;
     };
 
-    void addShare(const QString& host, const QString& name, ShareType type = ShareType::Disk);
+    void addShare(const QString& host, const QString& name, ShareType type = ShareType::Disk,
+                  const QString& comment = {});
     void failShareList(const QString& host, int code, const QString& message);
     // Adds a file (parents created as folders on first use) and returns its path.
     void addFile(const QString& path, const QByteArray& content = {}, uint32_t attributes = 0x20,
@@ -43,6 +44,8 @@ public:
     // Listing below a protected share path fails with EACCES unless a connection to
     // the share or its host has been made (and not cancelled since).
     void protectShare(const QString& sharePath);
+    // The write check of sharePath answers this (by default: false, no evidence).
+    void answerWriteCheck(const QString& sharePath, Result<bool> answer);
     // Called (outside the lock) at every listing, e.g. to stop a search in the middle.
     void onListFolder(std::function<void(const QString& folder)> hook);
     // Called (outside the lock) when a client lists a host's shares.
@@ -54,6 +57,7 @@ public:
     std::vector<QString> openedFiles();
     std::vector<QString> prefetchHints();
     std::vector<QString> shareListings();
+    std::vector<QString> writeChecks();
     int clientsCreated() const { return m_clientsCreated.load(); }
 
     // The client side (used by FakeShareClient).
@@ -64,6 +68,7 @@ public:
     Result<std::vector<ShareDirEntry>> listFolder(const QString& folder);
     Result<std::unique_ptr<ByteSource>> openFile(const QString& path);
     void prefetchFolder(const QString& folder);
+    Result<bool> writeAccess(const QString& share);
     void countClient() { ++m_clientsCreated; }
 
 private:
@@ -94,6 +99,8 @@ private:
     std::vector<QString> m_opened;
     std::vector<QString> m_prefetched;
     std::vector<QString> m_shareListings;
+    std::map<QString, Result<bool>> m_writeAnswers;
+    std::vector<QString> m_writeChecks;
     std::atomic<int> m_clientsCreated{0};
 };
 
@@ -119,6 +126,7 @@ public:
         return m_network.openFile(path);
     }
     void prefetchFolder(const QString& folder) override { m_network.prefetchFolder(folder); }
+    Result<bool> writeAccess(const QString& share) override { return m_network.writeAccess(share); }
 
 private:
     FakeShareNetwork& m_network;

@@ -1,6 +1,7 @@
 #include "support/engine/LiveSearch.h"
 
 #include "engine/FtpSearch.h"
+#include "engine/SearchSession.h"
 #include "model/DiscoverySettings.h"
 
 LiveSearch::LiveSearch(uint16_t netBiosPort, const SmbAgentOptions& smbOptions)
@@ -31,6 +32,7 @@ THeadlessSearchResult LiveSearch::run(const TThreadConfig& config, const TScopeR
     m_running = &search;
     THeadlessSearchResult result = search.Run(config, root);
     m_running = nullptr;
+    hostLines = search.Session() ? search.Session()->Progress().Lines() : std::vector<THostProgressLine>{};
     return result;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/HeadlessSearch.h"
+#include "engine/HostProgress.h"
 #include "engine/PumpDispatcher.h"
 #include "model/DiscoverySettings.h"
 #include "platform/CurlFtpClient.h"
@@ -43,6 +44,8 @@ public:
     HostDiscovery* hostDiscovery = nullptr;
     // The stored accounts every worker copies when it starts.
     std::vector<TUnicodeAccount> accounts;
+    // The per-host progress of the last run, as the search left it.
+    std::vector<THostProgressLine> hostLines;
 
     PumpDispatcher dispatcher;
     SmbShareClientFactory smbClients;

@@ -259,6 +259,33 @@ TEST_F(FolderWalkTest, ShareThatCannotBeListedGivesOneLineAndNoSearchingLine)
                     "Cannot search " + kShare + ": error code 53 (The network path was not found.)"}}));
 }
 
+TEST_F(FolderWalkTest, AListedShareIsReadWriteOnlyWhenItsWriteCheckSaysSo)
+{
+    using Reach = FakeHostSearchContext::ShareReach;
+    net.addFolder(kShare + "\\sub");
+    net.answerWriteCheck(kShare, true);
+    Walk();
+    net.answerWriteCheck(kShare, false);
+    Walk();
+    net.answerWriteCheck(kShare, PlatformError{EIO, "Input/output error"});
+    Walk();
+    EXPECT_EQ(context.sharesReached, std::vector<Reach>({{kShare, TShareRights::ReadWrite, {}},
+                                                         {kShare, TShareRights::Read, {}},
+                                                         {kShare, TShareRights::Read, {}}}));
+    // Asked once per walk, of the share itself, never of a folder below it.
+    EXPECT_EQ(net.writeChecks(), std::vector<QString>({kShare, kShare, kShare}));
+}
+
+TEST_F(FolderWalkTest, AShareThatCannotBeListedIsNoAccessWithItsErrorAndNoWriteCheck)
+{
+    using Reach = FakeHostSearchContext::ShareReach;
+    net.answerWriteCheck(kShare, true);
+    net.failList(kShare, EACCES, "Permission denied");
+    Walk();
+    EXPECT_EQ(context.sharesReached, std::vector<Reach>({{kShare, TShareRights::None, "Permission denied"}}));
+    EXPECT_TRUE(net.writeChecks().empty());
+}
+
 TEST_F(FolderWalkTest, FolderBelowTheRootThatCannotBeListedIsSkippedSilently)
 {
     net.addFile(kShare + "\\locked\\x.txt");

@@ -113,11 +113,47 @@ TEST(HostProgressTest, AHostWhoseEveryShareRefusedIsAccessDeniedNamingIt)
     EXPECT_EQ(lines[0].Detail, "private");
     ASSERT_EQ(lines[0].Shares.size(), 2u);
     EXPECT_EQ(lines[0].Shares[0].Access, "NO ACCESS");
-    EXPECT_EQ(lines[0].Shares[0].Comment, "Permission denied");
+    EXPECT_EQ(lines[0].Shares[0].Error, "Permission denied");
+    EXPECT_TRUE(lines[0].Shares[0].Comment.isEmpty());
     // One share read: the host was searched; the refused share is still named.
     EXPECT_EQ(lines[1].State, THostState::Done);
     EXPECT_EQ(lines[1].Detail, "private");
     EXPECT_EQ(lines[1].Shares[0].Access, "READ");
+}
+
+TEST(HostProgressTest, ASharesRightsCommentAndErrorAreKeptApart)
+{
+    THostProgress progress;
+    progress.SetState("\\\\A", THostState::Searching);
+    progress.ShareReached("\\\\A", "drop", TShareRights::ReadWrite, "Guest drop box", {});
+    progress.ShareReached("\\\\A", "docs", TShareRights::Read, "Letters", {});
+    progress.ShareReached("\\\\A", "pay", TShareRights::None, "Payroll", "Permission denied");
+    progress.HostFinished("\\\\A");
+
+    const THostProgressLine line = progress.Lines()[0];
+    EXPECT_EQ(line.State, THostState::Done);
+    EXPECT_EQ(line.Detail, "pay");
+    ASSERT_EQ(line.Shares.size(), 3u);
+    EXPECT_EQ(line.Shares[0].Access, "READ/WRITE");
+    EXPECT_EQ(line.Shares[0].Rights, TShareRights::ReadWrite);
+    EXPECT_EQ(line.Shares[0].Comment, "Guest drop box");
+    EXPECT_TRUE(line.Shares[0].Error.isEmpty());
+    EXPECT_EQ(line.Shares[1].Access, "READ");
+    EXPECT_EQ(line.Shares[1].Comment, "Letters");
+    EXPECT_EQ(line.Shares[2].Access, "NO ACCESS");
+    EXPECT_EQ(line.Shares[2].Comment, "Payroll");
+    EXPECT_EQ(line.Shares[2].Error, "Permission denied");
+}
+
+TEST(HostProgressTest, AWritableShareAloneMakesTheHostSearched)
+{
+    THostProgress progress;
+    progress.SetState("\\\\A", THostState::Searching);
+    progress.ShareReached("\\\\A", "drop", TShareRights::ReadWrite, {}, {});
+    progress.ShareReached("\\\\A", "admin$", TShareRights::None, {}, "Permission denied");
+    progress.HostFinished("\\\\A");
+    EXPECT_EQ(progress.Lines()[0].State, THostState::Done);
+    EXPECT_EQ(progress.Lines()[0].Detail, "admin$");
 }
 
 TEST(HostProgressTest, AProbedAddressTakesItsNameAndKeepsItsPlace)

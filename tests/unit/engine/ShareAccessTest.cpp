@@ -53,6 +53,26 @@ TEST_F(ShareAccessTest, FailedShareListGivesNoShares)
     EXPECT_EQ(SharesFor(THiddenShareMode::CommonAndHidden), QStringList());
 }
 
+TEST_F(ShareAccessTest, TheListsCommentsAreKeptByShareNameTakenForTheSearchOrNot)
+{
+    net.addShare("\\\\HOST", "letters", ShareType::Disk, "Old letters, 1990-1999");
+    net.addShare("\\\\HOST", "plotter", ShareType::Printer, "Second floor");
+    TAccountMaskList none;
+    TShareAccess access(client, none, THiddenShareMode::CommonOnly);
+    QStringList shares;
+    ASSERT_TRUE(access.EnumHostShares("\\\\HOST", shares));
+    EXPECT_EQ(shares, QStringList({"docs", "letters"}));
+    EXPECT_EQ(access.shareComments().value("letters"), "Old letters, 1990-1999");
+    EXPECT_EQ(access.shareComments().value("plotter"), "Second floor");
+    EXPECT_FALSE(access.shareComments().contains("docs")); // no comment: not kept
+    EXPECT_EQ(access.shareComments().size(), 2);
+
+    // A failed listing leaves nothing of the one before.
+    net.failShareList("\\\\HOST", ETIMEDOUT, "Connection timed out");
+    EXPECT_FALSE(access.EnumHostShares("\\\\HOST", shares));
+    EXPECT_TRUE(access.shareComments().isEmpty());
+}
+
 class ThrowingShareClient : public FakeShareClient {
 public:
     using FakeShareClient::FakeShareClient;

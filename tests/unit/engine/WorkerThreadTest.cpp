@@ -4,6 +4,7 @@
 #include "engine/FtpSearch.h"
 #include "engine/HitIconProvider.h"
 #include "engine/HitSink.h"
+#include "engine/HostProgress.h"
 #include "engine/PumpDispatcher.h"
 #include "engine/SearchSession.h"
 #include "model/Error.h"
@@ -122,6 +123,24 @@ TEST_F(WorkerThreadTest, SharesOnlyModeNeverTouchesFtp)
     EXPECT_EQ(LogTexts(),
               std::vector<QString>({"Found 2 folders on \\\\HOST: docs,data", "Searching \\\\HOST\\docs...",
                                     "Searching \\\\HOST\\data..."}));
+}
+
+TEST_F(WorkerThreadTest, TheHostsProgressNamesEachSharesRightsAndComment)
+{
+    net.addShare("\\\\HOST", "drop", ShareType::Disk, "Guest drop box");
+    net.addShare("\\\\HOST", "pay", ShareType::Disk, "Payroll");
+    net.answerWriteCheck("\\\\HOST\\drop", true);
+    net.failList("\\\\HOST\\pay", EACCES, "Permission denied");
+    config.FtpSearchMode = TFtpMode::SharesOnly;
+    RunWorker();
+    const std::vector<THostProgressLine> lines = session->Progress().Lines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].State, THostState::Done);
+    std::vector<QString> shares;
+    for (const TShareSummary& share : lines[0].Shares)
+        shares.push_back(QStringList({share.Name, share.Access, share.Comment, share.Error}).join(u'|'));
+    EXPECT_EQ(shares, std::vector<QString>({"docs|READ||", "data|READ||", "drop|READ/WRITE|Guest drop box|",
+                                            "pay|NO ACCESS|Payroll|Permission denied"}));
 }
 
 TEST_F(WorkerThreadTest, SharesAndFtpModeReportsShareHitsFirst)
