@@ -1,11 +1,14 @@
 #include "platform/LocalFileMapping.h"
 
 #include "engine/ContentScanner.h"
+#include "engine/DocumentContentTest.h"
 #include "engine/PatternScan.h"
 #include "platform/LocalFileSource.h"
+#include "support/DocumentSamples.h"
 #include "support/TempDir.h"
 
 #include <QFile>
+#include <QStringList>
 #include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -246,6 +249,49 @@ TEST(LocalFileMappingTest, FileShorterThanItsStatFailsTheScan)
     EXPECT_EQ(result.status, ScanStatus::ReadFailed);
     EXPECT_FALSE(FileContainsText(*inner, "needle", TTextLogic::Any, TTextEncoding::Ansi));
     EXPECT_EQ(inner->size(), 4096 + 100);
+}
+
+TThreadConfig DocumentConfig(const QString& searchText)
+{
+    TThreadConfig config;
+    config.EnableTextSearch = true;
+    config.SearchInsideDocuments = true;
+    config.SearchText = searchText;
+    return config;
+}
+
+// The document test extracts a mapped file in place.
+TEST(LocalFileMappingTest, DocumentTestReadsAMappedFile)
+{
+    TempDir dir;
+    const auto source = Open(dir.write("report.docx", DocumentSamples::docx()));
+    ASSERT_TRUE(source);
+    QStringList lines;
+    TDocumentLog log([&lines](const QString& line) { lines.append(line); });
+    const TDocumentVerdict verdict = TestDocumentContent(*source, QStringLiteral("report.docx"),
+                                                         DocumentConfig(QStringLiteral("bodyterm")), {}, log);
+    EXPECT_EQ(verdict.Outcome, TDocumentOutcome::Matched);
+    EXPECT_EQ(verdict.Format, TDocumentFormat::Docx);
+    EXPECT_TRUE(lines.isEmpty());
+}
+
+// A document that loses its end under the mapping fails with a reason instead of
+// being extracted from zeros.
+TEST(LocalFileMappingTest, DocumentThatShrinksUnderItsMappingFails)
+{
+    TempDir dir;
+    const QByteArray text = "plain text with the bodyterm near its end\n";
+    const QString path = dir.write("notes.txt", QByteArray(3 * kPage, 'a') + ' ' + text);
+    const auto inner = Open(path);
+    ASSERT_TRUE(inner);
+    ShrinkingSource source(*inner, path, kPage);
+    QStringList lines;
+    TDocumentLog log([&lines](const QString& line) { lines.append(line); });
+    const TDocumentVerdict verdict = TestDocumentContent(source, QStringLiteral("\\\\HOST\\notes.txt"),
+                                                         DocumentConfig(QStringLiteral("bodyterm")), {}, log);
+    EXPECT_EQ(verdict.Outcome, TDocumentOutcome::Failed);
+    EXPECT_EQ(verdict.Reason, QStringLiteral("it could not be read to its end"));
+    EXPECT_EQ(lines.size(), 1);
 }
 
 // A bus error outside every guarded mapping still ends the process.
