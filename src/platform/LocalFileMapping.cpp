@@ -48,7 +48,7 @@ void OnBusError(int signal, siginfo_t* info, void* context)
         if (end == 0 || address < slot.begin.load(std::memory_order_acquire) || address >= end)
             continue;
         // A private page of zeros replaces the missing one, so the read completes.
-        void* const page = reinterpret_cast<void*>(address & ~(g_pageSize - 1));
+        void* const page = static_cast<char*>(info->si_addr) - (address & (g_pageSize - 1));
         if (mmap(page, g_pageSize, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) == MAP_FAILED)
             break;
         slot.faulted.store(true, std::memory_order_release);
