@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <chrono>
+#include <memory>
 
 namespace {
 
@@ -92,17 +93,27 @@ TDocumentVerdict ReadAndExtract(ByteSource& source, const TThreadConfig& config,
                        QStringLiteral("it is larger than %1 MB").arg(config.DocumentSizeLimit >> 20));
     }
 
-    QByteArray bytes(static_cast<qsizetype>(size), Qt::Uninitialized);
-    std::copy(head.cbegin(), head.cend(), bytes.begin());
-    const int64_t restRead =
-        ReadFully(source, head.size(), bytes.data() + head.size(), size - head.size(), budget);
-    if (restRead == -2)
-        return budget.stopRequested() ? Stopped(sniffed) : Failure(sniffed, budget.interruption());
-    if (restRead == -1)
-        return Failure(sniffed, QStringLiteral("it could not be read to its end"));
-    bytes.truncate(head.size() + static_cast<qsizetype>(restRead));
+    // A source that holds the file in memory (mapped, or a download kept whole) is
+    // extracted in place; any other is read into memory.
+    const std::unique_ptr<MappedBytes> mapped = source.map();
+    QByteArray bytes;
+    if (mapped && mapped->size() == size) {
+        bytes = QByteArray::fromRawData(mapped->data(), static_cast<qsizetype>(size));
+    } else {
+        bytes = QByteArray(static_cast<qsizetype>(size), Qt::Uninitialized);
+        std::copy(head.cbegin(), head.cend(), bytes.begin());
+        const int64_t restRead =
+            ReadFully(source, head.size(), bytes.data() + head.size(), size - head.size(), budget);
+        if (restRead == -2)
+            return budget.stopRequested() ? Stopped(sniffed) : Failure(sniffed, budget.interruption());
+        if (restRead == -1)
+            return Failure(sniffed, QStringLiteral("it could not be read to its end"));
+        bytes.truncate(head.size() + static_cast<qsizetype>(restRead));
+    }
 
     TDocumentText document = ExtractDocumentText(bytes, budget);
+    if (mapped && !mapped->intact())
+        return Failure(sniffed, QStringLiteral("it could not be read to its end"));
     if (document.Format == TDocumentFormat::None)
         return {};
     if (budget.stopRequested())

@@ -1,11 +1,15 @@
 #include "engine/FtpSearch.h"
 
 #include "engine/ContentTest.h"
+#include "engine/DocumentContentTest.h"
+#include "engine/FtpSearchDownload.h"
 #include "engine/HostProgress.h"
 #include "engine/SearchLog.h"
 #include "model/DateTime.h"
 #include "model/LogCategories.h"
 
+#include <algorithm>
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -17,10 +21,36 @@ QString FtpLocation(const QString& server, const QString& path)
     return QStringLiteral("ftp://") + server + path;
 }
 
+// The document test over a download: a file whose first bytes show a document of
+// at most DocumentSizeLimit bytes is downloaded whole into memory (within the
+// document time limit) and its text tested; anything else is left to the byte
+// search, which then reads the kept first bytes again and the rest from the download.
+TDocumentVerdict FtpDocumentVerdict(TFtpKeptDownload& download, const QString& location,
+                                    HostSearchContext& context, TDocumentLog& documentLog)
+{
+    const TThreadConfig& config = context.Config();
+    const QByteArrayView head = download.readHead(kDocumentHeadSize);
+    const TDocumentFormat sniffed = SniffDocumentFormat(head);
+    if (sniffed != TDocumentFormat::None && download.size() <= config.DocumentSizeLimit) {
+        const TExtractionBudget budget(context.StopToken(),
+                                       std::chrono::seconds(std::max(config.DocumentTimeLimit, 1)));
+        const QString interruption = download.readWhole(budget);
+        if (budget.stopRequested())
+            return {.Outcome = TDocumentOutcome::NotMatched, .Format = sniffed, .Match = {}, .Reason = {}};
+        if (!interruption.isEmpty()) {
+            documentLog.reportFailure(location, sniffed, interruption);
+            return {
+                .Outcome = TDocumentOutcome::Failed, .Format = sniffed, .Match = {}, .Reason = interruption};
+        }
+    }
+    return TestDocumentContent(download, location, config, context.StopToken(), documentLog);
+}
+
 // Downloads the file and runs the content test on the bytes as they arrive; the
 // download ends once the answer is known.
 std::optional<TContentMatch> FtpContentMatches(FtpClient& client, const QString& path, int64_t size,
-                                               const QString& location, HostSearchContext& context)
+                                               const QString& location, HostSearchContext& context,
+                                               TDocumentLog& documentLog)
 {
     // An empty file never passes, so it costs no download.
     if (size <= 0)
@@ -34,7 +64,17 @@ std::optional<TContentMatch> FtpContentMatches(FtpClient& client, const QString&
     }
     TCountingByteSource counted(*download.value(),
                                 [&context](int64_t bytes) { context.CountBytesSearched(bytes); });
-    return TestContent(counted, context.Config(), context.StopToken());
+    const TThreadConfig& config = context.Config();
+    if (!config.SearchInsideDocuments)
+        return TestContent(counted, config, context.StopToken());
+    // Documents whose text could not be extracted fall through to the byte search.
+    TFtpKeptDownload kept(counted, kDocumentHeadSize);
+    TDocumentVerdict verdict = FtpDocumentVerdict(kept, location, context, documentLog);
+    if (verdict.Outcome == TDocumentOutcome::Matched)
+        return std::move(verdict.Match);
+    if (verdict.Outcome == TDocumentOutcome::NotMatched)
+        return std::nullopt;
+    return TestContent(kept, config, context.StopToken());
 }
 
 } // namespace
@@ -53,12 +93,14 @@ void FtpSearchHost(const QString& host, FtpClientFactory& clientFactory, HostSea
         return;
     }
     FtpWalkGuard guard;
-    FtpSearchFolder(*client, server, QString(), context, guard);
+    TDocumentLog documentLog(
+        [&context](const QString& line) { context.AddLogEntry(TSearchLogKind::Computer, line); });
+    FtpSearchFolder(*client, server, QString(), context, guard, documentLog);
     client->logout();
 }
 
 void FtpSearchFolder(FtpClient& client, const QString& server, const QString& path,
-                     HostSearchContext& context, FtpWalkGuard& guard)
+                     HostSearchContext& context, FtpWalkGuard& guard, TDocumentLog& documentLog)
 {
     const std::stop_token stop = context.StopToken();
     Result<std::vector<FtpListEntry>> listing = client.list(path);
@@ -91,7 +133,7 @@ void FtpSearchFolder(FtpClient& client, const QString& server, const QString& pa
     for (const FtpListEntry& entry : entries) {
         if (stop.stop_requested())
             break;
-        TestFtpEntry(client, path, entry, server, context);
+        TestFtpEntry(client, path, entry, server, context, documentLog);
         if (guard.shouldWalk(entry))
             subfolders.push_back(path + u'/' + entry.name);
     }
@@ -99,13 +141,13 @@ void FtpSearchFolder(FtpClient& client, const QString& server, const QString& pa
     for (const QString& subfolder : subfolders) {
         if (stop.stop_requested())
             break;
-        FtpSearchFolder(client, server, subfolder, context, guard);
+        FtpSearchFolder(client, server, subfolder, context, guard, documentLog);
     }
     guard.leave();
 }
 
 bool TestFtpEntry(FtpClient& client, const QString& path, const FtpListEntry& entry, const QString& server,
-                  HostSearchContext& context)
+                  HostSearchContext& context, TDocumentLog& documentLog)
 {
     if (!context.FileNameMatches(entry.name))
         return false;
@@ -125,8 +167,8 @@ bool TestFtpEntry(FtpClient& client, const QString& path, const FtpListEntry& en
         // A folder cannot be read as a file, so it never passes the content test.
         if (entry.isDirectory)
             return false;
-        std::optional<TContentMatch> match =
-            FtpContentMatches(client, path + u'/' + entry.name, entry.size, hit.FileName, context);
+        std::optional<TContentMatch> match = FtpContentMatches(client, path + u'/' + entry.name, entry.size,
+                                                               hit.FileName, context, documentLog);
         context.SetActivity(waSearching, FtpLocation(server, path));
         if (!match)
             return false;

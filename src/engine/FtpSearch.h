@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/DocumentContentTest.h"
 #include "engine/FtpWalkGuard.h"
 #include "engine/HostSearchContext.h"
 #include "engine/ports/FtpClient.h"
@@ -9,7 +10,9 @@
 // The FTP part of a worker's host search: log in anonymously, list the tree from
 // the login directory down, test every entry by name, size and date and, with the
 // text search on, each file that passes those by its content (downloaded and
-// scanned as it arrives, until the answer is known), and deliver each hit as
+// scanned as it arrives, until the answer is known; with "Search inside documents"
+// a document up to the size limit is downloaded into memory and its text tested
+// first), and deliver each hit as
 // "ftp://" + server + path + "/" + name. With the text search on, a file that was
 // not read to an answer (a failed download, a stop) and every folder are no hits.
 //
@@ -25,9 +28,10 @@ void FtpSearchHost(const QString& host, FtpClientFactory& clientFactory, HostSea
 
 // Lists one folder ("" for the login directory, else "/a/b"), tests all its
 // entries, then walks its subfolders depth first in listing order.
+// Documents whose text cannot be read are named in the log through documentLog.
 void FtpSearchFolder(FtpClient& client, const QString& server, const QString& path,
-                     HostSearchContext& context, FtpWalkGuard& guard);
+                     HostSearchContext& context, FtpWalkGuard& guard, TDocumentLog& documentLog);
 
 // Tests one entry of the folder `path`; delivers it and returns true when it is a hit.
 bool TestFtpEntry(FtpClient& client, const QString& path, const FtpListEntry& entry, const QString& server,
-                  HostSearchContext& context);
+                  HostSearchContext& context, TDocumentLog& documentLog);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -133,8 +134,16 @@ PatternScanResult ScanForPatterns(ByteSource& source, int64_t size, const std::v
     // context before a hit at the start of a chunk.
     const size_t carry = std::max(state.longest() - 1, contextBytes);
     const size_t readSize = static_cast<size_t>(std::min<uint64_t>(std::max<size_t>(chunkSize, 1), size));
-    const ScanBuffer buffer(RoundUp(carry, kReadAlignment), readSize);
-    char* const readArea = buffer.readArea();
+
+    // A mapped source is searched in place: each window is the chunk and the
+    // carried bytes before it, where they already lie. Otherwise chunks are read
+    // into a buffer and the carried bytes moved before the next one.
+    const std::unique_ptr<MappedBytes> mapped = source.map();
+    std::optional<ScanBuffer> buffer;
+    if (mapped)
+        size = std::min(size, mapped->size());
+    else
+        buffer.emplace(RoundUp(carry, kReadAlignment), readSize);
 
     size_t carried = 0;
     int64_t offset = 0;
@@ -145,19 +154,23 @@ PatternScanResult ScanForPatterns(ByteSource& source, int64_t size, const std::v
             return state.result();
         }
         const int64_t wanted = std::min<int64_t>(static_cast<int64_t>(readSize), size - offset);
-        const int64_t got = source.read(offset, readArea, wanted);
-        if (got < 0 || got > wanted) {
-            state.result().status = ScanStatus::ReadFailed;
-            return state.result();
+        int64_t got = wanted;
+        const char* const chunk = mapped ? mapped->data() + offset : buffer->readArea();
+        if (!mapped) {
+            got = source.read(offset, buffer->readArea(), wanted);
+            if (got < 0 || got > wanted) {
+                state.result().status = ScanStatus::ReadFailed;
+                return state.result();
+            }
+            if (got == 0)
+                break; // the file shrank while it was read
         }
-        if (got == 0)
-            break; // the file shrank while it was read
         if (state.tailMissing() > 0)
-            state.collectTail(readArea, static_cast<size_t>(got));
+            state.collectTail(chunk, static_cast<size_t>(got));
         const int64_t windowOffset = offset - static_cast<int64_t>(carried);
         offset += got;
 
-        const char* const window = readArea - carried;
+        const char* const window = chunk - carried;
         const size_t windowLength = carried + static_cast<size_t>(got);
         // A pattern still pending cannot lie wholly in the carried bytes (they
         // were searched with the previous chunk), so every match reported here is new.
@@ -187,17 +200,30 @@ PatternScanResult ScanForPatterns(ByteSource& source, int64_t size, const std::v
                     break;
             }
         }
+        // Zeros in place of pages the file lost under the mapping: nothing
+        // searched in them counts.
+        if (mapped && !mapped->intact()) {
+            state.result().status = ScanStatus::ReadFailed;
+            return state.result();
+        }
 
         const size_t keep = std::min(carry, windowLength);
-        memmove(readArea - keep, readArea + got - keep, keep);
+        if (!mapped)
+            memmove(buffer->readArea() - keep, buffer->readArea() + got - keep, keep);
         carried = keep;
     }
     // The bytes after a hit near the end of the last chunk read.
     if (state.tailMissing() > 0 && offset < size) {
         const size_t wanted = std::min<size_t>(state.tailMissing(), static_cast<uint64_t>(size - offset));
-        const int64_t got = source.read(offset, readArea, static_cast<int64_t>(wanted));
-        if (got > 0)
-            state.collectTail(readArea, std::min(static_cast<size_t>(got), wanted));
+        if (mapped) {
+            state.collectTail(mapped->data() + offset, wanted);
+            if (!mapped->intact())
+                state.result().status = ScanStatus::ReadFailed;
+        } else {
+            const int64_t got = source.read(offset, buffer->readArea(), static_cast<int64_t>(wanted));
+            if (got > 0)
+                state.collectTail(buffer->readArea(), std::min(static_cast<size_t>(got), wanted));
+        }
     }
     return state.result();
 }

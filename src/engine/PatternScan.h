@@ -16,7 +16,8 @@
 // pass over the chunk (ByteFinderSet); a single one with its ByteFinder.
 // Consecutive chunks overlap by (longest pattern - 1) bytes, so a pattern across a
 // chunk boundary is found and the answers equal a search of the whole file, for
-// any file size.
+// any file size. A source that offers its bytes mapped in memory is searched in
+// place, chunk by chunk, with no copy; the answers are the same.
 //
 // Cancellation: the stop token is tested before every chunk; once it is set the scan ends
 // with ScanStatus::Stopped and reads nothing more.

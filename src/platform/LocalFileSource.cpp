@@ -1,5 +1,7 @@
 #include "platform/LocalFileSource.h"
 
+#include "platform/LocalFileMapping.h"
+
 #include <QFile>
 #include <algorithm>
 #include <cerrno>
@@ -69,4 +71,17 @@ int64_t LocalFileSource::read(int64_t offset, char* buffer, int64_t length)
         return -1;
     }
     return got;
+}
+
+std::unique_ptr<MappedBytes> LocalFileSource::map()
+{
+    struct stat status {};
+    if (fstat(m_descriptor, &status) != 0)
+        return nullptr;
+    // A file with holes is read instead: read() returns a hole as zeros from one
+    // shared page, while touching it through a mapping allocates memory for it on
+    // tmpfs (a 4 GiB sparse file took 20 s and 4 GiB of memory).
+    if (status.st_blocks * 512 < status.st_size)
+        return nullptr;
+    return LocalFileMapping::create(m_descriptor, status.st_size);
 }

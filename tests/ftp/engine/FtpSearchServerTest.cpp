@@ -2,9 +2,8 @@
 #include "model/DateTime.h"
 #include "platform/CurlFtpClient.h"
 #include "support/FakeHostSearchContext.h"
+#include "support/FtpServedTree.h"
 #include "support/FtpTestOptions.h"
-#include "support/FtpTestServer.h"
-#include "support/TempDir.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -14,23 +13,16 @@
 
 namespace {
 
-const QString kAddress = QStringLiteral("127.0.3.2");
-const QString kHost = QStringLiteral("\\\\127.0.3.2");
-
-QString Url(const QString& path)
-{
-    return QStringLiteral("ftp://") + kAddress + path;
-}
-
-class FtpSearchServerTest : public ::testing::Test {
+class FtpSearchServerTest : public FtpServedTree {
 protected:
+    FtpSearchServerTest() : FtpServedTree(QStringLiteral("127.0.3.2")) {}
+
     void search(uint16_t port)
     {
         CurlFtpClientFactory factory(TestFtpOptions(port));
-        FtpSearchHost(kHost, factory, context);
+        FtpSearchHost(host(), factory, context);
     }
 
-    TempDir tree;
     FakeHostSearchContext context;
 };
 
@@ -40,13 +32,13 @@ TEST_F(FtpSearchServerTest, FindsFilesInListingOrderFoldersBeforeTheirSubfolders
     tree.write("pub/a.txt", "a");
     tree.write("pub/sub/b.txt", "bb");
     tree.write("pub/skip.bin", "c");
-    START_OR_SKIP(server, FtpTestServer::serveFolder(kAddress, tree.path(), why));
+    SERVE_TREE_OR_SKIP(server);
     context.useFileMasks(QStringLiteral("*.txt"));
 
     search(server->port());
 
-    EXPECT_EQ(context.hitNames(), QStringList({Url("/pub/a.txt"), Url("/pub/sub/b.txt")}));
-    EXPECT_EQ(context.activityTexts(), QStringList({Url(""), Url("/pub"), Url("/pub/sub")}));
+    EXPECT_EQ(context.hitNames(), QStringList({url("/pub/a.txt"), url("/pub/sub/b.txt")}));
+    EXPECT_EQ(context.activityTexts(), QStringList({url(""), url("/pub"), url("/pub/sub")}));
     ASSERT_EQ(context.hits.size(), 2u);
     EXPECT_EQ(context.hits[1].Size, 2);
     EXPECT_EQ(context.hits[1].Attrs, 0);
@@ -56,12 +48,12 @@ TEST_F(FtpSearchServerTest, AFolderMatchingTheMaskIsAHitWithTheDirectoryBit)
 {
     ASSERT_TRUE(QDir(tree.path()).mkpath("pub"));
     ASSERT_TRUE(QDir(tree.path()).mkpath("other/Public"));
-    START_OR_SKIP(server, FtpTestServer::serveFolder(kAddress, tree.path(), why));
+    SERVE_TREE_OR_SKIP(server);
     context.useFileMasks(QStringLiteral("pub")); // the box text, wrapped to *pub*
 
     search(server->port());
 
-    ASSERT_EQ(context.hitNames(), QStringList({Url("/pub"), Url("/other/Public")}));
+    ASSERT_EQ(context.hitNames(), QStringList({url("/pub"), url("/other/Public")}));
     EXPECT_EQ(context.hits[0].Attrs, kAttrDirectory);
     EXPECT_EQ(context.hits[1].Attrs, kAttrDirectory);
 }
@@ -71,17 +63,17 @@ TEST_F(FtpSearchServerTest, AwkwardPathsAreWalkedToTheBottom)
     const QString deep = QString::fromUtf8("a b/#1/100%/what?/ünï ✓/x;y+z&");
     ASSERT_TRUE(QDir(tree.path()).mkpath(deep));
     tree.write(deep + "/found it.txt", "!");
-    START_OR_SKIP(server, FtpTestServer::serveFolder(kAddress, tree.path(), why));
+    SERVE_TREE_OR_SKIP(server);
     context.nameMatches = [](const QString& name) { return name.endsWith(QStringLiteral(".txt")); };
 
     search(server->port());
 
-    EXPECT_EQ(context.hitNames(), QStringList({Url(u'/' + deep + "/found it.txt")}));
+    EXPECT_EQ(context.hitNames(), QStringList({url(u'/' + deep + "/found it.txt")}));
 }
 
 TEST_F(FtpSearchServerTest, RefusedAnonymousLoginGivesNoHitsAndNoActivity)
 {
-    START_OR_SKIP(server, FtpTestServer::serveScript(kAddress, {{"refuse", "pass"}}, why));
+    START_OR_SKIP(server, FtpTestServer::serveScript(address, {{"refuse", "pass"}}, why));
 
     search(server->port());
 
@@ -101,7 +93,7 @@ TEST_F(FtpSearchServerTest, AConnectionDroppedMidListingEndsTheHostPromptly)
                          {"/big", QString::fromLatin1(big)},
                          {"/after", "-rw-r--r-- 1 u g 1 Jan  5  2020 late.txt\r\n"}};
     START_OR_SKIP(server,
-                  FtpTestServer::serveScript(kAddress, {{"listings", listings}, {"drop", "/big"}}, why));
+                  FtpTestServer::serveScript(address, {{"listings", listings}, {"drop", "/big"}}, why));
     context.nameMatches = [](const QString& name) { return name.endsWith(QStringLiteral(".txt")); };
 
     QElapsedTimer timer;
@@ -109,7 +101,7 @@ TEST_F(FtpSearchServerTest, AConnectionDroppedMidListingEndsTheHostPromptly)
     search(server->port());
 
     EXPECT_LT(timer.elapsed(), 5000);
-    EXPECT_EQ(context.hitNames(), QStringList({Url("/first/early.txt")}));
+    EXPECT_EQ(context.hitNames(), QStringList({url("/first/early.txt")}));
     EXPECT_EQ(server->commandLog().count("USER"), 1); // no reconnecting for /after
 }
 
@@ -122,7 +114,7 @@ TEST_F(FtpSearchServerTest, StopDuringAWalkEndsItPromptly)
         for (int j = 0; j < 5; ++j)
             tree.write(folder + QStringLiteral("/f%1.txt").arg(j), "x");
     }
-    START_OR_SKIP(server, FtpTestServer::serveFolder(kAddress, tree.path(), why));
+    SERVE_TREE_OR_SKIP(server);
     int delivered = 0;
     context.onHit = [&](const TItemRecord&) {
         if (++delivered == 50)
@@ -143,7 +135,7 @@ TEST_F(FtpSearchServerTest, StopWhileTheServerStallsEndsWithinASecond)
         {"/", "drwxr-xr-x 2 u g 0 Jan  5  2020 slow\r\n"},
         {"/slow", "-rw-r--r-- 1 u g 1 Jan  5  2020 a\r\n-rw-r--r-- 1 u g 1 Jan  5  2020 b\r\n"}};
     START_OR_SKIP(server,
-                  FtpTestServer::serveScript(kAddress, {{"listings", listings}, {"stall", "/slow"}}, why));
+                  FtpTestServer::serveScript(address, {{"listings", listings}, {"stall", "/slow"}}, why));
     FtpClientOptions patient = TestFtpOptions(server->port());
     patient.stallTimeoutMs = 60000;
     patient.responseTimeoutMs = 60000;
@@ -155,12 +147,12 @@ TEST_F(FtpSearchServerTest, StopWhileTheServerStallsEndsWithinASecond)
         std::this_thread::sleep_for(std::chrono::milliseconds(700));
         context.stop.request_stop();
     });
-    FtpSearchHost(kHost, factory, context);
+    FtpSearchHost(host(), factory, context);
     const qint64 elapsed = timer.elapsed();
     stopper.join();
 
     EXPECT_LT(elapsed, 700 + 1500);
-    EXPECT_EQ(context.hitNames(), QStringList({Url("/slow")}));
+    EXPECT_EQ(context.hitNames(), QStringList({url("/slow")}));
 }
 
 // The formats servers send, through a real FTP conversation: one folder per
@@ -195,24 +187,24 @@ TEST_F(FtpSearchServerTest, ListingFormatsOfRealServersEndToEnd)
         {"/as400", "USER          123456 01/05/20 12:34:56 *STMF      my file.txt\r\n"},
         {"/mvs", "Volume Unit    Referred Ext Used Recfm Lrecl BlkSz Dsorg Dsname\r\n"
                  "WYNK02 3390   2019/12/31  1    1  FB      80 27920  PS  USER.DATA\r\n"}};
-    START_OR_SKIP(server, FtpTestServer::serveScript(kAddress, {{"listings", listings}}, why));
+    START_OR_SKIP(server, FtpTestServer::serveScript(address, {{"listings", listings}}, why));
     context.nameMatches = [](const QString& name) { return name.contains(u'.') || name.contains(u' '); };
 
     search(server->port());
 
     EXPECT_EQ(context.hitNames(),
-              QStringList({Url("/unix/big image.iso"), Url("/dos/Sub Dir"), Url("/dos/report.doc"),
-                           Url("/dos/Sub Dir/deep.txt"), Url("/vms/A_VERY_LONG_FILE_NAME_THAT_WRAPS.TXT"),
-                           Url("/eplf/djb.html"), Url("/mlsd/facts; name.txt"), Url("/netware/net file.dat"),
-                           Url("/os2/OS2 HELP.INF"), Url("/as400/my file.txt"), Url("/mvs/USER.DATA")}));
+              QStringList({url("/unix/big image.iso"), url("/dos/Sub Dir"), url("/dos/report.doc"),
+                           url("/dos/Sub Dir/deep.txt"), url("/vms/A_VERY_LONG_FILE_NAME_THAT_WRAPS.TXT"),
+                           url("/eplf/djb.html"), url("/mlsd/facts; name.txt"), url("/netware/net file.dat"),
+                           url("/os2/OS2 HELP.INF"), url("/as400/my file.txt"), url("/mvs/USER.DATA")}));
     std::map<QString, int64_t> sizes;
     for (const TItemRecord& hit : context.hits)
         sizes[hit.FileName] = hit.Size;
-    EXPECT_EQ(sizes[Url("/unix/big image.iso")], 5368709120LL);
-    EXPECT_EQ(sizes[Url("/dos/report.doc")], 1234567);
-    EXPECT_EQ(sizes[Url("/vms/A_VERY_LONG_FILE_NAME_THAT_WRAPS.TXT")], 5120);
-    EXPECT_EQ(sizes[Url("/eplf/djb.html")], 280);
-    EXPECT_EQ(sizes[Url("/mlsd/facts; name.txt")], 42);
+    EXPECT_EQ(sizes[url("/unix/big image.iso")], 5368709120LL);
+    EXPECT_EQ(sizes[url("/dos/report.doc")], 1234567);
+    EXPECT_EQ(sizes[url("/vms/A_VERY_LONG_FILE_NAME_THAT_WRAPS.TXT")], 5120);
+    EXPECT_EQ(sizes[url("/eplf/djb.html")], 280);
+    EXPECT_EQ(sizes[url("/mlsd/facts; name.txt")], 42);
     EXPECT_EQ(context.hits[1].Attrs, kAttrDirectory);
     EXPECT_DOUBLE_EQ(context.hits[3].DateTime, EncodeDateTime({1999, 12, 31, 23, 59, 0, 0}));
     // The link is tested (it does not match) but never walked.
@@ -230,14 +222,14 @@ TEST_F(FtpSearchServerTest, FoldersAreEnteredByTheirExactNamesBlanksIncluded)
                          {"/  docs", "-rw-r--r-- 1 u g 11 Jan  5  2020  in blanks.txt\r\n"},
                          {"/tail ", "-rw-r--r-- 1 u g 12 Jan  5  2020 with blank.txt\r\n"},
                          {"/tail", "-rw-r--r-- 1 u g 13 Jan  5  2020 without.txt\r\n"}};
-    START_OR_SKIP(server, FtpTestServer::serveScript(kAddress, {{"listings", listings}}, why));
+    START_OR_SKIP(server, FtpTestServer::serveScript(address, {{"listings", listings}}, why));
     context.nameMatches = [](const QString&) { return true; };
 
     search(server->port());
 
-    EXPECT_EQ(context.hitNames(), QStringList({Url("/  docs"), Url("/docs"), Url("/tail "), Url("/tail"),
-                                               Url("/  docs/ in blanks.txt"), Url("/tail /with blank.txt"),
-                                               Url("/tail/without.txt")}));
+    EXPECT_EQ(context.hitNames(), QStringList({url("/  docs"), url("/docs"), url("/tail "), url("/tail"),
+                                               url("/  docs/ in blanks.txt"), url("/tail /with blank.txt"),
+                                               url("/tail/without.txt")}));
     ASSERT_EQ(context.hits.size(), 7u);
     EXPECT_EQ(context.hits[0].Attrs, kAttrDirectory);
     EXPECT_EQ(context.hits[1].Attrs, 0); // the file of the stripped name is no folder
@@ -257,13 +249,13 @@ TEST_F(FtpSearchServerTest, ServersWithTlsAreSearchedEncrypted)
     tree.write("pub/a.txt", "a");
     tree.write("pub/sub/b.txt", "bb");
     for (const FtpTestServer::Tls tls : {FtpTestServer::Tls::Optional, FtpTestServer::Tls::Required}) {
-        START_OR_SKIP(server, FtpTestServer::serveFolderOverTls(kAddress, tree.path(), tls, why));
+        START_OR_SKIP(server, FtpTestServer::serveFolderOverTls(address, tree.path(), tls, why));
         context.hits.clear();
         context.nameMatches = [](const QString& name) { return name.endsWith(QStringLiteral(".txt")); };
 
         search(server->port());
 
-        EXPECT_EQ(context.hitNames(), QStringList({Url("/pub/a.txt"), Url("/pub/sub/b.txt")}));
+        EXPECT_EQ(context.hitNames(), QStringList({url("/pub/a.txt"), url("/pub/sub/b.txt")}));
         const QByteArray log = server->commandLog();
         EXPECT_EQ(log.count("LIST data=tls\n"), 3) << log.toStdString();
         EXPECT_FALSE(log.contains("data=plain")) << log.toStdString();
@@ -275,8 +267,8 @@ TEST_F(FtpSearchServerTest, ServersWithTlsAreSearchedEncrypted)
 TEST_F(FtpSearchServerTest, WithTheCertificateCheckOnAnUnverifiableServerIsNotSearched)
 {
     tree.write("a.txt", "a");
-    START_OR_SKIP(
-        server, FtpTestServer::serveFolderOverTls(kAddress, tree.path(), FtpTestServer::Tls::Optional, why));
+    START_OR_SKIP(server,
+                  FtpTestServer::serveFolderOverTls(address, tree.path(), FtpTestServer::Tls::Optional, why));
     context.nameMatches = [](const QString&) { return true; };
     context.config.FtpVerifyCertificates = true;
 

@@ -1,7 +1,6 @@
 #include "platform/CurlFtpClient.h"
+#include "support/FtpServedTree.h"
 #include "support/FtpTestOptions.h"
-#include "support/FtpTestServer.h"
-#include "support/TempDir.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -12,8 +11,6 @@
 
 namespace {
 
-const QString kAddress = QStringLiteral("127.0.3.9");
-
 // Bytes of every value, zero included, in an order that shows misplaced pieces.
 QByteArray BinaryContent(int size)
 {
@@ -21,15 +18,6 @@ QByteArray BinaryContent(int size)
     for (int i = 0; i < size; ++i)
         bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
     return bytes;
-}
-
-// A file of `size` bytes that costs no disk: `head`, then a hole of zeros.
-void WriteSparse(const QString& path, const QByteArray& head, qint64 size)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(head), head.size());
-    ASSERT_TRUE(file.resize(size));
 }
 
 // What a download gives from `from` on, read in pieces of `piece` bytes.
@@ -47,9 +35,9 @@ QByteArray ReadAll(ByteSource& source, int64_t piece, int64_t from = 0)
     }
 }
 
-class CurlFtpDownloadTest : public ::testing::Test {
+class CurlFtpDownloadTest : public FtpServedTree {
 protected:
-    TempDir tree;
+    CurlFtpDownloadTest() : FtpServedTree(QStringLiteral("127.0.3.9")) {}
 };
 
 TEST_F(CurlFtpDownloadTest, ReadsAFileWholeInOrderAndKeepsTheConnection)
@@ -58,9 +46,9 @@ TEST_F(CurlFtpDownloadTest, ReadsAFileWholeInOrderAndKeepsTheConnection)
     ASSERT_TRUE(QDir(tree.path()).mkpath("pub"));
     tree.write("pub/data.bin", content);
     tree.write("pub/other.txt", "x");
-    START_OR_SKIP(server, FtpTestServer::serveFolder(kAddress, tree.path(), why));
+    SERVE_TREE_OR_SKIP(server);
     CurlFtpClient client(TestFtpOptions(server->port()));
-    ASSERT_TRUE(client.login(kAddress).ok());
+    ASSERT_TRUE(client.login(address).ok());
 
     {
         Result<std::unique_ptr<ByteSource>> download = client.retrieve("/pub/data.bin", content.size());
@@ -82,12 +70,12 @@ TEST_F(CurlFtpDownloadTest, ReadsAFileWholeInOrderAndKeepsTheConnection)
 
 TEST_F(CurlFtpDownloadTest, AnAbandonedDownloadStopsTheTransferAndTheClientGoesOn)
 {
-    WriteSparse(tree.path() + "/big.bin", "needle", qint64(1) << 30);
+    writeSparse("big.bin", "needle", qint64(1) << 30);
     ASSERT_TRUE(QDir(tree.path()).mkpath("pub"));
     tree.write("pub/small.txt", "small file");
-    START_OR_SKIP(server, FtpTestServer::serveFolder(kAddress, tree.path(), why));
+    SERVE_TREE_OR_SKIP(server);
     CurlFtpClient client(TestFtpOptions(server->port()));
-    ASSERT_TRUE(client.login(kAddress).ok());
+    ASSERT_TRUE(client.login(address).ok());
 
     {
         Result<std::unique_ptr<ByteSource>> download = client.retrieve("/big.bin", qint64(1) << 30);
@@ -113,9 +101,9 @@ TEST_F(CurlFtpDownloadTest, AnAbandonedDownloadStopsTheTransferAndTheClientGoesO
 TEST_F(CurlFtpDownloadTest, AMissingFileFailsTheFirstReadAndNotTheConnection)
 {
     tree.write("here.txt", "here");
-    START_OR_SKIP(server, FtpTestServer::serveFolder(kAddress, tree.path(), why));
+    SERVE_TREE_OR_SKIP(server);
     CurlFtpClient client(TestFtpOptions(server->port()));
-    ASSERT_TRUE(client.login(kAddress).ok());
+    ASSERT_TRUE(client.login(address).ok());
 
     {
         Result<std::unique_ptr<ByteSource>> download = client.retrieve("/not-there.txt", 10);
@@ -129,13 +117,13 @@ TEST_F(CurlFtpDownloadTest, AMissingFileFailsTheFirstReadAndNotTheConnection)
 
 TEST_F(CurlFtpDownloadTest, AStopDuringADownloadEndsTheReadWithinASecond)
 {
-    WriteSparse(tree.path() + "/huge.bin", "", qint64(64) << 30);
-    START_OR_SKIP(server, FtpTestServer::serveFolder(kAddress, tree.path(), why));
+    writeSparse("huge.bin", "", qint64(64) << 30);
+    SERVE_TREE_OR_SKIP(server);
     std::stop_source stop;
     FtpClientOptions options = TestFtpOptions(server->port());
     options.stop = stop.get_token();
     CurlFtpClient client(options);
-    ASSERT_TRUE(client.login(kAddress).ok());
+    ASSERT_TRUE(client.login(address).ok());
     Result<std::unique_ptr<ByteSource>> download = client.retrieve("/huge.bin", qint64(64) << 30);
     ASSERT_TRUE(download.ok());
 
