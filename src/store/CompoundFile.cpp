@@ -124,6 +124,8 @@ TCompoundFileReader::TCompoundFileReader(const QString& path)
     }
     if (got != sizeof signature || std::memcmp(signature, kSignature, sizeof signature) != 0) {
         std::fclose(file);
+        // Exact text: ends "Unable to open file: ..." when a results file is not one; the
+        // results tests compare the whole message.
         throw EKestrovaError(QStringLiteral("file is corrupted"));
     }
     std::rewind(file);

@@ -11,6 +11,8 @@
 
 namespace {
 
+// Exact text: stream names inside results files; files saved by earlier versions
+// (some with only "mainlist") are found by them, and the tests build such files.
 constexpr const char* kRecordStream = "mainlist_unicode";
 constexpr const char* kLegacyStream = "mainlist";
 constexpr const char* kIconStream = "images";
@@ -81,6 +83,8 @@ void LoadRecords(TCompoundStreamReader& stream, TItemList& list)
     while (consumed < length) {
         const auto damaged = [&](const QString& problem) {
             return EKestrovaError(
+                // Exact text: users report the record and offset from this message; the store
+                // tests compare its wording, including the two endings below.
                 QStringLiteral("The stream \"%1\" is damaged: record %2 at offset %3 %4; %2 records "
                                "were read")
                     .arg(QLatin1String(kRecordStream))
