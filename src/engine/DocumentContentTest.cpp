@@ -28,6 +28,7 @@ QStringList SearchTerms(const QString& text, TTextLogic& logic)
 {
     const bool severalTerms = text.contains(u',') || text.contains(u'"') || text.contains(u' ');
     if (logic == TTextLogic::Unknown) {
+        // Exact text: the same message as ContentScanner's, for document searches.
         if (severalTerms)
             RaiseError(QStringLiteral("Wrong text search logic"));
         logic = TTextLogic::All;
@@ -89,6 +90,8 @@ TDocumentVerdict ReadAndExtract(ByteSource& source, const TThreadConfig& config,
         if (sniffed == TDocumentFormat::CompoundFile)
             return {};
         return Failure(sniffed,
+                       // Exact text: the reasons here end the "Cannot search the text of" log line below,
+                       // which the document tests compare.
                        QStringLiteral("it is larger than %1 MB").arg(config.DocumentSizeLimit >> 20));
     }
 

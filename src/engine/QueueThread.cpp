@@ -143,6 +143,8 @@ void TQueueThread::HandleServer(const QString& name, const QString& otherName)
                          (m_config.SearchMethod == TSearchType::SpecifiedComputers && !matches);
     if (skipped)
         Session().Log().AddEntry(TSearchLogKind::Info,
+                                 // Exact text: shows which computers an exclusion list left out; the browse
+                                 // tests look for the line.
                                  QStringLiteral("Computer ") + name + QStringLiteral(" skipped"));
     else
         EnqueueComputer(name);
@@ -231,6 +233,8 @@ void TQueueThread::EnumerateHostList(const TNetResource* root)
         const TFoundHost& host = m_hostList.Hosts()[index];
         const QString name = HostConnectName(host);
         Session().Log().AddEntry(TSearchLogKind::Scope,
+                                 // Exact text: how users learn where a computer came from; the discovery
+                                 // tests look for these lines.
                                  QStringLiteral("Computer %1 (%2) found by %3.")
                                      .arg(host.Name.isEmpty() ? host.Address : host.Name, host.Address,
                                           HostSourceNames(host.Sources)));
@@ -270,6 +274,7 @@ void TQueueThread::EnumerateResource(const TNetResource* resource)
     NetworkEnumeration& enumeration = *opened.value();
     while (!Session().StopRequested()) {
         const Result<NetworkChunk> chunk = enumeration.next(kEnumerationBatch);
+        // Exact text: the queue tests compare this line with the browser's error.
         if (!chunk) {
             Session().Log().AddEntry(TSearchLogKind::Error,
                                      QStringLiteral("Error opening resource: ") + chunk.error().message);

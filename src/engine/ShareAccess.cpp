@@ -45,6 +45,8 @@ bool TShareAccess::EnumHostShares(const QString& host, QStringList& shares)
         const Result<std::vector<ShareInfo>> listed = m_client.listShares(host);
         if (!listed) {
             m_listFailure = listed.error();
+            // Exact text: a kestrova.smb trace users turn on to see why a host has no
+            // shares; the share access tests find it by these words.
             qCDebug(kestrovaSmb) << "Cannot list the shares of" << host << "- error" << listed.error().code
                                  << listed.error().message;
             return false;
@@ -54,6 +56,8 @@ bool TShareAccess::EnumHostShares(const QString& host, QStringList& shares)
                 shares.append(share.name);
         }
     } catch (const std::exception&) {
+        // Exact text: the worker's failure line carries this name; the share access tests
+        // compare it.
         throw EKestrovaError(QStringLiteral("TWorkerThread: EnumHostResources"));
     }
     return !shares.isEmpty();
@@ -81,6 +85,9 @@ bool TShareAccess::Connect(const QString& remotePath, const std::optional<QStrin
 {
     const Result<void> connected = m_client.connect(remotePath, user, password);
     // Who tried, never the password.
+    // Exact text: the kestrova.smb trace of each logon attempt; the share access
+    // tests find the attempts by "Logon to" and read who tried, with or without a
+    // password.
     qCDebug(kestrovaSmb) << "Logon to" << remotePath << "as"
                          << (user ? *user : QStringLiteral("<current user>"))
                          << (password ? "with" : "without") << "password:" << connected.error().code
