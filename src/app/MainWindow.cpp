@@ -147,6 +147,7 @@ TMainWindow::TMainWindow(const Options& options, QWidget* parent)
     InstallDialogCommands(*this);
 
     loadSettings();
+    // Exact text: the status line users and the main window tests see after start.
     setStatusText(QStringLiteral("Ready"));
     try {
         ImportLegacyAccounts(m_settingsPath, m_settings);
@@ -428,6 +429,7 @@ void TMainWindow::installBuiltInCommands()
 {
     setCommandHandler(TCommand::ClearResults, [this] {
         m_model->clearItems();
+        // Exact text: compared by the search control tests.
         setStatusText(QStringLiteral("Display cleared"));
     });
     setCommandHandler(TCommand::Find, [this] { m_view->showFindDialog(); });
@@ -495,6 +497,7 @@ void TMainWindow::loadProfile()
         setWindowState(windowState() & ~Qt::WindowMaximized);
         LoadProfile(fileName, *this, m_settings);
     } catch (const std::exception& error) {
+        // Exact text: compared by the profile tests.
         ShowError(QStringLiteral("Unable to load profile: ") + ExceptionMessage(error));
     }
     // What was read before an error keeps its new value, so the window follows either way.
@@ -595,6 +598,7 @@ void TMainWindow::closeEvent(QCloseEvent* event)
         // The engine's end needs the main thread (hit deliveries, termination
         // handlers): the close waits outside, and the end of the search closes again.
         event->ignore();
+        // Exact text: the question the close tests answer.
         if (m_closeRequested || !AskOkCancel(QStringLiteral("Searching... Exit now?")))
             return;
         m_closeRequested = true;

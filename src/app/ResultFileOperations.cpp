@@ -91,6 +91,7 @@ QStringList TResultFileOperations::selectedNames(const QList<int>& rows) const
     return names;
 }
 
+// Exact text: the delete question as the file operation tests compare it.
 QString DeleteQuestion(const QStringList& names)
 {
     // The question names what goes for good: the first few names, then how many more.
@@ -228,6 +229,7 @@ void TResultFileOperations::RenameFile(int row)
                                     ? stores().storeFor(oldPath).rename(oldPath, newPath, false)
                                     : PlatformError{EINVAL, kInvalidName};
     if (error.failed()) {
+        // Exact text: compared by the file operation tests.
         showError(QStringLiteral("Renaming failed: ") + error.message);
         return;
     }
@@ -272,6 +274,7 @@ void TResultFileOperations::MapNetworkDrive(int row)
     }
     const QUrl share(path->sharePath().toUrl());
     if (!m_openUrl(share))
+        // Exact text: the same wording as ShellOpenErrorText's code 31; the tests compare it.
         showError(QStringLiteral("No program is associated to open this file."));
 }
 
