@@ -74,6 +74,7 @@ void TAccountsImportForm::parseFile(const QString& path)
     try {
         import = ReadAccountImport(path, m_separator->text());
     } catch (const std::exception& error) {
+        // Exact text: the account dialog tests compare the whole message.
         DialogPrompts().error(this, QStringLiteral("Unable to parse file: ") + ExceptionMessage(error));
         return;
     }
@@ -86,6 +87,7 @@ void TAccountsImportForm::parseFile(const QString& path)
         rows.append(new QTreeWidgetItem(QStringList{
             account.Computer, account.UserName, account.Password.isEmpty() ? QString() : kMaskedPassword}));
     m_preview->addTopLevelItems(rows);
+    // Exact text: both forms are compared by the account dialog tests.
     if (import.SkippedLines > 0)
         m_skipped->setText(CountText(import.SkippedLines,
                                      QStringLiteral("line is not an account and was skipped"),

@@ -115,6 +115,7 @@ bool TBatchFileDialog::createBatchFile()
             const QString mountFolder =
                 m_mountPaths->isChecked() ? m_mountFolder->text().trimmed() : QString();
             if (m_mountPaths->isChecked() && mountFolder.isEmpty())
+                // Exact text: compared by the batch file dialog tests.
                 RaiseError(QStringLiteral("Mount folder is empty"));
             const QStringList lines =
                 BuildShellScriptLines(m_items, m_template->text(), m_noDuplicates->isChecked(), mountFolder);

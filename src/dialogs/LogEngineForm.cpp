@@ -85,6 +85,7 @@ void TLogEngineForm::save()
     try {
         SaveLogExport(fileName, m_model.entries());
     } catch (const std::exception& error) {
+        // Exact text: compared by the log window tests.
         ShowMessageBox(this, QMessageBox::Information, ApplicationTitle(),
                        QStringLiteral("Unable to save the file (%1)").arg(ExceptionMessage(error)));
     }

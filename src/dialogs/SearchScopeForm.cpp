@@ -266,6 +266,7 @@ void TSearchScopeForm::accept()
         return;
     const QList<QTreeWidgetItem*> selected = m_tree->selectedItems();
     if (selected.isEmpty()) {
+        // Exact text: compared by the search scope dialog tests.
         DialogPrompts().error(this, QStringLiteral("Please specify search scope"));
         return;
     }

@@ -85,13 +85,13 @@ TDocumentVerdict ReadAndExtract(ByteSource& source, const TThreadConfig& config,
     const TDocumentFormat sniffed = SniffDocumentFormat(head);
     if (sniffed == TDocumentFormat::None)
         return {};
+    // Exact text: the reasons here end the "Cannot search the text of" log line below,
+    // which the document tests compare.
     if (size > config.DocumentSizeLimit) {
         // A large compound file is an old Office document far more often than an encrypted one.
         if (sniffed == TDocumentFormat::CompoundFile)
             return {};
         return Failure(sniffed,
-                       // Exact text: the reasons here end the "Cannot search the text of" log line below,
-                       // which the document tests compare.
                        QStringLiteral("it is larger than %1 MB").arg(config.DocumentSizeLimit >> 20));
     }
 

@@ -143,11 +143,11 @@ public:
     }
 
 private:
+    // Exact text: users see where their mask goes wrong; the mask tests compare the
+    // message with its position.
     [[noreturn]] void Fail(qsizetype pos) const
     {
         RaiseError(
-            // Exact text: users see where their mask goes wrong; the mask tests compare the
-            // message with its position.
             QStringLiteral("'%1' is an invalid mask at (%2)").arg(m_shownText, QString::number(pos + 1)));
     }
 

@@ -141,10 +141,10 @@ void TQueueThread::HandleServer(const QString& name, const QString& otherName)
     const bool matches = MatchesMask(name) || (!otherName.isEmpty() && MatchesMask(otherName));
     const bool skipped = (m_config.SearchMethod == TSearchType::ExcludedComputers && matches) ||
                          (m_config.SearchMethod == TSearchType::SpecifiedComputers && !matches);
+    // Exact text: shows which computers an exclusion list left out; the browse
+    // tests look for the line.
     if (skipped)
         Session().Log().AddEntry(TSearchLogKind::Info,
-                                 // Exact text: shows which computers an exclusion list left out; the browse
-                                 // tests look for the line.
                                  QStringLiteral("Computer ") + name + QStringLiteral(" skipped"));
     else
         EnqueueComputer(name);
@@ -232,9 +232,9 @@ void TQueueThread::EnumerateHostList(const TNetResource* root)
             break;
         const TFoundHost& host = m_hostList.Hosts()[index];
         const QString name = HostConnectName(host);
+        // Exact text: how users learn where a computer came from; the discovery
+        // tests look for these lines.
         Session().Log().AddEntry(TSearchLogKind::Scope,
-                                 // Exact text: how users learn where a computer came from; the discovery
-                                 // tests look for these lines.
                                  QStringLiteral("Computer %1 (%2) found by %3.")
                                      .arg(host.Name.isEmpty() ? host.Address : host.Name, host.Address,
                                           HostSourceNames(host.Sources)));

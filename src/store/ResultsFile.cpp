@@ -81,10 +81,10 @@ void LoadRecords(TCompoundStreamReader& stream, TItemList& list)
     uint64_t consumed = 0;
     char header[kRecordHeaderSize];
     while (consumed < length) {
+        // Exact text: users report the record and offset from this message; the store
+        // tests compare its wording, including the two endings below.
         const auto damaged = [&](const QString& problem) {
             return EKestrovaError(
-                // Exact text: users report the record and offset from this message; the store
-                // tests compare its wording, including the two endings below.
                 QStringLiteral("The stream \"%1\" is damaged: record %2 at offset %3 %4; %2 records "
                                "were read")
                     .arg(QLatin1String(kRecordStream))
