@@ -36,6 +36,7 @@ TZipPackage::TZipPackage(QByteArrayView bytes, TExtractionBudget& budget) : m_bu
 
     const zip_int64_t count = zip_get_num_entries(m_archive, 0);
     if (count > budget.MaxZipEntries) {
+        // Exact text: a reason in the document log line, like those of ExtractionBudget.
         m_error = QStringLiteral("its zip container holds %1 entries, more than %2")
                       .arg(QString::number(count), QString::number(budget.MaxZipEntries));
         return;
