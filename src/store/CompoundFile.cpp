@@ -165,6 +165,8 @@ std::unique_ptr<TCompoundStreamReader> TCompoundFileReader::openStream(const cha
 std::unique_ptr<TCompoundStreamReader> TCompoundFileReader::requireStream(const char* name)
 {
     auto stream = openStream(name);
+    // Exact text: the results tests compare this message, which ResultsFile.cpp
+    // repeats for the record stream.
     if (!stream)
         throw EKestrovaError(QStringLiteral("The file holds no stream \"%1\"").arg(QLatin1String(name)));
     return stream;

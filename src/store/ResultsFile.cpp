@@ -153,6 +153,8 @@ void LoadResultsFromFile(const QString& path, TItemList& list, TIconList& icons)
             // itself than the missing stream of the newer form.
             if (!legacyFailure.isEmpty())
                 throw EKestrovaError(legacyFailure);
+            // Exact text: the same words as TCompoundFileReader::requireStream; the
+            // results tests compare them.
             throw EKestrovaError(
                 QStringLiteral("The file holds no stream \"%1\"").arg(QLatin1String(kRecordStream)));
         }
