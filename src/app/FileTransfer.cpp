@@ -182,6 +182,8 @@ TFileTransfer::Outcome TFileTransfer::transferItem(const QString& source, const 
     outcome = copyFile(source, target, replace);
     if (outcome != Outcome::Done || !move)
         return outcome;
+    // Exact text: the retry question here and for folders below, worded as the
+    // delete command's; the file operation tests answer it by these words.
     return withRetry(QStringLiteral("Cannot delete \"%1\"").arg(source),
                      [&](bool&) { return from.removeFile(source); });
 }

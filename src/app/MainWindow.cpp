@@ -39,6 +39,9 @@
 
 namespace {
 
+// Exact text: the profile dialogs' filter and the captions set in this file (the
+// window title with its portable mark, the status panels) are compared by the main
+// window tests.
 const QString kProfileFilter = QStringLiteral("Kestrova Profiles (*.ini)|*.ini");
 
 // A search engine for windows made without one: every start is refused.
@@ -46,6 +49,7 @@ class TNoSearchEngine : public TSearchEngineLink {
 public:
     std::shared_ptr<TSearchSession> start(const TThreadConfig&, std::function<void()>) override
     {
+        // Exact text: compared by the search control tests.
         RaiseError(QStringLiteral("The search engine is not available"));
     }
     void requestStop() override {}

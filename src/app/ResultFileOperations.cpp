@@ -195,6 +195,8 @@ void TResultFileOperations::DeleteFiles(const QList<int>& rows)
                 deleted.append(name);
                 break;
             }
+            // Exact text: the same words as the transfer's; the file operation tests answer
+            // the box by them.
             switch (ShowMessageBox(m_mainWindow, QMessageBox::Warning, DefaultBoxCaption(),
                                    QStringLiteral("Cannot delete \"%1\"").arg(name),
                                    QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore,

@@ -41,6 +41,7 @@ TAccountsImportForm::TAccountsImportForm(QWidget* parent)
     connect(m_separator, &QLineEdit::textChanged, this, &TAccountsImportForm::separatorChanged);
 
     m_preview->setObjectName(QStringLiteral("lvPreview"));
+    // Exact text: the preview's column captions, compared by the account dialog tests.
     m_preview->setHeaderLabels(
         {QStringLiteral("Computer Name"), QStringLiteral("User Name"), QStringLiteral("Password")});
     m_preview->setRootIsDecorated(false);

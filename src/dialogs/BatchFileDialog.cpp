@@ -19,6 +19,8 @@
 TBatchFileDialog::TBatchFileDialog(const TItemList& items, QWidget* parent) : QDialog(parent), m_items(items)
 {
     setObjectName(QStringLiteral("BatchFilesForm"));
+    // Exact text: the title and the choice captions of this dialog are found by the
+    // results export and batch file dialog tests.
     setWindowTitle(QStringLiteral("Batch Files"));
 
     auto* header = new QLabel(

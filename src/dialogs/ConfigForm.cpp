@@ -229,6 +229,8 @@ QWidget* TConfigForm::createMainPage()
     return page;
 }
 
+// Exact text: the choices of the three "Search in" groups (here and on the next two
+// pages) are clicked by their captions in the Options dialog and search tests.
 QWidget* TConfigForm::createNetSearchPage()
 {
     auto* page = new QWidget;
@@ -556,6 +558,8 @@ void TConfigForm::additionalSettings()
 void TConfigForm::addFolder()
 {
     QString folder;
+    // Exact text: the folder prompts here and in editFolder are answered by the Options
+    // dialog tests.
     if (DialogPrompts().inputText(this, QStringLiteral("Enter a folder name"),
                                   QStringLiteral("For example, My documents"), folder) &&
         !folder.isEmpty())

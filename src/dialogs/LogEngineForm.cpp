@@ -13,6 +13,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+// Exact text: the window caption (both constructors) the log window tests find it by.
 TLogEngineForm::TLogEngineForm(TEngineSearchLog& log, QWidget* parent)
     : TToolWindow(QStringLiteral("Search Log"), QSize(404, 303), parent), m_model(log)
 {

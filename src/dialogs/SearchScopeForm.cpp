@@ -79,6 +79,7 @@ TSearchScopeForm::TSearchScopeForm(std::shared_ptr<NetworkBrowser> browser, QWid
     : QDialog(parent), m_browser(std::move(browser)), m_discovery(std::move(discovery)),
       m_tree(new QTreeWidget(this))
 {
+    // Exact text: the dialog command tests find the dialog by its title.
     setWindowTitle(QStringLiteral("Search Scope"));
     m_tree->setObjectName(QStringLiteral("TreeView"));
     m_tree->setHeaderHidden(true);
