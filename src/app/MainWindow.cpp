@@ -501,7 +501,7 @@ void TMainWindow::loadProfile()
         setWindowState(windowState() & ~Qt::WindowMaximized);
         LoadProfile(fileName, *this, m_settings);
     } catch (const std::exception& error) {
-        // Exact text: compared by the profile tests.
+        // Exact text: compared by the main window tests.
         ShowError(QStringLiteral("Unable to load profile: ") + ExceptionMessage(error));
     }
     // What was read before an error keeps its new value, so the window follows either way.
@@ -602,7 +602,7 @@ void TMainWindow::closeEvent(QCloseEvent* event)
         // The engine's end needs the main thread (hit deliveries, termination
         // handlers): the close waits outside, and the end of the search closes again.
         event->ignore();
-        // Exact text: the question the close tests answer.
+        // Exact text: the question the main window tests answer when closing.
         if (m_closeRequested || !AskOkCancel(QStringLiteral("Searching... Exit now?")))
             return;
         m_closeRequested = true;

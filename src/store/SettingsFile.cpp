@@ -31,7 +31,8 @@ bool FolderIsWritable(const QString& folder)
 
 QString UserConfigFolder()
 {
-    // Exact text: the desktop's standard variable and folder for per-user settings.
+    // Exact text: the desktop's variable and folder for per-user settings; users who
+    // move theirs set XDG_CONFIG_HOME, and so do the settings tests.
     QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (!configHome.isEmpty() && QDir::isAbsolutePath(configHome))
         return configHome;
