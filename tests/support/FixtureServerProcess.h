@@ -13,10 +13,9 @@
 // not installed. The process is stopped by its PID (SIGTERM, then SIGKILL) when the
 // object goes.
 //
-// The child is started by a plain fork and exec, not QProcess, whose vfork-style
-// start (the child runs in the parent's memory until it execs) confuses
-// ThreadSanitizer's view of the test process. The child's output goes to anonymous
-// files, so a chatty server never blocks on a full pipe nobody reads.
+// The child is started by StartChild (support/ChildProcess.h), not QProcess. Its
+// output goes to anonymous files, so a chatty server never blocks on a full pipe
+// nobody reads.
 // What a command run by RunFixtureCommand did.
 struct FixtureCommandResult {
     bool finished = false; // ended within the time-out (else it was killed)
