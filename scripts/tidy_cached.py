@@ -52,10 +52,15 @@ def checks(build, root, queries):
     A clean run exits with 0 and reports nothing: no warning or error from
     clang-tidy, no match (a "binds here" note) from clang-query."""
     with open(os.path.join(root, "..", ".clang-tidy"), "rb") as f:
-        found = [(tool_version("clang-tidy").encode() + f.read(), ["clang-tidy", "--quiet", "-p", build])]
+        found = [(tool_version("clang-tidy").encode() + f.read(), ["clang-tidy", "--quiet", "-p", build], None)]
     for query in queries:
         with open(query, "rb") as f:
-            found.append((tool_version("clang-query").encode() + f.read(), ["clang-query", "-p", build, "-f", query]))
+            text = f.read()
+        # A query can only match where the repository's own text holds its word:
+        # parsing Qt's headers for it in every file would double the time of a run.
+        word = re.search(rb"^# Only files whose own text holds: (\S+)$", text, re.M)
+        found.append((tool_version("clang-query").encode() + text, ["clang-query", "-p", build, "-f", query],
+                      word.group(1) if word else None))
     return found
 
 
@@ -78,16 +83,21 @@ def compile_command(entry):
 
 
 def preprocess(entry, repository):
-    """The file's text after preprocessing, with its flags, or None when that fails.
-    The repository's own path is replaced, so clones in other folders share results."""
+    """The file's text after preprocessing, with its flags, or None when that fails,
+    and the repository's headers it includes. The repository's own path is replaced
+    in the text, so clones in other folders share results."""
     kept = compile_command(entry)
     # Comments stay (a NOLINT in a header changes the result); white space is folded,
     # since it cannot change a finding and formatting changes would otherwise miss.
-    run = subprocess.run(kept + ["-E", "-P", "-C"], cwd=entry["directory"], capture_output=True)
+    # -H lists the included headers on the error output.
+    run = subprocess.run(kept + ["-E", "-P", "-C", "-H"], cwd=entry["directory"], capture_output=True)
+    headers = [os.path.abspath(os.path.join(entry["directory"], m.decode()))
+               for m in re.findall(rb"^\.+ (.+)$", run.stderr, re.M)]
+    headers = [h for h in headers if h.startswith(repository + os.sep)]
     if run.returncode != 0:
-        return None
+        return None, headers
     text = " ".join(kept).encode() + b"\0" + re.sub(rb"\s+", b" ", run.stdout)
-    return text.replace(repository.encode(), b"@REPOSITORY@")
+    return text.replace(repository.encode(), b"@REPOSITORY@"), headers
 
 
 def main():
@@ -109,9 +119,12 @@ def main():
 
     def check(entry):
         path = os.path.abspath(os.path.join(entry["directory"], entry["file"]))
-        text = preprocess(entry, os.path.dirname(root))
+        text, headers = preprocess(entry, os.path.dirname(root))
+        own = [path] + headers
         all_clean, all_cached, output = True, True, ""
-        for salt, command in tools:
+        for salt, command, word in tools:
+            if word and not any(word in open(name, "rb").read() for name in own):
+                continue
             key = hashlib.sha256(salt + text).hexdigest() if text is not None else None
             if key and os.path.exists(os.path.join(cache, key)):
                 continue
