@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   # build
   g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-  ccache clang-format clang-tidy qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins adwaita-icon-theme
+  ccache clang-format clang-tidy clang-tools qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins adwaita-icon-theme
   libsmbclient-dev libcurl4-openssl-dev libgsf-1-dev libglib2.0-dev libhyperscan-dev
   # text inside documents: zip containers, PDF
   libzip-dev libpoppler-cpp-dev

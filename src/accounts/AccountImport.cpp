@@ -8,6 +8,8 @@ namespace {
 
 bool IsColumnCaption(const QString& field)
 {
+    // Exact text: the first-column captions of account lists that users keep in
+    // spreadsheets; a first line starting with one of them is skipped as a header.
     static const QStringList captions = {QStringLiteral("computer"),     QStringLiteral("computer name"),
                                          QStringLiteral("computername"), QStringLiteral("host"),
                                          QStringLiteral("host name"),    QStringLiteral("hostname"),

@@ -11,6 +11,9 @@
 
 namespace {
 
+// Exact text: the [Accounts] section of the settings file users keep and its keys
+// (these, "Count" and the indexed Computer-, Username-, Password-, PasswordKey-
+// keys below), as earlier versions wrote them; the account tests read them by name.
 const QString kSection = QStringLiteral("Accounts");
 const QString kStoreKey = QStringLiteral("PasswordStore");
 const QString kStoreIdKey = QStringLiteral("PasswordStoreId");

@@ -40,6 +40,8 @@ QByteArray ReadLegacyFile(const QString& path)
 
 QString LegacyAccountFilePath(const QString& settingsFilePath)
 {
+    // Exact text: the account file of earlier versions lies beside the settings file
+    // under this extension; the import looks for it there.
     return ReplaceFileExtension(settingsFilePath, QStringLiteral(".dat"));
 }
 

@@ -5,6 +5,8 @@
 
 #include <QUuid>
 
+// Exact text: the values of PasswordStore in users' settings files (read without
+// regard to case); the keyring tests compare what is written.
 QString PasswordStoreText(TPasswordStore store)
 {
     return store == TPasswordStore::SecretService ? QStringLiteral("SecretService")
@@ -46,6 +48,9 @@ QString TPasswordKeeper::StoreId()
     return m_storeId;
 }
 
+// Exact text: the form "id[#n]/computer/user" of keyring entry names, stored as
+// PasswordKey-i in settings files; KeyFits and entries made by earlier runs rely
+// on it.
 QString TPasswordKeeper::KeyFor(const TUnicodeAccount& account, int occurrence)
 {
     QString head = StoreId();

@@ -4,6 +4,9 @@
 
 namespace {
 
+// Exact text: the switches below (these prefixes, the export prefixes, --help,
+// --version, hide, close, csvheader) are what users' scripts and cron jobs pass;
+// README and the help text name them and the unattended-run tests call them.
 const QString kRange = QStringLiteral("/range:");
 const QString kMask = QStringLiteral("/mask:");
 const QString kText = QStringLiteral("/text:");
@@ -152,10 +155,14 @@ QStringList TCommandLine::unknownArguments() const
 
 QString ExpandExportFileName(const QString& fileName, const QDateTime& now)
 {
+    // Exact text: the placeholders and the file-name date and time forms scripts rely
+    // on to find the export they asked for.
     QString result = ReplaceFirst(fileName, QStringLiteral("%date%"), now.date().toString(u"yyyy-MM-dd"));
     return ReplaceFirst(result, QStringLiteral("%time%"), now.time().toString(u"HH-mm-ss"));
 }
 
+// Exact text: --help prints this and the manual page is made from it; the manual
+// and installed-program tests look for its lines.
 QString CommandLineHelpText()
 {
     return QStringLiteral(

@@ -23,6 +23,8 @@ struct Entry {
     bool fileOperation;
 };
 
+// Exact text: the captions and hints in this table are the menu and toolbar texts
+// users know; the command and main window tests find actions by them.
 // One line per command reads as the table it is.
 // clang-format off
 const Entry kEntries[] = {
@@ -111,6 +113,8 @@ const TCommandSpec& CommandSpec(TCommand command)
     throw std::logic_error("command missing from the table");
 }
 
+// Exact text: hints are the captions without "&" and " ..."; the command tests
+// compare them.
 QString HintFromCaption(const QString& caption)
 {
     QString hint = caption;

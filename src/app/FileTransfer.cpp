@@ -34,6 +34,7 @@ bool TFileTransfer::run(const QStringList& sources, const QString& destinationFo
     m_total = 0;
     m_replaceAll = false;
     m_skipAll = false;
+    // Exact text: the verb goes into the transfer messages the transfer tests compare.
     m_verb = move ? QStringLiteral("move") : QStringLiteral("copy");
     // A move within one store is a rename and transfers no bytes.
     for (const QString& source : sources) {
@@ -121,6 +122,8 @@ QString TFileTransfer::copyNameFor(const QString& target)
     FileStore& store = m_stores.storeFor(target);
     FileStoreStat stat;
     for (int number = 1;; ++number) {
+        // Exact text: the name a copy onto itself gets ("a - Copy (2).txt"), as file
+        // managers name them; the transfer tests compare it.
         QString copy =
             Join(folder, stem + QStringLiteral(" - Copy") +
                              (number > 1 ? QStringLiteral(" (%1)").arg(number) : QString()) + extension);
@@ -179,6 +182,8 @@ TFileTransfer::Outcome TFileTransfer::transferItem(const QString& source, const 
     outcome = copyFile(source, target, replace);
     if (outcome != Outcome::Done || !move)
         return outcome;
+    // Exact text: the retry question here and for folders below, worded as the
+    // delete command's; the file operation tests answer it by these words.
     return withRetry(QStringLiteral("Cannot delete \"%1\"").arg(source),
                      [&](bool&) { return from.removeFile(source); });
 }

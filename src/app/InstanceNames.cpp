@@ -55,6 +55,7 @@ QStringList TInstanceNames::heldNames() const
 
 QStringList TInstanceNames::namesFor(const QString& name)
 {
+    // Exact text: README names both forms ("KSVMUTEX" and "Global\KSVMUTEX").
     return {name, QStringLiteral("Global\\") + name};
 }
 

@@ -39,6 +39,9 @@
 
 namespace {
 
+// Exact text: the profile dialogs' filter and the captions set in this file (the
+// window title with its portable mark, the status panels) are compared by the main
+// window tests.
 const QString kProfileFilter = QStringLiteral("Kestrova Profiles (*.ini)|*.ini");
 
 // A search engine for windows made without one: every start is refused.
@@ -46,6 +49,7 @@ class TNoSearchEngine : public TSearchEngineLink {
 public:
     std::shared_ptr<TSearchSession> start(const TThreadConfig&, std::function<void()>) override
     {
+        // Exact text: compared by the search control tests.
         RaiseError(QStringLiteral("The search engine is not available"));
     }
     void requestStop() override {}
@@ -147,6 +151,7 @@ TMainWindow::TMainWindow(const Options& options, QWidget* parent)
     InstallDialogCommands(*this);
 
     loadSettings();
+    // Exact text: the status line users and the main window tests see after start.
     setStatusText(QStringLiteral("Ready"));
     try {
         ImportLegacyAccounts(m_settingsPath, m_settings);
@@ -428,6 +433,7 @@ void TMainWindow::installBuiltInCommands()
 {
     setCommandHandler(TCommand::ClearResults, [this] {
         m_model->clearItems();
+        // Exact text: compared by the search control tests.
         setStatusText(QStringLiteral("Display cleared"));
     });
     setCommandHandler(TCommand::Find, [this] { m_view->showFindDialog(); });
@@ -495,6 +501,7 @@ void TMainWindow::loadProfile()
         setWindowState(windowState() & ~Qt::WindowMaximized);
         LoadProfile(fileName, *this, m_settings);
     } catch (const std::exception& error) {
+        // Exact text: compared by the main window tests.
         ShowError(QStringLiteral("Unable to load profile: ") + ExceptionMessage(error));
     }
     // What was read before an error keeps its new value, so the window follows either way.
@@ -595,6 +602,7 @@ void TMainWindow::closeEvent(QCloseEvent* event)
         // The engine's end needs the main thread (hit deliveries, termination
         // handlers): the close waits outside, and the end of the search closes again.
         event->ignore();
+        // Exact text: the question the main window tests answer when closing.
         if (m_closeRequested || !AskOkCancel(QStringLiteral("Searching... Exit now?")))
             return;
         m_closeRequested = true;

@@ -46,18 +46,24 @@ int RunProgram(int argc, char* argv[])
         return 0;
     }
     if (commandLine.version()) {
+        // Exact text: scripts and packagers read the version from this line; the
+        // installed-program test compares it.
         QTextStream(stdout) << "Kestrova " << KESTROVA_VERSION_MAJOR << '.' << KESTROVA_VERSION_MINOR
                             << " Release " << KESTROVA_VERSION_RELEASE << '\n';
         return 0;
     }
 
     // A typing error in a switch would otherwise go unnoticed: an unattended run ends on it.
+    // Exact text: the error-output lines of this function are read by whoever runs the
+    // program from a script; the unattended-run tests match the unknown-switch line.
     const QStringList unknown = commandLine.unknownArguments();
     for (const QString& argument : unknown)
         QTextStream(stderr) << "Kestrova: unknown switch \"" << argument << "\" (see kestrova --help).\n";
     if (!unknown.isEmpty() && commandLine.close())
         return 2;
 
+    // Exact text: README names the instance names, by which other programs tell that
+    // this one runs.
     const TInstanceNames instanceNames(QStringLiteral("KSVMUTEX"));
 
     QTemporaryDir runtimeFolder(QDir::tempPath() + QStringLiteral("/kestrova-runtime-XXXXXX"));

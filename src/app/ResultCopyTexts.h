@@ -16,6 +16,8 @@ struct TCopyTexts {
     QString url;
 };
 
+// Exact text: the copy menu shows this for a value a hit lacks; the results view
+// tests compare the menu.
 inline const QString kEmptyCopyCaption = QStringLiteral("<empty>");
 
 // The drive part of a path: "C:" of a local path, "\\HOST\share" of a network path,

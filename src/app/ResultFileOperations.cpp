@@ -91,6 +91,7 @@ QStringList TResultFileOperations::selectedNames(const QList<int>& rows) const
     return names;
 }
 
+// Exact text: the delete question as the file operation tests compare it.
 QString DeleteQuestion(const QStringList& names)
 {
     // The question names what goes for good: the first few names, then how many more.
@@ -194,6 +195,8 @@ void TResultFileOperations::DeleteFiles(const QList<int>& rows)
                 deleted.append(name);
                 break;
             }
+            // Exact text: the same words as the transfer's; the file operation tests answer
+            // the box by them.
             switch (ShowMessageBox(m_mainWindow, QMessageBox::Warning, DefaultBoxCaption(),
                                    QStringLiteral("Cannot delete \"%1\"").arg(name),
                                    QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore,
@@ -228,6 +231,7 @@ void TResultFileOperations::RenameFile(int row)
                                     ? stores().storeFor(oldPath).rename(oldPath, newPath, false)
                                     : PlatformError{EINVAL, kInvalidName};
     if (error.failed()) {
+        // Exact text: compared by the file operation tests.
         showError(QStringLiteral("Renaming failed: ") + error.message);
         return;
     }
@@ -272,6 +276,7 @@ void TResultFileOperations::MapNetworkDrive(int row)
     }
     const QUrl share(path->sharePath().toUrl());
     if (!m_openUrl(share))
+        // Exact text: the same wording as ShellOpenErrorText's code 31; the tests compare it.
         showError(QStringLiteral("No program is associated to open this file."));
 }
 

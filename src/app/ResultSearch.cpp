@@ -21,5 +21,6 @@ QString ResultSummaryText(const TItemList& items)
     int64_t total = 0;
     for (const TItemRecord& item : items)
         total += item.Size;
+    // Exact text: the result summary in the status bar; the result text tests compare it.
     return QStringLiteral("Found %1 files, total size %2").arg(items.size()).arg(SizeText(total));
 }

@@ -123,6 +123,7 @@ bool TResultsExports::saveResults(const QString& fileName)
         SaveResultsToFile(fileName, model.items(), currentIcons());
         return true;
     } catch (const std::exception& error) {
+        // Exact text: the results file error prefixes, compared by the results export tests.
         ShowError(QStringLiteral("Unable to save file: ") + ExceptionMessage(error));
         return false;
     }

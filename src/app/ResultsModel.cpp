@@ -123,6 +123,8 @@ QVariant TResultsModel::data(const QModelIndex& index, int role) const
     }
 }
 
+// Exact text: the column captions users sort and copy by; the results model tests
+// compare them.
 QVariant TResultsModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)

@@ -171,6 +171,7 @@ qsizetype TResultsView::findNext(const QString& text)
             return m_model.shownRecord(static_cast<int>(row));
         });
     if (found < 0) {
+        // Exact text: compared by the main window tests.
         ShowInfo(QStringLiteral("Text not found"));
         return -1;
     }

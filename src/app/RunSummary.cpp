@@ -6,6 +6,8 @@
 
 namespace {
 
+// Exact text: the summary and progress lines of an unattended run go to the error
+// output, where users' scripts parse them; the script-output tests compare them.
 QString Counted(long long count, const char* one, const char* many)
 {
     return QStringLiteral("%1 %2").arg(count).arg(QLatin1StringView(count == 1 ? one : many));

@@ -105,6 +105,8 @@ void TSearchControl::startSearch()
 
 void TSearchControl::stopSearch()
 {
+    // Exact text: the status line while a search stops; the search control tests wait
+    // for it.
     m_setStatusText(QStringLiteral("Shutting down..."));
     m_engine->requestStop();
 }
@@ -124,6 +126,7 @@ void TSearchControl::searchEnded()
     // completed.
     const bool exiting = std::exchange(m_exitRequested, false);
     const bool stopped = m_session && m_session->StopRequested();
+    // Exact text: the end-of-search messages, as the search control tests compare them.
     if (m_settings.CompleteMessage && !exiting)
         ShowInfo(stopped ? QStringLiteral("Search stopped. Found %1.")
                                .arg(CountText(m_model.items().size(), QStringLiteral("file"),
@@ -136,6 +139,7 @@ void TSearchControl::searchEnded()
 
 void TSearchControl::showCommandState(bool searching)
 {
+    // Exact text: the start button's captions; the search control tests compare them.
     const QString caption = searching ? QStringLiteral("Stop Search") : QStringLiteral("Start Search");
     m_widgets.command->setText(caption);
     m_widgets.command->setToolTip(caption);

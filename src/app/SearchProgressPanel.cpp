@@ -15,6 +15,8 @@ QString ElapsedText(int64_t milliseconds)
     return QStringLiteral("%1:%2").arg(seconds / 60).arg(two(seconds % 60));
 }
 
+// Exact text: the progress summary line, compared by the results filter and hosts
+// search tests.
 QString ProgressSummaryText(const TProgressSummary& summary)
 {
     return QStringLiteral("%1 of %2 hosts done, %3, %4 searched, %5")

@@ -2,6 +2,8 @@
 
 #include "model/CountText.h"
 
+// Exact text: "Finishing search..." is the engine's log line; the status text and
+// its "Working on ..." form are compared by the progress text tests.
 QString RunningStatusText(const QString& newestLine, qint64 lineAgeMs, const QStringList& activities)
 {
     const bool lineTellsNow = lineAgeMs < kStaleLogLineMs && newestLine != u"Finishing search...";

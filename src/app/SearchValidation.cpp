@@ -19,6 +19,8 @@ QString TrimBlanksAndControls(const QString& text)
     return text.mid(first, last - first);
 }
 
+// Exact text: why a search is refused; shown to users, printed by unattended runs
+// and compared by the validation tests.
 QString SearchRefusal(const TSearchRequest& request)
 {
     if (request.searchMethod != TSearchType::EntireNetwork && request.resList.isEmpty())

@@ -19,6 +19,9 @@
 
 namespace {
 
+// Exact text: the file manager's D-Bus service, path and method names; the desktop
+// answers only to these, and the containing-folder tests' fake service registers
+// them.
 const QString kFileManagerService = QStringLiteral("org.freedesktop.FileManager1");
 // A file manager that is started for the call may take a while to answer.
 constexpr int kFileManagerCallTimeoutMs = 10000;
@@ -145,6 +148,8 @@ QUrl ShellUrlFor(const QString& fileName)
     return QUrl::fromLocalFile(QFileInfo(fileName).absoluteFilePath());
 }
 
+// Exact text: the messages users see when a file cannot be opened, one per code;
+// the shell function tests compare them.
 QString ShellOpenErrorText(unsigned code)
 {
     switch (code) {
@@ -231,6 +236,8 @@ void ShowFileProperties(const QString& fileName)
 void CreateShortcut(const QString& target, const QString& arguments, const QString& workingFolder,
                     const QString& linkFile)
 {
+    // Exact text: the desktop entry keys file managers read from the shortcut; the
+    // shell function tests compare the file.
     QString entry = QStringLiteral("[Desktop Entry]\n");
     entry += QStringLiteral("Version=1.0\n");
     entry += QStringLiteral("Name=") +

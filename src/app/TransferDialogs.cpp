@@ -35,6 +35,8 @@ TTransferDialogs::~TTransferDialogs()
 
 TTransferUi::Conflict TTransferDialogs::conflict(const QString& target)
 {
+    // Exact text: the replace question's caption and text; the file operation tests
+    // find the box by them.
     const auto answer = ShowMessageBox(
         m_progress, QMessageBox::Question, QStringLiteral("Confirm File Replace"),
         QStringLiteral("This folder already contains a file named \"%1\".\n\nDo you want to replace it?")

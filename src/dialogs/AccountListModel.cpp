@@ -34,6 +34,8 @@ QVariant TAccountListModel::data(const QModelIndex& index, int role) const
         return {};
     const TUnicodeAccount account = m_accounts.Get(index.row());
     if (index.column() == 2 && account.passwordMissing())
+        // Exact text: tells users which passwords the keyring lost; the password store
+        // panel tests compare the cell.
         return QStringLiteral("(missing from the keyring)");
     switch (index.column()) {
     case 0:

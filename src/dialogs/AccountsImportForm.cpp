@@ -41,6 +41,7 @@ TAccountsImportForm::TAccountsImportForm(QWidget* parent)
     connect(m_separator, &QLineEdit::textChanged, this, &TAccountsImportForm::separatorChanged);
 
     m_preview->setObjectName(QStringLiteral("lvPreview"));
+    // Exact text: the preview's column captions, compared by the account dialog tests.
     m_preview->setHeaderLabels(
         {QStringLiteral("Computer Name"), QStringLiteral("User Name"), QStringLiteral("Password")});
     m_preview->setRootIsDecorated(false);
@@ -74,6 +75,7 @@ void TAccountsImportForm::parseFile(const QString& path)
     try {
         import = ReadAccountImport(path, m_separator->text());
     } catch (const std::exception& error) {
+        // Exact text: the account dialog tests compare the whole message.
         DialogPrompts().error(this, QStringLiteral("Unable to parse file: ") + ExceptionMessage(error));
         return;
     }
@@ -86,6 +88,7 @@ void TAccountsImportForm::parseFile(const QString& path)
         rows.append(new QTreeWidgetItem(QStringList{
             account.Computer, account.UserName, account.Password.isEmpty() ? QString() : kMaskedPassword}));
     m_preview->addTopLevelItems(rows);
+    // Exact text: both forms are compared by the account dialog tests.
     if (import.SkippedLines > 0)
         m_skipped->setText(CountText(import.SkippedLines,
                                      QStringLiteral("line is not an account and was skipped"),

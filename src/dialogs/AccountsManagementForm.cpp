@@ -34,6 +34,7 @@ TAccountsManagementForm::TAccountsManagementForm(TAccountList& accounts, QWidget
     : QDialog(parent), m_accounts(accounts), m_model(new TAccountListModel(accounts, this)),
       m_list(new QTreeView(this))
 {
+    // Exact text: the dialog command tests find the dialog by its title.
     setWindowTitle(QStringLiteral("Password Management"));
     m_list->setObjectName(QStringLiteral("lvAccounts"));
     m_list->setModel(m_model);

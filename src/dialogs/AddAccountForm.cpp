@@ -47,6 +47,8 @@ TUnicodeAccount TAddAccountForm::account() const
 void TAddAccountForm::accept()
 {
     if (m_computer->text().isEmpty()) {
+        // Exact text: this and the password mismatch below are compared by the account
+        // dialog tests.
         DialogPrompts().error(this, QStringLiteral("Please enter computer or shared folder name"));
         m_computer->setFocus();
         return;

@@ -19,6 +19,8 @@
 TBatchFileDialog::TBatchFileDialog(const TItemList& items, QWidget* parent) : QDialog(parent), m_items(items)
 {
     setObjectName(QStringLiteral("BatchFilesForm"));
+    // Exact text: the title and the choice captions of this dialog are found by the
+    // results export and batch file dialog tests.
     setWindowTitle(QStringLiteral("Batch Files"));
 
     auto* header = new QLabel(
@@ -115,6 +117,7 @@ bool TBatchFileDialog::createBatchFile()
             const QString mountFolder =
                 m_mountPaths->isChecked() ? m_mountFolder->text().trimmed() : QString();
             if (m_mountPaths->isChecked() && mountFolder.isEmpty())
+                // Exact text: compared by the batch file dialog tests.
                 RaiseError(QStringLiteral("Mount folder is empty"));
             const QStringList lines =
                 BuildShellScriptLines(m_items, m_template->text(), m_noDuplicates->isChecked(), mountFolder);

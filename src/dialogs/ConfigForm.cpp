@@ -36,6 +36,8 @@
 
 namespace {
 
+// Exact text: the filter of the computer list's open and save dialogs; the Options
+// dialog tests compare it.
 const QString kListFileFilter = QStringLiteral("List of computers/IP (*.txt)|*.txt");
 
 QLabel* WrappedLabel(const QString& text, QWidget* parent)
@@ -125,6 +127,8 @@ TConfigForm::TConfigForm(TIPDiscoverySettings& discovery, const std::function<vo
                          QWidget* parent)
     : QDialog(parent), m_discovery(discovery), m_openManual(openManual)
 {
+    // Exact text: the dialog and page captions users find each setting under; the Options
+    // dialog tests pick pages by them.
     setWindowTitle(QStringLiteral("Options"));
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(QStringLiteral("PageControl"));
@@ -225,6 +229,8 @@ QWidget* TConfigForm::createMainPage()
     return page;
 }
 
+// Exact text: the choices of the three "Search in" groups (here and on the next two
+// pages) are clicked by their captions in the Options dialog and search tests.
 QWidget* TConfigForm::createNetSearchPage()
 {
     auto* page = new QWidget;
@@ -458,6 +464,8 @@ void TConfigForm::updateSearchTypePresentation()
 {
     const bool ip = isIpSearch();
     const auto type = ModeOfItem<TSearchType>(m_searchType->itemIndex());
+    // Exact text: the list's caption and button hints follow the search type; the
+    // Options dialog tests compare both forms.
     m_resources->setCaption(ip ? QStringLiteral("IP Range(s)") : QStringLiteral("Computers"));
     m_addResource->setToolTip(ip ? QStringLiteral("Add IP range") : QStringLiteral("Add computer"));
     m_deleteResource->setToolTip(ip ? QStringLiteral("Delete IP range") : QStringLiteral("Delete computer"));
@@ -476,6 +484,8 @@ void TConfigForm::addResource()
         return;
     }
     QString name;
+    // Exact text: the prompts of this dialog (here and in the editors below) are found
+    // and answered by their captions in the Options dialog and command tests.
     if (DialogPrompts().inputText(this, QStringLiteral("Add computer"),
                                   QStringLiteral("Enter a computer name"), name) &&
         !name.isEmpty())
@@ -548,6 +558,8 @@ void TConfigForm::additionalSettings()
 void TConfigForm::addFolder()
 {
     QString folder;
+    // Exact text: the folder prompts here and in editFolder are answered by the Options
+    // dialog tests.
     if (DialogPrompts().inputText(this, QStringLiteral("Enter a folder name"),
                                   QStringLiteral("For example, My documents"), folder) &&
         !folder.isEmpty())

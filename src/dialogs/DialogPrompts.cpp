@@ -10,6 +10,7 @@ class TStandardPrompts : public TDialogPrompts {
 public:
     void error(QWidget* owner, const QString& text) override
     {
+        // Exact text: the error boxes' caption, which the tests find boxes by.
         QMessageBox::critical(owner, QStringLiteral("Error"), text);
     }
 

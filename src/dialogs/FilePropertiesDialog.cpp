@@ -53,6 +53,8 @@ TFilePropertiesDialog::TFilePropertiesDialog(const TItemRecord& record,
         m_fields->addRow(label + u':', text);
     };
     // Local paths (files reached outside the network) separate with "/".
+    // Exact text: the field captions below; the file operation tests read fields by
+    // them ("Now" among them).
     const bool local = !IsFtpItem(record) && !FileStorePath::IsUnc(record.FileName);
     add(QStringLiteral("Name"), local ? FileStorePath::NameOf(record.FileName) : ItemName(record));
     add(QStringLiteral("Location"), local ? QFileInfo(record.FileName).path() : ItemLocation(record));

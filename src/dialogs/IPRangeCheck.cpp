@@ -7,6 +7,8 @@
 
 namespace {
 
+// Exact text: the count in the large-range question, which the IP dialog tests
+// answer by its wording.
 QString AddressCount(uint64_t count)
 {
     return QLocale().toString(qulonglong(count)) +

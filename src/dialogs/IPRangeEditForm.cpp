@@ -11,6 +11,7 @@ TIPRangeEditForm::TIPRangeEditForm(const QString& entry, QWidget* parent)
     : QDialog(parent), m_entry(new QLineEdit(entry, this)), m_check(new QLabel(this)),
       m_buttons(new TModalButtons(this))
 {
+    // Exact text: the Options dialog tests find the editor by its title.
     setWindowTitle(QStringLiteral("Edit IP range"));
     m_entry->setObjectName(QStringLiteral("leRange"));
     // "255.255.255.255 - 255.255.255.255" with room to spare.

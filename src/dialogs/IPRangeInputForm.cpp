@@ -17,6 +17,7 @@ TIPRangeInputForm::TIPRangeInputForm(QWidget* parent, const TAutoDetectIPForm::T
     : QDialog(parent), m_interfaces(interfaces), m_from(new TIPAddressControl(this)),
       m_to(new TIPAddressControl(this)), m_check(new QLabel(this))
 {
+    // Exact text: the IP dialog and Options dialog tests find the dialog by its title.
     setWindowTitle(QStringLiteral("Add IP range"));
     m_from->setObjectName(QStringLiteral("ipFrom"));
     m_to->setObjectName(QStringLiteral("ipTo"));

@@ -134,6 +134,7 @@ uint8_t TIPScanOptionsForm::discoveryMethod() const
 void TIPScanOptionsForm::accept()
 {
     if (discoveryMethod() == 0) {
+        // Exact text: compared by the IP dialog tests.
         DialogPrompts().warning(this, QStringLiteral("At least one discovery method must be chosen."));
         return;
     }

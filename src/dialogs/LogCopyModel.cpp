@@ -55,6 +55,7 @@ QVariant TLogCopyModel::data(const QModelIndex& index, int role) const
 QVariant TLogCopyModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (section == 0 && orientation == Qt::Horizontal && role == Qt::DisplayRole)
+        // Exact text: the column caption the log window tests compare.
         return QStringLiteral("Event");
     return {};
 }

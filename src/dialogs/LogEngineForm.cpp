@@ -13,6 +13,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+// Exact text: the window caption (both constructors) the log window tests find it by.
 TLogEngineForm::TLogEngineForm(TEngineSearchLog& log, QWidget* parent)
     : TToolWindow(QStringLiteral("Search Log"), QSize(404, 303), parent), m_model(log)
 {
@@ -85,6 +86,7 @@ void TLogEngineForm::save()
     try {
         SaveLogExport(fileName, m_model.entries());
     } catch (const std::exception& error) {
+        // Exact text: compared by the log window tests.
         ShowMessageBox(this, QMessageBox::Information, ApplicationTitle(),
                        QStringLiteral("Unable to save the file (%1)").arg(ExceptionMessage(error)));
     }

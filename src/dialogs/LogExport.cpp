@@ -3,6 +3,9 @@
 #include "files/AtomicFile.h"
 #include "model/AnsiCodec.h"
 
+// Exact text: a saved log is one ANSI line per entry with CRLF ends, as users' log
+// readers and earlier versions' files have it; the log window tests compare the
+// bytes.
 QByteArray LogExportBytes(const QList<TSearchLogEntry>& entries)
 {
     QByteArray bytes;

@@ -15,6 +15,8 @@ QString StoreName(const TPasswordKeeper& keeper, TPasswordStore store)
 {
     if (store == TPasswordStore::SecretService && keeper.Vault())
         return keeper.Vault()->Name();
+    // Exact text: ends "Passwords are kept in ..."; the panel's texts in this file are
+    // compared by the password store panel tests.
     return QStringLiteral("the settings file");
 }
 

@@ -79,6 +79,7 @@ TSearchScopeForm::TSearchScopeForm(std::shared_ptr<NetworkBrowser> browser, QWid
     : QDialog(parent), m_browser(std::move(browser)), m_discovery(std::move(discovery)),
       m_tree(new QTreeWidget(this))
 {
+    // Exact text: the dialog command tests find the dialog by its title.
     setWindowTitle(QStringLiteral("Search Scope"));
     m_tree->setObjectName(QStringLiteral("TreeView"));
     m_tree->setHeaderHidden(true);
@@ -266,6 +267,7 @@ void TSearchScopeForm::accept()
         return;
     const QList<QTreeWidgetItem*> selected = m_tree->selectedItems();
     if (selected.isEmpty()) {
+        // Exact text: compared by the search scope dialog tests.
         DialogPrompts().error(this, QStringLiteral("Please specify search scope"));
         return;
     }

@@ -11,6 +11,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+// Exact text: the captions of this dialog; the text options and dialog command tests
+// pick choices and find the dialog by them.
 TTextOptionsForm::TTextOptionsForm(QWidget* parent)
     : QDialog(parent),
       m_keywords(new TRadioGroup(QStringLiteral("Boolean expression"),

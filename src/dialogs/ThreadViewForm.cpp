@@ -43,6 +43,8 @@ TThreadViewForm::TThreadViewForm(std::unique_ptr<TWorkerActivitySource> source, 
     m_ownedSource = std::move(source);
 }
 
+// Exact text: the window's caption and its column caption below are compared by the
+// thread view tests.
 TThreadViewForm::TThreadViewForm(TWorkerActivitySource& source, QWidget* parent)
     : TToolWindow(QStringLiteral("Working Threads"), QSize(360, 245), parent), m_source(source)
 {

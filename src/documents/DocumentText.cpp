@@ -115,6 +115,8 @@ TDocumentText ExtractPackageText(QByteArrayView bytes, TExtractionBudget& budget
     }
     if (layout.Format == TDocumentFormat::None)
         return result;
+    // Exact text: the reason that ends the log line about an unreadable document; the
+    // same words come from the PDF and zip readers, and the document tests compare them.
     if (layout.Encrypted) {
         result.Error = QStringLiteral("the document is encrypted");
         return result;
@@ -129,6 +131,8 @@ TDocumentText ExtractPackageText(QByteArrayView bytes, TExtractionBudget& budget
 
 } // namespace
 
+// Exact text: the format named in the "Cannot search the text of NAME (FORMAT)"
+// log line; users filter the log by it and the document tests compare it.
 QString DocumentFormatName(TDocumentFormat format)
 {
     switch (format) {

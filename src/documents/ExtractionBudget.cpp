@@ -5,6 +5,8 @@ TExtractionBudget::TExtractionBudget(std::stop_token stop, TClock::duration time
 {
 }
 
+// Exact text: the reasons an extraction was cut short, which end the document log
+// line; the document and verdict tests compare them.
 QString TExtractionBudget::interruption() const
 {
     if (m_stop.stop_requested())

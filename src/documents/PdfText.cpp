@@ -29,6 +29,7 @@ bool ExtractPdfText(QByteArrayView bytes, TExtractionBudget& budget, QString& te
         return false;
     }
     if (document->is_locked()) {
+        // Exact text: the same reason as DocumentText's for encrypted documents.
         error = QStringLiteral("the document is encrypted");
         return false;
     }

@@ -36,6 +36,7 @@ TZipPackage::TZipPackage(QByteArrayView bytes, TExtractionBudget& budget) : m_bu
 
     const zip_int64_t count = zip_get_num_entries(m_archive, 0);
     if (count > budget.MaxZipEntries) {
+        // Exact text: a reason in the document log line, like those of ExtractionBudget.
         m_error = QStringLiteral("its zip container holds %1 entries, more than %2")
                       .arg(QString::number(count), QString::number(budget.MaxZipEntries));
         return;
@@ -66,6 +67,7 @@ bool TZipPackage::read(const QString& name, const std::function<bool(QByteArrayV
     zip_stat_init(&stat);
     if (zip_stat_index(m_archive, static_cast<zip_uint64_t>(index), 0, &stat) == 0 &&
         (stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE) {
+        // Exact text: the same reason as DocumentText's for encrypted documents.
         m_error = QStringLiteral("the document is encrypted");
         return false;
     }

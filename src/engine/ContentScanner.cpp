@@ -26,6 +26,8 @@ TTextLogic LogicOf(TTextLogic logic, bool severalTerms)
     if (logic != TTextLogic::Unknown)
         return logic;
     // For one term "all" and "any" are the same test.
+    // Exact text: shown when several terms come without a logic; users see it in a
+    // message box and the scanner tests compare it.
     if (severalTerms)
         RaiseError(QStringLiteral("Wrong text search logic"));
     return TTextLogic::All;

@@ -29,6 +29,7 @@ QStringList SearchTerms(const QString& text, TTextLogic& logic)
 {
     const bool severalTerms = text.contains(u',') || text.contains(u'"') || text.contains(u' ');
     if (logic == TTextLogic::Unknown) {
+        // Exact text: the same message as ContentScanner's, for document searches.
         if (severalTerms)
             RaiseError(QStringLiteral("Wrong text search logic"));
         logic = TTextLogic::All;
@@ -85,6 +86,8 @@ TDocumentVerdict ReadAndExtract(ByteSource& source, const TThreadConfig& config,
     const TDocumentFormat sniffed = SniffDocumentFormat(head);
     if (sniffed == TDocumentFormat::None)
         return {};
+    // Exact text: the reasons here end the "Cannot search the text of" log line below,
+    // which the document tests compare.
     if (size > config.DocumentSizeLimit) {
         // A large compound file is an old Office document far more often than an encrypted one.
         if (sniffed == TDocumentFormat::CompoundFile)

@@ -108,6 +108,8 @@ void TFolderWalk::SearchFolder(const QString& folder, int depth)
         // A share that cannot be listed is always named; below it a folder the user may
         // not read is skipped silently, but a server gone or hung in the middle of the
         // walk is named once (it fails every listing after it).
+        // Exact text: users look up failed shares by this line and its code; the walk
+        // and SMB failure tests match it, and FTP searches write the same words.
         if (depth == 0 || (IsServerFailure(error) && !m_context.StopToken().stop_requested() &&
                            !std::exchange(m_serverFailureLogged, true))) {
             m_context.AddLogEntry(TSearchLogKind::Computer,

@@ -109,6 +109,8 @@ void FtpSearchFolder(FtpClient& client, const QString& server, const QString& pa
         qCDebug(kestrovaFtp) << "Cannot list" << FtpLocation(server, path) << "- error" << error.code
                              << error.message;
         // A dropped or silent server must not pass for one without files.
+        // Exact text: worded as the SMB walk's line so one log filter finds both; the FTP
+        // tests match it.
         if (!stop.stop_requested() && guard.firstFailure())
             context.AddLogEntry(
                 TSearchLogKind::Computer,
@@ -121,6 +123,8 @@ void FtpSearchFolder(FtpClient& client, const QString& server, const QString& pa
     std::vector<FtpListEntry> entries = std::move(listing).value();
     // Once per folder: a server whose listing the parser cannot read would
     // otherwise look like a server without files.
+    // Exact text: tells users which server's listing format is not understood; the FTP
+    // tests compare the line.
     if (const FtpUnreadableLines unreadable = client.unreadableLines(); unreadable.count > 0)
         context.AddLogEntry(
             TSearchLogKind::Computer,

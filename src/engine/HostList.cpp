@@ -17,6 +17,8 @@ QString HostNameKey(const QString& name)
     return key.toUpper();
 }
 
+// Exact text: the discovery method names in log lines ("found by ...") and scope
+// tooltips; users search the log for them and the discovery tests match them.
 QString HostSourceNames(uint8_t sources)
 {
     QStringList names;

@@ -12,6 +12,8 @@ int64_t MillisecondsBetween(THostProgress::Clock::time_point from, THostProgress
 
 } // namespace
 
+// Exact text: the per-host states in the Hosts view and its exports, which users'
+// scripts read; the host progress and Hosts view tests compare them.
 QString HostStateText(THostState state)
 {
     switch (state) {

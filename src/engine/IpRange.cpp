@@ -72,6 +72,8 @@ bool ParseIPRange(const QString& text, uint32_t& first, uint32_t& last, TEngineS
         IsUsableEnd(first) && IsUsableEnd(last) && SwapByteOrder32(first) < SwapByteOrder32(last);
     if (log && valid) {
         // The count is unsigned: a range may hold more than 2^31 addresses.
+        // Exact text: the range lines tell users which ranges were searched; unattended
+        // runs print the invalid one on the error output, and the tests match both.
         log->AddEntry(TSearchLogKind::Scope,
                       QStringLiteral("IP Range of %1 addresses is valid (").arg(IPRangeCount(first, last)) +
                           text + u')');

@@ -143,6 +143,8 @@ public:
     }
 
 private:
+    // Exact text: users see where their mask goes wrong; the mask tests compare the
+    // message with its position.
     [[noreturn]] void Fail(qsizetype pos) const
     {
         RaiseError(

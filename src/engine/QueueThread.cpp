@@ -141,6 +141,8 @@ void TQueueThread::HandleServer(const QString& name, const QString& otherName)
     const bool matches = MatchesMask(name) || (!otherName.isEmpty() && MatchesMask(otherName));
     const bool skipped = (m_config.SearchMethod == TSearchType::ExcludedComputers && matches) ||
                          (m_config.SearchMethod == TSearchType::SpecifiedComputers && !matches);
+    // Exact text: shows which computers an exclusion list left out; the browse
+    // tests look for the line.
     if (skipped)
         Session().Log().AddEntry(TSearchLogKind::Info,
                                  QStringLiteral("Computer ") + name + QStringLiteral(" skipped"));
@@ -230,6 +232,8 @@ void TQueueThread::EnumerateHostList(const TNetResource* root)
             break;
         const TFoundHost& host = m_hostList.Hosts()[index];
         const QString name = HostConnectName(host);
+        // Exact text: how users learn where a computer came from; the discovery
+        // tests look for these lines.
         Session().Log().AddEntry(TSearchLogKind::Scope,
                                  QStringLiteral("Computer %1 (%2) found by %3.")
                                      .arg(host.Name.isEmpty() ? host.Address : host.Name, host.Address,
@@ -270,6 +274,7 @@ void TQueueThread::EnumerateResource(const TNetResource* resource)
     NetworkEnumeration& enumeration = *opened.value();
     while (!Session().StopRequested()) {
         const Result<NetworkChunk> chunk = enumeration.next(kEnumerationBatch);
+        // Exact text: the queue tests compare this line with the browser's error.
         if (!chunk) {
             Session().Log().AddEntry(TSearchLogKind::Error,
                                      QStringLiteral("Error opening resource: ") + chunk.error().message);

@@ -53,6 +53,8 @@ TScopeNode& GroupNode(TScopeNode& top, const QString& group)
 
 } // namespace
 
+// Exact text: the tooltip of discovered computers in the scope dialog; the scope
+// discovery tests compare it, dash included.
 QString ScopeHostToolTip(const QString& address, uint8_t sources)
 {
     const QString found = QStringLiteral("found by ") + HostSourceNames(sources);

@@ -20,6 +20,8 @@ QString ListText(const QStringList& list)
 
 } // namespace
 
+// Exact text: the root named in the log's first line ("... with root '...'"); users
+// read it back and the scope and browse tests compare it.
 QString SearchScopeText(TSearchType type, const QStringList& list, const TScopeRoot& root)
 {
     QString rootText = root.Assigned ? root.Resource.RemoteName : QStringLiteral("Entire Network");

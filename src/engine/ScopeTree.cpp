@@ -47,6 +47,7 @@ void FillNode(NetworkBrowser& browser, TScopeNode& node, int depth, const std::f
                 FillNode(browser, child, kMaxScopeDepth, keepGoing, false);
             if (entry.DisplayType == kResourceDisplayTypeServer) {
                 child.Sources = static_cast<uint8_t>(THostSource::NetBios);
+                // Exact text: compared by the scope tree tests.
                 child.ToolTip = QStringLiteral("Found by NetBIOS");
             }
             if (keepGoing && !keepGoing())
@@ -75,6 +76,8 @@ int ScopeImageIndex(int32_t displayType)
 TScopeNode BuildScopeTree(NetworkBrowser& browser, const std::function<bool()>& keepGoing, bool listComputers)
 {
     TScopeNode top;
+    // Exact text: the top of the scope tree; users pick it by this caption and the
+    // scope dialog tests find it so.
     top.Caption = QStringLiteral("Entire Network");
     top.ImageIndex = kScopeImageEntireNetwork;
     FillNode(browser, top, 0, keepGoing, listComputers);

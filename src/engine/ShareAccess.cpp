@@ -46,6 +46,8 @@ bool TShareAccess::EnumHostShares(const QString& host, QStringList& shares)
         const Result<std::vector<ShareInfo>> listed = m_client.listShares(host);
         if (!listed) {
             m_listFailure = listed.error();
+            // Exact text: a kestrova.smb trace users turn on to see why a host has no
+            // shares; the share access tests find it by these words.
             qCDebug(kestrovaSmb) << "Cannot list the shares of" << host << "- error" << listed.error().code
                                  << listed.error().message;
             return false;
@@ -57,6 +59,8 @@ bool TShareAccess::EnumHostShares(const QString& host, QStringList& shares)
                 m_shareComments.insert(share.name, share.comment);
         }
     } catch (const std::exception&) {
+        // Exact text: the worker's failure line carries this name; the share access tests
+        // compare it.
         throw EKestrovaError(QStringLiteral("TWorkerThread: EnumHostResources"));
     }
     return !shares.isEmpty();
@@ -84,6 +88,9 @@ bool TShareAccess::Connect(const QString& remotePath, const std::optional<QStrin
 {
     const Result<void> connected = m_client.connect(remotePath, user, password);
     // Who tried, never the password.
+    // Exact text: the kestrova.smb trace of each logon attempt; the share access
+    // tests find the attempts by "Logon to" and read who tried, with or without a
+    // password.
     qCDebug(kestrovaSmb) << "Logon to" << remotePath << "as"
                          << (user ? *user : QStringLiteral("<current user>"))
                          << (password ? "with" : "without") << "password:" << connected.error().code

@@ -313,6 +313,8 @@ void TIniFile::WriteInteger(const QString& section, const QString& key, int32_t 
 
 void TIniFile::WriteBool(const QString& section, const QString& key, bool value)
 {
+    // Exact text: settings files written by earlier versions hold booleans as 1 and 0,
+    // and they read what this writes.
     WriteString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
@@ -325,6 +327,8 @@ void TIniFile::WriteDate(const QString& section, const QString& key, double date
         const DateTimeParts parts = DecodeDateTime(dateTime);
         const QDate date(parts.year, parts.month, parts.day);
         if (date.isValid() && parts.year >= 1 && parts.year <= 9999)
+            // Exact text: the date form of settings files (DateFrom, DateTo), read back by
+            // earlier versions and compared by the INI tests.
             text = date.toString(QStringLiteral("yyyy-MM-dd"));
     }
     WriteString(section, key, text);
@@ -335,6 +339,8 @@ QByteArray TIniFile::ToBytes() const
     QString text;
     const auto appendLine = [&text](const QString& line) {
         text += line;
+        // Exact text: settings files have CRLF line ends, as earlier versions wrote
+        // them; the INI tests compare the bytes.
         text += QStringLiteral("\r\n");
     };
     for (const QString& line : m_preamble)

@@ -72,6 +72,8 @@ QString ReadTextFile(const QString& path, qint64 maxBytes)
         bytes += block;
     }
     if (bytes.size() > maxBytes)
+        // Exact text: follows "Unable to parse file: " in the account import; the import
+        // tests compare the whole message.
         RaiseError(QStringLiteral("input file is too large"));
     return DecodeTextBytes(bytes);
 }

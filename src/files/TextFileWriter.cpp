@@ -65,6 +65,8 @@ void TTextFileWriter::writeText(const QString& text)
 void TTextFileWriter::writeLine(const QString& line)
 {
     writeText(line);
+    // Exact text: report lines end in CRLF, as earlier versions wrote them; the report
+    // tests compare files byte for byte.
     writeBytes("\r\n", 2);
 }
 

@@ -119,6 +119,8 @@ TSizeFormatter::TSizeFormatter(const QLocale& locale)
 {
 }
 
+// Exact text: the units of the Size column, which reports carry and users' scripts
+// parse; the report and size tests compare them.
 QString TSizeFormatter::text(int64_t size) const
 {
     constexpr int64_t kKilo = 1000, kMega = 1000 * kKilo, kGiga = 1000 * kMega;

@@ -16,6 +16,8 @@ QString ComputerListEntry(const QString& name)
     return WithUncPrefix(name).toUpper();
 }
 
+// Exact text: "a.b.c.d - e.f.g.h" is how IP ranges are kept in the ResList of
+// users' settings files and typed into the range box.
 QString IpRangeEntry(uint32_t fromHostOrder, uint32_t toHostOrder)
 {
     return IpToText(SwapByteOrder32(fromHostOrder)) + QStringLiteral(" - ") +

@@ -158,6 +158,7 @@ void CurlFtpClient::setUpHandle()
     static const QByteArray password = AnonymousPassword();
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L); // worker threads: no SIGALRM time-outs
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "ftp");
+    // Exact text: the user name servers grant anonymous access to.
     curl_easy_setopt(curl, CURLOPT_USERNAME, "anonymous");
     curl_easy_setopt(curl, CURLOPT_PASSWORD, password.constData());
     // Active mode: "-" announces the local address of the control connection.

@@ -70,6 +70,7 @@ PlatformError FtpPlatformError(CURLcode code, long replyCode, const char* detail
     if (detail && *detail)
         message += QStringLiteral(": ") + QString::fromUtf8(detail).trimmed();
     if (replyCode > 0)
+        // Exact text: users match the FTP reply code in the log; the FTP tests compare it.
         message += QStringLiteral(" (server reply %1)").arg(replyCode);
     return PlatformError{static_cast<int>(code), message};
 }

@@ -133,6 +133,8 @@ Result<THttpReply> PostSoap(const QString& url, const QByteArray& body, std::chr
         if (socketError != 0)
             return PlatformError::fromErrno(socketError);
     }
+    // Exact text: the request head a computer's metadata service accepts; the HTTP
+    // tests' server parses it.
     QByteArray request = "POST " + parsed.path(QUrl::FullyEncoded).toLatin1();
     if (request.endsWith(' '))
         request.append('/');

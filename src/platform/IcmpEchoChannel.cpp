@@ -15,6 +15,7 @@
 
 namespace {
 
+// Exact text: the echo payload, matched in replies and compared by the probe tests.
 constexpr char kEchoData[] = "abcdefghijklmnopqrstuvwabcdefghi";
 constexpr size_t kEchoDataSize = 32;
 constexpr int kTimeToLive = 64;

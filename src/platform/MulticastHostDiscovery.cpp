@@ -81,6 +81,8 @@ std::vector<TFoundHost> MulticastHostDiscovery::discover(std::chrono::millisecon
     wsOptions.fallbackNamer = NameWithoutMetadata;
     TMdnsOptions mdnsOptions;
     mdnsOptions.window = window;
+    // Exact text: the DNS-SD service types file servers announce; README names them and
+    // the multicast discovery tests announce them.
     QStringList types{QStringLiteral("_smb._tcp.local")};
     if (ftp)
         types << QStringLiteral("_ftp._tcp.local");

@@ -34,6 +34,8 @@ NetBiosStatusChannel::NetBiosStatusChannel(uint16_t port) : m_port(port)
     EnableQueuedErrors(m_socket.get());
 }
 
+// Exact text: the bytes of a node status query for "*", which every NetBIOS node
+// answers; the probe packet tests compare them.
 QByteArray NetBiosStatusChannel::BuildNodeStatusRequest(uint16_t transactionId)
 {
     QByteArray request;

@@ -66,6 +66,8 @@ QString SmbAgentPath()
 
 QString ManualFilePath()
 {
+    // Exact text: the variable and the manual's places are what packagers and the
+    // manual tests set up.
     QString fromEnvironment = qEnvironmentVariable("KESTROVA_MANUAL");
     if (!fromEnvironment.isEmpty())
         return fromEnvironment;

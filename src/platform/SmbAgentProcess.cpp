@@ -60,6 +60,7 @@ QStringList SmbAgentProcess::agentCommand()
         if (!commandOverride.isEmpty())
             return commandOverride;
     }
+    // Exact text: README tells users to point this variable at the agent.
     QString fromEnvironment = qEnvironmentVariable("KESTROVA_SMB_AGENT");
     if (!fromEnvironment.isEmpty())
         return {fromEnvironment};

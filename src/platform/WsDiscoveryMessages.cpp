@@ -10,6 +10,9 @@ namespace Wsd {
 
 namespace {
 
+// Exact text: computers on the network answer and announce only in these namespace
+// URIs, compared character for character; the WS-Discovery tests build their
+// messages with them.
 const QString kSoap = QStringLiteral("http://www.w3.org/2003/05/soap-envelope");
 const QString kSoap11 = QStringLiteral("http://schemas.xmlsoap.org/soap/envelope/");
 const QString kAddressing = QStringLiteral("http://schemas.xmlsoap.org/ws/2004/08/addressing");
@@ -96,6 +99,7 @@ bool WalkEnvelope(const QByteArray& data, const std::function<void(const XmlEven
 
 Action ActionOf(const QString& uri)
 {
+    // Exact text: action URIs are the namespace plus these suffixes, as peers send them.
     static const std::pair<const char*, Action> kSuffixes[] = {
         {"/Probe", Action::Probe},     {"/ProbeMatches", Action::ProbeMatches},
         {"/Resolve", Action::Resolve}, {"/ResolveMatches", Action::ResolveMatches},
@@ -112,6 +116,8 @@ Action ActionOf(const QString& uri)
     return Action::Other;
 }
 
+// Exact text: the element names of the envelope are fixed by the protocol; the
+// responders in the tests and on the network look for them.
 QByteArray BuildEnvelope(const QString& to, const QString& action, const QString& messageId,
                          const std::function<void(QXmlStreamWriter&)>& writeBody)
 {
@@ -167,7 +173,7 @@ QByteArray BuildProbe(const QString& messageId)
     return BuildEnvelope(
         kDiscoveryTo, kDiscovery + QStringLiteral("/Probe"), messageId, [](QXmlStreamWriter& w) {
             w.writeStartElement(kDiscovery, QStringLiteral("Probe"));
-            // wsdd compares this text literally, so the prefix must be wsdp.
+            // Exact text: wsdd compares this text literally, so the prefix must be wsdp.
             w.writeTextElement(kDiscovery, QStringLiteral("Types"), QStringLiteral("wsdp:Device"));
             w.writeEndElement();
         });
@@ -246,6 +252,8 @@ ComputerInfo ParseComputerText(const QString& text)
     if (slash < 0)
         return info;
     const QString membership = text.mid(slash + 1).trimmed();
+    // Exact text: the "NAME/Workgroup:GROUP" and "NAME/Domain:DOMAIN" forms computers
+    // publish in their metadata; the metadata tests use them.
     if (membership.startsWith(QLatin1String("Workgroup:"), Qt::CaseInsensitive))
         info.workgroup = membership.mid(10).trimmed();
     else if (membership.startsWith(QLatin1String("Domain:"), Qt::CaseInsensitive))

@@ -24,6 +24,8 @@ struct TTemplatePart {
 // holds "<FD>" or "<FC>" is written as it is instead of being replaced in turn.
 std::vector<TTemplatePart> ParseTemplate(const QString& batchTemplate)
 {
+    // Exact text: the placeholders users type into their batch templates and keep in
+    // saved templates.
     static const struct {
         QLatin1StringView token;
         TPart kind;
@@ -74,6 +76,7 @@ QStringList BuildLines(const TItemList& list, const QString& batchTemplate, bool
                        const QLocale& locale, const TValueOf& valueOf, const TLineCheck& check)
 {
     if (list.isEmpty())
+        // Exact text: shown to the user and compared by the batch and export tests.
         RaiseError(QStringLiteral("File list is empty"));
     if (batchTemplate.isEmpty())
         RaiseError(QStringLiteral("Template is empty"));
@@ -197,6 +200,8 @@ void WriteShellScript(const QString& path, const QStringList& lines)
 {
     {
         TTextFileWriter out(path, TTextFileWriter::TEncoding::Utf8);
+        // Exact text: the first line the shell needs to run the script; the tests compare
+        // the whole file.
         QByteArray text = QByteArrayLiteral("#!/bin/sh\n");
         for (const QString& line : lines) {
             text += line.toUtf8();

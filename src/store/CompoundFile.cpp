@@ -124,6 +124,8 @@ TCompoundFileReader::TCompoundFileReader(const QString& path)
     }
     if (got != sizeof signature || std::memcmp(signature, kSignature, sizeof signature) != 0) {
         std::fclose(file);
+        // Exact text: ends "Unable to open file: ..." when a results file is not one; the
+        // results tests compare the whole message.
         throw EKestrovaError(QStringLiteral("file is corrupted"));
     }
     std::rewind(file);
@@ -163,6 +165,8 @@ std::unique_ptr<TCompoundStreamReader> TCompoundFileReader::openStream(const cha
 std::unique_ptr<TCompoundStreamReader> TCompoundFileReader::requireStream(const char* name)
 {
     auto stream = openStream(name);
+    // Exact text: the results tests compare this message, which ResultsFile.cpp
+    // repeats for the record stream.
     if (!stream)
         throw EKestrovaError(QStringLiteral("The file holds no stream \"%1\"").arg(QLatin1String(name)));
     return stream;

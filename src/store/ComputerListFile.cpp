@@ -24,6 +24,8 @@ QStringList LoadComputerList(const QString& path, TScopeListKind kind)
     return entries;
 }
 
+// Exact text: one ANSI name per CRLF line, the form of the computer lists users keep
+// and load again; the list tests compare the bytes.
 bool SaveComputerList(const QString& path, const QStringList& entries)
 {
     if (entries.isEmpty())

@@ -20,6 +20,8 @@ void AppendQuoted(QString& out, QStringView text)
     out += u'"';
 }
 
+// Exact text: spreadsheets and scripts that read the CSV by column name rely on
+// these captions; the report tests compare the row.
 // The optional first row: the column names of the HTML report, unquoted.
 QString HeaderRow(TNameColumns columns, bool includeMatch, QChar separator)
 {
@@ -36,6 +38,7 @@ QString HeaderRow(TNameColumns columns, bool includeMatch, QChar separator)
 
 void ExportToCsv(const QString& path, const TItemList& list, const TReportSettings& settings)
 {
+    // Exact text: command-line callers and the export tests match this error prefix.
     RunExport(QStringLiteral("CSV export error: "), [&] {
         const TNameColumns columns = NameColumnsFor(settings.FileNameDisplayFormat);
         const TItemDateFormatter dates(settings.DateFormat, settings.Locale);

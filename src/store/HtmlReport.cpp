@@ -10,6 +10,9 @@
 
 namespace {
 
+// Exact text: the HTML report's markup in this file (cells, links, the head and the
+// column captions) is read by users' scripts that scrape the report and compared by
+// the store tests line by line.
 QString HeaderCell(const QString& caption)
 {
     return QStringLiteral("<TD BGCOLOR=\"#3333CC\"><FONT COLOR=\"#FFFFFF\"><B>") + caption +
@@ -61,6 +64,8 @@ void EndCell(QString& out)
 
 void ExportToHtml(const QString& path, const TItemList& list, const TReportSettings& settings)
 {
+    // Exact text: the error prefix of each export is what command-line callers and the
+    // tests look for in the error output.
     RunExport(QStringLiteral("HTML export error: "), [&] {
         const TNameColumns columns = NameColumnsFor(settings.FileNameDisplayFormat);
         const TItemDateFormatter dates(settings.DateFormat, settings.Locale);

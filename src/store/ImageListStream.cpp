@@ -90,6 +90,7 @@ QByteArray WriteImageListStream(const TIconList& icons)
 
 TIconList ReadImageListStream(const char* data, size_t size)
 {
+    // Exact text: the prefix of every damaged-icon message; the results tests match it.
     const char* what = "Image list";
     TByteReader in(data, size);
     if (in.u16(what) != kMagic)

@@ -33,6 +33,8 @@ QByteArray JsonLine(const TItemRecord& item)
 {
     // QJsonDocument escapes quotes, backslashes and control characters and writes
     // characters outside the BMP as their UTF-8 bytes.
+    // Exact text: the field names are the interface of the JSON Lines export that
+    // users' scripts read; the report tests parse each line by them.
     const QJsonObject object{
         {QStringLiteral("name"), ItemName(item)},
         {QStringLiteral("location"), ItemLocation(item)},
@@ -49,6 +51,8 @@ QByteArray JsonLine(const TItemRecord& item)
 
 void ExportToJsonLines(const QString& path, const TItemList& list)
 {
+    // Exact text: scripts reading the standard output see this prefix on failure; the
+    // script-output tests match it.
     RunExport(QStringLiteral("JSON export error: "), [&] {
         if (path == u"-") {
             WriteToStandardOutput(list);

@@ -5,6 +5,8 @@
 namespace {
 
 // The entity for a character, or an empty view when it stays as it is.
+// Exact text: the entities the HTML and XML reports contain; report readers decode
+// them and the tests compare escaped names with them.
 QLatin1StringView EntityFor(char16_t ch, TMarkup markup)
 {
     switch (ch) {

@@ -11,6 +11,8 @@
 
 namespace {
 
+// Exact text: stream names inside results files; files saved by earlier versions
+// (some with only "mainlist") are found by them, and the tests build such files.
 constexpr const char* kRecordStream = "mainlist_unicode";
 constexpr const char* kLegacyStream = "mainlist";
 constexpr const char* kIconStream = "images";
@@ -79,6 +81,8 @@ void LoadRecords(TCompoundStreamReader& stream, TItemList& list)
     uint64_t consumed = 0;
     char header[kRecordHeaderSize];
     while (consumed < length) {
+        // Exact text: users report the record and offset from this message; the store
+        // tests compare its wording, including the two endings below.
         const auto damaged = [&](const QString& problem) {
             return EKestrovaError(
                 QStringLiteral("The stream \"%1\" is damaged: record %2 at offset %3 %4; %2 records "
@@ -149,6 +153,8 @@ void LoadResultsFromFile(const QString& path, TItemList& list, TIconList& icons)
             // itself than the missing stream of the newer form.
             if (!legacyFailure.isEmpty())
                 throw EKestrovaError(legacyFailure);
+            // Exact text: the same words as TCompoundFileReader::requireStream; the
+            // results tests compare them.
             throw EKestrovaError(
                 QStringLiteral("The file holds no stream \"%1\"").arg(QLatin1String(kRecordStream)));
         }

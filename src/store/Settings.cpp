@@ -13,6 +13,8 @@
 
 namespace {
 
+// Exact text: the section names of the settings file users keep and copy between
+// machines; files written by every earlier version must still load.
 const QString kDiscovery = QStringLiteral("IPDiscovery");
 const QString kFilters = QStringLiteral("Filters");
 const QString kTextSearch = QStringLiteral("TextSearch");
@@ -20,6 +22,8 @@ const QString kMisc = QStringLiteral("Misc");
 const QString kView = QStringLiteral("View");
 const QString kLists = QStringLiteral("Lists");
 
+// Exact text: lists in the settings file are stored comma-separated with "~" quotes;
+// files edited by hand and written by earlier versions use these characters.
 constexpr QChar kListDelimiter = u',';
 constexpr QChar kListQuote = u'~';
 
@@ -57,6 +61,8 @@ void ReadSettings(const TIniFile& ini, TWindowGeometry& window, TSettings& s, TA
 {
     LoadAccounts(ini, accounts, keeper);
 
+    // Exact text: the keys below are those of users' settings files and of files
+    // earlier versions wrote; the store tests read and write them by name.
     discovery.TimeOut = ini.ReadInteger(kDiscovery, QStringLiteral("TimeOut"), 1000);
     // A file without these keys is new: it gets the sweep that runs all methods side by
     // side with many probes in flight. A file that has them keeps its values.
@@ -119,6 +125,8 @@ QStringList WriteSettings(TIniFile& ini, const TWindowGeometry& window, const TS
 {
     QStringList goneKeys = SaveAccounts(ini, accounts, keeper);
 
+    // Exact text: the same keys as ReadSettings, written back so that earlier versions
+    // and the next start read the file unchanged.
     ini.WriteInteger(kDiscovery, QStringLiteral("TimeOut"), discovery.TimeOut);
     ini.WriteInteger(kDiscovery, QStringLiteral("MaxThreads"), discovery.MaxThreads);
     ini.WriteBool(kDiscovery, QStringLiteral("ResolveAddress"), discovery.ResolveAddress);

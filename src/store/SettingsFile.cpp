@@ -19,6 +19,9 @@
 
 namespace {
 
+// Exact text: the [AutoUpdate] section and its keys below live in the settings
+// file users keep; the update tests and hand-edited files (VersionFileAddress) use
+// them by name.
 const QString kAutoUpdate = QStringLiteral("AutoUpdate");
 
 bool FolderIsWritable(const QString& folder)
@@ -28,6 +31,8 @@ bool FolderIsWritable(const QString& folder)
 
 QString UserConfigFolder()
 {
+    // Exact text: the desktop's variable and folder for per-user settings; users who
+    // move theirs set XDG_CONFIG_HOME, and so do the settings tests.
     QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (!configHome.isEmpty() && QDir::isAbsolutePath(configHome))
         return configHome;
@@ -43,10 +48,14 @@ void CreateFolderFor(const QString& filePath)
 
 TPasswordVault& DesktopKeyring()
 {
+    // Exact text: the keyring service name the stored passwords are filed under;
+    // entries written by earlier runs are looked up by it.
     static TSecretServiceVault keyring(QStringLiteral("Kestrova"));
     return keyring;
 }
 
+// Exact text: shares the [Accounts] section and its PasswordStore keys with
+// accounts/AccountStorage.cpp; users' settings files hold them.
 const QString kAccounts = QStringLiteral("Accounts");
 
 } // namespace
@@ -100,6 +109,8 @@ QString SettingsFilePath(const QString& programPath)
     if (!programPath.isEmpty() && !IsInstalledCopy(programPath) &&
         FolderIsWritable(QFileInfo(besideProgram).absolutePath()))
         return besideProgram;
+    // Exact text: README and the manual page tell users where their settings file is;
+    // the manual test checks the page names this path.
     return UserConfigFolder() + QStringLiteral("/kestrova/kestrova.ini");
 }
 

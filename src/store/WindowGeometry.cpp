@@ -4,6 +4,8 @@
 
 namespace {
 
+// Exact text: the window's place is kept under these keys of the settings file
+// ([View] Maximized, Left, Top, Width, Height), as earlier versions wrote them.
 const QString kView = QStringLiteral("View");
 
 } // namespace

@@ -6,6 +6,9 @@
 
 void ExportToXml(const QString& path, const TItemList& list, const TReportSettings& settings)
 {
+    // Exact text: the error prefix and the <searchresult>/<item> markup below (element,
+    // attribute names, date pattern) are parsed by users' scripts and compared by the
+    // store and unattended-run tests.
     RunExport(QStringLiteral("XML export error: "), [&] {
         const TNameColumns columns = NameColumnsFor(settings.FileNameDisplayFormat);
         // The date always uses '-'; the time uses the locale's separator.

@@ -1,5 +1,7 @@
 #include "update/NetworkFailureText.h"
 
+// Exact text: the failure texts of the update check, shown after "Unable to read
+// remote version information"; the version text and update check tests compare them.
 QString InternetErrorText(int code)
 {
     switch (code) {

@@ -128,6 +128,7 @@ bool TOnlineVersionCheck::CheckNow(bool silent)
     const QString title = ApplicationTitle();
     QString remote;
     try {
+        // Exact text: the wait window's text, compared by the update check tests.
         WaitWindowShown wait(windows(), mainWindowVisible(), m_mainWindow,
                              Texts.Checking + QStringLiteral(" ..."));
         try {

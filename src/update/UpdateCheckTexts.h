@@ -4,6 +4,8 @@
 
 // Every text the update check shows, in one place so that they can be replaced
 // together (a translation replaces the whole set). "%1" stands for the program's title.
+// Exact text: the update check's boxes and captions; the update check tests find
+// and answer them by these texts.
 struct TUpdateCheckTexts {
     QString AutoCheckQuestion =
         QStringLiteral("Would you like to check for new versions of %1 automatically?");

@@ -58,6 +58,7 @@ TUpdateFoundDialog::TUpdateFoundDialog(const TUpdateCheckTexts& texts, const TUp
     CentreWindow(this, mainWindow);
 }
 
+// Exact text: the layout of the update message; the update window tests compare it.
 QString TUpdateFoundDialog::MessageText(const TUpdateCheckTexts& texts, const TUpdateFound& found)
 {
     return texts.NewVersionAvailable.arg(found.programTitle) + QStringLiteral("\n\n") + texts.YourVersion +

@@ -51,6 +51,8 @@ QByteArray TVersionFileDownload::fetch(const QString& address, const QString& no
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    // Exact text: proxies that cache the version file honour these headers; the update
+    // check tests read them from the request.
     request.setRawHeader("Cache-Control", "no-cache");
     request.setRawHeader("Pragma", "no-cache");
 

@@ -83,6 +83,8 @@ QString LocalVersionText()
     return VersionText(KESTROVA_VERSION_MAJOR, KESTROVA_VERSION_MINOR, KESTROVA_VERSION_RELEASE);
 }
 
+// Exact text: the About box and the view's version caption; the version text and
+// view command tests compare it.
 QString VersionCaption()
 {
     return QStringLiteral("Version %1.%2 Release %3")

@@ -56,6 +56,7 @@ QMessageBox::StandardButton ShowMessageBox(QWidget* owner, QMessageBox::Icon ico
     return MessageBoxes().show({owner, icon, caption, text, buttons, defaultButton});
 }
 
+// Exact text: the caption of the program's message boxes; the tests find boxes by it.
 QString ApplicationTitle()
 {
     return QStringLiteral("Kestrova");

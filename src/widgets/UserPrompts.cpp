@@ -6,6 +6,8 @@
 
 namespace {
 
+// Exact text: without a display, prompts become "Kestrova: error: TEXT" lines on
+// the error output, which scripts running the program read.
 const QString kCaption = QStringLiteral("Kestrova");
 TUserPrompts* installedPrompts = nullptr;
 

@@ -1,5 +1,7 @@
 #include "support/FixtureServerProcess.h"
 
+#include "support/ChildProcess.h"
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <cerrno>
@@ -13,7 +15,6 @@
 #include <thread>
 #include <unistd.h>
 #include <utility>
-#include <vector>
 
 namespace {
 
@@ -56,31 +57,14 @@ std::optional<int> Ended(pid_t pid)
     return reaped == pid ? std::optional<int>(status) : std::nullopt;
 }
 
-// Starts program (looked up in PATH unless it names a path) with the arguments,
-// its standard output and error going to the given files; the child's PID, or -1
-// with errno set.
+// Starts program with the arguments, its standard input empty and its standard
+// output and error going to the given files; the child's PID, or -1 with errno set.
 pid_t Spawn(const QString& program, const QStringList& arguments, int output, int errors)
 {
-    // Everything the child needs is ready before the fork: after it, a child of a
-    // threaded process may only call async-signal-safe functions.
-    std::vector<QByteArray> storage{program.toLocal8Bit()};
-    for (const QString& argument : arguments)
-        storage.push_back(argument.toLocal8Bit());
-    std::vector<char*> argv;
-    for (QByteArray& argument : storage)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
     const int input = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     if (input < 0)
         return -1;
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(input, STDIN_FILENO);
-        ::dup2(output, STDOUT_FILENO);
-        ::dup2(errors, STDERR_FILENO);
-        ::execvp(argv[0], argv.data());
-        ::_exit(127);
-    }
+    const pid_t pid = StartChild(program, arguments, {input, output, errors});
     const int forkError = errno;
     ::close(input);
     errno = forkError;

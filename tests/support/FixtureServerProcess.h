@@ -8,15 +8,6 @@
 #include <cstdint>
 #include <sys/types.h>
 
-// A test server of tests/fixtures/ (a Python script) in a child process. The script
-// prints "PORT <n>" once it listens and exits with 77 when something it needs is
-// not installed. The process is stopped by its PID (SIGTERM, then SIGKILL) when the
-// object goes.
-//
-// The child is started by a plain fork and exec, not QProcess, whose vfork-style
-// start (the child runs in the parent's memory until it execs) confuses
-// ThreadSanitizer's view of the test process. The child's output goes to anonymous
-// files, so a chatty server never blocks on a full pipe nobody reads.
 // What a command run by RunFixtureCommand did.
 struct FixtureCommandResult {
     bool finished = false; // ended within the time-out (else it was killed)
@@ -29,6 +20,14 @@ struct FixtureCommandResult {
 // waits for it, at most timeoutMs milliseconds.
 FixtureCommandResult RunFixtureCommand(const QString& program, const QStringList& arguments, int timeoutMs);
 
+// A test server of tests/fixtures/ (a Python script) in a child process. The script
+// prints "PORT <n>" once it listens and exits with 77 when something it needs is
+// not installed. The process is stopped by its PID (SIGTERM, then SIGKILL) when the
+// object goes.
+//
+// The child is started by StartChild (support/ChildProcess.h), not QProcess. Its
+// output goes to anonymous files, so a chatty server never blocks on a full pipe
+// nobody reads.
 class FixtureServerProcess {
 public:
     FixtureServerProcess() = default;

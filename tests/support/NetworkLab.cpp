@@ -1,5 +1,7 @@
 #include "support/NetworkLab.h"
 
+#include "support/ChildProcess.h"
+
 #include <QDir>
 #include <QRegularExpression>
 #include <atomic>
@@ -12,35 +14,20 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
 std::atomic<int> g_labCount{0};
 
-// Runs the ip tool and collects its error output. A plain fork and exec rather than
-// QProcess, whose vfork-style start confuses ThreadSanitizer's view of the parent.
+// Runs the ip tool and collects its output and error output.
 bool RunIp(const QStringList& arguments, QString& errors)
 {
-    std::vector<QByteArray> storage{QByteArrayLiteral("ip")};
-    for (const QString& argument : arguments)
-        storage.push_back(argument.toLocal8Bit());
-    std::vector<char*> argv;
-    for (QByteArray& argument : storage)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
     int pipeFds[2];
     if (pipe2(pipeFds, O_CLOEXEC) != 0) {
         errors = QStringLiteral("pipe failed");
         return false;
     }
-    const pid_t child = fork();
-    if (child == 0) {
-        dup2(pipeFds[1], STDERR_FILENO);
-        dup2(pipeFds[1], STDOUT_FILENO);
-        execvp("ip", argv.data());
-        _exit(127);
-    }
+    const pid_t child = StartChild(QStringLiteral("ip"), arguments, {-1, pipeFds[1], pipeFds[1]});
     close(pipeFds[1]);
     QByteArray output;
     char buffer[512];

@@ -1,82 +1,92 @@
-#include "support/FixtureServerProcess.h"
-#include "support/RunProgram.h"
+#include "support/ChildProcess.h"
 
-#include <QElapsedTimer>
-#include <atomic>
-#include <cerrno>
-#include <chrono>
+#include <QByteArray>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
-#include <thread>
+#include <unistd.h>
 
-// The tests' own way of running programs: fork and exec, output in files.
 namespace {
 
-using namespace std::chrono_literals;
-
-TEST(RunProgramTest, GivesExitCodeAndBothOutputs)
+// Everything written to the read end until every writer has closed it.
+QByteArray Drain(int fd)
 {
-    const TProgramResult result = RunProgram("sh", {"-c", "echo out; echo err >&2; exit 3"});
-    EXPECT_EQ(result.exitCode, 3);
-    EXPECT_EQ(result.output, "out\n");
-    EXPECT_EQ(result.errors, "err\n");
+    QByteArray data;
+    char buffer[256];
+    ssize_t got;
+    while ((got = ::read(fd, buffer, sizeof buffer)) > 0)
+        data.append(buffer, got);
+    return data;
 }
 
-TEST(RunProgramTest, AProgramThatOutlivesTheTimeOutIsEndedAndSaysSo)
+int ExitCode(pid_t pid)
 {
-    QElapsedTimer timer;
-    timer.start();
-    const TProgramResult result = RunProgram("sleep", {"30"}, 300);
-    EXPECT_LT(timer.elapsed(), 10000);
-    EXPECT_EQ(result.exitCode, -1);
-    EXPECT_EQ(result.errors, "timed out");
+    int status = 0;
+    if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
 }
 
-// Under ThreadSanitizer a child started the way QProcess does it (a clone sharing the
-// parent's memory) resets the sanitizer's thread list, and the next thread start ends
-// the process; a plain fork leaves the parent's threads as they are.
-TEST(RunProgramTest, ThreadsStartAfterAProgramRanBesideARunningThread)
-{
-    std::atomic<bool> release{false};
-    std::thread waiting([&] {
-        while (!release.load())
-            std::this_thread::sleep_for(1ms);
-    });
-    const TProgramResult result = RunProgram("true", {});
-    std::atomic<int> ran{0};
-    std::thread later([&] { ran.fetch_add(1); });
-    later.join();
-    release = true;
-    waiting.join();
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(ran.load(), 1);
-}
-
-TEST(FixtureServerProcessTest, StartedProgramShowsItsOutputAndEnds)
-{
-    FixtureServerProcess process;
-    ASSERT_TRUE(process.startProgram("sh", {"-c", "echo ready; echo note >&2"}));
-    QElapsedTimer timer;
-    timer.start();
-    while (process.running() && timer.elapsed() < 10000)
-        std::this_thread::sleep_for(10ms);
-    EXPECT_FALSE(process.running());
-    EXPECT_EQ(process.output(), "ready\nnote\n");
-}
-
-TEST(FixtureServerProcessTest, AStillRunningProgramIsStoppedWhenTheObjectGoes)
-{
-    qint64 pid = 0;
+struct Pipe {
+    int read = -1;
+    int write = -1;
+    Pipe()
     {
-        FixtureServerProcess process;
-        ASSERT_TRUE(process.startProgram("sleep", {"30"}));
-        EXPECT_TRUE(process.running());
-        pid = process.pid();
-        ASSERT_GT(pid, 0);
+        int fds[2];
+        if (::pipe2(fds, O_CLOEXEC) == 0) {
+            read = fds[0];
+            write = fds[1];
+        }
     }
-    // Ended and reaped: the PID no longer names a child of ours.
-    EXPECT_EQ(::waitpid(static_cast<pid_t>(pid), nullptr, WNOHANG), -1);
-    EXPECT_EQ(errno, ECHILD);
-}
+    ~Pipe()
+    {
+        closeWrite();
+        if (read >= 0)
+            ::close(read);
+    }
+    void closeWrite()
+    {
+        if (write >= 0)
+            ::close(write);
+        write = -1;
+    }
+};
 
 } // namespace
+
+TEST(ChildProcessTest, ArgumentsReachTheChildAndItsStreamsGoWhereAsked)
+{
+    Pipe input, output, errors;
+    ASSERT_GE(input.write, 0);
+    ASSERT_EQ(::write(input.write, "from stdin", 10), 10);
+    input.closeWrite();
+    const pid_t pid = StartChild(QStringLiteral("sh"),
+                                 {QStringLiteral("-c"), QStringLiteral("cat; echo \" $1\"; echo \"$0\" >&2"),
+                                  QStringLiteral("zero arg"), QStringLiteral("one arg")},
+                                 {input.read, output.write, errors.write});
+    ASSERT_GT(pid, 0);
+    output.closeWrite();
+    errors.closeWrite();
+    EXPECT_EQ(Drain(output.read), QByteArray("from stdin one arg\n"));
+    EXPECT_EQ(Drain(errors.read), QByteArray("zero arg\n"));
+    EXPECT_EQ(ExitCode(pid), 0);
+}
+
+TEST(ChildProcessTest, OneDescriptorMayTakeBothOutputs)
+{
+    Pipe both;
+    const pid_t pid =
+        StartChild(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("echo a; echo b >&2; exit 3")},
+                   {-1, both.write, both.write});
+    ASSERT_GT(pid, 0);
+    both.closeWrite();
+    EXPECT_EQ(Drain(both.read), QByteArray("a\nb\n"));
+    EXPECT_EQ(ExitCode(pid), 3);
+}
+
+TEST(ChildProcessTest, AProgramThatCannotBeRunExitsWith127)
+{
+    const pid_t pid = StartChild(QStringLiteral("/nonexistent/kestrova-no-such-program"), {}, {});
+    ASSERT_GT(pid, 0);
+    EXPECT_EQ(ExitCode(pid), 127);
+}
