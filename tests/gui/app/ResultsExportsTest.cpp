@@ -80,6 +80,48 @@ protected:
         ASSERT_TRUE(processUntil([&] { return !window->searchControl().running(); }));
     }
 
+    // Exports through the real save dialog: steps down the type box as the user's keys
+    // do, checks the type it lands on, types name and presses Return. Whether the
+    // dialog was answered; a dialog nobody answers is closed after 10 s.
+    bool exportThroughTheRealDialog(int typeSteps, const QString& expectedType, const QString& name,
+                                    const char* shot = nullptr)
+    {
+        SetFileDialogs(nullptr);
+        bool answered = false;
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        QObject::connect(&watchdog, &QTimer::timeout, [] {
+            if (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+        });
+        watchdog.start(10000);
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog) {
+                ADD_FAILURE() << "no file dialog";
+                return;
+            }
+            auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
+            auto* nameField = dialog->findChild<QLineEdit*>("fileNameEdit");
+            if (!types || !nameField) {
+                ADD_FAILURE() << "the dialog has no type box or name field";
+                dialog->reject();
+                return;
+            }
+            for (int step = 0; step < typeSteps; ++step)
+                QTest::keyClick(types, Qt::Key_Down);
+            EXPECT_EQ(dialog->selectedNameFilter(), expectedType);
+            nameField->setText(name);
+            if (shot)
+                SaveShotIfAsked(dialog, shot);
+            answered = true;
+            QTest::keyClick(nameField, Qt::Key_Return); // the dialog's Save button is the default
+        });
+        window->action(TCommand::Export)->trigger();
+        SetFileDialogs(&dialogs);
+        return answered;
+    }
+
     std::unique_ptr<TResultsExports> exports;
     AnsweringDialogs dialogs;
 };
@@ -171,40 +213,9 @@ TEST_F(ResultsExportsTest, WithoutAKnownExtensionTheChosenTypeAddsItsOwnAndAsksB
 TEST_F(ResultsExportsTest, TheSaveDialogGivesANameWithoutExtensionTheChosenTypesOwn)
 {
     searchFor(1);
-    SetFileDialogs(nullptr); // the real dialog
-    bool answered = false;
-    QTimer watchdog; // a dialog nobody answers must not block the test run
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, [] {
-        if (QWidget* modal = QApplication::activeModalWidget())
-            modal->close();
-    });
-    watchdog.start(10000);
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog) {
-            ADD_FAILURE() << "no file dialog";
-            return;
-        }
-        auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
-        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
-        if (!types || !name) {
-            ADD_FAILURE() << "the dialog has no type box or name field";
-            dialog->reject();
-            return;
-        }
-        // Two steps down, as the user's keys choose the CSV entry.
-        QTest::keyClick(types, Qt::Key_Down);
-        QTest::keyClick(types, Qt::Key_Down);
-        EXPECT_EQ(dialog->selectedNameFilter(), "CSV files (*.csv)");
-        name->setText(folder.file("report"));
-        SaveShotIfAsked(dialog, "gui15-export-dialog");
-        answered = true;
-        QTest::keyClick(name, Qt::Key_Return); // the dialog's Save button is the default
-    });
-    window->action(TCommand::Export)->trigger();
-    SetFileDialogs(&dialogs);
-    EXPECT_TRUE(answered);
+    // Two steps down, as the user's keys choose the CSV entry.
+    EXPECT_TRUE(
+        exportThroughTheRealDialog(2, "CSV files (*.csv)", folder.file("report"), "gui15-export-dialog"));
     EXPECT_TRUE(FileBytes(folder.file("report.csv")).startsWith("\"file1.txt\""));
     EXPECT_FALSE(QFile::exists(folder.file("report.htm")));
 }
@@ -214,38 +225,8 @@ TEST_F(ResultsExportsTest, TheSaveDialogsJsonLinesEntryWritesTheCommandLinesLine
     searchFor(2);
     window->resultsModel().setFilter("*.png"); // of three records one is shown
     ASSERT_EQ(window->resultsModel().shownItems().size(), 1u);
-    SetFileDialogs(nullptr); // the real dialog
-    bool answered = false;
-    QTimer watchdog; // a dialog nobody answers must not block the test run
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, [] {
-        if (QWidget* modal = QApplication::activeModalWidget())
-            modal->close();
-    });
-    watchdog.start(10000);
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog) {
-            ADD_FAILURE() << "no file dialog";
-            return;
-        }
-        auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
-        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
-        if (!types || !name) {
-            ADD_FAILURE() << "the dialog has no type box or name field";
-            dialog->reject();
-            return;
-        }
-        for (int step = 0; step < 3; ++step) // down to the fourth entry, as the user's keys go
-            QTest::keyClick(types, Qt::Key_Down);
-        EXPECT_EQ(dialog->selectedNameFilter(), "JSON Lines files (*.jsonl)");
-        name->setText(folder.file("report"));
-        answered = true;
-        QTest::keyClick(name, Qt::Key_Return);
-    });
-    window->action(TCommand::Export)->trigger();
-    SetFileDialogs(&dialogs);
-    ASSERT_TRUE(answered);
+    // Down to the fourth entry.
+    ASSERT_TRUE(exportThroughTheRealDialog(3, "JSON Lines files (*.jsonl)", folder.file("report")));
     EXPECT_TRUE(prompts.errors.isEmpty());
 
     const QByteArray written = FileBytes(folder.file("report.jsonl"));
