@@ -1,5 +1,6 @@
-#include "support/FixtureServerProcess.h"
 #include "support/RunProgram.h"
+
+#include "support/FixtureServerProcess.h"
 
 #include <QElapsedTimer>
 #include <atomic>
