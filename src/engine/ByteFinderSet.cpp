@@ -16,7 +16,6 @@
 // loader picking the clone for the processor (not under ThreadSanitizer, whose
 // runtime crashes resolving clones at start-up).
 typedef unsigned char Block __attribute__((vector_size(32)));
-typedef uint64_t BlockWords __attribute__((vector_size(32)));
 typedef signed char BlockMask __attribute__((vector_size(32))); // what comparing Blocks gives
 
 struct ByteFinderSet::Probe {
@@ -68,26 +67,35 @@ FindCandidateBlockOf(const unsigned char* bytes, size_t start, size_t blockEnd,
                      const ByteFinderSet::Probe* probes, uint32_t* lanes)
 {
     Block rareBytes[Count], secondBytes[Count];
+    size_t rarePositions[Count], secondPositions[Count];
     for (size_t i = 0; i < Count; ++i) {
         rareBytes[i] = Block{} + probes[i].rare;
         secondBytes[i] = Block{} + probes[i].second;
+        rarePositions[i] = probes[i].rarePosition;
+        secondPositions[i] = probes[i].secondPosition;
     }
+    // The mask goes out by reference for the same calling-convention reason as in LaneBits.
+    const auto agreeAt = [&](size_t at, size_t i, BlockMask& agree) {
+        Block rare, second;
+        memcpy(&rare, bytes + at + rarePositions[i], kBlockSize);
+        memcpy(&second, bytes + at + secondPositions[i], kBlockSize);
+        agree = (rare == rareBytes[i]) & (second == secondBytes[i]);
+    };
     for (; start + kBlockSize <= blockEnd; start += kBlockSize) {
-        BlockMask agree[Count];
-        BlockMask any{};
-        for (size_t i = 0; i < Count; ++i) {
-            Block rare, second;
-            memcpy(&rare, bytes + start + probes[i].rarePosition, kBlockSize);
-            memcpy(&second, bytes + start + probes[i].secondPosition, kBlockSize);
-            agree[i] = (rare == rareBytes[i]) & (second == secondBytes[i]);
-            any |= agree[i];
+        // Most blocks have no candidate: only their union is kept in the loop, and
+        // the lanes of each probe are worked out again for the rare block that has one.
+        BlockMask any, agree;
+        agreeAt(start, 0, any);
+        for (size_t i = 1; i < Count; ++i) {
+            agreeAt(start, i, agree);
+            any |= agree;
         }
-        BlockWords words;
-        memcpy(&words, &any, kBlockSize);
-        if ((words[0] | words[1] | words[2] | words[3]) == 0)
+        if (LaneBits(any) == 0)
             continue;
-        for (size_t i = 0; i < Count; ++i)
-            lanes[i] = LaneBits(agree[i]);
+        for (size_t i = 0; i < Count; ++i) {
+            agreeAt(start, i, agree);
+            lanes[i] = LaneBits(agree);
+        }
         return static_cast<int64_t>(start);
     }
     return -1;
