@@ -52,16 +52,16 @@ TSearchProgressPanel::~TSearchProgressPanel()
 {
     // No notice may be queued to a panel that is gone.
     if (m_progress)
-        m_progress->SetOnChange({});
+        m_progress->SetOnChange(this, {});
 }
 
 void TSearchProgressPanel::followSession()
 {
     if (m_progress)
-        m_progress->SetOnChange({});
+        m_progress->SetOnChange(this, {});
     m_progress = SessionProgress(m_search.session());
     if (m_progress)
-        m_progress->SetOnChange(m_notice.Hook());
+        m_progress->SetOnChange(this, m_notice.Hook());
     refresh();
 }
 

@@ -164,7 +164,7 @@ THostsViewForm::~THostsViewForm()
 {
     // No notice may be queued to a window that is gone.
     if (m_progress)
-        m_progress->SetOnChange({});
+        m_progress->SetOnChange(this, {});
 }
 
 void THostsViewForm::refresh()
@@ -172,10 +172,10 @@ void THostsViewForm::refresh()
     std::shared_ptr<THostProgress> progress = m_source ? m_source() : nullptr;
     if (progress != m_progress) {
         if (m_progress)
-            m_progress->SetOnChange({});
+            m_progress->SetOnChange(this, {});
         m_progress = std::move(progress);
         if (m_progress)
-            m_progress->SetOnChange(m_notice.Hook());
+            m_progress->SetOnChange(this, m_notice.Hook());
         m_model.setLines({});
     }
     m_model.setLines(m_progress ? m_progress->Lines() : std::vector<THostProgressLine>{});

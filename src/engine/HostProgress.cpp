@@ -200,17 +200,21 @@ TProgressSummary THostProgress::Summary() const
     return summary;
 }
 
-void THostProgress::SetOnChange(std::function<void()> onChange)
+void THostProgress::SetOnChange(const void* listener, std::function<void()> onChange)
 {
-    m_onChange.withLock([&](std::function<void()>& handler) { handler = std::move(onChange); });
+    m_listeners.withLock([&](std::vector<Listener>& listeners) {
+        std::erase_if(listeners, [listener](const Listener& known) { return known.owner == listener; });
+        if (onChange)
+            listeners.push_back({listener, std::move(onChange)});
+    });
 }
 
 void THostProgress::notify()
 {
-    // Under the handler's own lock: SetOnChange returns only once no call of the old one runs.
-    m_onChange.withLock([](const std::function<void()>& handler) {
-        if (handler)
-            handler();
+    // Under the list's own lock: SetOnChange returns only once no call of an old handler runs.
+    m_listeners.withLock([](const std::vector<Listener>& listeners) {
+        for (const Listener& listener : listeners)
+            listener.onChange();
     });
 }
 

@@ -71,10 +71,11 @@ struct TProgressSummary {
 // test); the window reads lines and the summary. Thread-safe: every call takes the
 // tracker's own lock, briefly, and takes no other lock inside it.
 //
-// Change notification: the handler set with SetOnChange runs after every change of a
-// host's state or of the host list, without the lock held, on the reporting thread.
-// Hits and bytes change too often for a notice each; readers pick them up with the
-// next notice or their own refresh.
+// Change notification: each listener's handler (SetOnChange) runs after every change
+// of a host's state or of the host list, without the lock held, on the reporting
+// thread. Several windows follow one search at once (the status panel, the Hosts
+// view), so every listener keeps its own handler. Hits and bytes change too often for
+// a notice each; readers pick them up with the next notice or their own refresh.
 class THostProgress {
 public:
     using Clock = std::chrono::steady_clock;
@@ -105,7 +106,9 @@ public:
     std::vector<THostProgressLine> Lines() const;
     TProgressSummary Summary() const;
 
-    void SetOnChange(std::function<void()> onChange);
+    // The listener's handler; an empty one removes the listener. Returns only once no
+    // call of the listener's earlier handler runs.
+    void SetOnChange(const void* listener, std::function<void()> onChange);
 
 private:
     struct Entry {
@@ -120,7 +123,11 @@ private:
     mutable std::mutex m_mutex;
     std::vector<Entry> m_entries;
     QHash<QString, size_t> m_index;
-    TSynchronized<std::function<void()>> m_onChange;
+    struct Listener {
+        const void* owner;
+        std::function<void()> onChange;
+    };
+    TSynchronized<std::vector<Listener>> m_listeners;
 };
 
 // A byte source that tells how many bytes each read returned (the content test's reads).

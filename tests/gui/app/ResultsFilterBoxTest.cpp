@@ -6,6 +6,7 @@
 #include "app/SearchProgressPanel.h"
 #include "app/ViewCommands.h"
 #include "dialogs/FindDialog.h"
+#include "dialogs/HostsViewForm.h"
 #include "engine/SearchSession.h"
 #include "support/MainWindowFixture.h"
 #include "support/QStringPrinter.h"
@@ -16,6 +17,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QLineEdit>
+#include <QPointer>
 #include <QTest>
 
 namespace {
@@ -144,6 +146,33 @@ TEST_F(ResultsFilterBoxTest, TheStatusShowsTheSearchProgress)
     window->action(TCommand::Search)->trigger();
     ASSERT_TRUE(processUntil([&] { return !window->searchControl().running(); }));
     EXPECT_FALSE(panel()->clock().isActive());
+}
+
+TEST_F(ResultsFilterBoxTest, TheStatusFollowsTheSearchWhileTheHostsViewComesAndGoes)
+{
+    engine->holdAfterHits = true;
+    typeAndEnter(window->maskBox(), "*.txt");
+    ASSERT_TRUE(window->searchControl().running());
+    THostProgress& progress = window->searchControl().session()->Progress();
+    // Both follow the same search; without the clock the panel moves on the tracker's notices only.
+    window->action(TCommand::ViewShowHosts)->trigger();
+    QPointer<THostsViewForm> hosts = window->findChild<THostsViewForm*>();
+    ASSERT_FALSE(hosts.isNull());
+    panel()->clock().stop();
+
+    progress.SetState("\\\\PC1", THostState::Done);
+    ASSERT_TRUE(processUntil([&] { return panel()->text().startsWith("1 of 1 hosts done"); }, 3000))
+        << panel()->text().toStdString();
+    ASSERT_TRUE(processUntil([&] { return hosts->model().lines().size() == 1; }, 3000));
+
+    hosts->close(); // frees itself
+    ASSERT_TRUE(processUntil([&] { return hosts.isNull(); }, 3000));
+    progress.SetState("\\\\PC2", THostState::NoAnswer);
+    ASSERT_TRUE(processUntil([&] { return panel()->text().startsWith("2 of 2 hosts done"); }, 3000))
+        << panel()->text().toStdString();
+
+    window->action(TCommand::Search)->trigger();
+    ASSERT_TRUE(processUntil([&] { return !window->searchControl().running(); }));
 }
 
 TEST(ProgressTextsTest, SummaryCountsAndClock)

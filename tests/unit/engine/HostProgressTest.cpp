@@ -176,7 +176,7 @@ TEST(HostProgressTest, StateChangesNotifyHitsAndBytesDoNot)
 {
     THostProgress progress;
     int notices = 0;
-    progress.SetOnChange([&] { ++notices; });
+    progress.SetOnChange(&notices, [&] { ++notices; });
     progress.HostKnown("\\\\A");
     progress.SetState("\\\\A", THostState::Searching);
     EXPECT_EQ(notices, 2);
@@ -186,16 +186,38 @@ TEST(HostProgressTest, StateChangesNotifyHitsAndBytesDoNot)
     EXPECT_EQ(notices, 2);
     progress.HostFinished("\\\\A");
     EXPECT_EQ(notices, 3);
-    progress.SetOnChange({});
+    progress.SetOnChange(&notices, {});
     progress.HostKnown("\\\\B");
     EXPECT_EQ(notices, 3);
+}
+
+TEST(HostProgressTest, EveryListenerIsNotifiedUntilItLeaves)
+{
+    // The status panel and the Hosts view follow the same search.
+    THostProgress progress;
+    int panel = 0, hostsView = 0;
+    progress.SetOnChange(&panel, [&] { ++panel; });
+    progress.SetOnChange(&hostsView, [&] { ++hostsView; });
+    progress.HostKnown("\\\\A");
+    EXPECT_EQ(panel, 1);
+    EXPECT_EQ(hostsView, 1);
+    // A listener's new handler replaces only its own.
+    progress.SetOnChange(&hostsView, [&] { hostsView += 10; });
+    progress.SetState("\\\\A", THostState::Searching);
+    EXPECT_EQ(panel, 2);
+    EXPECT_EQ(hostsView, 11);
+    // The Hosts view closes: the panel still hears of the end.
+    progress.SetOnChange(&hostsView, {});
+    progress.HostFinished("\\\\A");
+    EXPECT_EQ(panel, 3);
+    EXPECT_EQ(hostsView, 11);
 }
 
 TEST(HostProgressTest, ReportsFromManyThreadsAllCount)
 {
     THostProgress progress;
     std::atomic<int> notices{0};
-    progress.SetOnChange([&] { ++notices; });
+    progress.SetOnChange(&notices, [&] { ++notices; });
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([&progress, t] {
