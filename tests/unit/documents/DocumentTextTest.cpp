@@ -179,7 +179,9 @@ TEST(DocumentTextTest, ZipBombEndsAtTheUnpackedBoundQuickly)
     QElapsedTimer timer;
     timer.start();
     const TDocumentText document = ExtractDocumentText(bomb, budget);
-    EXPECT_LT(timer.elapsed(), 2000);
+    // A hang guard, generous for sanitizer builds on a busy machine: the bound itself
+    // shows in the error and the text size below.
+    EXPECT_LT(timer.elapsed(), 20000);
     EXPECT_TRUE(document.Error.contains(u"unpacks to more than 4 MB")) << document.Error.toStdString();
     // The text never grew past what the bound let through.
     EXPECT_LT(document.Text.size(), 4 << 20);

@@ -165,7 +165,7 @@ TEST_F(DocumentVerdictTest, TimeLimitEndsASlowReadAndFallsBack)
     timer.start();
     const TDocumentVerdict verdict =
         TestDocumentContent(source, QStringLiteral("\\\\H\\s\\big.txt"), config, {}, log);
-    EXPECT_LT(timer.elapsed(), 2000);
+    EXPECT_LT(timer.elapsed(), 10000); // reading it all would take 20 s
     EXPECT_EQ(verdict.Outcome, TDocumentOutcome::Failed);
     EXPECT_EQ(verdict.Reason, QStringLiteral("its text took longer than 1 s to extract"));
 }
