@@ -1,5 +1,7 @@
 #include "engine/ByteFinderSet.h"
 
+#include "support/RandomBytes.h"
+
 #include <gtest/gtest.h>
 #include <random>
 #include <set>
@@ -31,16 +33,11 @@ TEST(ByteFinderSetTest, AgreesWithASearchOfEachPattern)
 {
     std::mt19937 random(11);
     for (int round = 0; round < 200; ++round) {
-        QByteArray data(int(1 + random() % 3000), Qt::Uninitialized);
-        for (char& byte : data)
-            byte = "ab\0c"[random() % 4];
+        constexpr std::string_view kAlphabet("ab\0c", 4);
+        const QByteArray data = RandomBytes(random, static_cast<qsizetype>(1 + random() % 3000), kAlphabet);
         std::vector<QByteArray> patterns;
-        for (int i = 0, count = int(2 + random() % 5); i < count; ++i) {
-            QByteArray pattern;
-            for (int k = 0, length = int(1 + random() % 12); k < length; ++k)
-                pattern.append("ab\0c"[random() % 4]);
-            patterns.push_back(pattern);
-        }
+        for (int i = 0, count = int(2 + random() % 5); i < count; ++i)
+            patterns.push_back(RandomBytes(random, static_cast<qsizetype>(1 + random() % 12), kAlphabet));
         const ByteFinderSet set(patterns);
         ASSERT_TRUE(set.valid());
         std::set<std::pair<size_t, size_t>> expected;

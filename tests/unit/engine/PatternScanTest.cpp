@@ -1,6 +1,7 @@
 #include "engine/PatternScan.h"
 
 #include "support/MemoryByteSource.h"
+#include "support/RandomBytes.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -28,16 +29,10 @@ TEST_F(PatternScanTest, ChunkedAnswersEqualWholeContentSearch)
 {
     std::mt19937 random(7);
     for (int round = 0; round < 300; ++round) {
-        QByteArray content(static_cast<int>(1 + random() % 200), Qt::Uninitialized);
-        for (char& byte : content)
-            byte = "abc"[random() % 3];
+        const QByteArray content = RandomBytes(random, static_cast<qsizetype>(1 + random() % 200), "abc");
         std::vector<ByteFinder> finders;
-        for (int i = 0; i < 4; ++i) {
-            QByteArray pattern;
-            for (int k = 0, length = static_cast<int>(1 + random() % 9); k < length; ++k)
-                pattern.append("abc"[random() % 3]);
-            finders.emplace_back(pattern);
-        }
+        for (int i = 0; i < 4; ++i)
+            finders.emplace_back(RandomBytes(random, static_cast<qsizetype>(1 + random() % 9), "abc"));
         for (size_t chunkSize :
              {size_t{1}, size_t{2}, size_t{3}, size_t{5}, size_t{8}, size_t{64}, kScanChunkSize}) {
             MemoryByteSource source(content);

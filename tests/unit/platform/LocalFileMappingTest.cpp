@@ -5,6 +5,7 @@
 #include "engine/PatternScan.h"
 #include "platform/LocalFileSource.h"
 #include "support/DocumentSamples.h"
+#include "support/RandomBytes.h"
 #include "support/TempDir.h"
 
 #include <QFile>
@@ -174,16 +175,10 @@ TEST(LocalFileMappingTest, MappedAndReadScansAgreeOnRandomFiles)
     TempDir dir;
     std::mt19937 random(11);
     for (int round = 0; round < 40; ++round) {
-        QByteArray content(static_cast<qsizetype>(1 + random() % 9000), Qt::Uninitialized);
-        for (char& byte : content)
-            byte = "abc"[random() % 3];
+        const QByteArray content = RandomBytes(random, static_cast<qsizetype>(1 + random() % 9000), "abc");
         std::vector<ByteFinder> finders;
-        for (int i = 0; i < 3; ++i) {
-            QByteArray pattern;
-            for (int k = 0, length = static_cast<int>(4 + random() % 8); k < length; ++k)
-                pattern.append("abc"[random() % 3]);
-            finders.emplace_back(pattern);
-        }
+        for (int i = 0; i < 3; ++i)
+            finders.emplace_back(RandomBytes(random, static_cast<qsizetype>(4 + random() % 8), "abc"));
         const auto source = Open(dir.write(QStringLiteral("random-%1.txt").arg(round), content));
         ASSERT_TRUE(source);
         ReadOnlySource unmapped(*source);
