@@ -233,7 +233,7 @@ TEST_F(MulticastDiscoveryNamespaceTest, StopEndsBothDiscoveriesPromptly)
             else
                 MdnsServiceBrowser({30s, true, true})
                     .browse({QStringLiteral("_smb._tcp.local")}, stop.get_token());
-            EXPECT_LT(Clock::now() - started, 200ms + 300ms) << which;
+            EXPECT_LT(Clock::now() - started, 3s) << which; // not the 30 s window
         }
     });
 }
@@ -293,7 +293,7 @@ TEST_F(MulticastDiscoveryNamespaceTest, ListenerReportsHelloAndByeFromAnotherHos
     std::this_thread::sleep_for(100ms);
     const Clock::time_point stopping = Clock::now();
     listener->stop();
-    EXPECT_LT(Clock::now() - stopping, 200ms);
+    EXPECT_LT(Clock::now() - stopping, 1s);
     std::lock_guard guard(lock);
     ASSERT_EQ(heard.size(), 2u);
     EXPECT_TRUE(heard[0].hello);

@@ -107,7 +107,7 @@ TEST(NetBiosNameQueryTest, QueryGetsTheNameAndEndsAtTheDeadlineOrOnStop)
     Clock::time_point started = Clock::now();
     EXPECT_FALSE(QueryNetBiosNames(inet_addr("127.0.2.52"), started + 300ms, {}, silent.port()));
     EXPECT_GE(Clock::now() - started, 290ms);
-    EXPECT_LT(Clock::now() - started, 600ms);
+    EXPECT_LT(Clock::now() - started, 2s);
 
     std::stop_source stop;
     std::jthread stopper([&] {
@@ -116,7 +116,7 @@ TEST(NetBiosNameQueryTest, QueryGetsTheNameAndEndsAtTheDeadlineOrOnStop)
     });
     started = Clock::now();
     EXPECT_FALSE(QueryNetBiosNames(inet_addr("127.0.2.52"), started + 10s, stop.get_token(), silent.port()));
-    EXPECT_LT(Clock::now() - started, 400ms);
+    EXPECT_LT(Clock::now() - started, 2s); // not the 10 s deadline
 
     // Nobody on the port: the port-unreachable ends the wait at once.
     started = Clock::now();

@@ -45,7 +45,7 @@ TEST(WsDiscoveryNamingTest, AnUnansweredGetIsCutAtTheWindowEndAndFallsBackLate)
     EXPECT_FALSE(naming.started(QStringLiteral("urn:uuid:other")));
     const std::map<QString, TDiscoveredHost> named = naming.finish();
     // The 5 s metadata time-out does not count: the window's end does.
-    EXPECT_LT(Clock::now() - windowEnd, 150ms);
+    EXPECT_LT(Clock::now() - windowEnd, 1s); // far from the 5 s, room for a loaded machine
     EXPECT_EQ(fallbacks, 1) << "one naming per endpoint";
     EXPECT_GE(Clock::time_point(Clock::duration(fallbackDeadline.load())),
               windowEnd + WsDiscoveryNaming::kLateNaming);
@@ -102,7 +102,7 @@ TEST(WsDiscoveryNamingTest, AStopEndsTheNamingsAtOnce)
     });
     const Clock::time_point started = Clock::now();
     const std::map<QString, TDiscoveredHost> named = naming.finish();
-    EXPECT_LT(Clock::now() - started, 500ms);
+    EXPECT_LT(Clock::now() - started, 2s); // the 5 s time-out was not waited for
     ASSERT_EQ(named.size(), 1u);
     EXPECT_TRUE(named.begin()->second.name.isEmpty());
 }

@@ -106,7 +106,7 @@ TEST_F(SmbAgentFailureTest, AnAgentThatDoesNotAnswerInTimeIsEnded)
     // Later calls fail at once with the same reason.
     timer.restart();
     EXPECT_EQ(ListShares(client, hangingHost(), shares).code, ETIMEDOUT);
-    EXPECT_LT(timer.elapsed(), 100);
+    EXPECT_LT(timer.elapsed(), 500); // no new agent, no second 700 ms wait
 }
 
 TEST_F(SmbAgentFailureTest, HostWithNothingListeningFailsFast)

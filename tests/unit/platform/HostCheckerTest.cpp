@@ -221,15 +221,15 @@ TEST_F(HostCheckerTest, AllMethodsStartTogetherAndTheFirstAnswerWins)
 TEST_F(HostCheckerTest, UnansweredMethodsShareOneTimeOut)
 {
     // Three silent methods cost one time-out, not three one after another.
-    discovery.TimeOut = 300;
+    discovery.TimeOut = 1000;
     const Clock::time_point started = Clock::now();
     EXPECT_EQ(check(Address(13)).resultCode, 0);
     const auto took = Clock::now() - started;
-    EXPECT_GE(took, 300ms);
-    EXPECT_LT(took, 850ms);
+    EXPECT_GE(took, 1000ms);
+    EXPECT_LT(took, 2500ms);
     const std::vector<JournalEntry> entries = journal.entries();
     ASSERT_EQ(entries.size(), 6u);
-    EXPECT_LT(entries[2].when - entries[0].when, 100ms); // all begun at once
+    EXPECT_LT(entries[2].when - entries[0].when, 500ms); // all begun at once
     for (size_t i = 3; i < entries.size(); ++i)
         EXPECT_TRUE(entries[i].cancelled) << i;
 }
