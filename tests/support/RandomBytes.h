@@ -1,15 +1,15 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <random>
-#include <string_view>
 
 // `length` bytes drawn one by one from `alphabet`: texts with many near-matches for
 // the scanner tests that compare a search against a plain one on random data.
-inline QByteArray RandomBytes(std::mt19937& random, qsizetype length, std::string_view alphabet)
+inline QByteArray RandomBytes(std::mt19937& random, qsizetype length, QByteArrayView alphabet)
 {
     QByteArray bytes(length, Qt::Uninitialized);
     for (char& byte : bytes)
-        byte = alphabet[random() % alphabet.size()];
+        byte = alphabet[static_cast<qsizetype>(random() % static_cast<size_t>(alphabet.size()))];
     return bytes;
 }

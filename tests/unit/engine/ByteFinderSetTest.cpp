@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <random>
 #include <set>
+#include <string_view>
 #include <utility>
 #include <vector>
 

@@ -1,5 +1,7 @@
 #include "engine/ByteFinder.h"
 
+#include "support/RandomBytes.h"
+
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
@@ -17,15 +19,6 @@ int64_t NaiveFind(const QByteArray& data, const QByteArray& pattern)
 int64_t Find(const QByteArray& data, const QByteArray& pattern)
 {
     return ByteFinder(pattern).find(data.constData(), static_cast<size_t>(data.size()));
-}
-
-QByteArray RandomBytes(std::mt19937& random, int length, const QByteArray& alphabet)
-{
-    QByteArray bytes(length, Qt::Uninitialized);
-    std::uniform_int_distribution<int> pick(0, static_cast<int>(alphabet.size()) - 1);
-    for (char& byte : bytes)
-        byte = alphabet[pick(random)];
-    return bytes;
 }
 
 // Every pattern length against every position relative to the 32-byte blocks the
